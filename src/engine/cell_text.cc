@@ -1,0 +1,154 @@
+#include "engine/cell_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+namespace kestrilo {
+
+namespace {
+
+void AppendNumber(double value, std::string& out) {
+  if (std::isnan(value)) {
+    out += "NaN";
+    return;
+  }
+  if (std::isinf(value)) {
+    out += value < 0 ? "-Infinity" : "Infinity";
+    return;
+  }
+  if (value == 0) value = 0;  // no "-0"
+  char buffer[32];
+  // The same text as printf("%.15g"), without its locale lookups.
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                              std::chars_format::general, 15);
+  out.append(buffer, result.ptr);
+}
+
+// Days since 1970-01-01 to a civil date (proleptic Gregorian).
+void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+void AppendTwoDigits(int value, std::string& out) {
+  out += static_cast<char>('0' + value / 10);
+  out += static_cast<char>('0' + value % 10);
+}
+
+void AppendClock(std::int64_t seconds_of_day, std::string& out) {
+  const std::int64_t hours = seconds_of_day / 3600;
+  if (hours >= 100) {
+    out += std::to_string(hours);
+  } else {
+    AppendTwoDigits(static_cast<int>(hours), out);
+  }
+  out += ':';
+  AppendTwoDigits(static_cast<int>(seconds_of_day / 60 % 60), out);
+  out += ':';
+  AppendTwoDigits(static_cast<int>(seconds_of_day % 60), out);
+}
+
+void AppendDateTime(double serial, bool time_only, std::string& out) {
+  // Days from 1899-12-30 (serial 0) to 1970-01-01.
+  constexpr std::int64_t kEpochOffset = 25569;
+  constexpr double kLimit = 1e9;  // far beyond any calendar a sheet shows
+  if (!std::isfinite(serial) || std::fabs(serial) > kLimit) {
+    AppendNumber(serial, out);
+    return;
+  }
+  const auto total_seconds = static_cast<std::int64_t>(std::llround(serial * 86400.0));
+  if (time_only) {
+    if (total_seconds < 0) {
+      out += '-';
+      AppendClock(-total_seconds, out);
+    } else {
+      AppendClock(total_seconds, out);
+    }
+    return;
+  }
+  std::int64_t days = total_seconds / 86400;
+  std::int64_t seconds = total_seconds % 86400;
+  if (seconds < 0) {
+    seconds += 86400;
+    days -= 1;
+  }
+  int year, month, day;
+  CivilFromDays(days - kEpochOffset, year, month, day);
+  char buffer[32];
+  int length;
+  if (year >= 0 && year <= 9999) {
+    length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year,
+                           month, day);
+  } else {
+    length = std::snprintf(buffer, sizeof buffer, "%d-%02d-%02d", year, month,
+                           day);
+  }
+  out.append(buffer, static_cast<std::size_t>(length));
+  if (seconds != 0) {
+    out += ' ';
+    AppendClock(seconds, out);
+  }
+}
+
+}  // namespace
+
+void AppendCellText(const CellValue& value, std::string& out) {
+  switch (value.kind) {
+    case CellKind::kEmpty:
+    case CellKind::kError:
+      return;
+    case CellKind::kText:
+      out += value.text;
+      return;
+    case CellKind::kNumber:
+      AppendNumber(value.number, out);
+      return;
+    case CellKind::kBoolean:
+      out += value.number != 0 ? "True" : "False";
+      return;
+    case CellKind::kDateTime:
+      AppendDateTime(value.number, value.time_only, out);
+      return;
+  }
+}
+
+std::string CellText(const CellValue& value) {
+  std::string text;
+  AppendCellText(value, text);
+  return text;
+}
+
+void AppendEscaped(std::string_view text, std::string& out) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char* entity;
+    switch (text[i]) {
+      case '&':
+        entity = "&amp;";
+        break;
+      case '<':
+        entity = "&lt;";
+        break;
+      case '>':
+        entity = "&gt;";
+        break;
+      default:
+        continue;
+    }
+    out.append(text, start, i - start);
+    out += entity;
+    start = i + 1;
+  }
+  out.append(text, start, text.size() - start);
+}
+
+}  // namespace kestrilo

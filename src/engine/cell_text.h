@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "engine/cell_value.h"
+
+namespace kestrilo {
+
+/// Appends the text form of a cell's value to `out`. The forms do not
+/// depend on the locale, so files come out the same on every machine:
+/// numbers with at most 15 significant digits (1.5, 10, 1e+15), booleans as
+/// True / False, dates as 2021-08-31, 2021-08-31 13:45:00 or 13:45:00,
+/// texts unchanged, and empty cells and error values as empty text.
+void AppendCellText(const CellValue& value, std::string& out);
+
+/// The text form of a cell's value (see AppendCellText).
+std::string CellText(const CellValue& value);
+
+/// Appends `text` with "&", "<" and ">" written as entities.
+void AppendEscaped(std::string_view text, std::string& out);
+
+}  // namespace kestrilo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace kestrilo {
+
+/// The conversion options for one workbook, read from the option controls
+/// (or the command line) at the moment of conversion.
+struct ExportOptions {
+  /// The XML is wrapped in one outermost element named after the title.
+  bool title_tag = true;
+  /// The first row of the block holds header names.
+  bool header_row = true;
+  /// The first column of the block holds header names.
+  bool header_column = false;
+  /// The hierarchy runs row first; false means column first.
+  bool row_first = true;
+  /// The title text; with its spaces removed it names the outermost element.
+  std::string title = "XML";
+  /// Cell text has "&", "<" and ">" written as entities. Off gives the raw
+  /// text of older versions, which is not always well-formed XML.
+  bool escape_text = true;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestrilo {
+
+/// Creates or replaces the file at `path` with exactly the bytes of `text`
+/// (UTF-8, no byte-order mark). The text goes to a temporary file in the same
+/// folder that is then renamed over the target, so a failure leaves an
+/// earlier file intact and no partial file behind. Throws
+/// std::runtime_error naming the path and the reason.
+void WriteTextFile(std::string_view text, const std::string& path);
+
+/// The part of `path` after its last separator ("/" and, on every platform,
+/// the native one); the whole path when it has none; empty when it ends with
+/// one.
+std::string FileNameOfPath(std::string_view path);
+
+/// True only when `path` names an existing folder; false for files, missing
+/// paths, empty paths and paths whose attributes cannot be read.
+bool IsFolder(const std::string& path);
+
+/// The output file name for a workbook path: its file name with the last
+/// extension replaced by ".xml" ("sales.2021.q1.xls" gives
+/// "sales.2021.q1.xml"); a name without a dot gets ".xml" appended.
+std::string OutputNameFor(std::string_view workbook_path);
+
+}  // namespace kestrilo

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/block_geometry.h"
+#include "engine/cell_value.h"
+#include "engine/string_pool.h"
+
+namespace kestrilo {
+
+/// One worksheet of a workbook: its name, visibility and filled cells.
+///
+/// Readers fill it with the Set functions in any order and then call
+/// Finish(); from then on it is read-only. Memory is proportional to the
+/// filled cells (plus four bytes per row of the used range), never to the
+/// area a file claims.
+class Sheet {
+ public:
+  Sheet(std::string name, bool hidden, StringPool* strings);
+
+  const std::string& name() const { return name_; }
+  bool hidden() const { return hidden_; }
+
+  // Filling. Rows and columns are 1-based and must lie within the format
+  // limits (kMaxRows, kMaxColumns); a later value for the same cell wins.
+  void SetNumber(std::int32_t row, std::int32_t column, double value);
+  void SetText(std::int32_t row, std::int32_t column, std::string_view text);
+  /// A text already in the workbook's pool (shared strings).
+  void SetPooledText(std::int32_t row, std::int32_t column,
+                     std::uint32_t index);
+  void SetBoolean(std::int32_t row, std::int32_t column, bool value);
+  void SetDateTime(std::int32_t row, std::int32_t column, double serial,
+                   bool time_only);
+  void SetError(std::int32_t row, std::int32_t column, std::string_view code);
+  /// Sorts the cells and builds the row index. Call once, after filling.
+  void Finish();
+
+  // Reading (after Finish).
+  CellValue Cell(std::int32_t row, std::int32_t column) const;
+  /// The bounding box of the filled cells; nothing for an empty sheet.
+  std::optional<BlockGeometry> UsedRange() const;
+  std::size_t cell_count() const { return cells_.size(); }
+
+ private:
+  struct StoredCell {
+    std::int32_t row;
+    std::int32_t column;
+    union {
+      double number;
+      std::uint32_t string_index;
+    };
+    CellKind kind;
+    bool time_only;
+  };
+
+  void Add(std::int32_t row, std::int32_t column, CellKind kind,
+           bool time_only, double number, std::uint32_t string_index);
+  CellValue ValueOf(const StoredCell& cell) const;
+
+  std::string name_;
+  bool hidden_;
+  StringPool* strings_;
+  std::vector<StoredCell> cells_;
+  bool sorted_ = true;
+  std::int32_t first_row_ = 0;
+  std::int32_t last_row_ = -1;
+  std::int32_t first_column_ = 0;
+  std::int32_t last_column_ = -1;
+  // row_starts_[r - first_row_] is the index of row r's first cell.
+  std::vector<std::uint32_t> row_starts_;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,38 @@
+#include "engine/string_pool.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace kestrilo {
+
+namespace {
+constexpr std::size_t kBlockSize = 1 << 20;
+}
+
+std::uint32_t StringPool::Add(std::string_view text) {
+  if (views_.size() >= UINT32_MAX) throw std::length_error("too many texts");
+  if (text.empty()) {
+    views_.emplace_back();
+    return static_cast<std::uint32_t>(views_.size() - 1);
+  }
+  if (text.size() > block_capacity_ - block_used_) {
+    // Large texts get a block of their own; the current block stays open.
+    if (text.size() >= kBlockSize / 4) {
+      blocks_.push_back(std::make_unique<char[]>(text.size()));
+      std::memcpy(blocks_.back().get(), text.data(), text.size());
+      views_.emplace_back(blocks_.back().get(), text.size());
+      if (blocks_.size() > 1) std::swap(blocks_.back(), blocks_[blocks_.size() - 2]);
+      return static_cast<std::uint32_t>(views_.size() - 1);
+    }
+    blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+    block_used_ = 0;
+    block_capacity_ = kBlockSize;
+  }
+  char* place = blocks_.back().get() + block_used_;
+  std::memcpy(place, text.data(), text.size());
+  block_used_ += text.size();
+  views_.emplace_back(place, text.size());
+  return static_cast<std::uint32_t>(views_.size() - 1);
+}
+
+}  // namespace kestrilo
