@@ -37,6 +37,8 @@ class Sheet {
   void SetDateTime(std::int32_t row, std::int32_t column, double serial,
                    bool time_only);
   void SetError(std::int32_t row, std::int32_t column, std::string_view code);
+  /// Sets aside room for about `cells` cells (a hint, for large sheets).
+  void Reserve(std::size_t cells) { cells_.reserve(cells); }
   /// Sorts the cells and builds the row index. Call once, after filling.
   void Finish();
 
@@ -58,8 +60,8 @@ class Sheet {
     bool time_only;
   };
 
-  void Add(std::int32_t row, std::int32_t column, CellKind kind,
-           bool time_only, double number, std::uint32_t string_index);
+  void Add(std::int32_t row, std::int32_t column, CellKind kind, bool time_only,
+           double number, std::uint32_t string_index);
   CellValue ValueOf(const StoredCell& cell) const;
 
   std::string name_;
