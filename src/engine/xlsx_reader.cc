@@ -690,11 +690,14 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
     fail_cell("lies outside the worksheet");
   }
   const std::string_view trimmed = Trim(value);
-  const bool is_text =
-      cell.type == CellType::kInline || cell.type == CellType::kFormulaText;
+  // An empty cached text (the result of ="") shows nothing and reads as
+  // empty; it is a value all the same.
+  if (cell.type == CellType::kFormulaText && cell.has_value && value.empty()) {
+    return;
+  }
   if (!cell.has_value ||
-      (is_text ? cell.type == CellType::kFormulaText && value.empty()
-               : trimmed.empty())) {
+      (cell.type != CellType::kInline && cell.type != CellType::kFormulaText &&
+       trimmed.empty())) {
     // No cached value: a formula reads as empty, and a cell that is only
     // formatted is no cell at all.
     if (cell.has_formula) workbook_->CountFormulaWithoutValue();

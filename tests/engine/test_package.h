@@ -46,8 +46,9 @@ constexpr const char* kMainNamespace =
 
 inline std::string WorkbookXml(const std::string& sheets,
                                const std::string& extra = "") {
-  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                     "<workbook xmlns=\"") +
+  return std::string(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<workbook xmlns=\"") +
          kMainNamespace +
          "\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
          "relationships\">" +
@@ -81,17 +82,17 @@ inline Parts OneSheetPackage(const std::string& rows,
   std::string workbook_rels =
       Relationship("rId1", "worksheet", "worksheets/sheet1.xml");
   Parts parts = {
-      {"_rels/.rels",
-       Relationships(Relationship("rId1", "officeDocument", "xl/workbook.xml"))},
+      {"_rels/.rels", Relationships(Relationship("rId1", "officeDocument",
+                                                 "xl/workbook.xml"))},
       {"xl/workbook.xml",
        WorkbookXml("<sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/>")},
       {"xl/worksheets/sheet1.xml", SheetXml(rows)},
   };
   if (!shared_strings.empty()) {
     workbook_rels += Relationship("rId2", "sharedStrings", "sharedStrings.xml");
-    parts.push_back({"xl/sharedStrings.xml",
-                     std::string("<sst xmlns=\"") + kMainNamespace + "\">" +
-                         shared_strings + "</sst>"});
+    parts.push_back({"xl/sharedStrings.xml", std::string("<sst xmlns=\"") +
+                                                 kMainNamespace + "\">" +
+                                                 shared_strings + "</sst>"});
   }
   if (!styles.empty()) {
     workbook_rels += Relationship("rId3", "styles", "styles.xml");

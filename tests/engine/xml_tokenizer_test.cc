@@ -112,8 +112,7 @@ TEST(XmlTokenizerTest, RefusesDtdAndUnknownEntities) {
 }
 
 TEST(XmlTokenizerTest, MalformedDocumentsGiveTheByteOffset) {
-  EXPECT_EQ(ErrorOf("<a><b></a>"),
-            "</a> does not match <b> at byte 6");
+  EXPECT_EQ(ErrorOf("<a><b></a>"), "</a> does not match <b> at byte 6");
   EXPECT_THAT(ErrorOf("<a><b>"), HasSubstr("ends inside <b>"));
   EXPECT_THAT(ErrorOf("<a x=1/>"), HasSubstr("without quotes"));
   EXPECT_THAT(ErrorOf("<a x=\"1/>"), HasSubstr("unterminated"));

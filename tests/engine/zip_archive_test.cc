@@ -40,7 +40,8 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 // A text that deflates well but is not trivial.
 std::string LongText() {
   std::string text;
-  for (int i = 0; i < 50000; ++i) text += "<c r=\"A" + std::to_string(i) + "\"/>";
+  for (int i = 0; i < 50000; ++i)
+    text += "<c r=\"A" + std::to_string(i) + "\"/>";
   return text;
 }
 
@@ -110,8 +111,7 @@ TEST(ZipArchiveTest, MissingEntryIsNamed) {
 
 TEST(ZipArchiveTest, EnforcesTheSizeCap) {
   ZipArchive zip(WritePackage("cap.zip", {{"big", LongText()}}));
-  EXPECT_THAT(ReasonOf([&] { zip.Read("big", 1000); }),
-              HasSubstr("too large"));
+  EXPECT_THAT(ReasonOf([&] { zip.Read("big", 1000); }), HasSubstr("too large"));
 }
 
 // Rewrites the uncompressed size of the first entry in the central
@@ -127,7 +127,8 @@ std::string WithStatedSize(std::string bytes, std::uint32_t size) {
 
 TEST(ZipArchiveTest, RefusesStatedSizesThatLie) {
   const std::string text = LongText();
-  const std::string original = FileBytes(WritePackage("lie.zip", {{"e", text}}));
+  const std::string original =
+      FileBytes(WritePackage("lie.zip", {{"e", text}}));
   const std::string bomb = TestFilePath("bomb.zip");
   WriteBytes(bomb, WithStatedSize(original, 0x7FFFFFFF));
   EXPECT_THAT(ReasonOf([&] { ZipArchive(bomb).Read("e"); }),
