@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace kestrilo {
 
 namespace {
@@ -16,6 +20,55 @@ struct NameEndTable {
   }
 };
 constexpr NameEndTable kNameEnd;
+
+// The first byte of [p, end) that ends a name. Names are scanned for every
+// tag and attribute, so SSE2 looks at 16 bytes at a time where it can.
+inline const char* SkipName(const char* p, const char* end) {
+#ifdef __SSE2__
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    auto is = [&](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+    const __m128i found =
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(is('='), is('>')),
+                                  _mm_or_si128(is(' '), is('/'))),
+                     _mm_or_si128(_mm_or_si128(is('\n'), is('\t')),
+                                  _mm_or_si128(is('\r'), is('<'))));
+    const int mask = _mm_movemask_epi8(found);
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  while (p != end && !kNameEnd.ends[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
+
+// The first byte of [p, value_end) that is '&', '<' or a control character,
+// or value_end. Bytes up to `buffer_end` may be read.
+inline const char* SkipPlainValue(const char* p, const char* value_end,
+                                  const char* buffer_end) {
+#ifdef __SSE2__
+  while (p < value_end && buffer_end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i control = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(0x1F)),
+                                           _mm_set1_epi8(0x1F));
+    const __m128i found = _mm_or_si128(
+        control, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')),
+                              _mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+    const int mask = _mm_movemask_epi8(found);
+    if (mask != 0) {
+      const char* hit = p + __builtin_ctz(static_cast<unsigned>(mask));
+      return hit < value_end ? hit : value_end;
+    }
+    p += 16;
+  }
+  if (p >= value_end) return value_end;
+#endif
+  while (p != value_end && *p != '&' && *p != '<' &&
+         static_cast<unsigned char>(*p) >= 0x20) {
+    ++p;
+  }
+  return p;
+}
 
 // Tag names are short: a plain loop beats a call to memcmp.
 inline bool SameName(std::string_view a, std::string_view b) {
@@ -230,7 +283,7 @@ XmlTokenizer::Token XmlTokenizer::ReadMarkup() {
 
 XmlTokenizer::Token XmlTokenizer::ReadStartTag() {
   const char* start = ++p_;
-  while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+  p_ = SkipName(p_, end_);
   if (p_ == start) Fail(start, "a tag without a name");
   if (open_.empty() && root_seen_) {
     Fail(start - 1, "a second root element");
@@ -262,7 +315,7 @@ void XmlTokenizer::ReadAttributes() {
       break;
     }
     const char* name = p_;
-    while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+    p_ = SkipName(p_, end_);
     if (p_ == name) Fail(p_, "unexpected character in a tag");
     const std::string_view attribute_name(name,
                                           static_cast<std::size_t>(p_ - name));
@@ -280,7 +333,7 @@ void XmlTokenizer::ReadAttributes() {
         std::memchr(p_, quote, static_cast<std::size_t>(end_ - p_)));
     if (close == nullptr) FailAtEnd(p_, "unterminated attribute value");
     const std::string_view value(p_, static_cast<std::size_t>(close - p_));
-    for (char c : value) {
+    for (char c : std::string_view(SkipPlainValue(p_, close, end_), close)) {
       if (c == '&' || static_cast<unsigned char>(c) < 0x20) {
         attribute_decodes_.push_back(attributes_.size());
         break;
@@ -309,8 +362,22 @@ void XmlTokenizer::ReadAttributes() {
 
 XmlTokenizer::Token XmlTokenizer::ReadEndTag() {
   const char* start = p_ + 2;
+  // Well-formed documents close the open element: comparing with its name
+  // at once spares scanning for the end of the name.
+  if (!open_.empty()) {
+    const std::string_view open = open_.back();
+    if (static_cast<std::size_t>(end_ - start) > open.size() &&
+        start[open.size()] == '>' &&
+        std::memcmp(start, open.data(), open.size()) == 0) {
+      name_ = std::string_view(start, open.size());
+      p_ = start + open.size() + 1;
+      open_.pop_back();
+      self_closing_ = false;
+      return Token::kEndTag;
+    }
+  }
   p_ = start;
-  while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+  p_ = SkipName(p_, end_);
   name_ = std::string_view(start, static_cast<std::size_t>(p_ - start));
   while (p_ != end_ && IsSpace(*p_)) ++p_;
   if (p_ == end_) FailAtEnd(p_, "the document ends inside a tag");
