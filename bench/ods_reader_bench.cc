@@ -30,8 +30,9 @@ constexpr int kColumns = 10;
 std::string g_path;
 
 void AppendText(std::string& xml, const char* text) {
-  xml += "<table:table-cell office:value-type=\"string\" "
-         "calcext:value-type=\"string\"><text:p>";
+  xml +=
+      "<table:table-cell office:value-type=\"string\" "
+      "calcext:value-type=\"string\"><text:p>";
   xml += text;
   xml += "</text:p></table:table-cell>";
 }
@@ -80,8 +81,9 @@ std::string ContentXml() {
     const int day = 1 + row % 28, month = 1 + row / 28 % 12;
     std::snprintf(text, sizeof text, "%d-%02d-%02d", 2000 + row % 20, month,
                   day);
-    xml += "<table:table-cell table:style-name=\"ce2\" "
-           "office:value-type=\"date\" office:date-value=\"";
+    xml +=
+        "<table:table-cell table:style-name=\"ce2\" "
+        "office:value-type=\"date\" office:date-value=\"";
     xml += text;
     xml += "\" calcext:value-type=\"date\"><text:p>";
     xml += text;
@@ -89,8 +91,9 @@ std::string ContentXml() {
     const int second = row % 86400;
     std::snprintf(text, sizeof text, "PT%02dH%02dM%02dS", second / 3600,
                   second / 60 % 60, second % 60);
-    xml += "<table:table-cell table:style-name=\"ce3\" "
-           "office:value-type=\"time\" office:time-value=\"";
+    xml +=
+        "<table:table-cell table:style-name=\"ce3\" "
+        "office:value-type=\"time\" office:time-value=\"";
     xml += text;
     xml += "\" calcext:value-type=\"time\"><text:p>";
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", second / 3600,
@@ -103,10 +106,11 @@ std::string ContentXml() {
     AppendText(xml, row % 2 ? "yes" : "no");
     xml += "</table:table-row>";
   }
-  xml += "<table:table-row table:number-rows-repeated=\"948576\">"
-         "<table:table-cell table:number-columns-repeated=\"1024\"/>"
-         "</table:table-row></table:table></office:spreadsheet></office:body>"
-         "</office:document-content>";
+  xml +=
+      "<table:table-row table:number-rows-repeated=\"948576\">"
+      "<table:table-cell table:number-columns-repeated=\"1024\"/>"
+      "</table:table-row></table:table></office:spreadsheet></office:body>"
+      "</office:document-content>";
   return xml;
 }
 
