@@ -348,11 +348,11 @@ std::string FileBytes(const std::string& path) {
 TEST(OdsReaderTest, TruncatedAndBitFlippedFixture) {
   const std::string bytes = FileBytes(kFixture);
   ASSERT_GT(bytes.size(), 1000u);
-  for (std::size_t size = 0; size < bytes.size(); size += 97) {
+  for (std::size_t size = 0; size < bytes.size(); size += 131) {
     ReadDamaged(bytes.substr(0, size), "truncated at " + std::to_string(size));
   }
   std::mt19937 random(20240229);
-  for (std::size_t offset = 0; offset < bytes.size(); offset += 61) {
+  for (std::size_t offset = 0; offset < bytes.size(); offset += 83) {
     std::string damaged = bytes;
     damaged[offset] = static_cast<char>(damaged[offset] ^ (1 << random() % 8));
     ReadDamaged(damaged, "bit flipped at " + std::to_string(offset));
