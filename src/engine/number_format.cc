@@ -45,9 +45,11 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
         if (close == std::string_view::npos) return NumberFormatKind::kNumber;
         std::string inner;
         for (char ch : code.substr(i + 1, close - i - 1)) {
-          inner += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+          inner +=
+              static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         }
-        if (!inner.empty() && inner.find_first_not_of("hms") == std::string::npos) {
+        if (!inner.empty() &&
+            inner.find_first_not_of("hms") == std::string::npos) {
           has_time = true;  // elapsed time: [h], [mm], [ss]
         }
         i = close;
@@ -109,7 +111,8 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
         continue;
       }
       if (c == ';') break;
-      const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const char lower =
+          static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       if (lower == 'h' || lower == 's') hours_or_seconds = true;
     }
     return hours_or_seconds ? NumberFormatKind::kTime
