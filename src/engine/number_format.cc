@@ -58,6 +58,17 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
       default:
         break;
     }
+    // "General" is a word of its own; its 'e' is no era year.
+    if (code.size() - i >= 7) {
+      std::string word;
+      for (char ch : code.substr(i, 7)) {
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      }
+      if (word == "general") {
+        i += 6;
+        continue;
+      }
+    }
     switch (std::tolower(static_cast<unsigned char>(c))) {
       case 'y':
       case 'd':

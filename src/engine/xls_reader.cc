@@ -21,6 +21,10 @@ namespace {
 // Record types of the BIFF5 to BIFF8 workbook stream that we read.
 enum Record : std::uint16_t {
   kFormula = 0x0006,
+  // Formula record numbers of BIFF3 and BIFF4, which some writers still use
+  // for formulas of later versions, with the later layout.
+  kFormula3 = 0x0206,
+  kFormula4 = 0x0406,
   kEof = 0x000A,
   kDateMode = 0x0022,
   kFilePass = 0x002F,
@@ -603,6 +607,8 @@ void XlsParser::HandleCell(const RecordView& record, std::size_t next,
     case kRString:
     case kBoolErr:
     case kFormula:
+    case kFormula3:
+    case kFormula4:
       break;
     default:
       return;
@@ -647,6 +653,8 @@ void XlsParser::HandleCell(const RecordView& record, std::size_t next,
       }
       break;
     case kFormula:
+    case kFormula3:
+    case kFormula4:
       ReadFormula(record, sheet, row, column, xf);
       break;
     default:
