@@ -551,9 +551,12 @@ void XlsParser::SetNumber(Sheet* sheet, std::int32_t row, std::int32_t column,
       xf < xf_kinds_.size() ? xf_kinds_[xf] : NumberFormatKind::kNumber;
   if (kind == NumberFormatKind::kNumber) {
     sheet->SetNumber(row, column, value);
+  } else if (kind == NumberFormatKind::kTime) {
+    // A time of day or a duration counts the same in either date system.
+    sheet->SetDateTime(row, column, value, true);
   } else {
     sheet->SetDateTime(row, column, NormalizeDateSerial(value, date1904_),
-                       kind == NumberFormatKind::kTime);
+                       false);
   }
 }
 
