@@ -315,6 +315,7 @@ class XlsParser {
   void ReadMulRk(const RecordView& record, Sheet* sheet);
   std::int32_t Column(const unsigned char* p) const;
   std::string DescribeRecord(const RecordView& record) const;
+  const CodePageDecoder& Decoder();
 
   std::string path_;
   std::string stream_;
@@ -323,6 +324,10 @@ class XlsParser {
   int active_tab_ = 0;
   bool window_seen_ = false;
   std::optional<CodePageDecoder> decoder_;
+  int decoder_code_page_ = 0;
+  // Bytes of sheet records read so far: each record belongs to one sheet,
+  // so more than the stream holds means sheets overlap (a reading bomb).
+  std::size_t sheet_bytes_read_ = 0;
   int code_page_ = 1252;
   std::vector<BoundSheet> bound_sheets_;
   std::vector<std::uint16_t> xf_format_ids_;
@@ -374,11 +379,18 @@ std::string XlsParser::DescribeRecord(const RecordView& record) const {
   return text;
 }
 
+const CodePageDecoder& XlsParser::Decoder() {
+  if (!decoder_ || decoder_code_page_ != code_page_) {
+    decoder_.emplace(code_page_);
+    decoder_code_page_ = code_page_;
+  }
+  return *decoder_;
+}
+
 std::unique_ptr<Workbook> XlsParser::Parse() {
   workbook_ = std::make_unique<Workbook>(path_, "xls");
   ReadGlobals();
   ClassifyXfs();
-  decoder_.emplace(code_page_);
   int active = 0;
   for (std::size_t i = 0; i < bound_sheets_.size(); ++i) {
     const BoundSheet& bound = bound_sheets_[i];
@@ -387,7 +399,7 @@ std::unique_ptr<Workbook> XlsParser::Parse() {
     if (bound.name_is_utf8) {
       name = bound.raw_name;
     } else {
-      decoder_->Append(bound.raw_name, &name);
+      Decoder().Append(bound.raw_name, &name);
     }
     Sheet& sheet = workbook_->AddSheet(name, bound.hidden);
     if (static_cast<int>(i) == active_tab_) {
@@ -510,11 +522,8 @@ std::string XlsParser::ReadText(RecordReader* reader, bool long_count) {
   if (version_ == kBiff8) return ReadUnicodeString(reader, long_count);
   const std::size_t count = long_count ? reader->U16() : reader->U8();
   const std::string_view bytes = reader->ReadBytes(count, &scratch_);
-  if (!decoder_ || decoder_->code_page() != code_page_) {
-    decoder_.emplace(code_page_);
-  }
   std::string text;
-  decoder_->Append(bytes, &text);
+  Decoder().Append(bytes, &text);
   return text;
 }
 
@@ -621,6 +630,10 @@ void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
   int depth = 1;
   pending_string_.reset();
   while (NextRecord(&position, &record)) {
+    sheet_bytes_read_ += 4 + record.size;
+    if (sheet_bytes_read_ > stream_.size()) {
+      Fail("damaged workbook: its sheets overlap in the workbook stream");
+    }
     if (record.type == kBof) {
       ++depth;  // an embedded chart's substream
       continue;

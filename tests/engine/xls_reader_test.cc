@@ -507,6 +507,21 @@ TEST(XlsReaderTest, DamagedStreamsAreErrorsNamingTheProblem) {
   PutU32(far_sheet, boundsheet + 4, 0x00FFFFFF);
   EXPECT_THAT(Reason(Container(far_sheet)), HasSubstr("beyond the end"));
 
+  // Sheets that all point at one big substream would multiply its cells.
+  std::vector<TestSheet> same(40);
+  for (int i = 0; i < 40; ++i) same[i].name = "S" + std::to_string(i);
+  for (int row = 1; row <= 500; ++row) {
+    same[0].cells.Record(0x0203, Cell3(row, 1, 0) + F64(row));
+  }
+  std::string overlapping = WorkbookStream(same, "");
+  std::size_t field = overlapping.find(std::string("\x85\x00", 2)) + 4;
+  const std::string first_position = overlapping.substr(field, 4);
+  for (int i = 1; i < 40; ++i) {
+    field = overlapping.find(std::string("\x85\x00", 2), field) + 4;
+    overlapping.replace(field, 4, first_position);
+  }
+  EXPECT_THAT(Reason(Container(overlapping)), HasSubstr("overlap"));
+
   std::vector<TestSheet> charts(1);
   charts[0].name = "Chart";
   charts[0].type = 2;
