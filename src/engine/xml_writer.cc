@@ -1,5 +1,6 @@
 #include "engine/xml_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -176,6 +177,8 @@ class XmlBuilder {
     if (result_.empty()) {
       result_.swap(working_);
     } else {
+      const std::size_t needed = result_.size() + working_.size();
+      if (needed > result_.capacity()) Regrow(needed);
       result_.append(working_);
     }
     pointer_restored_ = true;
@@ -223,16 +226,34 @@ class XmlBuilder {
   // doubling: the peak memory stays near the size of the text.
   void MoveWorkingText(std::int64_t done, std::int64_t total) {
     const std::size_t needed = result_.size() + working_.size();
-    if (needed > result_.capacity() && done > 0) {
-      const double projected = static_cast<double>(needed) *
-                               static_cast<double>(total) /
-                               static_cast<double>(done) * 1.0625;
-      const std::size_t reserve =
-          std::max(needed, static_cast<std::size_t>(projected) + 4096);
-      result_.reserve(reserve);
+    if (needed > result_.capacity()) {
+      // Predict the remaining steps from those since the last prediction,
+      // so that steps growing longer (row numbers in the tags, say) are
+      // followed; a first guess gets a small margin, a later one more.
+      const double steps = static_cast<double>(
+          std::max<std::int64_t>(done - predicted_at_step_, 1));
+      const double per_step =
+          static_cast<double>(needed - predicted_at_size_) / steps;
+      const double margin = result_.empty() ? 1.0625 : 1.25;
+      const double projected =
+          static_cast<double>(needed) +
+          per_step * static_cast<double>(total - done) * margin;
+      Regrow(std::max(needed, static_cast<std::size_t>(projected) + 4096));
+      predicted_at_step_ = done;
+      predicted_at_size_ = needed;
     }
     result_.append(working_);
     working_.clear();
+  }
+
+  // Gives the result exactly `capacity` bytes of room. std::string::reserve
+  // would at least double the old capacity, so that old and new buffers
+  // together could reach three times the text.
+  void Regrow(std::size_t capacity) {
+    std::string larger;
+    larger.reserve(capacity);
+    larger.append(result_);
+    result_.swap(larger);
   }
 
   CellSource& source_;
@@ -244,6 +265,8 @@ class XmlBuilder {
   std::string_view nested_indent_ = "\t";
   std::string result_;
   std::string working_;
+  std::int64_t predicted_at_step_ = 0;
+  std::size_t predicted_at_size_ = 0;
 };
 
 // Row numbers as tags: decimal digits, no sign or separators.
