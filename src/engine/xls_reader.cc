@@ -176,7 +176,11 @@ class XlsParser {
   bool NextRecord(std::size_t* position, RecordView* record) const;
   BiffRecordReader ReaderWithContinues(const RecordView& record,
                                        std::size_t next) const;
-  void ReadBof(std::size_t position, const char* where);
+  std::uint16_t ReadBof(std::size_t position, const char* where) const;
+  void CheckVersion() const;
+  const unsigned char* Bytes(std::size_t offset) const {
+    return reinterpret_cast<const unsigned char*>(stream_.data()) + offset;
+  }
   void ReadGlobals();
   void HandleGlobalRecord(const RecordView& record, std::size_t next);
   void ReadBoundSheet(const RecordView& record, std::size_t next);
@@ -294,33 +298,40 @@ std::unique_ptr<Workbook> XlsParser::Parse() {
   return std::move(workbook_);
 }
 
-void XlsParser::ReadBof(std::size_t position, const char* where) {
+std::uint16_t XlsParser::ReadBof(std::size_t position,
+                                 const char* where) const {
   RecordView record;
   if (!NextRecord(&position, &record)) {
     Fail(std::string("damaged workbook: ") + where +
          " starts beyond the end of the workbook stream");
   }
-  if (record.type == 0x0009 || record.type == 0x0209 || record.type == 0x0409) {
-    Fail(
-        "Excel 2.x-4.x workbooks are not supported; save it as .xls or "
-        ".xlsx first");
-  }
   if (record.type != kBof || record.size < 4) {
     Fail(std::string("damaged workbook: ") + where +
          " does not start with a BOF record");
   }
-  const std::uint16_t version = U16(record.data);
+  return U16(record.data);
+}
+
+void XlsParser::CheckVersion() const {
+  if (stream_.empty()) Fail("damaged workbook: the workbook stream is empty");
+  const std::uint16_t first = stream_.size() >= 2 ? U16(Bytes(0)) : 0;
+  // The BOF record numbers of BIFF2, BIFF3 and BIFF4.
+  if (first == 0x0009 || first == 0x0209 || first == 0x0409) {
+    Fail(
+        "Excel 2.x-4.x workbooks are not supported; save it as .xls or "
+        ".xlsx first");
+  }
+  const std::uint16_t version = ReadBof(0, "the workbook");
   if (version != kBiff8 && version != kBiff5) {
-    Fail("unsupported Excel file version (BIFF version 0x" + [&] {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "%04X", version);
-      return std::string(hex);
-    }() + ")");
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", version);
+    Fail(std::string("unsupported Excel file version (BIFF version 0x") + hex +
+         ")");
   }
 }
 
 void XlsParser::ReadGlobals() {
-  ReadBof(0, "the workbook");
+  CheckVersion();
   std::size_t position = 0;
   RecordView record;
   NextRecord(&position, &record);
