@@ -669,22 +669,22 @@ void XlsParser::ReadMulRk(const RecordView& record, Sheet* sheet) {
   }
 }
 
-std::unique_ptr<Workbook> ReadContainer(const CompoundFile& container) {
+// The BIFF stream of a container: "Workbook" (BIFF8), or "Book" (BIFF5).
+std::string WorkbookStream(const CompoundFile& container) {
   const std::string& path = container.path();
   if (container.HasStream("EncryptionInfo") ||
       container.HasStream("EncryptedPackage")) {
     throw WorkbookError(path, "the workbook is password-protected (encrypted)");
   }
-  std::string stream;
-  if (container.HasStream("Workbook")) {
-    stream = container.ReadStream("Workbook");
-  } else if (container.HasStream("Book")) {
-    stream = container.ReadStream("Book");
-  } else {
-    throw WorkbookError(path,
-                        "not an Excel workbook: the compound file holds no "
-                        "Workbook stream (perhaps another Office document)");
-  }
+  if (container.HasStream("Workbook")) return container.ReadStream("Workbook");
+  if (container.HasStream("Book")) return container.ReadStream("Book");
+  throw WorkbookError(path,
+                      "not an Excel workbook: the compound file holds no "
+                      "Workbook stream (perhaps another Office document)");
+}
+
+std::unique_ptr<Workbook> ParseStream(const std::string& path,
+                                      std::string stream) {
   XlsParser parser(path, std::move(stream));
   try {
     return parser.Parse();
@@ -697,13 +697,17 @@ std::unique_ptr<Workbook> ReadContainer(const CompoundFile& container) {
 
 }  // namespace
 
+// The container's bytes are let go before the stream is parsed, so that the
+// file is not held twice while the cells are built.
 std::unique_ptr<Workbook> ReadXls(const std::string& path) {
-  return ReadContainer(CompoundFile::Open(path));
+  std::string stream = WorkbookStream(CompoundFile::Open(path));
+  return ParseStream(path, std::move(stream));
 }
 
 std::unique_ptr<Workbook> ReadXlsBytes(const std::string& path,
                                        std::string bytes) {
-  return ReadContainer(CompoundFile(path, std::move(bytes)));
+  std::string stream = WorkbookStream(CompoundFile(path, std::move(bytes)));
+  return ParseStream(path, std::move(stream));
 }
 
 }  // namespace kestrilo
