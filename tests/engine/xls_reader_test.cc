@@ -454,7 +454,7 @@ TEST(XlsReaderTest, EncryptedAndForeignContainersAreRefused) {
   EXPECT_EQ(Reason(Container(WorkbookStream(sheets, filepass.bytes()))),
             "the workbook is password-protected (encrypted)");
 
-  CompoundFileWriter ooxml;
+  CompoundFileWriter ooxml(4096);  // as Office writes them
   ooxml.AddStream("EncryptionInfo", std::string(300, '\x04'));
   ooxml.AddStream("EncryptedPackage", std::string(9000, '\x01'));
   EXPECT_EQ(Reason(ooxml.Build()),
