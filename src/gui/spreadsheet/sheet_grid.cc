@@ -299,8 +299,7 @@ void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
   const bool control = modifiers & Qt::ControlModifier;
   const CellPosition from = shift ? extent_ : active_;
   const int page = std::max(1, viewport()->height() / rowHeight(0) - 1);
-  const std::optional<BlockGeometry> used =
-      model_->sheet() ? model_->sheet()->UsedRange() : std::nullopt;
+  const BlockGeometry used = UsedRange();
   CellPosition to = from;
   bool extend = shift;
   switch (key) {
@@ -308,16 +307,16 @@ void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
       to.row = control ? 1 : from.row - 1;
       break;
     case Qt::Key_Down:
-      to.row = control ? (used && from.row < used->last_row() ? used->last_row()
-                                                               : kMaxRows)
+      to.row = control ? (from.row < used.last_row() ? used.last_row()
+                                                     : kMaxRows)
                        : from.row + 1;
       break;
     case Qt::Key_Left:
       to.column = control ? 1 : from.column - 1;
       break;
     case Qt::Key_Right:
-      to.column = control ? (used && from.column < used->last_column()
-                                 ? used->last_column()
+      to.column = control ? (from.column < used.last_column()
+                                 ? used.last_column()
                                  : kMaxColumns)
                           : from.column + 1;
       break;
@@ -332,8 +331,7 @@ void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
       break;
     case Qt::Key_End:
       if (!control) return;
-      to = used ? CellPosition{used->last_row(), used->last_column()}
-                : CellPosition{1, 1};
+      to = {used.last_row(), used.last_column()};
       break;
     case Qt::Key_Tab:
       to.column = active_.column + 1;
@@ -374,15 +372,12 @@ void SheetGrid::CopySelection() const {
   // The last area, as tab-separated lines, as spreadsheets put it on the
   // clipboard; cells beyond the filled part of the sheet add nothing.
   BlockGeometry area = areas_.back();
-  const std::optional<BlockGeometry> used =
-      model_->sheet() ? model_->sheet()->UsedRange() : std::nullopt;
-  if (used) {
-    area.row_count = std::min(area.last_row(), used->last_row()) -
-                     area.first_row + 1;
-    area.column_count = std::min(area.last_column(), used->last_column()) -
-                        area.first_column + 1;
-  }
-  if (!used || area.row_count <= 0 || area.column_count <= 0 ||
+  const BlockGeometry used = UsedRange();
+  area.row_count =
+      std::min(area.last_row(), used.last_row()) - area.first_row + 1;
+  area.column_count =
+      std::min(area.last_column(), used.last_column()) - area.first_column + 1;
+  if (area.row_count <= 0 || area.column_count <= 0 ||
       std::int64_t{area.row_count} * area.column_count > kMaxCopiedCells) {
     return;
   }
@@ -396,6 +391,12 @@ void SheetGrid::CopySelection() const {
     text += QStringLiteral("\r\n");
   }
   QApplication::clipboard()->setText(text);
+}
+
+BlockGeometry SheetGrid::UsedRange() const {
+  const Sheet* sheet = model_->sheet();
+  if (sheet == nullptr || sheet->cell_count() == 0) return {1, 1, 1, 1};
+  return sheet->UsedRange().value_or(BlockGeometry{1, 1, 1, 1});
 }
 
 QRect SheetGrid::AreaRect(const BlockGeometry& area) const {
