@@ -69,8 +69,8 @@ inline void Click(SheetGrid& grid, int row, int column,
 /// The centre of a header section (0-based logical index) in the header's
 /// viewport.
 inline QPoint SectionCenter(const QHeaderView& header, int section) {
-  const int middle = header.sectionViewportPosition(section) +
-                     header.sectionSize(section) / 2;
+  const int middle =
+      header.sectionViewportPosition(section) + header.sectionSize(section) / 2;
   return header.orientation() == Qt::Horizontal
              ? QPoint(middle, header.height() / 2)
              : QPoint(header.width() / 2, middle);

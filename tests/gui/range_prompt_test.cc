@@ -1,6 +1,8 @@
 // The range prompt over the workbook window: the user highlights a block
 // with the mouse (or types it) while the prompt waits for OK or Cancel.
 
+#include "gui/spreadsheet/range_prompt.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,7 +11,6 @@
 #include <QTimer>
 #include <functional>
 
-#include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui_test_support.h"
@@ -68,7 +69,8 @@ class RangePromptTest : public QObject {
     bool prompt_modal = true;
     Prompt([&](RangePrompt& prompt) {
       window_shown = window_->isVisible();
-      prompt_modal = prompt.isModal() || prompt.windowModality() != Qt::NonModal;
+      prompt_modal =
+          prompt.isModal() || prompt.windowModality() != Qt::NonModal;
       for (QLabel* label : prompt.findChildren<QLabel*>()) {
         prompt_text += label->text();
       }
@@ -100,7 +102,8 @@ class RangePromptTest : public QObject {
       DragHeader(*grid().verticalHeader(), 9, 9, Qt::ControlModifier);
       ClickOk(prompt);
     });
-    QCOMPARE(result, std::optional<std::string>("$B$2:$C$3,$A$6,$H:$I,$10:$10"));
+    QCOMPARE(result,
+             std::optional<std::string>("$B$2:$C$3,$A$6,$H:$I,$10:$10"));
   }
 
   void WholeColumnByHeaderClick() {
@@ -150,13 +153,13 @@ class RangePromptTest : public QObject {
 
   void EscapeOrClosingThePromptReturnsNothing() {
     QVERIFY(!Prompt([&](RangePrompt& prompt) {
-              Drag(grid(), 2, 2, 4, 4);
-              QTest::keyClick(&prompt, Qt::Key_Escape);
-            }).has_value());
+               Drag(grid(), 2, 2, 4, 4);
+               QTest::keyClick(&prompt, Qt::Key_Escape);
+             }).has_value());
     QVERIFY(!Prompt([&](RangePrompt& prompt) {
-              Drag(grid(), 2, 2, 4, 4);
-              prompt.close();
-            }).has_value());
+               Drag(grid(), 2, 2, 4, 4);
+               prompt.close();
+             }).has_value());
   }
 
   void ClosingTheWindowReturnsNothing() {
@@ -171,19 +174,19 @@ class RangePromptTest : public QObject {
   void InvalidOrEmptyAddressReturnsNothing() {
     QString background;
     QVERIFY(!Prompt([&](RangePrompt& prompt) {
-              Type(prompt, "B2:");
-              background = prompt.address_field()->styleSheet();
-              ClickOk(prompt);
-            }).has_value());
+               Type(prompt, "B2:");
+               background = prompt.address_field()->styleSheet();
+               ClickOk(prompt);
+             }).has_value());
     QVERIFY(!background.isEmpty());  // marked as wrong while typed
     QVERIFY(!Prompt([&](RangePrompt& prompt) {
-              Type(prompt, "Nowhere!A1");
-              ClickOk(prompt);
-            }).has_value());
+               Type(prompt, "Nowhere!A1");
+               ClickOk(prompt);
+             }).has_value());
     QVERIFY(!Prompt([&](RangePrompt& prompt) {
-              prompt.address_field()->clear();
-              ClickOk(prompt);
-            }).has_value());
+               prompt.address_field()->clear();
+               ClickOk(prompt);
+             }).has_value());
   }
 
   void PromptsOneAfterAnother() {

@@ -1,6 +1,8 @@
 // The instance the export run gets per workbook: cells of the active sheet,
 // progress in the window's status bar during a conversion, and Quit.
 
+#include "gui/spreadsheet/workbook_instance.h"
+
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -12,7 +14,6 @@
 #include "engine/xml_writer.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
-#include "gui/spreadsheet/workbook_instance.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui_test_support.h"
 
@@ -64,7 +65,8 @@ class WorkbookInstanceTest : public QObject {
   }
 
   void GeometryIsThatOfTheFirstArea() {
-    QCOMPARE(instance_->Geometry("$B$2:$D$4,$F$6"), (BlockGeometry{2, 3, 2, 3}));
+    QCOMPARE(instance_->Geometry("$B$2:$D$4,$F$6"),
+             (BlockGeometry{2, 3, 2, 3}));
     QCOMPARE(instance_->Geometry("$C:$D"), (BlockGeometry{1, kMaxRows, 3, 2}));
     QVERIFY_THROWS_EXCEPTION(AddressError, instance_->Geometry("B2:"));
     QVERIFY_THROWS_EXCEPTION(AddressError, instance_->Geometry("Totals!A1"));
@@ -84,10 +86,9 @@ class WorkbookInstanceTest : public QObject {
 
   void ConversionMatchesTheWorkbookAndEmptiesErrors() {
     ExportOptions options;
-    const std::string expected =
-        BlockToXml(*std::make_unique<WorkbookCellSource>(
-                       *window().workbook(), 0),
-                   options, "$A$1:$E$5");
+    const std::string expected = BlockToXml(
+        *std::make_unique<WorkbookCellSource>(*window().workbook(), 0), options,
+        "$A$1:$E$5");
     const std::string xml = BlockToXml(*instance_, options, "$A$1:$E$5");
     QCOMPARE(xml, expected);
     QVERIFY(xml.find("#DIV/0!") == std::string::npos);
@@ -117,7 +118,8 @@ class WorkbookInstanceTest : public QObject {
         BlockToXml(*instance_, ExportOptions{}, "$A$1:$D$200000");
     probe.stop();
     QVERIFY(!xml.empty());
-    QVERIFY2(status_seen.startsWith("Rows completed: "), qPrintable(status_seen));
+    QVERIFY2(status_seen.startsWith("Rows completed: "),
+             qPrintable(status_seen));
     QCOMPARE(cursor_seen, Qt::WaitCursor);
     QVERIFY(!tabs_enabled);
     // The last text shows, and stays after the conversion.

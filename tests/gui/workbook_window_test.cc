@@ -1,6 +1,8 @@
 // The workbook window: what it shows of a workbook, and selecting in its
 // grid with the mouse and the keyboard as in a spreadsheet.
 
+#include "gui/spreadsheet/workbook_window.h"
+
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
@@ -9,7 +11,6 @@
 #include "engine/range_address.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
-#include "gui/spreadsheet/workbook_window.h"
 #include "gui_test_support.h"
 
 namespace kestrilo {

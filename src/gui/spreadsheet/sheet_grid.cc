@@ -252,9 +252,8 @@ bool SheetGrid::HeaderMouseEvent(Qt::Orientation orientation,
   // Header viewports share the grid's scroll offset along their own axis,
   // so a header position maps to the grid by keeping that coordinate.
   const QPoint pos = event->position().toPoint();
-  const QPoint grid_point = orientation == Qt::Horizontal
-                                ? QPoint(pos.x(), 0)
-                                : QPoint(0, pos.y());
+  const QPoint grid_point =
+      orientation == Qt::Horizontal ? QPoint(pos.x(), 0) : QPoint(0, pos.y());
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
@@ -307,18 +306,18 @@ void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
       to.row = control ? 1 : from.row - 1;
       break;
     case Qt::Key_Down:
-      to.row = control ? (from.row < used.last_row() ? used.last_row()
-                                                     : kMaxRows)
-                       : from.row + 1;
+      to.row = control
+                   ? (from.row < used.last_row() ? used.last_row() : kMaxRows)
+                   : from.row + 1;
       break;
     case Qt::Key_Left:
       to.column = control ? 1 : from.column - 1;
       break;
     case Qt::Key_Right:
-      to.column = control ? (from.column < used.last_column()
-                                 ? used.last_column()
-                                 : kMaxColumns)
-                          : from.column + 1;
+      to.column = control
+                      ? (from.column < used.last_column() ? used.last_column()
+                                                          : kMaxColumns)
+                      : from.column + 1;
       break;
     case Qt::Key_PageUp:
       to.row = from.row - page;
@@ -404,8 +403,8 @@ QRect SheetGrid::AreaRect(const BlockGeometry& area) const {
   const int right = columnViewportPosition(area.last_column() - 1) +
                     columnWidth(area.last_column() - 1);
   const int top = rowViewportPosition(area.first_row - 1);
-  const int bottom = rowViewportPosition(area.last_row() - 1) +
-                     rowHeight(area.last_row() - 1);
+  const int bottom =
+      rowViewportPosition(area.last_row() - 1) + rowHeight(area.last_row() - 1);
   // Cells end on their right and bottom grid lines.
   return QRect(QPoint(left - 1, top - 1), QPoint(right - 1, bottom - 1));
 }
@@ -440,8 +439,9 @@ void SheetGrid::paintEvent(QPaintEvent* event) {
 
 void SheetGrid::SetActive(CellPosition cell) {
   active_ = cell;
-  selectionModel()->setCurrentIndex(model_->index(cell.row - 1, cell.column - 1),
-                                    QItemSelectionModel::NoUpdate);
+  selectionModel()->setCurrentIndex(
+      model_->index(cell.row - 1, cell.column - 1),
+      QItemSelectionModel::NoUpdate);
 }
 
 void SheetGrid::Changed() {

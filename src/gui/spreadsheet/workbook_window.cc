@@ -214,7 +214,8 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
   active_sheet_ = -1;
   if (workbook_) {
     setWindowTitle(FileNameOf(QString::fromStdString(workbook_->path())));
-    active_sheet_ = workbook_->sheet_count() > 0 ? workbook_->active_sheet() : -1;
+    active_sheet_ =
+        workbook_->sheet_count() > 0 ? workbook_->active_sheet() : -1;
   }
   FillTabs();
   if (active_sheet_ >= 0) grid_->SetSheet(&workbook_->sheet(active_sheet_));
@@ -284,13 +285,14 @@ void WorkbookWindow::ShowActiveCell() {
   const CellPosition cell = grid_->active_cell();
   name_box_->setText(QString::fromStdString(ColumnLetters(cell.column)) +
                      QString::number(cell.row));
-  formula_line_->setText(
-      SheetModel::DisplayText(grid_->sheet_model()->Cell(cell.row, cell.column)));
+  formula_line_->setText(SheetModel::DisplayText(
+      grid_->sheet_model()->Cell(cell.row, cell.column)));
 }
 
 void WorkbookWindow::NameBoxEntered() {
   try {
-    if (SelectAddress(ParseAddress(name_box_->text().trimmed().toStdString()))) {
+    if (SelectAddress(
+            ParseAddress(name_box_->text().trimmed().toStdString()))) {
       grid_->setFocus();
       return;
     }
@@ -336,7 +338,8 @@ std::optional<std::string> WorkbookWindow::PromptForRange() {
   raise();
   activateWindow();
   RangePrompt prompt(
-      grid_, [this](const RangeAddress& address) { return SelectAddress(address); },
+      grid_,
+      [this](const RangeAddress& address) { return SelectAddress(address); },
       this);
   prompt.adjustSize();
   // Over the top right of the grid, where it hides the fewest cells.
