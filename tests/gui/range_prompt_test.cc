@@ -143,6 +143,22 @@ class RangePromptTest : public QObject {
     QCOMPARE(result, std::optional<std::string>("$C$3"));
   }
 
+  void EnterOrEscapeInTheGridAnswersThePrompt() {
+    QCOMPARE(Prompt([&](RangePrompt&) {
+               Drag(grid(), 3, 2, 6, 2);
+               QTest::keyClick(&grid(), Qt::Key_Enter);
+             }),
+             std::optional<std::string>("$B$3:$B$6"));
+    QVERIFY(!Prompt([&](RangePrompt&) {
+               Drag(grid(), 3, 2, 6, 2);
+               QTest::keyClick(&grid(), Qt::Key_Escape);
+             }).has_value());
+    // Without a prompt, Enter moves down as usual.
+    testing::Click(grid(), 3, 2);
+    QTest::keyClick(&grid(), Qt::Key_Return);
+    QCOMPARE(grid().active_cell(), (CellPosition{4, 2}));
+  }
+
   void CancelReturnsNothing() {
     const auto result = Prompt([&](RangePrompt& prompt) {
       Drag(grid(), 2, 2, 4, 4);

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <optional>
 
@@ -22,6 +23,20 @@ constexpr int kAutoScrollIntervalMs = 40;
 // would be unusable anyway and building it would stall the window.
 constexpr std::int64_t kMaxCopiedCells = 1'000'000;
 
+// Draws cells without the view's own focus and selection marks: the grid
+// paints its selection over them, as spreadsheets show it.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option,
+                       const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
+  }
+};
+
 }  // namespace
 
 SheetGrid::SheetGrid(QWidget* parent)
@@ -29,6 +44,7 @@ SheetGrid::SheetGrid(QWidget* parent)
   setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
   setVerticalHeader(new GridHeader(Qt::Vertical, this));
   setModel(model_);
+  setItemDelegate(new CellDelegate(this));
   setSelectionMode(QAbstractItemView::NoSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTabKeyNavigation(true);

@@ -333,7 +333,15 @@ void WorkbookWindow::SetBusy(bool busy) {
 }
 
 std::optional<std::string> WorkbookWindow::PromptForRange() {
-  if (prompt_ != nullptr || loading_ || !workbook_) return std::nullopt;
+  if (prompt_ != nullptr) return std::nullopt;
+  if (loading_) {
+    try {
+      WaitUntilLoaded();
+    } catch (...) {
+      return std::nullopt;
+    }
+  }
+  if (!workbook_) return std::nullopt;
   if (!isVisible()) show();
   raise();
   activateWindow();
