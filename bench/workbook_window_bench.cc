@@ -6,7 +6,8 @@
 //
 // Also: `workbook_window_bench --screenshot=FILE.png`, run under Xvfb, shows
 // a sample workbook with a selected block and the range prompt and saves
-// the screen as FILE.png.
+// the screen as FILE.png; `--loading-screenshot=FILE.png` shows the window
+// while it reads the benchmark workbook.
 
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
@@ -246,22 +247,43 @@ int Screenshot(const QString& file) {
   return QFile::exists(file) ? 0 : 1;
 }
 
+// The window while it reads the benchmark workbook.
+int LoadingScreenshot(const QString& file) {
+  WorkbookWindow window;
+  window.resize(900, 560);
+  window.move(20, 20);
+  window.StartLoading(QString::fromStdString(WriteCsv()));
+  window.show();
+  QTimer::singleShot(40, &window, [&] {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+  });
+  window.WaitUntilLoaded();
+  return QFile::exists(file) ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace kestrilo
 
 int main(int argc, char** argv) {
   QString screenshot;
+  QString loading_screenshot;
   for (int i = 1; i < argc; ++i) {
     const QString argument = QString::fromLocal8Bit(argv[i]);
     if (argument.startsWith("--screenshot=")) {
       screenshot = argument.section('=', 1);
+    } else if (argument.startsWith("--loading-screenshot=")) {
+      loading_screenshot = argument.section('=', 1);
     }
   }
-  if (screenshot.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+  if (screenshot.isEmpty() && loading_screenshot.isEmpty() &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
   if (!screenshot.isEmpty()) return kestrilo::Screenshot(screenshot);
+  if (!loading_screenshot.isEmpty()) {
+    return kestrilo::LoadingScreenshot(loading_screenshot);
+  }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
