@@ -3,6 +3,7 @@
 
 #include "gui/spreadsheet/workbook_window.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
@@ -156,6 +157,16 @@ class WorkbookWindowTest : public QObject {
     const BlockGeometry area = grid().areas().back();
     QCOMPARE(area.first_row, 2);
     QVERIFY(area.last_row() > grid().rowAt(viewport->height() - 1));
+  }
+
+  void CornerButtonSelectsTheWholeSheet() {
+    Click(grid(), 3, 3);
+    QAbstractButton* corner = grid().findChild<QAbstractButton*>();
+    QVERIFY(corner != nullptr);
+    QTest::mouseClick(corner, Qt::LeftButton);
+    QCOMPARE(Address(), QString("$1:$1048576"));
+    QCOMPARE(grid().ColumnMark(kMaxColumns), SectionMark::kWhole);
+    QCOMPARE(grid().active_cell(), (CellPosition{3, 3}));
   }
 
   void KeysMoveAndShiftKeysExtend() {
