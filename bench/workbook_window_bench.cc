@@ -235,7 +235,7 @@ int Screenshot(const QString& file) {
   window.move(20, 20);
   window.show();
   QObject::connect(&window, &WorkbookWindow::RangePromptShown, &window, [&] {
-    window.grid()->SelectAreas({{2, 9, 3, 5}});
+    window.grid()->SelectAreas({{2, 13, 2, 8}});
     window.range_prompt()->FollowSelection();
     QTimer::singleShot(800, &window, [&] {
       const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
