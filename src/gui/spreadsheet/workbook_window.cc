@@ -186,7 +186,7 @@ void WorkbookWindow::FinishLoading() {
   } else {
     QString reason = tr("The workbook could not be read.");
     try {
-      std::rethrow_exception(load_error_);
+      std::rethrow_exception(load_error_);  // the reader has ended
     } catch (const std::exception& error) {
       reason = QString::fromStdString(error.what());
     } catch (...) {
@@ -204,7 +204,14 @@ void WorkbookWindow::WaitUntilLoaded() {
     connect(this, &WorkbookWindow::LoadFinished, &loop, &QEventLoop::quit);
     loop.exec();
   }
-  if (load_error_) std::rethrow_exception(load_error_);
+  std::exception_ptr error;
+  {
+    // Locked: a wait cut short by the application quitting may still
+    // overlap the reader.
+    std::lock_guard lock(load_mutex_);
+    error = load_error_;
+  }
+  if (error) std::rethrow_exception(error);
 }
 
 void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
