@@ -185,11 +185,13 @@ void WorkbookWindow::FinishLoading() {
     SetWorkbook(std::move(workbook));
   } else {
     QString reason = tr("The workbook could not be read.");
-    try {
-      std::rethrow_exception(load_error_);  // the reader has ended
-    } catch (const std::exception& error) {
-      reason = QString::fromStdString(error.what());
-    } catch (...) {
+    if (load_error_) {
+      try {
+        std::rethrow_exception(load_error_);  // the reader has ended
+      } catch (const std::exception& error) {
+        reason = QString::fromStdString(error.what());
+      } catch (...) {
+      }
     }
     loading_bar_->hide();
     loading_label_->setText(reason);
