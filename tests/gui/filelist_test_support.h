@@ -32,8 +32,9 @@ class ScriptedDialogs : public Dialogs {
     input_prompts << prompt;
     input_defaults << default_answer;
     if (input_answers.empty()) return std::nullopt;
-    std::optional<QString> answer = input_answers.front();
+    const QString answer = input_answers.front();
     input_answers.pop_front();
+    if (answer.isNull()) return std::nullopt;
     return answer;
   }
   QString BrowseForFolder(const QString& prompt,
@@ -59,7 +60,8 @@ class ScriptedDialogs : public Dialogs {
   QStringList messages, questions, error_reports, input_prompts, input_defaults,
       browse_prompts, browse_starts, open_titles, open_filters, opened_folders;
   bool question_answer = false;
-  std::deque<std::optional<QString>> input_answers;
+  /// A null QString() stands for Cancel; QString("") for an empty answer.
+  std::deque<QString> input_answers;
   std::deque<QString> folder_answers;
   std::deque<QStringList> file_answers;
 };
