@@ -1,6 +1,21 @@
 #include <QApplication>
 
+#include "gui/shell/form1.h"
+#include "gui/shell/qt_dialogs.h"
+#include "gui/spreadsheet/spreadsheet_automation.h"
+
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  return 0;
+  QApplication::setOrganizationName(QStringLiteral("Velmora"));
+  QApplication::setApplicationName(QStringLiteral("Kestrilo"));
+
+  kestrilo::QtDialogs dialogs;
+  std::unique_ptr<kestrilo::SpreadsheetAutomation> automation =
+      kestrilo::MakeSpreadsheetAutomation();
+  kestrilo::Form1 form(*automation, dialogs);
+  dialogs.SetOwner(&form);
+  form.Form_Load();
+  if (form.program_ended()) return 1;
+  form.show();
+  return application.exec();
 }
