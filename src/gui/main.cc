@@ -2,7 +2,7 @@
 
 #include "gui/shell/form1.h"
 #include "gui/shell/qt_dialogs.h"
-#include "gui/spreadsheet/spreadsheet_automation.h"
+#include "gui/spreadsheet/window_automation.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -10,9 +10,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Kestrilo"));
 
   kestrilo::QtDialogs dialogs;
-  std::unique_ptr<kestrilo::SpreadsheetAutomation> automation =
-      kestrilo::MakeSpreadsheetAutomation();
-  kestrilo::Form1 form(*automation, dialogs);
+  kestrilo::WindowAutomation automation;
+  kestrilo::Form1 form(automation, dialogs);
   dialogs.SetOwner(&form);
   form.Form_Load();
   if (form.program_ended()) return 1;

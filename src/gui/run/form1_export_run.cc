@@ -17,7 +17,7 @@
 #include "gui/shell/form1.h"
 #include "gui/shell/handler_guard.h"
 #include "gui/shell/progress_bar.h"
-#include "gui/shell/spreadsheet_check.h"
+#include "gui/spreadsheet/automation_checks.h"
 #include "gui/spreadsheet/spreadsheet_automation.h"
 #include "gui/spreadsheet/spreadsheet_instance.h"
 
@@ -161,7 +161,9 @@ void Form1::ExportWorkbook(HandlerGuard& guard, int position,
 }
 
 bool Form1::CheckSpreadsheetOpen() {
-  return CheckExcelOpen(automation_, dialogs_);
+  return CheckExcelOpen(automation_, [this](const QString& question) {
+    return dialogs_.Question(question);
+  });
 }
 
 void Form1::ReportReplacedFiles() {

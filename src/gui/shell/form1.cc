@@ -21,7 +21,7 @@
 #include "gui/shell/progress_bar.h"
 #include "gui/shell/settings_store.h"
 #include "gui/shell/shell_utilities.h"
-#include "gui/shell/spreadsheet_check.h"
+#include "gui/spreadsheet/automation_checks.h"
 #include "gui/spreadsheet/spreadsheet_automation.h"
 
 // The window icon lives in the library's resources, which a static library
@@ -186,10 +186,19 @@ void Form1::LoadCustomPointer() {
 }
 
 void Form1::EnsureSpreadsheetAvailable() {
-  if (EnsureExcelAvailable(automation_, dialogs_)) return;
-  program_ended_ = true;
-  unloading_ = true;
-  QCoreApplication::exit(1);
+  const auto show_message = [this](const QString& /*caption*/,
+                                   const QString& text) {
+    dialogs_.Message(text);
+  };
+  // The program ends before the window shows: main() sees program_ended().
+  const auto end_program = [this] {
+    program_ended_ = true;
+    unloading_ = true;
+  };
+  if (!EnsureExcelAvailable(automation_, ApplicationTitle(), show_message,
+                            end_program)) {
+    end_program();
+  }
 }
 
 void Form1::SetBusy(bool busy) {
