@@ -101,6 +101,8 @@ void Form1::Form_Load() {
     list_view1_->setHeaderLabels({QStringLiteral("Excel File(s)")});
   });
   guard.Run(130, [this] {
+    // A fixed width; longer names show by widening it or scrolling.
+    list_view1_->header()->setStretchLastSection(false);
     list_view1_->header()->resizeSection(0, Twips(kListColumnTwips));
   });
   RestoreHeaderMode(guard);

@@ -241,6 +241,11 @@ void Form1::ConnectHandlers() {
 void Form1::WatchPointer(QWidget* widget, Pointer pointer) {
   hover_pointers_.insert(widget, pointer);
   widget->setMouseTracking(true);
+  // A button ignores pointer moves, which then travel on to its frame or
+  // the window and would set the default pointer over it at once.
+  if (pointer == Pointer::kCustom) {
+    widget->setAttribute(Qt::WA_NoMousePropagation);
+  }
   widget->installEventFilter(this);
 }
 
