@@ -90,6 +90,8 @@ class ShellTest : public QObject {
     const QString path = DesktopFolderPath();
     QVERIFY(path.endsWith(QDir::separator()));
     QVERIFY(!path.endsWith(QString(2, QDir::separator())));
+    // A folder that exists, so that the first export can go ahead.
+    QVERIFY(QFileInfo(path).isDir());
   }
 
   void PathExistsOnlyForSomethingThere() {
