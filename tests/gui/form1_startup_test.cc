@@ -300,6 +300,30 @@ class Form1StartupTest : public QObject {
     QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
   }
 
+  void ListButtonsReachTheListCommands() {
+    Form1& form = Load();
+    dialogs_.file_lists.push_back({"/x/a.xlsx", "/x/b.xls"});
+    QTest::mouseClick(Find<QPushButton>("PushButton6"), Qt::LeftButton);
+    QCOMPARE(form.list().Count(), 2);
+    form.SetBusy(true);  // the list's clear waits while the window is busy
+    QTest::mouseClick(Find<QPushButton>("PushButton7"), Qt::LeftButton);
+    QCOMPARE(form.list().Count(), 2);
+    form.SetBusy(false);
+    QTest::mouseClick(Find<QPushButton>("PushButton7"), Qt::LeftButton);
+    QCOMPARE(form.list().Count(), 0);
+
+    QDir(program_folder_->path()).mkpath("Samples");
+    QFile sample(program_folder_->filePath("Samples/Fruit.csv"));
+    QVERIFY(sample.open(QIODevice::WriteOnly));
+    sample.close();
+    dialogs_.answers.push_back(false);
+    QTest::mouseClick(Find<QPushButton>("PushButton1"), Qt::LeftButton);
+    QCOMPARE(form.list().Count(), 1);
+    QCOMPARE(QDir::fromNativeSeparators(form.list().Text(1)),
+             QDir::fromNativeSeparators(sample.fileName()));
+    QCOMPARE(dialogs_.Texts("question").size(), 1);
+  }
+
   void UnreadableCursorFileLeavesThePointingHand() {
     QFile file(program_folder_->filePath("HAND-M.CUR"));
     QVERIFY(file.open(QIODevice::WriteOnly));
