@@ -334,6 +334,21 @@ class ExportRunTest : public QObject {
                         "\t<Count>3</Count>\r\n</Second>\r\n"));
   }
 
+  void ClosingTheWindowAtAPromptEndsTheRunSilently() {
+    List({"/in/a/Fruit.xlsx", "/in/README"});
+    automation_.prompts = {[&](FakeInstance&) {
+      form_->close();
+      return std::optional<std::string>();
+    }};
+    Run();
+    QCOMPARE(dialogs_.Kinds(), QStringList());
+    const std::vector<std::string> expected = {
+        "open /in/a/Fruit.xlsx", "show /in/a/Fruit.xlsx",
+        "prompt /in/a/Fruit.xlsx", "quit /in/a/Fruit.xlsx"};
+    QCOMPARE(automation_.events, expected);
+    QCOMPARE(OutputFiles(), QStringList());
+  }
+
   void EntriesAddedDuringTheRunWaitForTheNextOne() {
     List({"/in/a/Fruit.xlsx"});
     automation_.prompts = {[&](FakeInstance&) {

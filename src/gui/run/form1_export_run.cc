@@ -130,6 +130,12 @@ void Form1::ExportWorkbook(HandlerGuard& guard, int position,
 
   std::optional<std::string> range;
   guard.Run(158, [&] { range = instance->PromptForRange(); });
+  if (unloading_) {
+    // The main window closed while the user was at the prompt: the program
+    // ends, and nothing more is said or written.
+    instance->Quit();
+    return;
+  }
   if (range) {                  // [160]
     no_range_selected = false;  // [162]
     std::optional<std::string> xml;
