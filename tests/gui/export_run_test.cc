@@ -242,6 +242,7 @@ class ExportRunTest : public QObject {
     Run();
     const QStringList reports = dialogs_.Texts("error");
     QCOMPARE(reports.size(), 1);
+    QVERIFY(reports[0].startsWith("/in/Tools.2021.q1.xls: "));
     QVERIFY(reports[0].contains("PushButton8_Click at line 164\r\r"));
     QCOMPARE(Output("Tools.2021.q1.xml"), QByteArray("earlier run"));
     QCOMPARE(Output("Fruit.xml"), kFruitXml);

@@ -113,6 +113,7 @@ class Form1StartupTest : public QObject {
     QCOMPARE(form.minimumSize(), form.maximumSize());
     for (const char* name : {"Check1", "Check2", "Check3"}) {
       QVERIFY2(Find<QCheckBox>(name)->geometry().top() >= form.height(), name);
+      QCOMPARE(Find<QCheckBox>(name)->focusPolicy(), Qt::NoFocus);
     }
     // The header modes in code order, top to bottom; Row First on the left.
     int last_top = -1;
