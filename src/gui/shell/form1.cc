@@ -125,8 +125,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::RestoreHeaderMode(HandlerGuard& guard) {
-  // Each test reads the setting afresh; a test
-  // that fails runs its branch.
+  // Each test reads the setting afresh; a test that fails runs its branch.
   const auto mode_is = [&guard](int line, int code) {
     return guard.Test(line, [code] {
       return StoredNumber(QStringLiteral("Selection Properties"),
