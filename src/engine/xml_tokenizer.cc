@@ -187,6 +187,34 @@ XmlTokenizer::Token XmlTokenizer::ReadToken() {
   }
 }
 
+bool XmlTokenizer::ReadSimpleElement(std::string_view local,
+                                     std::string_view& text) {
+  if (pending_end_ || end_ - p_ < 4 || *p_ != '<') return false;
+  const char* name = p_ + 1;
+  const char* q = name;
+  while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+  if (q == end_ || *q != '>' || q == name) return false;
+  const std::string_view qualified(name, static_cast<std::size_t>(q - name));
+  if (!SameName(LocalName(qualified), local)) return false;
+  const char* body = q + 1;
+  const char* lt = static_cast<const char*>(
+      std::memchr(body, '<', static_cast<std::size_t>(end_ - body)));
+  if (lt == nullptr) return false;
+  const std::string_view raw(body, static_cast<std::size_t>(lt - body));
+  // "</" + name + ">" must follow the text directly.
+  const std::size_t rest = static_cast<std::size_t>(end_ - lt);
+  if (rest < qualified.size() + 3 || lt[1] != '/' ||
+      lt[2 + qualified.size()] != '>' ||
+      !SameName(std::string_view(lt + 2, qualified.size()), qualified) ||
+      std::memchr(raw.data(), '&', raw.size()) != nullptr ||
+      std::memchr(raw.data(), '\r', raw.size()) != nullptr) {
+    return false;
+  }
+  text = raw;
+  p_ = lt + qualified.size() + 3;
+  return true;
+}
+
 void XmlTokenizer::SkipPast(std::string_view terminator, const char* what) {
   const std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
   const std::size_t found = rest.find(terminator);

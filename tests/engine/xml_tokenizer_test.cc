@@ -148,6 +148,23 @@ TEST(XmlTokenizerTest, ConvertsUtf16ToUtf8) {
   EXPECT_THROW(XmlTokenizer::ConvertToUtf8(lone_surrogate), XmlError);
 }
 
+TEST(XmlTokenizerTest, SimpleElementShortcutTakesOnlyPlainText) {
+  XmlTokenizer xml("<c><x:v>12</x:v><v>a&amp;b</v><v a=\"1\">3</v><v/></c>");
+  std::string_view text;
+  ASSERT_EQ(xml.Next(), Token::kStartTag);
+  ASSERT_TRUE(xml.ReadSimpleElement("v", text));
+  EXPECT_EQ(text, "12");
+  // A reference, an attribute or an empty element: read token by token.
+  EXPECT_FALSE(xml.ReadSimpleElement("v", text));
+  EXPECT_FALSE(xml.ReadSimpleElement("w", text));
+  EXPECT_THAT(Trace(xml), ElementsAre("<v>", "'a&b'", "</v>", "<v a=1>", "'3'",
+                                      "</v>", "<v>", "</v>", "</c>"));
+  XmlTokenizer mismatched("<c><v>1</w></c>");
+  ASSERT_EQ(mismatched.Next(), Token::kStartTag);
+  EXPECT_FALSE(mismatched.ReadSimpleElement("v", text));
+  EXPECT_THROW(Trace(mismatched), XmlError);
+}
+
 // A document arriving in pieces must give the same tokens wherever the
 // pieces are cut, and the same error for a malformed one.
 TEST(XmlTokenizerTest, ArrivingDocumentGivesTheSameTokens) {
