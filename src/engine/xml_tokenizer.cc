@@ -6,6 +6,8 @@ namespace kestrilo {
 
 namespace {
 
+constexpr std::size_t kMaxDepth = 1000;
+
 // Characters that end a tag or attribute name.
 struct NameEndTable {
   bool ends[256] = {};
@@ -266,6 +268,9 @@ XmlTokenizer::Token XmlTokenizer::ReadStartTag() {
   name_ = std::string_view(start, static_cast<std::size_t>(p_ - start));
   ReadAttributes();
   root_seen_ = true;
+  // Spreadsheet parts nest a dozen levels deep; thousands are an attack on
+  // our memory, not a document.
+  if (open_.size() >= kMaxDepth) Fail(start - 1, "elements nested too deeply");
   open_.push_back(name_);
   pending_end_ = self_closing_;
   return Token::kStartTag;

@@ -124,6 +124,9 @@ TEST(XmlTokenizerTest, MalformedDocumentsGiveTheByteOffset) {
   EXPECT_THAT(ErrorOf("<a><!-- open</a>"), HasSubstr("unterminated comment"));
   EXPECT_THAT(ErrorOf("<a><"), HasSubstr("ends inside a tag"));
   EXPECT_THAT(ErrorOf("<a v=\"<\"/>"), HasSubstr("'<'"));
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "<a>";
+  EXPECT_THAT(ErrorOf(deep), HasSubstr("nested too deeply"));
 }
 
 TEST(XmlTokenizerTest, ConvertsUtf16ToUtf8) {
