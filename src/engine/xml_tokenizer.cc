@@ -198,18 +198,20 @@ bool XmlTokenizer::ReadSimpleElement(std::string_view local,
   if (q == end_ || *q != '>' || q == name) return false;
   const std::string_view qualified(name, static_cast<std::size_t>(q - name));
   if (!SameName(LocalName(qualified), local)) return false;
+  // Values are short: one plain loop finds the end and vets the text.
   const char* body = q + 1;
-  const char* lt = static_cast<const char*>(
-      std::memchr(body, '<', static_cast<std::size_t>(end_ - body)));
-  if (lt == nullptr) return false;
+  const char* lt = body;
+  while (lt != end_ && *lt != '<') {
+    if (*lt == '&' || *lt == '\r') return false;
+    ++lt;
+  }
+  if (lt == end_) return false;
   const std::string_view raw(body, static_cast<std::size_t>(lt - body));
   // "</" + name + ">" must follow the text directly.
   const std::size_t rest = static_cast<std::size_t>(end_ - lt);
   if (rest < qualified.size() + 3 || lt[1] != '/' ||
       lt[2 + qualified.size()] != '>' ||
-      !SameName(std::string_view(lt + 2, qualified.size()), qualified) ||
-      std::memchr(raw.data(), '&', raw.size()) != nullptr ||
-      std::memchr(raw.data(), '\r', raw.size()) != nullptr) {
+      !SameName(std::string_view(lt + 2, qualified.size()), qualified)) {
     return false;
   }
   text = raw;
