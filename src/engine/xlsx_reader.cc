@@ -644,7 +644,23 @@ void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
 void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
                                 const std::string& part) {
   CellState cell;
-  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+  XmlTokenizer::FlatElement flat;
+  for (;;) {
+    // Most cells come whole in one step; the rest token by token.
+    while (!cell.in_cell && xml.ReadFlatElement("c", flat)) {
+      StartCell(xml, cell, part);
+      const std::string_view child = XmlTokenizer::LocalName(flat.child);
+      if (child == "v") {
+        cell.value.assign(flat.text);
+        cell.has_value = true;
+      } else if (child == "f") {
+        cell.has_formula = true;
+      }
+      StoreCell(cell, sheet, part);
+      cell.in_cell = false;
+    }
+    const Token token = xml.Next();
+    if (token == Token::kEnd) return;
     if (token == Token::kText) {
       if (cell.in_v) {
         cell.value.append(xml.text());
@@ -657,15 +673,9 @@ void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
     const SheetTag tag = ClassifySheetTag(name);
     if (token == Token::kStartTag) {
       switch (tag) {
-        case SheetTag::kC: {
+        case SheetTag::kC:
           StartCell(xml, cell, part);
-          std::string_view text;
-          if (!xml.self_closing() && xml.ReadSimpleElement("v", text)) {
-            cell.value.assign(text);
-            cell.has_value = true;
-          }
           break;
-        }
         case SheetTag::kRow:
           StartRow(xml, cell, part);
           break;
