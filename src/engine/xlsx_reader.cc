@@ -76,8 +76,20 @@ enum class CellType : std::uint8_t {
 };
 
 CellType ParseCellType(std::string_view t) {
-  if (t.empty() || t == "n") return CellType::kNumber;
-  if (t == "s") return CellType::kShared;
+  if (t.size() == 1) {  // the common case, decided without comparisons
+    switch (t[0]) {
+      case 's':
+        return CellType::kShared;
+      case 'b':
+        return CellType::kBoolean;
+      case 'e':
+        return CellType::kError;
+      case 'd':
+        return CellType::kIsoDate;
+      default:
+        return CellType::kNumber;
+    }
+  }
   if (t == "str") return CellType::kFormulaText;
   if (t == "inlineStr") return CellType::kInline;
   if (t == "b") return CellType::kBoolean;
@@ -188,6 +200,17 @@ bool ParseDouble(std::string_view text, double& value) {
 
 template <typename Integer>
 bool ParseInteger(std::string_view text, Integer& value) {
+  if (!text.empty() && text.size() <= 9) {  // plain digits: no overflow
+    Integer digits = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      digits = static_cast<Integer>(digits * 10 + (text[i] - '0'));
+    }
+    if (i == text.size()) {
+      value = digits;
+      return true;
+    }
+  }
   text = Trim(text);
   const auto [end, error] =
       std::from_chars(text.data(), text.data() + text.size(), value);
@@ -598,7 +621,13 @@ void XlsxReader::StartCell(const XmlTokenizer& xml, CellState& cell,
 
 void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
                           const std::string& part) {
-  if (const auto* number = xml.FindAttribute("r")) {
+  const std::string_view* number = nullptr;
+  for (const auto& attribute : xml.attributes()) {
+    if (attribute.name.size() == 1 && attribute.name[0] == 'r') {
+      number = &attribute.value;
+    }
+  }
+  if (number != nullptr) {
     std::int32_t r = 0;
     if (!ParseInteger(*number, r) || r < 1 || r > kMaxRows) {
       Fail("in the part " + part + ", a row has a bad number \"" +
@@ -615,7 +644,23 @@ void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
 void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
                                 const std::string& part) {
   CellState cell;
-  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+  XmlTokenizer::FlatElement flat;
+  for (;;) {
+    // Most cells come whole in one step; the rest token by token.
+    while (!cell.in_cell && xml.ReadFlatElement("c", flat)) {
+      StartCell(xml, cell, part);
+      const std::string_view child = XmlTokenizer::LocalName(flat.child);
+      if (child == "v") {
+        cell.value.assign(flat.text);
+        cell.has_value = true;
+      } else if (child == "f") {
+        cell.has_formula = true;
+      }
+      StoreCell(cell, sheet, part);
+      cell.in_cell = false;
+    }
+    const Token token = xml.Next();
+    if (token == Token::kEnd) return;
     if (token == Token::kText) {
       if (cell.in_v) {
         cell.value.append(xml.text());

@@ -10,6 +10,8 @@ namespace kestrilo {
 
 namespace {
 
+constexpr std::size_t kMaxDepth = 1000;
+
 // Characters that end a tag or attribute name.
 struct NameEndTable {
   bool ends[256] = {};
@@ -240,6 +242,99 @@ XmlTokenizer::Token XmlTokenizer::ReadToken() {
   }
 }
 
+bool XmlTokenizer::ReadPlainAttributes(const char*& q, bool& empty_element) {
+  for (;;) {
+    while (q != end_ && IsSpace(*q)) ++q;
+    if (q == end_) return false;
+    if (*q == '>') {
+      ++q;
+      empty_element = false;
+      return true;
+    }
+    if (*q == '/') {
+      if (q + 1 == end_ || q[1] != '>') return false;
+      q += 2;
+      empty_element = true;
+      return true;
+    }
+    const char* name = q;
+    while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+    if (q == name || q == end_ || *q != '=' || q + 1 == end_) return false;
+    const char quote = q[1];
+    if (quote != '"' && quote != '\'') return false;
+    const char* value = q + 2;
+    const char* close = value;
+    while (close != end_ && *close != quote) {
+      const auto c = static_cast<unsigned char>(*close);
+      if (c == '&' || c == '<' || c < 0x20) return false;
+      ++close;
+    }
+    if (close == end_) return false;
+    attributes_.push_back(
+        {std::string_view(name, static_cast<std::size_t>(q - name)),
+         std::string_view(value, static_cast<std::size_t>(close - value))});
+    q = close + 1;
+  }
+}
+
+bool XmlTokenizer::ReadFlatElement(std::string_view local,
+                                   FlatElement& element) {
+  if (pending_end_ || open_.empty() || end_ - p_ < 3 || *p_ != '<') {
+    return false;
+  }
+  const char* name = p_ + 1;
+  const char* q = name;
+  while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+  const std::string_view qualified(name, static_cast<std::size_t>(q - name));
+  if (q == name || !SameName(LocalName(qualified), local)) return false;
+  attributes_.clear();
+  bool empty_element = false;
+  if (!ReadPlainAttributes(q, empty_element)) return false;
+  element = {};
+  if (!empty_element) {
+    // Optional child: "<v>" text "</v>".
+    if (end_ - q >= 2 && q[0] == '<' && q[1] != '/') {
+      const char* child = q + 1;
+      const char* child_end = child;
+      while (child_end != end_ && *child_end != '>' &&
+             !kNameEnd.ends[static_cast<unsigned char>(*child_end)]) {
+        ++child_end;
+      }
+      if (child_end == end_ || *child_end != '>' || child_end == child) {
+        return false;
+      }
+      element.child =
+          std::string_view(child, static_cast<std::size_t>(child_end - child));
+      const char* text = child_end + 1;
+      const char* lt = text;
+      while (lt != end_ && *lt != '<') {
+        if (*lt == '&' || *lt == '\r') return false;
+        ++lt;
+      }
+      if (static_cast<std::size_t>(end_ - lt) < element.child.size() + 3 ||
+          lt[1] != '/' || lt[2 + element.child.size()] != '>' ||
+          !SameName(std::string_view(lt + 2, element.child.size()),
+                    element.child)) {
+        return false;
+      }
+      element.text =
+          std::string_view(text, static_cast<std::size_t>(lt - text));
+      q = lt + element.child.size() + 3;
+    }
+    // Then the element's own end tag.
+    if (static_cast<std::size_t>(end_ - q) < qualified.size() + 3 ||
+        q[0] != '<' || q[1] != '/' || q[2 + qualified.size()] != '>' ||
+        !SameName(std::string_view(q + 2, qualified.size()), qualified)) {
+      return false;
+    }
+    q += qualified.size() + 3;
+  }
+  name_ = qualified;
+  self_closing_ = false;
+  p_ = q;
+  return true;
+}
+
 void XmlTokenizer::SkipPast(std::string_view terminator, const char* what) {
   const std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
   const std::size_t found = rest.find(terminator);
@@ -291,6 +386,9 @@ XmlTokenizer::Token XmlTokenizer::ReadStartTag() {
   name_ = std::string_view(start, static_cast<std::size_t>(p_ - start));
   ReadAttributes();
   root_seen_ = true;
+  // Spreadsheet parts nest a dozen levels deep; thousands are an attack on
+  // our memory, not a document.
+  if (open_.size() >= kMaxDepth) Fail(start - 1, "elements nested too deeply");
   open_.push_back(name_);
   pending_end_ = self_closing_;
   return Token::kStartTag;

@@ -54,6 +54,23 @@ class XmlTokenizer {
   /// Advances to the next token. Throws XmlError for malformed XML.
   Token Next();
 
+  /// An element read whole by ReadFlatElement().
+  struct FlatElement {
+    /// The qualified name of its one child element; empty for none.
+    std::string_view child;
+    /// The text of that child.
+    std::string_view text;
+  };
+
+  /// A shortcut for the commonest shape of spreadsheet data, such as
+  /// `<c r="A1" s="2"><v>42</v></c>` or `<c r="B1"/>`: when the next markup
+  /// is an element with local name `local`, plain attribute values, and at
+  /// most one child without attributes holding only plain text (no
+  /// references, no carriage returns, no spaces between the tags), it is
+  /// consumed whole: attributes() and name() describe it and `element` its
+  /// child. Otherwise nothing is consumed and Next() reads it as usual.
+  bool ReadFlatElement(std::string_view local, FlatElement& element);
+
   /// The qualified name of the current start or end tag.
   std::string_view name() const { return name_; }
   /// The name without its namespace prefix.
@@ -97,6 +114,9 @@ class XmlTokenizer {
   Token ReadStartTag();
   Token ReadEndTag();
   void ReadAttributes();
+  /// Plain attributes up to the end of a start tag, for ReadFlatElement;
+  /// nothing (false) for anything unusual or cut off.
+  bool ReadPlainAttributes(const char*& q, bool& empty_element);
   void SkipPast(std::string_view terminator, const char* what);
   /// Decodes references (and CR LF line ends) of `raw` into `out`.
   void Decode(std::string_view raw, std::string& out, bool attribute) const;

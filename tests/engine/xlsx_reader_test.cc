@@ -322,6 +322,22 @@ TEST(XlsxReaderTest, PrefixedStrictUtf16AndAbsoluteParts) {
   EXPECT_EQ(Show(workbook->sheet(0), 2, 2), "text:ελληνικά");
 }
 
+TEST(XlsxReaderTest, FindsTheWorkbookWithoutRootRelationships) {
+  Parts parts = OneSheetPackage("<row><c><v>7</v></c></row>");
+  parts.erase(parts.begin());  // no _rels/.rels
+  for (auto& [name, content] : parts) {
+    if (name.starts_with("xl/")) name = "book/" + name.substr(3);
+  }
+  parts.push_back(
+      {"[Content_Types].xml",
+       "<Types><Override PartName=\"/book/workbook.xml\" "
+       "ContentType=\"application/"
+       "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+       "</Types>"});
+  const auto workbook = ReadParts("content_types.xlsx", parts);
+  EXPECT_EQ(workbook->sheet(0).Cell(1, 1).number, 7);
+}
+
 TEST(XlsxReaderTest, DamagedContentIsRefusedWithTheReason) {
   EXPECT_THAT(
       ErrorReading("bad_xml.xlsx", OneSheetPackage("<row><c><v>1</c></row>")),

@@ -124,6 +124,9 @@ TEST(XmlTokenizerTest, MalformedDocumentsGiveTheByteOffset) {
   EXPECT_THAT(ErrorOf("<a><!-- open</a>"), HasSubstr("unterminated comment"));
   EXPECT_THAT(ErrorOf("<a><"), HasSubstr("ends inside a tag"));
   EXPECT_THAT(ErrorOf("<a v=\"<\"/>"), HasSubstr("'<'"));
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "<a>";
+  EXPECT_THAT(ErrorOf(deep), HasSubstr("nested too deeply"));
 }
 
 TEST(XmlTokenizerTest, ConvertsUtf16ToUtf8) {
@@ -146,6 +149,40 @@ TEST(XmlTokenizerTest, ConvertsUtf16ToUtf8) {
   EXPECT_EQ(with_bom, "<a/>");
   std::string lone_surrogate("\xFF\xFE<\0\x00\xD8", 6);
   EXPECT_THROW(XmlTokenizer::ConvertToUtf8(lone_surrogate), XmlError);
+}
+
+TEST(XmlTokenizerTest, FlatElementShortcutTakesOnlyPlainShapes) {
+  XmlTokenizer xml(
+      "<d><x:c r=\"A1\" s='2'><x:v>12</x:v></x:c><c t=\"s\"/><c></c>"
+      "<c><v>a&amp;b</v></c><c><v a=\"1\">3</v></c><c> <v>4</v></c>"
+      "<c><v>5</v><f>x</f></c><c><v>6</w></c></d>");
+  XmlTokenizer::FlatElement flat;
+  EXPECT_FALSE(xml.ReadFlatElement("c", flat));  // not inside the root yet
+  ASSERT_EQ(xml.Next(), Token::kStartTag);
+  ASSERT_TRUE(xml.ReadFlatElement("c", flat));
+  EXPECT_EQ(xml.name(), "x:c");
+  EXPECT_EQ(xml.AttributeOr("r"), "A1");
+  EXPECT_EQ(xml.AttributeOr("s"), "2");
+  EXPECT_EQ(flat.child, "x:v");
+  EXPECT_EQ(flat.text, "12");
+  ASSERT_TRUE(xml.ReadFlatElement("c", flat));
+  EXPECT_EQ(xml.AttributeOr("t"), "s");
+  EXPECT_EQ(flat.child, "");
+  ASSERT_TRUE(xml.ReadFlatElement("c", flat));
+  EXPECT_EQ(flat.child, "");
+  EXPECT_FALSE(xml.ReadFlatElement("row", flat));
+  // A reference, an attribute on the child, spaces, two children or a
+  // mismatched tag: left to Next(), which reads them (or fails) as usual.
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_FALSE(xml.ReadFlatElement("c", flat)) << i;
+    int depth = 0;
+    do {
+      const Token token = xml.Next();
+      depth += token == Token::kStartTag ? 1 : token == Token::kEndTag ? -1 : 0;
+    } while (depth > 0);
+  }
+  EXPECT_FALSE(xml.ReadFlatElement("c", flat));
+  EXPECT_THROW(Trace(xml), XmlError);
 }
 
 // A document arriving in pieces must give the same tokens wherever the
