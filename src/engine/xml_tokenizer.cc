@@ -258,18 +258,16 @@ bool XmlTokenizer::ReadPlainAttributes(const char*& q, bool& empty_element) {
       return true;
     }
     const char* name = q;
-    while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+    q = SkipName(q, end_);
     if (q == name || q == end_ || *q != '=' || q + 1 == end_) return false;
     const char quote = q[1];
     if (quote != '"' && quote != '\'') return false;
     const char* value = q + 2;
-    const char* close = value;
-    while (close != end_ && *close != quote) {
-      const auto c = static_cast<unsigned char>(*close);
-      if (c == '&' || c == '<' || c < 0x20) return false;
-      ++close;
+    const char* close = static_cast<const char*>(
+        std::memchr(value, quote, static_cast<std::size_t>(end_ - value)));
+    if (close == nullptr || SkipPlainValue(value, close, end_) != close) {
+      return false;
     }
-    if (close == end_) return false;
     attributes_.push_back(
         {std::string_view(name, static_cast<std::size_t>(q - name)),
          std::string_view(value, static_cast<std::size_t>(close - value))});
@@ -283,10 +281,13 @@ bool XmlTokenizer::ReadFlatElement(std::string_view local,
     return false;
   }
   const char* name = p_ + 1;
-  const char* q = name;
-  while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+  const char* q = SkipName(name, end_);
   const std::string_view qualified(name, static_cast<std::size_t>(q - name));
-  if (q == name || !SameName(LocalName(qualified), local)) return false;
+  if (q == name || !qualified.ends_with(local) ||
+      (qualified.size() != local.size() &&
+       qualified[qualified.size() - local.size() - 1] != ':')) {
+    return false;
+  }
   attributes_.clear();
   bool empty_element = false;
   if (!ReadPlainAttributes(q, empty_element)) return false;
@@ -306,11 +307,11 @@ bool XmlTokenizer::ReadFlatElement(std::string_view local,
       element.child =
           std::string_view(child, static_cast<std::size_t>(child_end - child));
       const char* text = child_end + 1;
-      const char* lt = text;
-      while (lt != end_ && *lt != '<') {
-        if (*lt == '&' || *lt == '\r') return false;
-        ++lt;
-      }
+      // Text with references or control characters (line ends, tabs)
+      // takes the ordinary way.
+      const char* lt = static_cast<const char*>(
+          std::memchr(text, '<', static_cast<std::size_t>(end_ - text)));
+      if (lt == nullptr || SkipPlainValue(text, lt, end_) != lt) return false;
       if (static_cast<std::size_t>(end_ - lt) < element.child.size() + 3 ||
           lt[1] != '/' || lt[2 + element.child.size()] != '>' ||
           !SameName(std::string_view(lt + 2, element.child.size()),
