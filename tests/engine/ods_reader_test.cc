@@ -224,8 +224,20 @@ TEST(OdsReaderTest, ValueAttributes) {
                "#NAME?") +
           cell("table:formula=\"of:=[.A1]\"") +
           "<table:table-cell table:formula=\"of:=1\" "
-          "table:number-columns-repeated=\"2\"/>"));
+          "table:number-columns-repeated=\"2\"/>") +
+      // Values with references are decoded into scratch space that the
+      // tags after them reuse.
+      Row("<table:table-cell office:value-type=\"fl&#x6F;at\" "
+          "office:value=\"1&#x30;\"><text:p><text:a xlink:href=\"" +
+          std::string(300, 'x') +
+          "&amp;\">ten</text:a></text:p>"
+          "</table:table-cell><table:table-cell "
+          "office:value-type=\"string\" office:string-value=\"a&amp;b\">"
+          "<text:p><text:span text:style-name=\"&#x54;1\">shown</text:span>"
+          "</text:p></table:table-cell>"));
   const Sheet& s = book->sheet(0);
+  EXPECT_EQ(s.Cell(3, 1).number, 10);
+  EXPECT_EQ(s.Cell(3, 2).text, "a&b");
   EXPECT_EQ(s.Cell(1, 1).number, 1000);
   EXPECT_EQ(s.Cell(1, 2).text, "shown");
   EXPECT_EQ(s.Cell(1, 3).kind, CellKind::kBoolean);
