@@ -335,7 +335,12 @@ class OdsContentReader {
   void StartTable() {
     const std::string_view style = xml_.AttributeOr("style-name");
     const bool hidden = hidden_styles_.count(std::string(style)) != 0;
-    sheet_ = &workbook_.AddSheet(std::string(xml_.AttributeOr("name")), hidden);
+    std::string name(xml_.AttributeOr("name"));
+    // A table must have a name; a broken writer's nameless one gets the
+    // name spreadsheet applications give a new sheet.
+    if (name.empty())
+      name = "Sheet" + std::to_string(workbook_.sheet_count() + 1);
+    sheet_ = &workbook_.AddSheet(std::move(name), hidden);
     // Room for the cells at once spares copying them while the sheet grows;
     // memory reserved but not used is never touched.
     sheet_->Reserve(reserve_);

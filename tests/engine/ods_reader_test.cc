@@ -298,7 +298,7 @@ TEST(OdsReaderTest, HiddenAndActiveSheets) {
   const std::string content = ContentXml(
       "<table:table table:name=\"One\"/>"
       "<table:table table:name=\"Two\" table:style-name=\"ta2\"/>"
-      "<table:table table:name=\"Three &amp; more\"/>",
+      "<table:table table:name=\"Three &amp; more\"/><table:table/>",
       styles);
   const std::string settings =
       "<office:document-settings xmlns:office=\"o\" xmlns:config=\"c\">"
@@ -308,7 +308,8 @@ TEST(OdsReaderTest, HiddenAndActiveSheets) {
       "</config:config-item-set></office:settings>"
       "</office:document-settings>";
   auto book = ReadParts(OdsParts(content, settings));
-  ASSERT_EQ(book->sheet_count(), 3);
+  ASSERT_EQ(book->sheet_count(), 4);
+  EXPECT_EQ(book->sheet(3).name(), "Sheet4");
   EXPECT_FALSE(book->sheet(0).hidden());
   EXPECT_TRUE(book->sheet(1).hidden());
   EXPECT_EQ(book->sheet(2).name(), "Three & more");
