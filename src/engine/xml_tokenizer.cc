@@ -27,20 +27,30 @@ constexpr NameEndTable kNameEnd;
 // tag and attribute, so SSE2 looks at 16 bytes at a time where it can.
 inline const char* SkipName(const char* p, const char* end) {
 #ifdef __SSE2__
+  // The bytes that end a name are white space, '/', '<', '=' and '>': those
+  // up to 0x20 (other control characters, never valid in XML, end it too),
+  // '/' and the range 0x3C-0x3E.
+  const __m128i space = _mm_set1_epi8(0x20);
+  const __m128i slash = _mm_set1_epi8('/');
+  const __m128i less = _mm_set1_epi8('<');
+  const __m128i two = _mm_set1_epi8(2);
   while (end - p >= 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    auto is = [&](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+    const __m128i low = _mm_cmpeq_epi8(_mm_max_epu8(v, space), space);
+    const __m128i from_less = _mm_sub_epi8(v, less);
+    const __m128i angle =
+        _mm_cmpeq_epi8(_mm_min_epu8(from_less, two), from_less);
     const __m128i found =
-        _mm_or_si128(_mm_or_si128(_mm_or_si128(is('='), is('>')),
-                                  _mm_or_si128(is(' '), is('/'))),
-                     _mm_or_si128(_mm_or_si128(is('\n'), is('\t')),
-                                  _mm_or_si128(is('\r'), is('<'))));
+        _mm_or_si128(_mm_or_si128(low, angle), _mm_cmpeq_epi8(v, slash));
     const int mask = _mm_movemask_epi8(found);
     if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
     p += 16;
   }
 #endif
-  while (p != end && !kNameEnd.ends[static_cast<unsigned char>(*p)]) ++p;
+  while (p != end && static_cast<unsigned char>(*p) > 0x20 &&
+         !kNameEnd.ends[static_cast<unsigned char>(*p)]) {
+    ++p;
+  }
   return p;
 }
 
@@ -296,11 +306,7 @@ bool XmlTokenizer::ReadFlatElement(std::string_view local,
     // Optional child: "<v>" text "</v>".
     if (end_ - q >= 2 && q[0] == '<' && q[1] != '/') {
       const char* child = q + 1;
-      const char* child_end = child;
-      while (child_end != end_ && *child_end != '>' &&
-             !kNameEnd.ends[static_cast<unsigned char>(*child_end)]) {
-        ++child_end;
-      }
+      const char* child_end = SkipName(child, end_);
       if (child_end == end_ || *child_end != '>' || child_end == child) {
         return false;
       }
