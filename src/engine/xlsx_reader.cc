@@ -355,6 +355,9 @@ class XlsxReader {
   std::vector<SheetEntry> ReadWorkbookPart();
   void ReadSharedStrings(const std::string& part);
   void ReadStyles(const std::string& part);
+  /// The part of a sheet's relationship target; throws when it is absent.
+  std::string SheetPart(const std::string& target,
+                        const std::string& sheet_name) const;
   void ReadWorksheet(const std::string& part, Sheet& sheet);
   void ParseWorksheet(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
   void ParseSheetData(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
@@ -400,10 +403,13 @@ std::vector<SheetEntry> XlsxReader::ReadWorkbookPart() {
         entry.name = xml.AttributeOr("name");
         const std::string_view state = xml.AttributeOr("state");
         entry.hidden = state == "hidden" || state == "veryHidden";
-        // The relationship id is the namespaced "id" (r:id), not sheetId.
+        // The relationship id is the namespaced "id" (r:id), not sheetId;
+        // a bare "id" of careless writers serves when there is no other.
         for (const auto& attribute : xml.attributes()) {
-          if (attribute.name.find(':') != std::string_view::npos &&
-              XmlTokenizer::LocalName(attribute.name) == "id") {
+          const bool prefixed =
+              attribute.name.find(':') != std::string_view::npos;
+          if (XmlTokenizer::LocalName(attribute.name) == "id" &&
+              (prefixed || entry.relationship_id.empty())) {
             entry.relationship_id = attribute.value;
           }
         }
@@ -803,6 +809,32 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
   }
 }
 
+// Targets are URIs: a part named "sheet 1.xml" may be written
+// "sheet%201.xml".
+std::string PercentDecoded(const std::string& target) {
+  std::string decoded;
+  for (std::size_t i = 0; i < target.size(); ++i) {
+    if (target[i] == '%' && i + 2 < target.size() && IsHex(target[i + 1]) &&
+        IsHex(target[i + 2])) {
+      decoded += static_cast<char>(
+          HexValue(std::string_view(target).substr(i + 1, 2)));
+      i += 2;
+    } else {
+      decoded += target[i];
+    }
+  }
+  return decoded;
+}
+
+std::string XlsxReader::SheetPart(const std::string& target,
+                                  const std::string& sheet_name) const {
+  if (zip_.Contains(target)) return target;
+  const std::string decoded = PercentDecoded(target);
+  if (zip_.Contains(decoded)) return decoded;
+  Fail("the part " + target + " of the sheet \"" + sheet_name +
+       "\" is missing");
+}
+
 std::unique_ptr<Workbook> XlsxReader::Read() {
   const std::vector<SheetEntry> entries = ReadWorkbookPart();
   if (entries.empty()) Fail("the workbook lists no sheets");
@@ -834,11 +866,7 @@ std::unique_ptr<Workbook> XlsxReader::Read() {
     // Chart sheets hold no cells: they stay in the list as empty sheets, so
     // that sheet positions (and the active tab) match the file.
     if (!PackagePart::TypeIs(relationship.type, "chartsheet")) {
-      if (!zip_.Contains(relationship.target)) {
-        Fail("the part " + relationship.target + " of the sheet \"" +
-             entry.name + "\" is missing");
-      }
-      ReadWorksheet(relationship.target, sheet);
+      ReadWorksheet(SheetPart(relationship.target, entry.name), sheet);
     }
     sheet.Finish();
   }

@@ -338,6 +338,17 @@ TEST(XlsxReaderTest, FindsTheWorkbookWithoutRootRelationships) {
   EXPECT_EQ(workbook->sheet(0).Cell(1, 1).number, 7);
 }
 
+TEST(XlsxReaderTest, ToleratesBareIdsAndEncodedTargets) {
+  Parts parts = OneSheetPackage("<row><c><v>8</v></c></row>");
+  parts[1].second =
+      WorkbookXml("<sheet name=\"S\" sheetId=\"1\" id=\"rId1\"/>");
+  parts[2].first = "xl/worksheets/sheet 1.xml";
+  parts.back().second = Relationships(
+      Relationship("rId1", "worksheet", "worksheets/sheet%201.xml"));
+  const auto workbook = ReadParts("encoded.xlsx", parts);
+  EXPECT_EQ(workbook->sheet(0).Cell(1, 1).number, 8);
+}
+
 TEST(XlsxReaderTest, DamagedContentIsRefusedWithTheReason) {
   EXPECT_THAT(
       ErrorReading("bad_xml.xlsx", OneSheetPackage("<row><c><v>1</c></row>")),
