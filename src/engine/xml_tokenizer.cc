@@ -19,6 +19,17 @@ struct NameEndTable {
 };
 constexpr NameEndTable kNameEnd;
 
+// Characters that end a plain attribute value of ReadFlatElement: its
+// quotes, and what would need decoding or is not allowed.
+struct PlainValueStopTable {
+  bool stops[256] = {};
+  constexpr PlainValueStopTable() {
+    for (int c = 0; c < 0x20; ++c) stops[c] = true;
+    for (unsigned char c : {'"', '\'', '&', '<'}) stops[c] = true;
+  }
+};
+constexpr PlainValueStopTable kPlainValueStop;
+
 // Tag names are short: a plain loop beats a call to memcmp.
 inline bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -211,12 +222,11 @@ bool XmlTokenizer::ReadPlainAttributes(const char*& q, bool& empty_element) {
     if (quote != '"' && quote != '\'') return false;
     const char* value = q + 2;
     const char* close = value;
-    while (close != end_ && *close != quote) {
-      const auto c = static_cast<unsigned char>(*close);
-      if (c == '&' || c == '<' || c < 0x20) return false;
+    while (close != end_ &&
+           !kPlainValueStop.stops[static_cast<unsigned char>(*close)]) {
       ++close;
     }
-    if (close == end_) return false;
+    if (close == end_ || *close != quote) return false;
     attributes_.push_back(
         {std::string_view(name, static_cast<std::size_t>(q - name)),
          std::string_view(value, static_cast<std::size_t>(close - value))});
