@@ -223,6 +223,20 @@ TEST(XlsxReaderTest, RowsAndCellsWithoutReferencesFollowOnePrevious) {
   EXPECT_EQ(sheet.Cell(6, 1).number, 5);
 }
 
+TEST(XlsxReaderTest, IgnoresHugeDimensionClaims) {
+  Parts parts = OneSheetPackage("<row r=\"3\"><c r=\"B3\"><v>1</v></c></row>");
+  parts[2].second.insert(parts[2].second.find("<sheetData>"),
+                         "<dimension ref=\"A1:XFD1048576\"/>");
+  const auto workbook = ReadParts("dimension.xlsx", parts);
+  const Sheet& sheet = workbook->sheet(0);
+  EXPECT_EQ(sheet.cell_count(), 1u);
+  const auto used = sheet.UsedRange();
+  ASSERT_TRUE(used);
+  EXPECT_EQ(used->first_row, 3);
+  EXPECT_EQ(used->row_count, 1);
+  EXPECT_EQ(used->column_count, 1);
+}
+
 TEST(XlsxReaderTest, StylesDecideDatesTimesAndNumbers) {
   const std::string styles =
       "<numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\"/>"
