@@ -1,5 +1,7 @@
 #include "engine/package_reader.h"
 
+#include <new>
+
 #include "engine/ods_reader.h"
 #include "engine/package_part.h"
 #include "engine/workbook_error.h"
@@ -99,9 +101,7 @@ std::string MimeType(const ZipArchive& zip) {
                       "nor ods)");
 }
 
-}  // namespace
-
-std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path) {
+std::unique_ptr<Workbook> ReadPackage(const std::string& path) {
   ZipArchive zip(path);
   std::string main_part = OfficeDocumentPart(zip);
   if (main_part.empty() && zip.Contains("xl/workbook.xml")) {
@@ -118,6 +118,16 @@ std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path) {
     return ReadOds(path, zip);
   }
   RefuseOtherPackage(path, zip, main_part);
+}
+
+}  // namespace
+
+std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path) {
+  try {
+    return ReadPackage(path);
+  } catch (const std::bad_alloc&) {
+    throw WorkbookError(path, "not enough memory to read this workbook");
+  }
 }
 
 }  // namespace kestrilo

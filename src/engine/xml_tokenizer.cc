@@ -285,6 +285,35 @@ bool XmlTokenizer::ReadPlainAttributes(const char*& q, bool& empty_element) {
   }
 }
 
+bool XmlTokenizer::SkipEndTag(const char*& q, std::string_view name) const {
+  if (static_cast<std::size_t>(end_ - q) < name.size() + 3 || q[0] != '<' ||
+      q[1] != '/' || q[2 + name.size()] != '>' ||
+      !SameName(std::string_view(q + 2, name.size()), name)) {
+    return false;
+  }
+  q += name.size() + 3;
+  return true;
+}
+
+bool XmlTokenizer::ReadFlatChild(const char*& q, FlatElement& element) const {
+  const char* child = q + 1;
+  const char* child_end = SkipName(child, end_);
+  if (child_end == end_ || *child_end != '>' || child_end == child) {
+    return false;
+  }
+  element.child =
+      std::string_view(child, static_cast<std::size_t>(child_end - child));
+  const char* text = child_end + 1;
+  // Text with references or control characters (line ends, tabs) takes
+  // the ordinary way.
+  const char* lt = static_cast<const char*>(
+      std::memchr(text, '<', static_cast<std::size_t>(end_ - text)));
+  if (lt == nullptr || SkipPlainValue(text, lt, end_) != lt) return false;
+  element.text = std::string_view(text, static_cast<std::size_t>(lt - text));
+  q = lt;
+  return SkipEndTag(q, element.child);
+}
+
 bool XmlTokenizer::ReadFlatElement(std::string_view local,
                                    FlatElement& element) {
   if (pending_end_ || open_.empty() || end_ - p_ < 3 || *p_ != '<') {
@@ -303,38 +332,11 @@ bool XmlTokenizer::ReadFlatElement(std::string_view local,
   if (!ReadPlainAttributes(q, empty_element)) return false;
   element = {};
   if (!empty_element) {
-    // Optional child: "<v>" text "</v>".
-    if (end_ - q >= 2 && q[0] == '<' && q[1] != '/') {
-      const char* child = q + 1;
-      const char* child_end = SkipName(child, end_);
-      if (child_end == end_ || *child_end != '>' || child_end == child) {
-        return false;
-      }
-      element.child =
-          std::string_view(child, static_cast<std::size_t>(child_end - child));
-      const char* text = child_end + 1;
-      // Text with references or control characters (line ends, tabs)
-      // takes the ordinary way.
-      const char* lt = static_cast<const char*>(
-          std::memchr(text, '<', static_cast<std::size_t>(end_ - text)));
-      if (lt == nullptr || SkipPlainValue(text, lt, end_) != lt) return false;
-      if (static_cast<std::size_t>(end_ - lt) < element.child.size() + 3 ||
-          lt[1] != '/' || lt[2 + element.child.size()] != '>' ||
-          !SameName(std::string_view(lt + 2, element.child.size()),
-                    element.child)) {
-        return false;
-      }
-      element.text =
-          std::string_view(text, static_cast<std::size_t>(lt - text));
-      q = lt + element.child.size() + 3;
-    }
-    // Then the element's own end tag.
-    if (static_cast<std::size_t>(end_ - q) < qualified.size() + 3 ||
-        q[0] != '<' || q[1] != '/' || q[2 + qualified.size()] != '>' ||
-        !SameName(std::string_view(q + 2, qualified.size()), qualified)) {
+    const bool has_child = end_ - q >= 2 && q[0] == '<' && q[1] != '/';
+    if ((has_child && !ReadFlatChild(q, element)) ||
+        !SkipEndTag(q, qualified)) {
       return false;
     }
-    q += qualified.size() + 3;
   }
   name_ = qualified;
   self_closing_ = false;

@@ -68,7 +68,8 @@ class XmlTokenizer {
   /// most one child without attributes holding only plain text (no
   /// references, no carriage returns, no spaces between the tags), it is
   /// consumed whole: attributes() and name() describe it and `element` its
-  /// child. Otherwise nothing is consumed and Next() reads it as usual.
+  /// child. Otherwise nothing is consumed and Next() reads it as usual
+  /// (attributes() then holds nothing useful until the next start tag).
   bool ReadFlatElement(std::string_view local, FlatElement& element);
 
   /// The qualified name of the current start or end tag.
@@ -117,6 +118,10 @@ class XmlTokenizer {
   /// Plain attributes up to the end of a start tag, for ReadFlatElement;
   /// nothing (false) for anything unusual or cut off.
   bool ReadPlainAttributes(const char*& q, bool& empty_element);
+  /// At "<child>text</child>": reads it for ReadFlatElement.
+  bool ReadFlatChild(const char*& q, FlatElement& element) const;
+  /// Steps `q` over "</name>" if that is what it points at.
+  bool SkipEndTag(const char*& q, std::string_view name) const;
   void SkipPast(std::string_view terminator, const char* what);
   /// Decodes references (and CR LF line ends) of `raw` into `out`.
   void Decode(std::string_view raw, std::string& out, bool attribute) const;

@@ -185,6 +185,70 @@ TEST(XmlTokenizerTest, FlatElementShortcutTakesOnlyPlainShapes) {
   EXPECT_THROW(Trace(xml), XmlError);
 }
 
+// Trace() again, but taking flat elements through the shortcut and
+// spelling them out as Next() would.
+std::vector<std::string> TraceWithShortcut(XmlTokenizer& xml) {
+  std::vector<std::string> trace;
+  XmlTokenizer::FlatElement flat;
+  for (;;) {
+    while (xml.ReadFlatElement("c", flat)) {
+      std::string line = "<";
+      line += xml.name();
+      for (const auto& attribute : xml.attributes()) {
+        line.append(" ").append(attribute.name).append("=");
+        line.append(attribute.value);
+      }
+      trace.push_back(line + ">");
+      if (!flat.child.empty()) {
+        trace.push_back("<" + std::string(flat.child) + ">");
+        if (!flat.text.empty())
+          trace.push_back("'" + std::string(flat.text) + "'");
+        trace.push_back("</" + std::string(flat.child) + ">");
+      }
+      trace.push_back("</" + std::string(xml.name()) + ">");
+    }
+    const Token token = xml.Next();
+    if (token == Token::kEnd) return trace;
+    std::string line;
+    if (token == Token::kStartTag) {
+      line = "<";
+      line += xml.name();
+      for (const auto& attribute : xml.attributes()) {
+        line.append(" ").append(attribute.name).append("=");
+        line.append(attribute.value);
+      }
+      line += ">";
+    } else if (token == Token::kEndTag) {
+      line = "</";
+      line += xml.name();
+      line += ">";
+    } else if (!trace.empty() && trace.back().front() == '\'') {
+      trace.back().insert(trace.back().size() - 1, xml.text());
+      continue;
+    } else {
+      line = "'";
+      line += xml.text();
+      line += "'";
+    }
+    trace.push_back(line);
+  }
+}
+
+TEST(XmlTokenizerTest, ArrivingDocumentGivesTheSameFlatElements) {
+  const std::string document =
+      "<sheetData><row r=\"1\"><c r=\"A1\" s=\"3\"><v>1.5</v></c>"
+      "<c r=\"B1\" t=\"s\"><v>17</v></c><c r=\"C1\"/><c><f>x</f></c>"
+      "<c t=\"inlineStr\"><is><t>in&amp;line</t></is></c></row></sheetData>";
+  XmlTokenizer whole(document);
+  const std::vector<std::string> expected = Trace(whole);
+  for (std::size_t step = 1; step <= 9; ++step) {
+    XmlTokenizer xml(document.data(), 0, [&](std::size_t have) {
+      return std::min(document.size(), have + step);
+    });
+    EXPECT_EQ(TraceWithShortcut(xml), expected) << "step " << step;
+  }
+}
+
 // A document arriving in pieces must give the same tokens wherever the
 // pieces are cut, and the same error for a malformed one.
 TEST(XmlTokenizerTest, ArrivingDocumentGivesTheSameTokens) {
