@@ -22,8 +22,9 @@ using Token = XmlTokenizer::Token;
 // nothing, but a repeated value is stored once per cell, so the total is
 // bounded: far above any real sheet, far below exhausting memory.
 constexpr std::int64_t kMaxStoredCells = 25'000'000;
-// LibreOffice writes some 140 bytes of XML per cell, other writers more;
-// a sheet gets room for the cells its part could hold at this size.
+// LibreOffice writes some 140 bytes of XML per cell, other writers more.
+// Each sheet gets room for as many cells as all of content.xml could hold
+// at this size: reserved memory that is never used is never touched.
 constexpr std::size_t kBytesPerCell = 100;
 constexpr std::size_t kMaxReserve = 8u << 20;
 // text:s expands a few bytes into many spaces; one cell's text is bounded.
