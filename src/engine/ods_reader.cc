@@ -48,11 +48,13 @@ bool ParseDouble(std::string_view text, double& value) {
          std::isfinite(value);
 }
 
-// A repeat attribute: at least 1; absurd claims are capped by the caller.
+// A repeat attribute: at least 1, and small enough that sums of repeats
+// cannot overflow; the callers cap them at the sheet's limits.
 std::int64_t RepeatCount(std::string_view text) {
+  constexpr std::int64_t kMost = std::int64_t{1} << 40;
   std::int64_t value = 1;
   if (text.empty() || !ParseInteger(text, value) || value < 1) return 1;
-  return value;
+  return std::min(value, kMost);
 }
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
