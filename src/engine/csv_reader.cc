@@ -215,7 +215,8 @@ class CsvParser {
                                      std::to_string(kMaxColumns) +
                                      " fields, more than a worksheet holds");
     }
-    sheet_.SetText(row_, column_, field);
+    sheet_.SetText(static_cast<std::int32_t>(row_),
+                   static_cast<std::int32_t>(column_), field);
   }
 
   const std::string& path_;
@@ -223,8 +224,9 @@ class CsvParser {
   char delimiter_;
   Sheet& sheet_;
   std::size_t pos_ = 0;
-  std::int32_t row_ = 1;
-  std::int32_t column_ = 1;
+  // Wider than a sheet's coordinates: a 2 GB file can count past 2^31.
+  std::int64_t row_ = 1;
+  std::int64_t column_ = 1;
   std::string field_;
 };
 
