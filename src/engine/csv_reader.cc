@@ -107,7 +107,8 @@ std::size_t SeparatorLine(std::string_view text, char& delimiter) {
 }
 
 // The delimiter is whichever of ',' ';' and TAB occurs most often outside
-// quotes in the first record; ',' wins ties and a record without any.
+// quotes in the first record; ties go to ',' before ';' before TAB, and a
+// record without any of them is one column (',').
 char DetectDelimiter(std::string_view text) {
   std::size_t commas = 0, semicolons = 0, tabs = 0;
   bool quoted = false;
