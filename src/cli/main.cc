@@ -1,6 +1,8 @@
-#include <cstdio>
+#include <string>
+#include <vector>
 
-int main() {
-  std::puts("kestrilo-cli");
-  return 0;
+#include "cli/cli_run.h"
+
+int main(int argc, char** argv) {
+  return kestrilo::RunCli(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -1,0 +1,189 @@
+#include "cli/cli_run.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "cli/command_line.h"
+#include "cli/job_plan.h"
+#include "cli/job_runner.h"
+#include "cli/progress_bar.h"
+#include "cli/usage_error.h"
+#include "cli/workbook_conversion.h"
+#include "engine/output_file.h"
+
+namespace kestrilo {
+
+namespace {
+
+constexpr char kPrefix[] = "kestrilo-cli: ";
+
+struct Counts {
+  int converted = 0;
+  int failed = 0;
+  int skipped = 0;
+};
+
+void PrintLine(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+int TerminalWidth() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+    return size.ws_col;
+  }
+  return 80;
+}
+
+int UsageFailure(const std::string& message) {
+  std::fprintf(stderr, "%s%s\n%s", kPrefix, message.c_str(), UsageText());
+  return kExitUsage;
+}
+
+// Makes sure the output folder exists; the reason when it cannot be made.
+std::optional<std::string> PrepareOutputFolder(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (IsFolder(folder)) return std::nullopt;
+  if (error) return "cannot create the output folder: " + error.message();
+  return std::string("the output path is not a folder");
+}
+
+std::string DisplayFolder(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+  if (error) return folder;
+  std::string text = absolute.lexically_normal().string();
+  if (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+void PrintSummary(const Counts& counts, const CommandLine& line) {
+  std::string where = line.to_stdout()
+                          ? std::string("output: standard output")
+                          : "output folder: " + DisplayFolder(line.output);
+  std::fprintf(stderr, "%s%d converted, %d failed, %d skipped; %s\n", kPrefix,
+               counts.converted, counts.failed, counts.skipped, where.c_str());
+}
+
+int ExitStatus(const Counts& counts) {
+  return counts.failed > 0 ? kExitFailed : kExitConverted;
+}
+
+ConversionSettings SettingsOf(const CommandLine& line) {
+  ConversionSettings settings;
+  settings.range = line.range;
+  settings.sheet_name = line.sheet_name;
+  settings.sheet_number = line.sheet_number;
+  settings.options = line.options;
+  return settings;
+}
+
+void Count(JobResult::Status status, Counts& counts) {
+  switch (status) {
+    case JobResult::Status::kConverted:
+      ++counts.converted;
+      break;
+    case JobResult::Status::kFailed:
+      ++counts.failed;
+      break;
+    case JobResult::Status::kSkipped:
+      ++counts.skipped;
+      break;
+  }
+}
+
+// Converts the planned jobs, reporting each in input order.
+Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line) {
+  const bool show_progress = !line.quiet && isatty(STDERR_FILENO);
+  ProgressBar bar(stderr, show_progress, static_cast<int>(jobs.size()),
+                  TerminalWidth());
+  std::mutex bar_mutex;  // status texts come from the job threads
+  ConversionSettings settings = SettingsOf(line);
+  if (show_progress) {
+    settings.status = [&bar, &bar_mutex](std::string_view text) {
+      std::lock_guard lock(bar_mutex);
+      bar.SetStatus(text);
+    };
+  }
+  Counts counts;
+  const int threads = line.jobs > 0
+                          ? line.jobs
+                          : std::max(1u, std::thread::hardware_concurrency());
+  JobRunner(threads).Run(
+      GroupsOf(jobs), static_cast<int>(jobs.size()),
+      [&](int job) { return ConvertWorkbook(jobs[job], settings); },
+      [&](int job) {
+        std::lock_guard lock(bar_mutex);
+        bar.Started(FileNameOfPath(jobs[job].input));
+      },
+      [&](int, JobResult& result) {
+        std::lock_guard lock(bar_mutex);
+        for (const std::string& message : result.messages) bar.Print(message);
+        if (!result.xml.empty()) {
+          std::fwrite(result.xml.data(), 1, result.xml.size(), stdout);
+        }
+        Count(result.status, counts);
+        bar.Finished();
+      });
+  bar.Clear();
+  if (line.to_stdout() && std::fflush(stdout) != 0) {
+    PrintLine(std::string(kPrefix) + "cannot write to standard output");
+    ++counts.failed;
+  }
+  return counts;
+}
+
+int Convert(const CommandLine& line) {
+  FolderScanHooks hooks;
+  hooks.report_error = [](const std::string& message) {
+    PrintLine(kPrefix + message);
+  };
+  const std::vector<std::string> workbooks =
+      ExpandInputs(line.inputs, line.extension, hooks);
+  if (line.to_stdout() && workbooks.size() != 1) {
+    return UsageFailure("-o - writes a single workbook; the inputs give " +
+                        std::to_string(workbooks.size()));
+  }
+  Counts counts;
+  if (!line.to_stdout()) {
+    if (auto problem = PrepareOutputFolder(line.output)) {
+      PrintLine(kPrefix + line.output + ": " + *problem);
+      counts.failed = static_cast<int>(workbooks.size());
+      if (!line.quiet) PrintSummary(counts, line);
+      return kExitFailed;
+    }
+  }
+  const std::vector<Job> jobs =
+      PlanJobs(workbooks, line.to_stdout() ? std::string() : line.output);
+  counts = RunJobs(jobs, line);
+  if (!line.quiet) PrintSummary(counts, line);
+  return ExitStatus(counts);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args) {
+  CommandLine line;
+  try {
+    line = ParseCommandLine(args);
+  } catch (const UsageError& error) {
+    return UsageFailure(error.what());
+  }
+  if (line.help) {
+    std::fputs(HelpText(), stdout);
+    return kExitConverted;
+  }
+  if (line.version) {
+    std::printf("kestrilo-cli %s\n", KESTRILO_VERSION);
+    return kExitConverted;
+  }
+  return Convert(line);
+}
+
+}  // namespace kestrilo
