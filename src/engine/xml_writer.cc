@@ -1,0 +1,416 @@
+#include "engine/xml_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+#include "engine/cell_text.h"
+
+namespace kestrilo {
+
+namespace {
+
+// Lines gather in a working text that moves to the result whenever it has
+// grown beyond this size at the start of an outer step; appending to a short
+// text keeps the cost of each line independent of the block's size.
+constexpr std::size_t kWorkingLimit = 20000;
+
+constexpr std::string_view kStatusPrefix = "Rows completed: ";
+
+// Appends a header cell's text with every space removed: the tag name the
+// cell stands for. Other white space and all other characters stay.
+void AppendHeaderTag(const CellValue& header, std::string& out) {
+  if (header.kind == CellKind::kText) {
+    for (char c : header.text) {
+      if (c != ' ') out += c;
+    }
+    return;
+  }
+  // Numbers, dates and booleans have no spaces except a date's time part.
+  const std::size_t start = out.size();
+  AppendCellText(header, out);
+  std::size_t kept = start;
+  for (std::size_t i = start; i < out.size(); ++i) {
+    if (out[i] != ' ') out[kept++] = out[i];
+  }
+  out.resize(kept);
+}
+
+std::string WithoutSpaces(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (char c : text) {
+    if (c != ' ') result += c;
+  }
+  return result;
+}
+
+void AppendColumnLetters(std::int32_t column, std::string& out) {
+  char letters[4];
+  int count = 0;
+  while (column > 0 && count < 4) {
+    --column;
+    letters[count++] = static_cast<char>('A' + column % 26);
+    column /= 26;
+  }
+  while (count > 0) out += letters[--count];
+}
+
+// Tag names of a whole header line (or of row numbers, column letters),
+// made once per block and packed into one text: a million rows cost no
+// million allocations.
+class TagTable {
+ public:
+  explicit TagTable(std::int32_t first) : first_(first) { ends_.push_back(0); }
+
+  std::string& chars() { return chars_; }
+  void EndTag() { ends_.push_back(chars_.size()); }
+
+  std::string_view operator[](std::int32_t position) const {
+    const std::size_t index = static_cast<std::size_t>(position - first_);
+    return std::string_view(chars_).substr(ends_[index],
+                                           ends_[index + 1] - ends_[index]);
+  }
+
+ private:
+  std::int32_t first_;
+  std::string chars_;
+  std::vector<std::size_t> ends_;
+};
+
+// The common frame of the four layouts: wait pointer, geometry, title lines,
+// the per-step progress and the two-level text buffer.
+class XmlBuilder {
+ public:
+  XmlBuilder(CellSource& source, const ExportOptions& options,
+             std::string_view address)
+      : source_(source), options_(options) {
+    source_.SetWaitPointer(true);
+    pointer_restored_ = false;
+    block_ = source_.Geometry(address);
+    working_.reserve(2 * kWorkingLimit);
+    if (options_.title_tag) {
+      title_ = WithoutSpaces(options_.title);
+      outer_indent_ = "\t";
+      nested_indent_ = "\t\t\t";
+      OpenLine(std::string_view(), title_);
+    }
+  }
+
+  // A failed conversion must not leave the application's pointer busy.
+  ~XmlBuilder() {
+    if (pointer_restored_) return;
+    try {
+      source_.SetWaitPointer(false);
+    } catch (...) {
+    }
+  }
+
+  XmlBuilder(const XmlBuilder&) = delete;
+  XmlBuilder& operator=(const XmlBuilder&) = delete;
+
+  const BlockGeometry& block() const { return block_; }
+  std::int32_t r0() const { return block_.first_row; }
+  std::int32_t r1() const { return block_.last_row(); }
+  std::int32_t c0() const { return block_.first_column; }
+  std::int32_t c1() const { return block_.last_column(); }
+
+  // Announces the outer step for row (or column) `number`, the
+  // `done`-th of `total` steps of the layout.
+  void BeginStep(std::int32_t number, std::int64_t done, std::int64_t total) {
+    source_.ProcessEvents();
+    char status[64];
+    std::memcpy(status, kStatusPrefix.data(), kStatusPrefix.size());
+    char* end = std::to_chars(status + kStatusPrefix.size(),
+                              status + sizeof status, number)
+                    .ptr;
+    source_.SetStatusText(std::string_view(status, end - status));
+    if (working_.size() > kWorkingLimit) MoveWorkingText(done, total);
+  }
+
+  CellValue Value(std::int32_t row, std::int32_t column) const {
+    return source_.Value(row, column);
+  }
+
+  // The tag name of the header cell at (row, column).
+  std::string HeaderTag(std::int32_t row, std::int32_t column) const {
+    std::string tag;
+    AppendHeaderTag(source_.Value(row, column), tag);
+    return tag;
+  }
+
+  // The tag names of the header cells of column `column`, rows first..last.
+  TagTable HeaderTagsOfColumn(std::int32_t column, std::int32_t first,
+                              std::int32_t last) const {
+    TagTable table(first);
+    for (std::int32_t row = first; row <= last; ++row) {
+      AppendHeaderTag(source_.Value(row, column), table.chars());
+      table.EndTag();
+    }
+    return table;
+  }
+
+  // The tag names of the header cells of row `row`, columns first..last.
+  TagTable HeaderTagsOfRow(std::int32_t row, std::int32_t first,
+                           std::int32_t last) const {
+    TagTable table(first);
+    for (std::int32_t column = first; column <= last; ++column) {
+      AppendHeaderTag(source_.Value(row, column), table.chars());
+      table.EndTag();
+    }
+    return table;
+  }
+
+  void OpenOuter(std::string_view tag) { OpenLine(outer_indent_, tag); }
+  void CloseOuter(std::string_view tag) { CloseLine(outer_indent_, tag); }
+
+  void NestedCell(std::string_view tag, const CellValue& value) {
+    CellLine(nested_indent_, tag, value);
+  }
+  void FlatCell(std::string_view tag, const CellValue& value) {
+    CellLine(outer_indent_, tag, value);
+  }
+
+  std::string Finish() {
+    if (options_.title_tag) CloseLine(std::string_view(), title_);
+    if (result_.empty()) {
+      result_.swap(working_);
+    } else {
+      const std::size_t needed = result_.size() + working_.size();
+      if (needed > result_.capacity()) Regrow(needed);
+      result_.append(working_);
+    }
+    pointer_restored_ = true;
+    source_.SetWaitPointer(false);
+    return std::move(result_);
+  }
+
+ private:
+  void OpenLine(std::string_view indent, std::string_view tag) {
+    working_ += indent;
+    working_ += '<';
+    working_ += tag;
+    working_ += ">\r\n";
+  }
+
+  void CloseLine(std::string_view indent, std::string_view tag) {
+    working_ += indent;
+    working_ += "</";
+    working_ += tag;
+    working_ += ">\r\n";
+  }
+
+  void CellLine(std::string_view indent, std::string_view tag,
+                const CellValue& value) {
+    working_ += indent;
+    working_ += '<';
+    working_ += tag;
+    working_ += '>';
+    if (value.kind == CellKind::kText) {
+      if (options_.escape_text) {
+        AppendEscaped(value.text, working_);
+      } else {
+        working_ += value.text;
+      }
+    } else {
+      AppendCellText(value, working_);
+    }
+    working_ += "</";
+    working_ += tag;
+    working_ += ">\r\n";
+  }
+
+  // Moves the working text to the result. The result is reserved for the
+  // size the steps so far predict, so that it is not regrown (and copied) by
+  // doubling: the peak memory stays near the size of the text.
+  void MoveWorkingText(std::int64_t done, std::int64_t total) {
+    const std::size_t needed = result_.size() + working_.size();
+    if (needed > result_.capacity()) {
+      // Predict the remaining steps from those since the last prediction,
+      // so that steps growing longer (row numbers in the tags, say) are
+      // followed; a first guess gets a small margin, a later one more.
+      const double steps = static_cast<double>(
+          std::max<std::int64_t>(done - predicted_at_step_, 1));
+      const double per_step =
+          static_cast<double>(needed - predicted_at_size_) / steps;
+      const double margin = result_.empty() ? 1.0625 : 1.25;
+      const double projected =
+          static_cast<double>(needed) +
+          per_step * static_cast<double>(total - done) * margin;
+      Regrow(std::max(needed, static_cast<std::size_t>(projected) + 4096));
+      predicted_at_step_ = done;
+      predicted_at_size_ = needed;
+    }
+    result_.append(working_);
+    working_.clear();
+  }
+
+  // Gives the result exactly `capacity` bytes of room. std::string::reserve
+  // would at least double the old capacity, so that old and new buffers
+  // together could reach three times the text.
+  void Regrow(std::size_t capacity) {
+    std::string larger;
+    larger.reserve(capacity);
+    larger.append(result_);
+    result_.swap(larger);
+  }
+
+  CellSource& source_;
+  const ExportOptions& options_;
+  BlockGeometry block_;
+  bool pointer_restored_ = true;
+  std::string title_;
+  std::string_view outer_indent_;
+  std::string_view nested_indent_ = "\t";
+  std::string result_;
+  std::string working_;
+  std::int64_t predicted_at_step_ = 0;
+  std::size_t predicted_at_size_ = 0;
+};
+
+// Row numbers as tags: decimal digits, no sign or separators.
+struct RowNumberTag {
+  explicit RowNumberTag(std::int32_t row) {
+    length = std::to_chars(digits, digits + sizeof digits, row).ptr - digits;
+  }
+  std::string_view view() const { return std::string_view(digits, length); }
+  char digits[16];
+  std::ptrdiff_t length;
+};
+
+std::string BothHeadersRowFirst(XmlBuilder& xml) {
+  const TagTable columns =
+      xml.HeaderTagsOfRow(xml.r0(), xml.c0() + 1, xml.c1());
+  const std::int64_t total = xml.r1() - xml.r0();
+  for (std::int32_t row = xml.r0() + 1; row <= xml.r1(); ++row) {
+    xml.BeginStep(row, row - xml.r0() - 1, total);
+    const std::string tag = xml.HeaderTag(row, xml.c0());
+    xml.OpenOuter(tag);
+    for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
+      xml.NestedCell(columns[column], xml.Value(row, column));
+    }
+    xml.CloseOuter(tag);
+  }
+  return xml.Finish();
+}
+
+std::string BothHeadersColumnFirst(XmlBuilder& xml) {
+  const TagTable rows =
+      xml.HeaderTagsOfColumn(xml.c0(), xml.r0() + 1, xml.r1());
+  const std::int64_t total = xml.c1() - xml.c0();
+  for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
+    xml.BeginStep(column, column - xml.c0() - 1, total);
+    const std::string tag = xml.HeaderTag(xml.r0(), column);
+    xml.OpenOuter(tag);
+    for (std::int32_t row = xml.r0() + 1; row <= xml.r1(); ++row) {
+      xml.NestedCell(rows[row], xml.Value(row, column));
+    }
+    xml.CloseOuter(tag);
+  }
+  return xml.Finish();
+}
+
+std::string NoHeadersRowFirst(XmlBuilder& xml) {
+  TagTable columns(xml.c0());
+  for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
+    AppendColumnLetters(column, columns.chars());
+    columns.EndTag();
+  }
+  const std::int64_t total = xml.r1() - xml.r0() + 1;
+  for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
+    xml.BeginStep(row, row - xml.r0(), total);
+    const RowNumberTag tag(row);
+    xml.OpenOuter(tag.view());
+    for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
+      xml.NestedCell(columns[column], xml.Value(row, column));
+    }
+    xml.CloseOuter(tag.view());
+  }
+  return xml.Finish();
+}
+
+std::string NoHeadersColumnFirst(XmlBuilder& xml) {
+  const std::int64_t total = xml.c1() - xml.c0() + 1;
+  for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
+    xml.BeginStep(column, column - xml.c0(), total);
+    const std::string tag = ColumnLetters(column);
+    xml.OpenOuter(tag);
+    for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
+      xml.NestedCell(RowNumberTag(row).view(), xml.Value(row, column));
+    }
+    xml.CloseOuter(tag);
+  }
+  return xml.Finish();
+}
+
+}  // namespace
+
+std::string BlockToXml(CellSource& application, const ExportOptions& options,
+                       std::string_view address) {
+  if (options.header_row && !options.header_column) {
+    return XmlWithHeaderRow(application, options, address);
+  }
+  if (!options.header_row && options.header_column) {
+    return XmlWithHeaderColumn(application, options, address);
+  }
+  if (!options.header_row && !options.header_column) {
+    return XmlWithoutHeaders(application, options, address);
+  }
+  return XmlWithBothHeaders(application, options, address);
+}
+
+std::string XmlWithBothHeaders(CellSource& application,
+                               const ExportOptions& options,
+                               std::string_view address) {
+  XmlBuilder xml(application, options, address);
+  return options.row_first ? BothHeadersRowFirst(xml)
+                           : BothHeadersColumnFirst(xml);
+}
+
+std::string XmlWithoutHeaders(CellSource& application,
+                              const ExportOptions& options,
+                              std::string_view address) {
+  XmlBuilder xml(application, options, address);
+  return options.row_first ? NoHeadersRowFirst(xml) : NoHeadersColumnFirst(xml);
+}
+
+std::string XmlWithHeaderRow(CellSource& application,
+                             const ExportOptions& options,
+                             std::string_view address) {
+  XmlBuilder xml(application, options, address);
+  const TagTable columns = xml.HeaderTagsOfRow(xml.r0(), xml.c0(), xml.c1());
+  const std::int64_t total = xml.r1() - xml.r0();
+  for (std::int32_t row = xml.r0() + 1; row <= xml.r1(); ++row) {
+    xml.BeginStep(row, row - xml.r0() - 1, total);
+    for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
+      xml.FlatCell(columns[column], xml.Value(row, column));
+    }
+  }
+  return xml.Finish();
+}
+
+std::string XmlWithHeaderColumn(CellSource& application,
+                                const ExportOptions& options,
+                                std::string_view address) {
+  XmlBuilder xml(application, options, address);
+  const std::int64_t total = xml.r1() - xml.r0() + 1;
+  for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
+    xml.BeginStep(row, row - xml.r0(), total);
+    const std::string tag = xml.HeaderTag(row, xml.c0());
+    for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
+      xml.FlatCell(tag, xml.Value(row, column));
+    }
+  }
+  return xml.Finish();
+}
+
+std::string ColumnLetters(std::int32_t column) {
+  std::string letters;
+  if (column >= 1 && column <= kMaxColumns) {
+    AppendColumnLetters(column, letters);
+  }
+  return letters;
+}
+
+}  // namespace kestrilo
