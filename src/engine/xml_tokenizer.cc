@@ -1,0 +1,377 @@
+#include "engine/xml_tokenizer.h"
+
+#include <cstring>
+
+namespace kestrilo {
+
+namespace {
+
+// Characters that end a tag or attribute name.
+struct NameEndTable {
+  bool ends[256] = {};
+  constexpr NameEndTable() {
+    for (unsigned char c : {' ', '\t', '\n', '\r', '/', '>', '=', '<'}) {
+      ends[c] = true;
+    }
+  }
+};
+constexpr NameEndTable kNameEnd;
+
+inline bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool StartsWith(const char* p, const char* end, std::string_view prefix) {
+  return static_cast<std::size_t>(end - p) >= prefix.size() &&
+         std::memcmp(p, prefix.data(), prefix.size()) == 0;
+}
+
+void AppendUtf8(std::uint32_t code, std::string& out) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// The code point of a character reference body ("#65", "#x41"), or
+// nothing (0) when it is not a valid XML character.
+std::uint32_t CharacterReference(std::string_view body) {
+  if (body.size() < 2 || body[0] != '#') return 0;
+  const bool hex = body[1] == 'x';
+  body.remove_prefix(hex ? 2 : 1);
+  if (body.empty() || body.size() > 8) return 0;
+  std::uint32_t code = 0;
+  for (char c : body) {
+    std::uint32_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<std::uint32_t>(c - '0');
+    } else if (hex && c >= 'a' && c <= 'f') {
+      digit = static_cast<std::uint32_t>(c - 'a' + 10);
+    } else if (hex && c >= 'A' && c <= 'F') {
+      digit = static_cast<std::uint32_t>(c - 'A' + 10);
+    } else {
+      return 0;
+    }
+    code = code * (hex ? 16 : 10) + digit;
+  }
+  const bool valid = code == 0x9 || code == 0xA || code == 0xD ||
+                     (code >= 0x20 && code <= 0xD7FF) ||
+                     (code >= 0xE000 && code <= 0xFFFD) ||
+                     (code >= 0x10000 && code <= 0x10FFFF);
+  return valid ? code : 0;
+}
+
+}  // namespace
+
+XmlTokenizer::XmlTokenizer(std::string_view document)
+    : begin_(document.data()),
+      p_(document.data()),
+      end_(document.data() + document.size()) {
+  open_.reserve(32);
+  attributes_.reserve(16);
+}
+
+void XmlTokenizer::Fail(const char* at, const std::string& reason) const {
+  throw XmlError(static_cast<std::size_t>(at - begin_), reason);
+}
+
+const std::string_view* XmlTokenizer::FindAttribute(
+    std::string_view local) const {
+  for (const Attribute& attribute : attributes_) {
+    if (LocalName(attribute.name) == local) return &attribute.value;
+  }
+  return nullptr;
+}
+
+std::string_view XmlTokenizer::AttributeOr(std::string_view local,
+                                           std::string_view fallback) const {
+  const std::string_view* value = FindAttribute(local);
+  return value != nullptr ? *value : fallback;
+}
+
+XmlTokenizer::Token XmlTokenizer::Next() {
+  if (pending_end_) {
+    pending_end_ = false;
+    self_closing_ = false;
+    open_.pop_back();
+    return Token::kEndTag;
+  }
+  for (;;) {
+    token_start_ = static_cast<std::size_t>(p_ - begin_);
+    if (p_ == end_) {
+      if (!open_.empty()) {
+        Fail(p_,
+             "the document ends inside <" + std::string(open_.back()) + ">");
+      }
+      if (!root_seen_) Fail(p_, "the document has no element");
+      return Token::kEnd;
+    }
+    if (*p_ == '<') {
+      const Token token = ReadMarkup();
+      if (token != Token::kEnd) return token;
+      continue;  // a comment or processing instruction: skipped
+    }
+    const char* lt = static_cast<const char*>(
+        std::memchr(p_, '<', static_cast<std::size_t>(end_ - p_)));
+    const char* stop = lt != nullptr ? lt : end_;
+    std::string_view raw(p_, static_cast<std::size_t>(stop - p_));
+    const char* at = p_;
+    p_ = stop;
+    if (open_.empty()) {
+      for (char c : raw) {
+        if (!IsSpace(c)) Fail(at, "text outside the root element");
+      }
+      continue;
+    }
+    if (std::memchr(raw.data(), '&', raw.size()) != nullptr ||
+        std::memchr(raw.data(), '\r', raw.size()) != nullptr) {
+      text_scratch_.clear();
+      Decode(raw, text_scratch_, false);
+      text_ = text_scratch_;
+    } else {
+      text_ = raw;
+    }
+    return Token::kText;
+  }
+}
+
+void XmlTokenizer::SkipPast(std::string_view terminator, const char* what) {
+  const std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
+  const std::size_t found = rest.find(terminator);
+  if (found == std::string_view::npos) {
+    Fail(p_, std::string("unterminated ") + what);
+  }
+  p_ += found + terminator.size();
+}
+
+// At '<'. Returns kEnd for markup that yields no token.
+XmlTokenizer::Token XmlTokenizer::ReadMarkup() {
+  const char* next = p_ + 1;
+  if (next == end_) Fail(p_, "the document ends inside a tag");
+  if (*next == '/') return ReadEndTag();
+  if (*next == '?') {
+    SkipPast("?>", "processing instruction");
+    return Token::kEnd;
+  }
+  if (*next == '!') {
+    if (StartsWith(next, end_, "!--")) {
+      SkipPast("-->", "comment");
+      return Token::kEnd;
+    }
+    if (StartsWith(next, end_, "![CDATA[")) {
+      if (open_.empty()) Fail(p_, "CDATA outside the root element");
+      const char* body = next + 8;
+      p_ = body;
+      SkipPast("]]>", "CDATA section");
+      text_ = std::string_view(body, static_cast<std::size_t>(p_ - 3 - body));
+      return Token::kText;
+    }
+    if (StartsWith(next, end_, "!DOCTYPE")) {
+      Fail(p_, "document type declarations (DTD) are not allowed");
+    }
+    Fail(p_, "unknown markup declaration");
+  }
+  return ReadStartTag();
+}
+
+XmlTokenizer::Token XmlTokenizer::ReadStartTag() {
+  const char* start = ++p_;
+  while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+  if (p_ == start) Fail(start, "a tag without a name");
+  if (open_.empty() && root_seen_) {
+    Fail(start - 1, "a second root element");
+  }
+  name_ = std::string_view(start, static_cast<std::size_t>(p_ - start));
+  ReadAttributes();
+  root_seen_ = true;
+  open_.push_back(name_);
+  pending_end_ = self_closing_;
+  return Token::kStartTag;
+}
+
+void XmlTokenizer::ReadAttributes() {
+  attributes_.clear();
+  attribute_decodes_.clear();
+  self_closing_ = false;
+  for (;;) {
+    while (p_ != end_ && IsSpace(*p_)) ++p_;
+    if (p_ == end_) Fail(p_, "the document ends inside a tag");
+    if (*p_ == '>') {
+      ++p_;
+      break;
+    }
+    if (*p_ == '/') {
+      if (p_ + 1 == end_ || p_[1] != '>') Fail(p_, "'/' not followed by '>'");
+      p_ += 2;
+      self_closing_ = true;
+      break;
+    }
+    const char* name = p_;
+    while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+    if (p_ == name) Fail(p_, "unexpected character in a tag");
+    const std::string_view attribute_name(name,
+                                          static_cast<std::size_t>(p_ - name));
+    while (p_ != end_ && IsSpace(*p_)) ++p_;
+    if (p_ == end_ || *p_ != '=') Fail(p_, "an attribute without a value");
+    ++p_;
+    while (p_ != end_ && IsSpace(*p_)) ++p_;
+    if (p_ == end_ || (*p_ != '"' && *p_ != '\'')) {
+      Fail(p_, "an attribute value without quotes");
+    }
+    const char quote = *p_++;
+    const char* close = static_cast<const char*>(
+        std::memchr(p_, quote, static_cast<std::size_t>(end_ - p_)));
+    if (close == nullptr) Fail(p_, "unterminated attribute value");
+    const std::string_view value(p_, static_cast<std::size_t>(close - p_));
+    for (char c : value) {
+      if (c == '&' || static_cast<unsigned char>(c) < 0x20) {
+        attribute_decodes_.push_back(attributes_.size());
+        break;
+      }
+      if (c == '<') Fail(p_, "'<' in an attribute value");
+    }
+    attributes_.push_back({attribute_name, value});
+    p_ = close + 1;
+  }
+  if (attribute_decodes_.empty()) return;
+  // Decode first, take views after: the scratch may move while it grows.
+  attribute_scratch_.clear();
+  std::vector<std::size_t> ends;
+  ends.reserve(attribute_decodes_.size());
+  for (std::size_t index : attribute_decodes_) {
+    Decode(attributes_[index].value, attribute_scratch_, true);
+    ends.push_back(attribute_scratch_.size());
+  }
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < attribute_decodes_.size(); ++i) {
+    attributes_[attribute_decodes_[i]].value =
+        std::string_view(attribute_scratch_).substr(from, ends[i] - from);
+    from = ends[i];
+  }
+}
+
+XmlTokenizer::Token XmlTokenizer::ReadEndTag() {
+  const char* start = p_ + 2;
+  p_ = start;
+  while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+  name_ = std::string_view(start, static_cast<std::size_t>(p_ - start));
+  while (p_ != end_ && IsSpace(*p_)) ++p_;
+  if (p_ == end_ || *p_ != '>') Fail(p_, "malformed end tag");
+  ++p_;
+  if (open_.empty() || open_.back() != name_) {
+    std::string reason = "</";
+    reason.append(name_).append("> does not match ");
+    if (open_.empty()) {
+      reason += "any open element";
+    } else {
+      reason.append("<").append(open_.back()).append(">");
+    }
+    Fail(start - 2, reason);
+  }
+  open_.pop_back();
+  self_closing_ = false;
+  return Token::kEndTag;
+}
+
+void XmlTokenizer::Decode(std::string_view raw, std::string& out,
+                          bool attribute) const {
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    const char c = raw[i];
+    if (c == '\r') {
+      // CR LF and lone CR are line ends, read as LF.
+      if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;
+      out += attribute ? ' ' : '\n';
+    } else if (attribute && (c == '\n' || c == '\t')) {
+      out += ' ';
+    } else if (c != '&') {
+      out += c;
+    } else {
+      const std::size_t semicolon = raw.find(';', i);
+      if (semicolon == std::string_view::npos || semicolon - i > 12) {
+        Fail(raw.data() + i, "'&' that starts no reference");
+      }
+      const std::string_view body = raw.substr(i + 1, semicolon - i - 1);
+      if (body == "lt") {
+        out += '<';
+      } else if (body == "gt") {
+        out += '>';
+      } else if (body == "amp") {
+        out += '&';
+      } else if (body == "quot") {
+        out += '"';
+      } else if (body == "apos") {
+        out += '\'';
+      } else {
+        const std::uint32_t code = CharacterReference(body);
+        if (code == 0) {
+          Fail(raw.data() + i,
+               "unknown or invalid reference &" + std::string(body) + ";");
+        }
+        AppendUtf8(code, out);
+      }
+      i = semicolon;
+    }
+  }
+}
+
+void XmlTokenizer::ConvertToUtf8(std::string& document) {
+  const auto byte = [&](std::size_t i) {
+    return static_cast<unsigned char>(document[i]);
+  };
+  if (document.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB &&
+      byte(2) == 0xBF) {
+    document.erase(0, 3);
+    return;
+  }
+  if (document.size() < 2) return;
+  bool little;
+  std::size_t start = 0;
+  if (byte(0) == 0xFF && byte(1) == 0xFE) {
+    little = true;
+    start = 2;
+  } else if (byte(0) == 0xFE && byte(1) == 0xFF) {
+    little = false;
+    start = 2;
+  } else if (byte(0) == '<' && byte(1) == 0) {
+    little = true;
+  } else if (byte(0) == 0 && byte(1) == '<') {
+    little = false;
+  } else {
+    return;
+  }
+  std::string utf8;
+  utf8.reserve(document.size() / 2);
+  const auto unit = [&](std::size_t i) -> std::uint32_t {
+    return little ? byte(i) | (byte(i + 1) << 8) : (byte(i) << 8) | byte(i + 1);
+  };
+  std::size_t i = start;
+  while (i + 1 < document.size()) {
+    std::uint32_t code = unit(i);
+    i += 2;
+    if (code >= 0xD800 && code <= 0xDBFF) {
+      if (i + 1 >= document.size()) throw XmlError(i, "truncated UTF-16");
+      const std::uint32_t low = unit(i);
+      if (low < 0xDC00 || low > 0xDFFF) throw XmlError(i, "invalid UTF-16");
+      i += 2;
+      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+    } else if (code >= 0xDC00 && code <= 0xDFFF) {
+      throw XmlError(i - 2, "invalid UTF-16");
+    }
+    AppendUtf8(code, utf8);
+  }
+  if (i != document.size()) throw XmlError(i, "truncated UTF-16");
+  document.swap(utf8);
+}
+
+}  // namespace kestrilo
