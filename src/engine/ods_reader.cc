@@ -1,11 +1,635 @@
 #include "engine/ods_reader.h"
 
+#include <charconv>
+#include <cmath>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/package_part.h"
 #include "engine/workbook_error.h"
+#include "engine/xml_error.h"
+#include "engine/xml_tokenizer.h"
 
 namespace kestrilo {
 
-std::unique_ptr<Workbook> ReadOds(const std::string& path, ZipArchive&) {
-  throw WorkbookError(path, "OpenDocument spreadsheets are not supported yet");
+namespace {
+
+using Token = XmlTokenizer::Token;
+
+// Repeat counts let a few bytes claim billions of cells. Empty repeats cost
+// nothing, but a repeated value is stored once per cell, so the total is
+// bounded: far above any real sheet, far below exhausting memory.
+constexpr std::int64_t kMaxStoredCells = 25'000'000;
+// text:s expands a few bytes into many spaces; one cell's text is bounded.
+constexpr std::size_t kMaxCellText = 16u << 20;
+
+// ---------------------------------------------------------------- values
+
+bool ParseInteger(std::string_view text, std::int64_t& value) {
+  const auto result =
+      std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  const auto result =
+      std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+         std::isfinite(value);
+}
+
+// A repeat attribute: at least 1; absurd claims are capped by the caller.
+std::int64_t RepeatCount(std::string_view text) {
+  std::int64_t value = 1;
+  if (text.empty() || !ParseInteger(text, value) || value < 1) return 1;
+  return value;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const auto year_of_era = static_cast<unsigned>(year - era * 400);
+  const unsigned day_of_year =
+      (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const unsigned day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + static_cast<std::int64_t>(day_of_era) - 719468;
+}
+
+// Reads `digits` decimal digits at text[pos].
+bool Digits(std::string_view text, std::size_t& pos, int digits, int& value) {
+  if (pos + digits > text.size()) return false;
+  value = 0;
+  for (int i = 0; i < digits; ++i) {
+    const char c = text[pos++];
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return true;
+}
+
+// office:date-value: "YYYY-MM-DD" with an optional "THH:MM[:SS[.fff]]" and
+// time zone (ignored, as spreadsheet applications do). Gives the serial.
+bool ParseDateValue(std::string_view text, double& serial) {
+  std::size_t pos = 0;
+  bool negative_year = false;
+  if (!text.empty() && text[0] == '-') {
+    negative_year = true;
+    ++pos;
+  }
+  int year, month, day;
+  std::size_t year_start = pos;
+  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
+  const std::size_t year_digits = pos - year_start;
+  if (year_digits < 4 || year_digits > 6) return false;
+  pos = year_start;
+  if (!Digits(text, pos, static_cast<int>(year_digits), year)) return false;
+  if (negative_year) year = -year;
+  if (pos >= text.size() || text[pos++] != '-' ||
+      !Digits(text, pos, 2, month) || pos >= text.size() ||
+      text[pos++] != '-' || !Digits(text, pos, 2, day)) {
+    return false;
+  }
+  if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+  double seconds = 0;
+  if (pos < text.size() && text[pos] == 'T') {
+    ++pos;
+    int hour, minute, second = 0;
+    if (!Digits(text, pos, 2, hour) || pos >= text.size() ||
+        text[pos++] != ':' || !Digits(text, pos, 2, minute)) {
+      return false;
+    }
+    if (pos < text.size() && text[pos] == ':') {
+      ++pos;
+      if (!Digits(text, pos, 2, second)) return false;
+    }
+    seconds = hour * 3600.0 + minute * 60.0 + second;
+    if (pos < text.size() && (text[pos] == '.' || text[pos] == ',')) {
+      double scale = 0.1;
+      for (++pos; pos < text.size() && text[pos] >= '0' && text[pos] <= '9';
+           ++pos) {
+        seconds += (text[pos] - '0') * scale;
+        scale /= 10;
+      }
+    }
+  }
+  // A time zone ("Z", "+01:00") may follow; the wall-clock value counts.
+  if (pos < text.size() && text[pos] != 'Z' && text[pos] != '+' &&
+      text[pos] != '-') {
+    return false;
+  }
+  const std::int64_t days = DaysFromCivil(year, static_cast<unsigned>(month),
+                                          static_cast<unsigned>(day)) -
+                            DaysFromCivil(1899, 12, 30);
+  serial = static_cast<double>(days) + seconds / 86400.0;
+  return true;
+}
+
+// office:time-value, an ISO 8601 duration such as "PT13H45M30S",
+// "PT36H00M00S" or "-P1DT2H". Gives the duration in days.
+bool ParseTimeValue(std::string_view text, double& days) {
+  std::size_t pos = 0;
+  double sign = 1;
+  if (pos < text.size() && text[pos] == '-') {
+    sign = -1;
+    ++pos;
+  }
+  if (pos >= text.size() || text[pos++] != 'P') return false;
+  double total = 0;
+  bool in_time = false, any = false;
+  while (pos < text.size()) {
+    if (text[pos] == 'T') {
+      in_time = true;
+      ++pos;
+      continue;
+    }
+    const std::size_t start = pos;
+    while (pos < text.size() &&
+           ((text[pos] >= '0' && text[pos] <= '9') || text[pos] == '.')) {
+      ++pos;
+    }
+    if (pos == start || pos >= text.size()) return false;
+    double number;
+    if (!ParseDouble(text.substr(start, pos - start), number)) return false;
+    const char unit = text[pos++];
+    if (unit == 'D' && !in_time) {
+      total += number;
+    } else if (unit == 'H' && in_time) {
+      total += number / 24;
+    } else if (unit == 'M' && in_time) {
+      total += number / 1440;
+    } else if (unit == 'S' && in_time) {
+      total += number / 86400;
+    } else {
+      return false;
+    }
+    any = true;
+  }
+  days = sign * total;
+  return any;
+}
+
+// The codes spreadsheet applications show for error results.
+bool IsErrorCode(std::string_view text) {
+  static constexpr std::string_view kCodes[] = {
+      "#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"};
+  for (std::string_view code : kCodes) {
+    if (text == code) return true;
+  }
+  if (text.size() == 7 && text.substr(0, 4) == "Err:") {
+    return text[4] >= '0' && text[4] <= '9' && text[5] >= '0' &&
+           text[5] <= '9' && text[6] >= '0' && text[6] <= '9';
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------- content
+
+// What one table:table-cell says about its value, gathered from its
+// attributes and, where needed, the text of its paragraphs.
+struct CellAttributes {
+  std::string_view value_type;       // office:value-type
+  std::string_view calc_value_type;  // calcext:value-type
+  std::string_view value;            // office:value
+  std::string_view date_value;
+  std::string_view time_value;
+  std::string_view boolean_value;
+  bool has_string_value = false;
+  bool has_formula = false;
+  std::int64_t columns = 1;
+};
+
+// A cell of the current row, kept until the row ends so that repeated rows
+// store their values once per row, in order.
+struct PendingCell {
+  std::int32_t column;
+  std::int32_t count;
+  CellKind kind;
+  bool time_only;
+  double number;
+  std::uint32_t text_index;
+};
+
+// Reads content.xml in one pass: automatic table styles (hidden sheets),
+// then every table of office:spreadsheet.
+class OdsContentReader {
+ public:
+  OdsContentReader(const std::string& path, Workbook& workbook,
+                   std::string_view xml)
+      : path_(path), workbook_(workbook), xml_(xml) {}
+
+  void Read() {
+    for (Token token = xml_.Next(); token != Token::kEnd; token = xml_.Next()) {
+      if (token == Token::kStartTag) {
+        Start();
+      } else if (token == Token::kEndTag) {
+        End();
+      } else if (collecting_ && paragraph_depth_ != 0 && skip_depth_ == 0) {
+        AppendText(xml_.text());
+      }
+    }
+    if (!saw_spreadsheet_) {
+      throw WorkbookError(path_,
+                          "content.xml holds no spreadsheet (no "
+                          "office:spreadsheet element)");
+    }
+  }
+
+ private:
+  void Start() {
+    const std::string_view local = xml_.local_name();
+    const std::size_t depth = xml_.depth();
+    if (cell_depth_ != 0) {
+      StartInsideCell(local, depth);
+      return;
+    }
+    if (sheet_ == nullptr) {
+      if (local == "spreadsheet") {
+        saw_spreadsheet_ = true;
+        spreadsheet_depth_ = depth;
+      } else if (local == "table" && spreadsheet_depth_ != 0 &&
+                 depth == spreadsheet_depth_ + 1) {
+        StartTable();
+      } else if (local == "style") {
+        table_style_ = xml_.AttributeOr("family") == "table"
+                           ? xml_.AttributeOr("name")
+                           : std::string_view();  // copied: views are brief
+      } else if (local == "table-properties" && !table_style_.empty() &&
+                 xml_.AttributeOr("display") == "false") {
+        hidden_styles_.emplace(table_style_);
+      }
+      return;
+    }
+    if (local == "table-row") {
+      StartRow(depth);
+    } else if (row_depth_ != 0 && depth == row_depth_ + 1 &&
+               (local == "table-cell" || local == "covered-table-cell")) {
+      StartCell(depth);
+    }
+  }
+
+  void End() {
+    const std::size_t depth = xml_.depth() + 1;  // of the closed element
+    if (cell_depth_ != 0) {
+      if (depth == cell_depth_) {
+        EndCell();
+      } else if (depth == skip_depth_) {
+        skip_depth_ = 0;
+      } else if (depth == paragraph_depth_) {
+        paragraph_depth_ = 0;
+      }
+      return;
+    }
+    if (sheet_ == nullptr) return;
+    if (depth == row_depth_) {
+      EndRow();
+    } else if (depth == table_depth_) {
+      sheet_->Finish();
+      sheet_ = nullptr;
+      table_depth_ = 0;
+    }
+  }
+
+  void StartTable() {
+    const std::string_view style = xml_.AttributeOr("style-name");
+    const bool hidden = hidden_styles_.count(std::string(style)) != 0;
+    sheet_ = &workbook_.AddSheet(std::string(xml_.AttributeOr("name")), hidden);
+    table_depth_ = xml_.depth();
+    next_row_ = 1;
+  }
+
+  void StartRow(std::size_t depth) {
+    row_depth_ = depth;
+    row_repeat_ = RepeatCount(xml_.AttributeOr("number-rows-repeated"));
+    next_column_ = 1;
+    pending_.clear();
+  }
+
+  void EndRow() {
+    const std::int64_t first = next_row_;
+    const std::int64_t last =
+        std::min<std::int64_t>(first + row_repeat_ - 1, kMaxRows);
+    if (!pending_.empty() && first <= kMaxRows) StoreRows(first, last);
+    next_row_ = std::min<std::int64_t>(first + row_repeat_, kMaxRows + 1);
+    row_depth_ = 0;
+  }
+
+  void StoreRows(std::int64_t first, std::int64_t last) {
+    std::int64_t per_row = 0;
+    for (const PendingCell& cell : pending_) per_row += cell.count;
+    stored_cells_ += per_row * (last - first + 1);
+    if (stored_cells_ > kMaxStoredCells) {
+      throw WorkbookError(path_, "the sheet \"" + sheet_->name() +
+                                     "\" repeats its values over more than " +
+                                     std::to_string(kMaxStoredCells) +
+                                     " cells");
+    }
+    for (std::int64_t row = first; row <= last; ++row) {
+      const auto r = static_cast<std::int32_t>(row);
+      for (const PendingCell& cell : pending_) {
+        for (std::int32_t c = cell.column; c < cell.column + cell.count; ++c) {
+          Store(r, c, cell);
+        }
+      }
+    }
+  }
+
+  void Store(std::int32_t row, std::int32_t column, const PendingCell& cell) {
+    switch (cell.kind) {
+      case CellKind::kNumber:
+        sheet_->SetNumber(row, column, cell.number);
+        break;
+      case CellKind::kText:
+        sheet_->SetPooledText(row, column, cell.text_index);
+        break;
+      case CellKind::kBoolean:
+        sheet_->SetBoolean(row, column, cell.number != 0);
+        break;
+      case CellKind::kDateTime:
+        sheet_->SetDateTime(row, column, cell.number, cell.time_only);
+        break;
+      case CellKind::kError:
+        sheet_->SetError(row, column, workbook_.strings().Get(cell.text_index));
+        break;
+      case CellKind::kEmpty:
+        break;
+    }
+  }
+
+  void StartCell(std::size_t depth) {
+    attributes_ = CellAttributes();
+    for (const XmlTokenizer::Attribute& attribute : xml_.attributes()) {
+      const std::string_view name = attribute.name;
+      const std::string_view local = XmlTokenizer::LocalName(name);
+      const std::string_view value = attribute.value;
+      if (local == "value-type") {
+        // calcext:value-type tells errors apart; office:value-type is the
+        // standard one.
+        (name.substr(0, 7) == "calcext" ? attributes_.calc_value_type
+                                        : attributes_.value_type) = value;
+      } else if (local == "value") {
+        attributes_.value = value;
+      } else if (local == "date-value") {
+        attributes_.date_value = value;
+      } else if (local == "time-value") {
+        attributes_.time_value = value;
+      } else if (local == "boolean-value") {
+        attributes_.boolean_value = value;
+      } else if (local == "string-value") {
+        attributes_.has_string_value = true;
+        string_value_ = value;
+      } else if (local == "formula") {
+        attributes_.has_formula = true;
+      } else if (local == "number-columns-repeated") {
+        attributes_.columns = RepeatCount(value);
+      }
+    }
+    cell_depth_ = depth;
+    paragraph_count_ = 0;
+    paragraph_depth_ = 0;
+    skip_depth_ = 0;
+    text_.clear();
+    // The text is needed for strings without office:string-value, errors
+    // and cells without a value type; numbers need it only to recognise
+    // error results stored as numbers.
+    collecting_ = true;
+  }
+
+  void StartInsideCell(std::string_view local, std::size_t depth) {
+    if (skip_depth_ != 0) return;
+    if (depth == cell_depth_ + 1) {
+      if (local == "p" || local == "h") {
+        if (paragraph_count_++ > 0) text_ += '\n';
+        paragraph_depth_ = depth;
+      } else {
+        skip_depth_ = depth;  // annotations, frames, nested tables
+      }
+      return;
+    }
+    if (paragraph_depth_ == 0) return;
+    if (local == "s") {
+      std::int64_t count = 1;
+      const std::string_view c = xml_.AttributeOr("c");
+      if (!c.empty() && (!ParseInteger(c, count) || count < 1)) count = 1;
+      AppendSpaces(count);
+    } else if (local == "tab") {
+      AppendLiteral('\t');
+    } else if (local == "line-break") {
+      AppendLiteral('\n');
+    } else if (local == "annotation" || local == "note" ||
+               local.starts_with("bookmark") || local.starts_with("change") ||
+               local == "soft-page-break" || local == "reference-mark" ||
+               local == "ruby-text") {
+      skip_depth_ = depth;
+    }
+  }
+
+  // Paragraph text is taken as stored. ODF would collapse runs of white
+  // space, but LibreOffice writes (and reads back) literal runs of spaces in
+  // cell text, so collapsing would change the values its users see.
+  void AppendText(std::string_view text) {
+    text_ += text;
+    CheckTextSize();
+  }
+
+  void AppendLiteral(char c) { text_ += c; }
+
+  void AppendSpaces(std::int64_t count) {
+    count = std::min<std::int64_t>(count, kMaxCellText);
+    text_.append(static_cast<std::size_t>(count), ' ');
+    CheckTextSize();
+  }
+
+  void CheckTextSize() {
+    if (text_.size() > kMaxCellText) {
+      throw WorkbookError(path_, "a cell of the sheet \"" + sheet_->name() +
+                                     "\" holds more than 16 MB of text");
+    }
+  }
+
+  void EndCell() {
+    cell_depth_ = 0;
+    collecting_ = false;
+    const std::int64_t first = next_column_;
+    next_column_ =
+        std::min<std::int64_t>(first + attributes_.columns, kMaxColumns + 1);
+    PendingCell cell{static_cast<std::int32_t>(first),
+                     static_cast<std::int32_t>(next_column_ - first),
+                     CellKind::kEmpty,
+                     false,
+                     0.0,
+                     0};
+    if (cell.count <= 0) return;
+    if (!ValueOf(cell)) {
+      if (attributes_.has_formula) {
+        const std::int64_t cells =
+            std::min<std::int64_t>(cell.count * row_repeat_, kMaxRows);
+        for (std::int64_t i = 0; i < cells; ++i) {
+          workbook_.CountFormulaWithoutValue();
+        }
+      }
+      return;
+    }
+    pending_.push_back(cell);
+  }
+
+  std::uint32_t Pool(std::string_view text) {
+    return workbook_.strings().Add(text);
+  }
+
+  // Fills in the cell's value; false for an empty cell.
+  bool ValueOf(PendingCell& cell) {
+    const CellAttributes& a = attributes_;
+    if (a.calc_value_type == "error") {
+      cell.kind = CellKind::kError;
+      cell.text_index = Pool(text_);
+      return true;
+    }
+    const std::string_view type = a.value_type;
+    if (type == "float" || type == "percentage" || type == "currency") {
+      if (!ParseDouble(a.value, cell.number)) return TextOf(cell);
+      // Error results saved as the number 0 with the error code as their
+      // displayed text (OpenOffice, Excel): the result is the error.
+      if (a.has_formula && cell.number == 0 && IsErrorCode(text_)) {
+        cell.kind = CellKind::kError;
+        cell.text_index = Pool(text_);
+        return true;
+      }
+      cell.kind = CellKind::kNumber;
+      return true;
+    }
+    if (type == "date") {
+      if (!ParseDateValue(a.date_value, cell.number)) return TextOf(cell);
+      cell.kind = CellKind::kDateTime;
+      return true;
+    }
+    if (type == "time") {
+      if (!ParseTimeValue(a.time_value, cell.number)) return TextOf(cell);
+      cell.kind = CellKind::kDateTime;
+      cell.time_only = true;
+      return true;
+    }
+    if (type == "boolean") {
+      const std::string_view value = a.boolean_value;
+      cell.kind = CellKind::kBoolean;
+      cell.number = value == "true" || value == "1" || value == "TRUE";
+      return true;
+    }
+    if (type == "string") {
+      cell.kind = CellKind::kText;
+      cell.text_index = Pool(a.has_string_value ? string_value_ : text_);
+      return true;
+    }
+    // No value type (or an unknown one): text shown in the cell is read as
+    // text; without any the cell is empty.
+    if (type.empty() || type == "void") {
+      if (text_.empty()) return false;
+    }
+    return TextOf(cell);
+  }
+
+  bool TextOf(PendingCell& cell) {
+    cell.kind = CellKind::kText;
+    cell.text_index = Pool(text_);
+    return true;
+  }
+
+  const std::string& path_;
+  Workbook& workbook_;
+  XmlTokenizer xml_;
+  bool saw_spreadsheet_ = false;
+  std::size_t spreadsheet_depth_ = 0;
+  std::string table_style_;
+  std::unordered_set<std::string> hidden_styles_;
+
+  Sheet* sheet_ = nullptr;
+  std::size_t table_depth_ = 0;
+  std::size_t row_depth_ = 0;
+  std::int64_t row_repeat_ = 1;
+  std::int64_t next_row_ = 1;
+  std::int64_t next_column_ = 1;
+  std::int64_t stored_cells_ = 0;
+  std::vector<PendingCell> pending_;
+
+  std::size_t cell_depth_ = 0;
+  CellAttributes attributes_;
+  std::string string_value_;
+  bool collecting_ = false;
+  std::size_t paragraph_depth_ = 0;
+  std::size_t skip_depth_ = 0;
+  int paragraph_count_ = 0;
+  std::string text_;
+};
+
+// ---------------------------------------------------------------- package
+
+void RefuseEncrypted(const std::string& path, const ZipArchive& zip) {
+  if (!zip.Contains("META-INF/manifest.xml")) return;
+  const std::string manifest = zip.Read("META-INF/manifest.xml", 16u << 20);
+  if (manifest.find("encryption-data") != std::string::npos ||
+      manifest.find("encrypted-package") != std::string::npos) {
+    throw WorkbookError(path, "the workbook is password-protected (encrypted)");
+  }
+}
+
+// The name of the sheet settings.xml marks as active, or empty.
+std::string ActiveTableName(const ZipArchive& zip) {
+  if (!zip.Contains("settings.xml")) return {};
+  const std::string xml = PackagePart::ReadXml(zip, "settings.xml");
+  try {
+    XmlTokenizer tokens(xml);
+    bool in_active_table = false;
+    for (Token token = tokens.Next(); token != Token::kEnd;
+         token = tokens.Next()) {
+      if (token == Token::kStartTag) {
+        in_active_table = tokens.local_name() == "config-item" &&
+                          tokens.AttributeOr("name") == "ActiveTable";
+      } else if (token == Token::kText && in_active_table) {
+        return std::string(tokens.text());
+      } else {
+        in_active_table = false;
+      }
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip, "settings.xml", error);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::unique_ptr<Workbook> ReadOds(const std::string& path, ZipArchive& zip) {
+  RefuseEncrypted(path, zip);
+  if (!zip.Contains("content.xml")) {
+    throw WorkbookError(path, "the OpenDocument package has no content.xml");
+  }
+  auto workbook = std::make_unique<Workbook>(path, "ods");
+  {
+    const std::string content = PackagePart::ReadXml(zip, "content.xml");
+    try {
+      OdsContentReader(path, *workbook, content).Read();
+    } catch (const XmlError& error) {
+      PackagePart::FailXml(zip, "content.xml", error);
+    }
+  }
+  if (workbook->sheet_count() == 0) {
+    throw WorkbookError(path, "the spreadsheet has no sheets");
+  }
+  const std::string active = ActiveTableName(zip);
+  if (!active.empty()) {
+    for (int i = 0; i < workbook->sheet_count(); ++i) {
+      if (workbook->sheet(i).name() == active) {
+        workbook->set_active_sheet(i);
+        break;
+      }
+    }
+  }
+  return workbook;
 }
 
 }  // namespace kestrilo
