@@ -31,7 +31,8 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
   z += 719468;
   const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t yoe =
+      (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
   const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
   const std::int64_t mp = (5 * doy + 2) / 153;
   day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
@@ -65,7 +66,8 @@ void AppendDateTime(double serial, bool time_only, std::string& out) {
     AppendNumber(serial, out);
     return;
   }
-  const auto total_seconds = static_cast<std::int64_t>(std::llround(serial * 86400.0));
+  const auto total_seconds =
+      static_cast<std::int64_t>(std::llround(serial * 86400.0));
   if (time_only) {
     if (total_seconds < 0) {
       out += '-';
@@ -86,11 +88,11 @@ void AppendDateTime(double serial, bool time_only, std::string& out) {
   char buffer[32];
   int length;
   if (year >= 0 && year <= 9999) {
-    length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year,
-                           month, day);
-  } else {
-    length = std::snprintf(buffer, sizeof buffer, "%d-%02d-%02d", year, month,
+    length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month,
                            day);
+  } else {
+    length =
+        std::snprintf(buffer, sizeof buffer, "%d-%02d-%02d", year, month, day);
   }
   out.append(buffer, static_cast<std::size_t>(length));
   if (seconds != 0) {

@@ -45,9 +45,11 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
         if (close == std::string_view::npos) return NumberFormatKind::kNumber;
         std::string inner;
         for (char ch : code.substr(i + 1, close - i - 1)) {
-          inner += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+          inner +=
+              static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         }
-        if (!inner.empty() && inner.find_first_not_of("hms") == std::string::npos) {
+        if (!inner.empty() &&
+            inner.find_first_not_of("hms") == std::string::npos) {
           has_time = true;  // elapsed time: [h], [mm], [ss]
         }
         i = close;
@@ -55,6 +57,17 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
       }
       default:
         break;
+    }
+    // "General" is a word of its own; its 'e' is no era year.
+    if (code.size() - i >= 7) {
+      std::string word;
+      for (char ch : code.substr(i, 7)) {
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      }
+      if (word == "general") {
+        i += 6;
+        continue;
+      }
     }
     switch (std::tolower(static_cast<unsigned char>(c))) {
       case 'y':
@@ -109,7 +122,8 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
         continue;
       }
       if (c == ';') break;
-      const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const char lower =
+          static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
       if (lower == 'h' || lower == 's') hours_or_seconds = true;
     }
     return hours_or_seconds ? NumberFormatKind::kTime

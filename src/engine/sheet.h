@@ -58,8 +58,8 @@ class Sheet {
     bool time_only;
   };
 
-  void Add(std::int32_t row, std::int32_t column, CellKind kind,
-           bool time_only, double number, std::uint32_t string_index);
+  void Add(std::int32_t row, std::int32_t column, CellKind kind, bool time_only,
+           double number, std::uint32_t string_index);
   CellValue ValueOf(const StoredCell& cell) const;
 
   std::string name_;

@@ -21,7 +21,8 @@ std::uint32_t StringPool::Add(std::string_view text) {
       blocks_.push_back(std::make_unique<char[]>(text.size()));
       std::memcpy(blocks_.back().get(), text.data(), text.size());
       views_.emplace_back(blocks_.back().get(), text.size());
-      if (blocks_.size() > 1) std::swap(blocks_.back(), blocks_[blocks_.size() - 2]);
+      if (blocks_.size() > 1)
+        std::swap(blocks_.back(), blocks_[blocks_.size() - 2]);
       return static_cast<std::uint32_t>(views_.size() - 1);
     }
     blocks_.push_back(std::make_unique<char[]>(kBlockSize));

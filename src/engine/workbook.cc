@@ -20,10 +20,8 @@ int Workbook::FindSheet(std::string_view name) const {
   auto lower = [](unsigned char c) { return std::tolower(c); };
   for (int i = 0; i < sheet_count(); ++i) {
     const std::string& candidate = sheets_[i]->name();
-    if (std::equal(candidate.begin(), candidate.end(), name.begin(),
-                   name.end(), [&](char a, char b) {
-                     return lower(a) == lower(b);
-                   })) {
+    if (std::equal(candidate.begin(), candidate.end(), name.begin(), name.end(),
+                   [&](char a, char b) { return lower(a) == lower(b); })) {
       return i;
     }
   }

@@ -9,7 +9,9 @@ namespace kestrilo {
 class WorkbookError : public std::runtime_error {
  public:
   WorkbookError(const std::string& path, const std::string& reason)
-      : std::runtime_error(path + ": " + reason), path_(path), reason_(reason) {}
+      : std::runtime_error(path + ": " + reason),
+        path_(path),
+        reason_(reason) {}
 
   const std::string& path() const { return path_; }
   const std::string& reason() const { return reason_; }

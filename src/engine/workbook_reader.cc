@@ -38,8 +38,8 @@ std::unique_ptr<Workbook> ReadWorkbook(const std::string& path) {
   }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    throw WorkbookError(path, std::string("cannot open the file: ") +
-                                  std::strerror(errno));
+    throw WorkbookError(
+        path, std::string("cannot open the file: ") + std::strerror(errno));
   }
   unsigned char head[8] = {};
   file.read(reinterpret_cast<char*>(head), sizeof head);
@@ -50,12 +50,14 @@ std::unique_ptr<Workbook> ReadWorkbook(const std::string& path) {
       StartsWith(head, size, {'P', 'K', 5, 6})) {
     return ReadPackageWorkbook(path);
   }
-  if (StartsWith(head, size, {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1})) {
+  if (StartsWith(head, size,
+                 {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1})) {
     return ReadXls(path);
   }
   // A bare BIFF stream without container: Excel 2.x to 4.x worksheets.
   if (size >= 2 && head[0] == 0x09 &&
-      (head[1] == 0x00 || head[1] == 0x02 || head[1] == 0x04 || head[1] == 0x08)) {
+      (head[1] == 0x00 || head[1] == 0x02 || head[1] == 0x04 ||
+       head[1] == 0x08)) {
     throw WorkbookError(path,
                         "Excel 2.x-4.x worksheets are not supported; save it "
                         "as .xls or .xlsx first");
@@ -65,8 +67,9 @@ std::unique_ptr<Workbook> ReadWorkbook(const std::string& path) {
     return ReadCsv(path);
   }
   if (size == 0) throw WorkbookError(path, "the file is empty");
-  throw WorkbookError(path, "not a workbook in a format we read "
-                            "(xlsx, xlsm, ods, xls, csv)");
+  throw WorkbookError(path,
+                      "not a workbook in a format we read "
+                      "(xlsx, xlsm, ods, xls, csv)");
 }
 
 }  // namespace kestrilo

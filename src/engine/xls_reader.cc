@@ -1,11 +1,739 @@
 #include "engine/xls_reader.h"
 
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/code_page_decoder.h"
+#include "engine/compound_file.h"
+#include "engine/number_format.h"
 #include "engine/workbook_error.h"
 
 namespace kestrilo {
 
+namespace {
+
+// Record types of the BIFF5 to BIFF8 workbook stream that we read.
+enum Record : std::uint16_t {
+  kFormula = 0x0006,
+  // Formula record numbers of BIFF3 and BIFF4, which some writers still use
+  // for formulas of later versions, with the later layout.
+  kFormula3 = 0x0206,
+  kFormula4 = 0x0406,
+  kEof = 0x000A,
+  kDateMode = 0x0022,
+  kFilePass = 0x002F,
+  kContinue = 0x003C,
+  kWindow1 = 0x003D,
+  kCodePage = 0x0042,
+  kBoundSheet = 0x0085,
+  kMulRk = 0x00BD,
+  kRString = 0x00D6,
+  kXf = 0x00E0,
+  kSst = 0x00FC,
+  kLabelSst = 0x00FD,
+  kNumber = 0x0203,
+  kLabel = 0x0204,
+  kBoolErr = 0x0205,
+  kString = 0x0207,
+  kRk = 0x027E,
+  kFormat = 0x041E,
+  kBof = 0x0809,
+};
+
+constexpr std::uint16_t kBiff8 = 0x0600;
+constexpr std::uint16_t kBiff5 = 0x0500;
+
+// Thrown when a record's content ends before what it declares; the reader
+// turns it into a WorkbookError naming the record.
+struct ShortRecord {};
+
+std::uint16_t U16(const unsigned char* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+std::uint32_t U32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | (p[1] << 8) | (p[2] << 16) |
+         (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+double F64(const unsigned char* p) {
+  std::uint64_t bits = 0;
+  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// An RK number: 30 significant bits of either a double or an integer,
+// optionally divided by 100.
+double DecodeRk(std::uint32_t rk) {
+  double value;
+  if (rk & 2) {
+    value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+  } else {
+    const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu)
+                               << 32;
+    std::memcpy(&value, &bits, sizeof value);
+  }
+  return (rk & 1) ? value / 100.0 : value;
+}
+
+std::string_view ErrorText(std::uint8_t code) {
+  switch (code) {
+    case 0x00:
+      return "#NULL!";
+    case 0x07:
+      return "#DIV/0!";
+    case 0x0F:
+      return "#VALUE!";
+    case 0x17:
+      return "#REF!";
+    case 0x1D:
+      return "#NAME?";
+    case 0x24:
+      return "#NUM!";
+    case 0x2A:
+      return "#N/A";
+    case 0x2B:
+      return "#GETTING_DATA";
+    default:
+      return "#N/A";
+  }
+}
+
+void AppendUtf16(const std::u16string& units, std::string* out) {
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    std::uint32_t code = units[i];
+    if (code >= 0xD800 && code < 0xDC00 && i + 1 < units.size() &&
+        units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    } else if (code >= 0xD800 && code < 0xE000) {
+      code = 0xFFFD;
+    }
+    if (code < 0x80) {
+      out->push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+      out->push_back(static_cast<char>(0xC0 | (code >> 6)));
+      out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+      out->push_back(static_cast<char>(0xE0 | (code >> 12)));
+      out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+      out->push_back(static_cast<char>(0xF0 | (code >> 18)));
+      out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+}
+
+// One record's body and the bodies of the CONTINUE records after it, read as
+// one sequence of bytes. Character arrays split across a boundary restart
+// with a fresh option byte in the continuation, which ReadCharacters honours.
+class RecordReader {
+ public:
+  explicit RecordReader(std::vector<std::string_view> segments)
+      : segments_(std::move(segments)) {}
+
+  bool AtEnd() {
+    SkipEmptySegments();
+    return segment_ >= segments_.size();
+  }
+  std::uint8_t U8() {
+    SkipEmptySegments();
+    if (segment_ >= segments_.size()) throw ShortRecord();
+    return static_cast<unsigned char>(segments_[segment_][offset_++]);
+  }
+  std::uint16_t U16() {
+    const std::uint16_t low = U8();
+    return static_cast<std::uint16_t>(low | (U8() << 8));
+  }
+  std::uint32_t U32() {
+    const std::uint32_t low = U16();
+    return low | (static_cast<std::uint32_t>(U16()) << 16);
+  }
+  void Skip(std::uint64_t count) {
+    while (count > 0) {
+      SkipEmptySegments();
+      if (segment_ >= segments_.size()) throw ShortRecord();
+      const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(
+          count, segments_[segment_].size() - offset_));
+      offset_ += step;
+      count -= step;
+    }
+  }
+  // Reads `count` characters, stored as 16-bit units when `wide` and as
+  // their low bytes otherwise.
+  void ReadCharacters(std::size_t count, bool wide, std::u16string* units) {
+    units->clear();
+    while (units->size() < count) {
+      if (segment_ < segments_.size() &&
+          offset_ >= segments_[segment_].size()) {
+        ++segment_;
+        offset_ = 0;
+        if (segment_ >= segments_.size()) throw ShortRecord();
+        wide = (U8() & 1) != 0;
+      }
+      if (segment_ >= segments_.size()) throw ShortRecord();
+      const std::string_view segment = segments_[segment_];
+      const auto* bytes =
+          reinterpret_cast<const unsigned char*>(segment.data());
+      const std::size_t width = wide ? 2 : 1;
+      const std::size_t fit = (segment.size() - offset_) / width;
+      const std::size_t take = std::min(fit, count - units->size());
+      if (take == 0) throw ShortRecord();  // half a character
+      for (std::size_t i = 0; i < take; ++i, offset_ += width) {
+        units->push_back(wide ? kestrilo::U16(bytes + offset_)
+                              : static_cast<char16_t>(bytes[offset_]));
+      }
+    }
+  }
+  // Reads `count` bytes of an 8-bit text.
+  std::string_view ReadBytes(std::size_t count, std::string* scratch) {
+    scratch->clear();
+    while (scratch->size() < count) {
+      SkipEmptySegments();
+      if (segment_ >= segments_.size()) throw ShortRecord();
+      const std::string_view segment = segments_[segment_];
+      const std::size_t take =
+          std::min(segment.size() - offset_, count - scratch->size());
+      scratch->append(segment.substr(offset_, take));
+      offset_ += take;
+    }
+    return *scratch;
+  }
+
+ private:
+  void SkipEmptySegments() {
+    while (segment_ < segments_.size() &&
+           offset_ >= segments_[segment_].size()) {
+      ++segment_;
+      offset_ = 0;
+    }
+  }
+
+  std::vector<std::string_view> segments_;
+  std::size_t segment_ = 0;
+  std::size_t offset_ = 0;
+};
+
+struct RecordView {
+  std::uint16_t type = 0;
+  std::size_t offset = 0;  // of the record header in the stream
+  const unsigned char* data = nullptr;
+  std::size_t size = 0;
+};
+
+struct BoundSheet {
+  std::uint32_t position = 0;
+  bool hidden = false;
+  bool worksheet = true;
+  std::string raw_name;  // as stored; decoded once the code page is known
+  bool name_is_utf8 = false;
+};
+
+// A formula whose string result follows in the next STRING record.
+struct PendingString {
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+};
+
+class XlsParser {
+ public:
+  XlsParser(std::string path, std::string stream)
+      : path_(std::move(path)), stream_(std::move(stream)) {}
+
+  std::unique_ptr<Workbook> Parse();
+
+ private:
+  [[noreturn]] void Fail(const std::string& reason) const {
+    throw WorkbookError(path_, reason);
+  }
+  bool NextRecord(std::size_t* position, RecordView* record) const;
+  RecordReader ReaderWithContinues(const RecordView& record,
+                                   std::size_t next) const;
+  void ReadBof(std::size_t position, const char* where);
+  void ReadGlobals();
+  void HandleGlobalRecord(const RecordView& record, std::size_t next);
+  void ReadBoundSheet(const RecordView& record, std::size_t next);
+  void ReadFormat(const RecordView& record, std::size_t next);
+  void ReadSst(const RecordView& record, std::size_t next);
+  std::string ReadUnicodeString(RecordReader* reader, bool long_count);
+  std::string ReadText(RecordReader* reader, bool long_count);
+  void ClassifyXfs();
+  void ReadSheet(const BoundSheet& bound, Sheet* sheet);
+  void HandleCell(const RecordView& record, std::size_t next, Sheet* sheet);
+  void SetNumber(Sheet* sheet, std::int32_t row, std::int32_t column,
+                 std::uint16_t xf, double value) const;
+  void ReadFormula(const RecordView& record, Sheet* sheet, std::int32_t row,
+                   std::int32_t column, std::uint16_t xf);
+  void ReadMulRk(const RecordView& record, Sheet* sheet);
+  std::int32_t Column(const unsigned char* p) const;
+  std::string DescribeRecord(const RecordView& record) const;
+
+  std::string path_;
+  std::string stream_;
+  std::uint16_t version_ = kBiff8;
+  bool date1904_ = false;
+  int active_tab_ = 0;
+  bool window_seen_ = false;
+  std::optional<CodePageDecoder> decoder_;
+  int code_page_ = 1252;
+  std::vector<BoundSheet> bound_sheets_;
+  std::vector<std::uint16_t> xf_formats_;
+  std::vector<NumberFormatKind> xf_kinds_;
+  std::unordered_map<std::uint16_t, std::string> formats_;
+  std::unique_ptr<Workbook> workbook_;
+  std::vector<std::uint32_t> sst_;  // pool index of each shared string
+  std::optional<PendingString> pending_string_;
+  std::u16string units_;
+  std::string scratch_;
+};
+
+bool XlsParser::NextRecord(std::size_t* position, RecordView* record) const {
+  if (*position + 4 > stream_.size()) return false;
+  const auto* header =
+      reinterpret_cast<const unsigned char*>(stream_.data() + *position);
+  record->type = U16(header);
+  record->size = U16(header + 2);
+  record->offset = *position;
+  record->data = header + 4;
+  if (*position + 4 + record->size > stream_.size()) {
+    Fail("damaged workbook: the workbook stream is truncated inside a record "
+         "at offset " +
+         std::to_string(*position));
+  }
+  *position += 4 + record->size;
+  return true;
+}
+
+RecordReader XlsParser::ReaderWithContinues(const RecordView& record,
+                                            std::size_t next) const {
+  std::vector<std::string_view> segments;
+  segments.emplace_back(reinterpret_cast<const char*>(record.data),
+                        record.size);
+  RecordView follower;
+  std::size_t position = next;
+  while (NextRecord(&position, &follower) && follower.type == kContinue) {
+    segments.emplace_back(reinterpret_cast<const char*>(follower.data),
+                          follower.size);
+  }
+  return RecordReader(std::move(segments));
+}
+
+std::string XlsParser::DescribeRecord(const RecordView& record) const {
+  char text[64];
+  std::snprintf(text, sizeof text, "record 0x%04X at offset %zu", record.type,
+                record.offset);
+  return text;
+}
+
+std::unique_ptr<Workbook> XlsParser::Parse() {
+  workbook_ = std::make_unique<Workbook>(path_, "xls");
+  ReadGlobals();
+  ClassifyXfs();
+  decoder_.emplace(code_page_);
+  int active = 0;
+  for (std::size_t i = 0; i < bound_sheets_.size(); ++i) {
+    const BoundSheet& bound = bound_sheets_[i];
+    if (!bound.worksheet) continue;
+    std::string name;
+    if (bound.name_is_utf8) {
+      name = bound.raw_name;
+    } else {
+      decoder_->Append(bound.raw_name, &name);
+    }
+    Sheet& sheet = workbook_->AddSheet(name, bound.hidden);
+    if (static_cast<int>(i) == active_tab_) {
+      active = workbook_->sheet_count() - 1;
+    }
+    ReadSheet(bound, &sheet);
+    sheet.Finish();
+  }
+  if (workbook_->sheet_count() == 0) {
+    Fail("the workbook holds no worksheets");
+  }
+  workbook_->set_active_sheet(active);
+  return std::move(workbook_);
+}
+
+void XlsParser::ReadBof(std::size_t position, const char* where) {
+  RecordView record;
+  if (!NextRecord(&position, &record)) {
+    Fail(std::string("damaged workbook: ") + where +
+         " starts beyond the end of the workbook stream");
+  }
+  if (record.type == 0x0009 || record.type == 0x0209 ||
+      record.type == 0x0409) {
+    Fail("Excel 2.x-4.x workbooks are not supported; save it as .xls or "
+         ".xlsx first");
+  }
+  if (record.type != kBof || record.size < 4) {
+    Fail(std::string("damaged workbook: ") + where +
+         " does not start with a BOF record");
+  }
+  const std::uint16_t version = U16(record.data);
+  if (version != kBiff8 && version != kBiff5) {
+    Fail("unsupported Excel file version (BIFF version 0x" + [&] {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "%04X", version);
+      return std::string(hex);
+    }() + ")");
+  }
+}
+
+void XlsParser::ReadGlobals() {
+  ReadBof(0, "the workbook");
+  std::size_t position = 0;
+  RecordView record;
+  NextRecord(&position, &record);
+  version_ = U16(record.data);
+  bool ended = false;
+  while (!ended && NextRecord(&position, &record)) {
+    try {
+      if (record.type == kEof) {
+        ended = true;
+      } else {
+        HandleGlobalRecord(record, position);
+      }
+    } catch (const ShortRecord&) {
+      Fail("damaged workbook: " + DescribeRecord(record) + " is too short");
+    }
+  }
+  if (!ended) {
+    Fail("damaged workbook: the workbook stream ends before its sheet list "
+         "is complete");
+  }
+}
+
+void XlsParser::HandleGlobalRecord(const RecordView& record, std::size_t next) {
+  const unsigned char* d = record.data;
+  switch (record.type) {
+    case kFilePass:
+      Fail("the workbook is password-protected (encrypted)");
+    case kCodePage:
+      if (record.size < 2) throw ShortRecord();
+      code_page_ = U16(d);
+      break;
+    case kDateMode:
+      if (record.size < 2) throw ShortRecord();
+      date1904_ = U16(d) == 1;
+      break;
+    case kWindow1:
+      if (record.size < 12) throw ShortRecord();
+      if (!window_seen_) active_tab_ = U16(d + 10);
+      window_seen_ = true;
+      break;
+    case kBoundSheet:
+      ReadBoundSheet(record, next);
+      break;
+    case kFormat:
+      ReadFormat(record, next);
+      break;
+    case kXf:
+      if (record.size < 4) throw ShortRecord();
+      xf_formats_.push_back(U16(d + 2));
+      break;
+    case kSst:
+      ReadSst(record, next);
+      break;
+    default:
+      break;
+  }
+}
+
+// BIFF8 unicode string: a character count (8 or 16 bits), an option byte,
+// then the characters. Rich-text runs and phonetic data are skipped.
+std::string XlsParser::ReadUnicodeString(RecordReader* reader,
+                                         bool long_count) {
+  const std::size_t count = long_count ? reader->U16() : reader->U8();
+  const std::uint8_t options = reader->U8();
+  const std::uint16_t runs = (options & 0x08) ? reader->U16() : 0;
+  const std::uint32_t phonetic = (options & 0x04) ? reader->U32() : 0;
+  reader->ReadCharacters(count, (options & 0x01) != 0, &units_);
+  reader->Skip(4ull * runs);
+  reader->Skip(phonetic);
+  std::string text;
+  AppendUtf16(units_, &text);
+  return text;
+}
+
+// A text of a cell or format: unicode in BIFF8, 8-bit code page text before.
+std::string XlsParser::ReadText(RecordReader* reader, bool long_count) {
+  if (version_ == kBiff8) return ReadUnicodeString(reader, long_count);
+  const std::size_t count = long_count ? reader->U16() : reader->U8();
+  const std::string_view bytes = reader->ReadBytes(count, &scratch_);
+  if (!decoder_ || decoder_->code_page() != code_page_) {
+    decoder_.emplace(code_page_);
+  }
+  std::string text;
+  decoder_->Append(bytes, &text);
+  return text;
+}
+
+void XlsParser::ReadBoundSheet(const RecordView& record, std::size_t next) {
+  RecordReader reader = ReaderWithContinues(record, next);
+  BoundSheet bound;
+  bound.position = reader.U32();
+  bound.hidden = (reader.U8() & 0x03) != 0;
+  bound.worksheet = reader.U8() == 0;
+  if (version_ == kBiff8) {
+    bound.raw_name = ReadUnicodeString(&reader, false);
+    bound.name_is_utf8 = true;
+  } else {
+    const std::size_t count = reader.U8();
+    bound.raw_name = std::string(reader.ReadBytes(count, &scratch_));
+  }
+  bound_sheets_.push_back(std::move(bound));
+}
+
+void XlsParser::ReadFormat(const RecordView& record, std::size_t next) {
+  RecordReader reader = ReaderWithContinues(record, next);
+  const std::uint16_t id = reader.U16();
+  formats_[id] = ReadText(&reader, version_ == kBiff8);
+}
+
+void XlsParser::ReadSst(const RecordView& record, std::size_t next) {
+  RecordReader reader = ReaderWithContinues(record, next);
+  reader.U32();  // total number of references
+  const std::uint32_t unique = reader.U32();
+  StringPool& pool = workbook_->strings();
+  // Never trust the count for the allocation: each string takes at least
+  // three bytes of the stream.
+  sst_.reserve(std::min<std::size_t>(unique, stream_.size() / 3));
+  std::string text;
+  for (std::uint32_t i = 0; i < unique; ++i) {
+    if (reader.AtEnd()) break;  // some writers overstate the count
+    const std::size_t count = reader.U16();
+    const std::uint8_t options = reader.U8();
+    const std::uint16_t runs = (options & 0x08) ? reader.U16() : 0;
+    const std::uint32_t phonetic = (options & 0x04) ? reader.U32() : 0;
+    reader.ReadCharacters(count, (options & 0x01) != 0, &units_);
+    reader.Skip(4ull * runs);
+    reader.Skip(phonetic);
+    text.clear();
+    AppendUtf16(units_, &text);
+    sst_.push_back(pool.Add(text));
+  }
+}
+
+void XlsParser::ClassifyXfs() {
+  xf_kinds_.reserve(xf_formats_.size());
+  std::unordered_map<std::uint16_t, NumberFormatKind> custom;
+  for (const auto& [id, code] : formats_) custom[id] = ClassifyFormatCode(code);
+  for (std::uint16_t format : xf_formats_) {
+    auto it = custom.find(format);
+    xf_kinds_.push_back(it != custom.end() ? it->second
+                                           : ClassifyBuiltinFormat(format));
+  }
+}
+
+std::int32_t XlsParser::Column(const unsigned char* p) const {
+  const std::int32_t column = U16(p) + 1;
+  if (column > kMaxColumns) {
+    Fail("damaged workbook: a cell lies in column " + std::to_string(column) +
+         ", beyond the last column of a worksheet");
+  }
+  return column;
+}
+
+void XlsParser::SetNumber(Sheet* sheet, std::int32_t row, std::int32_t column,
+                          std::uint16_t xf, double value) const {
+  const NumberFormatKind kind =
+      xf < xf_kinds_.size() ? xf_kinds_[xf] : NumberFormatKind::kNumber;
+  if (kind == NumberFormatKind::kNumber) {
+    sheet->SetNumber(row, column, value);
+  } else {
+    sheet->SetDateTime(row, column, NormalizeDateSerial(value, date1904_),
+                       kind == NumberFormatKind::kTime);
+  }
+}
+
+void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
+  const std::string where = "the sheet \"" + sheet->name() + "\"";
+  ReadBof(bound.position, where.c_str());
+  std::size_t position = bound.position;
+  RecordView record;
+  NextRecord(&position, &record);
+  int depth = 1;
+  pending_string_.reset();
+  while (NextRecord(&position, &record)) {
+    if (record.type == kBof) {
+      ++depth;  // an embedded chart's substream
+      continue;
+    }
+    if (record.type == kEof) {
+      if (--depth == 0) return;
+      continue;
+    }
+    if (depth > 1) continue;
+    try {
+      HandleCell(record, position, sheet);
+    } catch (const ShortRecord&) {
+      Fail("damaged workbook: " + DescribeRecord(record) + " in " + where +
+           " is too short");
+    }
+  }
+  Fail("damaged workbook: " + where + " ends without its end record");
+}
+
+void XlsParser::HandleCell(const RecordView& record, std::size_t next,
+                           Sheet* sheet) {
+  const unsigned char* d = record.data;
+  switch (record.type) {
+    case kString: {
+      if (!pending_string_) return;
+      RecordReader reader = ReaderWithContinues(record, next);
+      sheet->SetText(pending_string_->row, pending_string_->column,
+                     ReadText(&reader, true));
+      pending_string_.reset();
+      return;
+    }
+    case kMulRk:
+      ReadMulRk(record, sheet);
+      return;
+    case kNumber:
+    case kRk:
+    case kLabelSst:
+    case kLabel:
+    case kRString:
+    case kBoolErr:
+    case kFormula:
+    case kFormula3:
+    case kFormula4:
+      break;
+    default:
+      return;
+  }
+  if (record.size < 6) throw ShortRecord();
+  pending_string_.reset();
+  const std::int32_t row = U16(d) + 1;
+  const std::int32_t column = Column(d + 2);
+  const std::uint16_t xf = U16(d + 4);
+  switch (record.type) {
+    case kNumber:
+      if (record.size < 14) throw ShortRecord();
+      SetNumber(sheet, row, column, xf, F64(d + 6));
+      break;
+    case kRk:
+      if (record.size < 10) throw ShortRecord();
+      SetNumber(sheet, row, column, xf, DecodeRk(U32(d + 6)));
+      break;
+    case kLabelSst: {
+      if (record.size < 10) throw ShortRecord();
+      const std::uint32_t index = U32(d + 6);
+      if (index >= sst_.size()) {
+        Fail("damaged workbook: a cell refers to shared string " +
+             std::to_string(index) + " of " + std::to_string(sst_.size()));
+      }
+      sheet->SetPooledText(row, column, sst_[index]);
+      break;
+    }
+    case kLabel:
+    case kRString: {
+      RecordReader reader = ReaderWithContinues(record, next);
+      reader.Skip(6);
+      sheet->SetText(row, column, ReadText(&reader, true));
+      break;
+    }
+    case kBoolErr:
+      if (record.size < 8) throw ShortRecord();
+      if (d[7] == 0) {
+        sheet->SetBoolean(row, column, d[6] != 0);
+      } else {
+        sheet->SetError(row, column, ErrorText(d[6]));
+      }
+      break;
+    case kFormula:
+    case kFormula3:
+    case kFormula4:
+      ReadFormula(record, sheet, row, column, xf);
+      break;
+    default:
+      break;
+  }
+}
+
+void XlsParser::ReadFormula(const RecordView& record, Sheet* sheet,
+                            std::int32_t row, std::int32_t column,
+                            std::uint16_t xf) {
+  if (record.size < 14) throw ShortRecord();
+  const unsigned char* result = record.data + 6;
+  if (result[6] != 0xFF || result[7] != 0xFF) {
+    SetNumber(sheet, row, column, xf, F64(result));
+    return;
+  }
+  switch (result[0]) {
+    case 0:  // a text; it follows in a STRING record
+      pending_string_ = PendingString{row, column};
+      break;
+    case 1:
+      sheet->SetBoolean(row, column, result[2] != 0);
+      break;
+    case 2:
+      sheet->SetError(row, column, ErrorText(result[2]));
+      break;
+    case 3:
+      sheet->SetText(row, column, "");
+      break;
+    default:
+      break;
+  }
+}
+
+void XlsParser::ReadMulRk(const RecordView& record, Sheet* sheet) {
+  // Row, first column, then per cell an XF index and an RK number, and the
+  // last column.
+  if (record.size < 6) throw ShortRecord();
+  pending_string_.reset();
+  const unsigned char* d = record.data;
+  const std::int32_t row = U16(d) + 1;
+  const std::int32_t first = Column(d + 2);
+  const std::size_t count = (record.size - 6) / 6;
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned char* cell = d + 4 + 6 * i;
+    const std::int32_t column = first + static_cast<std::int32_t>(i);
+    if (column > kMaxColumns) {
+      Fail("damaged workbook: a cell lies beyond the last column");
+    }
+    SetNumber(sheet, row, column, U16(cell), DecodeRk(U32(cell + 2)));
+  }
+}
+
+}  // namespace
+
 std::unique_ptr<Workbook> ReadXls(const std::string& path) {
-  throw WorkbookError(path, "Excel binary workbooks are not supported yet");
+  const CompoundFile container = CompoundFile::Open(path);
+  if (container.HasStream("EncryptionInfo") ||
+      container.HasStream("EncryptedPackage")) {
+    throw WorkbookError(path, "the workbook is password-protected (encrypted)");
+  }
+  std::string stream;
+  if (container.HasStream("Workbook")) {
+    stream = container.ReadStream("Workbook");
+  } else if (container.HasStream("Book")) {
+    stream = container.ReadStream("Book");
+  } else {
+    throw WorkbookError(path,
+                        "not an Excel workbook: the compound file holds no "
+                        "Workbook stream (perhaps another Office document)");
+  }
+  XlsParser parser(path, std::move(stream));
+  try {
+    return parser.Parse();
+  } catch (const std::out_of_range& error) {
+    throw WorkbookError(path, std::string("damaged workbook: ") + error.what());
+  } catch (const std::length_error& error) {
+    throw WorkbookError(path, std::string("damaged workbook: ") + error.what());
+  }
 }
 
 }  // namespace kestrilo
