@@ -1,0 +1,81 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/folder_scan_hooks.h"
+
+namespace kestrilo {
+
+/// The separator of the folder list and of composed paths. It takes the
+/// place that the backslash has on Windows.
+inline constexpr char kPathSeparator = '/';
+
+/// Names and paths this long (in characters) or longer are left out of a
+/// folder scan.
+inline constexpr int kMaxScanNameLength = 260;
+
+/// Walks the folder tree below the folders in `folders` (each ending with
+/// "/") and appends every acceptable folder, level by level: first the
+/// subfolders of the given folders, each folder's subfolders in the order
+/// the file system lists them, then the next level down, and so on.
+///
+/// Left out, together with everything below them: folders that are
+/// symbolic links (met inside the tree; a given folder is scanned even when
+/// it is a link), names of kMaxScanNameLength characters or more, names with
+/// HasInvalidNameChars or "?". Hidden folders (names beginning with ".") are
+/// scanned like any other. A given folder that cannot be read (permission
+/// denied, or gone) is removed from `folders`; a given path that is not a
+/// folder, or is too long, stays in the list unscanned. Other failures go to
+/// `hooks.report_error` and the scan goes on. `hooks.yield` is called before
+/// each folder is read, before each subfolder and before each found folder
+/// is taken over. With `recurse` false only one level is added.
+void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
+                           const FolderScanHooks& hooks = {});
+
+/// The names (without the folder) of the regular files in `folder` that match
+/// the directory-search `pattern` (see MatchesWildcard), hidden ones
+/// included, in the order the file system lists them. Throws
+/// std::runtime_error naming the folder when it cannot be listed.
+std::vector<std::string> ListFilesInFolder(std::string folder,
+                                           std::string_view pattern);
+
+/// True when `path` names an existing regular file (links followed);
+/// false for folders, devices, missing paths and on any trouble.
+bool IsExistingFile(const std::string& path);
+
+/// True when a file or folder name holds a character that the scan does not
+/// accept: a control character (below 32, or 127 to 159), "?", or bytes
+/// that are not valid UTF-8. An empty name gives false.
+bool HasInvalidNameChars(std::string_view name);
+
+/// Removes doubled separators from a composed path: a leading run of
+/// separators becomes exactly one (the root), and elsewhere every pair
+/// "//" becomes "/", pairs taken left to right without overlap, so a run of
+/// three becomes two and a run of four becomes two.
+std::string FixDoubleBackslashes(std::string_view path);
+
+/// The files that the folder scan adds from one folder-list entry (a folder
+/// ending with "/"): the names matching `pattern`, except names beginning
+/// with "~" (lock files of open workbooks) and hidden files that are
+/// ordinary writable files (see IsHiddenArchiveFile), each as the cleaned
+/// full path. Throws std::runtime_error when the folder cannot be listed.
+std::vector<std::string> FilesOfListedFolder(const std::string& entry,
+                                             std::string_view pattern);
+
+/// True for a file the scan leaves out as "hidden and nothing else": a name
+/// beginning with "." whose owner may write it. A read-only hidden file is
+/// still added.
+bool IsHiddenArchiveFile(const std::string& path);
+
+/// Every file that "Add All Excel Files In Folder" adds for `folder` and
+/// `extension` ("xl*", "*", "txt"...: the pattern is "*." + extension), in
+/// the order it adds them: the folder's own files first, then those of each
+/// folder of the breadth-first scan. A folder whose files cannot be listed
+/// goes to `hooks.report_error` and the others are still listed.
+std::vector<std::string> FilesInFolderTree(const std::string& folder,
+                                           const std::string& extension,
+                                           const FolderScanHooks& hooks = {});
+
+}  // namespace kestrilo

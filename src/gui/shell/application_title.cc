@@ -1,0 +1,30 @@
+#include "gui/shell/application_title.h"
+
+namespace kestrilo {
+namespace {
+
+constexpr int kMaxTitleLength = 40;
+
+QString& Title() {
+  static QString title = QStringLiteral("Kestrilo");
+  return title;
+}
+
+}  // namespace
+
+QString SetApplicationTitle(const QString& product_name) {
+  QString title = product_name;
+  // Drops the last word with its space each time; a long name without any
+  // space has nothing left to drop and stays as it is.
+  while (title.size() > kMaxTitleLength) {
+    const qsizetype space = title.lastIndexOf(QLatin1Char(' '));
+    if (space < 0) break;
+    title.truncate(space);
+  }
+  Title() = title;
+  return title;
+}
+
+QString ApplicationTitle() { return Title(); }
+
+}  // namespace kestrilo

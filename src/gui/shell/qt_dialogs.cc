@@ -1,0 +1,77 @@
+#include "gui/shell/qt_dialogs.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "gui/shell/application_title.h"
+
+namespace kestrilo {
+namespace {
+
+// Our message texts keep the line ends of the Windows original (CR LF, and a
+// lone CR in places); a Qt label breaks lines only at LF.
+QString ForDisplay(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+}  // namespace
+
+QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
+
+void QtDialogs::Message(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), ForDisplay(text),
+                  QMessageBox::Ok, owner_);
+  box.exec();
+}
+
+bool QtDialogs::Question(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), ForDisplay(text),
+                  QMessageBox::Yes | QMessageBox::No, owner_);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogs::ErrorReport(const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"),
+                  ForDisplay(text), QMessageBox::Ok, owner_);
+  box.exec();
+}
+
+std::optional<QString> QtDialogs::InputText(const QString& prompt,
+                                            const QString& default_answer) {
+  bool ok = false;
+  QString answer =
+      QInputDialog::getText(owner_, ApplicationTitle(), ForDisplay(prompt),
+                            QLineEdit::Normal, default_answer, &ok);
+  if (!ok) return std::nullopt;
+  return answer;
+}
+
+QString QtDialogs::BrowseForFolder(const QString& prompt,
+                                   const QString& start_folder) {
+  QString folder =
+      QFileDialog::getExistingDirectory(owner_, prompt, start_folder);
+  if (folder.isEmpty()) return QString();
+  return QDir::toNativeSeparators(folder);
+}
+
+QStringList QtDialogs::OpenFileNames(const QString& title,
+                                     const QStringList& filters) {
+  QString selected = filters.isEmpty() ? QString() : filters.first();
+  QStringList names = QFileDialog::getOpenFileNames(
+      owner_, title, QString(), filters.join(QStringLiteral(";;")), &selected);
+  for (QString& name : names) name = QDir::toNativeSeparators(name);
+  return names;
+}
+
+void QtDialogs::OpenFolder(const QString& folder) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+}  // namespace kestrilo
