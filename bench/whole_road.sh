@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The whole road from an xlsx of 1,000,000 cells to its XML file: times
+# kestrilo-cli against inflating every part of the file (unzip -p) and
+# against a short openpyxl script, and prints the two ratios. The targets:
+# kestrilo-cli / unzip at most 4, openpyxl / kestrilo-cli at least 15.
+#
+# usage: bench/whole_road.sh [path/to/kestrilo-cli]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cli=$(realpath "${1:-build/src/cli/kestrilo-cli}")
+python=/usr/bin/python3  # the Debian python, which has python3-openpyxl
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cc -O2 -o "$work/make_big_workbook" bench/make_big_workbook.c -lxlsxwriter
+"$work/make_big_workbook" "$work/big.xlsx"
+echo "workbook: $(stat -c %s "$work/big.xlsx") bytes, 100,001 rows x 10 columns"
+
+hyperfine --warmup 1 --runs 5 --export-json "$work/fast.json" \
+  -n unzip "unzip -p $work/big.xlsx > /dev/null" \
+  -n kestrilo-cli "$cli --quiet -o $work/out $work/big.xlsx"
+hyperfine --runs 2 --export-json "$work/slow.json" \
+  -n openpyxl "$python bench/openpyxl_road.py $work/big.xlsx $work/big.py.xml"
+
+cmp -s <(sed -n 2,11p "$work/out/big.xml") <(sed -n 2,11p "$work/big.py.xml") ||
+  echo "note: the first rows of the two XML files differ (number forms)"
+
+"$python" - "$work/fast.json" "$work/slow.json" <<'PY'
+import json, sys
+times = {}
+for path in sys.argv[1:]:
+    for result in json.load(open(path))["results"]:
+        times[result["command"]] = result["median"]
+cli, unzip, py = times["kestrilo-cli"], times["unzip"], times["openpyxl"]
+print(f"median: unzip -p {unzip:.3f} s, kestrilo-cli {cli:.3f} s, "
+      f"openpyxl {py:.3f} s")
+print(f"kestrilo-cli / unzip -p:   {cli / unzip:5.2f}  (target: at most 4)")
+print(f"openpyxl / kestrilo-cli:   {py / cli:5.2f}  (target: at least 15)")
+PY
