@@ -22,8 +22,7 @@ hyperfine --warmup 1 --runs 5 --export-json "$work/fast.json" \
 hyperfine --runs 2 --export-json "$work/slow.json" \
   -n openpyxl "$python bench/openpyxl_road.py $work/big.xlsx $work/big.py.xml"
 
-cmp -s <(sed -n 2,11p "$work/out/big.xml") <(sed -n 2,11p "$work/big.py.xml") ||
-  echo "note: the first rows of the two XML files differ (number forms)"
+echo "XML lines: kestrilo-cli $(wc -l < "$work/out/big.xml"), openpyxl $(wc -l < "$work/big.py.xml")"
 
 "$python" - "$work/fast.json" "$work/slow.json" <<'PY'
 import json, sys
