@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -46,23 +47,33 @@ int WriteAll(int fd, std::string_view text) {
   return 0;
 }
 
+// Creates a new, empty file beside `path` under a name no one else uses;
+// it gets the permissions of any new file (0666 less the umask). Returns
+// the descriptor, or -1 with errno set.
+int CreateTemporaryBeside(const std::string& path, std::string& temp) {
+  static std::atomic<unsigned> counter{0};
+  const std::string stem = FolderOf(path) + "/." +
+                           FileNameOfPath(path).substr(0, 100) + "." +
+                           std::to_string(::getpid()) + ".";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = stem + std::to_string(counter++) + ".tmp";
+    const int fd =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
 
 void WriteTextFile(std::string_view text, const std::string& path) {
   if (path.empty()) Fail(path, "no file name given", ENOENT);
-  std::string temp = FolderOf(path) + "/.kestrilo-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  std::string temp;
+  const int fd = CreateTemporaryBeside(path, temp);
   if (fd < 0) Fail(path, "cannot create a file in its folder", errno);
-  int error = WriteAll(fd, text);
   const char* step = "writing failed";
+  int error = WriteAll(fd, text);
   if (error == 0 && ::fsync(fd) != 0) error = errno;
-  // mkstemp creates the file readable by its owner only; give it the
-  // permissions an ordinary new file would have.
-  if (error == 0) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) {
     error = errno;

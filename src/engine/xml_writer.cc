@@ -79,15 +79,40 @@ class TagTable {
   std::vector<std::size_t> ends_;
 };
 
+// Shows the wait pointer for as long as it lives. A conversion that fails
+// must not leave the application's pointer busy.
+class WaitPointer {
+ public:
+  explicit WaitPointer(CellSource& source) : source_(source) {
+    source_.SetWaitPointer(true);
+  }
+  ~WaitPointer() {
+    if (released_) return;
+    try {
+      source_.SetWaitPointer(false);
+    } catch (...) {
+    }
+  }
+  WaitPointer(const WaitPointer&) = delete;
+  WaitPointer& operator=(const WaitPointer&) = delete;
+
+  void Release() {
+    released_ = true;
+    source_.SetWaitPointer(false);
+  }
+
+ private:
+  CellSource& source_;
+  bool released_ = false;
+};
+
 // The common frame of the four layouts: wait pointer, geometry, title lines,
 // the per-step progress and the two-level text buffer.
 class XmlBuilder {
  public:
   XmlBuilder(CellSource& source, const ExportOptions& options,
              std::string_view address)
-      : source_(source), options_(options) {
-    source_.SetWaitPointer(true);
-    pointer_restored_ = false;
+      : source_(source), options_(options), wait_pointer_(source) {
     block_ = source_.Geometry(address);
     working_.reserve(2 * kWorkingLimit);
     if (options_.title_tag) {
@@ -95,15 +120,6 @@ class XmlBuilder {
       outer_indent_ = "\t";
       nested_indent_ = "\t\t\t";
       OpenLine(std::string_view(), title_);
-    }
-  }
-
-  // A failed conversion must not leave the application's pointer busy.
-  ~XmlBuilder() {
-    if (pointer_restored_) return;
-    try {
-      source_.SetWaitPointer(false);
-    } catch (...) {
     }
   }
 
@@ -181,8 +197,7 @@ class XmlBuilder {
       if (needed > result_.capacity()) Regrow(needed);
       result_.append(working_);
     }
-    pointer_restored_ = true;
-    source_.SetWaitPointer(false);
+    wait_pointer_.Release();
     return std::move(result_);
   }
 
@@ -258,8 +273,8 @@ class XmlBuilder {
 
   CellSource& source_;
   const ExportOptions& options_;
+  WaitPointer wait_pointer_;
   BlockGeometry block_;
-  bool pointer_restored_ = true;
   std::string title_;
   std::string_view outer_indent_;
   std::string_view nested_indent_ = "\t";

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/address_error.h"
+#include "engine/cell_text.h"
 #include "memory_cell_source.h"
 
 namespace kestrilo {
@@ -204,6 +207,287 @@ TEST_F(FruitTableTest, HeaderColumnIgnoresRowFirst) {
 TEST_F(FruitTableTest, BothHeadersNeverReadTheCorner) {
   source_.Set(2, 2, CellValue::Error("#REF!"));
   EXPECT_EQ(Convert(true, true, true, false).find("Fruit"), std::string::npos);
+}
+
+// One-row and one-column blocks: the header layouts may have no data at all,
+// and the nested forms may have outer elements with nothing inside.
+TEST_F(FruitTableTest, OneRowAndOneColumnBlocks) {
+  struct Case {
+    bool header_row, header_column, row_first;
+    const char* address;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {true, true, true, "B2:D2", "<MyData>\r\n</MyData>\r\n"},
+      {true, true, true, "B2:B4",
+       "<MyData>\r\n\t<Apple>\r\n\t</Apple>\r\n\t<GreenPear>\r\n"
+       "\t</GreenPear>\r\n</MyData>\r\n"},
+      {true, true, false, "B2:B4", "<MyData>\r\n</MyData>\r\n"},
+      {true, true, false, "B2:D2",
+       "<MyData>\r\n\t<UnitPrice>\r\n\t</UnitPrice>\r\n\t<Qty>\r\n"
+       "\t</Qty>\r\n</MyData>\r\n"},
+      {false, false, true, "B2:D2",
+       "<MyData>\r\n\t<2>\r\n\t\t\t<B>Fruit</B>\r\n\t\t\t<C>Unit Price</C>\r\n"
+       "\t\t\t<D>Qty</D>\r\n\t</2>\r\n</MyData>\r\n"},
+      {false, false, true, "B2:B4",
+       "<MyData>\r\n\t<2>\r\n\t\t\t<B>Fruit</B>\r\n\t</2>\r\n\t<3>\r\n"
+       "\t\t\t<B>Apple</B>\r\n\t</3>\r\n\t<4>\r\n\t\t\t<B>Green Pear</B>\r\n"
+       "\t</4>\r\n</MyData>\r\n"},
+      {false, false, false, "B2:D2",
+       "<MyData>\r\n\t<B>\r\n\t\t\t<2>Fruit</2>\r\n\t</B>\r\n\t<C>\r\n"
+       "\t\t\t<2>Unit Price</2>\r\n\t</C>\r\n\t<D>\r\n\t\t\t<2>Qty</2>\r\n"
+       "\t</D>\r\n</MyData>\r\n"},
+      {false, false, false, "B2:B4",
+       "<MyData>\r\n\t<B>\r\n\t\t\t<2>Fruit</2>\r\n\t\t\t<3>Apple</3>\r\n"
+       "\t\t\t<4>Green Pear</4>\r\n\t</B>\r\n</MyData>\r\n"},
+      {true, false, true, "B2:D2", "<MyData>\r\n</MyData>\r\n"},
+      {true, false, true, "B2:B4",
+       "<MyData>\r\n\t<Fruit>Apple</Fruit>\r\n"
+       "\t<Fruit>Green Pear</Fruit>\r\n</MyData>\r\n"},
+      {false, true, true, "B2:B4", "<MyData>\r\n</MyData>\r\n"},
+      {false, true, true, "B2:D2",
+       "<MyData>\r\n\t<Fruit>Unit Price</Fruit>\r\n"
+       "\t<Fruit>Qty</Fruit>\r\n</MyData>\r\n"},
+  };
+  for (const Case& c : cases) {
+    ExportOptions options;
+    options.title = "My Data";
+    options.header_row = c.header_row;
+    options.header_column = c.header_column;
+    options.row_first = c.row_first;
+    EXPECT_EQ(BlockToXml(source_, options, c.address), c.expected)
+        << c.address << " header_row=" << c.header_row
+        << " header_column=" << c.header_column << " row_first=" << c.row_first;
+  }
+}
+
+TEST_F(FruitTableTest, FlatLayoutWithoutDataAndTitleGivesEmptyText) {
+  ExportOptions options;
+  options.title_tag = false;
+  options.header_row = true;
+  EXPECT_EQ(BlockToXml(source_, options, "B2:D2"), "");
+  options.header_row = false;
+  options.header_column = true;
+  EXPECT_EQ(BlockToXml(source_, options, "B2:B4"), "");
+}
+
+TEST_F(FruitTableTest, EmptyTitleGivesEmptyTitleTag) {
+  for (const char* title : {"", "   "}) {
+    ExportOptions options;
+    options.title = title;
+    EXPECT_EQ(BlockToXml(source_, options, "B2:C3"),
+              "<>\r\n\t<Fruit>Apple</Fruit>\r\n\t<UnitPrice>1.5</UnitPrice>\r\n"
+              "</>\r\n");
+  }
+}
+
+TEST(XmlWriterTest, HeadersLoseOnlyPlainSpaces) {
+  MemoryCellSource source;
+  source.SetRows(1, 1,
+                 {{"Unit\tPrice", "Unit\xC2\xA0Price", "  Q t y  ", "",
+                   "Line\nBreak", "MiXed"},
+                  {"1", "2", "3", "4", "5", "6"}});
+  ExportOptions options;
+  options.title_tag = false;
+  EXPECT_EQ(BlockToXml(source, options, "A1:F2"),
+            "<Unit\tPrice>1</Unit\tPrice>\r\n"
+            "<Unit\xC2\xA0Price>2</Unit\xC2\xA0Price>\r\n"
+            "<Qty>3</Qty>\r\n"
+            "<>4</>\r\n"
+            "<Line\nBreak>5</Line\nBreak>\r\n"
+            "<MiXed>6</MiXed>\r\n");
+}
+
+TEST(XmlWriterTest, NonTextHeadersGiveTheirTextForms) {
+  MemoryCellSource source;
+  source.Set(1, 1, CellValue::Number(2021));
+  source.Set(1, 2, CellValue::Boolean(true));
+  source.Set(1, 3, CellValue::DateTime(44439.5));  // 2021-08-31 12:00:00
+  ExportOptions options;
+  options.title_tag = false;
+  EXPECT_EQ(BlockToXml(source, options, "A1:C2"),
+            "<2021></2021>\r\n<True></True>\r\n"
+            "<2021-08-3112:00:00></2021-08-3112:00:00>\r\n");
+}
+
+TEST(XmlWriterTest, CellTextIsEscapedUnlessTurnedOff) {
+  MemoryCellSource source;
+  source.SetRows(1, 1, {{"R&D", "a<b>c"}, {"Smith & Sons", "a<b"}});
+  ExportOptions options;
+  options.title = "Q&A";
+  options.title_tag = true;
+  EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+            "<Q&A>\r\n"
+            "\t<R&D>Smith &amp; Sons</R&D>\r\n"
+            "\t<a<b>c>a&lt;b</a<b>c>\r\n"
+            "</Q&A>\r\n");
+  options.escape_text = false;
+  EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+            "<Q&A>\r\n"
+            "\t<R&D>Smith & Sons</R&D>\r\n"
+            "\t<a<b>c>a<b</a<b>c>\r\n"
+            "</Q&A>\r\n");
+  options.escape_text = true;
+  options.header_row = false;
+  EXPECT_EQ(BlockToXml(source, options, "B1:B2"),
+            "<Q&A>\r\n\t<1>\r\n\t\t\t<B>a&lt;b&gt;c</B>\r\n\t</1>\r\n"
+            "\t<2>\r\n\t\t\t<B>a&lt;b</B>\r\n\t</2>\r\n</Q&A>\r\n");
+}
+
+// Error values, in headers or data, read as empty cells in every layout and
+// stay in the sheet: the conversion neither fails nor changes anything.
+TEST(XmlWriterTest, ErrorValuesGiveEmptyTextInEveryLayout) {
+  MemoryCellSource with_errors;
+  MemoryCellSource with_blanks;
+  with_errors.SetRows(1, 1,
+                      {{"Corner", "A", "B"}, {"X", "1", "2"}, {"Y", "3", "4"}});
+  with_blanks.SetRows(1, 1,
+                      {{"Corner", "A", "B"}, {"X", "1", "2"}, {"Y", "3", "4"}});
+  const std::pair<int, int> errors[] = {{1, 2}, {2, 1}, {2, 3}, {3, 2}};
+  for (auto [row, column] : errors) {
+    with_errors.Set(row, column, CellValue::Error("#DIV/0!"));
+    with_blanks.Set(row, column, CellValue::Empty());
+  }
+  for (int layout = 0; layout < 8; ++layout) {
+    ExportOptions options;
+    options.header_row = layout & 1;
+    options.header_column = layout & 2;
+    options.row_first = layout & 4;
+    const std::string text = BlockToXml(with_errors, options, "A1:C3");
+    EXPECT_EQ(text, BlockToXml(with_blanks, options, "A1:C3"));
+    EXPECT_EQ(text.find('#'), std::string::npos) << text;
+  }
+  for (auto [row, column] : errors) {
+    EXPECT_TRUE(with_errors.Value(row, column).is_error());
+  }
+}
+
+TEST(XmlWriterTest, BlocksBeyondSixteenBitLimits) {
+  MemoryCellSource source;
+  source.SetRows(40000, 300,
+                 {{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}});
+  ExportOptions options;
+  options.title_tag = false;
+  options.header_row = false;
+  EXPECT_EQ(BlockToXml(source, options, "$KN$40000:$KP$40002"),
+            "<40000>\r\n\t<KN>a</KN>\r\n\t<KO>b</KO>\r\n\t<KP>c</KP>\r\n"
+            "</40000>\r\n"
+            "<40001>\r\n\t<KN>d</KN>\r\n\t<KO>e</KO>\r\n\t<KP>f</KP>\r\n"
+            "</40001>\r\n"
+            "<40002>\r\n\t<KN>g</KN>\r\n\t<KO>h</KO>\r\n\t<KP>i</KP>\r\n"
+            "</40002>\r\n");
+  options.row_first = false;
+  EXPECT_EQ(BlockToXml(source, options, "KN40000:KN40001"),
+            "<KN>\r\n\t<40000>a</40000>\r\n\t<40001>d</40001>\r\n</KN>\r\n");
+  options.header_row = true;
+  options.header_column = true;
+  EXPECT_EQ(BlockToXml(source, options, "KN40000:KO40001"),
+            "<b>\r\n\t<d>e</d>\r\n</b>\r\n");
+
+  source.SetRows(1048575, 16383, {{"p", "q"}, {"r", "s"}});
+  options.header_row = false;
+  options.header_column = false;
+  options.row_first = true;
+  EXPECT_EQ(BlockToXml(source, options, "XFD1048576:XFC1048575"),
+            "<1048575>\r\n\t<XFC>p</XFC>\r\n\t<XFD>q</XFD>\r\n</1048575>\r\n"
+            "<1048576>\r\n\t<XFC>r</XFC>\r\n\t<XFD>s</XFD>\r\n</1048576>\r\n");
+}
+
+TEST(XmlWriterTest, WholeColumnSelectionConverts) {
+  MemoryCellSource source;
+  source.SetRows(1, 1, {{"Name"}, {"Ann"}});
+  ExportOptions options;
+  options.title_tag = false;
+  const std::string text = BlockToXml(source, options, "$A:$A");
+  EXPECT_EQ(text.substr(0, 17), "<Name>Ann</Name>\r");
+  EXPECT_EQ(text.size(),
+            18 + (kMaxRows - 2) * std::string("<Name></Name>\r\n").size());
+}
+
+TEST(XmlWriterTest, ColumnLettersCoverEveryColumn) {
+  const std::pair<int, const char*> cases[] = {
+      {1, "A"},       {26, "Z"},   {27, "AA"},  {52, "AZ"},
+      {53, "BA"},     {256, "IV"}, {702, "ZZ"}, {703, "AAA"},
+      {16384, "XFD"}, {0, ""},     {16385, ""}, {-1, ""}};
+  for (auto [column, letters] : cases) {
+    EXPECT_EQ(ColumnLetters(column), letters) << column;
+  }
+}
+
+// A block on rows 5 to 7 (columns B to D): the status text names the row,
+// or column, about to be written, after the window had its events.
+TEST(XmlWriterTest, ProgressNamesTheRowOrColumnAboutToBeWritten) {
+  struct Case {
+    bool header_row, header_column, row_first;
+    std::vector<std::string> numbers;
+  };
+  const Case cases[] = {
+      {false, false, true, {"5", "6", "7"}},
+      {true, true, true, {"6", "7"}},
+      {true, false, true, {"6", "7"}},
+      {false, true, false, {"5", "6", "7"}},
+      {false, false, false, {"2", "3", "4"}},
+      {true, true, false, {"3", "4"}},
+  };
+  for (const Case& c : cases) {
+    MemoryCellSource source;
+    ExportOptions options;
+    options.header_row = c.header_row;
+    options.header_column = c.header_column;
+    options.row_first = c.row_first;
+    BlockToXml(source, options, "$B$5:$D$7");
+    std::vector<std::string> expected = {"wait"};
+    for (const std::string& number : c.numbers) {
+      expected.push_back("events");
+      expected.push_back("status Rows completed: " + number);
+    }
+    expected.push_back("default");
+    EXPECT_EQ(source.events(), expected)
+        << c.header_row << c.header_column << c.row_first;
+  }
+}
+
+TEST(XmlWriterTest, BadAddressFailsAndRestoresThePointer) {
+  MemoryCellSource source;
+  EXPECT_THROW(BlockToXml(source, ExportOptions(), "B2:"), AddressError);
+  EXPECT_EQ(source.events(), (std::vector<std::string>{"wait", "default"}));
+}
+
+// Large blocks pass the working text to the result many times; nothing may
+// be lost or doubled on the way.
+TEST(XmlWriterTest, LargeBlocksComeOutWhole) {
+  MemoryCellSource source;
+  constexpr int kRows = 3000;
+  for (int row = 1; row <= kRows; ++row) {
+    source.SetText(row, 1, "row " + std::to_string(row));
+    source.Set(row, 2, CellValue::Number(row * 0.5));
+  }
+  ExportOptions options;
+  options.header_row = false;
+  std::string row_first = "<XML>\r\n";
+  for (int row = 1; row <= kRows; ++row) {
+    const std::string n = std::to_string(row);
+    row_first += "\t<" + n + ">\r\n\t\t\t<A>row " + n + "</A>\r\n\t\t\t<B>" +
+                 CellText(CellValue::Number(row * 0.5)) + "</B>\r\n\t</" + n +
+                 ">\r\n";
+  }
+  row_first += "</XML>\r\n";
+  EXPECT_EQ(BlockToXml(source, options, "A1:B3000"), row_first);
+
+  std::string column_first = "<XML>\r\n\t<A>\r\n";
+  for (int row = 1; row <= kRows; ++row) {
+    const std::string n = std::to_string(row);
+    column_first += "\t\t\t<" + n + ">row " + n + "</" + n + ">\r\n";
+  }
+  column_first += "\t</A>\r\n\t<B>\r\n";
+  for (int row = 1; row <= kRows; ++row) {
+    const std::string n = std::to_string(row);
+    column_first += "\t\t\t<" + n + ">" +
+                    CellText(CellValue::Number(row * 0.5)) + "</" + n + ">\r\n";
+  }
+  column_first += "\t</B>\r\n</XML>\r\n";
+  options.row_first = false;
+  EXPECT_EQ(BlockToXml(source, options, "A1:B3000"), column_first);
 }
 
 }  // namespace

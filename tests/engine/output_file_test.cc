@@ -1,0 +1,195 @@
+#include "engine/output_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+namespace kestrilo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int EntryCount(const fs::path& folder) {
+  return static_cast<int>(
+      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+class OutputFileTest : public ::testing::Test {
+ protected:
+  OutputFileTest() {
+    std::string pattern =
+        (fs::temp_directory_path() / "kestrilo-output-XXXXXX").string();
+    folder_ = ::mkdtemp(pattern.data());
+  }
+  ~OutputFileTest() override {
+    std::error_code ignored;
+    fs::permissions(folder_, fs::perms::owner_all, ignored);
+    fs::remove_all(folder_, ignored);
+  }
+
+  std::string PathOf(const std::string& name) const {
+    return (folder_ / name).string();
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(OutputFileTest, CreatesAndReplacesWholeFiles) {
+  const std::string path = PathOf("Book1.xml");
+  WriteTextFile("<XML>\r\n\t<A>a long first text</A>\r\n</XML>\r\n", path);
+  EXPECT_EQ(ReadBytes(path),
+            "<XML>\r\n\t<A>a long first text</A>\r\n</XML>\r\n");
+  WriteTextFile("<B/>\r\n", path);
+  EXPECT_EQ(ReadBytes(path), "<B/>\r\n");
+  WriteTextFile("", path);
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_EQ(fs::file_size(path), 0u);
+  EXPECT_EQ(EntryCount(folder_), 1);
+}
+
+TEST_F(OutputFileTest, NewFilesGetOrdinaryPermissions) {
+  const mode_t mask = ::umask(022);
+  const std::string path = PathOf("Book1.xml");
+  WriteTextFile("x", path);
+  ::umask(mask);
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write |
+                fs::perms::group_read | fs::perms::others_read);
+}
+
+TEST_F(OutputFileTest, WritesUtf8ByteForByte) {
+  const std::string text =
+      "<\xCE\x94\xCE\xB5\xCE\xB4\xCE\xBF\xCE\xBC\xCE\xAD\xCE\xBD\xCE\xB1>"
+      "\xF0\x9F\x8D\x8E \xE2\x82\xAC 5</\xCE\x94\xCE\xB5\xCE\xB4\xCE\xBF"
+      "\xCE\xBC\xCE\xAD\xCE\xBD\xCE\xB1>\r\n";
+  const std::string path = PathOf("\xCE\xB1.xml");
+  WriteTextFile(text, path);
+  EXPECT_EQ(ReadBytes(path), text);  // no byte-order mark, nothing replaced
+}
+
+TEST_F(OutputFileTest, FailureNamesThePathAndKeepsTheEarlierFile) {
+  // The target is a folder: the new text cannot be renamed over it.
+  const std::string blocked = PathOf("Blocked.xml");
+  fs::create_directory(blocked);
+  WriteTextFile("kept", PathOf("Blocked.xml/inner.xml"));
+  try {
+    WriteTextFile("new text", blocked);
+    FAIL() << "writing over a folder succeeded";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find(blocked), std::string::npos)
+        << error.what();
+    EXPECT_NE(std::string(error.what()).find("directory"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_EQ(ReadBytes(PathOf("Blocked.xml/inner.xml")), "kept");
+  EXPECT_EQ(EntryCount(folder_), 1);  // no temporary file left behind
+}
+
+TEST_F(OutputFileTest, MissingFolderIsReported) {
+  const std::string path = PathOf("missing/Book1.xml");
+  try {
+    WriteTextFile("text", path);
+    FAIL() << "writing into a missing folder succeeded";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find(path), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("No such file or directory"),
+              std::string::npos)
+        << error.what();
+  }
+  EXPECT_THROW(WriteTextFile("text", ""), std::runtime_error);
+}
+
+TEST_F(OutputFileTest, UnwritableFolderKeepsTheEarlierFile) {
+  if (::geteuid() == 0) {
+    GTEST_SKIP() << "running as root: folder permissions do not apply";
+  }
+  const std::string path = PathOf("Book1.xml");
+  WriteTextFile("earlier", path);
+  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  try {
+    WriteTextFile("later", path);
+    FAIL() << "writing into a read-only folder succeeded";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find(path), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("Permission denied"),
+              std::string::npos)
+        << error.what();
+  }
+  fs::permissions(folder_, fs::perms::owner_all);
+  EXPECT_EQ(ReadBytes(path), "earlier");
+  EXPECT_EQ(EntryCount(folder_), 1);
+}
+
+// A write that fails half-way (here: beyond the file size limit) leaves
+// neither a partial file nor a temporary one.
+TEST_F(OutputFileTest, FailedWriteLeavesNoPartialFile) {
+  const std::string path = PathOf("Book1.xml");
+  WriteTextFile("earlier text", path);
+  rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string message;
+  try {
+    WriteTextFile(std::string(1000, 'x'), path);
+  } catch (const std::runtime_error& error) {
+    message = error.what();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous_handler);
+  EXPECT_NE(message.find(path), std::string::npos) << message;
+  EXPECT_NE(message.find("File too large"), std::string::npos) << message;
+  EXPECT_EQ(ReadBytes(path), "earlier text");
+  EXPECT_EQ(EntryCount(folder_), 1);
+}
+
+TEST_F(OutputFileTest, IsFolderAnswersOnlyTrueForFolders) {
+  WriteTextFile("x", PathOf("file.txt"));
+  EXPECT_TRUE(IsFolder(folder_.string()));
+  EXPECT_TRUE(IsFolder(folder_.string() + "/"));
+  EXPECT_FALSE(IsFolder(PathOf("file.txt")));
+  EXPECT_FALSE(IsFolder(PathOf("missing")));
+  EXPECT_FALSE(IsFolder(PathOf("file.txt/below")));
+  EXPECT_FALSE(IsFolder(""));
+}
+
+TEST(FileNameOfPathTest, PartAfterTheLastSeparator) {
+  EXPECT_EQ(FileNameOfPath("/data/Book1.xlsx"), "Book1.xlsx");
+  EXPECT_EQ(FileNameOfPath("Book1.xlsx"), "Book1.xlsx");
+  EXPECT_EQ(FileNameOfPath("/data/"), "");
+  EXPECT_EQ(FileNameOfPath(""), "");
+  EXPECT_EQ(FileNameOfPath("/a.b/c"), "c");
+}
+
+TEST(OutputNameForTest, LastExtensionBecomesXml) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/data/Book1.xlsx", "Book1.xml"},
+      {"/data/sales.2021.q1.xls", "sales.2021.q1.xml"},
+      {"/other/Book1.xlsm", "Book1.xml"},
+      {"/data/.hidden", ".xml"},
+      {"/data/README", "README.xml"},
+      {"/data.d/README", "README.xml"},
+      {"/data/Book1.", "Book1.xml"},
+      {"Book1.csv", "Book1.xml"},
+  };
+  for (auto [path, name] : cases) EXPECT_EQ(OutputNameFor(path), name) << path;
+}
+
+}  // namespace
+}  // namespace kestrilo
