@@ -58,8 +58,8 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
       default:
         break;
     }
-    // "General" is a word of its own; its 'e' is no era year.
-    if (code.size() - i >= 7) {
+    if ((c == 'G' || c == 'g') && code.size() - i >= 7) {
+      // "General" is a word, not era and date letters.
       std::string word;
       for (char ch : code.substr(i, 7)) {
         word += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));

@@ -1,12 +1,679 @@
 #include "engine/xlsx_reader.h"
 
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/block_geometry.h"
+#include "engine/number_format.h"
+#include "engine/package_part.h"
 #include "engine/workbook_error.h"
+#include "engine/xml_tokenizer.h"
 
 namespace kestrilo {
 
-std::unique_ptr<Workbook> ReadXlsx(const std::string& path, const ZipArchive&,
-                                   const std::string&) {
-  throw WorkbookError(path, "xlsx workbooks are not supported yet");
+namespace {
+
+using Token = XmlTokenizer::Token;
+
+struct SheetEntry {
+  std::string name;
+  std::string relationship_id;
+  bool hidden = false;
+};
+
+// What a cell format makes of a number.
+enum class ValueFormat : std::uint8_t {
+  kNumber,
+  kDateTime,
+  kTimeOfDay,  // a time format: shows the time of a date-time
+  kDuration,   // an elapsed-time format ([h]:mm): a count of days
+};
+
+// True for formats with elapsed-time brackets such as "[h]:mm:ss".
+bool IsElapsedFormat(std::string_view code) {
+  for (std::size_t open = code.find('['); open != std::string_view::npos;
+       open = code.find('[', open + 1)) {
+    if (open + 1 < code.size()) {
+      const char c = static_cast<char>(
+          std::tolower(static_cast<unsigned char>(code[open + 1])));
+      if (c == 'h' || c == 'm' || c == 's') return true;
+    }
+  }
+  return false;
+}
+
+ValueFormat ToValueFormat(NumberFormatKind kind, bool elapsed) {
+  switch (kind) {
+    case NumberFormatKind::kNumber:
+      return ValueFormat::kNumber;
+    case NumberFormatKind::kDateTime:
+      return ValueFormat::kDateTime;
+    case NumberFormatKind::kTime:
+      break;
+  }
+  return elapsed ? ValueFormat::kDuration : ValueFormat::kTimeOfDay;
+}
+
+// A cell's value type as the `t` attribute gives it.
+enum class CellType : std::uint8_t {
+  kNumber,
+  kShared,
+  kFormulaText,
+  kInline,
+  kBoolean,
+  kError,
+  kIsoDate,
+};
+
+CellType ParseCellType(std::string_view t) {
+  if (t.empty() || t == "n") return CellType::kNumber;
+  if (t == "s") return CellType::kShared;
+  if (t == "str") return CellType::kFormulaText;
+  if (t == "inlineStr") return CellType::kInline;
+  if (t == "b") return CellType::kBoolean;
+  if (t == "e") return CellType::kError;
+  if (t == "d") return CellType::kIsoDate;
+  return CellType::kNumber;
+}
+
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
+         (c >= 'A' && c <= 'F');
+}
+
+std::uint32_t HexValue(std::string_view hex) {
+  std::uint32_t value = 0;
+  std::from_chars(hex.data(), hex.data() + hex.size(), value, 16);
+  return value;
+}
+
+void AppendUtf8(std::uint32_t code, std::string& out) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+bool IsEscapeAt(std::string_view text, std::size_t i) {
+  return i + 7 <= text.size() && text[i] == '_' && text[i + 1] == 'x' &&
+         IsHex(text[i + 2]) && IsHex(text[i + 3]) && IsHex(text[i + 4]) &&
+         IsHex(text[i + 5]) && text[i + 6] == '_';
+}
+
+// Decodes the `_xHHHH_` escapes OOXML uses for characters XML cannot carry
+// (control characters) in place; `_x005F_` escapes a literal underscore.
+// UTF-16 surrogate pairs come as two escapes.
+void DecodeEscapes(std::string& text) {
+  if (text.find("_x") == std::string::npos) return;
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (!IsEscapeAt(text, i)) {
+      out += text[i++];
+      continue;
+    }
+    std::uint32_t code = HexValue(std::string_view(text).substr(i + 2, 4));
+    i += 7;
+    if (code >= 0xD800 && code <= 0xDBFF && IsEscapeAt(text, i)) {
+      const std::uint32_t low =
+          HexValue(std::string_view(text).substr(i + 2, 4));
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        i += 7;
+      }
+    }
+    if (code >= 0xD800 && code <= 0xDFFF) code = 0xFFFD;
+    AppendUtf8(code, out);
+  }
+  text.swap(out);
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\n' ||
+                           text.front() == '\t' || text.front() == '\r')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\n' ||
+                           text.back() == '\t' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+  text = Trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() &&
+         std::isfinite(value);
+}
+
+template <typename Integer>
+bool ParseInteger(std::string_view text, Integer& value) {
+  text = Trim(text);
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && error == std::errc() &&
+         end == text.data() + text.size();
+}
+
+// "B12" -> row 12, column 2. False for anything else.
+bool ParseCellReference(std::string_view ref, std::int32_t& row,
+                        std::int32_t& column) {
+  std::size_t i = 0;
+  std::int32_t col = 0;
+  while (i < ref.size() && i < 4) {
+    char c = ref[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c < 'A' || c > 'Z') break;
+    col = col * 26 + (c - 'A' + 1);
+    ++i;
+  }
+  if (i == 0 || col > kMaxColumns) return false;
+  std::int32_t r = 0;
+  const std::size_t digits = i;
+  while (i < ref.size() && i - digits < 8) {
+    const char c = ref[i];
+    if (c < '0' || c > '9') return false;
+    r = r * 10 + (c - '0');
+    ++i;
+  }
+  if (i != ref.size() || i == digits) return false;
+  row = r;
+  column = col;
+  return true;
+}
+
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+// Parses the ISO 8601 forms of `t="d"` cells: "2021-03-04",
+// "2021-03-04T12:30:00[.5][Z|+01:00]", "12:30:00". The zone suffix is
+// ignored: spreadsheets have no time zones, the writer means local time.
+bool ParseIsoDate(std::string_view text, double& serial, bool& time_only) {
+  text = Trim(text);
+  double days = 0;
+  time_only = true;
+  auto number = [&](std::size_t from, std::size_t count, int& out) {
+    if (from + count > text.size()) return false;
+    return ParseInteger(text.substr(from, count), out);
+  };
+  std::size_t i = 0;
+  if (text.size() >= 10 && text[4] == '-' && text[7] == '-') {
+    int year, month, day;
+    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, day) ||
+        month < 1 || month > 12 || day < 1 || day > 31) {
+      return false;
+    }
+    days = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
+                                             static_cast<unsigned>(day)) -
+                               DaysFromCivil(1899, 12, 30));
+    time_only = false;
+    i = 10;
+    if (i == text.size()) {
+      serial = days;
+      return true;
+    }
+    if (text[i] != 'T' && text[i] != ' ') return false;
+    ++i;
+  }
+  int hour, minute;
+  if (!number(i, 2, hour) || text.size() < i + 5 || text[i + 2] != ':' ||
+      !number(i + 3, 2, minute)) {
+    return false;
+  }
+  i += 5;
+  double second = 0;
+  if (i < text.size() && text[i] == ':') {
+    std::size_t end = i + 1;
+    while (end < text.size() &&
+           ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) {
+      ++end;
+    }
+    if (!ParseDouble(text.substr(i + 1, end - i - 1), second)) return false;
+    i = end;
+  }
+  const std::string_view zone = text.substr(i);
+  if (!zone.empty() && zone != "Z" && zone.front() != '+' &&
+      zone.front() != '-') {
+    return false;
+  }
+  serial = days + (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+  return true;
+}
+
+class XlsxReader {
+ public:
+  XlsxReader(const std::string& path, const ZipArchive& zip,
+             std::string workbook_part)
+      : path_(path),
+        zip_(zip),
+        workbook_part_(std::move(workbook_part)),
+        workbook_(std::make_unique<Workbook>(path, "xlsx")) {}
+
+  std::unique_ptr<Workbook> Read();
+
+ private:
+  [[noreturn]] void Fail(const std::string& reason) const {
+    throw WorkbookError(path_, reason);
+  }
+  std::vector<SheetEntry> ReadWorkbookPart();
+  void ReadSharedStrings(const std::string& part);
+  void ReadStyles(const std::string& part);
+  void ReadWorksheet(const std::string& part, Sheet& sheet);
+  void ParseSheetData(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
+  void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
+                          double number, ValueFormat format) const;
+
+  const std::string& path_;
+  const ZipArchive& zip_;
+  std::string workbook_part_;
+  std::unique_ptr<Workbook> workbook_;
+  bool date1904_ = false;
+  int active_tab_ = 0;
+  std::uint32_t shared_base_ = 0;
+  std::uint32_t shared_count_ = 0;
+  // The number format kind of each cell format (cellXfs index).
+  std::vector<ValueFormat> xf_formats_;
+};
+
+std::vector<SheetEntry> XlsxReader::ReadWorkbookPart() {
+  const std::string xml_text = PackagePart::ReadXml(zip_, workbook_part_);
+  std::vector<SheetEntry> sheets;
+  try {
+    XmlTokenizer xml(xml_text);
+    bool active_seen = false;
+    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+      // Extensions repeat some names (x15:workbookPr): only the main
+      // elements count, at their fixed depths.
+      if (token != Token::kStartTag || xml.depth() > 3) continue;
+      const std::string_view name = xml.local_name();
+      if (name == "workbookPr" && xml.depth() == 2) {
+        const std::string_view value = xml.AttributeOr("date1904");
+        date1904_ = value == "1" || value == "true";
+      } else if (name == "workbookView" && xml.depth() == 3 && !active_seen) {
+        active_seen = true;
+        ParseInteger(xml.AttributeOr("activeTab", "0"), active_tab_);
+      } else if (name == "sheet" && xml.depth() == 3) {
+        SheetEntry entry;
+        entry.name = xml.AttributeOr("name");
+        const std::string_view state = xml.AttributeOr("state");
+        entry.hidden = state == "hidden" || state == "veryHidden";
+        // The relationship id is the namespaced "id" (r:id), not sheetId.
+        for (const auto& attribute : xml.attributes()) {
+          if (attribute.name.find(':') != std::string_view::npos &&
+              XmlTokenizer::LocalName(attribute.name) == "id") {
+            entry.relationship_id = attribute.value;
+          }
+        }
+        sheets.push_back(std::move(entry));
+      }
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip_, workbook_part_, error);
+  }
+  return sheets;
+}
+
+void XlsxReader::ReadSharedStrings(const std::string& part) {
+  const std::string xml_text = PackagePart::ReadXml(zip_, part);
+  StringPool& pool = workbook_->strings();
+  shared_base_ = static_cast<std::uint32_t>(pool.size());
+  try {
+    XmlTokenizer xml(xml_text);
+    std::string text;
+    int phonetic_depth = 0;  // inside <rPh>: reading aids, not the text
+    bool in_item = false;
+    bool in_t = false;
+    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+      if (token == Token::kText) {
+        if (in_t && phonetic_depth == 0) text.append(xml.text());
+        continue;
+      }
+      const std::string_view name = xml.local_name();
+      const bool start = token == Token::kStartTag;
+      if (name == "t") {
+        in_t = start && in_item;
+      } else if (name == "rPh") {
+        phonetic_depth += start ? 1 : -1;
+      } else if (name == "si") {
+        if (start) {
+          in_item = true;
+          text.clear();
+        } else {
+          in_item = false;
+          DecodeEscapes(text);
+          pool.Add(text);
+        }
+      }
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip_, part, error);
+  }
+  shared_count_ = static_cast<std::uint32_t>(pool.size()) - shared_base_;
+}
+
+void XlsxReader::ReadStyles(const std::string& part) {
+  const std::string xml_text = PackagePart::ReadXml(zip_, part);
+  std::unordered_map<int, ValueFormat> custom;
+  try {
+    XmlTokenizer xml(xml_text);
+    bool in_cell_xfs = false;
+    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+      if (token == Token::kText) continue;
+      const std::string_view name = xml.local_name();
+      if (name == "cellXfs") {
+        in_cell_xfs = token == Token::kStartTag;
+        continue;
+      }
+      if (token != Token::kStartTag) continue;
+      if (name == "numFmt") {
+        int id = 0;
+        if (ParseInteger(xml.AttributeOr("numFmtId"), id)) {
+          const std::string_view code = xml.AttributeOr("formatCode");
+          custom[id] =
+              ToValueFormat(ClassifyFormatCode(code), IsElapsedFormat(code));
+        }
+      } else if (name == "xf" && in_cell_xfs) {
+        int id = 0;
+        ParseInteger(xml.AttributeOr("numFmtId", "0"), id);
+        const auto it = custom.find(id);
+        xf_formats_.push_back(
+            it != custom.end()
+                ? it->second
+                : ToValueFormat(ClassifyBuiltinFormat(id), id == 46));
+      }
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip_, part, error);
+  }
+}
+
+void XlsxReader::ReadWorksheet(const std::string& part, Sheet& sheet) {
+  const std::string xml_text = PackagePart::ReadXml(zip_, part);
+  try {
+    XmlTokenizer xml(xml_text);
+    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+      if (token == Token::kStartTag && xml.local_name() == "sheetData" &&
+          !xml.self_closing()) {
+        ParseSheetData(xml, sheet, part);
+      }
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip_, part, error);
+  }
+}
+
+void XlsxReader::SetFormattedNumber(Sheet& sheet, std::int32_t row,
+                                    std::int32_t column, double number,
+                                    ValueFormat format) const {
+  const bool within_a_day = number >= 0 && number < 1;
+  switch (format) {
+    case ValueFormat::kNumber:
+      sheet.SetNumber(row, column, number);
+      return;
+    case ValueFormat::kDuration:
+      // A count of days whatever the date system: no epoch correction.
+      sheet.SetDateTime(row, column, number, true);
+      return;
+    case ValueFormat::kTimeOfDay:
+      if (within_a_day) {
+        sheet.SetDateTime(row, column, number, true);
+        return;
+      }
+      // A time format on a full date-time still holds that date-time.
+      break;
+    case ValueFormat::kDateTime:
+      break;
+  }
+  sheet.SetDateTime(row, column, NormalizeDateSerial(number, date1904_), false);
+}
+
+// Reads the rows of <sheetData>, from after its start tag to its end tag.
+void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
+                                const std::string& part) {
+  const auto fail_cell = [&](std::int32_t row, std::int32_t column,
+                             const std::string& why) {
+    Fail("in the part " + part + ", the cell at row " + std::to_string(row) +
+         ", column " + std::to_string(column) + " " + why);
+  };
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+  // The cell being read.
+  CellType type = CellType::kNumber;
+  std::uint32_t style = 0;
+  bool in_cell = false, has_value = false, has_formula = false;
+  bool in_v = false, in_inline = false, in_t = false;
+  int phonetic_depth = 0;
+  std::string value;
+  std::string inline_text;
+
+  for (Token token = xml.Next();; token = xml.Next()) {
+    if (token == Token::kText) {
+      if (in_v) {
+        value.append(xml.text());
+      } else if (in_t && phonetic_depth == 0) {
+        inline_text.append(xml.text());
+      }
+      continue;
+    }
+    if (token == Token::kEnd) return;  // not reached: the tokenizer checks
+    const std::string_view name = xml.local_name();
+    if (token == Token::kStartTag) {
+      if (name == "c") {
+        in_cell = true;
+        has_value = has_formula = false;
+        type = CellType::kNumber;
+        style = 0;
+        value.clear();
+        inline_text.clear();
+        bool has_ref = false;
+        for (const auto& attribute : xml.attributes()) {
+          const std::string_view attribute_name = attribute.name;
+          if (attribute_name == "r") {
+            if (!ParseCellReference(attribute.value, row, column)) {
+              Fail("in the part " + part + ", a cell has a bad reference \"" +
+                   std::string(attribute.value) + "\"");
+            }
+            has_ref = true;
+          } else if (attribute_name == "s") {
+            ParseInteger(attribute.value, style);
+          } else if (attribute_name == "t") {
+            type = ParseCellType(attribute.value);
+          }
+        }
+        if (!has_ref) ++column;
+        if (row < 1) row = 1;
+      } else if (name == "row") {
+        std::int32_t r = 0;
+        if (const auto* number = xml.FindAttribute("r")) {
+          if (!ParseInteger(*number, r) || r < 1 || r > kMaxRows) {
+            Fail("in the part " + part + ", a row has a bad number \"" +
+                 std::string(*number) + "\"");
+          }
+          row = r;
+        } else {
+          ++row;
+        }
+        column = 0;
+      } else if (in_cell) {
+        if (name == "v") {
+          in_v = true;
+          has_value = true;
+        } else if (name == "f") {
+          has_formula = true;
+        } else if (name == "is") {
+          in_inline = true;
+          has_value = true;
+        } else if (name == "t") {
+          in_t = in_inline;
+        } else if (name == "rPh") {
+          ++phonetic_depth;
+        }
+      }
+      continue;
+    }
+    // An end tag.
+    if (name == "v") {
+      in_v = false;
+    } else if (name == "t") {
+      in_t = false;
+    } else if (name == "rPh") {
+      --phonetic_depth;
+    } else if (name == "is") {
+      in_inline = false;
+    } else if (name == "c" && in_cell) {
+      in_cell = false;
+      if (row > kMaxRows || column > kMaxColumns) {
+        fail_cell(row, column, "lies outside the worksheet");
+      }
+      if (!has_value) {
+        if (has_formula) workbook_->CountFormulaWithoutValue();
+        continue;
+      }
+      switch (type) {
+        case CellType::kNumber: {
+          if (Trim(value).empty()) {
+            if (has_formula) workbook_->CountFormulaWithoutValue();
+            break;
+          }
+          double number;
+          if (!ParseDouble(value, number)) {
+            fail_cell(row, column, "holds no number: \"" + value + "\"");
+          }
+          SetFormattedNumber(sheet, row, column, number,
+                             style < xf_formats_.size() ? xf_formats_[style]
+                                                        : ValueFormat::kNumber);
+          break;
+        }
+        case CellType::kShared: {
+          std::uint32_t index = 0;
+          if (Trim(value).empty()) break;
+          if (!ParseInteger(value, index) || index >= shared_count_) {
+            fail_cell(row, column,
+                      "refers to a missing shared string \"" + value + "\"");
+          }
+          sheet.SetPooledText(row, column, shared_base_ + index);
+          break;
+        }
+        case CellType::kFormulaText:
+          // An empty cached text (the result of ="") reads as empty, as
+          // the cell shows nothing.
+          if (value.empty()) break;
+          DecodeEscapes(value);
+          sheet.SetText(row, column, value);
+          break;
+        case CellType::kInline:
+          if (!in_inline && inline_text.empty() && !value.empty()) {
+            inline_text = value;  // some writers use <v> for inline text
+          }
+          DecodeEscapes(inline_text);
+          sheet.SetText(row, column, inline_text);
+          break;
+        case CellType::kBoolean: {
+          const std::string_view flag = Trim(value);
+          if (flag == "1" || flag == "true") {
+            sheet.SetBoolean(row, column, true);
+          } else if (flag == "0" || flag == "false") {
+            sheet.SetBoolean(row, column, false);
+          } else if (!flag.empty()) {
+            fail_cell(row, column, "holds no boolean: \"" + value + "\"");
+          }
+          break;
+        }
+        case CellType::kError:
+          if (!Trim(value).empty()) sheet.SetError(row, column, Trim(value));
+          break;
+        case CellType::kIsoDate: {
+          if (Trim(value).empty()) break;
+          double serial;
+          bool time_only;
+          if (!ParseIsoDate(value, serial, time_only)) {
+            fail_cell(row, column, "holds no date: \"" + value + "\"");
+          }
+          sheet.SetDateTime(row, column, serial, time_only);
+          break;
+        }
+      }
+    } else if (name == "sheetData") {
+      return;
+    }
+  }
+}
+
+std::unique_ptr<Workbook> XlsxReader::Read() {
+  const std::vector<SheetEntry> entries = ReadWorkbookPart();
+  if (entries.empty()) Fail("the workbook lists no sheets");
+  std::unordered_map<std::string, PackageRelationship> by_id;
+  std::string shared_strings_part, styles_part;
+  for (PackageRelationship& relationship :
+       PackagePart::Relationships(zip_, workbook_part_)) {
+    if (relationship.external) continue;
+    if (PackagePart::TypeIs(relationship.type, "sharedStrings")) {
+      shared_strings_part = relationship.target;
+    } else if (PackagePart::TypeIs(relationship.type, "styles")) {
+      styles_part = relationship.target;
+    }
+    by_id.emplace(relationship.id, std::move(relationship));
+  }
+  if (!shared_strings_part.empty() && zip_.Contains(shared_strings_part)) {
+    ReadSharedStrings(shared_strings_part);
+  }
+  if (!styles_part.empty() && zip_.Contains(styles_part)) {
+    ReadStyles(styles_part);
+  }
+  for (const SheetEntry& entry : entries) {
+    Sheet& sheet = workbook_->AddSheet(entry.name, entry.hidden);
+    const auto it = by_id.find(entry.relationship_id);
+    if (it == by_id.end()) {
+      Fail("the sheet \"" + entry.name + "\" has no part in the package");
+    }
+    const PackageRelationship& relationship = it->second;
+    // Chart sheets hold no cells: they stay in the list as empty sheets, so
+    // that sheet positions (and the active tab) match the file.
+    if (!PackagePart::TypeIs(relationship.type, "chartsheet")) {
+      if (!zip_.Contains(relationship.target)) {
+        Fail("the part " + relationship.target + " of the sheet \"" +
+             entry.name + "\" is missing");
+      }
+      ReadWorksheet(relationship.target, sheet);
+    }
+    sheet.Finish();
+  }
+  workbook_->set_active_sheet(active_tab_);
+  return std::move(workbook_);
+}
+
+}  // namespace
+
+std::unique_ptr<Workbook> ReadXlsx(const std::string& path,
+                                   const ZipArchive& zip,
+                                   const std::string& workbook_part) {
+  return XlsxReader(path, zip, workbook_part).Read();
 }
 
 }  // namespace kestrilo
