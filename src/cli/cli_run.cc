@@ -3,7 +3,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -71,6 +73,11 @@ void PrintSummary(const Counts& counts, const CommandLine& line) {
                counts.converted, counts.failed, counts.skipped, where.c_str());
 }
 
+bool WriteToStdout(const std::string& text) {
+  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+         std::fflush(stdout) == 0;
+}
+
 int ExitStatus(const Counts& counts) {
   return counts.failed > 0 ? kExitFailed : kExitConverted;
 }
@@ -122,20 +129,19 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line) {
         std::lock_guard lock(bar_mutex);
         bar.Started(FileNameOfPath(jobs[job].input));
       },
-      [&](int, JobResult& result) {
+      [&](int job, JobResult& result) {
         std::lock_guard lock(bar_mutex);
-        for (const std::string& message : result.messages) bar.Print(message);
-        if (!result.xml.empty()) {
-          std::fwrite(result.xml.data(), 1, result.xml.size(), stdout);
+        if (!result.xml.empty() && !WriteToStdout(result.xml)) {
+          result.status = JobResult::Status::kFailed;
+          result.messages.push_back(
+              kPrefix + jobs[job].input +
+              ": cannot write to standard output: " + std::strerror(errno));
         }
+        for (const std::string& message : result.messages) bar.Print(message);
         Count(result.status, counts);
         bar.Finished();
       });
   bar.Clear();
-  if (line.to_stdout() && std::fflush(stdout) != 0) {
-    PrintLine(std::string(kPrefix) + "cannot write to standard output");
-    ++counts.failed;
-  }
   return counts;
 }
 

@@ -283,6 +283,17 @@ TEST_F(CliTest, StandardOutputRefusesSeveralWorkbooks) {
   EXPECT_THAT(outcome.err, HasSubstr("usage: kestrilo-cli"));
 }
 
+TEST_F(CliTest, StandardOutputThatCannotBeWrittenFails) {
+  const std::string command = std::string(KESTRILO_CLI) + " -o - " +
+                              Fixture("fruit.csv").string() + " >/dev/full 2>" +
+                              (dir_ / "err").string();
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_THAT(ReadFile(dir_ / "err"),
+              HasSubstr("fruit.csv: cannot write to standard output"));
+}
+
 TEST_F(CliTest, DefaultOutputIsTheCurrentFolderAndMissingFoldersAreMade) {
   Outcome outcome = Run({Fixture("fruit.csv").string()});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
