@@ -1,5 +1,7 @@
 #include "engine/range_address.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 
 #include "engine/address_error.h"
@@ -30,6 +32,16 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+// Sheet names compare without regard to ASCII letter case, as spreadsheet
+// applications compare them.
+bool SameSheetName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
 class AddressParser {
  public:
   explicit AddressParser(std::string_view text) : text_(text) {}
@@ -44,7 +56,7 @@ class AddressParser {
       if (has_sheet) {
         if (address.sheet.empty()) {
           address.sheet = sheet;
-        } else if (sheet != address.sheet) {
+        } else if (!SameSheetName(sheet, address.sheet)) {
           Fail("its areas lie on different sheets");
         }
       }

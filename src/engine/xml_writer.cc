@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/address_error.h"
 #include "engine/cell_text.h"
 
 namespace kestrilo {
@@ -15,6 +16,10 @@ namespace {
 // grown beyond this size at the start of an outer step; appending to a short
 // text keeps the cost of each line independent of the block's size.
 constexpr std::size_t kWorkingLimit = 20000;
+// A single outer step can be long (a column of a million rows); its lines
+// move on in the middle of the step too, so that the working text never
+// holds a large part of the result twice over.
+constexpr std::size_t kLongStepLimit = 1 << 20;
 
 constexpr std::string_view kStatusPrefix = "Rows completed: ";
 
@@ -55,6 +60,15 @@ void AppendColumnLetters(std::int32_t column, std::string& out) {
     column /= 26;
   }
   while (count > 0) out += letters[--count];
+}
+
+// Whether a geometry from the source can be walked with 32-bit counters:
+// sources other than our own parser might report anything.
+bool InsideWorksheet(const BlockGeometry& block) {
+  return block.first_row >= 1 && block.first_column >= 1 &&
+         block.row_count >= 0 && block.column_count >= 0 &&
+         block.row_count <= kMaxRows - block.first_row + 1 &&
+         block.column_count <= kMaxColumns - block.first_column + 1;
 }
 
 // Tag names of a whole header line (or of row numbers, column letters),
@@ -114,6 +128,10 @@ class XmlBuilder {
              std::string_view address)
       : source_(source), options_(options), wait_pointer_(source) {
     block_ = source_.Geometry(address);
+    if (!InsideWorksheet(block_)) {
+      throw AddressError("The cell address \"" + std::string(address) +
+                         "\" names cells outside the worksheet.");
+    }
     working_.reserve(2 * kWorkingLimit);
     if (options_.title_tag) {
       title_ = WithoutSpaces(options_.title);
@@ -126,15 +144,21 @@ class XmlBuilder {
   XmlBuilder(const XmlBuilder&) = delete;
   XmlBuilder& operator=(const XmlBuilder&) = delete;
 
-  const BlockGeometry& block() const { return block_; }
+  std::int64_t rows() const { return block_.row_count; }
+  std::int64_t columns() const { return block_.column_count; }
   std::int32_t r0() const { return block_.first_row; }
   std::int32_t r1() const { return block_.last_row(); }
   std::int32_t c0() const { return block_.first_column; }
   std::int32_t c1() const { return block_.last_column(); }
 
-  // Announces the outer step for row (or column) `number`, the
-  // `done`-th of `total` steps of the layout.
-  void BeginStep(std::int32_t number, std::int64_t done, std::int64_t total) {
+  // The layout's outer loop has `steps` steps of `cells_per_step` cell
+  // lines each; used only to size the result ahead.
+  void Plan(std::int64_t steps, std::int64_t cells_per_step) {
+    total_units_ = std::max<std::int64_t>(steps, 0) * (cells_per_step + 1);
+  }
+
+  // Announces the outer step for row (or column) `number`.
+  void BeginStep(std::int32_t number) {
     source_.ProcessEvents();
     char status[64];
     std::memcpy(status, kStatusPrefix.data(), kStatusPrefix.size());
@@ -142,7 +166,8 @@ class XmlBuilder {
                               status + sizeof status, number)
                     .ptr;
     source_.SetStatusText(std::string_view(status, end - status));
-    if (working_.size() > kWorkingLimit) MoveWorkingText(done, total);
+    if (working_.size() > kWorkingLimit) MoveWorkingText();
+    ++units_done_;
   }
 
   CellValue Value(std::int32_t row, std::int32_t column) const {
@@ -234,27 +259,30 @@ class XmlBuilder {
     working_ += "</";
     working_ += tag;
     working_ += ">\r\n";
+    ++units_done_;
+    if (working_.size() > kLongStepLimit) MoveWorkingText();
   }
 
   // Moves the working text to the result. The result is reserved for the
-  // size the steps so far predict, so that it is not regrown (and copied) by
-  // doubling: the peak memory stays near the size of the text.
-  void MoveWorkingText(std::int64_t done, std::int64_t total) {
+  // size that the lines so far predict, so that it is not regrown (and
+  // copied) by doubling: the peak memory stays near the size of the text.
+  void MoveWorkingText() {
     const std::size_t needed = result_.size() + working_.size();
     if (needed > result_.capacity()) {
-      // Predict the remaining steps from those since the last prediction,
-      // so that steps growing longer (row numbers in the tags, say) are
-      // followed; a first guess gets a small margin, a later one more.
-      const double steps = static_cast<double>(
-          std::max<std::int64_t>(done - predicted_at_step_, 1));
-      const double per_step =
-          static_cast<double>(needed - predicted_at_size_) / steps;
+      // Predict the rest from the lines since the last prediction, so that
+      // lines growing longer (row numbers in the tags, say) are followed; a
+      // first guess gets a small margin, a guess that fell short a larger.
+      const double units = static_cast<double>(
+          std::max<std::int64_t>(units_done_ - predicted_at_units_, 1));
+      const double per_unit =
+          static_cast<double>(needed - predicted_at_size_) / units;
+      const double remaining = static_cast<double>(
+          std::max<std::int64_t>(total_units_ - units_done_, 0));
       const double margin = result_.empty() ? 1.0625 : 1.25;
       const double projected =
-          static_cast<double>(needed) +
-          per_step * static_cast<double>(total - done) * margin;
+          static_cast<double>(needed) + per_unit * remaining * margin;
       Regrow(std::max(needed, static_cast<std::size_t>(projected) + 4096));
-      predicted_at_step_ = done;
+      predicted_at_units_ = units_done_;
       predicted_at_size_ = needed;
     }
     result_.append(working_);
@@ -280,7 +308,9 @@ class XmlBuilder {
   std::string_view nested_indent_ = "\t";
   std::string result_;
   std::string working_;
-  std::int64_t predicted_at_step_ = 0;
+  std::int64_t total_units_ = 0;  // outer steps and cell lines
+  std::int64_t units_done_ = 0;
+  std::int64_t predicted_at_units_ = 0;
   std::size_t predicted_at_size_ = 0;
 };
 
@@ -297,9 +327,9 @@ struct RowNumberTag {
 std::string BothHeadersRowFirst(XmlBuilder& xml) {
   const TagTable columns =
       xml.HeaderTagsOfRow(xml.r0(), xml.c0() + 1, xml.c1());
-  const std::int64_t total = xml.r1() - xml.r0();
+  xml.Plan(xml.rows() - 1, xml.columns() - 1);
   for (std::int32_t row = xml.r0() + 1; row <= xml.r1(); ++row) {
-    xml.BeginStep(row, row - xml.r0() - 1, total);
+    xml.BeginStep(row);
     const std::string tag = xml.HeaderTag(row, xml.c0());
     xml.OpenOuter(tag);
     for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
@@ -313,9 +343,9 @@ std::string BothHeadersRowFirst(XmlBuilder& xml) {
 std::string BothHeadersColumnFirst(XmlBuilder& xml) {
   const TagTable rows =
       xml.HeaderTagsOfColumn(xml.c0(), xml.r0() + 1, xml.r1());
-  const std::int64_t total = xml.c1() - xml.c0();
+  xml.Plan(xml.columns() - 1, xml.rows() - 1);
   for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
-    xml.BeginStep(column, column - xml.c0() - 1, total);
+    xml.BeginStep(column);
     const std::string tag = xml.HeaderTag(xml.r0(), column);
     xml.OpenOuter(tag);
     for (std::int32_t row = xml.r0() + 1; row <= xml.r1(); ++row) {
@@ -332,9 +362,9 @@ std::string NoHeadersRowFirst(XmlBuilder& xml) {
     AppendColumnLetters(column, columns.chars());
     columns.EndTag();
   }
-  const std::int64_t total = xml.r1() - xml.r0() + 1;
+  xml.Plan(xml.rows(), xml.columns());
   for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
-    xml.BeginStep(row, row - xml.r0(), total);
+    xml.BeginStep(row);
     const RowNumberTag tag(row);
     xml.OpenOuter(tag.view());
     for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
@@ -346,9 +376,9 @@ std::string NoHeadersRowFirst(XmlBuilder& xml) {
 }
 
 std::string NoHeadersColumnFirst(XmlBuilder& xml) {
-  const std::int64_t total = xml.c1() - xml.c0() + 1;
+  xml.Plan(xml.columns(), xml.rows());
   for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
-    xml.BeginStep(column, column - xml.c0(), total);
+    xml.BeginStep(column);
     const std::string tag = ColumnLetters(column);
     xml.OpenOuter(tag);
     for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
@@ -395,9 +425,9 @@ std::string XmlWithHeaderRow(CellSource& application,
                              std::string_view address) {
   XmlBuilder xml(application, options, address);
   const TagTable columns = xml.HeaderTagsOfRow(xml.r0(), xml.c0(), xml.c1());
-  const std::int64_t total = xml.r1() - xml.r0();
+  xml.Plan(xml.rows() - 1, xml.columns());
   for (std::int32_t row = xml.r0() + 1; row <= xml.r1(); ++row) {
-    xml.BeginStep(row, row - xml.r0() - 1, total);
+    xml.BeginStep(row);
     for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
       xml.FlatCell(columns[column], xml.Value(row, column));
     }
@@ -409,9 +439,9 @@ std::string XmlWithHeaderColumn(CellSource& application,
                                 const ExportOptions& options,
                                 std::string_view address) {
   XmlBuilder xml(application, options, address);
-  const std::int64_t total = xml.r1() - xml.r0() + 1;
+  xml.Plan(xml.rows(), xml.columns() - 1);
   for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
-    xml.BeginStep(row, row - xml.r0(), total);
+    xml.BeginStep(row);
     const std::string tag = xml.HeaderTag(row, xml.c0());
     for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
       xml.FlatCell(tag, xml.Value(row, column));

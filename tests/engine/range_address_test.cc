@@ -56,7 +56,7 @@ TEST(ParseAddressTest, SeveralAreas) {
   EXPECT_EQ(address.areas[0], Area(2, 3, 2, 3));
   EXPECT_EQ(address.areas[1], Area(6, 1, 6, 1));
   EXPECT_EQ(address.areas[2], Area(1, kMaxRows, 1, 1));
-  EXPECT_EQ(ParseAddress("'S 1'!A1,'S 1'!B2").areas.size(), 2u);
+  EXPECT_EQ(ParseAddress("'S 1'!A1,'s 1'!B2").areas.size(), 2u);
 }
 
 TEST(ParseAddressTest, MalformedTextIsRejected) {

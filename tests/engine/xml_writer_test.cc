@@ -8,6 +8,7 @@
 
 #include "engine/address_error.h"
 #include "engine/cell_text.h"
+#include "engine/range_address.h"
 #include "memory_cell_source.h"
 
 namespace kestrilo {
@@ -393,15 +394,28 @@ TEST(XmlWriterTest, BlocksBeyondSixteenBitLimits) {
             "<1048576>\r\n\t<XFC>r</XFC>\r\n\t<XFD>s</XFD>\r\n</1048576>\r\n");
 }
 
+// A sheet with a header and one name in column A, read without the cost of
+// a map lookup per cell: the whole-column test reads a million cells.
+class NameColumnSource : public CellSource {
+ public:
+  BlockGeometry Geometry(std::string_view address) const override {
+    return ParseAddress(address).areas.front();
+  }
+  CellValue Value(std::int32_t row, std::int32_t column) const override {
+    if (column != 1 || row > 2) return CellValue::Empty();
+    return CellValue::Text(row == 1 ? "Name" : "Ann");
+  }
+};
+
 TEST(XmlWriterTest, WholeColumnSelectionConverts) {
-  MemoryCellSource source;
-  source.SetRows(1, 1, {{"Name"}, {"Ann"}});
+  NameColumnSource source;
   ExportOptions options;
   options.title_tag = false;
   const std::string text = BlockToXml(source, options, "$A:$A");
-  EXPECT_EQ(text.substr(0, 17), "<Name>Ann</Name>\r");
-  EXPECT_EQ(text.size(),
-            18 + (kMaxRows - 2) * std::string("<Name></Name>\r\n").size());
+  const std::string empty_line = "<Name></Name>\r\n";
+  EXPECT_EQ(text.substr(0, 18), "<Name>Ann</Name>\r\n");
+  EXPECT_EQ(text.size(), 18 + (kMaxRows - 2) * empty_line.size());
+  EXPECT_EQ(text.substr(text.size() - empty_line.size()), empty_line);
 }
 
 TEST(XmlWriterTest, ColumnLettersCoverEveryColumn) {
@@ -451,6 +465,30 @@ TEST(XmlWriterTest, BadAddressFailsAndRestoresThePointer) {
   MemoryCellSource source;
   EXPECT_THROW(BlockToXml(source, ExportOptions(), "B2:"), AddressError);
   EXPECT_EQ(source.events(), (std::vector<std::string>{"wait", "default"}));
+}
+
+// A source whose geometry lies outside the worksheet is refused before any
+// cell is read, instead of walking counters past their range.
+class BadGeometrySource : public MemoryCellSource {
+ public:
+  explicit BadGeometrySource(BlockGeometry block) : block_(block) {}
+  BlockGeometry Geometry(std::string_view) const override { return block_; }
+
+ private:
+  BlockGeometry block_;
+};
+
+TEST(XmlWriterTest, GeometryOutsideTheWorksheetIsRefused) {
+  for (BlockGeometry block :
+       {BlockGeometry{0, 1, 1, 1}, BlockGeometry{1, 1, 0, 1},
+        BlockGeometry{1, -1, 1, 1}, BlockGeometry{kMaxRows, 2, 1, 1},
+        BlockGeometry{1, 1, kMaxColumns, 2},
+        BlockGeometry{2147483647, 2147483647, 1, 1}}) {
+    BadGeometrySource source(block);
+    EXPECT_THROW(BlockToXml(source, ExportOptions(), "A1"), AddressError);
+    EXPECT_EQ(source.reads(), 0);
+    EXPECT_EQ(source.events().back(), "default");
+  }
 }
 
 // Large blocks pass the working text to the result many times; nothing may
