@@ -189,6 +189,10 @@ bool SameDate(const ReferenceCell& ref, double ours) {
            std::fabs(expected - ours) <= kTolerance;
   }
   double seconds;
+  if (ref.value.starts_with("-P")) {  // a negative duration
+    return ParseClock(ref.value.substr(1), seconds) &&
+           std::fabs(-seconds / 86400 - ours) <= kTolerance;
+  }
   if (!ParseClock(ref.value, seconds)) return false;
   if (ref.value[0] == 'P')
     return std::fabs(seconds / 86400 - ours) <= kTolerance;
