@@ -1,5 +1,6 @@
 #include "engine/xls_reader.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -48,6 +49,42 @@ enum Record : std::uint16_t {
 
 constexpr std::uint16_t kBiff8 = 0x0600;
 constexpr std::uint16_t kBiff5 = 0x0500;
+
+// The built-in format "[h]:mm:ss".
+constexpr int kElapsedBuiltinFormat = 46;
+
+// What a cell's format makes of a number.
+enum class ValueFormat : std::uint8_t {
+  kNumber,
+  kDateTime,
+  kTimeOfDay,  // shows the time of a date-time
+  kDuration,   // an elapsed-time format ([h]:mm): a count of days
+};
+
+// True for formats with elapsed-time brackets such as "[h]:mm:ss".
+bool IsElapsedFormat(std::string_view code) {
+  for (std::size_t open = code.find('['); open != std::string_view::npos;
+       open = code.find('[', open + 1)) {
+    if (open + 1 < code.size()) {
+      const char c = static_cast<char>(
+          std::tolower(static_cast<unsigned char>(code[open + 1])));
+      if (c == 'h' || c == 'm' || c == 's') return true;
+    }
+  }
+  return false;
+}
+
+ValueFormat ToValueFormat(NumberFormatKind kind, bool elapsed) {
+  switch (kind) {
+    case NumberFormatKind::kNumber:
+      return ValueFormat::kNumber;
+    case NumberFormatKind::kDateTime:
+      return ValueFormat::kDateTime;
+    case NumberFormatKind::kTime:
+      break;
+  }
+  return elapsed ? ValueFormat::kDuration : ValueFormat::kTimeOfDay;
+}
 
 // Thrown when a record's content ends before what it declares; the reader
 // turns it into a WorkbookError naming the record.
@@ -288,8 +325,8 @@ class XlsParser {
   std::optional<CodePageDecoder> decoder_;
   int code_page_ = 1252;
   std::vector<BoundSheet> bound_sheets_;
-  std::vector<std::uint16_t> xf_formats_;
-  std::vector<NumberFormatKind> xf_kinds_;
+  std::vector<std::uint16_t> xf_format_ids_;
+  std::vector<ValueFormat> xf_formats_;
   std::unordered_map<std::uint16_t, std::string> formats_;
   std::unique_ptr<Workbook> workbook_;
   std::vector<std::uint32_t> sst_;  // pool index of each shared string
@@ -440,7 +477,7 @@ void XlsParser::HandleGlobalRecord(const RecordView& record, std::size_t next) {
       break;
     case kXf:
       if (record.size < 4) throw ShortRecord();
-      xf_formats_.push_back(U16(d + 2));
+      xf_format_ids_.push_back(U16(d + 2));
       break;
     case kSst:
       ReadSst(record, next);
@@ -526,13 +563,17 @@ void XlsParser::ReadSst(const RecordView& record, std::size_t next) {
 }
 
 void XlsParser::ClassifyXfs() {
-  xf_kinds_.reserve(xf_formats_.size());
-  std::unordered_map<std::uint16_t, NumberFormatKind> custom;
-  for (const auto& [id, code] : formats_) custom[id] = ClassifyFormatCode(code);
-  for (std::uint16_t format : xf_formats_) {
-    auto it = custom.find(format);
-    xf_kinds_.push_back(it != custom.end() ? it->second
-                                           : ClassifyBuiltinFormat(format));
+  std::unordered_map<std::uint16_t, ValueFormat> custom;
+  for (const auto& [id, code] : formats_) {
+    custom[id] = ToValueFormat(ClassifyFormatCode(code), IsElapsedFormat(code));
+  }
+  xf_formats_.reserve(xf_format_ids_.size());
+  for (std::uint16_t id : xf_format_ids_) {
+    auto it = custom.find(id);
+    xf_formats_.push_back(it != custom.end()
+                              ? it->second
+                              : ToValueFormat(ClassifyBuiltinFormat(id),
+                                              id == kElapsedBuiltinFormat));
   }
 }
 
@@ -547,14 +588,27 @@ std::int32_t XlsParser::Column(const unsigned char* p) const {
 
 void XlsParser::SetNumber(Sheet* sheet, std::int32_t row, std::int32_t column,
                           std::uint16_t xf, double value) const {
-  const NumberFormatKind kind =
-      xf < xf_kinds_.size() ? xf_kinds_[xf] : NumberFormatKind::kNumber;
-  if (kind == NumberFormatKind::kNumber) {
-    sheet->SetNumber(row, column, value);
-  } else {
-    sheet->SetDateTime(row, column, NormalizeDateSerial(value, date1904_),
-                       kind == NumberFormatKind::kTime);
+  const ValueFormat format =
+      xf < xf_formats_.size() ? xf_formats_[xf] : ValueFormat::kNumber;
+  switch (format) {
+    case ValueFormat::kNumber:
+      sheet->SetNumber(row, column, value);
+      return;
+    case ValueFormat::kDuration:
+      // A count of days whatever the date system: no epoch correction.
+      sheet->SetDateTime(row, column, value, true);
+      return;
+    case ValueFormat::kTimeOfDay:
+      if (value >= 0 && value < 1) {
+        sheet->SetDateTime(row, column, value, true);
+        return;
+      }
+      break;  // a time format on a full date-time still holds that date
+    case ValueFormat::kDateTime:
+      break;
   }
+  sheet->SetDateTime(row, column, NormalizeDateSerial(value, date1904_),
+                     false);
 }
 
 void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
