@@ -60,6 +60,8 @@ std::string FailureText(const std::string& what, const std::string& path,
 // A real subfolder: a directory entry that is a folder and not a symbolic
 // link. Links are not followed, so a link back up the tree cannot loop.
 bool IsRealSubfolder(const std::string& folder, const dirent& entry) {
+  const std::string_view name = entry.d_name;
+  if (name == "." || name == "..") return false;
   if (entry.d_type == DT_DIR) return true;
   if (entry.d_type != DT_UNKNOWN) return false;
   struct stat info;
@@ -182,6 +184,8 @@ std::vector<std::string> ListFilesInFolder(std::string folder,
   DirHandle dir(opendir(folder.c_str()));
   if (!dir) {
     const int error = errno;
+    // A directory search in a missing folder simply finds nothing.
+    if (error == ENOENT || error == ENOTDIR) return {};
     throw std::runtime_error(
         FailureText("Cannot list the files of folder", folder, error));
   }

@@ -36,8 +36,9 @@ void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
 
 /// The names (without the folder) of the regular files in `folder` that match
 /// the directory-search `pattern` (see MatchesWildcard), hidden ones
-/// included, in the order the file system lists them. Throws
-/// std::runtime_error naming the folder when it cannot be listed.
+/// included, in the order the file system lists them. A missing folder has
+/// no files; any other failure to list the folder (permission denied...)
+/// throws std::runtime_error naming the folder.
 std::vector<std::string> ListFilesInFolder(std::string folder,
                                            std::string_view pattern);
 

@@ -172,13 +172,19 @@ TEST(ListFilesInFolderTest, RegularFilesInListingOrderOnly) {
   EXPECT_TRUE(ListFilesInFolder(tree.root(), "*.csv").empty());
 }
 
-TEST(ListFilesInFolderTest, MissingFolderThrowsNamingIt) {
+TEST(ListFilesInFolderTest, MissingFolderHasNoFilesUnreadableOneThrows) {
+  EXPECT_TRUE(ListFilesInFolder("/nonexistent-kestrilo", "*.*").empty());
+  TempTree tree;
+  const std::string locked = tree.Folder("locked");
+  tree.File("locked/a.xlsx");
+  chmod(locked.c_str(), 0);
+  WithoutReadOverride no_override;
+  if (!no_override.active()) GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE";
   try {
-    ListFilesInFolder("/nonexistent-kestrilo", "*.*");
+    ListFilesInFolder(locked, "*.*");
     FAIL() << "no exception";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("/nonexistent-kestrilo/"),
-              std::string::npos);
+    EXPECT_NE(std::string(e.what()).find(locked + "/"), std::string::npos);
   }
 }
 
@@ -366,14 +372,29 @@ TEST(FilesInFolderTreeTest, ExtensionAnswers) {
   EXPECT_TRUE(FilesInFolderTree(r, "doc").empty());
 }
 
-TEST(FilesInFolderTreeTest, MissingFolderIsReported) {
+TEST(FilesInFolderTreeTest, ListingFailuresAreReportedAndTheScanGoesOn) {
+  TempTree tree;
+  const std::string r = tree.Folder("R");
+  tree.File("R/sub/a.csv");
+  // Yields: before R is read, before its subfolder, before the subfolder is
+  // read, before it is taken over. Locking it at the last one makes the tree
+  // complete but the subfolder's listing fail.
   Strings reports;
-  const Strings files = FilesInFolderTree(
-      "/nonexistent-kestrilo", "*",
-      {.report_error = [&](const std::string& m) { reports.push_back(m); }});
-  EXPECT_TRUE(files.empty());
+  int yields = 0;
+  FolderScanHooks hooks{
+      .yield =
+          [&] {
+            if (++yields == 4) chmod((r + "/sub").c_str(), 0300);
+          },
+      .report_error = [&](const std::string& m) { reports.push_back(m); }};
+  tree.File("R/top.csv");
+  WithoutReadOverride no_override;
+  if (!no_override.active()) GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE";
+  const Strings files = FilesInFolderTree(r, "csv", hooks);
+  EXPECT_EQ(files, Strings{r + "/top.csv"});
   ASSERT_EQ(reports.size(), 1u);
-  EXPECT_NE(reports[0].find("/nonexistent-kestrilo"), std::string::npos);
+  EXPECT_NE(reports[0].find(r + "/sub"), std::string::npos);
+  EXPECT_TRUE(FilesInFolderTree("/nonexistent-kestrilo", "*").empty());
 }
 
 TEST(FilesInFolderTreeTest, ScanningTwiceFindsTheSameFiles) {
