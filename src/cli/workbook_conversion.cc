@@ -70,8 +70,19 @@ bool Overlaps(const BlockGeometry& a, const BlockGeometry& b) {
          a.first_column <= b.last_column() && b.first_column <= a.last_column();
 }
 
-// The address to convert, or nothing for an empty sheet without --range.
-// Adds the empty-block warning to the result.
+BlockGeometry Intersection(const BlockGeometry& a, const BlockGeometry& b) {
+  BlockGeometry both;
+  both.first_row = std::max(a.first_row, b.first_row);
+  both.first_column = std::max(a.first_column, b.first_column);
+  both.row_count = std::min(a.last_row(), b.last_row()) - both.first_row + 1;
+  both.column_count =
+      std::min(a.last_column(), b.last_column()) - both.first_column + 1;
+  return both;
+}
+
+// The address to convert, or nothing when there is nothing to convert: an
+// empty sheet without --range, or whole rows or columns without cells. Adds
+// the empty-block warning to the result.
 std::optional<std::string> BlockAddress(const Sheet& sheet,
                                         const ConversionSettings& settings,
                                         const std::string& warning_prefix,
@@ -86,12 +97,22 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
     return FormatArea(*used);
   }
   const BlockGeometry block = ParseAddress(settings.range).areas.front();
+  const bool whole_columns =
+      block.first_row == 1 && block.row_count == kMaxRows;
+  const bool whole_rows =
+      block.first_column == 1 && block.column_count == kMaxColumns;
   if (!used || !Overlaps(block, *used)) {
+    const bool skip = whole_columns || whole_rows;
     result.messages.push_back(warning_prefix + "block is empty (" +
                               FormatArea(block) + " of sheet '" + sheet.name() +
-                              "' has no cells)");
+                              "' has no cells)" + (skip ? "; skipped" : ""));
+    if (skip) return std::nullopt;
+    return settings.range;
   }
-  return settings.range;
+  if (!whole_columns && !whole_rows) return settings.range;
+  // Whole rows or columns stand for their filled part, as a script would
+  // mean them; a million empty rows are of no use to anyone.
+  return FormatArea(Intersection(block, *used));
 }
 
 void Convert(const Job& job, const ConversionSettings& settings,

@@ -185,7 +185,12 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"AbsoluteRange",
                    {"--range", "$B$1:$C$3", "--headers", "none"},
                    "fruit_range_b1c3_none.xml"},
-        OptionCase{"SheetByNumber", {"--sheet", "1"}, "fruit.xml"}),
+        OptionCase{"SheetByNumber", {"--sheet", "1"}, "fruit.xml"},
+        // Whole columns and whole rows stand for their filled part.
+        OptionCase{"WholeColumns",
+                   {"--range", "$A:$B", "--headers", "none"},
+                   "fruit_columns_ab_none.xml"},
+        OptionCase{"WholeRows", {"--range", "2:3"}, "fruit_rows_2_3.xml"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, EscapesCellTextUnlessToldNot) {
@@ -432,6 +437,15 @@ TEST_F(CliTest, EmptyRangeIsWrittenWithAWarning) {
   EXPECT_EQ(outcome.status, 0);
   EXPECT_THAT(outcome.err, HasSubstr("fruit.csv: warning: block is empty"));
   EXPECT_THAT(outcome.out, HasSubstr("\t<10>\r\n\t\t\t<H></H>\r\n"));
+}
+
+TEST_F(CliTest, EmptyWholeColumnsAreSkippedWithAWarning) {
+  const Outcome outcome =
+      Run({"--range", "F:G", Fixture("fruit.csv").string(), "-o", "o"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_THAT(outcome.err, HasSubstr("fruit.csv: warning: block is empty"));
+  EXPECT_THAT(outcome.err, HasSubstr("0 converted, 0 failed, 1 skipped"));
+  EXPECT_TRUE(FilesIn("o").empty());
 }
 
 TEST_F(CliTest, QuietLeavesOnlyWarningsAndErrors) {
