@@ -224,7 +224,8 @@ that begin with "~".
 
 Options:
   --range ADDR       the block, as an A1 address: B2:D4, $B$2:$D$4,
-                     'Sheet 2'!A1:C9 (default: the used range of the sheet)
+                     'Sheet 2'!A1:C9 (default: the used range of the sheet);
+                     whole columns (A:C) or rows (2:9) mean their filled part
   --sheet NAME|NUMBER
                      the sheet when the address names none, by name or by
                      number counted from 1 (default: the active sheet)
