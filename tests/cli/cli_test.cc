@@ -585,5 +585,59 @@ TEST_F(CliTest, ProgressBarOnlyOnATerminalAndClearedAtTheEnd) {
   EXPECT_THAT(piped.err, Not(HasSubstr("\r")));
 }
 
+// --- The shared corpus of real-world workbooks
+// --------------------------------
+
+class CliCorpusTest : public CliTest {
+ protected:
+  void SetUp() override {
+    CliTest::SetUp();
+    corpus_ = fs::path(KESTRILO_SHARED_DIR) / "corpus";
+    if (!fs::is_directory(corpus_)) {
+      GTEST_SKIP() << "no workbook corpus at " << corpus_;
+    }
+  }
+  fs::path corpus_;
+};
+
+TEST_F(CliCorpusTest, EveryGoodWorkbookConvertsAlikeWithOneOrThreeJobs) {
+  for (const char* format : {"xlsx", "ods", "xls", "csv"}) {
+    const std::string folder = (corpus_ / format).string();
+    const Outcome sequential =
+        Run({"--ext", format, "--jobs", "1", folder, "-o", "out"});
+    fs::rename(dir_ / "out", dir_ / "seq");
+    const Outcome parallel =
+        Run({"--ext", format, "--jobs", "3", folder, "-o", "out"});
+    EXPECT_EQ(sequential.status, 0) << format << "\n" << sequential.err;
+    EXPECT_THAT(sequential.err, HasSubstr(" 0 failed")) << format;
+    EXPECT_EQ(parallel.err, sequential.err) << format;
+    ASSERT_EQ(FilesIn("out"), FilesIn("seq")) << format;
+    for (const std::string& name : FilesIn("out")) {
+      EXPECT_EQ(ReadFile(dir_ / "out" / name), ReadFile(dir_ / "seq" / name))
+          << format << " " << name;
+    }
+    fs::remove_all(dir_ / "out");
+    fs::remove_all(dir_ / "seq");
+  }
+}
+
+TEST_F(CliCorpusTest, EveryBadWorkbookFailsNamingItselfAndWritesNothing) {
+  std::vector<std::string> args = {"-o", "out"};
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(corpus_ / "bad")) {
+    if (entry.path().extension() == ".json") continue;
+    args.push_back(entry.path().string());
+    ++count;
+  }
+  const Outcome outcome = Run(args);
+  EXPECT_EQ(outcome.status, 1);
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: " + args[i] + ": "));
+  }
+  EXPECT_THAT(outcome.err, HasSubstr("0 converted, " + std::to_string(count) +
+                                     " failed, 0 skipped"));
+  EXPECT_TRUE(FilesIn("out").empty());
+}
+
 }  // namespace
 }  // namespace kestrilo
