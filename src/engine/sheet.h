@@ -37,6 +37,8 @@ class Sheet {
   void SetDateTime(std::int32_t row, std::int32_t column, double serial,
                    bool time_only);
   void SetError(std::int32_t row, std::int32_t column, std::string_view code);
+  /// Sets aside room for about `cells` cells (a hint, for large sheets).
+  void Reserve(std::size_t cells) { cells_.reserve(cells); }
   /// Sorts the cells and builds the row index. Call once, after filling.
   void Finish();
 

@@ -1,5 +1,6 @@
 #include "engine/xlsx_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/background_inflater.h"
 #include "engine/block_geometry.h"
 #include "engine/number_format.h"
 #include "engine/package_part.h"
@@ -19,6 +21,9 @@ namespace kestrilo {
 namespace {
 
 using Token = XmlTokenizer::Token;
+
+// The most cells we set aside room for before seeing them.
+constexpr std::size_t kMaxReserve = 8 << 20;
 
 struct SheetEntry {
   std::string name;
@@ -160,6 +165,21 @@ bool ParseDouble(std::string_view text, double& value) {
   text = Trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
+  // Whole numbers of up to 15 digits are exact in a double: the common
+  // case, read without the general conversion.
+  const bool negative = text.front() == '-';
+  const std::string_view digits = text.substr(negative ? 1 : 0);
+  if (!digits.empty() && digits.size() <= 15) {
+    std::int64_t whole = 0;
+    std::size_t i = 0;
+    for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
+      whole = whole * 10 + (digits[i] - '0');
+    }
+    if (i == digits.size()) {
+      value = static_cast<double>(negative ? -whole : whole);
+      return true;
+    }
+  }
   const auto [end, error] =
       std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size() &&
@@ -266,6 +286,34 @@ bool ParseIsoDate(std::string_view text, double& serial, bool& time_only) {
   return true;
 }
 
+// The position and content of the cell being read.
+struct CellState {
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+  CellType type = CellType::kNumber;
+  std::uint32_t style = 0;
+  bool in_cell = false;
+  bool has_value = false;
+  bool has_formula = false;
+  bool in_v = false;
+  bool in_inline = false;
+  bool in_t = false;
+  int phonetic_depth = 0;
+  std::string value;
+  std::string inline_text;
+
+  // Forgets the previous cell but keeps the position and the buffers.
+  void StartNew() {
+    type = CellType::kNumber;
+    style = 0;
+    in_cell = true;
+    has_value = has_formula = in_v = in_inline = in_t = false;
+    phonetic_depth = 0;
+    value.clear();
+    inline_text.clear();
+  }
+};
+
 class XlsxReader {
  public:
   XlsxReader(const std::string& path, const ZipArchive& zip,
@@ -285,7 +333,13 @@ class XlsxReader {
   void ReadSharedStrings(const std::string& part);
   void ReadStyles(const std::string& part);
   void ReadWorksheet(const std::string& part, Sheet& sheet);
+  void ParseWorksheet(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
   void ParseSheetData(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
+  void StartRow(const XmlTokenizer& xml, CellState& cell,
+                const std::string& part);
+  void StartCell(const XmlTokenizer& xml, CellState& cell,
+                 const std::string& part);
+  void StoreCell(CellState& cell, Sheet& sheet, const std::string& part);
   void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
                           double number, ValueFormat format) const;
 
@@ -414,17 +468,51 @@ void XlsxReader::ReadStyles(const std::string& part) {
 }
 
 void XlsxReader::ReadWorksheet(const std::string& part, Sheet& sheet) {
-  const std::string xml_text = PackagePart::ReadXml(zip_, part);
+  // The sheet part is by far the largest: parse it while it is inflated.
+  BackgroundInflater inflater(zip_, part);
+  std::size_t have = inflater.WaitBeyond(0);
+  while (have < 3 && have > 0) {
+    const std::size_t now = inflater.WaitBeyond(have);
+    if (now == have) break;
+    have = now;
+  }
+  const unsigned char* head =
+      reinterpret_cast<const unsigned char*>(inflater.data());
+  const bool utf8_bom =
+      have >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+  const bool utf16 = have >= 2 && (head[0] == 0 || head[1] == 0 ||
+                                   (head[0] == 0xFF && head[1] == 0xFE) ||
+                                   (head[0] == 0xFE && head[1] == 0xFF));
   try {
-    XmlTokenizer xml(xml_text);
-    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
-      if (token == Token::kStartTag && xml.local_name() == "sheetData" &&
-          !xml.self_closing()) {
-        ParseSheetData(xml, sheet, part);
-      }
+    if (utf16) {
+      std::string xml_text(inflater.data(), inflater.WaitAll());
+      XmlTokenizer::ConvertToUtf8(xml_text);
+      XmlTokenizer xml(xml_text);
+      ParseWorksheet(xml, sheet, part);
+      return;
     }
+    // Each cell takes some 25 bytes or more of XML: room for them all at
+    // once spares copying the cells while the sheet grows. Memory not used
+    // is never touched, so a generous guess costs little.
+    sheet.Reserve(std::min<std::size_t>(inflater.size() / 25, kMaxReserve));
+    const std::size_t skip = utf8_bom ? 3 : 0;
+    XmlTokenizer xml(inflater.data() + skip, have - skip,
+                     [&](std::size_t received) {
+                       return inflater.WaitBeyond(received + skip) - skip;
+                     });
+    ParseWorksheet(xml, sheet, part);
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip_, part, error);
+  }
+}
+
+void XlsxReader::ParseWorksheet(XmlTokenizer& xml, Sheet& sheet,
+                                const std::string& part) {
+  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+    if (token == Token::kStartTag && xml.local_name() == "sheetData" &&
+        !xml.self_closing()) {
+      ParseSheetData(xml, sheet, part);
+    }
   }
 }
 
@@ -453,173 +541,215 @@ void XlsxReader::SetFormattedNumber(Sheet& sheet, std::int32_t row,
   sheet.SetDateTime(row, column, NormalizeDateSerial(number, date1904_), false);
 }
 
+// Element names that matter inside <sheetData>, told apart cheaply: this
+// loop runs for every tag of every cell.
+enum class SheetTag : std::uint8_t { kOther, kRow, kC, kV, kF, kIs, kT, kRPh };
+
+SheetTag ClassifySheetTag(std::string_view name) {
+  switch (name.size()) {
+    case 1:
+      switch (name[0]) {
+        case 'c':
+          return SheetTag::kC;
+        case 'v':
+          return SheetTag::kV;
+        case 'f':
+          return SheetTag::kF;
+        case 't':
+          return SheetTag::kT;
+      }
+      return SheetTag::kOther;
+    case 2:
+      return name == "is" ? SheetTag::kIs : SheetTag::kOther;
+    case 3:
+      if (name[0] == 'r' && name[1] == 'o' && name[2] == 'w') {
+        return SheetTag::kRow;
+      }
+      return name == "rPh" ? SheetTag::kRPh : SheetTag::kOther;
+  }
+  return SheetTag::kOther;
+}
+
+void XlsxReader::StartCell(const XmlTokenizer& xml, CellState& cell,
+                           const std::string& part) {
+  cell.StartNew();
+  bool has_ref = false;
+  for (const auto& attribute : xml.attributes()) {
+    if (attribute.name.size() != 1) continue;
+    switch (attribute.name[0]) {
+      case 'r':
+        if (!ParseCellReference(attribute.value, cell.row, cell.column)) {
+          Fail("in the part " + part + ", a cell has a bad reference \"" +
+               std::string(attribute.value) + "\"");
+        }
+        has_ref = true;
+        break;
+      case 's':
+        ParseInteger(attribute.value, cell.style);
+        break;
+      case 't':
+        cell.type = ParseCellType(attribute.value);
+        break;
+    }
+  }
+  if (!has_ref) ++cell.column;
+  if (cell.row < 1) cell.row = 1;
+}
+
+void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
+                          const std::string& part) {
+  if (const auto* number = xml.FindAttribute("r")) {
+    std::int32_t r = 0;
+    if (!ParseInteger(*number, r) || r < 1 || r > kMaxRows) {
+      Fail("in the part " + part + ", a row has a bad number \"" +
+           std::string(*number) + "\"");
+    }
+    cell.row = r;
+  } else {
+    ++cell.row;
+  }
+  cell.column = 0;
+}
+
 // Reads the rows of <sheetData>, from after its start tag to its end tag.
 void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
                                 const std::string& part) {
-  const auto fail_cell = [&](std::int32_t row, std::int32_t column,
-                             const std::string& why) {
+  CellState cell;
+  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+    if (token == Token::kText) {
+      if (cell.in_v) {
+        cell.value.append(xml.text());
+      } else if (cell.in_t && cell.phonetic_depth == 0) {
+        cell.inline_text.append(xml.text());
+      }
+      continue;
+    }
+    const std::string_view name = xml.local_name();
+    const SheetTag tag = ClassifySheetTag(name);
+    if (token == Token::kStartTag) {
+      switch (tag) {
+        case SheetTag::kC:
+          StartCell(xml, cell, part);
+          break;
+        case SheetTag::kRow:
+          StartRow(xml, cell, part);
+          break;
+        case SheetTag::kV:
+          cell.in_v = cell.has_value = cell.in_cell;
+          break;
+        case SheetTag::kF:
+          cell.has_formula = cell.in_cell;
+          break;
+        case SheetTag::kIs:
+          cell.in_inline = cell.has_value = cell.in_cell;
+          break;
+        case SheetTag::kT:
+          cell.in_t = cell.in_inline;
+          break;
+        case SheetTag::kRPh:
+          ++cell.phonetic_depth;
+          break;
+        case SheetTag::kOther:
+          break;
+      }
+      continue;
+    }
+    switch (tag) {
+      case SheetTag::kV:
+        cell.in_v = false;
+        break;
+      case SheetTag::kT:
+        cell.in_t = false;
+        break;
+      case SheetTag::kRPh:
+        --cell.phonetic_depth;
+        break;
+      case SheetTag::kIs:
+        cell.in_inline = false;
+        break;
+      case SheetTag::kC:
+        if (cell.in_cell) StoreCell(cell, sheet, part);
+        cell.in_cell = false;
+        break;
+      default:
+        if (name.size() == 9 && name == "sheetData") return;
+    }
+  }
+}
+
+void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
+                           const std::string& part) {
+  const std::int32_t row = cell.row;
+  const std::int32_t column = cell.column;
+  std::string& value = cell.value;
+  const auto fail_cell = [&](const std::string& why) {
     Fail("in the part " + part + ", the cell at row " + std::to_string(row) +
          ", column " + std::to_string(column) + " " + why);
   };
-  std::int32_t row = 0;
-  std::int32_t column = 0;
-  // The cell being read.
-  CellType type = CellType::kNumber;
-  std::uint32_t style = 0;
-  bool in_cell = false, has_value = false, has_formula = false;
-  bool in_v = false, in_inline = false, in_t = false;
-  int phonetic_depth = 0;
-  std::string value;
-  std::string inline_text;
-
-  for (Token token = xml.Next();; token = xml.Next()) {
-    if (token == Token::kText) {
-      if (in_v) {
-        value.append(xml.text());
-      } else if (in_t && phonetic_depth == 0) {
-        inline_text.append(xml.text());
+  if (row > kMaxRows || column > kMaxColumns) {
+    fail_cell("lies outside the worksheet");
+  }
+  const std::string_view trimmed = Trim(value);
+  const bool is_text =
+      cell.type == CellType::kInline || cell.type == CellType::kFormulaText;
+  if (!cell.has_value ||
+      (is_text ? cell.type == CellType::kFormulaText && value.empty()
+               : trimmed.empty())) {
+    // No cached value: a formula reads as empty, and a cell that is only
+    // formatted is no cell at all.
+    if (cell.has_formula) workbook_->CountFormulaWithoutValue();
+    return;
+  }
+  switch (cell.type) {
+    case CellType::kNumber: {
+      double number;
+      if (!ParseDouble(trimmed, number)) {
+        fail_cell("holds no number: \"" + value + "\"");
       }
-      continue;
+      SetFormattedNumber(sheet, row, column, number,
+                         cell.style < xf_formats_.size()
+                             ? xf_formats_[cell.style]
+                             : ValueFormat::kNumber);
+      return;
     }
-    if (token == Token::kEnd) return;  // not reached: the tokenizer checks
-    const std::string_view name = xml.local_name();
-    if (token == Token::kStartTag) {
-      if (name == "c") {
-        in_cell = true;
-        has_value = has_formula = false;
-        type = CellType::kNumber;
-        style = 0;
-        value.clear();
-        inline_text.clear();
-        bool has_ref = false;
-        for (const auto& attribute : xml.attributes()) {
-          const std::string_view attribute_name = attribute.name;
-          if (attribute_name == "r") {
-            if (!ParseCellReference(attribute.value, row, column)) {
-              Fail("in the part " + part + ", a cell has a bad reference \"" +
-                   std::string(attribute.value) + "\"");
-            }
-            has_ref = true;
-          } else if (attribute_name == "s") {
-            ParseInteger(attribute.value, style);
-          } else if (attribute_name == "t") {
-            type = ParseCellType(attribute.value);
-          }
-        }
-        if (!has_ref) ++column;
-        if (row < 1) row = 1;
-      } else if (name == "row") {
-        std::int32_t r = 0;
-        if (const auto* number = xml.FindAttribute("r")) {
-          if (!ParseInteger(*number, r) || r < 1 || r > kMaxRows) {
-            Fail("in the part " + part + ", a row has a bad number \"" +
-                 std::string(*number) + "\"");
-          }
-          row = r;
-        } else {
-          ++row;
-        }
-        column = 0;
-      } else if (in_cell) {
-        if (name == "v") {
-          in_v = true;
-          has_value = true;
-        } else if (name == "f") {
-          has_formula = true;
-        } else if (name == "is") {
-          in_inline = true;
-          has_value = true;
-        } else if (name == "t") {
-          in_t = in_inline;
-        } else if (name == "rPh") {
-          ++phonetic_depth;
-        }
+    case CellType::kShared: {
+      std::uint32_t index = 0;
+      if (!ParseInteger(trimmed, index) || index >= shared_count_) {
+        fail_cell("refers to a missing shared string \"" + value + "\"");
       }
-      continue;
+      sheet.SetPooledText(row, column, shared_base_ + index);
+      return;
     }
-    // An end tag.
-    if (name == "v") {
-      in_v = false;
-    } else if (name == "t") {
-      in_t = false;
-    } else if (name == "rPh") {
-      --phonetic_depth;
-    } else if (name == "is") {
-      in_inline = false;
-    } else if (name == "c" && in_cell) {
-      in_cell = false;
-      if (row > kMaxRows || column > kMaxColumns) {
-        fail_cell(row, column, "lies outside the worksheet");
+    case CellType::kFormulaText:
+      DecodeEscapes(value);
+      sheet.SetText(row, column, value);
+      return;
+    case CellType::kInline:
+      if (cell.inline_text.empty()) {
+        cell.inline_text = value;  // some writers use <v> for inline text
       }
-      if (!has_value) {
-        if (has_formula) workbook_->CountFormulaWithoutValue();
-        continue;
+      DecodeEscapes(cell.inline_text);
+      sheet.SetText(row, column, cell.inline_text);
+      return;
+    case CellType::kBoolean:
+      if (trimmed == "1" || trimmed == "true") {
+        sheet.SetBoolean(row, column, true);
+      } else if (trimmed == "0" || trimmed == "false") {
+        sheet.SetBoolean(row, column, false);
+      } else {
+        fail_cell("holds no boolean: \"" + value + "\"");
       }
-      switch (type) {
-        case CellType::kNumber: {
-          if (Trim(value).empty()) {
-            if (has_formula) workbook_->CountFormulaWithoutValue();
-            break;
-          }
-          double number;
-          if (!ParseDouble(value, number)) {
-            fail_cell(row, column, "holds no number: \"" + value + "\"");
-          }
-          SetFormattedNumber(sheet, row, column, number,
-                             style < xf_formats_.size() ? xf_formats_[style]
-                                                        : ValueFormat::kNumber);
-          break;
-        }
-        case CellType::kShared: {
-          std::uint32_t index = 0;
-          if (Trim(value).empty()) break;
-          if (!ParseInteger(value, index) || index >= shared_count_) {
-            fail_cell(row, column,
-                      "refers to a missing shared string \"" + value + "\"");
-          }
-          sheet.SetPooledText(row, column, shared_base_ + index);
-          break;
-        }
-        case CellType::kFormulaText:
-          // An empty cached text (the result of ="") reads as empty, as
-          // the cell shows nothing.
-          if (value.empty()) break;
-          DecodeEscapes(value);
-          sheet.SetText(row, column, value);
-          break;
-        case CellType::kInline:
-          if (!in_inline && inline_text.empty() && !value.empty()) {
-            inline_text = value;  // some writers use <v> for inline text
-          }
-          DecodeEscapes(inline_text);
-          sheet.SetText(row, column, inline_text);
-          break;
-        case CellType::kBoolean: {
-          const std::string_view flag = Trim(value);
-          if (flag == "1" || flag == "true") {
-            sheet.SetBoolean(row, column, true);
-          } else if (flag == "0" || flag == "false") {
-            sheet.SetBoolean(row, column, false);
-          } else if (!flag.empty()) {
-            fail_cell(row, column, "holds no boolean: \"" + value + "\"");
-          }
-          break;
-        }
-        case CellType::kError:
-          if (!Trim(value).empty()) sheet.SetError(row, column, Trim(value));
-          break;
-        case CellType::kIsoDate: {
-          if (Trim(value).empty()) break;
-          double serial;
-          bool time_only;
-          if (!ParseIsoDate(value, serial, time_only)) {
-            fail_cell(row, column, "holds no date: \"" + value + "\"");
-          }
-          sheet.SetDateTime(row, column, serial, time_only);
-          break;
-        }
+      return;
+    case CellType::kError:
+      sheet.SetError(row, column, trimmed);
+      return;
+    case CellType::kIsoDate: {
+      double serial;
+      bool time_only;
+      if (!ParseIsoDate(trimmed, serial, time_only)) {
+        fail_cell("holds no date: \"" + value + "\"");
       }
-    } else if (name == "sheetData") {
+      sheet.SetDateTime(row, column, serial, time_only);
       return;
     }
   }

@@ -17,6 +17,15 @@ struct NameEndTable {
 };
 constexpr NameEndTable kNameEnd;
 
+// Tag names are short: a plain loop beats a call to memcmp.
+inline bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 inline bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -74,12 +83,27 @@ std::uint32_t CharacterReference(std::string_view body) {
 
 }  // namespace
 
+// Thrown inside the tokenizer when a token runs past the bytes that have
+// arrived so far; Next() waits for more and reads the token again.
+struct XmlTokenizer::Starved {};
+
 XmlTokenizer::XmlTokenizer(std::string_view document)
     : begin_(document.data()),
       p_(document.data()),
       end_(document.data() + document.size()) {
   open_.reserve(32);
   attributes_.reserve(16);
+}
+
+XmlTokenizer::XmlTokenizer(const char* data, std::size_t size, MoreData more)
+    : XmlTokenizer(std::string_view(data, size)) {
+  more_ = std::move(more);
+  complete_ = !more_;
+}
+
+void XmlTokenizer::FailAtEnd(const char* at, const std::string& reason) const {
+  if (!complete_) throw Starved{};
+  Fail(at, reason);
 }
 
 void XmlTokenizer::Fail(const char* at, const std::string& reason) const {
@@ -108,8 +132,24 @@ XmlTokenizer::Token XmlTokenizer::Next() {
     return Token::kEndTag;
   }
   for (;;) {
+    try {
+      return ReadToken();
+    } catch (const Starved&) {
+      // The buffer never moves, so views already handed out stay valid.
+      const std::size_t have = static_cast<std::size_t>(end_ - begin_);
+      const std::size_t now = more_(have);
+      complete_ = now == have;
+      end_ = begin_ + now;
+      p_ = begin_ + token_start_;
+    }
+  }
+}
+
+XmlTokenizer::Token XmlTokenizer::ReadToken() {
+  for (;;) {
     token_start_ = static_cast<std::size_t>(p_ - begin_);
     if (p_ == end_) {
+      if (!complete_) throw Starved{};
       if (!open_.empty()) {
         Fail(p_,
              "the document ends inside <" + std::string(open_.back()) + ">");
@@ -124,6 +164,7 @@ XmlTokenizer::Token XmlTokenizer::Next() {
     }
     const char* lt = static_cast<const char*>(
         std::memchr(p_, '<', static_cast<std::size_t>(end_ - p_)));
+    if (lt == nullptr && !complete_) throw Starved{};
     const char* stop = lt != nullptr ? lt : end_;
     std::string_view raw(p_, static_cast<std::size_t>(stop - p_));
     const char* at = p_;
@@ -150,7 +191,7 @@ void XmlTokenizer::SkipPast(std::string_view terminator, const char* what) {
   const std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
   const std::size_t found = rest.find(terminator);
   if (found == std::string_view::npos) {
-    Fail(p_, std::string("unterminated ") + what);
+    FailAtEnd(p_, std::string("unterminated ") + what);
   }
   p_ += found + terminator.size();
 }
@@ -158,6 +199,8 @@ void XmlTokenizer::SkipPast(std::string_view terminator, const char* what) {
 // At '<'. Returns kEnd for markup that yields no token.
 XmlTokenizer::Token XmlTokenizer::ReadMarkup() {
   const char* next = p_ + 1;
+  // Enough bytes to tell "<!--" from "<![CDATA[" and "<!DOCTYPE".
+  if (end_ - next < 9 && !complete_) throw Starved{};
   if (next == end_) Fail(p_, "the document ends inside a tag");
   if (*next == '/') return ReadEndTag();
   if (*next == '?') {
@@ -206,13 +249,14 @@ void XmlTokenizer::ReadAttributes() {
   self_closing_ = false;
   for (;;) {
     while (p_ != end_ && IsSpace(*p_)) ++p_;
-    if (p_ == end_) Fail(p_, "the document ends inside a tag");
+    if (p_ == end_) FailAtEnd(p_, "the document ends inside a tag");
     if (*p_ == '>') {
       ++p_;
       break;
     }
     if (*p_ == '/') {
-      if (p_ + 1 == end_ || p_[1] != '>') Fail(p_, "'/' not followed by '>'");
+      if (p_ + 1 == end_) FailAtEnd(p_, "the document ends inside a tag");
+      if (p_[1] != '>') Fail(p_, "'/' not followed by '>'");
       p_ += 2;
       self_closing_ = true;
       break;
@@ -223,16 +267,18 @@ void XmlTokenizer::ReadAttributes() {
     const std::string_view attribute_name(name,
                                           static_cast<std::size_t>(p_ - name));
     while (p_ != end_ && IsSpace(*p_)) ++p_;
-    if (p_ == end_ || *p_ != '=') Fail(p_, "an attribute without a value");
+    if (p_ == end_) FailAtEnd(p_, "the document ends inside a tag");
+    if (*p_ != '=') Fail(p_, "an attribute without a value");
     ++p_;
     while (p_ != end_ && IsSpace(*p_)) ++p_;
-    if (p_ == end_ || (*p_ != '"' && *p_ != '\'')) {
+    if (p_ == end_) FailAtEnd(p_, "the document ends inside a tag");
+    if (*p_ != '"' && *p_ != '\'') {
       Fail(p_, "an attribute value without quotes");
     }
     const char quote = *p_++;
     const char* close = static_cast<const char*>(
         std::memchr(p_, quote, static_cast<std::size_t>(end_ - p_)));
-    if (close == nullptr) Fail(p_, "unterminated attribute value");
+    if (close == nullptr) FailAtEnd(p_, "unterminated attribute value");
     const std::string_view value(p_, static_cast<std::size_t>(close - p_));
     for (char c : value) {
       if (c == '&' || static_cast<unsigned char>(c) < 0x20) {
@@ -267,9 +313,10 @@ XmlTokenizer::Token XmlTokenizer::ReadEndTag() {
   while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
   name_ = std::string_view(start, static_cast<std::size_t>(p_ - start));
   while (p_ != end_ && IsSpace(*p_)) ++p_;
-  if (p_ == end_ || *p_ != '>') Fail(p_, "malformed end tag");
+  if (p_ == end_) FailAtEnd(p_, "the document ends inside a tag");
+  if (*p_ != '>') Fail(p_, "malformed end tag");
   ++p_;
-  if (open_.empty() || open_.back() != name_) {
+  if (open_.empty() || !SameName(open_.back(), name_)) {
     std::string reason = "</";
     reason.append(name_).append("> does not match ");
     if (open_.empty()) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,9 +38,18 @@ class XmlTokenizer {
     std::string_view value;  ///< decoded value
   };
 
+  /// Called when a token runs past the `have` bytes received so far:
+  /// blocks until more bytes are in the buffer and returns their new count,
+  /// or returns `have` when the document is complete.
+  using MoreData = std::function<std::size_t(std::size_t have)>;
+
   /// `document` must stay alive while the tokenizer is used. It should be
   /// UTF-8; see ConvertToUtf8().
   explicit XmlTokenizer(std::string_view document);
+  /// A document still arriving in a buffer that never moves (an entry being
+  /// inflated on another thread): `size` bytes are there now, `more` waits
+  /// for the rest.
+  XmlTokenizer(const char* data, std::size_t size, MoreData more);
 
   /// Advances to the next token. Throws XmlError for malformed XML.
   Token Next();
@@ -77,7 +87,12 @@ class XmlTokenizer {
   static void ConvertToUtf8(std::string& document);
 
  private:
+  struct Starved;
   [[noreturn]] void Fail(const char* at, const std::string& reason) const;
+  /// Fails for a token cut off by the end of the bytes; while more may
+  /// come, asks Next() to wait and retry instead.
+  [[noreturn]] void FailAtEnd(const char* at, const std::string& reason) const;
+  Token ReadToken();
   Token ReadMarkup();
   Token ReadStartTag();
   Token ReadEndTag();
@@ -95,6 +110,8 @@ class XmlTokenizer {
   bool self_closing_ = false;
   bool pending_end_ = false;
   bool root_seen_ = false;
+  bool complete_ = true;
+  MoreData more_;
   std::vector<std::string_view> open_;
   std::vector<Attribute> attributes_;
   std::vector<std::size_t> attribute_decodes_;

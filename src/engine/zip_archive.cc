@@ -65,11 +65,6 @@ std::string ReadFailure(zip_error_t* error) {
   }
 }
 
-struct FileCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-using ZipFile = std::unique_ptr<zip_file_t, FileCloser>;
-
 }  // namespace
 
 ZipArchive::ZipArchive(const std::string& path) : path_(path) {
@@ -128,16 +123,39 @@ std::int64_t ZipArchive::FindOrThrow(std::string_view name) const {
   return index;
 }
 
-void ZipArchive::ReadChunks(std::string_view name,
-                            const std::function<void(std::string_view)>& sink,
-                            std::uint64_t max_size) const {
-  const std::int64_t index = FindOrThrow(name);
-  const std::uint64_t stated = EntrySize(name).value_or(0);
-  if (stated > max_size) {
-    Fail(name, "is too large to read (" + std::to_string(stated) +
+void ZipArchive::FileCloser::operator()(zip_file* file) const {
+  zip_fclose(file);
+}
+
+std::uint64_t ZipArchive::CheckedSize(std::string_view name, std::int64_t index,
+                                      std::uint64_t max_size) const {
+  zip_stat_t stat;
+  if (zip_stat_index(archive_, static_cast<zip_uint64_t>(index), 0, &stat) !=
+          0 ||
+      (stat.valid & ZIP_STAT_SIZE) == 0) {
+    Fail(name, "has no readable size");
+  }
+  if (stat.size > max_size) {
+    Fail(name, "is too large to read (" + std::to_string(stat.size) +
                    " bytes uncompressed)");
   }
-  ZipFile file(zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0));
+  // Deflate cannot expand data more than about 1032 to 1; a larger claim
+  // is a crafted archive, refused before any memory is set aside for it.
+  if ((stat.valid & ZIP_STAT_COMP_SIZE) != 0 &&
+      (stat.valid & ZIP_STAT_COMP_METHOD) != 0) {
+    const bool deflated = stat.comp_method == ZIP_CM_DEFLATE;
+    const bool stored = stat.comp_method == ZIP_CM_STORE;
+    if ((deflated && stat.size > stat.comp_size * 1100 + 65536) ||
+        (stored && stat.size != stat.comp_size)) {
+      Fail(name, "states a size its compressed data cannot hold");
+    }
+  }
+  return stat.size;
+}
+
+ZipArchive::File ZipArchive::Open(std::string_view name,
+                                  std::int64_t index) const {
+  File file(zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0));
   if (!file) {
     zip_error_t* error = zip_get_error(archive_);
     const int code = zip_error_code_zip(error);
@@ -149,6 +167,15 @@ void ZipArchive::ReadChunks(std::string_view name,
     }
     Fail(name, ReadFailure(error));
   }
+  return file;
+}
+
+void ZipArchive::ReadChunks(std::string_view name,
+                            const std::function<void(std::string_view)>& sink,
+                            std::uint64_t max_size) const {
+  const std::int64_t index = FindOrThrow(name);
+  const std::uint64_t stated = CheckedSize(name, index, max_size);
+  File file = Open(name, index);
   std::unique_ptr<char[]> buffer(new char[kChunkSize]);
   std::uint64_t total = 0;
   for (;;) {
@@ -164,21 +191,35 @@ void ZipArchive::ReadChunks(std::string_view name,
   if (total != stated) Fail(name, "is shorter than its stated size");
 }
 
+void ZipArchive::ReadInto(
+    std::string_view name, char* buffer,
+    const std::function<bool(std::uint64_t done)>& progress,
+    std::uint64_t max_size) const {
+  const std::int64_t index = FindOrThrow(name);
+  const std::uint64_t stated = CheckedSize(name, index, max_size);
+  File file = Open(name, index);
+  std::uint64_t total = 0;
+  while (total < stated) {
+    const zip_int64_t got =
+        zip_fread(file.get(), buffer + total,
+                  std::min<std::uint64_t>(kChunkSize, stated - total));
+    if (got < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
+    if (got == 0) Fail(name, "is shorter than its stated size");
+    total += static_cast<std::uint64_t>(got);
+    if (total < stated && !progress(total)) return;
+  }
+  char probe;
+  const zip_int64_t extra = zip_fread(file.get(), &probe, 1);
+  if (extra < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
+  if (extra > 0) Fail(name, "is larger than its stated size");
+  progress(total);
+}
+
 std::string ZipArchive::Read(std::string_view name,
                              std::uint64_t max_size) const {
   const std::int64_t index = FindOrThrow(name);
-  const std::uint64_t stated = EntrySize(name).value_or(0);
-  if (stated > max_size) {
-    Fail(name, "is too large to read (" + std::to_string(stated) +
-                   " bytes uncompressed)");
-  }
-  ZipFile file(zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0));
-  if (!file) {
-    // Let the chunked reader word the reason.
-    ReadChunks(
-        name, [](std::string_view) {}, max_size);
-    Fail(name, "cannot be opened");
-  }
+  const std::uint64_t stated = CheckedSize(name, index, max_size);
+  File file = Open(name, index);
   // Grow towards the stated size as data arrives, so that a small archive
   // claiming a huge entry costs nothing before its lie shows.
   std::string content;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include <vector>
 
 struct zip;
+struct zip_file;
 
 namespace kestrilo {
 
@@ -50,11 +52,26 @@ class ZipArchive {
   void ReadChunks(std::string_view name,
                   const std::function<void(std::string_view)>& sink,
                   std::uint64_t max_size = kDefaultMaxEntrySize) const;
+  /// Inflates the entry into `buffer`, which has room for EntrySize()
+  /// bytes (at most `max_size`), calling `progress` with the count done
+  /// after each chunk; `progress` returns false to stop early.
+  void ReadInto(std::string_view name, char* buffer,
+                const std::function<bool(std::uint64_t done)>& progress,
+                std::uint64_t max_size = kDefaultMaxEntrySize) const;
 
  private:
   /// The index of an entry, or -1.
   std::int64_t Find(std::string_view name) const;
   std::int64_t FindOrThrow(std::string_view name) const;
+  /// Checks the stated size against `max_size` and against what the
+  /// compressed data can possibly hold; returns it.
+  std::uint64_t CheckedSize(std::string_view name, std::int64_t index,
+                            std::uint64_t max_size) const;
+  struct FileCloser {
+    void operator()(zip_file* file) const;
+  };
+  using File = std::unique_ptr<zip_file, FileCloser>;
+  File Open(std::string_view name, std::int64_t index) const;
   [[noreturn]] void Fail(std::string_view entry, const std::string& why) const;
 
   std::string path_;

@@ -1,0 +1,68 @@
+#include "engine/background_inflater.h"
+
+#include "engine/workbook_error.h"
+
+namespace kestrilo {
+
+BackgroundInflater::BackgroundInflater(const ZipArchive& zip, std::string name)
+    : name_(std::move(name)) {
+  const auto size = zip.EntrySize(name_);
+  if (!size)
+    throw WorkbookError(zip.path(), "the part " + name_ + " is missing");
+  if (*size > ZipArchive::kDefaultMaxEntrySize) {
+    throw WorkbookError(zip.path(),
+                        "the part " + name_ + " is too large to read (" +
+                            std::to_string(*size) + " bytes uncompressed)");
+  }
+  size_ = static_cast<std::size_t>(*size);
+  // Not value-initialised: pages are only touched as data arrives.
+  buffer_.reset(new char[size_ + 1]);
+  worker_ = std::thread([this, &zip] { Work(zip); });
+}
+
+BackgroundInflater::~BackgroundInflater() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+  }
+  worker_.join();
+}
+
+void BackgroundInflater::Work(const ZipArchive& zip) {
+  try {
+    zip.ReadInto(name_, buffer_.get(), [this](std::uint64_t done) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      available_ = static_cast<std::size_t>(done);
+      arrived_.notify_all();
+      return !cancelled_;
+    });
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error_ = std::current_exception();
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  done_ = true;
+  arrived_.notify_all();
+}
+
+std::size_t BackgroundInflater::WaitBeyond(std::size_t have) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  arrived_.wait(lock, [&] { return done_ || available_ > have; });
+  if (error_) std::rethrow_exception(error_);
+  // The full size means "complete": report it only once the worker has
+  // verified the checksum.
+  if (!done_ && available_ == size_) {
+    arrived_.wait(lock, [&] { return done_; });
+    if (error_) std::rethrow_exception(error_);
+  }
+  return available_;
+}
+
+std::size_t BackgroundInflater::WaitAll() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  arrived_.wait(lock, [&] { return done_; });
+  if (error_) std::rethrow_exception(error_);
+  return available_;
+}
+
+}  // namespace kestrilo
