@@ -64,8 +64,8 @@ bool SameName(std::string_view a, std::string_view b) {
 CompoundFile CompoundFile::Open(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    throw WorkbookError(path, std::string("cannot open the file: ") +
-                                  std::strerror(errno));
+    throw WorkbookError(
+        path, std::string("cannot open the file: ") + std::strerror(errno));
   }
   std::string bytes((std::istreambuf_iterator<char>(file)),
                     std::istreambuf_iterator<char>());
@@ -192,7 +192,7 @@ std::string CompoundFile::ReadChain(std::uint32_t start, std::uint64_t size,
   std::string out;
   out.reserve(static_cast<std::size_t>(size));
   std::uint32_t sector = start;
-  std::size_t steps = 0;
+  std::vector<bool> visited(size > 0 ? fat_.size() : 0, false);
   while (out.size() < size) {
     if (sector == kEndOfChain || sector == kFreeSector) {
       Fail(std::string(what) + " ends before its stated size");
@@ -201,7 +201,8 @@ std::string CompoundFile::ReadChain(std::uint32_t start, std::uint64_t size,
       Fail(std::string(what) + " refers to sector " + std::to_string(sector) +
            ", outside the allocation table");
     }
-    if (++steps > fat_.size()) Fail(std::string(what) + ": its chain loops");
+    if (visited[sector]) Fail(std::string(what) + ": its chain loops");
+    visited[sector] = true;
     std::size_t available = 0;
     const char* data = SectorData(sector, &available);
     const std::size_t wanted =
@@ -220,13 +221,14 @@ std::string CompoundFile::ReadWholeChain(std::uint32_t start,
                                          const char* what) const {
   std::string out;
   std::uint32_t sector = start;
-  std::size_t steps = 0;
+  std::vector<bool> visited(fat_.size(), false);
   while (sector != kEndOfChain) {
     if (sector >= fat_.size()) {
       Fail(std::string(what) + " refers to sector " + std::to_string(sector) +
            ", outside the allocation table");
     }
-    if (++steps > fat_.size()) Fail(std::string(what) + ": its chain loops");
+    if (visited[sector]) Fail(std::string(what) + ": its chain loops");
+    visited[sector] = true;
     std::size_t available = 0;
     const char* data = SectorData(sector, &available);
     if (data == nullptr || available < sector_size_) {
@@ -317,8 +319,8 @@ bool CompoundFile::HasStream(std::string_view name) const {
 std::string CompoundFile::ReadStream(std::string_view name) const {
   const Entry* entry = FindStream(name);
   if (entry == nullptr) {
-    throw WorkbookError(path_, "the compound file has no stream named " +
-                                   std::string(name));
+    throw WorkbookError(
+        path_, "the compound file has no stream named " + std::string(name));
   }
   const std::string what = "the " + std::string(name) + " stream";
   if (entry->size < mini_cutoff_) {
@@ -343,13 +345,14 @@ std::string CompoundFile::ReadMiniChain(std::uint32_t start,
   std::string out;
   out.reserve(static_cast<std::size_t>(size));
   std::uint32_t sector = start;
-  std::size_t steps = 0;
+  std::vector<bool> visited(entry_count, false);
   while (out.size() < size) {
     if (sector >= entry_count) {
       Fail("a small stream refers to mini sector " + std::to_string(sector) +
            ", outside the mini allocation table");
     }
-    if (++steps > entry_count) Fail("a small stream's chain loops");
+    if (visited[sector]) Fail("a small stream's chain loops");
+    visited[sector] = true;
     const std::uint64_t offset =
         static_cast<std::uint64_t>(sector) * mini_sector_size_;
     const std::size_t wanted =

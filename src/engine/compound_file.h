@@ -23,6 +23,7 @@ class CompoundFile {
   /// Throws WorkbookError.
   CompoundFile(std::string path, std::string bytes);
 
+  const std::string& path() const { return path_; }
   /// The names of the streams in the root storage, in directory order.
   std::vector<std::string> StreamNames() const;
   /// Whether the root storage holds a stream of that name (names compare

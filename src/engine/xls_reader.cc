@@ -201,8 +201,8 @@ class RecordReader {
     while (count > 0) {
       SkipEmptySegments();
       if (segment_ >= segments_.size()) throw ShortRecord();
-      const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(
-          count, segments_[segment_].size() - offset_));
+      const std::size_t step = static_cast<std::size_t>(
+          std::min<std::uint64_t>(count, segments_[segment_].size() - offset_));
       offset_ += step;
       count -= step;
     }
@@ -344,9 +344,10 @@ bool XlsParser::NextRecord(std::size_t* position, RecordView* record) const {
   record->offset = *position;
   record->data = header + 4;
   if (*position + 4 + record->size > stream_.size()) {
-    Fail("damaged workbook: the workbook stream is truncated inside a record "
-         "at offset " +
-         std::to_string(*position));
+    Fail(
+        "damaged workbook: the workbook stream is truncated inside a record "
+        "at offset " +
+        std::to_string(*position));
   }
   *position += 4 + record->size;
   return true;
@@ -408,10 +409,10 @@ void XlsParser::ReadBof(std::size_t position, const char* where) {
     Fail(std::string("damaged workbook: ") + where +
          " starts beyond the end of the workbook stream");
   }
-  if (record.type == 0x0009 || record.type == 0x0209 ||
-      record.type == 0x0409) {
-    Fail("Excel 2.x-4.x workbooks are not supported; save it as .xls or "
-         ".xlsx first");
+  if (record.type == 0x0009 || record.type == 0x0209 || record.type == 0x0409) {
+    Fail(
+        "Excel 2.x-4.x workbooks are not supported; save it as .xls or "
+        ".xlsx first");
   }
   if (record.type != kBof || record.size < 4) {
     Fail(std::string("damaged workbook: ") + where +
@@ -446,8 +447,9 @@ void XlsParser::ReadGlobals() {
     }
   }
   if (!ended) {
-    Fail("damaged workbook: the workbook stream ends before its sheet list "
-         "is complete");
+    Fail(
+        "damaged workbook: the workbook stream ends before its sheet list "
+        "is complete");
   }
 }
 
@@ -607,8 +609,7 @@ void XlsParser::SetNumber(Sheet* sheet, std::int32_t row, std::int32_t column,
     case ValueFormat::kDateTime:
       break;
   }
-  sheet->SetDateTime(row, column, NormalizeDateSerial(value, date1904_),
-                     false);
+  sheet->SetDateTime(row, column, NormalizeDateSerial(value, date1904_), false);
 }
 
 void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
@@ -762,10 +763,8 @@ void XlsParser::ReadMulRk(const RecordView& record, Sheet* sheet) {
   }
 }
 
-}  // namespace
-
-std::unique_ptr<Workbook> ReadXls(const std::string& path) {
-  const CompoundFile container = CompoundFile::Open(path);
+std::unique_ptr<Workbook> ReadContainer(const CompoundFile& container) {
+  const std::string& path = container.path();
   if (container.HasStream("EncryptionInfo") ||
       container.HasStream("EncryptedPackage")) {
     throw WorkbookError(path, "the workbook is password-protected (encrypted)");
@@ -788,6 +787,17 @@ std::unique_ptr<Workbook> ReadXls(const std::string& path) {
   } catch (const std::length_error& error) {
     throw WorkbookError(path, std::string("damaged workbook: ") + error.what());
   }
+}
+
+}  // namespace
+
+std::unique_ptr<Workbook> ReadXls(const std::string& path) {
+  return ReadContainer(CompoundFile::Open(path));
+}
+
+std::unique_ptr<Workbook> ReadXlsBytes(const std::string& path,
+                                       std::string bytes) {
+  return ReadContainer(CompoundFile(path, std::move(bytes)));
 }
 
 }  // namespace kestrilo

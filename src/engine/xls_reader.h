@@ -13,4 +13,9 @@ namespace kestrilo {
 /// Office Open XML files, which come in this container) and older BIFF.
 std::unique_ptr<Workbook> ReadXls(const std::string& path);
 
+/// The same, for a file's content already in memory; `path` names it in the
+/// workbook and in errors.
+std::unique_ptr<Workbook> ReadXlsBytes(const std::string& path,
+                                       std::string bytes);
+
 }  // namespace kestrilo

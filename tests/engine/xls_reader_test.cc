@@ -1,0 +1,570 @@
+#include "engine/xls_reader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "biff_test_writer.h"
+#include "engine/cell_text.h"
+#include "engine/workbook_error.h"
+
+namespace kestrilo {
+namespace {
+
+using testing::HasSubstr;
+using namespace testing_support;
+
+const std::string kFixtures = std::string(KESTRILO_FIXTURES_DIR) + "/xls/";
+
+// ---------------------------------------------------------------- helpers
+
+std::string Cell(const Sheet& sheet, int row, int column) {
+  const CellValue value = sheet.Cell(row, column);
+  switch (value.kind) {
+    case CellKind::kEmpty:
+      return "empty";
+    case CellKind::kNumber:
+      return "number " + CellText(value);
+    case CellKind::kText:
+      return "text " + std::string(value.text);
+    case CellKind::kBoolean:
+      return "boolean " + CellText(value);
+    case CellKind::kDateTime:
+      return (value.time_only ? "time " : "date ") + CellText(value);
+    case CellKind::kError:
+      return "error " + std::string(value.text);
+  }
+  return "?";
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)),
+                     std::istreambuf_iterator<char>());
+}
+
+std::string Reason(const std::string& bytes) {
+  try {
+    ReadXlsBytes("broken.xls", bytes);
+  } catch (const WorkbookError& error) {
+    EXPECT_EQ(error.path(), "broken.xls");
+    return error.reason();
+  }
+  return "(read without error)";
+}
+
+std::string Rk(std::int32_t integer) {
+  return U32((static_cast<std::uint32_t>(integer) << 2) | 2);
+}
+
+std::string RkCents(std::int32_t cents) {
+  return U32((static_cast<std::uint32_t>(cents) << 2) | 3);
+}
+
+std::string RkDouble(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return U32(static_cast<std::uint32_t>(bits >> 32) & 0xFFFFFFFCu);
+}
+
+std::string Cell3(int row, int column, int xf) {
+  return U16(static_cast<std::uint16_t>(row - 1)) +
+         U16(static_cast<std::uint16_t>(column - 1)) +
+         U16(static_cast<std::uint16_t>(xf));
+}
+
+std::string FormulaRecordBody(int row, int column, int xf,
+                              const std::string& result) {
+  return Cell3(row, column, xf) + result + U16(0) + U32(0) + U16(0);
+}
+
+std::string SpecialResult(std::uint8_t type, std::uint8_t value) {
+  return U8(type) + U8(0) + U8(value) + U8(0) + U16(0) + U16(0xFFFF);
+}
+
+struct TestSheet {
+  std::string name;        // raw bytes for BIFF5, Latin-1 for BIFF8
+  std::uint8_t state = 0;  // 0 visible, 1 hidden, 2 very hidden
+  std::uint8_t type = 0;   // 0 worksheet, 2 chart
+  BiffStream cells;
+};
+
+// XF 0 General, 1 date (built-in 14), 2 time of day (built-in 20),
+// 3 custom date and time, 4 elapsed hours (built-in 46), 5 custom number.
+std::string FormatsAndXfs(bool biff8) {
+  BiffStream globals;
+  auto format = [&](int id, const std::string& code) {
+    globals.Record(
+        0x041E,
+        U16(static_cast<std::uint16_t>(id)) +
+            (biff8 ? CompressedString(code)
+                   : U8(static_cast<std::uint8_t>(code.size())) + code));
+  };
+  format(164, "yyyy\\-mm\\-dd\\ hh:mm");
+  format(165, "#,##0.00\" days\"");
+  for (int id : {0, 14, 20, 164, 46, 165}) {
+    globals.Record(0x00E0, U16(0) + U16(static_cast<std::uint16_t>(id)) +
+                               std::string(biff8 ? 16 : 12, '\0'));
+  }
+  return globals.bytes();
+}
+
+// A workbook stream: globals (BOF, the given records, formats, XFs,
+// WINDOW1 with the active tab, BOUNDSHEETs), then each sheet's substream.
+std::string WorkbookStream(std::vector<TestSheet>& sheets,
+                           const std::string& globals_records,
+                           int active_tab = 0, bool biff8 = true) {
+  const std::uint16_t version = biff8 ? 0x0600 : 0x0500;
+  auto bof = [&](std::uint16_t type) {
+    return U16(version) + U16(type) + U16(0x0DBB) + U16(1996) +
+           (biff8 ? U32(0) + U32(6) : "");
+  };
+  BiffStream stream;
+  stream.Record(0x0809, bof(0x0005));
+  stream.bytes() += globals_records;
+  stream.bytes() += FormatsAndXfs(biff8);
+  stream.Record(0x003D, std::string(10, '\0') +
+                            U16(static_cast<std::uint16_t>(active_tab)) +
+                            U16(0) + U16(1) + U16(600));
+  std::vector<std::size_t> position_fields;
+  for (const TestSheet& sheet : sheets) {
+    position_fields.push_back(stream.size() + 4);
+    std::string name = U8(static_cast<std::uint8_t>(sheet.name.size()));
+    if (biff8) name += U8(0);
+    stream.Record(
+        0x0085, U32(0) + U8(sheet.state) + U8(sheet.type) + name + sheet.name);
+  }
+  stream.Record(0x000A, "");
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    PutU32(stream.bytes(), position_fields[i],
+           static_cast<std::uint32_t>(stream.size()));
+    stream.Record(0x0809, bof(sheets[i].type == 2 ? 0x0020 : 0x0010));
+    stream.bytes() += sheets[i].cells.bytes();
+    stream.Record(0x000A, "");
+  }
+  return stream.bytes();
+}
+
+std::string Container(const std::string& stream,
+                      const std::string& name = "Workbook") {
+  CompoundFileWriter writer;
+  writer.AddStream(name, stream);
+  writer.AddStream("\x05SummaryInformation", std::string(200, '\0'));
+  return writer.Build();
+}
+
+std::unique_ptr<Workbook> Read(const std::string& bytes) {
+  return ReadXlsBytes("test.xls", bytes);
+}
+
+// ------------------------------------------------ LibreOffice's fixtures
+
+class LibreOfficeValuesTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    workbook_ = ReadXls(kFixtures + "libreoffice_values.xls").release();
+  }
+  static void TearDownTestSuite() { delete workbook_; }
+  const Sheet& values() { return workbook_->sheet(0); }
+  static Workbook* workbook_;
+};
+Workbook* LibreOfficeValuesTest::workbook_ = nullptr;
+
+TEST_F(LibreOfficeValuesTest, SheetsInOrderWithVisibility) {
+  ASSERT_EQ(workbook_->sheet_count(), 3);
+  EXPECT_EQ(workbook_->format(), "xls");
+  EXPECT_EQ(workbook_->sheet(0).name(), "Values");
+  EXPECT_EQ(workbook_->sheet(1).name(), "Hidden");
+  EXPECT_EQ(workbook_->sheet(2).name(), "Third");
+  EXPECT_FALSE(workbook_->sheet(0).hidden());
+  EXPECT_TRUE(workbook_->sheet(1).hidden());
+  EXPECT_FALSE(workbook_->sheet(2).hidden());
+  EXPECT_EQ(workbook_->active_sheet(), 0);
+  EXPECT_EQ(Cell(workbook_->sheet(1), 1, 1), "text secret");
+  EXPECT_EQ(Cell(workbook_->sheet(2), 2, 2), "number 3");
+}
+
+TEST_F(LibreOfficeValuesTest, NumbersAndTexts) {
+  EXPECT_EQ(Cell(values(), 2, 2), "number 42");
+  EXPECT_EQ(Cell(values(), 2, 3), "number -7");
+  EXPECT_EQ(Cell(values(), 3, 2), "number 3.25");
+  EXPECT_EQ(values().Cell(3, 3).number, -0.1);
+  EXPECT_EQ(values().Cell(4, 2).number, 1.5e22);
+  EXPECT_EQ(Cell(values(), 4, 3), "number 123456789012");
+  EXPECT_EQ(Cell(values(), 5, 2), "text plain ASCII");
+  EXPECT_EQ(Cell(values(), 6, 2), "text Καλημέρα κόσμε");
+  EXPECT_EQ(Cell(values(), 7, 2), "text 日本語のテキスト");
+  EXPECT_EQ(Cell(values(), 8, 2), "text smile 😀 and 🎉");
+  EXPECT_EQ(Cell(values(), 9, 2), "text first\nsecond");
+  EXPECT_EQ(Cell(values(), 9, 3), "empty");
+}
+
+TEST_F(LibreOfficeValuesTest, FormulaResultsAndErrors) {
+  // LibreOffice stores TRUE and FALSE constants as numbers with a boolean
+  // format; formula results are real booleans.
+  EXPECT_EQ(Cell(values(), 10, 2), "number 1");
+  EXPECT_EQ(Cell(values(), 11, 2), "error #DIV/0!");
+  EXPECT_EQ(Cell(values(), 11, 3), "error #N/A");
+  EXPECT_EQ(Cell(values(), 12, 3), "error #VALUE!");
+  EXPECT_EQ(Cell(values(), 13, 2), "error #REF!");
+  EXPECT_EQ(Cell(values(), 13, 3), "error #NUM!");
+  EXPECT_EQ(Cell(values(), 14, 3), "error #NAME?");
+  EXPECT_EQ(Cell(values(), 15, 2), "number 42");
+  EXPECT_EQ(Cell(values(), 15, 3), "number 5.25");
+  EXPECT_EQ(Cell(values(), 16, 2), "text abcd");
+  EXPECT_EQ(Cell(values(), 16, 3), "text ");
+  EXPECT_EQ(Cell(values(), 17, 2), "boolean True");
+  EXPECT_EQ(Cell(values(), 17, 3), "boolean False");
+}
+
+TEST_F(LibreOfficeValuesTest, DatesTimesAndDurations) {
+  EXPECT_EQ(Cell(values(), 18, 2), "date 2024-02-29");
+  EXPECT_EQ(Cell(values(), 18, 3), "date 1900-03-01");
+  EXPECT_EQ(Cell(values(), 19, 2), "date 2024-02-29 13:45:00");
+  EXPECT_EQ(Cell(values(), 19, 3), "date 1999-12-31 23:59:00");
+  EXPECT_EQ(Cell(values(), 20, 2), "time 13:45:30");
+  EXPECT_EQ(Cell(values(), 20, 3), "time 00:00:01");
+  EXPECT_EQ(Cell(values(), 21, 2), "time 36:15:00");
+  EXPECT_EQ(Cell(values(), 22, 2), "date 2001-02-03");
+}
+
+TEST_F(LibreOfficeValuesTest, SharedStringsAcrossContinueRecords) {
+  const std::string long_text(values().Cell(23, 2).text);
+  EXPECT_EQ(long_text.rfind("Zeile 0000 äöü Ωμέγα 漢字 😀; ", 0), 0u);
+  EXPECT_NE(long_text.find("Zeile 0399 äöü Ωμέγα 漢字 😀; "), std::string::npos);
+  for (int i = 0; i < 600; ++i) {
+    ASSERT_EQ(Cell(values(), 24 + i, 1), "text key " + std::to_string(i));
+    ASSERT_EQ(
+        Cell(values(), 24 + i, 2),
+        "text Wert " + std::to_string(i) + " – ünïcödé " + [&] {
+          std::string omegas;
+          for (int k = 0; k < i % 17; ++k) omegas += "ω";
+          return omegas;
+        }());
+  }
+  EXPECT_EQ(values().UsedRange()->last_row(), 623);
+}
+
+TEST(LibreOffice1904Test, DatesOfThe1904SystemBecomeOurSerials) {
+  const auto workbook = ReadXls(kFixtures + "libreoffice_1904.xls");
+  const Sheet& sheet = workbook->sheet(0);
+  EXPECT_EQ(sheet.name(), "Mac");
+  EXPECT_EQ(Cell(sheet, 1, 2), "date 2024-02-29");
+  EXPECT_EQ(sheet.Cell(1, 2).number, 45351.0);
+  EXPECT_EQ(Cell(sheet, 2, 2), "date 1904-01-02 06:00:00");
+  EXPECT_EQ(Cell(sheet, 3, 2), "time 06:00:00");
+  EXPECT_EQ(Cell(sheet, 4, 2), "number 100");
+}
+
+// ---------------------------------------------- records built here (BIFF8)
+
+TEST(XlsReaderTest, NumberRecordsAndTheirFormats) {
+  std::vector<TestSheet> sheets(1);
+  sheets[0].name = "Numbers";
+  BiffStream& c = sheets[0].cells;
+  c.Record(0x0203, Cell3(1, 1, 0) + F64(-2.5));
+  c.Record(0x027E, Cell3(1, 2, 0) + Rk(-123456));
+  c.Record(0x027E, Cell3(1, 3, 0) + RkCents(1234));
+  c.Record(0x027E, Cell3(1, 4, 0) + RkDouble(0.5));
+  // MULRK: row 2, columns 2 to 4, each with its own XF.
+  c.Record(0x00BD, U16(1) + U16(1) + U16(1) + Rk(45351) + U16(2) +
+                       RkDouble(0.75) + U16(5) + Rk(7) + U16(3));
+  c.Record(0x0203, Cell3(3, 1, 1) + F64(59));  // 1900-02-28
+  c.Record(0x0203, Cell3(3, 2, 1) + F64(61));  // 1900-03-01
+  c.Record(0x0203, Cell3(3, 3, 3) + F64(45351.5));
+  c.Record(0x0203, Cell3(3, 4, 4) + F64(1.5));       // 36 elapsed hours
+  c.Record(0x0203, Cell3(3, 5, 2) + F64(45351.25));  // time format, full date
+  c.Record(0x0203, Cell3(3, 6, 99) + F64(8));  // XF out of range: a number
+  c.Record(0x0201, Cell3(4, 1, 0));            // BLANK
+  c.Record(0x00BE, U16(3) + U16(0) + U16(0) + U16(0) + U16(0) + U16(2));
+  const auto workbook = Read(Container(WorkbookStream(sheets, "")));
+  const Sheet& sheet = workbook->sheet(0);
+  EXPECT_EQ(Cell(sheet, 1, 1), "number -2.5");
+  EXPECT_EQ(Cell(sheet, 1, 2), "number -123456");
+  EXPECT_EQ(Cell(sheet, 1, 3), "number 12.34");
+  EXPECT_EQ(Cell(sheet, 1, 4), "number 0.5");
+  EXPECT_EQ(Cell(sheet, 2, 2), "date 2024-02-29");
+  EXPECT_EQ(Cell(sheet, 2, 3), "time 18:00:00");
+  EXPECT_EQ(Cell(sheet, 2, 4), "number 7");
+  EXPECT_EQ(Cell(sheet, 3, 1), "date 1900-02-28");
+  EXPECT_EQ(Cell(sheet, 3, 2), "date 1900-03-01");
+  EXPECT_EQ(Cell(sheet, 3, 3), "date 2024-02-29 12:00:00");
+  EXPECT_EQ(Cell(sheet, 3, 4), "time 36:00:00");
+  EXPECT_EQ(Cell(sheet, 3, 5), "date 2024-02-29 06:00:00");
+  EXPECT_EQ(Cell(sheet, 3, 6), "number 8");
+  EXPECT_EQ(sheet.cell_count(), 13u) << "blank cells are empty";
+}
+
+TEST(XlsReaderTest, BooleansErrorsAndFormulaResults) {
+  std::vector<TestSheet> sheets(1);
+  sheets[0].name = "Kinds";
+  BiffStream& c = sheets[0].cells;
+  c.Record(0x0205, Cell3(1, 1, 0) + U8(1) + U8(0));
+  c.Record(0x0205, Cell3(1, 2, 0) + U8(0) + U8(0));
+  const std::uint8_t codes[] = {0x00, 0x07, 0x0F, 0x17, 0x1D, 0x24, 0x2A};
+  for (int i = 0; i < 7; ++i) {
+    c.Record(0x0205, Cell3(2, i + 1, 0) + U8(codes[i]) + U8(1));
+  }
+  c.Record(0x0006, FormulaRecordBody(3, 1, 1, F64(45351)));
+  c.Record(0x0006, FormulaRecordBody(3, 2, 0, SpecialResult(0, 0)));
+  c.Record(0x04BC, std::string(10, '\0'));  // SHRFMLA before the STRING
+  c.Record(0x0207, WideString(U"Ergebnis Ω"));
+  c.Record(0x0006, FormulaRecordBody(3, 3, 0, SpecialResult(1, 1)));
+  c.Record(0x0006, FormulaRecordBody(3, 4, 0, SpecialResult(2, 0x07)));
+  c.Record(0x0006, FormulaRecordBody(3, 5, 0, SpecialResult(3, 0)));
+  c.Record(0x0406, FormulaRecordBody(3, 6, 0, F64(4)));  // BIFF4 number
+  // A string result whose STRING record never comes reads as empty.
+  c.Record(0x0006, FormulaRecordBody(3, 7, 0, SpecialResult(0, 0)));
+  c.Record(0x0203, Cell3(3, 8, 0) + F64(1));
+  c.Record(0x0207, CompressedString("stray"));
+  const auto workbook = Read(Container(WorkbookStream(sheets, "")));
+  const Sheet& sheet = workbook->sheet(0);
+  EXPECT_EQ(Cell(sheet, 1, 1), "boolean True");
+  EXPECT_EQ(Cell(sheet, 1, 2), "boolean False");
+  const char* texts[] = {"#NULL!", "#DIV/0!", "#VALUE!", "#REF!",
+                         "#NAME?", "#NUM!",   "#N/A"};
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(Cell(sheet, 2, i + 1), std::string("error ") + texts[i]);
+  }
+  EXPECT_EQ(Cell(sheet, 3, 1), "date 2024-02-29");
+  EXPECT_EQ(Cell(sheet, 3, 2), "text Ergebnis Ω");
+  EXPECT_EQ(Cell(sheet, 3, 3), "boolean True");
+  EXPECT_EQ(Cell(sheet, 3, 4), "error #DIV/0!");
+  EXPECT_EQ(Cell(sheet, 3, 5), "text ");
+  EXPECT_EQ(Cell(sheet, 3, 6), "number 4");
+  EXPECT_EQ(Cell(sheet, 3, 7), "empty");
+  EXPECT_EQ(Cell(sheet, 3, 8), "number 1");
+}
+
+TEST(XlsReaderTest, SharedStringsSplitAcrossContinueRecords) {
+  // String 0 starts compressed and goes on wide after the split (the
+  // continuation repeats the option byte); string 1 carries rich-text runs
+  // and phonetic data that span the next split; string 2 is empty.
+  std::string sst = U32(3) + U32(3) + U16(7) + U8(0) + "abc";
+  std::string continue1 = U8(1) + Utf16Units(U"Ωλ😀");
+  std::string rich = U16(2) + U8(0x0D) + U16(2) + U32(6) + Utf16Units(U"Ж") +
+                     Utf16Units(U"ж") + U32(0) + U32(0) + "phonet";
+  continue1 += rich.substr(0, rich.size() - 5);
+  std::string continue2 = rich.substr(rich.size() - 5) + U16(0) + U8(0);
+  BiffStream globals;
+  globals.Record(0x00FC, sst)
+      .Record(0x003C, continue1)
+      .Record(0x003C, continue2);
+  std::vector<TestSheet> sheets(1);
+  sheets[0].name = "S";
+  for (int i = 0; i < 3; ++i) {
+    sheets[0].cells.Record(0x00FD, Cell3(i + 1, 1, 0) + U32(i));
+  }
+  const auto workbook =
+      Read(Container(WorkbookStream(sheets, globals.bytes())));
+  EXPECT_EQ(Cell(workbook->sheet(0), 1, 1), "text abcΩλ😀");
+  EXPECT_EQ(Cell(workbook->sheet(0), 2, 1), "text Жж");
+  EXPECT_EQ(Cell(workbook->sheet(0), 3, 1), "text ");
+}
+
+TEST(XlsReaderTest, ActiveSheetCountsSkippedChartSheets) {
+  std::vector<TestSheet> sheets(4);
+  sheets[0].name = "First";
+  sheets[1].name = "Chart";
+  sheets[1].type = 2;
+  sheets[2].name = "VeryHidden";
+  sheets[2].state = 2;
+  sheets[3].name = "Active";
+  sheets[3].cells.Record(0x0204, Cell3(1, 1, 0) + CompressedString("here"));
+  // An embedded chart's substream inside a worksheet is skipped whole.
+  sheets[3].cells.Record(0x0809,
+                         U16(0x0600) + U16(0x0020) + U32(0) + U32(0) + U32(0));
+  sheets[3].cells.Record(0x0203, Cell3(9, 9, 0) + F64(1));
+  sheets[3].cells.Record(0x000A, "");
+  const auto workbook = Read(Container(WorkbookStream(sheets, "", 3)));
+  ASSERT_EQ(workbook->sheet_count(), 3);
+  EXPECT_EQ(workbook->sheet(1).name(), "VeryHidden");
+  EXPECT_TRUE(workbook->sheet(1).hidden());
+  EXPECT_EQ(workbook->active_sheet(), 2);
+  EXPECT_EQ(Cell(workbook->sheet(2), 1, 1), "text here");
+  EXPECT_EQ(workbook->sheet(2).cell_count(), 1u);
+
+  // The active tab on a chart sheet falls back to the first sheet.
+  EXPECT_EQ(Read(Container(WorkbookStream(sheets, "", 1)))->active_sheet(), 0);
+}
+
+// ----------------------------------------------------------------- BIFF5
+
+TEST(XlsReaderTest, Biff5TextsInTheirCodePages) {
+  struct Case {
+    std::uint16_t code_page;
+    std::string bytes;
+    std::string utf8;
+  };
+  const Case cases[] = {
+      {1251, "\xCF\xF0\xE8\xE2\xE5\xF2", "Привет"},
+      {1252, "Caf\xE9 \x80", "Café €"},
+      {10029, "\x80rkusz", "Ärkusz"},
+      {10000, "\x8A\xA5", "ä•"},
+      {1250, "\xA3\xF3\x64\x9F", "Łódź"},
+      {437, "\x84\xE1", "äß"},
+      {850, "\x9B", "ø"},
+      {32769, "\xE4", "ä"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code_page);
+    std::vector<TestSheet> sheets(1);
+    sheets[0].name = c.bytes;
+    sheets[0].cells.Record(
+        0x0204, Cell3(1, 1, 0) +
+                    U16(static_cast<std::uint16_t>(c.bytes.size())) + c.bytes);
+    sheets[0].cells.Record(0x0006,
+                           FormulaRecordBody(1, 2, 0, SpecialResult(0, 0)));
+    sheets[0].cells.Record(
+        0x0207, U16(static_cast<std::uint16_t>(c.bytes.size())) + c.bytes);
+    BiffStream globals;
+    globals.Record(0x0042, U16(c.code_page));
+    const auto workbook = Read(
+        Container(WorkbookStream(sheets, globals.bytes(), 0, false), "Book"));
+    EXPECT_EQ(workbook->sheet(0).name(), c.utf8);
+    EXPECT_EQ(Cell(workbook->sheet(0), 1, 1), "text " + c.utf8);
+    EXPECT_EQ(Cell(workbook->sheet(0), 1, 2), "text " + c.utf8);
+  }
+}
+
+TEST(XlsReaderTest, Biff5DatesOfThe1904System) {
+  std::vector<TestSheet> sheets(1);
+  sheets[0].name = "Mac";
+  sheets[0].cells.Record(0x027E, Cell3(1, 1, 1) + Rk(0));
+  sheets[0].cells.Record(0x0203, Cell3(1, 2, 5) + F64(2.5));
+  BiffStream globals;
+  globals.Record(0x0022, U16(1));
+  const auto workbook =
+      Read(Container(WorkbookStream(sheets, globals.bytes(), 0, false)));
+  EXPECT_EQ(Cell(workbook->sheet(0), 1, 1), "date 1904-01-01");
+  EXPECT_EQ(Cell(workbook->sheet(0), 1, 2), "number 2.5");
+}
+
+// ------------------------------------------------------------ bad input
+
+TEST(XlsReaderTest, EncryptedAndForeignContainersAreRefused) {
+  std::vector<TestSheet> sheets(1);
+  sheets[0].name = "S";
+  BiffStream filepass;
+  filepass.Record(0x002F, U16(1) + std::string(52, '\0'));
+  EXPECT_EQ(Reason(Container(WorkbookStream(sheets, filepass.bytes()))),
+            "the workbook is password-protected (encrypted)");
+
+  CompoundFileWriter ooxml;
+  ooxml.AddStream("EncryptionInfo", std::string(300, '\x04'));
+  ooxml.AddStream("EncryptedPackage", std::string(9000, '\x01'));
+  EXPECT_EQ(Reason(ooxml.Build()),
+            "the workbook is password-protected (encrypted)");
+
+  CompoundFileWriter word;
+  word.AddStream("WordDocument", std::string(5000, '\0'));
+  EXPECT_THAT(Reason(word.Build()), HasSubstr("not an Excel workbook"));
+
+  BiffStream biff4;
+  biff4.Record(0x0409, U16(0) + U16(0x0100) + U16(0));
+  EXPECT_THAT(Reason(Container(biff4.bytes())), HasSubstr("not supported"));
+
+  BiffStream biff3_version;
+  biff3_version.Record(0x0809, U16(0x0300) + U16(0x0005) + U32(0));
+  EXPECT_THAT(Reason(Container(biff3_version.bytes())),
+              HasSubstr("unsupported Excel file version"));
+}
+
+TEST(XlsReaderTest, DamagedStreamsAreErrorsNamingTheProblem) {
+  std::vector<TestSheet> sheets(1);
+  sheets[0].name = "S";
+  sheets[0].cells.Record(0x00FD, Cell3(1, 1, 0) + U32(5));
+  EXPECT_THAT(Reason(Container(WorkbookStream(sheets, ""))),
+              HasSubstr("shared string 5 of 0"));
+
+  sheets[0].cells = BiffStream();
+  sheets[0].cells.Record(0x0203, Cell3(1, 1, 0) + "\x01\x02");
+  EXPECT_THAT(Reason(Container(WorkbookStream(sheets, ""))),
+              HasSubstr("too short"));
+
+  sheets[0].cells = BiffStream();
+  sheets[0].cells.Record(0x0203, U16(0) + U16(20000) + U16(0) + F64(1));
+  EXPECT_THAT(Reason(Container(WorkbookStream(sheets, ""))),
+              HasSubstr("beyond the last column"));
+
+  sheets[0].cells = BiffStream();
+  std::string stream = WorkbookStream(sheets, "");
+  EXPECT_THAT(Reason(Container(stream.substr(0, stream.size() - 4))),
+              HasSubstr("ends without its end record"));
+  EXPECT_THAT(Reason(Container(stream.substr(0, stream.size() - 2))),
+              HasSubstr("ends without its end record"));
+  sheets[0].cells.Record(0x0203, Cell3(1, 1, 0) + F64(1));
+  stream = WorkbookStream(sheets, "");
+  EXPECT_THAT(Reason(Container(stream.substr(0, stream.size() - 9))),
+              HasSubstr("truncated inside a record"));
+
+  std::string far_sheet = stream;
+  const std::size_t boundsheet = far_sheet.find(std::string("\x85\x00", 2));
+  PutU32(far_sheet, boundsheet + 4, 0x00FFFFFF);
+  EXPECT_THAT(Reason(Container(far_sheet)), HasSubstr("beyond the end"));
+
+  std::vector<TestSheet> charts(1);
+  charts[0].name = "Chart";
+  charts[0].type = 2;
+  EXPECT_THAT(Reason(Container(WorkbookStream(charts, ""))),
+              HasSubstr("no worksheets"));
+
+  BiffStream huge_sst;
+  huge_sst.Record(0x00FC, U32(0xFFFFFFFF) + U32(0xFFFFFFFF) + U16(50) + U8(0));
+  EXPECT_THAT(Reason(Container(WorkbookStream(sheets, huge_sst.bytes()))),
+              HasSubstr("too short"));
+}
+
+TEST(XlsReaderTest, TruncatedOrBitFlippedFilesNeverCrash) {
+  std::vector<std::string> files = {
+      ReadFile(kFixtures + "libreoffice_values.xls"),
+      ReadFile(kFixtures + "libreoffice_1904.xls")};
+  {
+    std::vector<TestSheet> sheets(2);
+    sheets[0].name = "A";
+    sheets[1].name = "B";
+    for (int i = 1; i <= 40; ++i) {
+      sheets[0].cells.Record(0x0203, Cell3(i, 1, i % 6) + F64(i * 1.5));
+      sheets[1].cells.Record(0x00FD, Cell3(i, 2, 0) + U32(i % 3));
+    }
+    BiffStream sst;
+    sst.Record(0x00FC, U32(3) + U32(3) + CompressedString("one") +
+                           WideString(U"zwei") + CompressedString("three"));
+    files.push_back(Container(WorkbookStream(sheets, sst.bytes())));
+  }
+  int read = 0;
+  int refused = 0;
+  auto attempt = [&](const std::string& bytes) {
+    try {
+      ReadXlsBytes("fuzz.xls", bytes);
+      ++read;
+    } catch (const WorkbookError&) {
+      ++refused;
+    }
+  };
+  for (const std::string& file : files) {
+    ASSERT_FALSE(file.empty());
+    const std::size_t steps = 150;
+    for (std::size_t i = 0; i < steps; ++i) {
+      const std::size_t at = file.size() * i / steps;
+      attempt(file.substr(0, at));
+      std::string flipped = file;
+      flipped[at] = static_cast<char>(flipped[at] ^ (1 << (i % 8)));
+      attempt(flipped);
+      std::string smashed = file;
+      for (std::size_t k = at; k < std::min(file.size(), at + 4); ++k) {
+        smashed[k] = '\xFF';
+      }
+      attempt(smashed);
+    }
+  }
+  EXPECT_GT(read, 0);
+  EXPECT_GT(refused, 0);
+}
+
+}  // namespace
+}  // namespace kestrilo
