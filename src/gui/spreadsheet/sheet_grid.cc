@@ -1,0 +1,453 @@
+#include "gui/spreadsheet/sheet_grid.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <optional>
+
+#include "gui/spreadsheet/grid_colors.h"
+#include "gui/spreadsheet/grid_header.h"
+#include "gui/spreadsheet/sheet_model.h"
+
+namespace kestrilo {
+
+namespace {
+
+constexpr int kAutoScrollIntervalMs = 40;
+// Copying more than this many cells to the clipboard is refused: the text
+// would be unusable anyway and building it would stall the window.
+constexpr std::int64_t kMaxCopiedCells = 1'000'000;
+
+}  // namespace
+
+SheetGrid::SheetGrid(QWidget* parent)
+    : QTableView(parent), model_(new SheetModel(this)) {
+  setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
+  setVerticalHeader(new GridHeader(Qt::Vertical, this));
+  setModel(model_);
+  setSelectionMode(QAbstractItemView::NoSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setTabKeyNavigation(true);
+  setWordWrap(false);
+  setTextElideMode(Qt::ElideNone);
+  setCornerButtonEnabled(true);
+  setStyleSheet(QStringLiteral("QTableView { gridline-color: %1; }")
+                    .arg(grid_colors::kGridLine.name()));
+
+  // Uniform, fixed section sizes keep a million rows cheap: the headers
+  // never measure contents.
+  const QFontMetrics metrics(font());
+  const int row_height = metrics.height() + 6;
+  const int column_width = metrics.horizontalAdvance(QLatin1Char('0')) * 9 + 10;
+  for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+    header->setMinimumSectionSize(1);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->viewport()->installEventFilter(this);
+  }
+  horizontalHeader()->setDefaultSectionSize(column_width);
+  horizontalHeader()->setFixedHeight(row_height);
+  verticalHeader()->setDefaultSectionSize(row_height);
+  verticalHeader()->setMinimumWidth(
+      metrics.horizontalAdvance(QStringLiteral("1048576")) + 14);
+
+  scroll_timer_.setInterval(kAutoScrollIntervalMs);
+  connect(&scroll_timer_, &QTimer::timeout, this, &SheetGrid::AutoScroll);
+}
+
+void SheetGrid::SetSheet(const Sheet* sheet) {
+  model_->SetSheet(sheet);
+  areas_ = {{1, 1, 1, 1}};
+  anchor_ = extent_ = {1, 1};
+  area_mode_ = Mode::kCells;
+  SetActive({1, 1});
+  scrollToTop();
+  horizontalScrollBar()->setValue(0);
+  Changed();
+}
+
+void SheetGrid::SelectAreas(const std::vector<BlockGeometry>& areas) {
+  if (areas.empty()) return;
+  areas_ = areas;
+  const BlockGeometry& first = areas.front();
+  anchor_ = {first.first_row, first.first_column};
+  extent_ = {areas.back().last_row(), areas.back().last_column()};
+  area_mode_ = Mode::kCells;
+  SetActive(anchor_);
+  scrollTo(model_->index(active_.row - 1, active_.column - 1));
+  Changed();
+}
+
+SectionMark SheetGrid::ColumnMark(std::int32_t column) const {
+  SectionMark mark = SectionMark::kNone;
+  for (const BlockGeometry& area : areas_) {
+    if (column < area.first_column || column > area.last_column()) continue;
+    if (area.row_count == kMaxRows) return SectionMark::kWhole;
+    mark = SectionMark::kPartly;
+  }
+  return mark;
+}
+
+SectionMark SheetGrid::RowMark(std::int32_t row) const {
+  SectionMark mark = SectionMark::kNone;
+  for (const BlockGeometry& area : areas_) {
+    if (row < area.first_row || row > area.last_row()) continue;
+    if (area.column_count == kMaxColumns) return SectionMark::kWhole;
+    mark = SectionMark::kPartly;
+  }
+  return mark;
+}
+
+void SheetGrid::selectAll() {
+  areas_ = {{1, kMaxRows, 1, kMaxColumns}};
+  anchor_ = extent_ = active_;
+  area_mode_ = Mode::kCells;
+  Changed();
+}
+
+void SheetGrid::keyboardSearch(const QString&) {
+  // Typing is not a search here: matching a million rows would stall.
+}
+
+BlockGeometry SheetGrid::AreaBetween(CellPosition from, CellPosition to,
+                                     Mode mode) {
+  const std::int32_t top = std::min(from.row, to.row);
+  const std::int32_t bottom = std::max(from.row, to.row);
+  const std::int32_t left = std::min(from.column, to.column);
+  const std::int32_t right = std::max(from.column, to.column);
+  if (mode == Mode::kColumns) return {1, kMaxRows, left, right - left + 1};
+  if (mode == Mode::kRows) return {top, bottom - top + 1, 1, kMaxColumns};
+  return {top, bottom - top + 1, left, right - left + 1};
+}
+
+void SheetGrid::Begin(CellPosition cell, Mode mode,
+                      Qt::KeyboardModifiers modifiers) {
+  if (modifiers & Qt::ShiftModifier) {
+    // Extends the area being made from its anchor; the active cell stays.
+    extent_ = cell;
+    area_mode_ = mode;
+    areas_.back() = AreaBetween(anchor_, extent_, mode);
+  } else {
+    if (!(modifiers & Qt::ControlModifier)) areas_.clear();
+    anchor_ = extent_ = cell;
+    area_mode_ = mode;
+    areas_.push_back(AreaBetween(cell, cell, mode));
+    SetActive(cell);
+  }
+  drag_ = mode;
+  Changed();
+}
+
+void SheetGrid::DragTo(QPoint viewport_point) {
+  drag_point_ = viewport_point;
+  CellPosition cell = CellAt(viewport_point);
+  if (drag_ == Mode::kColumns) cell.row = anchor_.row;
+  if (drag_ == Mode::kRows) cell.column = anchor_.column;
+  if (!(cell == extent_)) {
+    extent_ = cell;
+    areas_.back() = AreaBetween(anchor_, extent_, area_mode_);
+    Changed();
+  }
+  if (viewport()->rect().contains(viewport_point)) {
+    scroll_timer_.stop();
+  } else if (!scroll_timer_.isActive()) {
+    scroll_timer_.start();
+  }
+}
+
+void SheetGrid::EndDrag() {
+  drag_ = Mode::kNone;
+  scroll_timer_.stop();
+}
+
+void SheetGrid::AutoScroll() {
+  if (drag_ == Mode::kNone) {
+    scroll_timer_.stop();
+    return;
+  }
+  const QRect area = viewport()->rect();
+  QScrollBar* horizontal = horizontalScrollBar();
+  QScrollBar* vertical = verticalScrollBar();
+  if (drag_ != Mode::kRows) {
+    if (drag_point_.x() < area.left()) {
+      horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    } else if (drag_point_.x() > area.right()) {
+      horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+  }
+  if (drag_ != Mode::kColumns) {
+    if (drag_point_.y() < area.top()) {
+      vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    } else if (drag_point_.y() > area.bottom()) {
+      vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+  }
+  DragTo(drag_point_);
+}
+
+CellPosition SheetGrid::CellAt(QPoint viewport_point) const {
+  const QRect area = viewport()->rect();
+  const int x = std::clamp(viewport_point.x(), 0, std::max(0, area.right()));
+  const int y = std::clamp(viewport_point.y(), 0, std::max(0, area.bottom()));
+  int column = columnAt(x);
+  int row = rowAt(y);
+  if (column < 0) column = kMaxColumns - 1;
+  if (row < 0) row = kMaxRows - 1;
+  return {row + 1, column + 1};
+}
+
+std::int32_t SheetGrid::TopVisibleRow() const {
+  return std::max(0, rowAt(0)) + 1;
+}
+
+std::int32_t SheetGrid::LeftVisibleColumn() const {
+  return std::max(0, columnAt(0)) + 1;
+}
+
+void SheetGrid::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QModelIndex index = indexAt(event->position().toPoint());
+  if (!index.isValid()) return;
+  setFocus(Qt::MouseFocusReason);
+  Begin({index.row() + 1, index.column() + 1}, Mode::kCells,
+        event->modifiers());
+  drag_point_ = event->position().toPoint();
+}
+
+void SheetGrid::mouseMoveEvent(QMouseEvent* event) {
+  if (drag_ == Mode::kNone || !(event->buttons() & Qt::LeftButton)) return;
+  DragTo(event->position().toPoint());
+}
+
+void SheetGrid::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) EndDrag();
+}
+
+void SheetGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  // No editing: a double click is one more click.
+  mousePressEvent(event);
+}
+
+bool SheetGrid::eventFilter(QObject* watched, QEvent* event) {
+  const bool horizontal = watched == horizontalHeader()->viewport();
+  const bool vertical = watched == verticalHeader()->viewport();
+  if (!horizontal && !vertical) return QTableView::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+      return HeaderMouseEvent(horizontal ? Qt::Horizontal : Qt::Vertical,
+                              static_cast<QMouseEvent*>(event));
+    default:
+      return QTableView::eventFilter(watched, event);
+  }
+}
+
+bool SheetGrid::HeaderMouseEvent(Qt::Orientation orientation,
+                                 QMouseEvent* event) {
+  // Header viewports share the grid's scroll offset along their own axis,
+  // so a header position maps to the grid by keeping that coordinate.
+  const QPoint pos = event->position().toPoint();
+  const QPoint grid_point = orientation == Qt::Horizontal
+                                ? QPoint(pos.x(), 0)
+                                : QPoint(0, pos.y());
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      if (event->button() != Qt::LeftButton) return true;
+      const CellPosition at = CellAt(grid_point);
+      setFocus(Qt::MouseFocusReason);
+      if (orientation == Qt::Horizontal) {
+        Begin({TopVisibleRow(), at.column}, Mode::kColumns, event->modifiers());
+      } else {
+        Begin({at.row, LeftVisibleColumn()}, Mode::kRows, event->modifiers());
+      }
+      drag_point_ = grid_point;
+      return true;
+    }
+    case QEvent::MouseMove:
+      if (drag_ != Mode::kNone && (event->buttons() & Qt::LeftButton)) {
+        DragTo(grid_point);
+      }
+      return true;
+    case QEvent::MouseButtonRelease:
+      if (event->button() == Qt::LeftButton) EndDrag();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void SheetGrid::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::SelectAll)) {
+    selectAll();
+  } else if (event->matches(QKeySequence::Copy)) {
+    CopySelection();
+  } else {
+    MoveWithKey(event->key(), event->modifiers());
+    return;
+  }
+  event->accept();
+}
+
+void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
+  const bool shift = modifiers & Qt::ShiftModifier;
+  const bool control = modifiers & Qt::ControlModifier;
+  const CellPosition from = shift ? extent_ : active_;
+  const int page = std::max(1, viewport()->height() / rowHeight(0) - 1);
+  const std::optional<BlockGeometry> used =
+      model_->sheet() ? model_->sheet()->UsedRange() : std::nullopt;
+  CellPosition to = from;
+  bool extend = shift;
+  switch (key) {
+    case Qt::Key_Up:
+      to.row = control ? 1 : from.row - 1;
+      break;
+    case Qt::Key_Down:
+      to.row = control ? (used && from.row < used->last_row() ? used->last_row()
+                                                               : kMaxRows)
+                       : from.row + 1;
+      break;
+    case Qt::Key_Left:
+      to.column = control ? 1 : from.column - 1;
+      break;
+    case Qt::Key_Right:
+      to.column = control ? (used && from.column < used->last_column()
+                                 ? used->last_column()
+                                 : kMaxColumns)
+                          : from.column + 1;
+      break;
+    case Qt::Key_PageUp:
+      to.row = from.row - page;
+      break;
+    case Qt::Key_PageDown:
+      to.row = from.row + page;
+      break;
+    case Qt::Key_Home:
+      to = {control ? 1 : from.row, 1};
+      break;
+    case Qt::Key_End:
+      if (!control) return;
+      to = used ? CellPosition{used->last_row(), used->last_column()}
+                : CellPosition{1, 1};
+      break;
+    case Qt::Key_Tab:
+      to.column = active_.column + 1;
+      to.row = active_.row;
+      extend = false;
+      break;
+    case Qt::Key_Backtab:
+      to.column = active_.column - 1;
+      to.row = active_.row;
+      extend = false;
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      to.row = active_.row + (shift ? -1 : 1);
+      to.column = active_.column;
+      extend = false;
+      break;
+    default:
+      return;
+  }
+  to.row = std::clamp(to.row, 1, kMaxRows);
+  to.column = std::clamp(to.column, 1, kMaxColumns);
+  if (extend) {
+    extent_ = to;
+    area_mode_ = Mode::kCells;
+    areas_.back() = AreaBetween(anchor_, extent_, Mode::kCells);
+  } else {
+    areas_ = {{to.row, 1, to.column, 1}};
+    anchor_ = extent_ = to;
+    area_mode_ = Mode::kCells;
+    SetActive(to);
+  }
+  scrollTo(model_->index(to.row - 1, to.column - 1));
+  Changed();
+}
+
+void SheetGrid::CopySelection() const {
+  // The last area, as tab-separated lines, as spreadsheets put it on the
+  // clipboard; cells beyond the filled part of the sheet add nothing.
+  BlockGeometry area = areas_.back();
+  const std::optional<BlockGeometry> used =
+      model_->sheet() ? model_->sheet()->UsedRange() : std::nullopt;
+  if (used) {
+    area.row_count = std::min(area.last_row(), used->last_row()) -
+                     area.first_row + 1;
+    area.column_count = std::min(area.last_column(), used->last_column()) -
+                        area.first_column + 1;
+  }
+  if (!used || area.row_count <= 0 || area.column_count <= 0 ||
+      std::int64_t{area.row_count} * area.column_count > kMaxCopiedCells) {
+    return;
+  }
+  QString text;
+  for (std::int32_t row = area.first_row; row <= area.last_row(); ++row) {
+    for (std::int32_t column = area.first_column; column <= area.last_column();
+         ++column) {
+      if (column > area.first_column) text += QLatin1Char('\t');
+      text += SheetModel::DisplayText(model_->Cell(row, column));
+    }
+    text += QStringLiteral("\r\n");
+  }
+  QApplication::clipboard()->setText(text);
+}
+
+QRect SheetGrid::AreaRect(const BlockGeometry& area) const {
+  const int left = columnViewportPosition(area.first_column - 1);
+  const int right = columnViewportPosition(area.last_column() - 1) +
+                    columnWidth(area.last_column() - 1);
+  const int top = rowViewportPosition(area.first_row - 1);
+  const int bottom = rowViewportPosition(area.last_row() - 1) +
+                     rowHeight(area.last_row() - 1);
+  // Cells end on their right and bottom grid lines.
+  return QRect(QPoint(left - 1, top - 1), QPoint(right - 1, bottom - 1));
+}
+
+void SheetGrid::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  QPainter painter(viewport());
+  const QRect visible = viewport()->rect().adjusted(-4, -4, 4, 4);
+  const QRect active =
+      AreaRect({active_.row, 1, active_.column, 1}).intersected(visible);
+  for (const BlockGeometry& area : areas_) {
+    const QRect rect = AreaRect(area).intersected(visible);
+    if (rect.isEmpty()) continue;
+    // The active cell stays white inside the tint, as in spreadsheets.
+    painter.setClipRegion(QRegion(rect).subtracted(QRegion(active)));
+    painter.fillRect(rect, grid_colors::kSelectionFill);
+  }
+  painter.setClipping(false);
+  QPen pen(grid_colors::kSelectionBorder, 2);
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  if (areas_.size() == 1) {
+    const QRect rect = AreaRect(areas_.front()).intersected(visible);
+    if (!rect.isEmpty()) painter.drawRect(rect.adjusted(1, 1, 0, 0));
+  } else if (!active.isEmpty()) {
+    pen.setWidth(1);
+    painter.setPen(pen);
+    painter.drawRect(active.adjusted(1, 1, -1, -1));
+  }
+}
+
+void SheetGrid::SetActive(CellPosition cell) {
+  active_ = cell;
+  selectionModel()->setCurrentIndex(model_->index(cell.row - 1, cell.column - 1),
+                                    QItemSelectionModel::NoUpdate);
+}
+
+void SheetGrid::Changed() {
+  viewport()->update();
+  horizontalHeader()->viewport()->update();
+  verticalHeader()->viewport()->update();
+  emit SelectionChanged();
+}
+
+}  // namespace kestrilo

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QTableView>
+#include <QTimer>
+#include <cstdint>
+#include <vector>
+
+#include "engine/block_geometry.h"
+#include "engine/sheet.h"
+
+namespace kestrilo {
+
+class SheetModel;
+
+/// How far the selection reaches into one column or row.
+enum class SectionMark { kNone, kPartly, kWhole };
+
+/// A cell position on a sheet, 1-based.
+struct CellPosition {
+  std::int32_t row = 1;
+  std::int32_t column = 1;
+  bool operator==(const CellPosition&) const = default;
+};
+
+/// The cell grid of one worksheet, selecting as spreadsheets do: press and
+/// drag for a block, shift+click to extend it, a click or drag on the
+/// column letters or row numbers for whole columns or rows, ctrl for a
+/// further area, the corner or ctrl+A for the whole sheet, and the arrow
+/// keys (with shift to extend). The selection is kept as a list of areas in
+/// the order they were made, overlaps included, as spreadsheets report them.
+class SheetGrid : public QTableView {
+  Q_OBJECT
+
+ public:
+  explicit SheetGrid(QWidget* parent = nullptr);
+
+  /// Shows `sheet` (nullptr: blank) and puts the active cell on A1.
+  void SetSheet(const Sheet* sheet);
+  SheetModel* sheet_model() const { return model_; }
+
+  /// The selected areas, never empty; the last one is the one being made.
+  const std::vector<BlockGeometry>& areas() const { return areas_; }
+  /// The cell the keyboard and the formula line refer to.
+  CellPosition active_cell() const { return active_; }
+
+  /// Selects `areas` (ignored when empty), makes the first cell of the first
+  /// area active and scrolls it into view.
+  void SelectAreas(const std::vector<BlockGeometry>& areas);
+
+  SectionMark ColumnMark(std::int32_t column) const;
+  SectionMark RowMark(std::int32_t row) const;
+
+  void selectAll() override;
+  void keyboardSearch(const QString& search) override;
+
+ signals:
+  /// The areas or the active cell changed.
+  void SelectionChanged();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  enum class Mode { kNone, kCells, kColumns, kRows };
+
+  static BlockGeometry AreaBetween(CellPosition from, CellPosition to,
+                                   Mode mode);
+  void Begin(CellPosition cell, Mode mode, Qt::KeyboardModifiers modifiers);
+  void DragTo(QPoint viewport_point);
+  void EndDrag();
+  void AutoScroll();
+  bool HeaderMouseEvent(Qt::Orientation orientation, QMouseEvent* event);
+  CellPosition CellAt(QPoint viewport_point) const;
+  std::int32_t TopVisibleRow() const;
+  std::int32_t LeftVisibleColumn() const;
+  void MoveWithKey(int key, Qt::KeyboardModifiers modifiers);
+  void CopySelection() const;
+  QRect AreaRect(const BlockGeometry& area) const;
+  void SetActive(CellPosition cell);
+  void Changed();
+
+  SheetModel* model_;
+  std::vector<BlockGeometry> areas_{{1, 1, 1, 1}};
+  CellPosition active_;
+  // The cell an area grows from, and the far corner shift+keys move.
+  CellPosition anchor_;
+  CellPosition extent_;
+  Mode area_mode_ = Mode::kCells;
+  Mode drag_ = Mode::kNone;
+  QPoint drag_point_;
+  QTimer scroll_timer_;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include "engine/cell_value.h"
+#include "engine/sheet.h"
+
+namespace kestrilo {
+
+/// The cells of one worksheet as a table model covering the whole sheet
+/// (1,048,576 rows by 16,384 columns, A ... XFD). Nothing is copied: the
+/// view asks for the few cells it shows and each is looked up in the sheet.
+class SheetModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  explicit SheetModel(QObject* parent = nullptr);
+
+  /// Shows `sheet` (nullptr: a blank sheet). The sheet must outlive its use
+  /// here; pass nullptr before freeing it.
+  void SetSheet(const Sheet* sheet);
+  const Sheet* sheet() const { return sheet_; }
+
+  /// The value at a 1-based row and column; empty without a sheet.
+  CellValue Cell(std::int32_t row, std::int32_t column) const;
+
+  /// What the grid shows for a value: its text form, and for error values
+  /// their code (the XML writer reads those as empty).
+  static QString DisplayText(const CellValue& value);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ private:
+  const Sheet* sheet_ = nullptr;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,362 @@
+#include "gui/spreadsheet/workbook_window.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/address_error.h"
+#include "engine/workbook_reader.h"
+#include "engine/xml_writer.h"
+#include "gui/spreadsheet/grid_colors.h"
+#include "gui/spreadsheet/range_prompt.h"
+#include "gui/spreadsheet/sheet_grid.h"
+#include "gui/spreadsheet/sheet_model.h"
+
+namespace kestrilo {
+
+namespace {
+
+constexpr int kStatusIntervalMs = 50;
+int open_windows = 0;
+
+QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
+
+}  // namespace
+
+WorkbookWindow::WorkbookWindow(QWidget* parent)
+    : QMainWindow(parent),
+      grid_(new SheetGrid(this)),
+      tabs_(new QTabBar(this)),
+      name_box_(new QLineEdit(this)),
+      formula_line_(new QLineEdit(this)),
+      pages_(new QStackedWidget(this)),
+      loading_label_(new QLabel(this)),
+      loading_bar_(new QProgressBar(this)),
+      status_label_(new QLabel(tr("Ready"), this)) {
+  ++open_windows;
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(CreateFormulaBar());
+  pages_->addWidget(CreateLoadingPage());
+  pages_->addWidget(grid_);
+  pages_->setCurrentWidget(grid_);
+  layout->addWidget(pages_, 1);
+  layout->addWidget(CreateTabRow());
+  setCentralWidget(central);
+  statusBar()->addWidget(status_label_, 1);
+  statusBar()->setSizeGripEnabled(true);
+  resize(1000, 640);
+
+  status_timer_.setSingleShot(true);
+  status_timer_.setInterval(kStatusIntervalMs);
+  connect(&status_timer_, &QTimer::timeout, this,
+          &WorkbookWindow::FlushStatusText);
+  connect(grid_, &SheetGrid::SelectionChanged, this,
+          &WorkbookWindow::ShowActiveCell);
+  connect(tabs_, &QTabBar::currentChanged, this, &WorkbookWindow::TabChosen);
+  connect(name_box_, &QLineEdit::returnPressed, this,
+          &WorkbookWindow::NameBoxEntered);
+  ShowActiveCell();
+}
+
+WorkbookWindow::~WorkbookWindow() {
+  // The reader holds no pointer into the window; waiting for it keeps its
+  // result from arriving at a window that is gone.
+  if (loader_.joinable()) loader_.join();
+  grid_->SetSheet(nullptr);
+  --open_windows;
+}
+
+int WorkbookWindow::open_count() { return open_windows; }
+
+QWidget* WorkbookWindow::CreateFormulaBar() {
+  auto* bar = new QWidget(this);
+  bar->setObjectName(QStringLiteral("formulaBar"));
+  bar->setAutoFillBackground(true);
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(6, 4, 6, 4);
+  layout->setSpacing(6);
+  name_box_->setFixedWidth(110);
+  name_box_->setToolTip(tr("Name box: type an address and press Enter"));
+  auto* fx = new QLabel(QStringLiteral("fx"), bar);
+  QFont italic = fx->font();
+  italic.setItalic(true);
+  italic.setFamily(QStringLiteral("serif"));
+  fx->setFont(italic);
+  fx->setStyleSheet(QStringLiteral("color: #5f6368; padding: 0 6px;"));
+  formula_line_->setReadOnly(true);
+  layout->addWidget(name_box_);
+  layout->addWidget(fx);
+  layout->addWidget(formula_line_, 1);
+  return bar;
+}
+
+QWidget* WorkbookWindow::CreateLoadingPage() {
+  auto* page = new QWidget(this);
+  auto* layout = new QVBoxLayout(page);
+  layout->addStretch();
+  loading_label_->setAlignment(Qt::AlignCenter);
+  loading_label_->setWordWrap(true);
+  layout->addWidget(loading_label_);
+  loading_bar_->setRange(0, 0);  // busy: a reader cannot tell how far it is
+  loading_bar_->setTextVisible(false);
+  loading_bar_->setFixedWidth(260);
+  layout->addWidget(loading_bar_, 0, Qt::AlignHCenter);
+  layout->addStretch();
+  return page;
+}
+
+QWidget* WorkbookWindow::CreateTabRow() {
+  auto* row = new QWidget(this);
+  row->setObjectName(QStringLiteral("tabRow"));
+  row->setStyleSheet(
+      QStringLiteral(
+          "#tabRow { background: %1; border-top: 1px solid %2; }"
+          "QTabBar::tab { background: %1; color: #3c4043; padding: 4px 16px;"
+          " border: 1px solid %2; border-top: none; margin-right: -1px; }"
+          "QTabBar::tab:selected { background: white; color: %3;"
+          " border-bottom: 3px solid %3; font-weight: bold; }"
+          "QTabBar::tab:hover:!selected { background: #e8eaed; }")
+          .arg(grid_colors::kHeaderBackground.name(),
+               grid_colors::kHeaderLine.name(),
+               grid_colors::kSelectionBorder.name()));
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(grid_->verticalHeader()->minimumWidth(), 0, 0, 0);
+  tabs_->setShape(QTabBar::RoundedSouth);
+  tabs_->setDrawBase(false);
+  tabs_->setExpanding(false);
+  tabs_->setUsesScrollButtons(true);
+  layout->addWidget(tabs_);
+  layout->addStretch();
+  return row;
+}
+
+void WorkbookWindow::StartLoading(const QString& path) {
+  if (loading_) return;
+  path_ = path;
+  loading_ = true;
+  setWindowTitle(FileNameOf(path));
+  loading_label_->setText(tr("Loading %1...").arg(FileNameOf(path)));
+  loading_bar_->show();
+  pages_->setCurrentIndex(0);
+  status_label_->setText(tr("Loading %1...").arg(FileNameOf(path)));
+  setCursor(Qt::BusyCursor);
+  loader_ = std::thread([this, file = QFile::encodeName(path).toStdString()] {
+    std::unique_ptr<Workbook> workbook;
+    std::exception_ptr error;
+    try {
+      workbook = ReadWorkbook(file);
+    } catch (...) {
+      error = std::current_exception();
+    }
+    {
+      std::lock_guard lock(load_mutex_);
+      loaded_ = std::move(workbook);
+      load_error_ = error;
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { FinishLoading(); }, Qt::QueuedConnection);
+  });
+}
+
+void WorkbookWindow::FinishLoading() {
+  if (loader_.joinable()) loader_.join();
+  std::unique_ptr<Workbook> workbook;
+  {
+    std::lock_guard lock(load_mutex_);
+    workbook = std::move(loaded_);
+  }
+  loading_ = false;
+  unsetCursor();
+  if (workbook) {
+    SetWorkbook(std::move(workbook));
+  } else {
+    QString reason = tr("The workbook could not be read.");
+    try {
+      std::rethrow_exception(load_error_);
+    } catch (const std::exception& error) {
+      reason = QString::fromStdString(error.what());
+    } catch (...) {
+    }
+    loading_bar_->hide();
+    loading_label_->setText(reason);
+    status_label_->setText(tr("Ready"));
+  }
+  emit LoadFinished();
+}
+
+void WorkbookWindow::WaitUntilLoaded() {
+  if (loading_) {
+    QEventLoop loop;
+    connect(this, &WorkbookWindow::LoadFinished, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  if (load_error_) std::rethrow_exception(load_error_);
+}
+
+void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
+  grid_->SetSheet(nullptr);
+  workbook_ = std::move(workbook);
+  load_error_ = nullptr;
+  active_sheet_ = -1;
+  if (workbook_) {
+    setWindowTitle(FileNameOf(QString::fromStdString(workbook_->path())));
+    active_sheet_ = workbook_->sheet_count() > 0 ? workbook_->active_sheet() : -1;
+  }
+  FillTabs();
+  if (active_sheet_ >= 0) grid_->SetSheet(&workbook_->sheet(active_sheet_));
+  pages_->setCurrentWidget(grid_);
+  status_label_->setText(tr("Ready"));
+  grid_->setFocus();
+  ShowActiveCell();
+}
+
+void WorkbookWindow::ReleaseWorkbook() {
+  grid_->SetSheet(nullptr);
+  workbook_.reset();
+  active_sheet_ = -1;
+  FillTabs();
+  ShowActiveCell();
+}
+
+void WorkbookWindow::FillTabs() {
+  // Hidden sheets get no tab, as in spreadsheets, unless the file marks one
+  // as active.
+  const QSignalBlocker blocker(tabs_);
+  while (tabs_->count() > 0) tabs_->removeTab(0);
+  tab_sheets_.clear();
+  if (!workbook_) return;
+  for (int i = 0; i < workbook_->sheet_count(); ++i) {
+    const Sheet& sheet = workbook_->sheet(i);
+    if (sheet.hidden() && i != active_sheet_) continue;
+    tabs_->addTab(QString::fromStdString(sheet.name()));
+    tab_sheets_.push_back(i);
+    if (i == active_sheet_) tabs_->setCurrentIndex(tabs_->count() - 1);
+  }
+}
+
+void WorkbookWindow::TabChosen(int tab) {
+  if (tab < 0 || tab >= static_cast<int>(tab_sheets_.size())) return;
+  SetActiveSheet(tab_sheets_[tab]);
+}
+
+void WorkbookWindow::SetActiveSheet(int index) {
+  if (!workbook_ || index < 0 || index >= workbook_->sheet_count() ||
+      index == active_sheet_) {
+    return;
+  }
+  active_sheet_ = index;
+  const auto tab = std::find(tab_sheets_.begin(), tab_sheets_.end(), index);
+  if (tab == tab_sheets_.end()) {
+    FillTabs();  // a hidden sheet named in an address
+  } else {
+    const QSignalBlocker blocker(tabs_);
+    tabs_->setCurrentIndex(static_cast<int>(tab - tab_sheets_.begin()));
+  }
+  grid_->SetSheet(&workbook_->sheet(index));
+}
+
+bool WorkbookWindow::SelectAddress(const RangeAddress& address) {
+  if (address.areas.empty()) return false;
+  if (!address.sheet.empty()) {
+    const int index = workbook_ ? workbook_->FindSheet(address.sheet) : -1;
+    if (index < 0) return false;
+    SetActiveSheet(index);
+  }
+  grid_->SelectAreas(address.areas);
+  return true;
+}
+
+void WorkbookWindow::ShowActiveCell() {
+  const CellPosition cell = grid_->active_cell();
+  name_box_->setText(QString::fromStdString(ColumnLetters(cell.column)) +
+                     QString::number(cell.row));
+  formula_line_->setText(
+      SheetModel::DisplayText(grid_->sheet_model()->Cell(cell.row, cell.column)));
+}
+
+void WorkbookWindow::NameBoxEntered() {
+  try {
+    if (SelectAddress(ParseAddress(name_box_->text().trimmed().toStdString()))) {
+      grid_->setFocus();
+      return;
+    }
+  } catch (const AddressError&) {
+  }
+  ShowActiveCell();  // puts the active cell's address back
+}
+
+void WorkbookWindow::ShowStatusText(std::string_view text) {
+  pending_status_.assign(text);
+  status_pending_ = true;
+  if (!status_clock_.isValid() ||
+      status_clock_.elapsed() >= kStatusIntervalMs) {
+    FlushStatusText();
+  } else if (!status_timer_.isActive()) {
+    status_timer_.start();
+  }
+}
+
+void WorkbookWindow::FlushStatusText() {
+  status_timer_.stop();
+  if (!status_pending_) return;
+  status_pending_ = false;
+  status_label_->setText(QString::fromStdString(pending_status_));
+  status_clock_.restart();
+}
+
+QString WorkbookWindow::status_text() const { return status_label_->text(); }
+
+void WorkbookWindow::SetBusy(bool busy) {
+  if (busy) {
+    setCursor(Qt::WaitCursor);
+  } else {
+    unsetCursor();
+    FlushStatusText();
+  }
+  tabs_->setEnabled(!busy);
+}
+
+std::optional<std::string> WorkbookWindow::PromptForRange() {
+  if (prompt_ != nullptr || loading_ || !workbook_) return std::nullopt;
+  if (!isVisible()) show();
+  raise();
+  activateWindow();
+  RangePrompt prompt(
+      grid_, [this](const RangeAddress& address) { return SelectAddress(address); },
+      this);
+  prompt.adjustSize();
+  // Over the top right of the grid, where it hides the fewest cells.
+  const QPoint corner(width() - prompt.sizeHint().width() - 40, 90);
+  prompt.move(mapToGlobal(corner));
+  prompt_ = &prompt;
+  QEventLoop loop;
+  connect(&prompt, &QDialog::finished, &loop, &QEventLoop::quit);
+  connect(this, &WorkbookWindow::Closed, &loop, &QEventLoop::quit);
+  prompt.show();
+  emit RangePromptShown();
+  loop.exec();
+  prompt_ = nullptr;
+  if (prompt.result() != QDialog::Accepted || !isVisible()) return std::nullopt;
+  return prompt.Address();
+}
+
+void WorkbookWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  emit Closed();
+}
+
+}  // namespace kestrilo

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "engine/range_address.h"
+#include "engine/workbook.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QStackedWidget;
+class QTabBar;
+
+namespace kestrilo {
+
+class RangePrompt;
+class SheetGrid;
+
+/// The window of one open workbook: its file name as title, a formula line
+/// with the active cell's address and content, the grid of the active
+/// sheet, sheet tabs and a status bar. It reads the workbook on a thread of
+/// its own and shows that it is loading meanwhile. It never writes to the
+/// workbook's file; closing it only hides it, its owner frees it.
+class WorkbookWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit WorkbookWindow(QWidget* parent = nullptr);
+  ~WorkbookWindow() override;
+
+  /// How many workbook windows exist in this program.
+  static int open_count();
+
+  /// Starts reading the workbook at `path` in the background.
+  void StartLoading(const QString& path);
+  bool loading() const { return loading_; }
+  /// Waits, handling events, until loading has ended; rethrows the
+  /// reader's error (WorkbookError) when the workbook could not be read.
+  void WaitUntilLoaded();
+
+  /// Shows an already read workbook.
+  void SetWorkbook(std::unique_ptr<Workbook> workbook);
+  /// Frees the workbook; the window shows an empty grid.
+  void ReleaseWorkbook();
+  const Workbook* workbook() const { return workbook_.get(); }
+
+  /// The index of the sheet shown, or -1 without a workbook.
+  int active_sheet() const { return active_sheet_; }
+  void SetActiveSheet(int index);
+  /// Selects an address, switching to the sheet it names; false when the
+  /// workbook has no such sheet.
+  bool SelectAddress(const RangeAddress& address);
+
+  /// Shows a status-bar text. A conversion sends one per row, so the label
+  /// is updated at most every few milliseconds; the last text always shows.
+  void ShowStatusText(std::string_view text);
+  /// Shows a pending status text at once.
+  void FlushStatusText();
+  QString status_text() const;
+  /// The wait pointer over the window while the workbook is being read
+  /// from; the sheet tabs wait too, so the active sheet stays put.
+  void SetBusy(bool busy);
+
+  /// The range prompt over this window; returns when the user confirms or
+  /// cancels it, or closes the window. The address confirmed, or nothing.
+  std::optional<std::string> PromptForRange();
+  /// The open range prompt, or nullptr.
+  RangePrompt* range_prompt() const { return prompt_; }
+
+  SheetGrid* grid() const { return grid_; }
+  QTabBar* sheet_tabs() const { return tabs_; }
+  QLineEdit* name_box() const { return name_box_; }
+  QLineEdit* formula_line() const { return formula_line_; }
+
+ signals:
+  /// Loading ended, read or not.
+  void LoadFinished();
+  void RangePromptShown();
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* CreateFormulaBar();
+  QWidget* CreateLoadingPage();
+  QWidget* CreateTabRow();
+  void FinishLoading();
+  void FillTabs();
+  void TabChosen(int tab);
+  void ShowActiveCell();
+  void NameBoxEntered();
+
+  SheetGrid* grid_;
+  QTabBar* tabs_;
+  QLineEdit* name_box_;
+  QLineEdit* formula_line_;
+  QStackedWidget* pages_;
+  QLabel* loading_label_;
+  QProgressBar* loading_bar_;
+  QLabel* status_label_;
+  RangePrompt* prompt_ = nullptr;
+
+  std::unique_ptr<Workbook> workbook_;
+  int active_sheet_ = -1;
+  std::vector<int> tab_sheets_;  // the sheet index of each tab
+
+  QString path_;
+  bool loading_ = false;
+  std::thread loader_;
+  std::mutex load_mutex_;
+  std::unique_ptr<Workbook> loaded_;
+  std::exception_ptr load_error_;
+
+  std::string pending_status_;
+  bool status_pending_ = false;
+  QElapsedTimer status_clock_;
+  QTimer status_timer_;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,407 @@
+// The commands that fill and empty the list: add files, add a folder tree,
+// clear, drops and the samples, with scripted dialogs.
+
+#include "gui/filelist/file_list_commands.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+#include <QUrl>
+#include <filesystem>
+
+#include "filelist_test_support.h"
+#include "gui/filelist/file_list_view.h"
+#include "gui/shell/program_folder.h"
+#include "gui/shell/settings_store.h"
+
+namespace kestrilo {
+namespace {
+
+QStringList Entries(const FileListView& list) {
+  QStringList texts;
+  for (int i = 1; i <= list.Count(); ++i) texts << list.Text(i);
+  return texts;
+}
+
+// The subfolder names of a folder in the order the file system lists them,
+// which is the order the scan keeps.
+QStringList ListingOrder(const QString& folder) {
+  QStringList names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(folder.toStdString())) {
+    if (entry.is_directory()) {
+      names << QString::fromStdString(entry.path().filename());
+    }
+  }
+  return names;
+}
+
+const QString kExtensionPrompt =
+    "Enter file extension to load:\r\r(* for all files, txt for all txt "
+    "files, doc for all doc files, etc.)";
+
+}  // namespace
+
+class FileListCommandsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+  void init() {
+    QSettings("Velmora", "Kestrilo").clear();
+    dialogs_ = std::make_unique<ScriptedDialogs>();
+    list_ = std::make_unique<FileListView>();
+    busy_ = false;
+    busy_marks_.clear();
+    commands_ = std::make_unique<FileListCommands>(
+        *list_, *dialogs_, [this] { return busy_; },
+        [this](bool busy) {
+          busy_ = busy;
+          busy_marks_ << busy;
+        });
+  }
+
+  void cleanup() {
+    commands_.reset();
+    list_.reset();
+    QVERIFY2(dialogs_->error_reports.isEmpty() || expect_reports_,
+             qPrintable(dialogs_->error_reports.join("\n")));
+    expect_reports_ = false;
+  }
+
+  // "Add Excel Files"
+
+  void addFilesAsksWithTheTitleAndFilters() {
+    commands_->PushButton6_Click();
+    QCOMPARE(dialogs_->open_titles,
+             QStringList{"Add File(s) - Hold Ctrl to select multiple files"});
+    QCOMPARE(dialogs_->open_filters.first(), QString("Excel Files (*.xl*)"));
+    QVERIFY(dialogs_->open_filters.join(";").contains("*.ods"));
+    QVERIFY(dialogs_->open_filters.join(";").contains("*.csv"));
+    QCOMPARE(dialogs_->open_filters.last(), QString("All Files (*)"));
+    // Cancelled: nothing added, nothing said.
+    QCOMPARE(list_->Count(), 0);
+    QVERIFY(dialogs_->messages.isEmpty());
+  }
+
+  void addFilesOneFileStaysAsChosen() {
+    dialogs_->file_answers = {{"/data//a.xlsx"}};
+    commands_->PushButton6_Click();
+    QCOMPARE(Entries(*list_), QStringList{"/data//a.xlsx"});
+  }
+
+  void addFilesSeveralInTheDialogsOrderAgainAndAgain() {
+    const QStringList chosen{"/data/c.xlsx", "/data/a.xlsx", "/data/b.ods"};
+    dialogs_->file_answers = {chosen, chosen};
+    commands_->PushButton6_Click();
+    QCOMPARE(Entries(*list_), chosen);
+    commands_->PushButton6_Click();
+    QCOMPARE(Entries(*list_), chosen + chosen);
+  }
+
+  void addFilesFromTheRootFolder() {
+    dialogs_->file_answers = {{"/a.xlsx", "/b.xlsx", "/c.xlsx"}};
+    commands_->PushButton6_Click();
+    QCOMPARE(Entries(*list_), QStringList({"/a.xlsx", "/b.xlsx", "/c.xlsx"}));
+  }
+
+  void addFilesRefusesASelectionBeyondTheOldBuffer() {
+    QStringList many;
+    for (int i = 0; i < 400; ++i) {
+      many << QString("/data/%1.xlsx").arg(i, 70, 10, QChar('0'));
+    }
+    dialogs_->file_answers = {many, many.mid(0, 300)};
+    commands_->PushButton6_Click();
+    QCOMPARE(list_->Count(), 0);
+    QCOMPARE(dialogs_->messages,
+             QStringList{"You've selected too many files to add.\r\rPlease "
+                         "try adding via the \"Add All\" button."});
+    // 300 names of 76 characters fit into 30000.
+    commands_->PushButton6_Click();
+    QCOMPARE(list_->Count(), 300);
+  }
+
+  // "Add All Excel Files In Folder"
+
+  void addFolderAddsBreadthFirstWithTheSkipRules() {
+    TempTree tree;
+    const QString r = tree.Folder("R");
+    tree.File("R/r.xlsx");
+    tree.File("R/~$r.xlsx");
+    tree.File("R/notes.txt");
+    tree.File("R/A/a.xls");
+    tree.File("R/A/A1/a1.xlsm");
+    tree.File("R/B/~lock.xlsx");
+    tree.File("R/B/b.XLSX");
+    tree.File("R/B/B1/b1.xlsx");
+    tree.File("R/.hidden/h.xlsx");
+    tree.File("R/.dotfile.xlsx");
+    dialogs_->input_answers = {QString("xl*")};
+    dialogs_->folder_answers = {r};
+    commands_->PushButton5_Click();
+
+    QCOMPARE(dialogs_->input_prompts, QStringList{kExtensionPrompt});
+    QCOMPARE(dialogs_->input_defaults, QStringList{"xl*"});
+    QCOMPARE(dialogs_->browse_prompts, QStringList{"Please select folder:"});
+    QCOMPARE(dialogs_->browse_starts, QStringList{""});
+    const QHash<QString, QString> own{{"A", r + "/A/a.xls"},
+                                      {"B", r + "/B/b.XLSX"},
+                                      {".hidden", r + "/.hidden/h.xlsx"}};
+    QStringList expected{r + "/r.xlsx"};
+    for (const QString& name : ListingOrder(r)) expected << own[name];
+    for (const QString& name : ListingOrder(r)) {
+      if (name == "A") expected << r + "/A/A1/a1.xlsm";
+      if (name == "B") expected << r + "/B/B1/b1.xlsx";
+    }
+    QCOMPARE(Entries(*list_), expected);
+    QCOMPARE(busy_marks_, QList<bool>({true, false}));
+    QCOMPARE(GetSetting("LastFolder", "?"), r);
+    QCOMPARE(GetSetting("Extension", "?"), QString("xl*"));
+
+    // The next press offers the last folder; the same files come again.
+    dialogs_->input_answers = {QString("xl*")};
+    dialogs_->folder_answers = {r};
+    commands_->PushButton5_Click();
+    QCOMPARE(dialogs_->browse_starts.last(), r);
+    QCOMPARE(Entries(*list_), expected + expected);
+  }
+
+  void addFolderExtensionAnswers() {
+    TempTree tree;
+    const QString r = tree.Folder("R");
+    tree.File("R/a.txt");
+    tree.File("R/README");
+    tree.File("R/sub/B.TXT");
+    dialogs_->input_answers = {QString("txt")};
+    dialogs_->folder_answers = {r};
+    commands_->PushButton5_Click();
+    QCOMPARE(Entries(*list_), QStringList({r + "/a.txt", r + "/sub/B.TXT"}));
+
+    list_->Clear();
+    dialogs_->input_answers = {QString("*")};
+    dialogs_->folder_answers = {r};
+    commands_->PushButton5_Click();
+    QStringList all = Entries(*list_);
+    all.sort();
+    QCOMPARE(all, QStringList({r + "/README", r + "/a.txt", r + "/sub/B.TXT"}));
+    QCOMPARE(dialogs_->input_defaults.last(), QString("txt"));
+    QCOMPARE(GetSetting("Extension", "?"), QString("*"));
+  }
+
+  void addFolderCancelAtTheExtensionPrompt() {
+    SaveSetting("Extension", "csv");
+    dialogs_->input_answers = {QString(), QString("")};
+    commands_->PushButton5_Click();
+    commands_->PushButton5_Click();
+    QCOMPARE(dialogs_->input_defaults, QStringList({"csv", "csv"}));
+    QVERIFY(dialogs_->browse_prompts.isEmpty());
+    QCOMPARE(GetSetting("Extension", "?"), QString("csv"));
+    QVERIFY(busy_marks_.isEmpty());
+  }
+
+  void addFolderCancelAtTheFolderDialog() {
+    SaveSetting("LastFolder", "/somewhere");
+    dialogs_->input_answers = {QString("ods")};
+    dialogs_->folder_answers = {QString()};
+    commands_->PushButton5_Click();
+    QCOMPARE(dialogs_->browse_starts, QStringList{"/somewhere"});
+    QCOMPARE(GetSetting("LastFolder", "?"), QString("/somewhere"));
+    QCOMPARE(GetSetting("Extension", "?"), QString("ods"));
+    QCOMPARE(list_->Count(), 0);
+    QVERIFY(busy_marks_.isEmpty());
+  }
+
+  void theListCannotBeEmptiedDuringAScan() {
+    TempTree tree;
+    const QString r = tree.Folder("R");
+    tree.File("R/x/1.xlsx");
+    list_->Append("earlier");
+    list_->Select(1);
+    int yields = 0;
+    commands_->SetYield([&] {
+      ++yields;
+      QVERIFY(busy_);
+      commands_->PushButton7_Click();
+      QTest::keyClick(list_.get(), Qt::Key_Delete);
+    });
+    dialogs_->input_answers = {QString("xl*")};
+    dialogs_->folder_answers = {r};
+    commands_->PushButton5_Click();
+    QVERIFY(yields > 0);
+    QCOMPARE(Entries(*list_), QStringList({"earlier", r + "/x/1.xlsx"}));
+    QVERIFY(!busy_);
+  }
+
+  void unreadableFoldersAddNothing() {
+    TempTree tree;
+    const QString r = tree.Folder("R");
+    tree.File("R/open/1.xlsx");
+    tree.File("R/locked/2.xlsx");
+    tree.File("R/locked/below/3.xlsx");
+    tree.Lock("R/locked");
+    WithoutReadOverride no_override;
+    if (!no_override.active()) QSKIP("cannot drop CAP_DAC_OVERRIDE");
+    dialogs_->input_answers = {QString("xl*"), QString("xl*")};
+    dialogs_->folder_answers = {r, r + "/locked"};
+    commands_->PushButton5_Click();
+    QCOMPARE(Entries(*list_), QStringList{r + "/open/1.xlsx"});
+    commands_->PushButton5_Click();
+    QCOMPARE(Entries(*list_), QStringList{r + "/open/1.xlsx"});
+    QCOMPARE(busy_marks_, QList<bool>({true, false, true, false}));
+  }
+
+  void aFolderThatFailsToListIsReportedAndTheScanGoesOn() {
+    TempTree tree;
+    const QString r = tree.Folder("R");
+    tree.File("R/top.xlsx");
+    tree.File("R/sub/inner.xlsx");
+    WithoutReadOverride no_override;
+    if (!no_override.active()) QSKIP("cannot drop CAP_DAC_OVERRIDE");
+    // Yields: before R is read, before its subfolder, before the subfolder
+    // is read, before it is taken over. Locking it at the last one leaves
+    // the tree complete and the subfolder's listing failing.
+    int yields = 0;
+    commands_->SetYield([&] {
+      if (++yields == 4) tree.Lock("R/sub");
+    });
+    dialogs_->input_answers = {QString("xl*")};
+    dialogs_->folder_answers = {r};
+    commands_->PushButton5_Click();
+    QCOMPARE(Entries(*list_), QStringList{r + "/top.xlsx"});
+    QCOMPARE(dialogs_->error_reports.size(), 1);
+    const QString report = dialogs_->error_reports.first();
+    QVERIFY2(report.contains(r + "/sub"), qPrintable(report));
+    QVERIFY(report.contains(
+        "\r\nin Kestrix2021/08/31.Form1.PushButton5_Click at line 124\r\r"));
+    QVERIFY(!busy_);
+    expect_reports_ = true;
+  }
+
+  void aFolderGoneBeforeItIsReadAddsNothing() {
+    TempTree tree;
+    const QString r = tree.Folder("R");
+    tree.File("R/a.xlsx");
+    commands_->SetYield([&] { QDir(r).removeRecursively(); });
+    dialogs_->input_answers = {QString("xl*")};
+    dialogs_->folder_answers = {r};
+    commands_->PushButton5_Click();
+    QCOMPARE(list_->Count(), 0);
+    QCOMPARE(busy_marks_, QList<bool>({true, false}));
+  }
+
+  // "Clear List"
+
+  void clearEmptiesTheListUnlessBusy() {
+    commands_->PushButton7_Click();  // empty list: fine
+    list_->Append("a");
+    list_->Append("b");
+    busy_ = true;
+    commands_->PushButton7_Click();
+    QCOMPARE(list_->Count(), 2);
+    busy_ = false;
+    commands_->PushButton7_Click();
+    QCOMPARE(list_->Count(), 0);
+  }
+
+  // Drops
+
+  void droppedFilesStayAsTheyAreFoldersBringEveryFile() {
+    TempTree tree;
+    const QString a = tree.Folder("A");
+    const QString b = tree.Folder(".B");
+    tree.File("A/one.csv");
+    tree.File("A/~lock.xlsx");
+    tree.File("A/.writable-dot");
+    tree.File("A/deeper/two.doc");
+    tree.File(".B/three.ods");
+    const QString loose = tree.File("loose.txt");
+    const QString book = tree.File("book.xlsx");
+    commands_->ListView1_OLEDragDrop(
+        {book, a, tree.root() + "/gone.xlsx", b, loose, a});
+    const QStringList a_files{a + "/one.csv", a + "/deeper/two.doc"};
+    const QStringList expected = QStringList{book} + a_files +
+                                 QStringList{b + "/three.ods", loose} + a_files;
+    QCOMPARE(Entries(*list_), expected);
+    QVERIFY(busy_marks_.isEmpty());
+  }
+
+  void aDropEventOnTheListAppends() {
+    TempTree tree;
+    const QString a = tree.Folder("A");
+    tree.File("A/one.csv");
+    const QString book = tree.File("book.xlsx");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(book), QUrl::fromLocalFile(a)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(list_->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(list_->viewport(), &drop);
+    QTRY_COMPARE(list_->Count(), 2);
+    QCOMPARE(Entries(*list_), QStringList({book, a + "/one.csv"}));
+  }
+
+  // "Load Sample/Example Files"
+
+  void samplesAreAddedOnceAndTheFolderOffered() {
+    TempTree program;
+    program.File("Samples/fruit.xlsx");
+    program.File("Samples/people.csv");
+    SetProgramFolderForTesting(program.root());
+    const QString samples = program.root() + "/Samples/";
+    QStringList expected;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(samples.toStdString())) {
+      expected << samples + QString::fromStdString(entry.path().filename());
+    }
+    list_->Append("mine.xlsx");
+    list_->Append(samples + "FRUIT.xlsx");
+    dialogs_->question_answer = true;
+    commands_->PushButton1_Click();
+    QCOMPARE(Entries(*list_),
+             QStringList({"mine.xlsx", samples + "FRUIT.xlsx"}) + expected);
+    const QString question =
+        "Would you like this software to open the folder where these sample "
+        "files are stored (so that you can view them before working with "
+        "them)?";
+    QCOMPARE(dialogs_->questions, QStringList{question});
+    QCOMPARE(dialogs_->opened_folders, QStringList{samples});
+
+    dialogs_->question_answer = false;
+    commands_->PushButton1_Click();
+    QCOMPARE(list_->Count(), 2 + expected.size());
+    QCOMPARE(dialogs_->questions, QStringList({question, question}));
+    QCOMPARE(dialogs_->opened_folders.size(), 1);
+    SetProgramFolderForTesting(QString());
+  }
+
+  void noSamplesFolderAddsNothingButStillOffers() {
+    TempTree program;
+    SetProgramFolderForTesting(program.root());
+    dialogs_->question_answer = true;
+    commands_->PushButton1_Click();
+    QCOMPARE(list_->Count(), 0);
+    QCOMPARE(dialogs_->questions.size(), 1);
+    QCOMPARE(dialogs_->opened_folders,
+             QStringList{program.root() + "/Samples/"});
+    SetProgramFolderForTesting(QString());
+  }
+
+ private:
+  std::unique_ptr<ScriptedDialogs> dialogs_;
+  std::unique_ptr<FileListView> list_;
+  std::unique_ptr<FileListCommands> commands_;
+  bool busy_ = false;
+  QList<bool> busy_marks_;
+  bool expect_reports_ = false;
+};
+
+}  // namespace kestrilo
+
+QTEST_MAIN(kestrilo::FileListCommandsTest)
+#include "file_list_commands_test.moc"
