@@ -40,14 +40,13 @@ class ReportingCellSource : public WorkbookCellSource {
   const std::function<void(std::string_view)>& status_;
 };
 
+// The sheet to read: the one the address names, else the one --sheet names
+// or numbers, else the active one.
 int SheetIndex(const Workbook& workbook, const ConversionSettings& settings) {
   std::string name = settings.sheet_name;
   if (!settings.range.empty()) {
     std::string named = ParseAddress(settings.range).sheet;
-    if (!named.empty())
-      name = named;
-    else if (settings.sheet_number)
-      name.clear();
+    if (!named.empty()) name = std::move(named);
   }
   if (!name.empty()) {
     const int index = workbook.FindSheet(name);
