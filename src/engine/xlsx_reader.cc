@@ -76,8 +76,20 @@ enum class CellType : std::uint8_t {
 };
 
 CellType ParseCellType(std::string_view t) {
-  if (t.empty() || t == "n") return CellType::kNumber;
-  if (t == "s") return CellType::kShared;
+  if (t.size() == 1) {  // the common case, decided without comparisons
+    switch (t[0]) {
+      case 's':
+        return CellType::kShared;
+      case 'b':
+        return CellType::kBoolean;
+      case 'e':
+        return CellType::kError;
+      case 'd':
+        return CellType::kIsoDate;
+      default:
+        return CellType::kNumber;
+    }
+  }
   if (t == "str") return CellType::kFormulaText;
   if (t == "inlineStr") return CellType::kInline;
   if (t == "b") return CellType::kBoolean;
@@ -188,6 +200,17 @@ bool ParseDouble(std::string_view text, double& value) {
 
 template <typename Integer>
 bool ParseInteger(std::string_view text, Integer& value) {
+  if (!text.empty() && text.size() <= 9) {  // plain digits: no overflow
+    Integer digits = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      digits = static_cast<Integer>(digits * 10 + (text[i] - '0'));
+    }
+    if (i == text.size()) {
+      value = digits;
+      return true;
+    }
+  }
   text = Trim(text);
   const auto [end, error] =
       std::from_chars(text.data(), text.data() + text.size(), value);
@@ -598,7 +621,13 @@ void XlsxReader::StartCell(const XmlTokenizer& xml, CellState& cell,
 
 void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
                           const std::string& part) {
-  if (const auto* number = xml.FindAttribute("r")) {
+  const std::string_view* number = nullptr;
+  for (const auto& attribute : xml.attributes()) {
+    if (attribute.name.size() == 1 && attribute.name[0] == 'r') {
+      number = &attribute.value;
+    }
+  }
+  if (number != nullptr) {
     std::int32_t r = 0;
     if (!ParseInteger(*number, r) || r < 1 || r > kMaxRows) {
       Fail("in the part " + part + ", a row has a bad number \"" +
@@ -628,9 +657,15 @@ void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
     const SheetTag tag = ClassifySheetTag(name);
     if (token == Token::kStartTag) {
       switch (tag) {
-        case SheetTag::kC:
+        case SheetTag::kC: {
           StartCell(xml, cell, part);
+          std::string_view text;
+          if (!xml.self_closing() && xml.ReadSimpleElement("v", text)) {
+            cell.value.assign(text);
+            cell.has_value = true;
+          }
           break;
+        }
         case SheetTag::kRow:
           StartRow(xml, cell, part);
           break;
@@ -690,11 +725,14 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
     fail_cell("lies outside the worksheet");
   }
   const std::string_view trimmed = Trim(value);
-  const bool is_text =
-      cell.type == CellType::kInline || cell.type == CellType::kFormulaText;
+  // An empty cached text (the result of ="") shows nothing and reads as
+  // empty; it is a value all the same.
+  if (cell.type == CellType::kFormulaText && cell.has_value && value.empty()) {
+    return;
+  }
   if (!cell.has_value ||
-      (is_text ? cell.type == CellType::kFormulaText && value.empty()
-               : trimmed.empty())) {
+      (cell.type != CellType::kInline && cell.type != CellType::kFormulaText &&
+       trimmed.empty())) {
     // No cached value: a formula reads as empty, and a cell that is only
     // formatted is no cell at all.
     if (cell.has_formula) workbook_->CountFormulaWithoutValue();

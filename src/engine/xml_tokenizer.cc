@@ -6,6 +6,8 @@ namespace kestrilo {
 
 namespace {
 
+constexpr std::size_t kMaxDepth = 1000;
+
 // Characters that end a tag or attribute name.
 struct NameEndTable {
   bool ends[256] = {};
@@ -187,6 +189,36 @@ XmlTokenizer::Token XmlTokenizer::ReadToken() {
   }
 }
 
+bool XmlTokenizer::ReadSimpleElement(std::string_view local,
+                                     std::string_view& text) {
+  if (pending_end_ || end_ - p_ < 4 || *p_ != '<') return false;
+  const char* name = p_ + 1;
+  const char* q = name;
+  while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+  if (q == end_ || *q != '>' || q == name) return false;
+  const std::string_view qualified(name, static_cast<std::size_t>(q - name));
+  if (!SameName(LocalName(qualified), local)) return false;
+  // Values are short: one plain loop finds the end and vets the text.
+  const char* body = q + 1;
+  const char* lt = body;
+  while (lt != end_ && *lt != '<') {
+    if (*lt == '&' || *lt == '\r') return false;
+    ++lt;
+  }
+  if (lt == end_) return false;
+  const std::string_view raw(body, static_cast<std::size_t>(lt - body));
+  // "</" + name + ">" must follow the text directly.
+  const std::size_t rest = static_cast<std::size_t>(end_ - lt);
+  if (rest < qualified.size() + 3 || lt[1] != '/' ||
+      lt[2 + qualified.size()] != '>' ||
+      !SameName(std::string_view(lt + 2, qualified.size()), qualified)) {
+    return false;
+  }
+  text = raw;
+  p_ = lt + qualified.size() + 3;
+  return true;
+}
+
 void XmlTokenizer::SkipPast(std::string_view terminator, const char* what) {
   const std::string_view rest(p_, static_cast<std::size_t>(end_ - p_));
   const std::size_t found = rest.find(terminator);
@@ -238,6 +270,9 @@ XmlTokenizer::Token XmlTokenizer::ReadStartTag() {
   name_ = std::string_view(start, static_cast<std::size_t>(p_ - start));
   ReadAttributes();
   root_seen_ = true;
+  // Spreadsheet parts nest a dozen levels deep; thousands are an attack on
+  // our memory, not a document.
+  if (open_.size() >= kMaxDepth) Fail(start - 1, "elements nested too deeply");
   open_.push_back(name_);
   pending_end_ = self_closing_;
   return Token::kStartTag;

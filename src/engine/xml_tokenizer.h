@@ -54,6 +54,13 @@ class XmlTokenizer {
   /// Advances to the next token. Throws XmlError for malformed XML.
   Token Next();
 
+  /// A shortcut for the commonest shape of all, `<v>text</v>`: when the
+  /// next markup is an element with local name `local`, no attributes and
+  /// only plain text (no references, no carriage returns, no children), it
+  /// is consumed whole and its text stored in `text`; otherwise nothing is
+  /// consumed and Next() reads it as usual.
+  bool ReadSimpleElement(std::string_view local, std::string_view& text);
+
   /// The qualified name of the current start or end tag.
   std::string_view name() const { return name_; }
   /// The name without its namespace prefix.

@@ -1,0 +1,192 @@
+#include "engine/xml_tokenizer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kestrilo {
+namespace {
+
+using Token = XmlTokenizer::Token;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// The tokens of a document as lines: "<name a=v>", "</name>", "'text'".
+std::vector<std::string> Trace(XmlTokenizer& xml) {
+  std::vector<std::string> trace;
+  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+    if (token == Token::kStartTag) {
+      std::string line = "<";
+      line += xml.name();
+      for (const auto& attribute : xml.attributes()) {
+        line.append(" ").append(attribute.name).append("=");
+        line.append(attribute.value);
+      }
+      trace.push_back(line + ">");
+    } else if (token == Token::kEndTag) {
+      std::string line = "</";
+      line += xml.name();
+      trace.push_back(line + ">");
+    } else if (!trace.empty() && trace.back().front() == '\'') {
+      // Text may come in pieces; join them as a reader would.
+      trace.back().insert(trace.back().size() - 1, xml.text());
+    } else {
+      std::string line = "'";
+      line += xml.text();
+      trace.push_back(line + "'");
+    }
+  }
+  return trace;
+}
+
+std::vector<std::string> Trace(const std::string& document) {
+  XmlTokenizer xml(document);
+  return Trace(xml);
+}
+
+std::string ErrorOf(const std::string& document) {
+  try {
+    Trace(document);
+  } catch (const XmlError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+TEST(XmlTokenizerTest, ReportsTagsAttributesAndText) {
+  EXPECT_THAT(Trace("<?xml version=\"1.0\"?>\n<!-- c --><a x=\"1\" y='two'>"
+                    "hi<b/><?pi x?><c>t</c></a>\n"),
+              ElementsAre("<a x=1 y=two>", "'hi'", "<b>", "</b>", "<c>", "'t'",
+                          "</c>", "</a>"));
+}
+
+TEST(XmlTokenizerTest, EmptyElementIsMarkedSelfClosing) {
+  XmlTokenizer xml("<a><b/><c></c></a>");
+  ASSERT_EQ(xml.Next(), Token::kStartTag);
+  EXPECT_FALSE(xml.self_closing());
+  ASSERT_EQ(xml.Next(), Token::kStartTag);
+  EXPECT_TRUE(xml.self_closing());
+  EXPECT_EQ(xml.depth(), 2u);
+  ASSERT_EQ(xml.Next(), Token::kEndTag);
+  EXPECT_EQ(xml.name(), "b");
+  EXPECT_EQ(xml.depth(), 1u);
+  ASSERT_EQ(xml.Next(), Token::kStartTag);
+  EXPECT_FALSE(xml.self_closing());
+}
+
+TEST(XmlTokenizerTest, MatchesAttributesAndNamesByLocalName) {
+  XmlTokenizer xml("<x:c r=\"A1\" r:id=\"rId7\" xmlns:x=\"u\"/>");
+  ASSERT_EQ(xml.Next(), Token::kStartTag);
+  EXPECT_EQ(xml.name(), "x:c");
+  EXPECT_EQ(xml.local_name(), "c");
+  EXPECT_EQ(xml.AttributeOr("id"), "rId7");
+  EXPECT_EQ(xml.AttributeOr("missing", "fallback"), "fallback");
+  EXPECT_EQ(xml.FindAttribute("missing"), nullptr);
+}
+
+TEST(XmlTokenizerTest, DecodesReferencesInTextAndAttributes) {
+  EXPECT_THAT(Trace("<a v=\"&lt;&amp;&quot;&#65;&#x3B1;\">&gt;&apos;&#x1F600;"
+                    "&#8364;</a>"),
+              ElementsAre("<a v=<&\"Aα>", "'>'😀€'", "</a>"));
+}
+
+TEST(XmlTokenizerTest, NormalisesLineEnds) {
+  EXPECT_THAT(Trace("<a v=\"x\ty\r\nz\">1\r\n2\r3</a>"),
+              ElementsAre("<a v=x y z>", "'1\n2\n3'", "</a>"));
+}
+
+TEST(XmlTokenizerTest, CdataIsTextWithoutDecoding) {
+  EXPECT_THAT(Trace("<a>x<![CDATA[<b>&amp;]]>y</a>"),
+              ElementsAre("<a>", "'x<b>&amp;y'", "</a>"));
+}
+
+TEST(XmlTokenizerTest, RefusesDtdAndUnknownEntities) {
+  EXPECT_THAT(ErrorOf("<!DOCTYPE a [<!ENTITY e \"boom\">]><a>&e;</a>"),
+              HasSubstr("DTD"));
+  EXPECT_THAT(ErrorOf("<a>&e;</a>"), HasSubstr("&e;"));
+  EXPECT_THAT(ErrorOf("<a>&#0;</a>"), HasSubstr("reference"));
+  EXPECT_THAT(ErrorOf("<a>&#xD800;</a>"), HasSubstr("reference"));
+  EXPECT_THAT(ErrorOf("<a>a & b</a>"), HasSubstr("'&'"));
+}
+
+TEST(XmlTokenizerTest, MalformedDocumentsGiveTheByteOffset) {
+  EXPECT_EQ(ErrorOf("<a><b></a>"), "</a> does not match <b> at byte 6");
+  EXPECT_THAT(ErrorOf("<a><b>"), HasSubstr("ends inside <b>"));
+  EXPECT_THAT(ErrorOf("<a x=1/>"), HasSubstr("without quotes"));
+  EXPECT_THAT(ErrorOf("<a x=\"1/>"), HasSubstr("unterminated"));
+  EXPECT_THAT(ErrorOf("<a x/>"), HasSubstr("without a value"));
+  EXPECT_THAT(ErrorOf("<a>"), HasSubstr("ends inside <a>"));
+  EXPECT_THAT(ErrorOf("<a></a><b/>"), HasSubstr("second root"));
+  EXPECT_THAT(ErrorOf("text<a/>"), HasSubstr("outside the root"));
+  EXPECT_THAT(ErrorOf(""), HasSubstr("no element"));
+  EXPECT_THAT(ErrorOf("<a><!-- open</a>"), HasSubstr("unterminated comment"));
+  EXPECT_THAT(ErrorOf("<a><"), HasSubstr("ends inside a tag"));
+  EXPECT_THAT(ErrorOf("<a v=\"<\"/>"), HasSubstr("'<'"));
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "<a>";
+  EXPECT_THAT(ErrorOf(deep), HasSubstr("nested too deeply"));
+}
+
+TEST(XmlTokenizerTest, ConvertsUtf16ToUtf8) {
+  const std::string text = "<a>é😀</a>";
+  std::u16string utf16 = u"<a>é😀</a>";
+  std::string little("\xFF\xFE", 2), big("\xFE\xFF", 2), bare;
+  for (char16_t unit : utf16) {
+    little += static_cast<char>(unit & 0xFF);
+    little += static_cast<char>(unit >> 8);
+    big += static_cast<char>(unit >> 8);
+    big += static_cast<char>(unit & 0xFF);
+  }
+  bare = little.substr(2);
+  for (std::string* document : {&little, &big, &bare}) {
+    XmlTokenizer::ConvertToUtf8(*document);
+    EXPECT_EQ(*document, text);
+  }
+  std::string with_bom = "\xEF\xBB\xBF<a/>";
+  XmlTokenizer::ConvertToUtf8(with_bom);
+  EXPECT_EQ(with_bom, "<a/>");
+  std::string lone_surrogate("\xFF\xFE<\0\x00\xD8", 6);
+  EXPECT_THROW(XmlTokenizer::ConvertToUtf8(lone_surrogate), XmlError);
+}
+
+TEST(XmlTokenizerTest, SimpleElementShortcutTakesOnlyPlainText) {
+  XmlTokenizer xml("<c><x:v>12</x:v><v>a&amp;b</v><v a=\"1\">3</v><v/></c>");
+  std::string_view text;
+  ASSERT_EQ(xml.Next(), Token::kStartTag);
+  ASSERT_TRUE(xml.ReadSimpleElement("v", text));
+  EXPECT_EQ(text, "12");
+  // A reference, an attribute or an empty element: read token by token.
+  EXPECT_FALSE(xml.ReadSimpleElement("v", text));
+  EXPECT_FALSE(xml.ReadSimpleElement("w", text));
+  EXPECT_THAT(Trace(xml), ElementsAre("<v>", "'a&b'", "</v>", "<v a=1>", "'3'",
+                                      "</v>", "<v>", "</v>", "</c>"));
+  XmlTokenizer mismatched("<c><v>1</w></c>");
+  ASSERT_EQ(mismatched.Next(), Token::kStartTag);
+  EXPECT_FALSE(mismatched.ReadSimpleElement("v", text));
+  EXPECT_THROW(Trace(mismatched), XmlError);
+}
+
+// A document arriving in pieces must give the same tokens wherever the
+// pieces are cut, and the same error for a malformed one.
+TEST(XmlTokenizerTest, ArrivingDocumentGivesTheSameTokens) {
+  const std::string document =
+      "<?xml version=\"1.0\"?><!-- note --><w:a xmlns:w=\"u\" k='v&amp;w'>"
+      "<b x=\"1\"/>te&lt;xt<![CDATA[cd]]><c>&#x3B1;</c>\r\n</w:a>";
+  const std::vector<std::string> expected = Trace(document);
+  for (std::size_t step = 1; step <= 7; ++step) {
+    XmlTokenizer xml(document.data(), 0, [&](std::size_t have) {
+      return std::min(document.size(), have + step);
+    });
+    EXPECT_EQ(Trace(xml), expected) << "step " << step;
+  }
+  const std::string broken = "<a><b></a>";
+  XmlTokenizer xml(broken.data(), 1, [&](std::size_t have) {
+    return std::min(broken.size(), have + 1);
+  });
+  EXPECT_THROW(Trace(xml), XmlError);
+}
+
+}  // namespace
+}  // namespace kestrilo
