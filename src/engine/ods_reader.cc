@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/background_inflater.h"
 #include "engine/package_part.h"
 #include "engine/workbook_error.h"
 #include "engine/xml_error.h"
@@ -21,6 +22,10 @@ using Token = XmlTokenizer::Token;
 // nothing, but a repeated value is stored once per cell, so the total is
 // bounded: far above any real sheet, far below exhausting memory.
 constexpr std::int64_t kMaxStoredCells = 25'000'000;
+// LibreOffice writes some 140 bytes of XML per cell, other writers more;
+// a sheet gets room for the cells its part could hold at this size.
+constexpr std::size_t kBytesPerCell = 100;
+constexpr std::size_t kMaxReserve = 8u << 20;
 // text:s expands a few bytes into many spaces; one cell's text is bounded.
 constexpr std::size_t kMaxCellText = 16u << 20;
 
@@ -190,6 +195,15 @@ bool IsErrorCode(std::string_view text) {
 
 // ---------------------------------------------------------------- content
 
+// True when the qualified `name` is `local` with any namespace prefix.
+// Cheaper than splitting off the prefix: this runs for every tag and
+// attribute of every cell.
+inline bool Is(std::string_view name, std::string_view local) {
+  return name.size() >= local.size() && name.ends_with(local) &&
+         (name.size() == local.size() ||
+          name[name.size() - local.size() - 1] == ':');
+}
+
 // What one table:table-cell says about its value, gathered from its
 // attributes and, where needed, the text of its paragraphs.
 struct CellAttributes {
@@ -219,9 +233,14 @@ struct PendingCell {
 // then every table of office:spreadsheet.
 class OdsContentReader {
  public:
+  // `content_size` is the size of content.xml, from which the cells of a
+  // sheet are estimated.
   OdsContentReader(const std::string& path, Workbook& workbook,
-                   std::string_view xml)
-      : path_(path), workbook_(workbook), xml_(xml) {}
+                   XmlTokenizer& xml, std::size_t content_size)
+      : path_(path),
+        workbook_(workbook),
+        xml_(xml),
+        reserve_(std::min(content_size / kBytesPerCell, kMaxReserve)) {}
 
   void Read() {
     for (Token token = xml_.Next(); token != Token::kEnd; token = xml_.Next()) {
@@ -242,37 +261,36 @@ class OdsContentReader {
 
  private:
   void Start() {
-    const std::string_view local = xml_.local_name();
+    const std::string_view name = xml_.name();
     const std::size_t depth = xml_.depth();
     if (cell_depth_ != 0) {
-      StartInsideCell(local, depth);
+      StartInsideCell(name, depth);
       return;
     }
     if (sheet_ == nullptr) {
-      if (local == "spreadsheet") {
+      if (Is(name, "spreadsheet")) {
         saw_spreadsheet_ = true;
         spreadsheet_depth_ = depth;
-      } else if (local == "table" && spreadsheet_depth_ != 0 &&
+      } else if (Is(name, "table") && spreadsheet_depth_ != 0 &&
                  depth == spreadsheet_depth_ + 1) {
         StartTable();
-      } else if (local == "style") {
+      } else if (Is(name, "style")) {
         table_style_ = xml_.AttributeOr("family") == "table"
                            ? xml_.AttributeOr("name")
                            : std::string_view();  // copied: views are brief
-      } else if (local == "table-properties" && !table_style_.empty() &&
+      } else if (Is(name, "table-properties") && !table_style_.empty() &&
                  xml_.AttributeOr("display") == "false") {
         hidden_styles_.emplace(table_style_);
       }
       return;
     }
-    if (local == "table-row") {
-      StartRow(depth);
-    } else if (row_depth_ != 0 && depth == row_depth_ + 1 &&
-               (local == "table-cell" || local == "covered-table-cell")) {
+    if (row_depth_ != 0 && depth == row_depth_ + 1 &&
+        (Is(name, "table-cell") || Is(name, "covered-table-cell"))) {
       StartCell(depth);
+    } else if (Is(name, "table-row")) {
+      StartRow(depth);
     }
   }
-
   void End() {
     const std::size_t depth = xml_.depth() + 1;  // of the closed element
     if (cell_depth_ != 0) {
@@ -299,6 +317,9 @@ class OdsContentReader {
     const std::string_view style = xml_.AttributeOr("style-name");
     const bool hidden = hidden_styles_.count(std::string(style)) != 0;
     sheet_ = &workbook_.AddSheet(std::string(xml_.AttributeOr("name")), hidden);
+    // Room for the cells at once spares copying them while the sheet grows;
+    // memory reserved but not used is never touched.
+    sheet_->Reserve(reserve_);
     table_depth_ = xml_.depth();
     next_row_ = 1;
   }
@@ -365,27 +386,26 @@ class OdsContentReader {
     attributes_ = CellAttributes();
     for (const XmlTokenizer::Attribute& attribute : xml_.attributes()) {
       const std::string_view name = attribute.name;
-      const std::string_view local = XmlTokenizer::LocalName(name);
       const std::string_view value = attribute.value;
-      if (local == "value-type") {
+      if (Is(name, "value-type")) {
         // calcext:value-type tells errors apart; office:value-type is the
         // standard one.
-        (name.substr(0, 7) == "calcext" ? attributes_.calc_value_type
-                                        : attributes_.value_type) = value;
-      } else if (local == "value") {
+        (name.starts_with("calcext:") ? attributes_.calc_value_type
+                                      : attributes_.value_type) = value;
+      } else if (Is(name, "value")) {
         attributes_.value = value;
-      } else if (local == "date-value") {
+      } else if (Is(name, "date-value")) {
         attributes_.date_value = value;
-      } else if (local == "time-value") {
+      } else if (Is(name, "time-value")) {
         attributes_.time_value = value;
-      } else if (local == "boolean-value") {
+      } else if (Is(name, "boolean-value")) {
         attributes_.boolean_value = value;
-      } else if (local == "string-value") {
+      } else if (Is(name, "string-value")) {
         attributes_.has_string_value = true;
         string_value_ = value;
-      } else if (local == "formula") {
+      } else if (Is(name, "formula")) {
         attributes_.has_formula = true;
-      } else if (local == "number-columns-repeated") {
+      } else if (Is(name, "number-columns-repeated")) {
         attributes_.columns = RepeatCount(value);
       }
     }
@@ -400,10 +420,10 @@ class OdsContentReader {
     collecting_ = true;
   }
 
-  void StartInsideCell(std::string_view local, std::size_t depth) {
+  void StartInsideCell(std::string_view name, std::size_t depth) {
     if (skip_depth_ != 0) return;
     if (depth == cell_depth_ + 1) {
-      if (local == "p" || local == "h") {
+      if (Is(name, "p") || Is(name, "h")) {
         if (paragraph_count_++ > 0) text_ += '\n';
         paragraph_depth_ = depth;
       } else {
@@ -412,6 +432,7 @@ class OdsContentReader {
       return;
     }
     if (paragraph_depth_ == 0) return;
+    const std::string_view local = XmlTokenizer::LocalName(name);
     if (local == "s") {
       std::int64_t count = 1;
       const std::string_view c = xml_.AttributeOr("c");
@@ -541,7 +562,8 @@ class OdsContentReader {
 
   const std::string& path_;
   Workbook& workbook_;
-  XmlTokenizer xml_;
+  XmlTokenizer& xml_;
+  std::size_t reserve_;
   bool saw_spreadsheet_ = false;
   std::size_t spreadsheet_depth_ = 0;
   std::string table_style_;
@@ -601,6 +623,42 @@ std::string ActiveTableName(const ZipArchive& zip) {
   return {};
 }
 
+// content.xml holds all the cells and is by far the largest part: it is
+// parsed while a worker thread inflates it.
+void ReadContent(const std::string& path, const ZipArchive& zip,
+                 Workbook& workbook) {
+  BackgroundInflater inflater(zip, "content.xml");
+  std::size_t have = inflater.WaitBeyond(0);
+  while (have > 0 && have < 3) {
+    const std::size_t now = inflater.WaitBeyond(have);
+    if (now == have) break;
+    have = now;
+  }
+  const auto* head = reinterpret_cast<const unsigned char*>(inflater.data());
+  const bool utf8_bom =
+      have >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
+  const bool utf16 = have >= 2 && (head[0] == 0 || head[1] == 0 ||
+                                   (head[0] == 0xFF && head[1] == 0xFE) ||
+                                   (head[0] == 0xFE && head[1] == 0xFF));
+  try {
+    if (utf16) {
+      std::string text(inflater.data(), inflater.WaitAll());
+      XmlTokenizer::ConvertToUtf8(text);
+      XmlTokenizer xml(text);
+      OdsContentReader(path, workbook, xml, text.size()).Read();
+      return;
+    }
+    const std::size_t skip = utf8_bom ? 3 : 0;
+    XmlTokenizer xml(inflater.data() + skip, have - skip,
+                     [&](std::size_t received) {
+                       return inflater.WaitBeyond(received + skip) - skip;
+                     });
+    OdsContentReader(path, workbook, xml, inflater.size()).Read();
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip, "content.xml", error);
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<Workbook> ReadOds(const std::string& path, ZipArchive& zip) {
@@ -609,14 +667,7 @@ std::unique_ptr<Workbook> ReadOds(const std::string& path, ZipArchive& zip) {
     throw WorkbookError(path, "the OpenDocument package has no content.xml");
   }
   auto workbook = std::make_unique<Workbook>(path, "ods");
-  {
-    const std::string content = PackagePart::ReadXml(zip, "content.xml");
-    try {
-      OdsContentReader(path, *workbook, content).Read();
-    } catch (const XmlError& error) {
-      PackagePart::FailXml(zip, "content.xml", error);
-    }
-  }
+  ReadContent(path, zip, *workbook);
   if (workbook->sheet_count() == 0) {
     throw WorkbookError(path, "the spreadsheet has no sheets");
   }

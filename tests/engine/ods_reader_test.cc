@@ -1,0 +1,403 @@
+#include "engine/ods_reader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "engine/workbook_error.h"
+#include "engine/workbook_reader.h"
+#include "test_package.h"
+
+namespace kestrilo {
+namespace {
+
+using ::testing::HasSubstr;
+using testing_support::Parts;
+using testing_support::TestFilePath;
+using testing_support::WritePackage;
+
+const std::string kFixture =
+    std::string(KESTRILO_FIXTURES_DIR) + "/lo_cells.ods";
+
+constexpr const char* kMimeType =
+    "application/vnd.oasis.opendocument.spreadsheet";
+
+std::string ContentXml(const std::string& tables,
+                       const std::string& automatic_styles = "") {
+  return std::string(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<office:document-content "
+             "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1."
+             "0\" "
+             "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+             "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+             "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:"
+             "calc:xmlns:calcext:1.0\" office:version=\"1.3\">"
+             "<office:automatic-styles>") +
+         automatic_styles +
+         "</office:automatic-styles><office:body><office:spreadsheet>" +
+         tables +
+         "</office:spreadsheet></office:body></office:document-content>";
+}
+
+// One table "S" whose rows are `rows`.
+std::string OneTable(const std::string& rows) {
+  return ContentXml("<table:table table:name=\"S\">" + rows + "</table:table>");
+}
+
+std::string Row(const std::string& cells, const std::string& attributes = "") {
+  return "<table:table-row" + attributes + ">" + cells + "</table:table-row>";
+}
+
+Parts OdsParts(const std::string& content, const std::string& settings = "",
+               const std::string& manifest = "") {
+  Parts parts = {{"mimetype", kMimeType}, {"content.xml", content}};
+  if (!settings.empty()) parts.push_back({"settings.xml", settings});
+  if (!manifest.empty()) parts.push_back({"META-INF/manifest.xml", manifest});
+  return parts;
+}
+
+std::unique_ptr<Workbook> ReadParts(const Parts& parts,
+                                    const std::string& name = "test.ods") {
+  return ReadWorkbook(WritePackage(name, parts));
+}
+
+std::unique_ptr<Workbook> ReadRows(const std::string& rows) {
+  return ReadParts(OdsParts(OneTable(rows)));
+}
+
+// The reason of the WorkbookError that reading `parts` throws.
+std::string ErrorOf(const Parts& parts) {
+  try {
+    ReadParts(parts, "bad.ods");
+  } catch (const WorkbookError& error) {
+    EXPECT_EQ(error.path(), TestFilePath("bad.ods"));
+    return error.reason();
+  }
+  ADD_FAILURE() << "no WorkbookError";
+  return {};
+}
+
+// ------------------------------------------------- the LibreOffice fixture
+
+TEST(OdsReaderTest, LibreOfficeFixtureEveryCellKind) {
+  auto book = ReadWorkbook(kFixture);
+  ASSERT_EQ(book->format(), "ods");
+  const Sheet& s = book->sheet(0);
+  ASSERT_EQ(s.name(), "Kinds");
+  auto text = [&](int row) { return std::string(s.Cell(row, 2).text); };
+  auto number = [&](int row) {
+    EXPECT_EQ(s.Cell(row, 2).kind, CellKind::kNumber) << "row " << row;
+    return s.Cell(row, 2).number;
+  };
+  EXPECT_EQ(number(2), 3.25);
+  EXPECT_EQ(number(3), -1.5e-05);
+  EXPECT_EQ(number(4), 1.23456789012345e+22);
+  EXPECT_EQ(number(5), 0.125);  // percentage
+  EXPECT_EQ(number(6), 12.5);   // currency
+  const CellValue date = s.Cell(7, 2), date_time = s.Cell(8, 2);
+  EXPECT_EQ(date.kind, CellKind::kDateTime);
+  EXPECT_EQ(date.number, 45351);  // 2024-02-29
+  EXPECT_FALSE(date.time_only);
+  EXPECT_NEAR(date_time.number, 45351 + (13 * 3600 + 45 * 60 + 30) / 86400.0,
+              1e-9);
+  const CellValue time = s.Cell(9, 2), duration = s.Cell(10, 2);
+  EXPECT_TRUE(time.time_only);
+  EXPECT_NEAR(time.number, (13 * 3600 + 45 * 60 + 30) / 86400.0, 1e-12);
+  EXPECT_TRUE(duration.time_only);
+  EXPECT_EQ(duration.number, 1.5);  // PT36H
+  EXPECT_EQ(s.Cell(11, 2).kind, CellKind::kBoolean);
+  EXPECT_EQ(s.Cell(11, 2).number, 1);
+  EXPECT_EQ(s.Cell(12, 2).number, 0);
+  EXPECT_EQ(text(13), " a   b ");
+  // LibreOffice itself drops a tab and line break written into a cell's
+  // paragraph by another program (row 14); typed in, a line feed becomes a
+  // second paragraph and the tab is dropped (row 31).
+  EXPECT_EQ(text(14), "xyz");
+  EXPECT_EQ(text(31), "xy\nz");
+  EXPECT_EQ(text(15), "bold and a link");
+  EXPECT_EQ(text(16), "first\nsecond");
+  EXPECT_EQ(text(17), "Ελληνικά");
+  EXPECT_EQ(text(18), "中文字符");
+  EXPECT_EQ(text(19), "😀🎉");
+  EXPECT_EQ(text(20), "<a & \"b\">");
+  // Formulas with their cached results.
+  EXPECT_EQ(number(21), 6.5);
+  EXPECT_EQ(text(22), "abcd");
+  EXPECT_EQ(s.Cell(23, 2).kind, CellKind::kBoolean);
+  EXPECT_EQ(s.Cell(24, 2).number, 43831);  // 2020-01-01
+  for (const auto& [row, code] :
+       {std::pair{25, "#DIV/0!"}, {26, "#N/A"}, {27, "Err:502"}}) {
+    EXPECT_TRUE(s.Cell(row, 2).is_error()) << row;
+    EXPECT_EQ(s.Cell(row, 2).text, code);
+  }
+  // ="" is written without a value type: a formula without a value.
+  EXPECT_TRUE(s.Cell(28, 2).is_empty());
+  EXPECT_EQ(book->formulas_without_value(), 1);
+  // A merged cell, and a value hidden under the merge.
+  EXPECT_EQ(text(29), "merged");
+  EXPECT_EQ(s.Cell(29, 3).number, 42);
+  EXPECT_EQ(text(30), "noted");  // the annotation is no part of the value
+  EXPECT_EQ(s.UsedRange(), (BlockGeometry{1, 31, 1, 3}));
+}
+
+TEST(OdsReaderTest, LibreOfficeFixtureSheetsRepeatsAndActiveSheet) {
+  auto book = ReadWorkbook(kFixture);
+  ASSERT_EQ(book->sheet_count(), 4);
+  EXPECT_EQ(book->sheet(1).name(), "Hidden sheet");
+  EXPECT_TRUE(book->sheet(1).hidden());
+  EXPECT_FALSE(book->sheet(0).hidden());
+  EXPECT_EQ(book->active_sheet(), 3);
+  EXPECT_EQ(book->sheet(3).Cell(1, 1).text, "I am the active sheet");
+
+  const Sheet& repeated = book->sheet(2);
+  for (int column = 1; column <= 3; ++column) {
+    EXPECT_EQ(repeated.Cell(1, column).number, 7);
+  }
+  EXPECT_TRUE(repeated.Cell(1, 4).is_empty());
+  EXPECT_EQ(repeated.Cell(1, 6).text, "end");
+  for (int row = 2; row <= 5; ++row) {
+    EXPECT_EQ(repeated.Cell(row, 1).text, "r");
+    EXPECT_EQ(repeated.Cell(row, 2).number, 1.5);
+  }
+  EXPECT_EQ(repeated.Cell(1006, 1).text, "after the gap");
+  EXPECT_EQ(repeated.Cell(kMaxRows, kMaxColumns).text, "last cell");
+  // Millions of repeated empty cells cost nothing.
+  EXPECT_EQ(repeated.cell_count(), 14u);
+}
+
+// ------------------------------------------------------ hand-written XML
+
+TEST(OdsReaderTest, ParagraphTextWithSpacesTabsBreaksSpansAndNotes) {
+  auto book = ReadRows(Row(
+      "<table:table-cell office:value-type=\"string\">"
+      "<office:annotation><text:p>comment</text:p></office:annotation>"
+      "<text:p>a<text:s text:c=\"3\"/>b<text:s/>c<text:tab/>d"
+      "<text:line-break/><text:span>e<text:a>f</text:a></text:span>"
+      "<text:note><text:note-citation>1</text:note-citation><text:note-body>"
+      "<text:p>footnote</text:p></text:note-body></text:note>"
+      "<text:bookmark-start text:name=\"x\"/>g  h </text:p>"
+      "<text:p/><text:h>head</text:h></table:table-cell>"
+      "<table:table-cell office:value-type=\"string\" "
+      "office:string-value=\"attribute wins\"><text:p>shown</text:p>"
+      "</table:table-cell>"
+      "<table:table-cell><text:p>no value type</text:p></table:table-cell>"
+      "<table:table-cell office:value-type=\"string\"/>"));
+  const Sheet& s = book->sheet(0);
+  EXPECT_EQ(s.Cell(1, 1).text, "a   b c\td\nefg  h \n\nhead");
+  EXPECT_EQ(s.Cell(1, 2).text, "attribute wins");
+  EXPECT_EQ(s.Cell(1, 3).text, "no value type");
+  // A string cell without text is a stored empty text.
+  EXPECT_EQ(s.Cell(1, 4).kind, CellKind::kText);
+  EXPECT_EQ(s.Cell(1, 4).text, "");
+}
+
+TEST(OdsReaderTest, ValueAttributes) {
+  auto cell = [](const std::string& attributes, const std::string& text = "") {
+    return "<table:table-cell " + attributes + "><text:p>" + text +
+           "</text:p></table:table-cell>";
+  };
+  auto book = ReadRows(
+      Row(cell("office:value-type=\"float\" office:value=\"1e3\"") +
+          cell("office:value-type=\"float\" office:value=\"oops\"", "shown") +
+          cell("office:value-type=\"boolean\" office:boolean-value=\"false\"") +
+          cell("office:value-type=\"date\" "
+               "office:date-value=\"1899-12-30T06:00:00.5\"") +
+          cell("office:value-type=\"date\" "
+               "office:date-value=\"2000-01-01T00:00:00Z\"") +
+          cell("office:value-type=\"time\" office:time-value=\"-PT6H\"") +
+          cell("office:value-type=\"time\" office:time-value=\"P1DT12H30M\"") +
+          cell("office:value-type=\"date\" office:date-value=\"soon\"",
+               "soon")) +
+      Row(cell("table:formula=\"of:=1/0\" office:value-type=\"float\" "
+               "office:value=\"0\"",
+               "#DIV/0!") +
+          cell("office:value-type=\"float\" office:value=\"0\"", "#N/A") +
+          cell("table:formula=\"of:=X()\" office:value-type=\"string\" "
+               "calcext:value-type=\"error\"",
+               "#NAME?") +
+          cell("table:formula=\"of:=[.A1]\"") +
+          "<table:table-cell table:formula=\"of:=1\" "
+          "table:number-columns-repeated=\"2\"/>"));
+  const Sheet& s = book->sheet(0);
+  EXPECT_EQ(s.Cell(1, 1).number, 1000);
+  EXPECT_EQ(s.Cell(1, 2).text, "shown");
+  EXPECT_EQ(s.Cell(1, 3).kind, CellKind::kBoolean);
+  EXPECT_EQ(s.Cell(1, 3).number, 0);
+  EXPECT_NEAR(s.Cell(1, 4).number, (6 * 3600 + 0.5) / 86400, 1e-12);
+  EXPECT_EQ(s.Cell(1, 5).number, 36526);  // the zone is ignored
+  EXPECT_EQ(s.Cell(1, 6).number, -0.25);
+  EXPECT_TRUE(s.Cell(1, 6).time_only);
+  EXPECT_NEAR(s.Cell(1, 7).number, 1.5 + 30.0 / 1440, 1e-12);
+  EXPECT_EQ(s.Cell(1, 8).text, "soon");  // an unreadable date: its text
+  // An error result stored as 0 is the error; a plain 0 stays a number
+  // whatever its shown text.
+  EXPECT_EQ(s.Cell(2, 1).kind, CellKind::kError);
+  EXPECT_EQ(s.Cell(2, 1).text, "#DIV/0!");
+  EXPECT_EQ(s.Cell(2, 2).kind, CellKind::kNumber);
+  EXPECT_EQ(s.Cell(2, 3).text, "#NAME?");
+  EXPECT_TRUE(s.Cell(2, 3).is_error());
+  EXPECT_TRUE(s.Cell(2, 4).is_empty());
+  EXPECT_EQ(book->formulas_without_value(), 3);
+}
+
+TEST(OdsReaderTest, RepeatsAreCappedAtTheSheetLimits) {
+  const std::string value =
+      "<table:table-cell office:value-type=\"float\" office:value=\"1\"";
+  auto book = ReadRows(
+      Row(value + " table:number-columns-repeated=\"2\"/>",
+          " table:number-rows-repeated=\"3\"") +
+      Row("<table:table-cell table:number-columns-repeated=\"99999999\"/>",
+          " table:number-rows-repeated=\"1048570\"") +
+      Row(value + " table:number-columns-repeated=\"20000\"/>",
+          " table:number-rows-repeated=\"2\"") +
+      Row(value + "/>", " table:number-rows-repeated=\"5\"") +
+      Row(value + "/>"));
+  const Sheet& s = book->sheet(0);
+  EXPECT_EQ(s.Cell(3, 2).number, 1);
+  EXPECT_TRUE(s.Cell(4, 1).is_empty());
+  // Rows 1048574-1048575 hold 16384 values each; of the five repeated
+  // rows after them one fits, and the last row lies beyond the sheet.
+  EXPECT_EQ(s.Cell(1048574, kMaxColumns).number, 1);
+  EXPECT_EQ(s.Cell(kMaxRows, 1).number, 1);
+  EXPECT_EQ(s.cell_count(), 6u + 2 * 16384 + 1);
+  EXPECT_EQ(s.UsedRange(), (BlockGeometry{1, kMaxRows, 1, kMaxColumns}));
+}
+
+TEST(OdsReaderTest, HugeRepeatedValuesAreRefused) {
+  const std::string reason = ErrorOf(OdsParts(
+      OneTable(Row("<table:table-cell office:value-type=\"string\" "
+                   "table:number-columns-repeated=\"16384\"><text:p>x</text:p>"
+                   "</table:table-cell>",
+                   " table:number-rows-repeated=\"1048576\""))));
+  EXPECT_THAT(reason, HasSubstr("repeats its values"));
+}
+
+TEST(OdsReaderTest, HiddenAndActiveSheets) {
+  const std::string styles =
+      "<style:style style:name=\"ta2\" style:family=\"table\">"
+      "<style:table-properties table:display=\"false\"/></style:style>";
+  const std::string content = ContentXml(
+      "<table:table table:name=\"One\"/>"
+      "<table:table table:name=\"Two\" table:style-name=\"ta2\"/>"
+      "<table:table table:name=\"Three &amp; more\"/>",
+      styles);
+  const std::string settings =
+      "<office:document-settings xmlns:office=\"o\" xmlns:config=\"c\">"
+      "<office:settings><config:config-item-set config:name=\"v\">"
+      "<config:config-item config:name=\"ActiveTable\" "
+      "config:type=\"string\">Three &amp; more</config:config-item>"
+      "</config:config-item-set></office:settings>"
+      "</office:document-settings>";
+  auto book = ReadParts(OdsParts(content, settings));
+  ASSERT_EQ(book->sheet_count(), 3);
+  EXPECT_FALSE(book->sheet(0).hidden());
+  EXPECT_TRUE(book->sheet(1).hidden());
+  EXPECT_EQ(book->sheet(2).name(), "Three & more");
+  EXPECT_EQ(book->active_sheet(), 2);
+  EXPECT_FALSE(book->sheet(0).UsedRange().has_value());
+  // Without settings the first sheet is active.
+  EXPECT_EQ(ReadParts(OdsParts(content))->active_sheet(), 0);
+}
+
+TEST(OdsReaderTest, BadPackagesNameTheProblem) {
+  EXPECT_EQ(ErrorOf(OdsParts(OneTable(""), "",
+                             "<manifest:manifest><manifest:file-entry>"
+                             "<manifest:encryption-data/>"
+                             "</manifest:file-entry></manifest:manifest>")),
+            "the workbook is password-protected (encrypted)");
+  EXPECT_THAT(ErrorOf(OdsParts(OneTable(Row("<table:table-cell>")))),
+              HasSubstr("content.xml"));
+  EXPECT_THAT(ErrorOf(OdsParts("<!DOCTYPE x><x/>")), HasSubstr("content.xml"));
+  EXPECT_THAT(ErrorOf({{"mimetype", kMimeType}}), HasSubstr("content.xml"));
+  EXPECT_THAT(ErrorOf(OdsParts("<office:document-content/>")),
+              HasSubstr("no spreadsheet"));
+  EXPECT_THAT(ErrorOf(OdsParts(ContentXml(""))), HasSubstr("no sheets"));
+  EXPECT_THAT(ErrorOf(OdsParts(OneTable(""), "<unclosed>")),
+              HasSubstr("settings.xml"));
+}
+
+// ------------------------------------------------------ damaged files
+
+// Reading must end in a workbook or a WorkbookError: anything else (a crash,
+// another exception) fails the test, and sanitizer builds check memory.
+void ReadDamaged(const std::string& bytes, const std::string& what) {
+  const std::string path = TestFilePath("damaged.ods");
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  try {
+    auto book = ReadWorkbook(path);
+    EXPECT_GT(book->sheet_count(), 0) << what;
+  } catch (const WorkbookError& error) {
+    EXPECT_FALSE(error.reason().empty()) << what;
+  } catch (const std::exception& error) {
+    ADD_FAILURE() << what << ": " << error.what();
+  }
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(OdsReaderTest, TruncatedAndBitFlippedFixture) {
+  const std::string bytes = FileBytes(kFixture);
+  ASSERT_GT(bytes.size(), 1000u);
+  for (std::size_t size = 0; size < bytes.size(); size += 97) {
+    ReadDamaged(bytes.substr(0, size), "truncated at " + std::to_string(size));
+  }
+  std::mt19937 random(20240229);
+  for (std::size_t offset = 0; offset < bytes.size(); offset += 61) {
+    std::string damaged = bytes;
+    damaged[offset] = static_cast<char>(damaged[offset] ^ (1 << random() % 8));
+    ReadDamaged(damaged, "bit flipped at " + std::to_string(offset));
+  }
+}
+
+// Bit flips inside the compressed parts only reach the zip checksum; these
+// damage content.xml itself, in a package with correct checksums.
+TEST(OdsReaderTest, DamagedContentXml) {
+  std::string content = OneTable(
+      Row("<table:table-cell office:value-type=\"float\" office:value=\"2\" "
+          "table:number-columns-repeated=\"3\"><text:p>2</text:p>"
+          "</table:table-cell><table:table-cell office:value-type=\"date\" "
+          "office:date-value=\"2024-02-29T10:00:00\"/>",
+          " table:number-rows-repeated=\"2\"") +
+      Row("<table:table-cell office:value-type=\"string\"><text:p>a"
+          "<text:s text:c=\"4\"/>&amp;<text:span>b</text:span></text:p>"
+          "</table:table-cell><table:covered-table-cell "
+          "office:value-type=\"time\" office:time-value=\"PT1H\"/>"));
+  const std::string characters = "<>/\"'&;:=# 0179-TPSx";
+  std::mt19937 random(1899);
+  for (int round = 0; round < 400; ++round) {
+    std::string damaged = content;
+    const std::size_t at = random() % damaged.size();
+    switch (round % 3) {
+      case 0:
+        damaged[at] = characters[random() % characters.size()];
+        break;
+      case 1:
+        damaged.erase(at, 1 + random() % 8);
+        break;
+      default:
+        damaged.resize(at);
+        break;
+    }
+    const std::string path =
+        WritePackage("damaged_content.ods", OdsParts(damaged));
+    try {
+      ReadWorkbook(path);
+    } catch (const WorkbookError&) {
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << "round " << round << ": " << error.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrilo
