@@ -113,7 +113,6 @@ void CompoundFile::ParseHeader() {
   mini_cutoff_ = U32(h + 0x38);
   first_mini_fat_sector_ = U32(h + 0x3C);
   first_difat_sector_ = U32(h + 0x44);
-  difat_sector_count_ = U32(h + 0x48);
   // Allocation sectors can at most fill the file; a larger count is a lie
   // that would make us allocate without bound.
   const std::size_t file_sectors = bytes_.size() / sector_size_ + 1;
@@ -150,8 +149,9 @@ void CompoundFile::ReadFat() {
   std::size_t difat_seen = 0;
   while (fat_sectors.size() < fat_sector_count_ && difat != kEndOfChain &&
          difat != kFreeSector) {
-    if (++difat_seen > difat_sector_count_ + 1 ||
-        difat_seen > bytes_.size() / sector_size_) {
+    // The header's DIFAT count is not trusted (some writers leave it 0);
+    // the file's size bounds the chain.
+    if (++difat_seen > bytes_.size() / sector_size_) {
       Fail("the chain of allocation-table index sectors loops");
     }
     std::size_t available = 0;

@@ -67,7 +67,6 @@ class CompoundFile {
   std::uint32_t first_directory_sector_ = 0;
   std::uint32_t first_mini_fat_sector_ = 0;
   std::uint32_t first_difat_sector_ = 0;
-  std::uint32_t difat_sector_count_ = 0;
   std::vector<std::uint32_t> fat_;
   std::vector<Entry> entries_;
   std::vector<std::uint32_t> root_streams_;  // indices into entries_

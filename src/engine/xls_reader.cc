@@ -1,8 +1,11 @@
 #include "engine/xls_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -10,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/biff_record_reader.h"
 #include "engine/code_page_decoder.h"
 #include "engine/compound_file.h"
 #include "engine/number_format.h"
@@ -86,10 +90,6 @@ ValueFormat ToValueFormat(NumberFormatKind kind, bool elapsed) {
   return elapsed ? ValueFormat::kDuration : ValueFormat::kTimeOfDay;
 }
 
-// Thrown when a record's content ends before what it declares; the reader
-// turns it into a WorkbookError naming the record.
-struct ShortRecord {};
-
 std::uint16_t U16(const unsigned char* p) {
   return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
@@ -144,124 +144,6 @@ std::string_view ErrorText(std::uint8_t code) {
   }
 }
 
-void AppendUtf16(const std::u16string& units, std::string* out) {
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    std::uint32_t code = units[i];
-    if (code >= 0xD800 && code < 0xDC00 && i + 1 < units.size() &&
-        units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code < 0xE000) {
-      code = 0xFFFD;
-    }
-    if (code < 0x80) {
-      out->push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out->push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-}
-
-// One record's body and the bodies of the CONTINUE records after it, read as
-// one sequence of bytes. Character arrays split across a boundary restart
-// with a fresh option byte in the continuation, which ReadCharacters honours.
-class RecordReader {
- public:
-  explicit RecordReader(std::vector<std::string_view> segments)
-      : segments_(std::move(segments)) {}
-
-  bool AtEnd() {
-    SkipEmptySegments();
-    return segment_ >= segments_.size();
-  }
-  std::uint8_t U8() {
-    SkipEmptySegments();
-    if (segment_ >= segments_.size()) throw ShortRecord();
-    return static_cast<unsigned char>(segments_[segment_][offset_++]);
-  }
-  std::uint16_t U16() {
-    const std::uint16_t low = U8();
-    return static_cast<std::uint16_t>(low | (U8() << 8));
-  }
-  std::uint32_t U32() {
-    const std::uint32_t low = U16();
-    return low | (static_cast<std::uint32_t>(U16()) << 16);
-  }
-  void Skip(std::uint64_t count) {
-    while (count > 0) {
-      SkipEmptySegments();
-      if (segment_ >= segments_.size()) throw ShortRecord();
-      const std::size_t step = static_cast<std::size_t>(
-          std::min<std::uint64_t>(count, segments_[segment_].size() - offset_));
-      offset_ += step;
-      count -= step;
-    }
-  }
-  // Reads `count` characters, stored as 16-bit units when `wide` and as
-  // their low bytes otherwise.
-  void ReadCharacters(std::size_t count, bool wide, std::u16string* units) {
-    units->clear();
-    while (units->size() < count) {
-      if (segment_ < segments_.size() &&
-          offset_ >= segments_[segment_].size()) {
-        ++segment_;
-        offset_ = 0;
-        if (segment_ >= segments_.size()) throw ShortRecord();
-        wide = (U8() & 1) != 0;
-      }
-      if (segment_ >= segments_.size()) throw ShortRecord();
-      const std::string_view segment = segments_[segment_];
-      const auto* bytes =
-          reinterpret_cast<const unsigned char*>(segment.data());
-      const std::size_t width = wide ? 2 : 1;
-      const std::size_t fit = (segment.size() - offset_) / width;
-      const std::size_t take = std::min(fit, count - units->size());
-      if (take == 0) throw ShortRecord();  // half a character
-      for (std::size_t i = 0; i < take; ++i, offset_ += width) {
-        units->push_back(wide ? kestrilo::U16(bytes + offset_)
-                              : static_cast<char16_t>(bytes[offset_]));
-      }
-    }
-  }
-  // Reads `count` bytes of an 8-bit text.
-  std::string_view ReadBytes(std::size_t count, std::string* scratch) {
-    scratch->clear();
-    while (scratch->size() < count) {
-      SkipEmptySegments();
-      if (segment_ >= segments_.size()) throw ShortRecord();
-      const std::string_view segment = segments_[segment_];
-      const std::size_t take =
-          std::min(segment.size() - offset_, count - scratch->size());
-      scratch->append(segment.substr(offset_, take));
-      offset_ += take;
-    }
-    return *scratch;
-  }
-
- private:
-  void SkipEmptySegments() {
-    while (segment_ < segments_.size() &&
-           offset_ >= segments_[segment_].size()) {
-      ++segment_;
-      offset_ = 0;
-    }
-  }
-
-  std::vector<std::string_view> segments_;
-  std::size_t segment_ = 0;
-  std::size_t offset_ = 0;
-};
-
 struct RecordView {
   std::uint16_t type = 0;
   std::size_t offset = 0;  // of the record header in the stream
@@ -295,16 +177,20 @@ class XlsParser {
     throw WorkbookError(path_, reason);
   }
   bool NextRecord(std::size_t* position, RecordView* record) const;
-  RecordReader ReaderWithContinues(const RecordView& record,
-                                   std::size_t next) const;
-  void ReadBof(std::size_t position, const char* where);
+  BiffRecordReader ReaderWithContinues(const RecordView& record,
+                                       std::size_t next) const;
+  std::uint16_t ReadBof(std::size_t position, const char* where) const;
+  void CheckVersion() const;
+  const unsigned char* Bytes(std::size_t offset) const {
+    return reinterpret_cast<const unsigned char*>(stream_.data()) + offset;
+  }
   void ReadGlobals();
   void HandleGlobalRecord(const RecordView& record, std::size_t next);
   void ReadBoundSheet(const RecordView& record, std::size_t next);
   void ReadFormat(const RecordView& record, std::size_t next);
   void ReadSst(const RecordView& record, std::size_t next);
-  std::string ReadUnicodeString(RecordReader* reader, bool long_count);
-  std::string ReadText(RecordReader* reader, bool long_count);
+  std::string ReadUnicodeString(BiffRecordReader* reader, bool long_count);
+  std::string ReadText(BiffRecordReader* reader, bool long_count);
   void ClassifyXfs();
   void ReadSheet(const BoundSheet& bound, Sheet* sheet);
   void HandleCell(const RecordView& record, std::size_t next, Sheet* sheet);
@@ -315,6 +201,7 @@ class XlsParser {
   void ReadMulRk(const RecordView& record, Sheet* sheet);
   std::int32_t Column(const unsigned char* p) const;
   std::string DescribeRecord(const RecordView& record) const;
+  const CodePageDecoder& Decoder();
 
   std::string path_;
   std::string stream_;
@@ -323,6 +210,10 @@ class XlsParser {
   int active_tab_ = 0;
   bool window_seen_ = false;
   std::optional<CodePageDecoder> decoder_;
+  int decoder_code_page_ = 0;
+  // Bytes of sheet records read so far: each record belongs to one sheet,
+  // so more than the stream holds means sheets overlap (a reading bomb).
+  std::size_t sheet_bytes_read_ = 0;
   int code_page_ = 1252;
   std::vector<BoundSheet> bound_sheets_;
   std::vector<std::uint16_t> xf_format_ids_;
@@ -353,8 +244,8 @@ bool XlsParser::NextRecord(std::size_t* position, RecordView* record) const {
   return true;
 }
 
-RecordReader XlsParser::ReaderWithContinues(const RecordView& record,
-                                            std::size_t next) const {
+BiffRecordReader XlsParser::ReaderWithContinues(const RecordView& record,
+                                                std::size_t next) const {
   std::vector<std::string_view> segments;
   segments.emplace_back(reinterpret_cast<const char*>(record.data),
                         record.size);
@@ -364,7 +255,7 @@ RecordReader XlsParser::ReaderWithContinues(const RecordView& record,
     segments.emplace_back(reinterpret_cast<const char*>(follower.data),
                           follower.size);
   }
-  return RecordReader(std::move(segments));
+  return BiffRecordReader(std::move(segments));
 }
 
 std::string XlsParser::DescribeRecord(const RecordView& record) const {
@@ -374,11 +265,18 @@ std::string XlsParser::DescribeRecord(const RecordView& record) const {
   return text;
 }
 
+const CodePageDecoder& XlsParser::Decoder() {
+  if (!decoder_ || decoder_code_page_ != code_page_) {
+    decoder_.emplace(code_page_);
+    decoder_code_page_ = code_page_;
+  }
+  return *decoder_;
+}
+
 std::unique_ptr<Workbook> XlsParser::Parse() {
   workbook_ = std::make_unique<Workbook>(path_, "xls");
   ReadGlobals();
   ClassifyXfs();
-  decoder_.emplace(code_page_);
   int active = 0;
   for (std::size_t i = 0; i < bound_sheets_.size(); ++i) {
     const BoundSheet& bound = bound_sheets_[i];
@@ -387,7 +285,7 @@ std::unique_ptr<Workbook> XlsParser::Parse() {
     if (bound.name_is_utf8) {
       name = bound.raw_name;
     } else {
-      decoder_->Append(bound.raw_name, &name);
+      Decoder().Append(bound.raw_name, &name);
     }
     Sheet& sheet = workbook_->AddSheet(name, bound.hidden);
     if (static_cast<int>(i) == active_tab_) {
@@ -403,33 +301,40 @@ std::unique_ptr<Workbook> XlsParser::Parse() {
   return std::move(workbook_);
 }
 
-void XlsParser::ReadBof(std::size_t position, const char* where) {
+std::uint16_t XlsParser::ReadBof(std::size_t position,
+                                 const char* where) const {
   RecordView record;
   if (!NextRecord(&position, &record)) {
     Fail(std::string("damaged workbook: ") + where +
          " starts beyond the end of the workbook stream");
   }
-  if (record.type == 0x0009 || record.type == 0x0209 || record.type == 0x0409) {
-    Fail(
-        "Excel 2.x-4.x workbooks are not supported; save it as .xls or "
-        ".xlsx first");
-  }
   if (record.type != kBof || record.size < 4) {
     Fail(std::string("damaged workbook: ") + where +
          " does not start with a BOF record");
   }
-  const std::uint16_t version = U16(record.data);
+  return U16(record.data);
+}
+
+void XlsParser::CheckVersion() const {
+  if (stream_.empty()) Fail("damaged workbook: the workbook stream is empty");
+  const std::uint16_t first = stream_.size() >= 2 ? U16(Bytes(0)) : 0;
+  // The BOF record numbers of BIFF2, BIFF3 and BIFF4.
+  if (first == 0x0009 || first == 0x0209 || first == 0x0409) {
+    Fail(
+        "Excel 2.x-4.x workbooks are not supported; save it as .xls or "
+        ".xlsx first");
+  }
+  const std::uint16_t version = ReadBof(0, "the workbook");
   if (version != kBiff8 && version != kBiff5) {
-    Fail("unsupported Excel file version (BIFF version 0x" + [&] {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "%04X", version);
-      return std::string(hex);
-    }() + ")");
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", version);
+    Fail(std::string("unsupported Excel file version (BIFF version 0x") + hex +
+         ")");
   }
 }
 
 void XlsParser::ReadGlobals() {
-  ReadBof(0, "the workbook");
+  CheckVersion();
   std::size_t position = 0;
   RecordView record;
   NextRecord(&position, &record);
@@ -442,7 +347,7 @@ void XlsParser::ReadGlobals() {
       } else {
         HandleGlobalRecord(record, position);
       }
-    } catch (const ShortRecord&) {
+    } catch (const BiffRecordReader::TooShort&) {
       Fail("damaged workbook: " + DescribeRecord(record) + " is too short");
     }
   }
@@ -459,15 +364,15 @@ void XlsParser::HandleGlobalRecord(const RecordView& record, std::size_t next) {
     case kFilePass:
       Fail("the workbook is password-protected (encrypted)");
     case kCodePage:
-      if (record.size < 2) throw ShortRecord();
+      if (record.size < 2) throw BiffRecordReader::TooShort();
       code_page_ = U16(d);
       break;
     case kDateMode:
-      if (record.size < 2) throw ShortRecord();
+      if (record.size < 2) throw BiffRecordReader::TooShort();
       date1904_ = U16(d) == 1;
       break;
     case kWindow1:
-      if (record.size < 12) throw ShortRecord();
+      if (record.size < 12) throw BiffRecordReader::TooShort();
       if (!window_seen_) active_tab_ = U16(d + 10);
       window_seen_ = true;
       break;
@@ -478,7 +383,7 @@ void XlsParser::HandleGlobalRecord(const RecordView& record, std::size_t next) {
       ReadFormat(record, next);
       break;
     case kXf:
-      if (record.size < 4) throw ShortRecord();
+      if (record.size < 4) throw BiffRecordReader::TooShort();
       xf_format_ids_.push_back(U16(d + 2));
       break;
     case kSst:
@@ -491,7 +396,7 @@ void XlsParser::HandleGlobalRecord(const RecordView& record, std::size_t next) {
 
 // BIFF8 unicode string: a character count (8 or 16 bits), an option byte,
 // then the characters. Rich-text runs and phonetic data are skipped.
-std::string XlsParser::ReadUnicodeString(RecordReader* reader,
+std::string XlsParser::ReadUnicodeString(BiffRecordReader* reader,
                                          bool long_count) {
   const std::size_t count = long_count ? reader->U16() : reader->U8();
   const std::uint8_t options = reader->U8();
@@ -501,25 +406,22 @@ std::string XlsParser::ReadUnicodeString(RecordReader* reader,
   reader->Skip(4ull * runs);
   reader->Skip(phonetic);
   std::string text;
-  AppendUtf16(units_, &text);
+  AppendUtf16AsUtf8(units_, &text);
   return text;
 }
 
 // A text of a cell or format: unicode in BIFF8, 8-bit code page text before.
-std::string XlsParser::ReadText(RecordReader* reader, bool long_count) {
+std::string XlsParser::ReadText(BiffRecordReader* reader, bool long_count) {
   if (version_ == kBiff8) return ReadUnicodeString(reader, long_count);
   const std::size_t count = long_count ? reader->U16() : reader->U8();
   const std::string_view bytes = reader->ReadBytes(count, &scratch_);
-  if (!decoder_ || decoder_->code_page() != code_page_) {
-    decoder_.emplace(code_page_);
-  }
   std::string text;
-  decoder_->Append(bytes, &text);
+  Decoder().Append(bytes, &text);
   return text;
 }
 
 void XlsParser::ReadBoundSheet(const RecordView& record, std::size_t next) {
-  RecordReader reader = ReaderWithContinues(record, next);
+  BiffRecordReader reader = ReaderWithContinues(record, next);
   BoundSheet bound;
   bound.position = reader.U32();
   bound.hidden = (reader.U8() & 0x03) != 0;
@@ -535,13 +437,13 @@ void XlsParser::ReadBoundSheet(const RecordView& record, std::size_t next) {
 }
 
 void XlsParser::ReadFormat(const RecordView& record, std::size_t next) {
-  RecordReader reader = ReaderWithContinues(record, next);
+  BiffRecordReader reader = ReaderWithContinues(record, next);
   const std::uint16_t id = reader.U16();
   formats_[id] = ReadText(&reader, version_ == kBiff8);
 }
 
 void XlsParser::ReadSst(const RecordView& record, std::size_t next) {
-  RecordReader reader = ReaderWithContinues(record, next);
+  BiffRecordReader reader = ReaderWithContinues(record, next);
   reader.U32();  // total number of references
   const std::uint32_t unique = reader.U32();
   StringPool& pool = workbook_->strings();
@@ -559,7 +461,7 @@ void XlsParser::ReadSst(const RecordView& record, std::size_t next) {
     reader.Skip(4ull * runs);
     reader.Skip(phonetic);
     text.clear();
-    AppendUtf16(units_, &text);
+    AppendUtf16AsUtf8(units_, &text);
     sst_.push_back(pool.Add(text));
   }
 }
@@ -621,6 +523,10 @@ void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
   int depth = 1;
   pending_string_.reset();
   while (NextRecord(&position, &record)) {
+    sheet_bytes_read_ += 4 + record.size;
+    if (sheet_bytes_read_ > stream_.size()) {
+      Fail("damaged workbook: its sheets overlap in the workbook stream");
+    }
     if (record.type == kBof) {
       ++depth;  // an embedded chart's substream
       continue;
@@ -632,7 +538,7 @@ void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
     if (depth > 1) continue;
     try {
       HandleCell(record, position, sheet);
-    } catch (const ShortRecord&) {
+    } catch (const BiffRecordReader::TooShort&) {
       Fail("damaged workbook: " + DescribeRecord(record) + " in " + where +
            " is too short");
     }
@@ -646,7 +552,7 @@ void XlsParser::HandleCell(const RecordView& record, std::size_t next,
   switch (record.type) {
     case kString: {
       if (!pending_string_) return;
-      RecordReader reader = ReaderWithContinues(record, next);
+      BiffRecordReader reader = ReaderWithContinues(record, next);
       sheet->SetText(pending_string_->row, pending_string_->column,
                      ReadText(&reader, true));
       pending_string_.reset();
@@ -668,22 +574,22 @@ void XlsParser::HandleCell(const RecordView& record, std::size_t next,
     default:
       return;
   }
-  if (record.size < 6) throw ShortRecord();
+  if (record.size < 6) throw BiffRecordReader::TooShort();
   pending_string_.reset();
   const std::int32_t row = U16(d) + 1;
   const std::int32_t column = Column(d + 2);
   const std::uint16_t xf = U16(d + 4);
   switch (record.type) {
     case kNumber:
-      if (record.size < 14) throw ShortRecord();
+      if (record.size < 14) throw BiffRecordReader::TooShort();
       SetNumber(sheet, row, column, xf, F64(d + 6));
       break;
     case kRk:
-      if (record.size < 10) throw ShortRecord();
+      if (record.size < 10) throw BiffRecordReader::TooShort();
       SetNumber(sheet, row, column, xf, DecodeRk(U32(d + 6)));
       break;
     case kLabelSst: {
-      if (record.size < 10) throw ShortRecord();
+      if (record.size < 10) throw BiffRecordReader::TooShort();
       const std::uint32_t index = U32(d + 6);
       if (index >= sst_.size()) {
         Fail("damaged workbook: a cell refers to shared string " +
@@ -694,13 +600,13 @@ void XlsParser::HandleCell(const RecordView& record, std::size_t next,
     }
     case kLabel:
     case kRString: {
-      RecordReader reader = ReaderWithContinues(record, next);
+      BiffRecordReader reader = ReaderWithContinues(record, next);
       reader.Skip(6);
       sheet->SetText(row, column, ReadText(&reader, true));
       break;
     }
     case kBoolErr:
-      if (record.size < 8) throw ShortRecord();
+      if (record.size < 8) throw BiffRecordReader::TooShort();
       if (d[7] == 0) {
         sheet->SetBoolean(row, column, d[6] != 0);
       } else {
@@ -720,7 +626,7 @@ void XlsParser::HandleCell(const RecordView& record, std::size_t next,
 void XlsParser::ReadFormula(const RecordView& record, Sheet* sheet,
                             std::int32_t row, std::int32_t column,
                             std::uint16_t xf) {
-  if (record.size < 14) throw ShortRecord();
+  if (record.size < 14) throw BiffRecordReader::TooShort();
   const unsigned char* result = record.data + 6;
   if (result[6] != 0xFF || result[7] != 0xFF) {
     SetNumber(sheet, row, column, xf, F64(result));
@@ -747,7 +653,7 @@ void XlsParser::ReadFormula(const RecordView& record, Sheet* sheet,
 void XlsParser::ReadMulRk(const RecordView& record, Sheet* sheet) {
   // Row, first column, then per cell an XF index and an RK number, and the
   // last column.
-  if (record.size < 6) throw ShortRecord();
+  if (record.size < 6) throw BiffRecordReader::TooShort();
   pending_string_.reset();
   const unsigned char* d = record.data;
   const std::int32_t row = U16(d) + 1;
@@ -763,22 +669,22 @@ void XlsParser::ReadMulRk(const RecordView& record, Sheet* sheet) {
   }
 }
 
-std::unique_ptr<Workbook> ReadContainer(const CompoundFile& container) {
+// The BIFF stream of a container: "Workbook" (BIFF8), or "Book" (BIFF5).
+std::string WorkbookStream(const CompoundFile& container) {
   const std::string& path = container.path();
   if (container.HasStream("EncryptionInfo") ||
       container.HasStream("EncryptedPackage")) {
     throw WorkbookError(path, "the workbook is password-protected (encrypted)");
   }
-  std::string stream;
-  if (container.HasStream("Workbook")) {
-    stream = container.ReadStream("Workbook");
-  } else if (container.HasStream("Book")) {
-    stream = container.ReadStream("Book");
-  } else {
-    throw WorkbookError(path,
-                        "not an Excel workbook: the compound file holds no "
-                        "Workbook stream (perhaps another Office document)");
-  }
+  if (container.HasStream("Workbook")) return container.ReadStream("Workbook");
+  if (container.HasStream("Book")) return container.ReadStream("Book");
+  throw WorkbookError(path,
+                      "not an Excel workbook: the compound file holds no "
+                      "Workbook stream (perhaps another Office document)");
+}
+
+std::unique_ptr<Workbook> ParseStream(const std::string& path,
+                                      std::string stream) {
   XlsParser parser(path, std::move(stream));
   try {
     return parser.Parse();
@@ -791,13 +697,17 @@ std::unique_ptr<Workbook> ReadContainer(const CompoundFile& container) {
 
 }  // namespace
 
+// The container's bytes are let go before the stream is parsed, so that the
+// file is not held twice while the cells are built.
 std::unique_ptr<Workbook> ReadXls(const std::string& path) {
-  return ReadContainer(CompoundFile::Open(path));
+  std::string stream = WorkbookStream(CompoundFile::Open(path));
+  return ParseStream(path, std::move(stream));
 }
 
 std::unique_ptr<Workbook> ReadXlsBytes(const std::string& path,
                                        std::string bytes) {
-  return ReadContainer(CompoundFile(path, std::move(bytes)));
+  std::string stream = WorkbookStream(CompoundFile(path, std::move(bytes)));
+  return ParseStream(path, std::move(stream));
 }
 
 }  // namespace kestrilo

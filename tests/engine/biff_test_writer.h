@@ -81,24 +81,31 @@ class BiffStream {
   std::string bytes_;
 };
 
-/// Writes a version 3 compound file (512-byte sectors) holding the given
+/// Writes a compound file holding the given streams in its root storage:
+/// version 3 with 512-byte sectors, or version 4 with 4096-byte ones;
 /// streams in its root storage; streams under 4096 bytes go to the mini
 /// stream, and allocation tables past 109 sectors get DIFAT sectors.
 class CompoundFileWriter {
  public:
+  explicit CompoundFileWriter(std::uint32_t sector_size = 512)
+      : sector_size_(sector_size) {}
+
   void AddStream(std::string name, std::string content) {
     streams_.emplace_back(std::move(name), std::move(content));
   }
 
   std::string Build() const {
+    const std::uint32_t size = sector_size_;
+    const std::uint32_t per_fat = size / 4;        // entries per FAT sector
+    const std::uint32_t per_difat = size / 4 - 1;  // and per DIFAT sector
     std::vector<std::string> sectors;
     std::vector<std::uint32_t> fat;
     auto allocate = [&](const std::string& data) -> std::uint32_t {
       if (data.empty()) return kEnd;
       const auto first = static_cast<std::uint32_t>(sectors.size());
-      for (std::size_t at = 0; at < data.size(); at += 512) {
-        std::string sector = data.substr(at, 512);
-        sector.resize(512, '\0');
+      for (std::size_t at = 0; at < data.size(); at += size) {
+        std::string sector = data.substr(at, size);
+        sector.resize(size, '\0');
         sectors.push_back(std::move(sector));
         fat.push_back(static_cast<std::uint32_t>(sectors.size()));
       }
@@ -135,10 +142,10 @@ class CompoundFileWriter {
     const std::uint32_t mini_stream_start = allocate(mini_stream);
     std::string mini_fat_bytes;
     for (std::uint32_t next : mini_fat) mini_fat_bytes += U32(next);
-    while (mini_fat_bytes.size() % 512 != 0) mini_fat_bytes += U32(kFree);
+    while (mini_fat_bytes.size() % size != 0) mini_fat_bytes += U32(kFree);
     const std::uint32_t mini_fat_start = allocate(mini_fat_bytes);
     const auto mini_fat_sectors =
-        static_cast<std::uint32_t>(mini_fat_bytes.size() / 512);
+        static_cast<std::uint32_t>(mini_fat_bytes.size() / size);
 
     // Directory: the root, then the streams as a chain of right siblings
     // in the container's name order (length first, then upper case).
@@ -158,7 +165,7 @@ class CompoundFileWriter {
       directory += DirectoryEntry(entries[i].name, 2, kNone, right, kNone,
                                   entries[i].start, entries[i].size);
     }
-    while (directory.size() % 512 != 0) directory += std::string(128, '\0');
+    while (directory.size() % size != 0) directory += std::string(128, '\0');
     const std::uint32_t directory_start = allocate(directory);
 
     // Allocation table and DIFAT sectors, sized to cover themselves.
@@ -166,13 +173,16 @@ class CompoundFileWriter {
     std::uint32_t fat_count = 1;
     std::uint32_t difat_count = 0;
     for (;;) {
-      difat_count = fat_count > 109 ? (fat_count - 109 + 126) / 127 : 0;
-      if (fat_count * 128 >= data_sectors + fat_count + difat_count) break;
+      difat_count =
+          fat_count > 109 ? (fat_count - 109 + per_difat - 1) / per_difat : 0;
+      if (fat_count * per_fat >= data_sectors + fat_count + difat_count) {
+        break;
+      }
       ++fat_count;
     }
     const std::uint32_t fat_start = data_sectors;
     const std::uint32_t difat_start = fat_start + fat_count;
-    fat.resize(static_cast<std::size_t>(fat_count) * 128, kFree);
+    fat.resize(static_cast<std::size_t>(fat_count) * per_fat, kFree);
     for (std::uint32_t i = 0; i < fat_count; ++i) fat[fat_start + i] = kFatSect;
     for (std::uint32_t i = 0; i < difat_count; ++i) {
       fat[difat_start + i] = kDifSect;
@@ -180,14 +190,14 @@ class CompoundFileWriter {
     std::string fat_bytes;
     for (std::uint32_t next : fat) fat_bytes += U32(next);
 
-    std::string header(512, '\0');
+    std::string header(size, '\0');
     const unsigned char signature[8] = {0xD0, 0xCF, 0x11, 0xE0,
                                         0xA1, 0xB1, 0x1A, 0xE1};
     header.replace(0, 8, reinterpret_cast<const char*>(signature), 8);
     header.replace(0x18, 2, U16(0x3E));
-    header.replace(0x1A, 2, U16(3));
+    header.replace(0x1A, 2, U16(size == 512 ? 3 : 4));
     header.replace(0x1C, 2, U16(0xFFFE));
-    header.replace(0x1E, 2, U16(9));
+    header.replace(0x1E, 2, U16(size == 512 ? 9 : 12));
     header.replace(0x20, 2, U16(6));
     PutU32(header, 0x2C, fat_count);
     PutU32(header, 0x30, directory_start);
@@ -204,8 +214,8 @@ class CompoundFileWriter {
     file += fat_bytes;
     for (std::uint32_t d = 0; d < difat_count; ++d) {
       std::string sector;
-      for (std::uint32_t i = 0; i < 127; ++i) {
-        const std::uint32_t index = 109 + d * 127 + i;
+      for (std::uint32_t i = 0; i < per_difat; ++i) {
+        const std::uint32_t index = 109 + d * per_difat + i;
         sector += U32(index < fat_count ? fat_start + index : kFree);
       }
       sector += U32(d + 1 < difat_count ? difat_start + d + 1 : kEnd);
@@ -248,6 +258,7 @@ class CompoundFileWriter {
     return entry;
   }
 
+  std::uint32_t sector_size_;
   std::vector<std::pair<std::string, std::string>> streams_;
 };
 

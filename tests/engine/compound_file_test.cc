@@ -71,6 +71,19 @@ TEST(CompoundFileTest, FollowsTheDifatBeyond109AllocationSectors) {
   EXPECT_EQ(file.ReadStream("Workbook"), large);
 }
 
+TEST(CompoundFileTest, ReadsVersion4WithLargeSectors) {
+  CompoundFileWriter writer(4096);
+  const std::string large = Pattern(200000, 11);
+  const std::string small = Pattern(3000, 12);
+  writer.AddStream("Workbook", large);
+  writer.AddStream("EncryptionInfo", small);
+  const std::string bytes = writer.Build();
+  ASSERT_EQ(bytes[0x1A], 4);
+  const CompoundFile file("v4.xls", bytes);
+  EXPECT_EQ(file.ReadStream("Workbook"), large);
+  EXPECT_EQ(file.ReadStream("EncryptionInfo"), small);
+}
+
 TEST(CompoundFileTest, MissingStreamIsAnErrorNamingIt) {
   CompoundFileWriter writer;
   writer.AddStream("WordDocument", Pattern(5000, 4));
