@@ -97,6 +97,10 @@ def staff_list(path):
                 cell.number_format = "yyyy-mm-dd"
             elif isinstance(value, datetime.time):
                 cell.number_format = "hh:mm"
+            elif isinstance(value, bool):
+                # With a truth-value format LibreOffice keeps the cell a
+                # boolean in the .ods instead of the number 1 or 0.
+                cell.number_format = '"TRUE";"TRUE";"FALSE"'
     for letter, width in zip("ABCDE", (16, 14, 12, 12, 10)):
         sheet.column_dimensions[letter].width = width
     book.save(path)

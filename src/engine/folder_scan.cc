@@ -144,6 +144,14 @@ long DecodeCharacter(std::string_view text, size_t& i) {
   return code;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    if (DecodeCharacter(text, i) < 0) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
@@ -207,7 +215,7 @@ std::vector<std::string> ListFilesInFolder(std::string folder,
 
 bool IsExistingFile(const std::string& path) {
   struct stat info;
-  return !path.empty() && stat(path.c_str(), &info) == 0 &&
+  return !path.empty() && IsValidUtf8(path) && stat(path.c_str(), &info) == 0 &&
          S_ISREG(info.st_mode);
 }
 

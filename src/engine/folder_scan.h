@@ -43,7 +43,8 @@ std::vector<std::string> ListFilesInFolder(std::string folder,
                                            std::string_view pattern);
 
 /// True when `path` names an existing regular file (links followed);
-/// false for folders, devices, missing paths and on any trouble.
+/// false for folders, devices, missing paths, paths that are not valid
+/// UTF-8 (no text can show them faithfully) and on any trouble.
 bool IsExistingFile(const std::string& path);
 
 /// True when a file or folder name holds a character that the scan does not

@@ -195,6 +195,10 @@ TEST(IsExistingFileTest, FilesOnly) {
   EXPECT_FALSE(IsExistingFile(tree.root() + "/nothing"));
   EXPECT_FALSE(IsExistingFile(""));
   EXPECT_FALSE(IsExistingFile("/dev/null"));
+  EXPECT_TRUE(IsExistingFile(tree.File("Bücher.xlsx")));
+  EXPECT_FALSE(
+      IsExistingFile(tree.File("B\xfc"
+                               "cher.xlsx")));  // Latin-1
 }
 
 TEST(GetSubDirectories2016Test, BreadthFirstInListingOrder) {

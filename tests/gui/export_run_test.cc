@@ -242,6 +242,7 @@ class ExportRunTest : public QObject {
     Run();
     const QStringList reports = dialogs_.Texts("error");
     QCOMPARE(reports.size(), 1);
+    QVERIFY(reports[0].startsWith("/in/Tools.2021.q1.xls: "));
     QVERIFY(reports[0].contains("PushButton8_Click at line 164\r\r"));
     QCOMPARE(Output("Tools.2021.q1.xml"), QByteArray("earlier run"));
     QCOMPARE(Output("Fruit.xml"), kFruitXml);
@@ -332,6 +333,21 @@ class ExportRunTest : public QObject {
     QCOMPARE(Output("README.xml"),
              QByteArray("<Second>\r\n\t<Tool>Saw & <Axe></Tool>\r\n"
                         "\t<Count>3</Count>\r\n</Second>\r\n"));
+  }
+
+  void ClosingTheWindowAtAPromptEndsTheRunSilently() {
+    List({"/in/a/Fruit.xlsx", "/in/README"});
+    automation_.prompts = {[&](FakeInstance&) {
+      form_->close();
+      return std::optional<std::string>();
+    }};
+    Run();
+    QCOMPARE(dialogs_.Kinds(), QStringList());
+    const std::vector<std::string> expected = {
+        "open /in/a/Fruit.xlsx", "show /in/a/Fruit.xlsx",
+        "prompt /in/a/Fruit.xlsx", "quit /in/a/Fruit.xlsx"};
+    QCOMPARE(automation_.events, expected);
+    QCOMPARE(OutputFiles(), QStringList());
   }
 
   void EntriesAddedDuringTheRunWaitForTheNextOne() {

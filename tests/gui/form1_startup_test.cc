@@ -113,6 +113,7 @@ class Form1StartupTest : public QObject {
     QCOMPARE(form.minimumSize(), form.maximumSize());
     for (const char* name : {"Check1", "Check2", "Check3"}) {
       QVERIFY2(Find<QCheckBox>(name)->geometry().top() >= form.height(), name);
+      QCOMPARE(Find<QCheckBox>(name)->focusPolicy(), Qt::NoFocus);
     }
     // The header modes in code order, top to bottom; Row First on the left.
     int last_top = -1;
@@ -298,6 +299,30 @@ class Form1StartupTest : public QObject {
     QCOMPARE(form.custom_cursor().shape(), Qt::BitmapCursor);
     Hover(Find<QPushButton>("PushButton7"));
     QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
+  }
+
+  void ListButtonsReachTheListCommands() {
+    Form1& form = Load();
+    dialogs_.file_lists.push_back({"/x/a.xlsx", "/x/b.xls"});
+    QTest::mouseClick(Find<QPushButton>("PushButton6"), Qt::LeftButton);
+    QCOMPARE(form.list().Count(), 2);
+    form.SetBusy(true);  // the list's clear waits while the window is busy
+    QTest::mouseClick(Find<QPushButton>("PushButton7"), Qt::LeftButton);
+    QCOMPARE(form.list().Count(), 2);
+    form.SetBusy(false);
+    QTest::mouseClick(Find<QPushButton>("PushButton7"), Qt::LeftButton);
+    QCOMPARE(form.list().Count(), 0);
+
+    QDir(program_folder_->path()).mkpath("Samples");
+    QFile sample(program_folder_->filePath("Samples/Fruit.csv"));
+    QVERIFY(sample.open(QIODevice::WriteOnly));
+    sample.close();
+    dialogs_.answers.push_back(false);
+    QTest::mouseClick(Find<QPushButton>("PushButton1"), Qt::LeftButton);
+    QCOMPARE(form.list().Count(), 1);
+    QCOMPARE(QDir::fromNativeSeparators(form.list().Text(1)),
+             QDir::fromNativeSeparators(sample.fileName()));
+    QCOMPARE(dialogs_.Texts("question").size(), 1);
   }
 
   void UnreadableCursorFileLeavesThePointingHand() {

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <map>
@@ -179,7 +180,14 @@ inline PromptScript Cancel() {
 }
 
 // Settings kept away from the user's own, emptied for each test.
-inline void UseTestSettings() { QStandardPaths::setTestModeEnabled(true); }
+// Each test program keeps its settings in a folder of its own: Qt's test
+// mode alone would share one file among test programs running in parallel.
+inline void UseTestSettings() {
+  QStandardPaths::setTestModeEnabled(true);
+  static QTemporaryDir folder;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                     folder.path());
+}
 inline void ClearSettings() {
   QSettings settings(QStringLiteral("Velmora"), QStringLiteral("Kestrilo"));
   settings.clear();

@@ -5,12 +5,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "engine/output_file.h"
+#include "engine/workbook_error.h"
 #include "engine/xml_writer.h"
 #include "gui/filelist/file_list_view.h"
 #include "gui/shell/dialogs.h"
@@ -29,6 +31,21 @@ constexpr char kPushButton8Location[] =
 
 QString FromStd(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+// Runs `step`; a failure that does not name the workbook yet is passed on
+// with the workbook's path in front, so that its report says which file.
+void NamingWorkbook(const QString& path, const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const WorkbookError&) {
+    throw;
+  } catch (const std::exception& error) {
+    const std::string what = error.what();
+    const std::string name = path.toStdString();
+    if (what.find(name) != std::string::npos) throw;
+    throw std::runtime_error(name + ": " + what);
+  }
 }
 
 // Two spellings of one output file (a doubled separator, "." pieces) are
@@ -121,7 +138,9 @@ void Form1::ExportWorkbook(HandlerGuard& guard, int position,
   // reason; the run goes on with the next one.
   std::unique_ptr<SpreadsheetInstance> instance;
   guard.Run(150, [&] {
-    instance = automation_.OpenWorkbookInNewInstance(path->toStdString());
+    NamingWorkbook(*path, [&] {
+      instance = automation_.OpenWorkbookInNewInstance(path->toStdString());
+    });
   });
   if (!instance) return;
   guard.Run(152, [this] { SetPointer(Pointer::kHourglass); });
@@ -130,11 +149,20 @@ void Form1::ExportWorkbook(HandlerGuard& guard, int position,
 
   std::optional<std::string> range;
   guard.Run(158, [&] { range = instance->PromptForRange(); });
+  if (unloading_) {
+    // The main window closed while the user was at the prompt: the program
+    // ends, and nothing more is said or written.
+    instance->Quit();
+    return;
+  }
   if (range) {                  // [160]
     no_range_selected = false;  // [162]
     std::optional<std::string> xml;
-    guard.Run(
-        164, [&] { xml = BlockToXml(*instance, ReadExportOptions(), *range); });
+    guard.Run(164, [&] {
+      NamingWorkbook(*path, [&] {
+        xml = BlockToXml(*instance, ReadExportOptions(), *range);
+      });
+    });
     // A failed conversion writes nothing: never an earlier workbook's text
     // under this workbook's name.
     if (xml) {

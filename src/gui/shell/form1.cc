@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <stdexcept>
 
+#include "gui/filelist/file_list_commands.h"
 #include "gui/filelist/file_list_view.h"
 #include "gui/shell/application_title.h"
 #include "gui/shell/dialogs.h"
@@ -82,6 +83,9 @@ Form1::Form1(SpreadsheetAutomation& automation, Dialogs& dialogs,
   ApplyFonts();
   ConnectHandlers();
   WatchPointer(this, Pointer::kDefault);
+  list_commands_ = std::make_unique<FileListCommands>(
+      *list_view1_, dialogs_, [this] { return IsBusy(); },
+      [this](bool busy) { SetBusy(busy); });
 }
 
 Form1::~Form1() = default;
@@ -257,10 +261,10 @@ int Form1::progress_value() const { return progress_bar1_->value(); }
 
 QString Form1::progress_text() const { return progress_bar1_->text(); }
 
-// The file list's commands. Their classes live beside the list.
-void Form1::PushButton1_Click() {}
-void Form1::PushButton5_Click() {}
-void Form1::PushButton6_Click() {}
-void Form1::PushButton7_Click() {}
+// The file list's commands live beside the list.
+void Form1::PushButton1_Click() { list_commands_->PushButton1_Click(); }
+void Form1::PushButton5_Click() { list_commands_->PushButton5_Click(); }
+void Form1::PushButton6_Click() { list_commands_->PushButton6_Click(); }
+void Form1::PushButton7_Click() { list_commands_->PushButton7_Click(); }
 
 }  // namespace kestrilo

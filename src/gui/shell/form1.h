@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include "engine/export_options.h"
 
@@ -17,6 +18,7 @@ class QRadioButton;
 namespace kestrilo {
 
 class Dialogs;
+class FileListCommands;
 class FileListView;
 class HandlerGuard;
 class ProgressBar;
@@ -149,6 +151,7 @@ class Form1 : public QMainWindow {
   QPushButton* push_button7_ = nullptr;
   QPushButton* push_button8_ = nullptr;
   FileListView* list_view1_ = nullptr;
+  std::unique_ptr<FileListCommands> list_commands_;
   ProgressBar* progress_bar1_ = nullptr;
 
   QHash<QObject*, Pointer> hover_pointers_;

@@ -82,6 +82,11 @@ void Form1::CreateControls() {
   check1_->setChecked(true);
   check2_->setChecked(true);
   check3_->setChecked(false);
+  // Out of the tab order too: a box the user cannot see is not one to
+  // change by pressing the space bar.
+  for (QCheckBox* flag : {check1_, check2_, check3_}) {
+    flag->setFocusPolicy(Qt::NoFocus);
+  }
 
   frame3_ = Make<QGroupBox>(client, "Frame3",
                             QStringLiteral("Flip Row-Column Hierarchy"));

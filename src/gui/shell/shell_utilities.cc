@@ -10,8 +10,13 @@
 namespace kestrilo {
 
 QString DesktopFolderPath() {
-  const QString desktop =
+  QString desktop =
       QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+  // Many Linux accounts have no desktop folder although the platform names
+  // one; the home folder is then the place the user finds the files.
+  if (!desktop.isEmpty() && !QFileInfo(desktop).isDir()) {
+    desktop = QDir::homePath();
+  }
   if (desktop.isEmpty()) {
     throw std::invalid_argument("The desktop folder could not be found.");
   }

@@ -6,7 +6,8 @@ namespace kestrilo {
 
 class FileListView;
 
-/// The user's desktop folder followed by one native separator. Throws
+/// The user's desktop folder followed by one native separator; the home
+/// folder when the desktop folder does not exist. Throws
 /// std::invalid_argument when the platform knows no desktop folder.
 QString DesktopFolderPath();
 

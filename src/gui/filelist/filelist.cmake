@@ -18,3 +18,8 @@ add_dependencies(kestrilo kestrilo_files_beside_program)
 install(FILES ${KESTRILO_SAMPLE_FILES}
         DESTINATION ${CMAKE_INSTALL_BINDIR}/Samples)
 install(FILES ${KESTRILO_DRAG_POINTER} DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# A look at the list filled by a folder scan; built only on request.
+add_executable(file_list_preview EXCLUDE_FROM_ALL
+               ${CMAKE_SOURCE_DIR}/tools/file_list_preview.cc)
+target_link_libraries(file_list_preview PRIVATE kestrilo_gui)
