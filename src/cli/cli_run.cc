@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -189,7 +190,14 @@ int RunCli(const std::vector<std::string>& args) {
     std::printf("kestrilo-cli %s\n", KESTRILO_VERSION);
     return kExitConverted;
   }
-  return Convert(line);
+  try {
+    return Convert(line);
+  } catch (const std::exception& error) {
+    // Each workbook's own failures are caught and reported with it; this is
+    // for the rest (the folder scan, memory), which must not end in a crash.
+    PrintLine(kPrefix + std::string(error.what()));
+    return kExitFailed;
+  }
 }
 
 }  // namespace kestrilo
