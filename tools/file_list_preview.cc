@@ -8,7 +8,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include "gui/filelist/file_list_commands.h"
 #include "gui/shell/dialogs.h"
 #include "gui/shell/form1.h"
 #include "gui/spreadsheet/window_automation.h"
@@ -53,10 +52,7 @@ int main(int argc, char** argv) {
   kestrilo::Form1 form(automation, dialogs);
   form.Form_Load();
   form.show();
-  kestrilo::FileListCommands commands(
-      form.list(), dialogs, [&form] { return form.IsBusy(); },
-      [&form](bool busy) { form.SetBusy(busy); });
-  commands.PushButton5_Click();
+  form.PushButton5_Click();
   const QString picture = QString::fromLocal8Bit(argv[3]);
   QTimer::singleShot(800, [&] {
     form.grab().save(picture);

@@ -1,9 +1,12 @@
 #include "engine/package_reader.h"
 
+#include <new>
+
 #include "engine/ods_reader.h"
 #include "engine/package_part.h"
 #include "engine/workbook_error.h"
 #include "engine/xlsx_reader.h"
+#include "engine/xml_tokenizer.h"
 #include "engine/zip_archive.h"
 
 namespace kestrilo {
@@ -29,6 +32,33 @@ std::string OfficeDocumentPart(const ZipArchive& zip) {
         zip.Contains(relationship.target)) {
       return relationship.target;
     }
+  }
+  return {};
+}
+
+// The workbook part named by [Content_Types].xml, for packages without a
+// usable root relationship; empty when there is none.
+std::string ContentTypesWorkbookPart(const ZipArchive& zip) {
+  if (!zip.Contains("[Content_Types].xml")) return {};
+  const std::string xml_text = PackagePart::ReadXml(zip, "[Content_Types].xml");
+  try {
+    XmlTokenizer xml(xml_text);
+    for (auto token = xml.Next(); token != XmlTokenizer::Token::kEnd;
+         token = xml.Next()) {
+      if (token != XmlTokenizer::Token::kStartTag ||
+          xml.local_name() != "Override") {
+        continue;
+      }
+      const std::string_view type = xml.AttributeOr("ContentType");
+      if (type.find("spreadsheetml") != std::string_view::npos &&
+          type.ends_with(".main+xml")) {
+        const std::string part =
+            PackagePart::ResolveTarget("", xml.AttributeOr("PartName"));
+        if (zip.Contains(part)) return part;
+      }
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip, "[Content_Types].xml", error);
   }
   return {};
 }
@@ -71,14 +101,13 @@ std::string MimeType(const ZipArchive& zip) {
                       "nor ods)");
 }
 
-}  // namespace
-
-std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path) {
+std::unique_ptr<Workbook> ReadPackage(const std::string& path) {
   ZipArchive zip(path);
   std::string main_part = OfficeDocumentPart(zip);
   if (main_part.empty() && zip.Contains("xl/workbook.xml")) {
     main_part = "xl/workbook.xml";
   }
+  if (main_part.empty()) main_part = ContentTypesWorkbookPart(zip);
   if (!main_part.empty() && main_part.ends_with(".xml")) {
     return ReadXlsx(path, zip, main_part);
   }
@@ -89,6 +118,16 @@ std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path) {
     return ReadOds(path, zip);
   }
   RefuseOtherPackage(path, zip, main_part);
+}
+
+}  // namespace
+
+std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path) {
+  try {
+    return ReadPackage(path);
+  } catch (const std::bad_alloc&) {
+    throw WorkbookError(path, "not enough memory to read this workbook");
+  }
 }
 
 }  // namespace kestrilo

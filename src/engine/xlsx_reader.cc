@@ -355,7 +355,11 @@ class XlsxReader {
   std::vector<SheetEntry> ReadWorkbookPart();
   void ReadSharedStrings(const std::string& part);
   void ReadStyles(const std::string& part);
-  void ReadWorksheet(const std::string& part, Sheet& sheet);
+  /// The part of a sheet's relationship target; throws when it is absent.
+  std::string SheetPart(const std::string& target,
+                        const std::string& sheet_name) const;
+  void ReadWorksheet(const std::string& part, BackgroundInflater& inflater,
+                     Sheet& sheet);
   void ParseWorksheet(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
   void ParseSheetData(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
   void StartRow(const XmlTokenizer& xml, CellState& cell,
@@ -400,10 +404,13 @@ std::vector<SheetEntry> XlsxReader::ReadWorkbookPart() {
         entry.name = xml.AttributeOr("name");
         const std::string_view state = xml.AttributeOr("state");
         entry.hidden = state == "hidden" || state == "veryHidden";
-        // The relationship id is the namespaced "id" (r:id), not sheetId.
+        // The relationship id is the namespaced "id" (r:id), not sheetId;
+        // a bare "id" of careless writers serves when there is no other.
         for (const auto& attribute : xml.attributes()) {
-          if (attribute.name.find(':') != std::string_view::npos &&
-              XmlTokenizer::LocalName(attribute.name) == "id") {
+          const bool prefixed =
+              attribute.name.find(':') != std::string_view::npos;
+          if (XmlTokenizer::LocalName(attribute.name) == "id" &&
+              (prefixed || entry.relationship_id.empty())) {
             entry.relationship_id = attribute.value;
           }
         }
@@ -490,9 +497,9 @@ void XlsxReader::ReadStyles(const std::string& part) {
   }
 }
 
-void XlsxReader::ReadWorksheet(const std::string& part, Sheet& sheet) {
-  // The sheet part is by far the largest: parse it while it is inflated.
-  BackgroundInflater inflater(zip_, part);
+// The sheet part is by far the largest: it is parsed while it is inflated.
+void XlsxReader::ReadWorksheet(const std::string& part,
+                               BackgroundInflater& inflater, Sheet& sheet) {
   std::size_t have = inflater.WaitBeyond(0);
   while (have < 3 && have > 0) {
     const std::size_t now = inflater.WaitBeyond(have);
@@ -644,7 +651,23 @@ void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
 void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
                                 const std::string& part) {
   CellState cell;
-  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+  XmlTokenizer::FlatElement flat;
+  for (;;) {
+    // Most cells come whole in one step; the rest token by token.
+    while (!cell.in_cell && xml.ReadFlatElement("c", flat)) {
+      StartCell(xml, cell, part);
+      const std::string_view child = XmlTokenizer::LocalName(flat.child);
+      if (child == "v") {
+        cell.value.assign(flat.text);
+        cell.has_value = true;
+      } else if (child == "f") {
+        cell.has_formula = true;
+      }
+      StoreCell(cell, sheet, part);
+      cell.in_cell = false;
+    }
+    const Token token = xml.Next();
+    if (token == Token::kEnd) return;
     if (token == Token::kText) {
       if (cell.in_v) {
         cell.value.append(xml.text());
@@ -657,15 +680,9 @@ void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
     const SheetTag tag = ClassifySheetTag(name);
     if (token == Token::kStartTag) {
       switch (tag) {
-        case SheetTag::kC: {
+        case SheetTag::kC:
           StartCell(xml, cell, part);
-          std::string_view text;
-          if (!xml.self_closing() && xml.ReadSimpleElement("v", text)) {
-            cell.value.assign(text);
-            cell.has_value = true;
-          }
           break;
-        }
         case SheetTag::kRow:
           StartRow(xml, cell, part);
           break;
@@ -793,6 +810,32 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
   }
 }
 
+// Targets are URIs: a part named "sheet 1.xml" may be written
+// "sheet%201.xml".
+std::string PercentDecoded(const std::string& target) {
+  std::string decoded;
+  for (std::size_t i = 0; i < target.size(); ++i) {
+    if (target[i] == '%' && i + 2 < target.size() && IsHex(target[i + 1]) &&
+        IsHex(target[i + 2])) {
+      decoded += static_cast<char>(
+          HexValue(std::string_view(target).substr(i + 1, 2)));
+      i += 2;
+    } else {
+      decoded += target[i];
+    }
+  }
+  return decoded;
+}
+
+std::string XlsxReader::SheetPart(const std::string& target,
+                                  const std::string& sheet_name) const {
+  if (zip_.Contains(target)) return target;
+  const std::string decoded = PercentDecoded(target);
+  if (zip_.Contains(decoded)) return decoded;
+  Fail("the part " + target + " of the sheet \"" + sheet_name +
+       "\" is missing");
+}
+
 std::unique_ptr<Workbook> XlsxReader::Read() {
   const std::vector<SheetEntry> entries = ReadWorkbookPart();
   if (entries.empty()) Fail("the workbook lists no sheets");
@@ -808,27 +851,43 @@ std::unique_ptr<Workbook> XlsxReader::Read() {
     }
     by_id.emplace(relationship.id, std::move(relationship));
   }
+  // The part of each sheet; empty for chart sheets, which hold no cells and
+  // stay in the list as empty sheets, so that sheet positions (and the
+  // active tab) match the file.
+  std::vector<std::string> parts;
+  for (const SheetEntry& entry : entries) {
+    const auto it = by_id.find(entry.relationship_id);
+    if (it == by_id.end()) {
+      Fail("the sheet \"" + entry.name + "\" has no part in the package");
+    }
+    parts.push_back(PackagePart::TypeIs(it->second.type, "chartsheet")
+                        ? std::string()
+                        : SheetPart(it->second.target, entry.name));
+  }
+  // Sheets are inflated on a worker through a handle of their own, the
+  // first one while the shared strings are read here.
+  ZipArchive sheet_zip(path_);
+  std::unique_ptr<BackgroundInflater> inflater;
+  const auto first =
+      std::find_if(parts.begin(), parts.end(),
+                   [](const std::string& p) { return !p.empty(); });
+  if (first != parts.end()) {
+    inflater = std::make_unique<BackgroundInflater>(sheet_zip, *first);
+  }
   if (!shared_strings_part.empty() && zip_.Contains(shared_strings_part)) {
     ReadSharedStrings(shared_strings_part);
   }
   if (!styles_part.empty() && zip_.Contains(styles_part)) {
     ReadStyles(styles_part);
   }
-  for (const SheetEntry& entry : entries) {
-    Sheet& sheet = workbook_->AddSheet(entry.name, entry.hidden);
-    const auto it = by_id.find(entry.relationship_id);
-    if (it == by_id.end()) {
-      Fail("the sheet \"" + entry.name + "\" has no part in the package");
-    }
-    const PackageRelationship& relationship = it->second;
-    // Chart sheets hold no cells: they stay in the list as empty sheets, so
-    // that sheet positions (and the active tab) match the file.
-    if (!PackagePart::TypeIs(relationship.type, "chartsheet")) {
-      if (!zip_.Contains(relationship.target)) {
-        Fail("the part " + relationship.target + " of the sheet \"" +
-             entry.name + "\" is missing");
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    Sheet& sheet = workbook_->AddSheet(entries[i].name, entries[i].hidden);
+    if (!parts[i].empty()) {
+      if (!inflater) {
+        inflater = std::make_unique<BackgroundInflater>(sheet_zip, parts[i]);
       }
-      ReadWorksheet(relationship.target, sheet);
+      ReadWorksheet(parts[i], *inflater, sheet);
+      inflater.reset();
     }
     sheet.Finish();
   }

@@ -19,6 +19,17 @@ struct NameEndTable {
 };
 constexpr NameEndTable kNameEnd;
 
+// Characters that end a plain attribute value of ReadFlatElement: its
+// quotes, and what would need decoding or is not allowed.
+struct PlainValueStopTable {
+  bool stops[256] = {};
+  constexpr PlainValueStopTable() {
+    for (int c = 0; c < 0x20; ++c) stops[c] = true;
+    for (unsigned char c : {'"', '\'', '&', '<'}) stops[c] = true;
+  }
+};
+constexpr PlainValueStopTable kPlainValueStop;
+
 // Tag names are short: a plain loop beats a call to memcmp.
 inline bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -189,33 +200,97 @@ XmlTokenizer::Token XmlTokenizer::ReadToken() {
   }
 }
 
-bool XmlTokenizer::ReadSimpleElement(std::string_view local,
-                                     std::string_view& text) {
-  if (pending_end_ || end_ - p_ < 4 || *p_ != '<') return false;
-  const char* name = p_ + 1;
-  const char* q = name;
-  while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
-  if (q == end_ || *q != '>' || q == name) return false;
-  const std::string_view qualified(name, static_cast<std::size_t>(q - name));
-  if (!SameName(LocalName(qualified), local)) return false;
-  // Values are short: one plain loop finds the end and vets the text.
-  const char* body = q + 1;
-  const char* lt = body;
+bool XmlTokenizer::ReadPlainAttributes(const char*& q, bool& empty_element) {
+  for (;;) {
+    while (q != end_ && IsSpace(*q)) ++q;
+    if (q == end_) return false;
+    if (*q == '>') {
+      ++q;
+      empty_element = false;
+      return true;
+    }
+    if (*q == '/') {
+      if (q + 1 == end_ || q[1] != '>') return false;
+      q += 2;
+      empty_element = true;
+      return true;
+    }
+    const char* name = q;
+    while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+    if (q == name || q == end_ || *q != '=' || q + 1 == end_) return false;
+    const char quote = q[1];
+    if (quote != '"' && quote != '\'') return false;
+    const char* value = q + 2;
+    const char* close = value;
+    while (close != end_ &&
+           !kPlainValueStop.stops[static_cast<unsigned char>(*close)]) {
+      ++close;
+    }
+    if (close == end_ || *close != quote) return false;
+    attributes_.push_back(
+        {std::string_view(name, static_cast<std::size_t>(q - name)),
+         std::string_view(value, static_cast<std::size_t>(close - value))});
+    q = close + 1;
+  }
+}
+
+bool XmlTokenizer::SkipEndTag(const char*& q, std::string_view name) const {
+  if (static_cast<std::size_t>(end_ - q) < name.size() + 3 || q[0] != '<' ||
+      q[1] != '/' || q[2 + name.size()] != '>' ||
+      !SameName(std::string_view(q + 2, name.size()), name)) {
+    return false;
+  }
+  q += name.size() + 3;
+  return true;
+}
+
+bool XmlTokenizer::ReadFlatChild(const char*& q, FlatElement& element) const {
+  const char* child = q + 1;
+  const char* child_end = child;
+  while (child_end != end_ && *child_end != '>' &&
+         !kNameEnd.ends[static_cast<unsigned char>(*child_end)]) {
+    ++child_end;
+  }
+  if (child_end == end_ || *child_end != '>' || child_end == child) {
+    return false;
+  }
+  element.child =
+      std::string_view(child, static_cast<std::size_t>(child_end - child));
+  const char* text = child_end + 1;
+  const char* lt = text;
   while (lt != end_ && *lt != '<') {
     if (*lt == '&' || *lt == '\r') return false;
     ++lt;
   }
-  if (lt == end_) return false;
-  const std::string_view raw(body, static_cast<std::size_t>(lt - body));
-  // "</" + name + ">" must follow the text directly.
-  const std::size_t rest = static_cast<std::size_t>(end_ - lt);
-  if (rest < qualified.size() + 3 || lt[1] != '/' ||
-      lt[2 + qualified.size()] != '>' ||
-      !SameName(std::string_view(lt + 2, qualified.size()), qualified)) {
+  element.text = std::string_view(text, static_cast<std::size_t>(lt - text));
+  q = lt;
+  return SkipEndTag(q, element.child);
+}
+
+bool XmlTokenizer::ReadFlatElement(std::string_view local,
+                                   FlatElement& element) {
+  if (pending_end_ || open_.empty() || end_ - p_ < 3 || *p_ != '<') {
     return false;
   }
-  text = raw;
-  p_ = lt + qualified.size() + 3;
+  const char* name = p_ + 1;
+  const char* q = name;
+  while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+  const std::string_view qualified(name, static_cast<std::size_t>(q - name));
+  if (q == name || !SameName(LocalName(qualified), local)) return false;
+  attributes_.clear();
+  bool empty_element = false;
+  if (!ReadPlainAttributes(q, empty_element)) return false;
+  element = {};
+  if (!empty_element) {
+    const bool has_child = end_ - q >= 2 && q[0] == '<' && q[1] != '/';
+    if ((has_child && !ReadFlatChild(q, element)) ||
+        !SkipEndTag(q, qualified)) {
+      return false;
+    }
+  }
+  name_ = qualified;
+  self_closing_ = false;
+  p_ = q;
   return true;
 }
 

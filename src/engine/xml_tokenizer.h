@@ -54,12 +54,23 @@ class XmlTokenizer {
   /// Advances to the next token. Throws XmlError for malformed XML.
   Token Next();
 
-  /// A shortcut for the commonest shape of all, `<v>text</v>`: when the
-  /// next markup is an element with local name `local`, no attributes and
-  /// only plain text (no references, no carriage returns, no children), it
-  /// is consumed whole and its text stored in `text`; otherwise nothing is
-  /// consumed and Next() reads it as usual.
-  bool ReadSimpleElement(std::string_view local, std::string_view& text);
+  /// An element read whole by ReadFlatElement().
+  struct FlatElement {
+    /// The qualified name of its one child element; empty for none.
+    std::string_view child;
+    /// The text of that child.
+    std::string_view text;
+  };
+
+  /// A shortcut for the commonest shape of spreadsheet data, such as
+  /// `<c r="A1" s="2"><v>42</v></c>` or `<c r="B1"/>`: when the next markup
+  /// is an element with local name `local`, plain attribute values, and at
+  /// most one child without attributes holding only plain text (no
+  /// references, no carriage returns, no spaces between the tags), it is
+  /// consumed whole: attributes() and name() describe it and `element` its
+  /// child. Otherwise nothing is consumed and Next() reads it as usual
+  /// (attributes() then holds nothing useful until the next start tag).
+  bool ReadFlatElement(std::string_view local, FlatElement& element);
 
   /// The qualified name of the current start or end tag.
   std::string_view name() const { return name_; }
@@ -104,6 +115,13 @@ class XmlTokenizer {
   Token ReadStartTag();
   Token ReadEndTag();
   void ReadAttributes();
+  /// Plain attributes up to the end of a start tag, for ReadFlatElement;
+  /// nothing (false) for anything unusual or cut off.
+  bool ReadPlainAttributes(const char*& q, bool& empty_element);
+  /// At "<child>text</child>": reads it for ReadFlatElement.
+  bool ReadFlatChild(const char*& q, FlatElement& element) const;
+  /// Steps `q` over "</name>" if that is what it points at.
+  bool SkipEndTag(const char*& q, std::string_view name) const;
   void SkipPast(std::string_view terminator, const char* what);
   /// Decodes references (and CR LF line ends) of `raw` into `out`.
   void Decode(std::string_view raw, std::string& out, bool attribute) const;

@@ -223,6 +223,20 @@ TEST(XlsxReaderTest, RowsAndCellsWithoutReferencesFollowOnePrevious) {
   EXPECT_EQ(sheet.Cell(6, 1).number, 5);
 }
 
+TEST(XlsxReaderTest, IgnoresHugeDimensionClaims) {
+  Parts parts = OneSheetPackage("<row r=\"3\"><c r=\"B3\"><v>1</v></c></row>");
+  parts[2].second.insert(parts[2].second.find("<sheetData>"),
+                         "<dimension ref=\"A1:XFD1048576\"/>");
+  const auto workbook = ReadParts("dimension.xlsx", parts);
+  const Sheet& sheet = workbook->sheet(0);
+  EXPECT_EQ(sheet.cell_count(), 1u);
+  const auto used = sheet.UsedRange();
+  ASSERT_TRUE(used);
+  EXPECT_EQ(used->first_row, 3);
+  EXPECT_EQ(used->row_count, 1);
+  EXPECT_EQ(used->column_count, 1);
+}
+
 TEST(XlsxReaderTest, StylesDecideDatesTimesAndNumbers) {
   const std::string styles =
       "<numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\"/>"
@@ -320,6 +334,33 @@ TEST(XlsxReaderTest, PrefixedStrictUtf16AndAbsoluteParts) {
   };
   const auto workbook = ReadParts("strict.xlsx", parts);
   EXPECT_EQ(Show(workbook->sheet(0), 2, 2), "text:ελληνικά");
+}
+
+TEST(XlsxReaderTest, FindsTheWorkbookWithoutRootRelationships) {
+  Parts parts = OneSheetPackage("<row><c><v>7</v></c></row>");
+  parts.erase(parts.begin());  // no _rels/.rels
+  for (auto& [name, content] : parts) {
+    if (name.starts_with("xl/")) name = "book/" + name.substr(3);
+  }
+  parts.push_back(
+      {"[Content_Types].xml",
+       "<Types><Override PartName=\"/book/workbook.xml\" "
+       "ContentType=\"application/"
+       "vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+       "</Types>"});
+  const auto workbook = ReadParts("content_types.xlsx", parts);
+  EXPECT_EQ(workbook->sheet(0).Cell(1, 1).number, 7);
+}
+
+TEST(XlsxReaderTest, ToleratesBareIdsAndEncodedTargets) {
+  Parts parts = OneSheetPackage("<row><c><v>8</v></c></row>");
+  parts[1].second =
+      WorkbookXml("<sheet name=\"S\" sheetId=\"1\" id=\"rId1\"/>");
+  parts[2].first = "xl/worksheets/sheet 1.xml";
+  parts.back().second = Relationships(
+      Relationship("rId1", "worksheet", "worksheets/sheet%201.xml"));
+  const auto workbook = ReadParts("encoded.xlsx", parts);
+  EXPECT_EQ(workbook->sheet(0).Cell(1, 1).number, 8);
 }
 
 TEST(XlsxReaderTest, DamagedContentIsRefusedWithTheReason) {

@@ -151,21 +151,102 @@ TEST(XmlTokenizerTest, ConvertsUtf16ToUtf8) {
   EXPECT_THROW(XmlTokenizer::ConvertToUtf8(lone_surrogate), XmlError);
 }
 
-TEST(XmlTokenizerTest, SimpleElementShortcutTakesOnlyPlainText) {
-  XmlTokenizer xml("<c><x:v>12</x:v><v>a&amp;b</v><v a=\"1\">3</v><v/></c>");
-  std::string_view text;
+TEST(XmlTokenizerTest, FlatElementShortcutTakesOnlyPlainShapes) {
+  XmlTokenizer xml(
+      "<d><x:c r=\"A1\" s='2'><x:v>12</x:v></x:c><c t=\"s\"/><c></c>"
+      "<c><v>a&amp;b</v></c><c><v a=\"1\">3</v></c><c> <v>4</v></c>"
+      "<c><v>5</v><f>x</f></c><c><v>6</w></c></d>");
+  XmlTokenizer::FlatElement flat;
+  EXPECT_FALSE(xml.ReadFlatElement("c", flat));  // not inside the root yet
   ASSERT_EQ(xml.Next(), Token::kStartTag);
-  ASSERT_TRUE(xml.ReadSimpleElement("v", text));
-  EXPECT_EQ(text, "12");
-  // A reference, an attribute or an empty element: read token by token.
-  EXPECT_FALSE(xml.ReadSimpleElement("v", text));
-  EXPECT_FALSE(xml.ReadSimpleElement("w", text));
-  EXPECT_THAT(Trace(xml), ElementsAre("<v>", "'a&b'", "</v>", "<v a=1>", "'3'",
-                                      "</v>", "<v>", "</v>", "</c>"));
-  XmlTokenizer mismatched("<c><v>1</w></c>");
-  ASSERT_EQ(mismatched.Next(), Token::kStartTag);
-  EXPECT_FALSE(mismatched.ReadSimpleElement("v", text));
-  EXPECT_THROW(Trace(mismatched), XmlError);
+  ASSERT_TRUE(xml.ReadFlatElement("c", flat));
+  EXPECT_EQ(xml.name(), "x:c");
+  EXPECT_EQ(xml.AttributeOr("r"), "A1");
+  EXPECT_EQ(xml.AttributeOr("s"), "2");
+  EXPECT_EQ(flat.child, "x:v");
+  EXPECT_EQ(flat.text, "12");
+  ASSERT_TRUE(xml.ReadFlatElement("c", flat));
+  EXPECT_EQ(xml.AttributeOr("t"), "s");
+  EXPECT_EQ(flat.child, "");
+  ASSERT_TRUE(xml.ReadFlatElement("c", flat));
+  EXPECT_EQ(flat.child, "");
+  EXPECT_FALSE(xml.ReadFlatElement("row", flat));
+  // A reference, an attribute on the child, spaces, two children or a
+  // mismatched tag: left to Next(), which reads them (or fails) as usual.
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_FALSE(xml.ReadFlatElement("c", flat)) << i;
+    int depth = 0;
+    do {
+      const Token token = xml.Next();
+      depth += token == Token::kStartTag ? 1 : token == Token::kEndTag ? -1 : 0;
+    } while (depth > 0);
+  }
+  EXPECT_FALSE(xml.ReadFlatElement("c", flat));
+  EXPECT_THROW(Trace(xml), XmlError);
+}
+
+// Trace() again, but taking flat elements through the shortcut and
+// spelling them out as Next() would.
+std::vector<std::string> TraceWithShortcut(XmlTokenizer& xml) {
+  std::vector<std::string> trace;
+  XmlTokenizer::FlatElement flat;
+  for (;;) {
+    while (xml.ReadFlatElement("c", flat)) {
+      std::string line = "<";
+      line += xml.name();
+      for (const auto& attribute : xml.attributes()) {
+        line.append(" ").append(attribute.name).append("=");
+        line.append(attribute.value);
+      }
+      trace.push_back(line + ">");
+      if (!flat.child.empty()) {
+        trace.push_back("<" + std::string(flat.child) + ">");
+        if (!flat.text.empty())
+          trace.push_back("'" + std::string(flat.text) + "'");
+        trace.push_back("</" + std::string(flat.child) + ">");
+      }
+      trace.push_back("</" + std::string(xml.name()) + ">");
+    }
+    const Token token = xml.Next();
+    if (token == Token::kEnd) return trace;
+    std::string line;
+    if (token == Token::kStartTag) {
+      line = "<";
+      line += xml.name();
+      for (const auto& attribute : xml.attributes()) {
+        line.append(" ").append(attribute.name).append("=");
+        line.append(attribute.value);
+      }
+      line += ">";
+    } else if (token == Token::kEndTag) {
+      line = "</";
+      line += xml.name();
+      line += ">";
+    } else if (!trace.empty() && trace.back().front() == '\'') {
+      trace.back().insert(trace.back().size() - 1, xml.text());
+      continue;
+    } else {
+      line = "'";
+      line += xml.text();
+      line += "'";
+    }
+    trace.push_back(line);
+  }
+}
+
+TEST(XmlTokenizerTest, ArrivingDocumentGivesTheSameFlatElements) {
+  const std::string document =
+      "<sheetData><row r=\"1\"><c r=\"A1\" s=\"3\"><v>1.5</v></c>"
+      "<c r=\"B1\" t=\"s\"><v>17</v></c><c r=\"C1\"/><c><f>x</f></c>"
+      "<c t=\"inlineStr\"><is><t>in&amp;line</t></is></c></row></sheetData>";
+  XmlTokenizer whole(document);
+  const std::vector<std::string> expected = Trace(whole);
+  for (std::size_t step = 1; step <= 9; ++step) {
+    XmlTokenizer xml(document.data(), 0, [&](std::size_t have) {
+      return std::min(document.size(), have + step);
+    });
+    EXPECT_EQ(TraceWithShortcut(xml), expected) << "step " << step;
+  }
 }
 
 // A document arriving in pieces must give the same tokens wherever the

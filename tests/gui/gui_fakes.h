@@ -86,9 +86,9 @@ class ScriptedDialogs : public Dialogs {
   template <typename T>
   static T Next(std::deque<T>& queue, T fallback) {
     if (queue.empty()) return fallback;
-    T value = queue.front();
+    fallback = std::move(queue.front());
     queue.pop_front();
-    return value;
+    return fallback;
   }
 };
 

@@ -91,10 +91,12 @@ FileListCommands::FileListCommands(FileListView& list, Dialogs& dialogs,
       set_busy_(std::move(set_busy)),
       yield_([] { QCoreApplication::processEvents(); }) {
   list_.SetBusyTest(is_busy_);
-  QObject::connect(
+  drops_ = QObject::connect(
       &list_, &FileListView::FilesDropped, &list_,
       [this](const QStringList& paths) { ListView1_OLEDragDrop(paths); });
 }
+
+FileListCommands::~FileListCommands() { QObject::disconnect(drops_); }
 
 void FileListCommands::SetYield(std::function<void()> yield) {
   yield_ = std::move(yield);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -27,6 +28,9 @@ class FileListCommands {
   FileListCommands(FileListView& list, Dialogs& dialogs,
                    std::function<bool()> is_busy,
                    std::function<void(bool)> set_busy);
+  ~FileListCommands();
+  FileListCommands(const FileListCommands&) = delete;
+  FileListCommands& operator=(const FileListCommands&) = delete;
 
   /// "Load Sample/Example Files".
   void PushButton1_Click();
@@ -55,6 +59,7 @@ class FileListCommands {
   std::function<bool()> is_busy_;
   std::function<void(bool)> set_busy_;
   std::function<void()> yield_;
+  QMetaObject::Connection drops_;
 };
 
 }  // namespace kestrilo

@@ -40,8 +40,7 @@ QString BesideProgram(const QString& relative_path) {
          QDir::toNativeSeparators(relative_path);
 }
 
-// A stored option code as the original read it: a number, or a failure for
-// a text that is none.
+// A stored option code read as a number; a failure for a text that is none.
 double StoredNumber(const QString& name, const QString& default_value) {
   const QString value = GetSetting(name, default_value);
   bool ok = false;
@@ -126,8 +125,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::RestoreHeaderMode(HandlerGuard& guard) {
-  // Each test reads the setting afresh, as the original chain did; a test
-  // that fails runs its branch.
+  // Each test reads the setting afresh; a test that fails runs its branch.
   const auto mode_is = [&guard](int line, int code) {
     return guard.Test(line, [code] {
       return StoredNumber(QStringLiteral("Selection Properties"),

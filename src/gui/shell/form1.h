@@ -32,8 +32,8 @@ class Form1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  /// The window's mouse pointer kinds, with the values the original program
-  /// gave them.
+  /// The window's mouse pointer kinds, numbered as classic Windows forms
+  /// number them.
   enum class Pointer { kDefault = 0, kHourglass = 11, kCustom = 99 };
 
   /// `automation` opens the workbooks of an export run; `dialogs` shows

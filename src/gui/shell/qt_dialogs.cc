@@ -12,8 +12,8 @@
 namespace kestrilo {
 namespace {
 
-// Our message texts keep the line ends of the Windows original (CR LF, and a
-// lone CR in places); a Qt label breaks lines only at LF.
+// Our message texts keep Windows line ends (CR LF, and a lone CR in
+// places); a Qt label breaks lines only at LF.
 QString ForDisplay(QString text) {
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

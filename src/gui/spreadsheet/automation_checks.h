@@ -22,10 +22,10 @@ QString ExcelOpenQuestion();
 /// failure counts as "cannot"). Otherwise shows ExcelUnavailableMessage()
 /// with `title` as caption and then calls `end_program`, which by default
 /// ends the program at once; returns false if that returns.
-bool EnsureExcelAvailable(
-    SpreadsheetAutomation& automation, const QString& title,
-    const ShowMessageFunction& show_message,
-    const std::function<void()>& end_program = nullptr);
+bool EnsureExcelAvailable(SpreadsheetAutomation& automation,
+                          const QString& title,
+                          const ShowMessageFunction& show_message,
+                          const std::function<void()>& end_program = nullptr);
 
 /// CheckExcelOpen: when an instance is running, asks ExcelOpenQuestion();
 /// true means the export run must stop (No), false that it may go on (Yes,

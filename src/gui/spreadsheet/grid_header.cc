@@ -31,11 +31,10 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect,
   painter->drawLine(rect.bottomLeft(), rect.bottomRight());
   if (mark != SectionMark::kNone) {
     // The accent line on the side that faces the cells.
-    const QRect accent = orientation() == Qt::Horizontal
-                             ? QRect(rect.left(), rect.bottom() - 1,
-                                     rect.width(), 2)
-                             : QRect(rect.right() - 1, rect.top(), 2,
-                                     rect.height());
+    const QRect accent =
+        orientation() == Qt::Horizontal
+            ? QRect(rect.left(), rect.bottom() - 1, rect.width(), 2)
+            : QRect(rect.right() - 1, rect.top(), 2, rect.height());
     painter->fillRect(accent, grid_colors::kSelectionBorder);
   }
 

@@ -1,6 +1,7 @@
 #include "gui/spreadsheet/range_prompt.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,7 +39,7 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
   setWindowModality(Qt::NonModal);
 
   auto* prompt = new QLabel(tr("Highlight a block of cells with mouse"), this);
-  prompt->setWordWrap(true);
+  prompt->setWordWrap(false);
   ok_->setDefault(true);
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(ok_);
@@ -56,6 +57,26 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
   connect(field_, &QLineEdit::textEdited, this, &RangePrompt::SelectTyped);
   connect(grid_, &SheetGrid::SelectionChanged, this,
           &RangePrompt::FollowSelection);
+  grid_->installEventFilter(this);
+}
+
+bool RangePrompt::eventFilter(QObject* watched, QEvent* event) {
+  // After selecting with the mouse the keyboard is in the grid: Enter and
+  // Escape answer the prompt there too, as spreadsheets' prompts do.
+  if (watched == grid_ && event->type() == QEvent::KeyPress && isVisible()) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        accept();
+        return true;
+      case Qt::Key_Escape:
+        reject();
+        return true;
+      default:
+        break;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 std::optional<std::string> RangePrompt::Address() const {

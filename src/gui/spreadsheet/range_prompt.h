@@ -40,6 +40,9 @@ class RangePrompt : public QDialog {
   /// Shows the grid's selection in the field.
   void FollowSelection();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void SelectTyped(const QString& text);
   void MarkValid(bool valid);

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <optional>
 
@@ -22,6 +23,20 @@ constexpr int kAutoScrollIntervalMs = 40;
 // would be unusable anyway and building it would stall the window.
 constexpr std::int64_t kMaxCopiedCells = 1'000'000;
 
+// Draws cells without the view's own focus and selection marks: the grid
+// paints its selection over them, as spreadsheets show it.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option,
+                       const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
+  }
+};
+
 }  // namespace
 
 SheetGrid::SheetGrid(QWidget* parent)
@@ -29,6 +44,7 @@ SheetGrid::SheetGrid(QWidget* parent)
   setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
   setVerticalHeader(new GridHeader(Qt::Vertical, this));
   setModel(model_);
+  setItemDelegate(new CellDelegate(this));
   setSelectionMode(QAbstractItemView::NoSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTabKeyNavigation(true);
@@ -252,9 +268,8 @@ bool SheetGrid::HeaderMouseEvent(Qt::Orientation orientation,
   // Header viewports share the grid's scroll offset along their own axis,
   // so a header position maps to the grid by keeping that coordinate.
   const QPoint pos = event->position().toPoint();
-  const QPoint grid_point = orientation == Qt::Horizontal
-                                ? QPoint(pos.x(), 0)
-                                : QPoint(0, pos.y());
+  const QPoint grid_point =
+      orientation == Qt::Horizontal ? QPoint(pos.x(), 0) : QPoint(0, pos.y());
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
@@ -299,8 +314,7 @@ void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
   const bool control = modifiers & Qt::ControlModifier;
   const CellPosition from = shift ? extent_ : active_;
   const int page = std::max(1, viewport()->height() / rowHeight(0) - 1);
-  const std::optional<BlockGeometry> used =
-      model_->sheet() ? model_->sheet()->UsedRange() : std::nullopt;
+  const BlockGeometry used = UsedRange();
   CellPosition to = from;
   bool extend = shift;
   switch (key) {
@@ -308,18 +322,18 @@ void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
       to.row = control ? 1 : from.row - 1;
       break;
     case Qt::Key_Down:
-      to.row = control ? (used && from.row < used->last_row() ? used->last_row()
-                                                               : kMaxRows)
-                       : from.row + 1;
+      to.row = control
+                   ? (from.row < used.last_row() ? used.last_row() : kMaxRows)
+                   : from.row + 1;
       break;
     case Qt::Key_Left:
       to.column = control ? 1 : from.column - 1;
       break;
     case Qt::Key_Right:
-      to.column = control ? (used && from.column < used->last_column()
-                                 ? used->last_column()
-                                 : kMaxColumns)
-                          : from.column + 1;
+      to.column = control
+                      ? (from.column < used.last_column() ? used.last_column()
+                                                          : kMaxColumns)
+                      : from.column + 1;
       break;
     case Qt::Key_PageUp:
       to.row = from.row - page;
@@ -332,8 +346,7 @@ void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
       break;
     case Qt::Key_End:
       if (!control) return;
-      to = used ? CellPosition{used->last_row(), used->last_column()}
-                : CellPosition{1, 1};
+      to = {used.last_row(), used.last_column()};
       break;
     case Qt::Key_Tab:
       to.column = active_.column + 1;
@@ -374,15 +387,12 @@ void SheetGrid::CopySelection() const {
   // The last area, as tab-separated lines, as spreadsheets put it on the
   // clipboard; cells beyond the filled part of the sheet add nothing.
   BlockGeometry area = areas_.back();
-  const std::optional<BlockGeometry> used =
-      model_->sheet() ? model_->sheet()->UsedRange() : std::nullopt;
-  if (used) {
-    area.row_count = std::min(area.last_row(), used->last_row()) -
-                     area.first_row + 1;
-    area.column_count = std::min(area.last_column(), used->last_column()) -
-                        area.first_column + 1;
-  }
-  if (!used || area.row_count <= 0 || area.column_count <= 0 ||
+  const BlockGeometry used = UsedRange();
+  area.row_count =
+      std::min(area.last_row(), used.last_row()) - area.first_row + 1;
+  area.column_count =
+      std::min(area.last_column(), used.last_column()) - area.first_column + 1;
+  if (area.row_count <= 0 || area.column_count <= 0 ||
       std::int64_t{area.row_count} * area.column_count > kMaxCopiedCells) {
     return;
   }
@@ -398,13 +408,19 @@ void SheetGrid::CopySelection() const {
   QApplication::clipboard()->setText(text);
 }
 
+BlockGeometry SheetGrid::UsedRange() const {
+  const Sheet* sheet = model_->sheet();
+  if (sheet == nullptr || sheet->cell_count() == 0) return {1, 1, 1, 1};
+  return sheet->UsedRange().value_or(BlockGeometry{1, 1, 1, 1});
+}
+
 QRect SheetGrid::AreaRect(const BlockGeometry& area) const {
   const int left = columnViewportPosition(area.first_column - 1);
   const int right = columnViewportPosition(area.last_column() - 1) +
                     columnWidth(area.last_column() - 1);
   const int top = rowViewportPosition(area.first_row - 1);
-  const int bottom = rowViewportPosition(area.last_row() - 1) +
-                     rowHeight(area.last_row() - 1);
+  const int bottom =
+      rowViewportPosition(area.last_row() - 1) + rowHeight(area.last_row() - 1);
   // Cells end on their right and bottom grid lines.
   return QRect(QPoint(left - 1, top - 1), QPoint(right - 1, bottom - 1));
 }
@@ -439,8 +455,9 @@ void SheetGrid::paintEvent(QPaintEvent* event) {
 
 void SheetGrid::SetActive(CellPosition cell) {
   active_ = cell;
-  selectionModel()->setCurrentIndex(model_->index(cell.row - 1, cell.column - 1),
-                                    QItemSelectionModel::NoUpdate);
+  selectionModel()->setCurrentIndex(
+      model_->index(cell.row - 1, cell.column - 1),
+      QItemSelectionModel::NoUpdate);
 }
 
 void SheetGrid::Changed() {

@@ -81,6 +81,8 @@ class SheetGrid : public QTableView {
   std::int32_t LeftVisibleColumn() const;
   void MoveWithKey(int key, Qt::KeyboardModifiers modifiers);
   void CopySelection() const;
+  /// The filled part of the sheet; A1 when nothing is filled.
+  BlockGeometry UsedRange() const;
   QRect AreaRect(const BlockGeometry& area) const;
   void SetActive(CellPosition cell);
   void Changed();

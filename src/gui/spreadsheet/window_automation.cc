@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "engine/workbook_error.h"
 #include "gui/spreadsheet/workbook_instance.h"
 #include "gui/spreadsheet/workbook_window.h"
 
@@ -34,6 +35,10 @@ WindowAutomation::OpenWorkbookInNewInstance(const std::string& path) {
     if (watched && watched->loading()) watched->show();
   });
   window->WaitUntilLoaded();  // throws the reader's error
+  if (window->workbook() == nullptr) {
+    // The wait ends early only when the application is quitting.
+    throw WorkbookError(path, "reading was interrupted");
+  }
   return std::make_unique<WorkbookInstance>(std::move(window));
 }
 

@@ -61,8 +61,7 @@ BlockGeometry WorkbookInstance::Geometry(std::string_view address) const {
       .Geometry(address);
 }
 
-CellValue WorkbookInstance::Value(std::int32_t row,
-                                  std::int32_t column) const {
+CellValue WorkbookInstance::Value(std::int32_t row, std::int32_t column) const {
   return OpenWorkbook().sheet(window_->active_sheet()).Cell(row, column);
 }
 

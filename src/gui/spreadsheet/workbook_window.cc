@@ -185,11 +185,13 @@ void WorkbookWindow::FinishLoading() {
     SetWorkbook(std::move(workbook));
   } else {
     QString reason = tr("The workbook could not be read.");
-    try {
-      std::rethrow_exception(load_error_);
-    } catch (const std::exception& error) {
-      reason = QString::fromStdString(error.what());
-    } catch (...) {
+    if (load_error_) {
+      try {
+        std::rethrow_exception(load_error_);  // the reader has ended
+      } catch (const std::exception& error) {
+        reason = QString::fromStdString(error.what());
+      } catch (...) {
+      }
     }
     loading_bar_->hide();
     loading_label_->setText(reason);
@@ -204,7 +206,14 @@ void WorkbookWindow::WaitUntilLoaded() {
     connect(this, &WorkbookWindow::LoadFinished, &loop, &QEventLoop::quit);
     loop.exec();
   }
-  if (load_error_) std::rethrow_exception(load_error_);
+  std::exception_ptr error;
+  {
+    // Locked: a wait cut short by the application quitting may still
+    // overlap the reader.
+    std::lock_guard lock(load_mutex_);
+    error = load_error_;
+  }
+  if (error) std::rethrow_exception(error);
 }
 
 void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
@@ -214,7 +223,8 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
   active_sheet_ = -1;
   if (workbook_) {
     setWindowTitle(FileNameOf(QString::fromStdString(workbook_->path())));
-    active_sheet_ = workbook_->sheet_count() > 0 ? workbook_->active_sheet() : -1;
+    active_sheet_ =
+        workbook_->sheet_count() > 0 ? workbook_->active_sheet() : -1;
   }
   FillTabs();
   if (active_sheet_ >= 0) grid_->SetSheet(&workbook_->sheet(active_sheet_));
@@ -284,13 +294,14 @@ void WorkbookWindow::ShowActiveCell() {
   const CellPosition cell = grid_->active_cell();
   name_box_->setText(QString::fromStdString(ColumnLetters(cell.column)) +
                      QString::number(cell.row));
-  formula_line_->setText(
-      SheetModel::DisplayText(grid_->sheet_model()->Cell(cell.row, cell.column)));
+  formula_line_->setText(SheetModel::DisplayText(
+      grid_->sheet_model()->Cell(cell.row, cell.column)));
 }
 
 void WorkbookWindow::NameBoxEntered() {
   try {
-    if (SelectAddress(ParseAddress(name_box_->text().trimmed().toStdString()))) {
+    if (SelectAddress(
+            ParseAddress(name_box_->text().trimmed().toStdString()))) {
       grid_->setFocus();
       return;
     }
@@ -331,12 +342,21 @@ void WorkbookWindow::SetBusy(bool busy) {
 }
 
 std::optional<std::string> WorkbookWindow::PromptForRange() {
-  if (prompt_ != nullptr || loading_ || !workbook_) return std::nullopt;
+  if (prompt_ != nullptr) return std::nullopt;
+  if (loading_) {
+    try {
+      WaitUntilLoaded();
+    } catch (...) {
+      return std::nullopt;
+    }
+  }
+  if (!workbook_) return std::nullopt;
   if (!isVisible()) show();
   raise();
   activateWindow();
   RangePrompt prompt(
-      grid_, [this](const RangeAddress& address) { return SelectAddress(address); },
+      grid_,
+      [this](const RangeAddress& address) { return SelectAddress(address); },
       this);
   prompt.adjustSize();
   // Over the top right of the grid, where it hides the fewest cells.

@@ -1,0 +1,291 @@
+// How long the workbook window takes to show its first screen of a
+// 1,000,000-cell workbook (100,000 rows x 10 columns of text, numbers,
+// booleans and dates): from asking for the workbook until the grid has
+// painted its cells, reading included. The workbooks are written once into
+// a temporary folder (xlsx with libxlsxwriter, csv by hand).
+//
+// Also: `workbook_window_bench --screenshot=FILE.png`, run under Xvfb, shows
+// a sample workbook with a selected block and the range prompt and saves
+// the screen as FILE.png; `--loading-screenshot=FILE.png` shows the window
+// while it reads the benchmark workbook.
+
+#include <benchmark/benchmark.h>
+#include <xlsxwriter.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "engine/workbook.h"
+#include "gui/spreadsheet/range_prompt.h"
+#include "gui/spreadsheet/sheet_grid.h"
+#include "gui/spreadsheet/window_automation.h"
+#include "gui/spreadsheet/workbook_instance.h"
+#include "gui/spreadsheet/workbook_window.h"
+
+namespace kestrilo {
+namespace {
+
+constexpr int kRows = 100000;
+constexpr int kColumns = 10;
+const char* const kCities[] = {"Lisbon", "Oslo",  "Turin", "Ghent",
+                               "Aarhus", "Porto", "Graz",  "Lyon"};
+
+std::string BenchFolder() {
+  const std::string folder =
+      QDir::tempPath().toStdString() + "/kestrilo-window-bench";
+  QDir().mkpath(QString::fromStdString(folder));
+  return folder;
+}
+
+std::string RowText(int row, int column) {
+  switch (column) {
+    case 1:
+      return "Customer " + std::to_string(row % 1000);
+    case 2:
+      return kCities[row % 8];
+    case 7:
+      return "C-" + std::to_string(row);
+    default:
+      return "note " + std::to_string(row % 97);
+  }
+}
+
+std::string WriteXlsx() {
+  const std::string path = BenchFolder() + "/million.xlsx";
+  if (QFile::exists(QString::fromStdString(path))) return path;
+  lxw_workbook* workbook = workbook_new(path.c_str());
+  lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Data");
+  lxw_format* date = workbook_add_format(workbook);
+  format_set_num_format(date, "yyyy-mm-dd");
+  for (int column = 0; column < kColumns; ++column) {
+    worksheet_write_string(sheet, 0, column,
+                           ("Field " + std::to_string(column + 1)).c_str(),
+                           nullptr);
+  }
+  for (int row = 1; row < kRows; ++row) {
+    worksheet_write_number(sheet, row, 0, row, nullptr);
+    worksheet_write_string(sheet, row, 1, RowText(row, 1).c_str(), nullptr);
+    worksheet_write_string(sheet, row, 2, RowText(row, 2).c_str(), nullptr);
+    worksheet_write_number(sheet, row, 3, row * 1.25, nullptr);
+    worksheet_write_number(sheet, row, 4, row % 50, nullptr);
+    worksheet_write_number(sheet, row, 5, 44000 + row % 2000, date);
+    worksheet_write_boolean(sheet, row, 6, row % 2, nullptr);
+    worksheet_write_string(sheet, row, 7, RowText(row, 7).c_str(), nullptr);
+    worksheet_write_number(sheet, row, 8, 1.0 / (row + 1), nullptr);
+    worksheet_write_string(sheet, row, 9, RowText(row, 9).c_str(), nullptr);
+  }
+  if (workbook_close(workbook) != LXW_NO_ERROR) return {};
+  return path;
+}
+
+std::string WriteCsv() {
+  const std::string path = BenchFolder() + "/million.csv";
+  if (QFile::exists(QString::fromStdString(path))) return path;
+  std::ofstream out(path, std::ios::binary);
+  for (int column = 0; column < kColumns; ++column) {
+    out << (column ? "," : "") << "Field " << column + 1;
+  }
+  out << "\r\n";
+  for (int row = 1; row < kRows; ++row) {
+    out << row << ',' << RowText(row, 1) << ',' << RowText(row, 2) << ','
+        << row * 1.25 << ',' << row % 50 << ",2021-08-31," << row % 2 << ','
+        << RowText(row, 7) << ',' << 1.0 / (row + 1) << ',' << RowText(row, 9)
+        << "\r\n";
+  }
+  return path;
+}
+
+// Waits, handling events, until the grid has painted once.
+class PaintWatcher : public QObject {
+ public:
+  explicit PaintWatcher(QWidget* widget) { widget->installEventFilter(this); }
+  bool painted = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted = true;
+    return false;
+  }
+};
+
+void FirstScreen(benchmark::State& state, const std::string& path) {
+  if (path.empty()) {
+    state.SkipWithError("the benchmark workbook could not be written");
+    return;
+  }
+  WindowAutomation automation;
+  for (auto _ : state) {
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<SpreadsheetInstance> instance;
+    try {
+      instance = automation.OpenWorkbookInNewInstance(path);
+    } catch (const std::exception& error) {
+      state.SkipWithError(error.what());
+      return;
+    }
+    WorkbookWindow* window =
+        static_cast<WorkbookInstance*>(instance.get())->window();
+    PaintWatcher watcher(window->grid()->viewport());
+    instance->SetVisible(true);
+    while (!watcher.painted) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    instance->Quit();
+  }
+}
+
+void BM_FirstScreenXlsx(benchmark::State& state) {
+  FirstScreen(state, WriteXlsx());
+}
+void BM_FirstScreenCsv(benchmark::State& state) {
+  FirstScreen(state, WriteCsv());
+}
+BENCHMARK(BM_FirstScreenXlsx)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(BM_FirstScreenCsv)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// The window alone: a workbook already in memory, shown and painted, and a
+// jump to its last row.
+void BM_ShowAndScrollInMemory(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto workbook = std::make_unique<Workbook>("memory.xlsx", "xlsx");
+    Sheet& sheet = workbook->AddSheet("Data", false);
+    for (int row = 1; row <= kRows; ++row) {
+      for (int column = 1; column <= kColumns; ++column) {
+        sheet.SetNumber(row, column, row * column);
+      }
+    }
+    sheet.Finish();
+    state.ResumeTiming();
+    WorkbookWindow window;
+    window.SetWorkbook(std::move(workbook));
+    PaintWatcher watcher(window.grid()->viewport());
+    window.show();
+    while (!watcher.painted) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    watcher.painted = false;
+    window.grid()->scrollToBottom();
+    while (!watcher.painted) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+  }
+}
+BENCHMARK(BM_ShowAndScrollInMemory)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+std::unique_ptr<Workbook> ScreenshotWorkbook() {
+  auto workbook =
+      std::make_unique<Workbook>("/home/user/Orders 2021.xlsx", "xlsx");
+  Sheet& sheet = workbook->AddSheet("Orders", false);
+  const char* headers[] = {"Order", "Date",  "Region", "Product",
+                           "Units", "Price", "Total",  "Shipped"};
+  const char* regions[] = {"North", "South", "East", "West"};
+  const char* products[] = {"Desk lamp", "Office chair", "Monitor arm",
+                            "Keyboard",  "Notebook",     "Headset"};
+  for (int column = 0; column < 8; ++column) {
+    sheet.SetText(2, column + 2, headers[column]);
+  }
+  for (int i = 0; i < 60; ++i) {
+    const int row = i + 3;
+    const double units = 3 + (i * 7) % 40;
+    const double price = 12.5 + (i * 13) % 90;
+    sheet.SetNumber(row, 2, 10401 + i);
+    sheet.SetDateTime(row, 3, 44197 + i * 3, false);
+    sheet.SetText(row, 4, regions[i % 4]);
+    sheet.SetText(row, 5, products[(i * 5) % 6]);
+    sheet.SetNumber(row, 6, units);
+    sheet.SetNumber(row, 7, price);
+    if (i == 6) {
+      sheet.SetError(row, 8, "#VALUE!");
+    } else {
+      sheet.SetNumber(row, 8, units * price);
+    }
+    sheet.SetBoolean(row, 9, i % 3 != 0);
+  }
+  sheet.Finish();
+  workbook->AddSheet("Customers", false).Finish();
+  workbook->AddSheet("Summary", false).Finish();
+  return workbook;
+}
+
+int Screenshot(const QString& file) {
+  WorkbookWindow window;
+  window.SetWorkbook(ScreenshotWorkbook());
+  window.resize(1120, 700);
+  window.move(20, 20);
+  window.show();
+  QObject::connect(&window, &WorkbookWindow::RangePromptShown, &window, [&] {
+    window.grid()->SelectAreas({{2, 13, 2, 8}});
+    window.range_prompt()->FollowSelection();
+    QTimer::singleShot(800, &window, [&] {
+      const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+      screen.save(file);
+      window.range_prompt()->reject();
+    });
+  });
+  window.PromptForRange();
+  return QFile::exists(file) ? 0 : 1;
+}
+
+// The window while it reads the benchmark workbook.
+int LoadingScreenshot(const QString& file) {
+  WorkbookWindow window;
+  window.resize(900, 560);
+  window.move(20, 20);
+  window.StartLoading(QString::fromStdString(WriteCsv()));
+  window.show();
+  QTimer::singleShot(40, &window, [&] {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+  });
+  window.WaitUntilLoaded();
+  return QFile::exists(file) ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace kestrilo
+
+int main(int argc, char** argv) {
+  QString screenshot;
+  QString loading_screenshot;
+  for (int i = 1; i < argc; ++i) {
+    const QString argument = QString::fromLocal8Bit(argv[i]);
+    if (argument.startsWith("--screenshot=")) {
+      screenshot = argument.section('=', 1);
+    } else if (argument.startsWith("--loading-screenshot=")) {
+      loading_screenshot = argument.section('=', 1);
+    }
+  }
+  if (screenshot.isEmpty() && loading_screenshot.isEmpty() &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QApplication application(argc, argv);
+  if (!screenshot.isEmpty()) return kestrilo::Screenshot(screenshot);
+  if (!loading_screenshot.isEmpty()) {
+    return kestrilo::LoadingScreenshot(loading_screenshot);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

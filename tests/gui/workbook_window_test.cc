@@ -1,0 +1,240 @@
+// The workbook window: what it shows of a workbook, and selecting in its
+// grid with the mouse and the keyboard as in a spreadsheet.
+
+#include "gui/spreadsheet/workbook_window.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTest>
+
+#include "engine/block_geometry.h"
+#include "engine/range_address.h"
+#include "gui/spreadsheet/sheet_grid.h"
+#include "gui/spreadsheet/sheet_model.h"
+#include "gui_test_support.h"
+
+namespace kestrilo {
+
+using testing::CellCenter;
+using testing::Click;
+using testing::Drag;
+using testing::DragHeader;
+
+class WorkbookWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<WorkbookWindow> window_;
+
+  SheetGrid& grid() { return *window_->grid(); }
+  QString Address() {
+    return QString::fromStdString(FormatAddress(grid().areas()));
+  }
+  QString Shown(int row, int column) {
+    return grid().model()->index(row - 1, column - 1).data().toString();
+  }
+
+ private slots:
+  void init() {
+    window_ = std::make_unique<WorkbookWindow>();
+    window_->SetWorkbook(testing::SampleWorkbook("/data/parts list.xlsx"));
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+  void cleanup() { window_.reset(); }
+
+  void ShowsTheWorkbookUnderItsFileName() {
+    QCOMPARE(window_->windowTitle(), QString("parts list.xlsx"));
+    QCOMPARE(window_->status_text(), QString("Ready"));
+    QCOMPARE(window_->active_sheet(), 0);
+  }
+
+  void GridCoversTheWholeSheetWithLettersAndNumbers() {
+    const QAbstractItemModel* model = grid().model();
+    QCOMPARE(model->rowCount(), kMaxRows);
+    QCOMPARE(model->columnCount(), kMaxColumns);
+    QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("A"));
+    QCOMPARE(model->headerData(26, Qt::Horizontal).toString(), QString("AA"));
+    QCOMPARE(model->headerData(kMaxColumns - 1, Qt::Horizontal).toString(),
+             QString("XFD"));
+    QCOMPARE(model->headerData(kMaxRows - 1, Qt::Vertical).toString(),
+             QString("1048576"));
+  }
+
+  void CellsShowTheirTextAlignedByKind() {
+    QCOMPARE(Shown(1, 1), QString("Name"));
+    QCOMPARE(Shown(2, 2), QString("10"));
+    QCOMPARE(Shown(3, 3), QString("2.5"));
+    QCOMPARE(Shown(2, 4), QString("2021-08-31"));
+    QCOMPARE(Shown(2, 5), QString("True"));
+    // The grid shows error codes although the XML writer reads them empty.
+    QCOMPARE(Shown(3, 5), QString("#DIV/0!"));
+    QCOMPARE(Shown(100, 100), QString());
+    auto alignment = [&](int row, int column) {
+      return grid()
+          .model()
+          ->index(row - 1, column - 1)
+          .data(Qt::TextAlignmentRole)
+          .value<Qt::Alignment>();
+    };
+    QVERIFY(alignment(2, 2) & Qt::AlignRight);
+    QVERIFY(alignment(2, 4) & Qt::AlignRight);
+    QVERIFY(alignment(1, 1) & Qt::AlignLeft);
+    QVERIFY(alignment(3, 5) & Qt::AlignHCenter);
+  }
+
+  void TabsSwitchTheActiveSheetAndSkipHiddenSheets() {
+    QTabBar* tabs = window_->sheet_tabs();
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(0), QString("Data"));
+    QCOMPARE(tabs->tabText(1), QString("Totals"));
+    Drag(grid(), 2, 2, 3, 3);
+    tabs->setCurrentIndex(1);
+    QCOMPARE(window_->active_sheet(), 2);
+    QCOMPARE(Shown(2, 2), QString("42"));
+    // A new sheet starts with A1 selected.
+    QCOMPARE(Address(), QString("$A$1"));
+    tabs->setCurrentIndex(0);
+    QCOMPARE(window_->active_sheet(), 0);
+    QCOMPARE(Shown(1, 1), QString("Name"));
+  }
+
+  void PressAndDragSelectsABlock() {
+    Drag(grid(), 2, 2, 4, 4);
+    QCOMPARE(Address(), QString("$B$2:$D$4"));
+    // Dragging back over the anchor turns the block around it.
+    Drag(grid(), 4, 4, 2, 3);
+    QCOMPARE(Address(), QString("$C$2:$D$4"));
+    QCOMPARE(grid().active_cell(), (CellPosition{4, 4}));
+  }
+
+  void ShiftClickExtendsFromTheActiveCell() {
+    Click(grid(), 2, 2);
+    Click(grid(), 5, 4, Qt::ShiftModifier);
+    QCOMPARE(Address(), QString("$B$2:$D$5"));
+    QCOMPARE(grid().active_cell(), (CellPosition{2, 2}));
+    Click(grid(), 1, 1, Qt::ShiftModifier);
+    QCOMPARE(Address(), QString("$A$1:$B$2"));
+  }
+
+  void ControlAddsFurtherAreasInOrder() {
+    Drag(grid(), 2, 2, 3, 3);
+    Click(grid(), 5, 5, Qt::ControlModifier);
+    Drag(grid(), 7, 1, 8, 2, Qt::ControlModifier);
+    QCOMPARE(Address(), QString("$B$2:$C$3,$E$5,$A$7:$B$8"));
+    // Overlapping areas stay as made, as spreadsheets report them.
+    Drag(grid(), 2, 2, 2, 3, Qt::ControlModifier);
+    QCOMPARE(Address(), QString("$B$2:$C$3,$E$5,$A$7:$B$8,$B$2:$C$2"));
+    // A plain click starts over.
+    Click(grid(), 1, 1);
+    QCOMPARE(Address(), QString("$A$1"));
+  }
+
+  void HeadersSelectWholeColumnsAndRows() {
+    DragHeader(*grid().horizontalHeader(), 1, 3);
+    QCOMPARE(Address(), QString("$B:$D"));
+    QCOMPARE(grid().ColumnMark(3), SectionMark::kWhole);
+    QCOMPARE(grid().RowMark(7), SectionMark::kPartly);
+    QCOMPARE(grid().ColumnMark(5), SectionMark::kNone);
+    DragHeader(*grid().verticalHeader(), 1, 4, Qt::ControlModifier);
+    QCOMPARE(Address(), QString("$B:$D,$2:$5"));
+    DragHeader(*grid().verticalHeader(), 6, 6);
+    QCOMPARE(Address(), QString("$7:$7"));
+    // Shift on a column header extends from the active cell's column.
+    Click(grid(), 3, 2);
+    DragHeader(*grid().horizontalHeader(), 4, 4, Qt::ShiftModifier);
+    QCOMPARE(Address(), QString("$B:$E"));
+  }
+
+  void DraggingPastTheEdgeScrollsAndKeepsSelecting() {
+    QWidget* viewport = grid().viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, CellCenter(grid(), 2, 2));
+    const QPoint below(CellCenter(grid(), 2, 2).x(), viewport->height() + 30);
+    QTest::mouseMove(viewport, below);
+    QTRY_VERIFY(grid().rowAt(0) > 5);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, below);
+    const BlockGeometry area = grid().areas().back();
+    QCOMPARE(area.first_row, 2);
+    QVERIFY(area.last_row() > grid().rowAt(viewport->height() - 1));
+  }
+
+  void CornerButtonSelectsTheWholeSheet() {
+    Click(grid(), 3, 3);
+    QAbstractButton* corner = grid().findChild<QAbstractButton*>();
+    QVERIFY(corner != nullptr);
+    QTest::mouseClick(corner, Qt::LeftButton);
+    QCOMPARE(Address(), QString("$1:$1048576"));
+    QCOMPARE(grid().ColumnMark(kMaxColumns), SectionMark::kWhole);
+    QCOMPARE(grid().active_cell(), (CellPosition{3, 3}));
+  }
+
+  void KeysMoveAndShiftKeysExtend() {
+    Click(grid(), 2, 2);
+    QTest::keyClick(&grid(), Qt::Key_Right);
+    QTest::keyClick(&grid(), Qt::Key_Down);
+    QCOMPARE(Address(), QString("$C$3"));
+    QTest::keyClick(&grid(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&grid(), Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(Address(), QString("$C$3:$D$4"));
+    QTest::keyClick(&grid(), Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(Address(), QString("$A$1"));
+    QTest::keyClick(&grid(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(Address(), QString("$E$5"));
+    QTest::keyClick(&grid(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(Address(), QString("$1:$1048576"));
+  }
+
+  void FormulaLineShowsTheActiveCell() {
+    Click(grid(), 3, 5);
+    QCOMPARE(window_->name_box()->text(), QString("E3"));
+    QCOMPARE(window_->formula_line()->text(), QString("#DIV/0!"));
+    Drag(grid(), 2, 3, 4, 4);
+    QCOMPARE(window_->name_box()->text(), QString("C2"));
+    QCOMPARE(window_->formula_line()->text(), QString("1.5"));
+  }
+
+  void NameBoxSelectsATypedAddress() {
+    QLineEdit* box = window_->name_box();
+    box->selectAll();
+    QTest::keyClicks(box, "Totals!b2:c4");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(window_->active_sheet(), 2);
+    QCOMPARE(Address(), QString("$B$2:$C$4"));
+    QCOMPARE(window_->formula_line()->text(), QString("42"));
+    box->selectAll();
+    QTest::keyClicks(box, "no such place");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(box->text(), QString("B2"));
+  }
+
+  void StatusTextIsThrottledButEndsOnTheLastText() {
+    window_->SetBusy(true);
+    QCOMPARE(window_->cursor().shape(), Qt::WaitCursor);
+    QVERIFY(!window_->sheet_tabs()->isEnabled());
+    for (int row = 1; row <= 5000; ++row) {
+      window_->ShowStatusText("Rows completed: " + std::to_string(row));
+    }
+    // The first text shows at once; the rest waits for the interval.
+    QCOMPARE(window_->status_text(), QString("Rows completed: 1"));
+    QTRY_COMPARE(window_->status_text(), QString("Rows completed: 5000"));
+    window_->ShowStatusText("Rows completed: 5001");
+    window_->SetBusy(false);
+    QCOMPARE(window_->status_text(), QString("Rows completed: 5001"));
+    QCOMPARE(window_->cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(window_->sheet_tabs()->isEnabled());
+  }
+
+  void ReleasingTheWorkbookLeavesAnEmptyGrid() {
+    window_->ReleaseWorkbook();
+    QVERIFY(window_->workbook() == nullptr);
+    QCOMPARE(window_->active_sheet(), -1);
+    QCOMPARE(window_->sheet_tabs()->count(), 0);
+    QCOMPARE(Shown(1, 1), QString());
+  }
+};
+
+}  // namespace kestrilo
+
+QTEST_MAIN(kestrilo::WorkbookWindowTest)
+#include "workbook_window_test.moc"
