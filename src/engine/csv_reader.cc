@@ -231,7 +231,11 @@ class CsvParser {
 }  // namespace
 
 std::unique_ptr<Workbook> ReadCsv(const std::string& path) {
-  const std::string text = DecodeText(path, ReadWholeFile(path));
+  std::string bytes = ReadWholeFile(path);
+  // A file of zero bytes is more likely a failed copy or download than a
+  // table: say so rather than show an empty sheet.
+  if (bytes.empty()) throw WorkbookError(path, "the file is empty");
+  const std::string text = DecodeText(path, std::move(bytes));
   std::string_view records = text;
   char delimiter = 0;
   records.remove_prefix(SeparatorLine(records, delimiter));

@@ -206,13 +206,23 @@ inline bool Is(std::string_view name, std::string_view local) {
 
 // What one table:table-cell says about its value, gathered from its
 // attributes and, where needed, the text of its paragraphs.
+// Attribute values are views that the next tag may overwrite, so they are
+// resolved while the cell's start tag is current.
+enum class ValueType : std::uint8_t {
+  kNone,  // no office:value-type, or "void"
+  kNumber,
+  kDate,
+  kTime,
+  kBoolean,
+  kString,
+  kOther,
+};
+
 struct CellAttributes {
-  std::string_view value_type;       // office:value-type
-  std::string_view calc_value_type;  // calcext:value-type
-  std::string_view value;            // office:value
-  std::string_view date_value;
-  std::string_view time_value;
-  std::string_view boolean_value;
+  ValueType type = ValueType::kNone;
+  bool error = false;   // calcext:value-type="error"
+  bool parsed = false;  // the value attribute of the type could be read
+  double number = 0;
   bool has_string_value = false;
   bool has_formula = false;
   std::int64_t columns = 1;
@@ -243,7 +253,16 @@ class OdsContentReader {
         reserve_(std::min(content_size / kBytesPerCell, kMaxReserve)) {}
 
   void Read() {
-    for (Token token = xml_.Next(); token != Token::kEnd; token = xml_.Next()) {
+    XmlTokenizer::FlatElement flat;
+    for (;;) {
+      if (row_depth_ != 0 && cell_depth_ == 0 && xml_.depth() == row_depth_ &&
+          (xml_.ReadFlatElement("table-cell", flat) ||
+           xml_.ReadFlatElement("covered-table-cell", flat))) {
+        FlatCell(flat);
+        continue;
+      }
+      const Token token = xml_.Next();
+      if (token == Token::kEnd) break;
       if (token == Token::kStartTag) {
         Start();
       } else if (token == Token::kEndTag) {
@@ -316,7 +335,12 @@ class OdsContentReader {
   void StartTable() {
     const std::string_view style = xml_.AttributeOr("style-name");
     const bool hidden = hidden_styles_.count(std::string(style)) != 0;
-    sheet_ = &workbook_.AddSheet(std::string(xml_.AttributeOr("name")), hidden);
+    std::string name(xml_.AttributeOr("name"));
+    // A table must have a name; a broken writer's nameless one gets the
+    // name spreadsheet applications give a new sheet.
+    if (name.empty())
+      name = "Sheet" + std::to_string(workbook_.sheet_count() + 1);
+    sheet_ = &workbook_.AddSheet(std::move(name), hidden);
     // Room for the cells at once spares copying them while the sheet grows;
     // memory reserved but not used is never touched.
     sheet_->Reserve(reserve_);
@@ -383,32 +407,7 @@ class OdsContentReader {
   }
 
   void StartCell(std::size_t depth) {
-    attributes_ = CellAttributes();
-    for (const XmlTokenizer::Attribute& attribute : xml_.attributes()) {
-      const std::string_view name = attribute.name;
-      const std::string_view value = attribute.value;
-      if (Is(name, "value-type")) {
-        // calcext:value-type tells errors apart; office:value-type is the
-        // standard one.
-        (name.starts_with("calcext:") ? attributes_.calc_value_type
-                                      : attributes_.value_type) = value;
-      } else if (Is(name, "value")) {
-        attributes_.value = value;
-      } else if (Is(name, "date-value")) {
-        attributes_.date_value = value;
-      } else if (Is(name, "time-value")) {
-        attributes_.time_value = value;
-      } else if (Is(name, "boolean-value")) {
-        attributes_.boolean_value = value;
-      } else if (Is(name, "string-value")) {
-        attributes_.has_string_value = true;
-        string_value_ = value;
-      } else if (Is(name, "formula")) {
-        attributes_.has_formula = true;
-      } else if (Is(name, "number-columns-repeated")) {
-        attributes_.columns = RepeatCount(value);
-      }
-    }
+    ReadCellAttributes();
     cell_depth_ = depth;
     paragraph_count_ = 0;
     paragraph_depth_ = 0;
@@ -418,6 +417,68 @@ class OdsContentReader {
     // and cells without a value type; numbers need it only to recognise
     // error results stored as numbers.
     collecting_ = true;
+  }
+
+  // A cell read whole by the tokenizer: attributes and at most one child
+  // with plain text, the commonest shape by far.
+  void FlatCell(const XmlTokenizer::FlatElement& flat) {
+    ReadCellAttributes();
+    text_.clear();
+    if (Is(flat.child, "p") || Is(flat.child, "h")) AppendText(flat.text);
+    FinishCell();
+  }
+
+  void ReadCellAttributes() {
+    attributes_ = CellAttributes();
+    std::string_view type, value, date_value, time_value, boolean_value;
+    for (const XmlTokenizer::Attribute& attribute : xml_.attributes()) {
+      const std::string_view name = attribute.name;
+      if (Is(name, "value-type")) {
+        // calcext:value-type tells errors apart; office:value-type is the
+        // standard one.
+        if (name.starts_with("calcext:")) {
+          attributes_.error = attribute.value == "error";
+        } else {
+          type = attribute.value;
+        }
+      } else if (Is(name, "value")) {
+        value = attribute.value;
+      } else if (Is(name, "date-value")) {
+        date_value = attribute.value;
+      } else if (Is(name, "time-value")) {
+        time_value = attribute.value;
+      } else if (Is(name, "boolean-value")) {
+        boolean_value = attribute.value;
+      } else if (Is(name, "string-value")) {
+        attributes_.has_string_value = true;
+        string_value_ = attribute.value;
+      } else if (Is(name, "formula")) {
+        attributes_.has_formula = true;
+      } else if (Is(name, "number-columns-repeated")) {
+        attributes_.columns = RepeatCount(attribute.value);
+      }
+    }
+    CellAttributes& a = attributes_;
+    if (type.empty() || type == "void") {
+      a.type = ValueType::kNone;
+    } else if (type == "float" || type == "percentage" || type == "currency") {
+      a.type = ValueType::kNumber;
+      a.parsed = ParseDouble(value, a.number);
+    } else if (type == "date") {
+      a.type = ValueType::kDate;
+      a.parsed = ParseDateValue(date_value, a.number);
+    } else if (type == "time") {
+      a.type = ValueType::kTime;
+      a.parsed = ParseTimeValue(time_value, a.number);
+    } else if (type == "boolean") {
+      a.type = ValueType::kBoolean;
+      a.number = boolean_value == "true" || boolean_value == "1" ||
+                 boolean_value == "TRUE";
+    } else if (type == "string") {
+      a.type = ValueType::kString;
+    } else {
+      a.type = ValueType::kOther;
+    }
   }
 
   void StartInsideCell(std::string_view name, std::size_t depth) {
@@ -476,6 +537,10 @@ class OdsContentReader {
   void EndCell() {
     cell_depth_ = 0;
     collecting_ = false;
+    FinishCell();
+  }
+
+  void FinishCell() {
     const std::int64_t first = next_column_;
     next_column_ =
         std::min<std::int64_t>(first + attributes_.columns, kMaxColumns + 1);
@@ -506,50 +571,44 @@ class OdsContentReader {
   // Fills in the cell's value; false for an empty cell.
   bool ValueOf(PendingCell& cell) {
     const CellAttributes& a = attributes_;
-    if (a.calc_value_type == "error") {
+    if (a.error) {
       cell.kind = CellKind::kError;
       cell.text_index = Pool(text_);
       return true;
     }
-    const std::string_view type = a.value_type;
-    if (type == "float" || type == "percentage" || type == "currency") {
-      if (!ParseDouble(a.value, cell.number)) return TextOf(cell);
-      // Error results saved as the number 0 with the error code as their
-      // displayed text (OpenOffice, Excel): the result is the error.
-      if (a.has_formula && cell.number == 0 && IsErrorCode(text_)) {
-        cell.kind = CellKind::kError;
-        cell.text_index = Pool(text_);
+    cell.number = a.number;
+    switch (a.type) {
+      case ValueType::kNumber:
+        if (!a.parsed) return TextOf(cell);
+        // Error results saved as the number 0 with the error code as their
+        // displayed text (OpenOffice, Excel): the result is the error.
+        if (a.has_formula && a.number == 0 && IsErrorCode(text_)) {
+          cell.kind = CellKind::kError;
+          cell.text_index = Pool(text_);
+          return true;
+        }
+        cell.kind = CellKind::kNumber;
         return true;
-      }
-      cell.kind = CellKind::kNumber;
-      return true;
-    }
-    if (type == "date") {
-      if (!ParseDateValue(a.date_value, cell.number)) return TextOf(cell);
-      cell.kind = CellKind::kDateTime;
-      return true;
-    }
-    if (type == "time") {
-      if (!ParseTimeValue(a.time_value, cell.number)) return TextOf(cell);
-      cell.kind = CellKind::kDateTime;
-      cell.time_only = true;
-      return true;
-    }
-    if (type == "boolean") {
-      const std::string_view value = a.boolean_value;
-      cell.kind = CellKind::kBoolean;
-      cell.number = value == "true" || value == "1" || value == "TRUE";
-      return true;
-    }
-    if (type == "string") {
-      cell.kind = CellKind::kText;
-      cell.text_index = Pool(a.has_string_value ? string_value_ : text_);
-      return true;
-    }
-    // No value type (or an unknown one): text shown in the cell is read as
-    // text; without any the cell is empty.
-    if (type.empty() || type == "void") {
-      if (text_.empty()) return false;
+      case ValueType::kDate:
+      case ValueType::kTime:
+        if (!a.parsed) return TextOf(cell);
+        cell.kind = CellKind::kDateTime;
+        cell.time_only = a.type == ValueType::kTime;
+        return true;
+      case ValueType::kBoolean:
+        cell.kind = CellKind::kBoolean;
+        return true;
+      case ValueType::kString:
+        cell.kind = CellKind::kText;
+        cell.text_index = Pool(a.has_string_value ? string_value_ : text_);
+        return true;
+      case ValueType::kNone:
+        // Text shown in a cell without a value type is read as text;
+        // without any the cell is empty.
+        if (text_.empty()) return false;
+        return TextOf(cell);
+      case ValueType::kOther:
+        break;
     }
     return TextOf(cell);
   }

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace kestrilo {
 
 namespace {
@@ -19,16 +23,64 @@ struct NameEndTable {
 };
 constexpr NameEndTable kNameEnd;
 
-// Characters that end a plain attribute value of ReadFlatElement: its
-// quotes, and what would need decoding or is not allowed.
-struct PlainValueStopTable {
-  bool stops[256] = {};
-  constexpr PlainValueStopTable() {
-    for (int c = 0; c < 0x20; ++c) stops[c] = true;
-    for (unsigned char c : {'"', '\'', '&', '<'}) stops[c] = true;
+// The first byte of [p, end) that ends a name. Names are scanned for every
+// tag and attribute, so SSE2 looks at 16 bytes at a time where it can.
+inline const char* SkipName(const char* p, const char* end) {
+#ifdef __SSE2__
+  // The bytes that end a name are white space, '/', '<', '=' and '>': those
+  // up to 0x20 (other control characters, never valid in XML, end it too),
+  // '/' and the range 0x3C-0x3E.
+  const __m128i space = _mm_set1_epi8(0x20);
+  const __m128i slash = _mm_set1_epi8('/');
+  const __m128i less = _mm_set1_epi8('<');
+  const __m128i two = _mm_set1_epi8(2);
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i low = _mm_cmpeq_epi8(_mm_max_epu8(v, space), space);
+    const __m128i from_less = _mm_sub_epi8(v, less);
+    const __m128i angle =
+        _mm_cmpeq_epi8(_mm_min_epu8(from_less, two), from_less);
+    const __m128i found =
+        _mm_or_si128(_mm_or_si128(low, angle), _mm_cmpeq_epi8(v, slash));
+    const int mask = _mm_movemask_epi8(found);
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
   }
-};
-constexpr PlainValueStopTable kPlainValueStop;
+#endif
+  while (p != end && static_cast<unsigned char>(*p) > 0x20 &&
+         !kNameEnd.ends[static_cast<unsigned char>(*p)]) {
+    ++p;
+  }
+  return p;
+}
+
+// The first byte of [p, value_end) that is '&', '<' or a control character,
+// or value_end. Bytes up to `buffer_end` may be read.
+inline const char* SkipPlainValue(const char* p, const char* value_end,
+                                  const char* buffer_end) {
+#ifdef __SSE2__
+  while (p < value_end && buffer_end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i control = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(0x1F)),
+                                           _mm_set1_epi8(0x1F));
+    const __m128i found = _mm_or_si128(
+        control, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')),
+                              _mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+    const int mask = _mm_movemask_epi8(found);
+    if (mask != 0) {
+      const char* hit = p + __builtin_ctz(static_cast<unsigned>(mask));
+      return hit < value_end ? hit : value_end;
+    }
+    p += 16;
+  }
+  if (p >= value_end) return value_end;
+#endif
+  while (p != value_end && *p != '&' && *p != '<' &&
+         static_cast<unsigned char>(*p) >= 0x20) {
+    ++p;
+  }
+  return p;
+}
 
 // Tag names are short: a plain loop beats a call to memcmp.
 inline bool SameName(std::string_view a, std::string_view b) {
@@ -216,17 +268,16 @@ bool XmlTokenizer::ReadPlainAttributes(const char*& q, bool& empty_element) {
       return true;
     }
     const char* name = q;
-    while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+    q = SkipName(q, end_);
     if (q == name || q == end_ || *q != '=' || q + 1 == end_) return false;
     const char quote = q[1];
     if (quote != '"' && quote != '\'') return false;
     const char* value = q + 2;
-    const char* close = value;
-    while (close != end_ &&
-           !kPlainValueStop.stops[static_cast<unsigned char>(*close)]) {
-      ++close;
+    const char* close = static_cast<const char*>(
+        std::memchr(value, quote, static_cast<std::size_t>(end_ - value)));
+    if (close == nullptr || SkipPlainValue(value, close, end_) != close) {
+      return false;
     }
-    if (close == end_ || *close != quote) return false;
     attributes_.push_back(
         {std::string_view(name, static_cast<std::size_t>(q - name)),
          std::string_view(value, static_cast<std::size_t>(close - value))});
@@ -246,22 +297,18 @@ bool XmlTokenizer::SkipEndTag(const char*& q, std::string_view name) const {
 
 bool XmlTokenizer::ReadFlatChild(const char*& q, FlatElement& element) const {
   const char* child = q + 1;
-  const char* child_end = child;
-  while (child_end != end_ && *child_end != '>' &&
-         !kNameEnd.ends[static_cast<unsigned char>(*child_end)]) {
-    ++child_end;
-  }
+  const char* child_end = SkipName(child, end_);
   if (child_end == end_ || *child_end != '>' || child_end == child) {
     return false;
   }
   element.child =
       std::string_view(child, static_cast<std::size_t>(child_end - child));
   const char* text = child_end + 1;
-  const char* lt = text;
-  while (lt != end_ && *lt != '<') {
-    if (*lt == '&' || *lt == '\r') return false;
-    ++lt;
-  }
+  // Text with references or control characters (line ends, tabs) takes
+  // the ordinary way.
+  const char* lt = static_cast<const char*>(
+      std::memchr(text, '<', static_cast<std::size_t>(end_ - text)));
+  if (lt == nullptr || SkipPlainValue(text, lt, end_) != lt) return false;
   element.text = std::string_view(text, static_cast<std::size_t>(lt - text));
   q = lt;
   return SkipEndTag(q, element.child);
@@ -273,10 +320,13 @@ bool XmlTokenizer::ReadFlatElement(std::string_view local,
     return false;
   }
   const char* name = p_ + 1;
-  const char* q = name;
-  while (q != end_ && !kNameEnd.ends[static_cast<unsigned char>(*q)]) ++q;
+  const char* q = SkipName(name, end_);
   const std::string_view qualified(name, static_cast<std::size_t>(q - name));
-  if (q == name || !SameName(LocalName(qualified), local)) return false;
+  if (q == name || !qualified.ends_with(local) ||
+      (qualified.size() != local.size() &&
+       qualified[qualified.size() - local.size() - 1] != ':')) {
+    return false;
+  }
   attributes_.clear();
   bool empty_element = false;
   if (!ReadPlainAttributes(q, empty_element)) return false;
@@ -337,7 +387,7 @@ XmlTokenizer::Token XmlTokenizer::ReadMarkup() {
 
 XmlTokenizer::Token XmlTokenizer::ReadStartTag() {
   const char* start = ++p_;
-  while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+  p_ = SkipName(p_, end_);
   if (p_ == start) Fail(start, "a tag without a name");
   if (open_.empty() && root_seen_) {
     Fail(start - 1, "a second root element");
@@ -372,7 +422,7 @@ void XmlTokenizer::ReadAttributes() {
       break;
     }
     const char* name = p_;
-    while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+    p_ = SkipName(p_, end_);
     if (p_ == name) Fail(p_, "unexpected character in a tag");
     const std::string_view attribute_name(name,
                                           static_cast<std::size_t>(p_ - name));
@@ -390,7 +440,7 @@ void XmlTokenizer::ReadAttributes() {
         std::memchr(p_, quote, static_cast<std::size_t>(end_ - p_)));
     if (close == nullptr) FailAtEnd(p_, "unterminated attribute value");
     const std::string_view value(p_, static_cast<std::size_t>(close - p_));
-    for (char c : value) {
+    for (char c : std::string_view(SkipPlainValue(p_, close, end_), close)) {
       if (c == '&' || static_cast<unsigned char>(c) < 0x20) {
         attribute_decodes_.push_back(attributes_.size());
         break;
@@ -419,8 +469,22 @@ void XmlTokenizer::ReadAttributes() {
 
 XmlTokenizer::Token XmlTokenizer::ReadEndTag() {
   const char* start = p_ + 2;
+  // Well-formed documents close the open element: comparing with its name
+  // at once spares scanning for the end of the name.
+  if (!open_.empty()) {
+    const std::string_view open = open_.back();
+    if (static_cast<std::size_t>(end_ - start) > open.size() &&
+        start[open.size()] == '>' &&
+        std::memcmp(start, open.data(), open.size()) == 0) {
+      name_ = std::string_view(start, open.size());
+      p_ = start + open.size() + 1;
+      open_.pop_back();
+      self_closing_ = false;
+      return Token::kEndTag;
+    }
+  }
   p_ = start;
-  while (p_ != end_ && !kNameEnd.ends[static_cast<unsigned char>(*p_)]) ++p_;
+  p_ = SkipName(p_, end_);
   name_ = std::string_view(start, static_cast<std::size_t>(p_ - start));
   while (p_ != end_ && IsSpace(*p_)) ++p_;
   if (p_ == end_) FailAtEnd(p_, "the document ends inside a tag");

@@ -98,8 +98,9 @@ TEST_F(CsvReaderTest, EmptyFieldsLeaveCellsEmpty) {
   EXPECT_EQ(sheet.UsedRange(), (BlockGeometry{1, 3, 2, 2}));
 }
 
-TEST_F(CsvReaderTest, EmptyFileIsAnEmptySheet) {
-  auto book = Read("");
+TEST_F(CsvReaderTest, EmptyFileIsAnErrorBlankLinesAnEmptySheet) {
+  EXPECT_THROW(Read(""), WorkbookError);
+  auto book = Read("\r\n\r\n");
   EXPECT_EQ(book->sheet_count(), 1);
   EXPECT_FALSE(book->sheet(0).UsedRange().has_value());
 }
