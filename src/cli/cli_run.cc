@@ -1,8 +1,10 @@
 #include "cli/cli_run.h"
 
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,11 +27,32 @@ namespace {
 
 constexpr char kPrefix[] = "kestrilo-cli: ";
 
+// The exit status of a run stopped by SIGINT or SIGTERM, as shells report it.
+constexpr int kExitInterrupted = 130;
+
 struct Counts {
   int converted = 0;
   int failed = 0;
   int skipped = 0;
+  int not_started = 0;
 };
+
+// Set by the first SIGINT or SIGTERM: no further workbook is begun, those
+// under way finish, so no output file is left half made. The handler resets
+// itself, so a second signal ends the program at once.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int) { interrupted.store(true); }
+
+void StopOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  action.sa_flags = SA_RESETHAND | SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
 
 void PrintLine(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
@@ -67,11 +90,17 @@ std::string DisplayFolder(const std::string& folder) {
 }
 
 void PrintSummary(const Counts& counts, const CommandLine& line) {
-  std::string where = line.to_stdout()
-                          ? std::string("output: standard output")
-                          : "output folder: " + DisplayFolder(line.output);
-  std::fprintf(stderr, "%s%d converted, %d failed, %d skipped; %s\n", kPrefix,
-               counts.converted, counts.failed, counts.skipped, where.c_str());
+  std::string text = kPrefix;
+  if (interrupted) text += "interrupted; ";
+  text += std::to_string(counts.converted) + " converted, " +
+          std::to_string(counts.failed) + " failed, " +
+          std::to_string(counts.skipped) + " skipped";
+  if (counts.not_started > 0) {
+    text += ", " + std::to_string(counts.not_started) + " not started";
+  }
+  text += line.to_stdout() ? std::string("; output: standard output")
+                           : "; output folder: " + DisplayFolder(line.output);
+  PrintLine(text);
 }
 
 bool WriteToStdout(const std::string& text) {
@@ -80,6 +109,7 @@ bool WriteToStdout(const std::string& text) {
 }
 
 int ExitStatus(const Counts& counts) {
+  if (interrupted) return kExitInterrupted;
   return counts.failed > 0 ? kExitFailed : kExitConverted;
 }
 
@@ -103,6 +133,9 @@ void Count(JobResult::Status status, Counts& counts) {
     case JobResult::Status::kSkipped:
       ++counts.skipped;
       break;
+    case JobResult::Status::kNotStarted:
+      ++counts.not_started;
+      break;
   }
 }
 
@@ -123,7 +156,10 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line) {
   const int threads = line.jobs > 0
                           ? line.jobs
                           : std::max(1u, std::thread::hardware_concurrency());
-  JobRunner(threads).Run(
+  JobRunner runner(threads);
+  runner.StopWhen(&interrupted);
+  StopOnInterrupt();
+  runner.Run(
       GroupsOf(jobs), static_cast<int>(jobs.size()),
       [&](int job) { return ConvertWorkbook(jobs[job], settings); },
       [&](int job) {

@@ -250,7 +250,11 @@ Options:
   --version          the version
 
 When two inputs give the same output file, the later one replaces the
-earlier. Exit status: 0 all converted, 1 any workbook failed, 2 wrong usage.
+earlier. An interrupt (Ctrl-C) lets the workbooks under way finish and
+begins no more; a second one stops at once.
+
+Exit status: 0 all converted (or skipped as empty), 1 any workbook failed,
+2 wrong usage, 130 interrupted.
 )";
 }
 

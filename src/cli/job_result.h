@@ -7,7 +7,8 @@ namespace kestrilo {
 
 /// How one workbook of a run ended, with what to tell the user about it.
 struct JobResult {
-  enum class Status { kConverted, kFailed, kSkipped };
+  /// kNotStarted: the run was interrupted before the job began.
+  enum class Status { kConverted, kFailed, kSkipped, kNotStarted };
 
   Status status = Status::kFailed;
   /// Complete lines for standard error (warnings and errors), in order.

@@ -16,11 +16,13 @@ class RunState {
  public:
   RunState(const std::vector<std::vector<int>>& groups, int job_count,
            const JobRunner::Work& work, const JobRunner::StartCallback& started,
-           const JobRunner::ResultCallback& finished)
+           const JobRunner::ResultCallback& finished,
+           const std::atomic<bool>* stop)
       : groups_(groups),
         work_(work),
         started_(started),
         finished_(finished),
+        stop_(stop),
         results_(job_count) {}
 
   // One thread's loop: takes whole groups until none is left.
@@ -34,16 +36,20 @@ class RunState {
 
  private:
   void RunJob(int job) {
-    {
-      std::lock_guard lock(mutex_);
-      if (started_) started_(job);
-    }
     JobResult result;
-    try {
-      result = work_(job);
-    } catch (const std::exception& error) {
-      result.status = JobResult::Status::kFailed;
-      result.messages.push_back(std::string("kestrilo-cli: ") + error.what());
+    if (stop_ && stop_->load()) {
+      result.status = JobResult::Status::kNotStarted;
+    } else {
+      {
+        std::lock_guard lock(mutex_);
+        if (started_) started_(job);
+      }
+      try {
+        result = work_(job);
+      } catch (const std::exception& error) {
+        result.status = JobResult::Status::kFailed;
+        result.messages.push_back(std::string("kestrilo-cli: ") + error.what());
+      }
     }
     std::lock_guard lock(mutex_);
     results_[job] = std::move(result);
@@ -59,6 +65,7 @@ class RunState {
   const JobRunner::Work& work_;
   const JobRunner::StartCallback& started_;
   const JobRunner::ResultCallback& finished_;
+  const std::atomic<bool>* stop_;
   std::atomic<std::size_t> next_group_{0};
   std::mutex mutex_;
   std::vector<std::optional<JobResult>> results_;
@@ -72,7 +79,7 @@ JobRunner::JobRunner(int threads) : threads_(std::max(1, threads)) {}
 void JobRunner::Run(const std::vector<std::vector<int>>& groups, int job_count,
                     const Work& work, const StartCallback& started,
                     const ResultCallback& finished) {
-  RunState state(groups, job_count, work, started, finished);
+  RunState state(groups, job_count, work, started, finished, stop_);
   const int extra =
       std::min<int>(threads_, static_cast<int>(groups.size())) - 1;
   std::vector<std::jthread> pool;

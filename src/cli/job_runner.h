@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -19,6 +20,10 @@ class JobRunner {
   /// `threads` is at least 1.
   explicit JobRunner(int threads);
 
+  /// Jobs that have not begun when `*flag` turns true are not run; they are
+  /// reported as not started. Jobs under way finish.
+  void StopWhen(const std::atomic<bool>* flag) { stop_ = flag; }
+
   /// Runs `work` for every job of `groups`. The jobs of one group run one
   /// after the other in the order listed; groups run in parallel. `started`
   /// is called as a job begins; `finished` for each job in ascending job
@@ -31,6 +36,7 @@ class JobRunner {
 
  private:
   int threads_;
+  const std::atomic<bool>* stop_ = nullptr;
 };
 
 }  // namespace kestrilo

@@ -214,6 +214,27 @@ TEST(JobRunnerTest, ReportsInJobOrderAndRunsGroupsInSequence) {
   }
 }
 
+TEST(JobRunnerTest, JobsNotBegunWhenStoppedAreReportedNotStarted) {
+  std::atomic<bool> stop = false;
+  std::vector<JobResult::Status> statuses;
+  JobRunner runner(1);
+  runner.StopWhen(&stop);
+  runner.Run(
+      {{0}, {1}, {2, 3}, {4}}, 5,
+      [&](int job) {
+        if (job == 2) stop = true;  // job 2 itself still finishes
+        JobResult result;
+        result.status = JobResult::Status::kConverted;
+        return result;
+      },
+      nullptr,
+      [&](int, JobResult& result) { statuses.push_back(result.status); });
+  using Status = JobResult::Status;
+  EXPECT_THAT(statuses, ElementsAre(Status::kConverted, Status::kConverted,
+                                    Status::kConverted, Status::kNotStarted,
+                                    Status::kNotStarted));
+}
+
 TEST(JobRunnerTest, NoJobsReturnsAtOnce) {
   bool called = false;
   JobRunner(4).Run(

@@ -3,15 +3,18 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gmock/gmock.h"
@@ -48,9 +51,9 @@ std::string Expected(const std::string& name) {
   return ReadFile(path);
 }
 
-// Runs the tool in `cwd` with `args`; stdout and stderr go to files there.
+// Starts the tool in `cwd` with `args`; stdout and stderr go to files there.
 // With `stderr_fd` set, standard error goes to that descriptor instead.
-Outcome RunTool(const fs::path& cwd, const std::vector<std::string>& args,
+pid_t StartTool(const fs::path& cwd, const std::vector<std::string>& args,
                 int stderr_fd = -1) {
   const fs::path out_path = cwd / ".stdout";
   const fs::path err_path = cwd / ".stderr";
@@ -72,15 +75,25 @@ Outcome RunTool(const fs::path& cwd, const std::vector<std::string>& args,
     execv(KESTRILO_CLI, argv.data());
     _exit(127);
   }
+  return pid;
+}
+
+// Waits for a tool started in `cwd` and collects what it wrote.
+Outcome FinishTool(pid_t pid, const fs::path& cwd) {
   int status = 0;
   waitpid(pid, &status, 0);
   Outcome outcome;
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = ReadFile(out_path);
-  outcome.err = stderr_fd >= 0 ? "" : ReadFile(err_path);
-  fs::remove(out_path);
-  fs::remove(err_path);
+  outcome.out = ReadFile(cwd / ".stdout");
+  outcome.err = ReadFile(cwd / ".stderr");
+  fs::remove(cwd / ".stdout");
+  fs::remove(cwd / ".stderr");
   return outcome;
+}
+
+Outcome RunTool(const fs::path& cwd, const std::vector<std::string>& args,
+                int stderr_fd = -1) {
+  return FinishTool(StartTool(cwd, args, stderr_fd), cwd);
 }
 
 class CliTest : public ::testing::Test {
@@ -456,6 +469,36 @@ TEST_F(CliTest, QuietLeavesOnlyWarningsAndErrors) {
   EXPECT_EQ(outcome.status, 1);
   EXPECT_THAT(outcome.err, HasSubstr("missing.csv"));
   EXPECT_THAT(outcome.err, Not(HasSubstr("converted")));
+}
+
+TEST_F(CliTest, InterruptFinishesTheWorkbooksUnderWayAndStartsNoMore) {
+  constexpr int kCopies = 3000;
+  for (int i = 0; i < kCopies; ++i) {
+    Place("fruit.csv", "in/f" + std::to_string(i) + ".csv");
+  }
+  const pid_t pid =
+      StartTool(dir_, {"--jobs", "2", "--ext", "csv", "in", "-o", "out"});
+  // Interrupt as soon as the first file is there.
+  for (int wait = 0; wait < 10000; ++wait) {
+    std::error_code error;
+    if (!fs::is_empty(dir_ / "out", error) && !error) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  kill(pid, SIGINT);
+  const Outcome outcome = FinishTool(pid, dir_);
+  EXPECT_EQ(outcome.status, 130) << outcome.err;
+  EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: interrupted; "));
+  EXPECT_THAT(outcome.err, HasSubstr(" not started;"));
+  // Every file there is complete; no temporary file is left behind.
+  const std::vector<std::string> written = FilesIn("out");
+  EXPECT_LT(written.size(), static_cast<std::size_t>(kCopies));
+  for (const auto& entry : fs::directory_iterator(dir_ / "out")) {
+    EXPECT_EQ(ReadFile(entry.path()), Expected("fruit.xml")) << entry.path();
+  }
+  std::string converted = "interrupted; ";
+  converted += std::to_string(written.size());
+  converted += " converted";
+  EXPECT_THAT(outcome.err, HasSubstr(converted));
 }
 
 // --- Parallel runs
