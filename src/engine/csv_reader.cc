@@ -107,7 +107,8 @@ std::size_t SeparatorLine(std::string_view text, char& delimiter) {
 }
 
 // The delimiter is whichever of ',' ';' and TAB occurs most often outside
-// quotes in the first record; ',' wins ties and a record without any.
+// quotes in the first record; ties go to ',' before ';' before TAB, and a
+// record without any of them is one column (',').
 char DetectDelimiter(std::string_view text) {
   std::size_t commas = 0, semicolons = 0, tabs = 0;
   bool quoted = false;
@@ -215,7 +216,8 @@ class CsvParser {
                                      std::to_string(kMaxColumns) +
                                      " fields, more than a worksheet holds");
     }
-    sheet_.SetText(row_, column_, field);
+    sheet_.SetText(static_cast<std::int32_t>(row_),
+                   static_cast<std::int32_t>(column_), field);
   }
 
   const std::string& path_;
@@ -223,8 +225,9 @@ class CsvParser {
   char delimiter_;
   Sheet& sheet_;
   std::size_t pos_ = 0;
-  std::int32_t row_ = 1;
-  std::int32_t column_ = 1;
+  // Wider than a sheet's coordinates: a 2 GB file can count past 2^31.
+  std::int64_t row_ = 1;
+  std::int64_t column_ = 1;
   std::string field_;
 };
 

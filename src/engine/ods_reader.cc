@@ -22,8 +22,9 @@ using Token = XmlTokenizer::Token;
 // nothing, but a repeated value is stored once per cell, so the total is
 // bounded: far above any real sheet, far below exhausting memory.
 constexpr std::int64_t kMaxStoredCells = 25'000'000;
-// LibreOffice writes some 140 bytes of XML per cell, other writers more;
-// a sheet gets room for the cells its part could hold at this size.
+// LibreOffice writes some 140 bytes of XML per cell, other writers more.
+// Each sheet gets room for as many cells as all of content.xml could hold
+// at this size: reserved memory that is never used is never touched.
 constexpr std::size_t kBytesPerCell = 100;
 constexpr std::size_t kMaxReserve = 8u << 20;
 // text:s expands a few bytes into many spaces; one cell's text is bounded.
@@ -47,11 +48,13 @@ bool ParseDouble(std::string_view text, double& value) {
          std::isfinite(value);
 }
 
-// A repeat attribute: at least 1; absurd claims are capped by the caller.
+// A repeat attribute: at least 1, and small enough that sums of repeats
+// cannot overflow; the callers cap them at the sheet's limits.
 std::int64_t RepeatCount(std::string_view text) {
+  constexpr std::int64_t kMost = std::int64_t{1} << 40;
   std::int64_t value = 1;
   if (text.empty() || !ParseInteger(text, value) || value < 1) return 1;
-  return value;
+  return std::min(value, kMost);
 }
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.

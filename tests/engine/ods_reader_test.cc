@@ -270,7 +270,9 @@ TEST(OdsReaderTest, RepeatsAreCappedAtTheSheetLimits) {
       Row(value + " table:number-columns-repeated=\"20000\"/>",
           " table:number-rows-repeated=\"2\"") +
       Row(value + "/>", " table:number-rows-repeated=\"5\"") +
-      Row(value + "/>"));
+      Row(value + "/>") +
+      Row(value + " table:number-columns-repeated=\"9223372036854775807\"/>",
+          " table:number-rows-repeated=\"9223372036854775807\""));
   const Sheet& s = book->sheet(0);
   EXPECT_EQ(s.Cell(3, 2).number, 1);
   EXPECT_TRUE(s.Cell(4, 1).is_empty());
