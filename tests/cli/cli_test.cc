@@ -249,8 +249,8 @@ TEST_P(CliFormatTest, NoHeadersUseTheSheetsOwnRowsAndColumns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Workbooks, CliFormatTest,
-                         ::testing::Values("fruit.xlsx", "fruit.ods",
-                                           "fruit.xls"),
+                         ::testing::Values("fruit.xlsx", "fruit.xlsm",
+                                           "fruit.ods", "fruit.xls"),
                          [](const auto& info) {
                            std::string name = info.param;
                            return name.substr(name.find('.') + 1);
