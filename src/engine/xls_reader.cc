@@ -16,7 +16,7 @@
 #include "engine/biff_record_reader.h"
 #include "engine/code_page_decoder.h"
 #include "engine/compound_file.h"
-#include "engine/number_format.h"
+#include "engine/value_format.h"
 #include "engine/workbook_error.h"
 
 namespace kestrilo {
@@ -53,42 +53,6 @@ enum Record : std::uint16_t {
 
 constexpr std::uint16_t kBiff8 = 0x0600;
 constexpr std::uint16_t kBiff5 = 0x0500;
-
-// The built-in format "[h]:mm:ss".
-constexpr int kElapsedBuiltinFormat = 46;
-
-// What a cell's format makes of a number.
-enum class ValueFormat : std::uint8_t {
-  kNumber,
-  kDateTime,
-  kTimeOfDay,  // shows the time of a date-time
-  kDuration,   // an elapsed-time format ([h]:mm): a count of days
-};
-
-// True for formats with elapsed-time brackets such as "[h]:mm:ss".
-bool IsElapsedFormat(std::string_view code) {
-  for (std::size_t open = code.find('['); open != std::string_view::npos;
-       open = code.find('[', open + 1)) {
-    if (open + 1 < code.size()) {
-      const char c = static_cast<char>(
-          std::tolower(static_cast<unsigned char>(code[open + 1])));
-      if (c == 'h' || c == 'm' || c == 's') return true;
-    }
-  }
-  return false;
-}
-
-ValueFormat ToValueFormat(NumberFormatKind kind, bool elapsed) {
-  switch (kind) {
-    case NumberFormatKind::kNumber:
-      return ValueFormat::kNumber;
-    case NumberFormatKind::kDateTime:
-      return ValueFormat::kDateTime;
-    case NumberFormatKind::kTime:
-      break;
-  }
-  return elapsed ? ValueFormat::kDuration : ValueFormat::kTimeOfDay;
-}
 
 std::uint16_t U16(const unsigned char* p) {
   return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -469,15 +433,13 @@ void XlsParser::ReadSst(const RecordView& record, std::size_t next) {
 void XlsParser::ClassifyXfs() {
   std::unordered_map<std::uint16_t, ValueFormat> custom;
   for (const auto& [id, code] : formats_) {
-    custom[id] = ToValueFormat(ClassifyFormatCode(code), IsElapsedFormat(code));
+    custom[id] = ValueFormatOfCode(code);
   }
   xf_formats_.reserve(xf_format_ids_.size());
   for (std::uint16_t id : xf_format_ids_) {
     auto it = custom.find(id);
-    xf_formats_.push_back(it != custom.end()
-                              ? it->second
-                              : ToValueFormat(ClassifyBuiltinFormat(id),
-                                              id == kElapsedBuiltinFormat));
+    xf_formats_.push_back(it != custom.end() ? it->second
+                                             : ValueFormatOfBuiltin(id));
   }
 }
 
@@ -494,24 +456,7 @@ void XlsParser::SetNumber(Sheet* sheet, std::int32_t row, std::int32_t column,
                           std::uint16_t xf, double value) const {
   const ValueFormat format =
       xf < xf_formats_.size() ? xf_formats_[xf] : ValueFormat::kNumber;
-  switch (format) {
-    case ValueFormat::kNumber:
-      sheet->SetNumber(row, column, value);
-      return;
-    case ValueFormat::kDuration:
-      // A count of days whatever the date system: no epoch correction.
-      sheet->SetDateTime(row, column, value, true);
-      return;
-    case ValueFormat::kTimeOfDay:
-      if (value >= 0 && value < 1) {
-        sheet->SetDateTime(row, column, value, true);
-        return;
-      }
-      break;  // a time format on a full date-time still holds that date
-    case ValueFormat::kDateTime:
-      break;
-  }
-  sheet->SetDateTime(row, column, NormalizeDateSerial(value, date1904_), false);
+  SetFormattedNumber(*sheet, row, column, value, format, date1904_);
 }
 
 void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {

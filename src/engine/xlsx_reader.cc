@@ -11,8 +11,8 @@
 
 #include "engine/background_inflater.h"
 #include "engine/block_geometry.h"
-#include "engine/number_format.h"
 #include "engine/package_part.h"
+#include "engine/value_format.h"
 #include "engine/workbook_error.h"
 #include "engine/xml_tokenizer.h"
 
@@ -30,39 +30,6 @@ struct SheetEntry {
   std::string relationship_id;
   bool hidden = false;
 };
-
-// What a cell format makes of a number.
-enum class ValueFormat : std::uint8_t {
-  kNumber,
-  kDateTime,
-  kTimeOfDay,  // a time format: shows the time of a date-time
-  kDuration,   // an elapsed-time format ([h]:mm): a count of days
-};
-
-// True for formats with elapsed-time brackets such as "[h]:mm:ss".
-bool IsElapsedFormat(std::string_view code) {
-  for (std::size_t open = code.find('['); open != std::string_view::npos;
-       open = code.find('[', open + 1)) {
-    if (open + 1 < code.size()) {
-      const char c = static_cast<char>(
-          std::tolower(static_cast<unsigned char>(code[open + 1])));
-      if (c == 'h' || c == 'm' || c == 's') return true;
-    }
-  }
-  return false;
-}
-
-ValueFormat ToValueFormat(NumberFormatKind kind, bool elapsed) {
-  switch (kind) {
-    case NumberFormatKind::kNumber:
-      return ValueFormat::kNumber;
-    case NumberFormatKind::kDateTime:
-      return ValueFormat::kDateTime;
-    case NumberFormatKind::kTime:
-      break;
-  }
-  return elapsed ? ValueFormat::kDuration : ValueFormat::kTimeOfDay;
-}
 
 // A cell's value type as the `t` attribute gives it.
 enum class CellType : std::uint8_t {
@@ -367,8 +334,6 @@ class XlsxReader {
   void StartCell(const XmlTokenizer& xml, CellState& cell,
                  const std::string& part);
   void StoreCell(CellState& cell, Sheet& sheet, const std::string& part);
-  void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
-                          double number, ValueFormat format) const;
 
   const std::string& path_;
   const ZipArchive& zip_;
@@ -479,17 +444,14 @@ void XlsxReader::ReadStyles(const std::string& part) {
         int id = 0;
         if (ParseInteger(xml.AttributeOr("numFmtId"), id)) {
           const std::string_view code = xml.AttributeOr("formatCode");
-          custom[id] =
-              ToValueFormat(ClassifyFormatCode(code), IsElapsedFormat(code));
+          custom[id] = ValueFormatOfCode(code);
         }
       } else if (name == "xf" && in_cell_xfs) {
         int id = 0;
         ParseInteger(xml.AttributeOr("numFmtId", "0"), id);
         const auto it = custom.find(id);
-        xf_formats_.push_back(
-            it != custom.end()
-                ? it->second
-                : ToValueFormat(ClassifyBuiltinFormat(id), id == 46));
+        xf_formats_.push_back(it != custom.end() ? it->second
+                                                 : ValueFormatOfBuiltin(id));
       }
     }
   } catch (const XmlError& error) {
@@ -544,31 +506,6 @@ void XlsxReader::ParseWorksheet(XmlTokenizer& xml, Sheet& sheet,
       ParseSheetData(xml, sheet, part);
     }
   }
-}
-
-void XlsxReader::SetFormattedNumber(Sheet& sheet, std::int32_t row,
-                                    std::int32_t column, double number,
-                                    ValueFormat format) const {
-  const bool within_a_day = number >= 0 && number < 1;
-  switch (format) {
-    case ValueFormat::kNumber:
-      sheet.SetNumber(row, column, number);
-      return;
-    case ValueFormat::kDuration:
-      // A count of days whatever the date system: no epoch correction.
-      sheet.SetDateTime(row, column, number, true);
-      return;
-    case ValueFormat::kTimeOfDay:
-      if (within_a_day) {
-        sheet.SetDateTime(row, column, number, true);
-        return;
-      }
-      // A time format on a full date-time still holds that date-time.
-      break;
-    case ValueFormat::kDateTime:
-      break;
-  }
-  sheet.SetDateTime(row, column, NormalizeDateSerial(number, date1904_), false);
 }
 
 // Element names that matter inside <sheetData>, told apart cheaply: this
@@ -764,7 +701,8 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
       SetFormattedNumber(sheet, row, column, number,
                          cell.style < xf_formats_.size()
                              ? xf_formats_[cell.style]
-                             : ValueFormat::kNumber);
+                             : ValueFormat::kNumber,
+                         date1904_);
       return;
     }
     case CellType::kShared: {
