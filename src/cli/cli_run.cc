@@ -1,0 +1,239 @@
+#include "cli/cli_run.h"
+
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "cli/command_line.h"
+#include "cli/job_plan.h"
+#include "cli/job_runner.h"
+#include "cli/progress_bar.h"
+#include "cli/usage_error.h"
+#include "cli/workbook_conversion.h"
+#include "engine/output_file.h"
+
+namespace kestrilo {
+
+namespace {
+
+constexpr char kPrefix[] = "kestrilo-cli: ";
+
+// The exit status of a run stopped by SIGINT or SIGTERM, as shells report it.
+constexpr int kExitInterrupted = 130;
+
+struct Counts {
+  int converted = 0;
+  int failed = 0;
+  int skipped = 0;
+  int not_started = 0;
+};
+
+// Set by the first SIGINT or SIGTERM: no further workbook is begun, those
+// under way finish, so no output file is left half made. The handler resets
+// itself, so a second signal ends the program at once.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int) { interrupted.store(true); }
+
+void StopOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  action.sa_flags = SA_RESETHAND | SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+void PrintLine(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+int TerminalWidth() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+    return size.ws_col;
+  }
+  return 80;
+}
+
+int UsageFailure(const std::string& message) {
+  std::fprintf(stderr, "%s%s\n%s", kPrefix, message.c_str(), UsageText());
+  return kExitUsage;
+}
+
+// Makes sure the output folder exists; the reason when it cannot be made.
+std::optional<std::string> PrepareOutputFolder(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (IsFolder(folder)) return std::nullopt;
+  if (error) return "cannot create the output folder: " + error.message();
+  return std::string("the output path is not a folder");
+}
+
+std::string DisplayFolder(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+  if (error) return folder;
+  std::string text = absolute.lexically_normal().string();
+  if (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
+
+void PrintSummary(const Counts& counts, const CommandLine& line) {
+  std::string text = kPrefix;
+  if (interrupted) text += "interrupted; ";
+  text += std::to_string(counts.converted) + " converted, " +
+          std::to_string(counts.failed) + " failed, " +
+          std::to_string(counts.skipped) + " skipped";
+  if (counts.not_started > 0) {
+    text += ", " + std::to_string(counts.not_started) + " not started";
+  }
+  text += line.to_stdout() ? std::string("; output: standard output")
+                           : "; output folder: " + DisplayFolder(line.output);
+  PrintLine(text);
+}
+
+bool WriteToStdout(const std::string& text) {
+  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+         std::fflush(stdout) == 0;
+}
+
+int ExitStatus(const Counts& counts) {
+  if (interrupted) return kExitInterrupted;
+  return counts.failed > 0 ? kExitFailed : kExitConverted;
+}
+
+ConversionSettings SettingsOf(const CommandLine& line) {
+  ConversionSettings settings;
+  settings.range = line.range;
+  settings.sheet_name = line.sheet_name;
+  settings.sheet_number = line.sheet_number;
+  settings.options = line.options;
+  return settings;
+}
+
+void Count(JobResult::Status status, Counts& counts) {
+  switch (status) {
+    case JobResult::Status::kConverted:
+      ++counts.converted;
+      break;
+    case JobResult::Status::kFailed:
+      ++counts.failed;
+      break;
+    case JobResult::Status::kSkipped:
+      ++counts.skipped;
+      break;
+    case JobResult::Status::kNotStarted:
+      ++counts.not_started;
+      break;
+  }
+}
+
+// Converts the planned jobs, reporting each in input order.
+Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line) {
+  const bool show_progress = !line.quiet && isatty(STDERR_FILENO);
+  ProgressBar bar(stderr, show_progress, static_cast<int>(jobs.size()),
+                  TerminalWidth());
+  std::mutex bar_mutex;  // status texts come from the job threads
+  ConversionSettings settings = SettingsOf(line);
+  if (show_progress) {
+    settings.status = [&bar, &bar_mutex](std::string_view text) {
+      std::lock_guard lock(bar_mutex);
+      bar.SetStatus(text);
+    };
+  }
+  Counts counts;
+  const int threads = line.jobs > 0
+                          ? line.jobs
+                          : std::max(1u, std::thread::hardware_concurrency());
+  JobRunner runner(threads);
+  runner.StopWhen(&interrupted);
+  StopOnInterrupt();
+  runner.Run(
+      GroupsOf(jobs), static_cast<int>(jobs.size()),
+      [&](int job) { return ConvertWorkbook(jobs[job], settings); },
+      [&](int job) {
+        std::lock_guard lock(bar_mutex);
+        bar.Started(FileNameOfPath(jobs[job].input));
+      },
+      [&](int job, JobResult& result) {
+        std::lock_guard lock(bar_mutex);
+        if (!result.xml.empty() && !WriteToStdout(result.xml)) {
+          result.status = JobResult::Status::kFailed;
+          result.messages.push_back(
+              kPrefix + jobs[job].input +
+              ": cannot write to standard output: " + std::strerror(errno));
+        }
+        for (const std::string& message : result.messages) bar.Print(message);
+        Count(result.status, counts);
+        bar.Finished();
+      });
+  bar.Clear();
+  return counts;
+}
+
+int Convert(const CommandLine& line) {
+  FolderScanHooks hooks;
+  hooks.report_error = [](const std::string& message) {
+    PrintLine(kPrefix + message);
+  };
+  const std::vector<std::string> workbooks =
+      ExpandInputs(line.inputs, line.extension, hooks);
+  if (line.to_stdout() && workbooks.size() != 1) {
+    return UsageFailure("-o - writes a single workbook; the inputs give " +
+                        std::to_string(workbooks.size()));
+  }
+  Counts counts;
+  if (!line.to_stdout()) {
+    if (auto problem = PrepareOutputFolder(line.output)) {
+      PrintLine(kPrefix + line.output + ": " + *problem);
+      counts.failed = static_cast<int>(workbooks.size());
+      if (!line.quiet) PrintSummary(counts, line);
+      return kExitFailed;
+    }
+  }
+  const std::vector<Job> jobs =
+      PlanJobs(workbooks, line.to_stdout() ? std::string() : line.output);
+  counts = RunJobs(jobs, line);
+  if (!line.quiet) PrintSummary(counts, line);
+  return ExitStatus(counts);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args) {
+  CommandLine line;
+  try {
+    line = ParseCommandLine(args);
+  } catch (const UsageError& error) {
+    return UsageFailure(error.what());
+  }
+  if (line.help) {
+    std::fputs(HelpText(), stdout);
+    return kExitConverted;
+  }
+  if (line.version) {
+    std::printf("kestrilo-cli %s\n", KESTRILO_VERSION);
+    return kExitConverted;
+  }
+  try {
+    return Convert(line);
+  } catch (const std::exception& error) {
+    // Each workbook's own failures are caught and reported with it; this is
+    // for the rest (the folder scan, memory), which must not end in a crash.
+    PrintLine(kPrefix + std::string(error.what()));
+    return kExitFailed;
+  }
+}
+
+}  // namespace kestrilo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/export_options.h"
+
+namespace kestrilo {
+
+/// What the command line asks for, after parsing and checking.
+struct CommandLine {
+  /// Workbook files and folders, in the order given.
+  std::vector<std::string> inputs;
+  /// Extension of the folder scan: the pattern is "*." followed by it.
+  std::string extension = "xl*";
+  /// The block's address; empty means the used range of the sheet.
+  std::string range;
+  /// The sheet by name, or by 1-based number when `sheet_number` is set.
+  std::string sheet_name;
+  std::optional<int> sheet_number;
+  ExportOptions options;
+  /// The output folder; "-" means standard output.
+  std::string output = ".";
+  /// Workbooks converted at the same time; 0 means one per hardware thread.
+  int jobs = 0;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+
+  bool to_stdout() const { return output == "-"; }
+};
+
+/// Parses the arguments after the program name. Throws UsageError naming
+/// the offending argument. `--help` and `--version` are accepted without
+/// inputs.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+/// The short usage text shown with a usage error.
+const char* UsageText();
+
+/// The full help text of --help.
+const char* HelpText();
+
+}  // namespace kestrilo

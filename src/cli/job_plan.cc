@@ -1,0 +1,67 @@
+#include "cli/job_plan.h"
+
+#include <filesystem>
+#include <unordered_map>
+
+#include "engine/folder_scan.h"
+#include "engine/output_file.h"
+
+namespace kestrilo {
+
+std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs,
+                                      const std::string& extension,
+                                      const FolderScanHooks& hooks) {
+  std::vector<std::string> workbooks;
+  for (const std::string& input : inputs) {
+    if (!IsFolder(input)) {
+      workbooks.push_back(input);
+      continue;
+    }
+    std::vector<std::string> found = FilesInFolderTree(input, extension, hooks);
+    if (found.empty() && hooks.report_error) {
+      hooks.report_error(input + ": warning: no files matching *." + extension +
+                         " in this folder or below");
+    }
+    workbooks.insert(workbooks.end(), found.begin(), found.end());
+  }
+  return workbooks;
+}
+
+std::vector<Job> PlanJobs(const std::vector<std::string>& workbooks,
+                          const std::string& output_folder) {
+  std::vector<Job> jobs;
+  jobs.reserve(workbooks.size());
+  // Output path -> the last job so far that writes it.
+  std::unordered_map<std::string, int> last_writer;
+  for (const std::string& workbook : workbooks) {
+    Job job;
+    job.input = workbook;
+    job.group = static_cast<int>(jobs.size());
+    if (!output_folder.empty()) {
+      job.output_path =
+          (std::filesystem::path(output_folder) / OutputNameFor(workbook))
+              .string();
+      auto [it, inserted] = last_writer.try_emplace(job.output_path, job.group);
+      if (!inserted) {
+        job.replaces = jobs[it->second].input;
+        job.group = jobs[it->second].group;
+        it->second = static_cast<int>(jobs.size());
+      }
+    }
+    jobs.push_back(std::move(job));
+  }
+  return jobs;
+}
+
+std::vector<std::vector<int>> GroupsOf(const std::vector<Job>& jobs) {
+  std::vector<std::vector<int>> groups;
+  std::unordered_map<int, std::size_t> position;
+  for (int i = 0; i < static_cast<int>(jobs.size()); ++i) {
+    auto [it, inserted] = position.try_emplace(jobs[i].group, groups.size());
+    if (inserted) groups.emplace_back();
+    groups[it->second].push_back(i);
+  }
+  return groups;
+}
+
+}  // namespace kestrilo

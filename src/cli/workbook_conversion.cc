@@ -1,0 +1,166 @@
+#include "cli/workbook_conversion.h"
+
+#include <algorithm>
+#include <exception>
+#include <new>
+#include <stdexcept>
+
+#include "engine/address_error.h"
+#include "engine/output_file.h"
+#include "engine/range_address.h"
+#include "engine/workbook_cell_source.h"
+#include "engine/workbook_error.h"
+#include "engine/workbook_reader.h"
+#include "engine/xml_writer.h"
+
+namespace kestrilo {
+
+namespace {
+
+constexpr char kPrefix[] = "kestrilo-cli: ";
+
+// A conversion failure whose text is complete without the file name.
+class JobFailure : public std::runtime_error {
+ public:
+  explicit JobFailure(const std::string& reason) : std::runtime_error(reason) {}
+};
+
+// Forwards the writer's progress texts to the front end.
+class ReportingCellSource : public WorkbookCellSource {
+ public:
+  ReportingCellSource(const Workbook& workbook, int sheet,
+                      const std::function<void(std::string_view)>& status)
+      : WorkbookCellSource(workbook, sheet), status_(status) {}
+
+  void SetStatusText(std::string_view text) override {
+    if (status_) status_(text);
+  }
+
+ private:
+  const std::function<void(std::string_view)>& status_;
+};
+
+// The sheet to read: the one the address names, else the one --sheet names
+// or numbers, else the active one.
+int SheetIndex(const Workbook& workbook, const ConversionSettings& settings) {
+  std::string name = settings.sheet_name;
+  if (!settings.range.empty()) {
+    std::string named = ParseAddress(settings.range).sheet;
+    if (!named.empty()) name = std::move(named);
+  }
+  if (!name.empty()) {
+    const int index = workbook.FindSheet(name);
+    if (index < 0) throw JobFailure("no sheet named '" + name + "'");
+    return index;
+  }
+  if (settings.sheet_number) {
+    if (*settings.sheet_number > workbook.sheet_count()) {
+      throw JobFailure(
+          "no sheet number " + std::to_string(*settings.sheet_number) +
+          " (the workbook has " + std::to_string(workbook.sheet_count()) + ")");
+    }
+    return *settings.sheet_number - 1;
+  }
+  return workbook.active_sheet();
+}
+
+bool Overlaps(const BlockGeometry& a, const BlockGeometry& b) {
+  return a.first_row <= b.last_row() && b.first_row <= a.last_row() &&
+         a.first_column <= b.last_column() && b.first_column <= a.last_column();
+}
+
+BlockGeometry Intersection(const BlockGeometry& a, const BlockGeometry& b) {
+  BlockGeometry both;
+  both.first_row = std::max(a.first_row, b.first_row);
+  both.first_column = std::max(a.first_column, b.first_column);
+  both.row_count = std::min(a.last_row(), b.last_row()) - both.first_row + 1;
+  both.column_count =
+      std::min(a.last_column(), b.last_column()) - both.first_column + 1;
+  return both;
+}
+
+// The address to convert, or nothing when there is nothing to convert: an
+// empty sheet without --range, or whole rows or columns without cells. Adds
+// the empty-block warning to the result.
+std::optional<std::string> BlockAddress(const Sheet& sheet,
+                                        const ConversionSettings& settings,
+                                        const std::string& warning_prefix,
+                                        JobResult& result) {
+  const std::optional<BlockGeometry> used = sheet.UsedRange();
+  if (settings.range.empty()) {
+    if (!used) {
+      result.messages.push_back(warning_prefix + "block is empty (sheet '" +
+                                sheet.name() + "' has no cells); skipped");
+      return std::nullopt;
+    }
+    return FormatArea(*used);
+  }
+  const BlockGeometry block = ParseAddress(settings.range).areas.front();
+  const bool whole_columns =
+      block.first_row == 1 && block.row_count == kMaxRows;
+  const bool whole_rows =
+      block.first_column == 1 && block.column_count == kMaxColumns;
+  if (!used || !Overlaps(block, *used)) {
+    const bool skip = whole_columns || whole_rows;
+    result.messages.push_back(warning_prefix + "block is empty (" +
+                              FormatArea(block) + " of sheet '" + sheet.name() +
+                              "' has no cells)" + (skip ? "; skipped" : ""));
+    if (skip) return std::nullopt;
+    return settings.range;
+  }
+  if (!whole_columns && !whole_rows) return settings.range;
+  // Whole rows or columns stand for their filled part, as a script would
+  // mean them; a million empty rows are of no use to anyone.
+  return FormatArea(Intersection(block, *used));
+}
+
+void Convert(const Job& job, const ConversionSettings& settings,
+             JobResult& result) {
+  const std::string warning_prefix = kPrefix + job.input + ": warning: ";
+  if (!job.replaces.empty()) {
+    result.messages.push_back(warning_prefix + "writes the same file " +
+                              job.output_path + " as " + job.replaces +
+                              ", and replaces it");
+  }
+  std::unique_ptr<Workbook> workbook = ReadWorkbook(job.input);
+  if (const int count = workbook->formulas_without_value(); count > 0) {
+    result.messages.push_back(warning_prefix + std::to_string(count) +
+                              (count == 1 ? " formula has" : " formulas have") +
+                              " no cached value and read as empty");
+  }
+  const int sheet = SheetIndex(*workbook, settings);
+  std::optional<std::string> address =
+      BlockAddress(workbook->sheet(sheet), settings, warning_prefix, result);
+  if (!address) {
+    result.status = JobResult::Status::kSkipped;
+    return;
+  }
+  ReportingCellSource source(*workbook, sheet, settings.status);
+  std::string xml = BlockToXml(source, settings.options, *address);
+  workbook.reset();  // the cells are no longer needed while writing
+  if (job.output_path.empty()) {
+    result.xml = std::move(xml);
+  } else {
+    WriteTextFile(xml, job.output_path);
+  }
+  result.status = JobResult::Status::kConverted;
+}
+
+}  // namespace
+
+JobResult ConvertWorkbook(const Job& job, const ConversionSettings& settings) {
+  JobResult result;
+  const std::string error_prefix = kPrefix + job.input + ": ";
+  try {
+    Convert(job, settings, result);
+  } catch (const WorkbookError& error) {
+    result.messages.push_back(kPrefix + error.path() + ": " + error.reason());
+  } catch (const std::bad_alloc&) {
+    result.messages.push_back(error_prefix + "not enough memory");
+  } catch (const std::exception& error) {
+    result.messages.push_back(error_prefix + error.what());
+  }
+  return result;
+}
+
+}  // namespace kestrilo

@@ -1,0 +1,686 @@
+// End-to-end tests of kestrilo-cli: run the built binary on fixture
+// workbooks and compare the files it writes byte for byte.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gmock/gmock.h"
+#include "gtest/gtest.h"
+
+namespace kestrilo {
+namespace {
+
+namespace fs = std::filesystem;
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+fs::path Fixture(const std::string& name) {
+  return fs::path(KESTRILO_FIXTURES_DIR) / "cli" / name;
+}
+
+std::string Expected(const std::string& name) {
+  const fs::path path = Fixture("expected") / name;
+  EXPECT_TRUE(fs::exists(path)) << path;
+  return ReadFile(path);
+}
+
+// Starts the tool in `cwd` with `args`; stdout and stderr go to files there.
+// With `stderr_fd` set, standard error goes to that descriptor instead.
+pid_t StartTool(const fs::path& cwd, const std::vector<std::string>& args,
+                int stderr_fd = -1) {
+  const fs::path out_path = cwd / ".stdout";
+  const fs::path err_path = cwd / ".stderr";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(cwd.c_str()) != 0) _exit(127);
+    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = stderr_fd >= 0 ? stderr_fd
+                                   : open(err_path.c_str(),
+                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(KESTRILO_CLI));
+    for (const std::string& arg : args) {
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(KESTRILO_CLI, argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// Waits for a tool started in `cwd` and collects what it wrote.
+Outcome FinishTool(pid_t pid, const fs::path& cwd) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  Outcome outcome;
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  outcome.out = ReadFile(cwd / ".stdout");
+  outcome.err = ReadFile(cwd / ".stderr");
+  fs::remove(cwd / ".stdout");
+  fs::remove(cwd / ".stderr");
+  return outcome;
+}
+
+Outcome RunTool(const fs::path& cwd, const std::vector<std::string>& args,
+                int stderr_fd = -1) {
+  return FinishTool(StartTool(cwd, args, stderr_fd), cwd);
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" +
+                       info->name() + "_" + std::to_string(getpid());
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    dir_ = fs::temp_directory_path() / ("kestrilo_cli_" + name);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  Outcome Run(const std::vector<std::string>& args) {
+    return RunTool(dir_, args);
+  }
+
+  // Copies a fixture into the test folder under `relative`.
+  fs::path Place(const std::string& fixture, const fs::path& relative) {
+    const fs::path target = dir_ / relative;
+    fs::create_directories(target.parent_path());
+    fs::copy_file(Fixture(fixture), target,
+                  fs::copy_options::overwrite_existing);
+    return target;
+  }
+
+  // The names of the files in a folder of the test folder, sorted.
+  std::vector<std::string> FilesIn(const fs::path& relative) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_ / relative)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+// --- Layout options, on the csv of the fruit example ------------------------
+
+struct OptionCase {
+  const char* name;
+  std::vector<std::string> options;
+  const char* expected;
+};
+
+void PrintTo(const OptionCase& option_case, std::ostream* out) {
+  *out << option_case.name;
+}
+
+class CliOptionTest : public CliTest,
+                      public ::testing::WithParamInterface<OptionCase> {};
+
+TEST_P(CliOptionTest, WritesExpectedXml) {
+  std::vector<std::string> args = GetParam().options;
+  args.insert(args.end(), {Fixture("fruit.csv").string(), "-o", "out"});
+  const Outcome outcome = Run(args);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadFile(dir_ / "out" / "fruit.xml"),
+            Expected(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fruit, CliOptionTest,
+    ::testing::Values(
+        OptionCase{"Defaults", {}, "fruit.xml"},
+        OptionCase{"HeaderRowExplicit",
+                   {"--headers", "row", "--order", "column"},
+                   "fruit.xml"},
+        OptionCase{"HeaderColumn",
+                   {"--headers", "column", "--title", "My Data"},
+                   "fruit_header_column.xml"},
+        OptionCase{"BothRowFirst",
+                   {"--headers=both", "--order=row", "--title=My Data"},
+                   "fruit_both_row.xml"},
+        OptionCase{
+            "BothColumnFirst",
+            {"--headers", "both", "--order", "column", "--title", "My Data"},
+            "fruit_both_column.xml"},
+        OptionCase{"NoneRowFirst",
+                   {"--headers", "none", "--title", "My Data"},
+                   "fruit_none_row.xml"},
+        OptionCase{
+            "NoneColumnFirst",
+            {"--headers", "none", "--order", "column", "--title", "My Data"},
+            "fruit_none_column.xml"},
+        OptionCase{"NoTitleTag", {"--no-title-tag"}, "fruit_no_title_tag.xml"},
+        OptionCase{"NoTitleTagNested",
+                   {"--no-title-tag", "--headers", "none"},
+                   "fruit_none_no_title_tag.xml"},
+        OptionCase{"Range",
+                   {"--range", "B1:C3", "--headers", "none"},
+                   "fruit_range_b1c3_none.xml"},
+        OptionCase{"AbsoluteRange",
+                   {"--range", "$B$1:$C$3", "--headers", "none"},
+                   "fruit_range_b1c3_none.xml"},
+        OptionCase{"SheetByNumber", {"--sheet", "1"}, "fruit.xml"},
+        // Whole columns and whole rows stand for their filled part.
+        OptionCase{"WholeColumns",
+                   {"--range", "$A:$B", "--headers", "none"},
+                   "fruit_columns_ab_none.xml"},
+        OptionCase{"WholeRows", {"--range", "2:3"}, "fruit_rows_2_3.xml"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, EscapesCellTextUnlessToldNot) {
+  const fs::path special = Fixture("special.csv");
+  ASSERT_EQ(Run({special.string(), "-o", "esc"}).status, 0);
+  EXPECT_EQ(ReadFile(dir_ / "esc" / "special.xml"), Expected("special.xml"));
+  ASSERT_EQ(Run({"--no-escape", special.string(), "-o", "raw"}).status, 0);
+  EXPECT_EQ(ReadFile(dir_ / "raw" / "special.xml"),
+            Expected("special_raw.xml"));
+}
+
+// --- Every format ------------------------------------------------------------
+
+class CliFormatTest : public CliTest,
+                      public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliFormatTest, PricesSheetGivesTheFruitXml) {
+  const std::string workbook = GetParam();
+  const Outcome outcome =
+      Run({"--sheet", "Prices", Fixture(workbook).string(), "-o", "out"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(FilesIn("out"), std::vector<std::string>{"fruit.xml"});
+  EXPECT_EQ(ReadFile(dir_ / "out" / "fruit.xml"), Expected("fruit.xml"));
+}
+
+TEST_P(CliFormatTest, AddressNamingASheetSelectsIt) {
+  const Outcome outcome =
+      Run({"--range", "'Sheet 2'!$A$1:$C$3", "--sheet", "Notes",
+           Fixture(GetParam()).string(), "-o", "-"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  // LibreOffice saved the booleans as numbers with a boolean format, and the
+  // cell's value is what we convert.
+  const bool ods = GetParam() == std::string("fruit.ods");
+  EXPECT_EQ(outcome.out, Expected(ods ? "sheet2_ods.xml" : "sheet2.xml"));
+}
+
+TEST_P(CliFormatTest, NoHeadersUseTheSheetsOwnRowsAndColumns) {
+  const Outcome outcome =
+      Run({"--sheet", "Prices", "--headers", "none", "--order", "column",
+           Fixture(GetParam()).string(), "-o", "-"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, Expected("fruit_xlsx_none_column.xml"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Workbooks, CliFormatTest,
+                         ::testing::Values("fruit.xlsx", "fruit.xlsm",
+                                           "fruit.ods", "fruit.xls"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           return name.substr(name.find('.') + 1);
+                         });
+
+TEST_F(CliTest, DefaultIsTheUsedRangeOfTheActiveSheet) {
+  // The xlsx marks its second sheet, Prices, as active; the first one holds
+  // a note.
+  const Outcome outcome = Run({Fixture("fruit.xlsx").string(), "-o", "-"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, Expected("fruit.xml"));
+}
+
+TEST_F(CliTest, SheetByNumberCountsFromOne) {
+  const Outcome outcome =
+      Run({"--sheet", "3", Fixture("fruit.xlsx").string(), "-o", "-"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, Expected("sheet2.xml"));
+}
+
+TEST_F(CliTest, MissingSheetFailsNamingIt) {
+  Outcome outcome =
+      Run({"--sheet", "Nowhere", Fixture("fruit.xlsx").string(), "-o", "o"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("fruit.xlsx: no sheet named 'Nowhere'"));
+  outcome = Run({"--sheet", "9", Fixture("fruit.xlsx").string(), "-o", "o"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("no sheet number 9"));
+  EXPECT_TRUE(FilesIn("o").empty());
+}
+
+// --- Output
+// -------------------------------------------------------------------
+
+TEST_F(CliTest, StandardOutputTakesTheXmlAndNoFileIsWritten) {
+  const Outcome outcome = Run({"-o", "-", Fixture("fruit.csv").string()});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, Expected("fruit.xml"));
+  EXPECT_THAT(outcome.err, HasSubstr("1 converted, 0 failed, 0 skipped"));
+  EXPECT_TRUE(FilesIn(".").empty());
+}
+
+TEST_F(CliTest, StandardOutputRefusesSeveralWorkbooks) {
+  const Outcome outcome = Run({"-o", "-", Fixture("fruit.csv").string(),
+                               Fixture("special.csv").string()});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_THAT(outcome.err, HasSubstr("usage: kestrilo-cli"));
+}
+
+TEST_F(CliTest, StandardOutputThatCannotBeWrittenFails) {
+  const std::string command = std::string(KESTRILO_CLI) + " -o - " +
+                              Fixture("fruit.csv").string() + " >/dev/full 2>" +
+                              (dir_ / "err").string();
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_THAT(ReadFile(dir_ / "err"),
+              HasSubstr("fruit.csv: cannot write to standard output"));
+}
+
+TEST_F(CliTest, DefaultOutputIsTheCurrentFolderAndMissingFoldersAreMade) {
+  Outcome outcome = Run({Fixture("fruit.csv").string()});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadFile(dir_ / "fruit.xml"), Expected("fruit.xml"));
+  EXPECT_THAT(outcome.err, HasSubstr("output folder: " + dir_.string()));
+
+  outcome = Run({Fixture("fruit.csv").string(), "-o", "a/b/c"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadFile(dir_ / "a/b/c/fruit.xml"), Expected("fruit.xml"));
+}
+
+TEST_F(CliTest, OutputNamesReplaceOnlyTheLastExtension) {
+  Place("fruit.csv", "in/sales.2021.q1.csv");
+  Place("fruit.xlsx", "in/book");  // no extension: recognised by content
+  const Outcome outcome = Run({"in/sales.2021.q1.csv", "in/book", "-o", "o"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(FilesIn("o"),
+            (std::vector<std::string>{"book.xml", "sales.2021.q1.xml"}));
+}
+
+TEST_F(CliTest, ExistingOutputIsReplacedWhole) {
+  fs::create_directories(dir_ / "o");
+  std::ofstream(dir_ / "o" / "fruit.xml")
+      << std::string(10000, 'x');  // longer than the new text
+  ASSERT_EQ(Run({Fixture("fruit.csv").string(), "-o", "o"}).status, 0);
+  EXPECT_EQ(ReadFile(dir_ / "o" / "fruit.xml"), Expected("fruit.xml"));
+}
+
+// --- Folders as input
+// ----------------------------------------------------------
+
+TEST_F(CliTest, FolderAddsMatchingFilesOfTheWholeTree) {
+  Place("fruit.xlsx", "tree/top.xlsx");
+  Place("fruit.xlsx", "tree/~$top.xlsx");  // a lock file: never added
+  Place("fruit.ods", "tree/sub/deep/bottom.ods");
+  Place("fruit.xls", "tree/sub/middle.xls");
+  Place("fruit.csv", "tree/sub/fruit.csv");
+  Outcome outcome = Run({"tree", "-o", "xl"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(FilesIn("xl"), (std::vector<std::string>{"middle.xml", "top.xml"}));
+  EXPECT_EQ(ReadFile(dir_ / "xl" / "middle.xml"), Expected("fruit.xml"));
+  EXPECT_THAT(outcome.err, HasSubstr("2 converted, 0 failed, 0 skipped"));
+
+  outcome = Run({"--ext", "*", "tree", "-o", "all"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(FilesIn("all"),
+            (std::vector<std::string>{"bottom.xml", "fruit.xml", "middle.xml",
+                                      "top.xml"}));
+
+  outcome = Run({"--ext", "csv", "tree", "-o", "csv"});
+  EXPECT_EQ(FilesIn("csv"), std::vector<std::string>{"fruit.xml"});
+}
+
+TEST_F(CliTest, FolderWithoutMatchesIsReported) {
+  fs::create_directories(dir_ / "empty");
+  const Outcome outcome = Run({"empty", "-o", "o"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_THAT(outcome.err, HasSubstr("empty: warning: no files matching"));
+  EXPECT_THAT(outcome.err, HasSubstr("0 converted, 0 failed, 0 skipped"));
+}
+
+// --- Failures
+// --------------------------------------------------------------------
+
+TEST_F(CliTest, BrokenWorkbookFailsAndTheOthersStillConvert) {
+  const Outcome outcome =
+      Run({Fixture("fruit.csv").string(), Fixture("broken.xlsx").string(),
+           "missing.xlsx", Fixture("special.csv").string(), "-o", "o"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(FilesIn("o"),
+            (std::vector<std::string>{"fruit.xml", "special.xml"}));
+  EXPECT_EQ(ReadFile(dir_ / "o" / "special.xml"), Expected("special.xml"));
+  EXPECT_THAT(
+      outcome.err,
+      HasSubstr("kestrilo-cli: " + Fixture("broken.xlsx").string() + ": "));
+  EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: missing.xlsx: "));
+  EXPECT_THAT(outcome.err, HasSubstr("2 converted, 2 failed, 0 skipped"));
+}
+
+TEST_F(CliTest, OutputFolderThatCannotBeMadeFailsEveryWorkbook) {
+  std::ofstream(dir_ / "plain") << "a file, not a folder";
+  const Outcome outcome =
+      Run({Fixture("fruit.csv").string(), Fixture("special.csv").string(), "-o",
+           "plain/out"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: plain/out: "));
+  EXPECT_THAT(outcome.err, HasSubstr("0 converted, 2 failed"));
+}
+
+TEST_F(CliTest, UnwritableOutputFolderFailsNamingTheFile) {
+  // Even root cannot create files in /proc.
+  const Outcome outcome = Run({Fixture("fruit.csv").string(), "-o", "/proc"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("/proc/fruit.xml"));
+  EXPECT_THAT(outcome.err, HasSubstr("0 converted, 1 failed"));
+  EXPECT_FALSE(fs::exists("/proc/fruit.xml"));
+}
+
+// --- Warnings
+// ----------------------------------------------------------------------
+
+TEST_F(CliTest, SameOutputPathWarnsAndTheLaterWins) {
+  Place("special.csv", "other/fruit.csv");
+  for (const char* jobs : {"1", "4"}) {
+    const Outcome outcome = Run({"--jobs", jobs, Fixture("fruit.csv").string(),
+                                 "other/fruit.csv", "-o", "o"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ReadFile(dir_ / "o" / "fruit.xml"), Expected("special.xml"));
+    EXPECT_THAT(outcome.err,
+                HasSubstr("kestrilo-cli: other/fruit.csv: warning: "));
+    EXPECT_THAT(outcome.err, HasSubstr(Fixture("fruit.csv").string()));
+    EXPECT_THAT(outcome.err, HasSubstr("2 converted"));
+  }
+}
+
+TEST_F(CliTest, FormulasWithoutCachedValueWarnAndReadAsEmpty) {
+  const Outcome outcome = Run({Fixture("formulas.xlsx").string(), "-o", "o"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadFile(dir_ / "o" / "formulas.xml"), Expected("formulas.xml"));
+  EXPECT_THAT(outcome.err,
+              HasSubstr("formulas.xlsx: warning: 2 formulas have no cached "
+                        "value and read as empty"));
+}
+
+TEST_F(CliTest, EmptySheetIsSkippedWithAWarning) {
+  const Outcome outcome = Run({Fixture("empty.xlsx").string(), "-o", "o"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_THAT(outcome.err, HasSubstr("empty.xlsx: warning: block is empty"));
+  EXPECT_THAT(outcome.err, HasSubstr("0 converted, 0 failed, 1 skipped"));
+  EXPECT_TRUE(FilesIn("o").empty());
+}
+
+TEST_F(CliTest, EmptyRangeIsWrittenWithAWarning) {
+  const Outcome outcome = Run({"--range", "H10:I12", "--headers", "none",
+                               Fixture("fruit.csv").string(), "-o", "-"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_THAT(outcome.err, HasSubstr("fruit.csv: warning: block is empty"));
+  EXPECT_THAT(outcome.out, HasSubstr("\t<10>\r\n\t\t\t<H></H>\r\n"));
+}
+
+TEST_F(CliTest, EmptyWholeColumnsAreSkippedWithAWarning) {
+  const Outcome outcome =
+      Run({"--range", "F:G", Fixture("fruit.csv").string(), "-o", "o"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_THAT(outcome.err, HasSubstr("fruit.csv: warning: block is empty"));
+  EXPECT_THAT(outcome.err, HasSubstr("0 converted, 0 failed, 1 skipped"));
+  EXPECT_TRUE(FilesIn("o").empty());
+}
+
+TEST_F(CliTest, QuietLeavesOnlyWarningsAndErrors) {
+  Outcome outcome = Run({"--quiet", Fixture("fruit.csv").string(), "-o", "o"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err, "");
+  outcome = Run({"-q", "missing.csv", "-o", "o"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("missing.csv"));
+  EXPECT_THAT(outcome.err, Not(HasSubstr("converted")));
+}
+
+TEST_F(CliTest, InterruptFinishesTheWorkbooksUnderWayAndStartsNoMore) {
+  constexpr int kCopies = 3000;
+  for (int i = 0; i < kCopies; ++i) {
+    Place("fruit.csv", "in/f" + std::to_string(i) + ".csv");
+  }
+  const pid_t pid =
+      StartTool(dir_, {"--jobs", "2", "--ext", "csv", "in", "-o", "out"});
+  // Interrupt as soon as the first file is there.
+  for (int wait = 0; wait < 10000; ++wait) {
+    std::error_code error;
+    if (!fs::is_empty(dir_ / "out", error) && !error) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  kill(pid, SIGINT);
+  const Outcome outcome = FinishTool(pid, dir_);
+  EXPECT_EQ(outcome.status, 130) << outcome.err;
+  EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: interrupted; "));
+  EXPECT_THAT(outcome.err, HasSubstr(" not started;"));
+  // Every file there is complete; no temporary file is left behind.
+  const std::vector<std::string> written = FilesIn("out");
+  EXPECT_LT(written.size(), static_cast<std::size_t>(kCopies));
+  for (const auto& entry : fs::directory_iterator(dir_ / "out")) {
+    EXPECT_EQ(ReadFile(entry.path()), Expected("fruit.xml")) << entry.path();
+  }
+  std::string converted = "interrupted; ";
+  converted += std::to_string(written.size());
+  converted += " converted";
+  EXPECT_THAT(outcome.err, HasSubstr(converted));
+}
+
+// --- Parallel runs
+// ---------------------------------------------------------------
+
+TEST_F(CliTest, OutputDoesNotDependOnTheNumberOfJobs) {
+  std::vector<std::string> inputs;
+  const char* const kFixtures[] = {"fruit.csv",   "fruit.xlsx", "broken.xlsx",
+                                   "special.csv", "empty.xlsx", "formulas.xlsx",
+                                   "fruit.ods",   "fruit.xls"};
+  for (int copy = 0; copy < 3; ++copy) {
+    for (const char* fixture : kFixtures) {
+      const std::string name = std::to_string(copy) + "_" + fixture;
+      inputs.push_back(Place(fixture, "in/" + name).string());
+    }
+  }
+  // Duplicate output names: the later input must win in every run.
+  inputs.push_back(Place("special.csv", "in/dup/0_fruit.csv").string());
+  inputs.push_back(Place("fruit.csv", "in/dup2/0_fruit.csv").string());
+
+  // Both runs write to "out", so that their messages can be compared whole.
+  const auto run_with_jobs = [&](const char* jobs) {
+    std::vector<std::string> args = inputs;
+    args.insert(args.end(), {"--jobs", jobs, "-o", "out"});
+    return Run(args);
+  };
+  const Outcome sequential = run_with_jobs("1");
+  fs::rename(dir_ / "out", dir_ / "seq");
+  const Outcome parallel = run_with_jobs("4");
+  fs::rename(dir_ / "out", dir_ / "par");
+
+  EXPECT_EQ(sequential.status, 1);
+  EXPECT_EQ(parallel.status, 1);
+  EXPECT_EQ(parallel.err, sequential.err);
+  EXPECT_THAT(parallel.err, HasSubstr("20 converted, 3 failed, 3 skipped"));
+  ASSERT_EQ(FilesIn("seq"), FilesIn("par"));
+  for (const std::string& name : FilesIn("seq")) {
+    EXPECT_EQ(ReadFile(dir_ / "par" / name), ReadFile(dir_ / "seq" / name))
+        << name;
+  }
+  EXPECT_EQ(ReadFile(dir_ / "par" / "0_fruit.xml"), Expected("fruit.xml"));
+}
+
+// --- Usage
+// ----------------------------------------------------------------------
+
+class CliUsageTest
+    : public CliTest,
+      public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(CliUsageTest, WrongUsageExitsWithTwoAndShowsUsage) {
+  std::vector<std::string> args = GetParam();
+  const Outcome outcome = Run(args);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_THAT(outcome.err, HasSubstr("usage: kestrilo-cli [options] INPUT..."));
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_TRUE(FilesIn(".").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadArguments, CliUsageTest,
+    ::testing::Values(std::vector<std::string>{},
+                      std::vector<std::string>{"--bogus", "x.csv"},
+                      std::vector<std::string>{"--headers", "diagonal", "x"},
+                      std::vector<std::string>{"--order", "sideways", "x"},
+                      std::vector<std::string>{"--jobs", "0", "x"},
+                      std::vector<std::string>{"--jobs", "many", "x"},
+                      std::vector<std::string>{"--range", "B2:", "x"},
+                      std::vector<std::string>{"--range", "not a range", "x"},
+                      std::vector<std::string>{"--sheet", "0", "x"},
+                      std::vector<std::string>{"--quiet=yes", "x"},
+                      std::vector<std::string>{"x.csv", "--title"}));
+
+TEST_F(CliTest, HelpAndVersion) {
+  Outcome outcome = Run({"--help"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_THAT(outcome.out, HasSubstr("usage: kestrilo-cli [options] INPUT..."));
+  EXPECT_THAT(outcome.out, HasSubstr("--no-escape"));
+  EXPECT_EQ(outcome.err, "");
+
+  outcome = Run({"--version"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out,
+            std::string("kestrilo-cli ") + KESTRILO_VERSION + "\n");
+}
+
+TEST_F(CliTest, DoubleDashEndsOptions) {
+  Place("fruit.csv", "--odd.csv");
+  const Outcome outcome = Run({"-o", "o", "--", "--odd.csv"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(FilesIn("o"), std::vector<std::string>{"--odd.xml"});
+}
+
+// --- Progress on a terminal
+// ---------------------------------------------------------
+
+TEST_F(CliTest, ProgressBarOnlyOnATerminalAndClearedAtTheEnd) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  const Outcome outcome = RunTool(dir_,
+                                  {Fixture("fruit.csv").string(),
+                                   Fixture("special.csv").string(), "-o", "o"},
+                                  terminal);
+  close(terminal);
+  std::string shown;
+  char buffer[4096];
+  pollfd ready{master, POLLIN, 0};
+  while (poll(&ready, 1, 200) > 0) {
+    const ssize_t count = read(master, buffer, sizeof buffer);
+    if (count <= 0) break;
+    shown.append(buffer, static_cast<std::size_t>(count));
+  }
+  close(master);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_THAT(shown, HasSubstr("\r["));
+  EXPECT_THAT(shown, HasSubstr("2/2"));
+  EXPECT_THAT(shown, HasSubstr("fruit.csv"));
+  // The summary follows on a cleared line.
+  EXPECT_THAT(shown, HasSubstr("\rkestrilo-cli: 2 converted"));
+
+  // Not a terminal: no bar at all.
+  const Outcome piped = Run({Fixture("fruit.csv").string(), "-o", "o"});
+  EXPECT_THAT(piped.err, Not(HasSubstr("\r")));
+}
+
+// --- The shared corpus of real-world workbooks
+// --------------------------------
+
+class CliCorpusTest : public CliTest {
+ protected:
+  void SetUp() override {
+    CliTest::SetUp();
+    corpus_ = fs::path(KESTRILO_SHARED_DIR) / "corpus";
+    if (!fs::is_directory(corpus_)) {
+      GTEST_SKIP() << "no workbook corpus at " << corpus_;
+    }
+  }
+  fs::path corpus_;
+};
+
+TEST_F(CliCorpusTest, EveryGoodWorkbookConvertsAlikeWithOneOrThreeJobs) {
+  for (const char* format : {"xlsx", "ods", "xls", "csv"}) {
+    const std::string folder = (corpus_ / format).string();
+    const Outcome sequential =
+        Run({"--ext", format, "--jobs", "1", folder, "-o", "out"});
+    fs::rename(dir_ / "out", dir_ / "seq");
+    const Outcome parallel =
+        Run({"--ext", format, "--jobs", "3", folder, "-o", "out"});
+    EXPECT_EQ(sequential.status, 0) << format << "\n" << sequential.err;
+    EXPECT_THAT(sequential.err, HasSubstr(" 0 failed")) << format;
+    EXPECT_EQ(parallel.err, sequential.err) << format;
+    ASSERT_EQ(FilesIn("out"), FilesIn("seq")) << format;
+    for (const std::string& name : FilesIn("out")) {
+      EXPECT_EQ(ReadFile(dir_ / "out" / name), ReadFile(dir_ / "seq" / name))
+          << format << " " << name;
+    }
+    fs::remove_all(dir_ / "out");
+    fs::remove_all(dir_ / "seq");
+  }
+}
+
+TEST_F(CliCorpusTest, EveryBadWorkbookFailsNamingItselfAndWritesNothing) {
+  std::vector<std::string> args = {"-o", "out"};
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(corpus_ / "bad")) {
+    if (entry.path().extension() == ".json") continue;
+    args.push_back(entry.path().string());
+    ++count;
+  }
+  const Outcome outcome = Run(args);
+  EXPECT_EQ(outcome.status, 1);
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: " + args[i] + ": "));
+  }
+  EXPECT_THAT(outcome.err, HasSubstr("0 converted, " + std::to_string(count) +
+                                     " failed, 0 skipped"));
+  EXPECT_TRUE(FilesIn("out").empty());
+}
+
+}  // namespace
+}  // namespace kestrilo
