@@ -10,6 +10,10 @@ try every header mode at once:
   Monthly Sales.xls     first row and first column are headers
   Sensor Readings.csv   no headers at all
 
+Each data sheet holds its block alone, so that its used range is the block
+(what kestrilo-cli converts by default); the hints for the window sit on a
+last sheet, "Read Me".
+
 Needs python3-openpyxl and LibreOffice (soffice) for the .ods and .xls
 copies. Run from anywhere: tools/make_samples.py [output folder]
 """
@@ -35,6 +39,13 @@ def new_workbook():
     return book
 
 
+def add_read_me(book, *lines):
+    sheet = book.create_sheet("Read Me")
+    for row, line in enumerate(lines, start=1):
+        sheet.cell(row=row, column=1, value=line)
+    sheet.column_dimensions["A"].width = 100
+
+
 def bold_row(sheet, row, first_col, last_col):
     for col in range(first_col, last_col + 1):
         sheet.cell(row=row, column=col).font = Font(bold=True)
@@ -44,9 +55,6 @@ def fruit_prices(path):
     book = new_workbook()
     rows = book.active
     rows.title = "Header Row"
-    rows["A1"] = ("Highlight B2:D4. With \"First row in the selection is a "
-                  "header row\" every cell becomes a tag named after its "
-                  "column: Fruit, UnitPrice, Qty. Try the other modes too.")
     for r, values in enumerate(
             [("Fruit", "Unit Price", "Qty"), ("Apple", 1.5, 10),
              ("Green Pear", 2, 7)], start=2):
@@ -57,8 +65,6 @@ def fruit_prices(path):
     rows.column_dimensions["C"].width = 12
 
     columns = book.create_sheet("Header Column")
-    columns["A1"] = ("Highlight B2:D4 with \"First column in the selection is "
-                     "a header column\": the headers run down column B.")
     for r, values in enumerate(
             [("Fruit", "Apple", "Green Pear"), ("Unit Price", 1.5, 2),
              ("Qty", 10, 7)], start=2):
@@ -67,6 +73,13 @@ def fruit_prices(path):
             if c == 2:
                 cell.font = Font(bold=True)
     columns.column_dimensions["B"].width = 14
+    add_read_me(
+        book,
+        "Header Row: highlight B2:D4. With \"First row in the selection is a "
+        "header row\" every cell becomes a tag named after its column: "
+        "Fruit, UnitPrice, Qty. Try the other modes too.",
+        "Header Column: highlight B2:D4 with \"First column in the selection "
+        "is a header column\": the headers run down column B.")
     book.save(path)
 
 
@@ -74,8 +87,6 @@ def staff_list(path):
     book = new_workbook()
     sheet = book.active
     sheet.title = "Staff"
-    sheet["A1"] = ("Highlight A3:E7 with \"First row in the selection is a "
-                   "header row\".")
     header = ("Name", "Department", "Start Date", "Shift Start", "Full Time")
     people = [
         ("Ada Moreau", "Accounts", datetime.date(2015, 3, 2),
@@ -88,9 +99,9 @@ def staff_list(path):
          datetime.time(9, 15), True),
     ]
     for c, value in enumerate(header, start=1):
-        sheet.cell(row=3, column=c, value=value)
-    bold_row(sheet, 3, 1, 5)
-    for r, person in enumerate(people, start=4):
+        sheet.cell(row=1, column=c, value=value)
+    bold_row(sheet, 1, 1, 5)
+    for r, person in enumerate(people, start=2):
         for c, value in enumerate(person, start=1):
             cell = sheet.cell(row=r, column=c, value=value)
             if isinstance(value, datetime.date):
@@ -103,6 +114,8 @@ def staff_list(path):
                 cell.number_format = '"TRUE";"TRUE";"FALSE"'
     for letter, width in zip("ABCDE", (16, 14, 12, 12, 10)):
         sheet.column_dimensions[letter].width = width
+    add_read_me(book, "Staff: highlight A1:E5 with \"First row in the "
+                "selection is a header row\".")
     book.save(path)
 
 
@@ -110,21 +123,21 @@ def monthly_sales(path):
     book = new_workbook()
     sheet = book.active
     sheet.title = "Sales"
-    sheet["A1"] = ("Highlight A3:E6 with \"First row and column in the "
-                   "selection are headers\", then try Row First and Column "
-                   "First.")
     table = [
         ("Region", "January", "February", "March", "April"),
         ("North", 1200, 950, 1310, 1405.5),
         ("South", 870, 1020, 990, 1100),
         ("East West", 640, 700, 815.25, 760),
     ]
-    for r, values in enumerate(table, start=3):
+    for r, values in enumerate(table, start=1):
         for c, value in enumerate(values, start=1):
             cell = sheet.cell(row=r, column=c, value=value)
-            if r == 3 or c == 1:
+            if r == 1 or c == 1:
                 cell.font = Font(bold=True)
     sheet.column_dimensions["A"].width = 12
+    add_read_me(book, "Sales: highlight A1:E4 with \"First row and column in "
+                "the selection are headers\", then try Row First and Column "
+                "First.")
     book.save(path)
 
 
