@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "engine/text_decoding.h"
+
 namespace kestrilo {
 
 namespace {
@@ -60,27 +62,6 @@ constexpr CodePageName kCodePages[] = {
     {1361, "JOHAB", true},
 };
 
-void AppendUtf8(std::uint32_t code, std::string* out) {
-  if (code < 0x80) {
-    out->push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    if (code >= 0xD800 && code < 0xE000) code = kReplacement;
-    out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x110000) {
-    out->push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    AppendUtf8(kReplacement, out);
-  }
-}
-
 std::uint32_t Utf32At(const unsigned char* p) {
   return static_cast<std::uint32_t>(p[0]) | (p[1] << 8) | (p[2] << 16) |
          (static_cast<std::uint32_t>(p[3]) << 24);
@@ -131,14 +112,14 @@ void CodePageDecoder::Append(std::string_view bytes, std::string* out) const {
     AppendMultiByte(bytes, out);
     return;
   }
-  for (char c : bytes) AppendUtf8(table_[static_cast<unsigned char>(c)], out);
+  for (char c : bytes) AppendUtf8(*out, table_[static_cast<unsigned char>(c)]);
 }
 
 void CodePageDecoder::AppendMultiByte(std::string_view bytes,
                                       std::string* out) const {
   iconv_t cd = iconv_open("UTF-32LE", iconv_name_);
   if (cd == reinterpret_cast<iconv_t>(-1)) {
-    for (char c : bytes) AppendUtf8(static_cast<unsigned char>(c), out);
+    for (char c : bytes) AppendUtf8(*out, static_cast<unsigned char>(c));
     return;
   }
   std::vector<char> input(bytes.begin(), bytes.end());
@@ -152,11 +133,11 @@ void CodePageDecoder::AppendMultiByte(std::string_view bytes,
         iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
     const std::size_t produced = buffer.size() - out_left;
     for (std::size_t i = 0; i + 4 <= produced; i += 4) {
-      AppendUtf8(Utf32At(buffer.data() + i), out);
+      AppendUtf8(*out, Utf32At(buffer.data() + i));
     }
     if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
       // An invalid or cut-off sequence: mark it and go on after its byte.
-      AppendUtf8(kReplacement, out);
+      AppendUtf8(*out, kReplacement);
       ++in_ptr;
       --in_left;
       iconv(cd, nullptr, nullptr, nullptr, nullptr);

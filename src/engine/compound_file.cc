@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "engine/text_decoding.h"
 #include "engine/workbook_error.h"
 
 namespace kestrilo {
@@ -36,20 +37,6 @@ std::uint32_t U32(const char* p) {
          (static_cast<std::uint32_t>(b[1]) << 8) |
          (static_cast<std::uint32_t>(b[2]) << 16) |
          (static_cast<std::uint32_t>(b[3]) << 24);
-}
-
-void AppendUtf8(std::uint32_t code, std::string* out) {
-  if (code < 0x80) {
-    out->push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    if (code >= 0xD800 && code < 0xE000) code = 0xFFFD;
-    out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
 }
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -256,7 +243,7 @@ void CompoundFile::ReadDirectory() {
     for (std::size_t j = 0; j + 2 <= name_bytes; j += 2) {
       const std::uint16_t unit = U16(e + j);
       if (unit == 0) break;
-      AppendUtf8(unit, &entry.name);
+      AppendUtf8(entry.name, unit);
     }
     entry.left = U32(e + 0x44);
     entry.right = U32(e + 0x48);

@@ -12,6 +12,7 @@
 #include "engine/background_inflater.h"
 #include "engine/block_geometry.h"
 #include "engine/package_part.h"
+#include "engine/text_decoding.h"
 #include "engine/value_format.h"
 #include "engine/workbook_error.h"
 #include "engine/xml_tokenizer.h"
@@ -76,24 +77,6 @@ std::uint32_t HexValue(std::string_view hex) {
   return value;
 }
 
-void AppendUtf8(std::uint32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 bool IsEscapeAt(std::string_view text, std::size_t i) {
   return i + 7 <= text.size() && text[i] == '_' && text[i + 1] == 'x' &&
          IsHex(text[i + 2]) && IsHex(text[i + 3]) && IsHex(text[i + 4]) &&
@@ -123,7 +106,7 @@ void DecodeEscapes(std::string& text) {
       }
     }
     if (code >= 0xD800 && code <= 0xDFFF) code = 0xFFFD;
-    AppendUtf8(code, out);
+    AppendUtf8(out, code);
   }
   text.swap(out);
 }

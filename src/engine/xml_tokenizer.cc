@@ -6,6 +6,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "engine/text_decoding.h"
+
 namespace kestrilo {
 
 namespace {
@@ -98,24 +100,6 @@ inline bool IsSpace(char c) {
 bool StartsWith(const char* p, const char* end, std::string_view prefix) {
   return static_cast<std::size_t>(end - p) >= prefix.size() &&
          std::memcmp(p, prefix.data(), prefix.size()) == 0;
-}
-
-void AppendUtf8(std::uint32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 // The code point of a character reference body ("#65", "#x41"), or
@@ -539,7 +523,7 @@ void XmlTokenizer::Decode(std::string_view raw, std::string& out,
           Fail(raw.data() + i,
                "unknown or invalid reference &" + std::string(body) + ";");
         }
-        AppendUtf8(code, out);
+        AppendUtf8(out, code);
       }
       i = semicolon;
     }
@@ -589,7 +573,7 @@ void XmlTokenizer::ConvertToUtf8(std::string& document) {
     } else if (code >= 0xDC00 && code <= 0xDFFF) {
       throw XmlError(i - 2, "invalid UTF-16");
     }
-    AppendUtf8(code, utf8);
+    AppendUtf8(utf8, code);
   }
   if (i != document.size()) throw XmlError(i, "truncated UTF-16");
   document.swap(utf8);
