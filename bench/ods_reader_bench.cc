@@ -2,33 +2,20 @@
 // booleans, dates and times, written the way LibreOffice writes them) and,
 // as the floor no reader can beat, inflates every part of the same file
 // without parsing.
-//
-// The workbook is written with libzip in a child process, so that the
-// writer's memory does not count in our peak. Run:
-//   build/bench/ods_reader_bench [--keep=PATH]
-// The summary line gives the read time against the floor and the peak
-// resident memory of the whole process; the next line the time of
-// `unzip -p FILE > /dev/null`, the floor as the unzip tool measures it.
-#include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+// The workbook is written with libzip; see package_reader_bench.h for how
+// to run it and what it prints.
 #include <zip.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
-#include "engine/workbook_reader.h"
-#include "engine/zip_archive.h"
+#include "package_reader_bench.h"
 
 namespace {
 
-constexpr int kRows = 100000;
-constexpr int kColumns = 10;
-std::string g_path;
+using kestrilo_bench::kColumns;
+using kestrilo_bench::kRows;
 
 void AppendText(std::string& xml, const char* text) {
   xml +=
@@ -145,102 +132,9 @@ void WriteWorkbook(const std::string& path) {
   if (zip_close(archive) != 0) std::exit(2);
 }
 
-void MakeWorkbookInChild(const std::string& path) {
-  const pid_t child = fork();
-  if (child == 0) {
-    WriteWorkbook(path);
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "could not write %s\n", path.c_str());
-    std::exit(1);
-  }
-}
-
-double PeakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024.0;
-}
-
-void InflateAllParts() {
-  kestrilo::ZipArchive zip(g_path);
-  std::size_t bytes = 0;
-  for (const std::string& name : zip.EntryNames()) {
-    zip.ReadChunks(name,
-                   [&](std::string_view chunk) { bytes += chunk.size(); });
-  }
-  benchmark::DoNotOptimize(bytes);
-}
-
-void BM_InflateFloor(benchmark::State& state) {
-  for (auto _ : state) InflateAllParts();
-}
-BENCHMARK(BM_InflateFloor)->Unit(benchmark::kMillisecond);
-
-void BM_ReadOds(benchmark::State& state) {
-  for (auto _ : state) {
-    auto workbook = kestrilo::ReadWorkbook(g_path);
-    if (workbook->sheet(0).cell_count() != std::size_t{kRows} * kColumns) {
-      state.SkipWithError("the workbook was not read completely");
-    }
-  }
-  state.counters["cells/s"] =
-      benchmark::Counter(static_cast<double>(kRows) * kColumns,
-                         benchmark::Counter::kIsIterationInvariantRate);
-  state.counters["peak_MB"] = PeakMegabytes();
-}
-BENCHMARK(BM_ReadOds)->Unit(benchmark::kMillisecond);
-
-template <typename Function>
-double BestSeconds(Function function, int runs) {
-  double best = 1e9;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    function();
-    const std::chrono::duration<double> took =
-        std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
-  }
-  return best;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string keep;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--keep=", 0) == 0) keep = arg.substr(7);
-  }
-  g_path = !keep.empty()
-               ? keep
-               : (std::filesystem::temp_directory_path() /
-                  ("kestrilo_bench_" + std::to_string(getpid()) + ".ods"))
-                     .string();
-  if (keep.empty() || !std::filesystem::exists(g_path)) {
-    MakeWorkbookInChild(g_path);
-  }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  const double floor = BestSeconds(InflateAllParts, 3);
-  const double read = BestSeconds(
-      [] { benchmark::DoNotOptimize(kestrilo::ReadWorkbook(g_path)); }, 3);
-  std::printf(
-      "summary: %d cells, file %.1f MB; inflate floor %.3f s, read %.3f s "
-      "(%.2fx the floor, %.2f million cells/s); peak memory %.0f MB\n",
-      kRows * kColumns, std::filesystem::file_size(g_path) / 1e6, floor, read,
-      read / floor, kRows * kColumns / read / 1e6, PeakMegabytes());
-  // The same floor as the unzip tool measures it, where it is installed.
-  if (std::system("command -v unzip > /dev/null 2>&1") == 0) {
-    const std::string unzip = "unzip -p '" + g_path + "' > /dev/null";
-    const double tool =
-        BestSeconds([&] { (void)!std::system(unzip.c_str()); }, 3);
-    std::printf("unzip -p: %.3f s (read is %.2fx that)\n", tool, read / tool);
-  }
-  if (keep.empty()) std::filesystem::remove(g_path);
-  benchmark::Shutdown();
-  return 0;
+  return kestrilo_bench::RunPackageReaderBench(argc, argv, ".ods", "BM_ReadOds",
+                                               WriteWorkbook);
 }
