@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <filesystem>
@@ -49,7 +50,13 @@ class FileListCommandsTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+  // Settings in a folder of this program's own: Qt's test mode alone would
+  // share one file with the other test programs that ctest runs alongside.
+  void initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       settings_folder_.path());
+  }
 
   void init() {
     QSettings("Velmora", "Kestrilo").clear();
@@ -399,6 +406,7 @@ class FileListCommandsTest : public QObject {
   bool busy_ = false;
   QList<bool> busy_marks_;
   bool expect_reports_ = false;
+  QTemporaryDir settings_folder_;
 };
 
 }  // namespace kestrilo
