@@ -3,10 +3,13 @@
 // exactly the XML it feeds the reader.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zip.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -14,8 +17,36 @@ namespace kestrilo::testing_support {
 
 using Parts = std::vector<std::pair<std::string, std::string>>;
 
+/// A folder of this process's own, made on first use and removed at exit.
+/// CTest runs each test as a process of its own, several at once, and other
+/// checkouts on the machine run the same tests: a fixed name in the shared
+/// temporary folder let one test read the package another had just written.
+inline const std::filesystem::path& TestFolder() {
+  struct Folder {
+    pid_t owner = 0;
+    std::filesystem::path path;
+    ~Folder() {
+      std::error_code ignored;
+      if (owner == ::getpid()) std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static Folder folder;
+  // A forked child must not share its parent's folder either.
+  if (folder.owner != ::getpid()) {
+    std::string pattern =
+        (std::filesystem::path(::testing::TempDir()) / "kestrilo-test-XXXXXX")
+            .string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      ADD_FAILURE() << "cannot create a folder like " << pattern;
+    }
+    folder.owner = ::getpid();
+    folder.path = pattern;
+  }
+  return folder.path;
+}
+
 inline std::string TestFilePath(const std::string& name) {
-  return (std::filesystem::path(::testing::TempDir()) / name).string();
+  return (TestFolder() / name).string();
 }
 
 /// Writes `parts` (name, content) into a new zip file; returns its path.
