@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/arriving_xml.h"
 #include "engine/background_inflater.h"
 #include "engine/package_part.h"
 #include "engine/workbook_error.h"
@@ -690,32 +691,10 @@ std::string ActiveTableName(const ZipArchive& zip) {
 void ReadContent(const std::string& path, const ZipArchive& zip,
                  Workbook& workbook) {
   BackgroundInflater inflater(zip, "content.xml");
-  std::size_t have = inflater.WaitBeyond(0);
-  while (have > 0 && have < 3) {
-    const std::size_t now = inflater.WaitBeyond(have);
-    if (now == have) break;
-    have = now;
-  }
-  const auto* head = reinterpret_cast<const unsigned char*>(inflater.data());
-  const bool utf8_bom =
-      have >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
-  const bool utf16 = have >= 2 && (head[0] == 0 || head[1] == 0 ||
-                                   (head[0] == 0xFF && head[1] == 0xFE) ||
-                                   (head[0] == 0xFE && head[1] == 0xFF));
   try {
-    if (utf16) {
-      std::string text(inflater.data(), inflater.WaitAll());
-      XmlTokenizer::ConvertToUtf8(text);
-      XmlTokenizer xml(text);
-      OdsContentReader(path, workbook, xml, text.size()).Read();
-      return;
-    }
-    const std::size_t skip = utf8_bom ? 3 : 0;
-    XmlTokenizer xml(inflater.data() + skip, have - skip,
-                     [&](std::size_t received) {
-                       return inflater.WaitBeyond(received + skip) - skip;
-                     });
-    OdsContentReader(path, workbook, xml, inflater.size()).Read();
+    ParseArrivingXml(inflater, [&](XmlTokenizer& xml) {
+      OdsContentReader(path, workbook, xml, inflater.size()).Read();
+    });
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip, "content.xml", error);
   }

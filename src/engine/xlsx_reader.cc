@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/arriving_xml.h"
 #include "engine/background_inflater.h"
 #include "engine/block_geometry.h"
 #include "engine/package_part.h"
@@ -445,37 +446,13 @@ void XlsxReader::ReadStyles(const std::string& part) {
 // The sheet part is by far the largest: it is parsed while it is inflated.
 void XlsxReader::ReadWorksheet(const std::string& part,
                                BackgroundInflater& inflater, Sheet& sheet) {
-  std::size_t have = inflater.WaitBeyond(0);
-  while (have < 3 && have > 0) {
-    const std::size_t now = inflater.WaitBeyond(have);
-    if (now == have) break;
-    have = now;
-  }
-  const unsigned char* head =
-      reinterpret_cast<const unsigned char*>(inflater.data());
-  const bool utf8_bom =
-      have >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
-  const bool utf16 = have >= 2 && (head[0] == 0 || head[1] == 0 ||
-                                   (head[0] == 0xFF && head[1] == 0xFE) ||
-                                   (head[0] == 0xFE && head[1] == 0xFF));
+  // Each cell takes some 25 bytes or more of XML: room for them all at
+  // once spares copying the cells while the sheet grows. Memory not used
+  // is never touched, so a generous guess costs little.
+  sheet.Reserve(std::min<std::size_t>(inflater.size() / 25, kMaxReserve));
   try {
-    if (utf16) {
-      std::string xml_text(inflater.data(), inflater.WaitAll());
-      XmlTokenizer::ConvertToUtf8(xml_text);
-      XmlTokenizer xml(xml_text);
-      ParseWorksheet(xml, sheet, part);
-      return;
-    }
-    // Each cell takes some 25 bytes or more of XML: room for them all at
-    // once spares copying the cells while the sheet grows. Memory not used
-    // is never touched, so a generous guess costs little.
-    sheet.Reserve(std::min<std::size_t>(inflater.size() / 25, kMaxReserve));
-    const std::size_t skip = utf8_bom ? 3 : 0;
-    XmlTokenizer xml(inflater.data() + skip, have - skip,
-                     [&](std::size_t received) {
-                       return inflater.WaitBeyond(received + skip) - skip;
-                     });
-    ParseWorksheet(xml, sheet, part);
+    ParseArrivingXml(
+        inflater, [&](XmlTokenizer& xml) { ParseWorksheet(xml, sheet, part); });
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip_, part, error);
   }
