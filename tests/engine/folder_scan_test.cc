@@ -1,10 +1,7 @@
 #include "engine/folder_scan.h"
 
 #include <gtest/gtest.h>
-#include <linux/capability.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,6 +11,7 @@
 #include <vector>
 
 #include "engine/wildcard_match.h"
+#include "without_read_override.h"
 
 namespace kestrilo {
 namespace {
@@ -66,35 +64,6 @@ Strings SubfoldersInListingOrder(const std::string& folder) {
   }
   return names;
 }
-
-// Drops the capabilities that let root read any folder, so that a folder
-// without permissions really is unreadable; restores them at the end.
-class WithoutReadOverride {
- public:
-  WithoutReadOverride() {
-    if (geteuid() != 0) {
-      active_ = true;  // permissions already apply
-      return;
-    }
-    header_.version = _LINUX_CAPABILITY_VERSION_3;
-    if (syscall(SYS_capget, &header_, saved_) != 0) return;
-    __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-    reduced[0].effective &=
-        ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-    active_ = syscall(SYS_capset, &header_, reduced) == 0;
-    dropped_ = active_;
-  }
-  ~WithoutReadOverride() {
-    if (dropped_) syscall(SYS_capset, &header_, saved_);
-  }
-  bool active() const { return active_; }
-
- private:
-  __user_cap_header_struct header_{};
-  __user_cap_data_struct saved_[2]{};
-  bool active_ = false;
-  bool dropped_ = false;
-};
 
 TEST(FixDoubleBackslashesTest, PairsBecomeSingleSeparators) {
   EXPECT_EQ(FixDoubleBackslashes("Data//b.xls"), "Data/b.xls");
