@@ -64,6 +64,7 @@ void Sheet::SetError(std::int32_t row, std::int32_t column,
 }
 
 void Sheet::Finish() {
+  layout_.Finish();
   if (!sorted_) {
     // Stable, so that of two values for one cell the later one is kept.
     std::stable_sort(cells_.begin(), cells_.end(),

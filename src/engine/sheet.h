@@ -9,6 +9,7 @@
 
 #include "engine/block_geometry.h"
 #include "engine/cell_value.h"
+#include "engine/sheet_layout.h"
 #include "engine/string_pool.h"
 
 namespace kestrilo {
@@ -48,6 +49,11 @@ class Sheet {
   std::optional<BlockGeometry> UsedRange() const;
   std::size_t cell_count() const { return cells_.size(); }
 
+  /// Column widths, row heights, hidden columns and rows and merged areas,
+  /// as the file stores them. Readers fill it before Finish().
+  SheetLayout& layout() { return layout_; }
+  const SheetLayout& layout() const { return layout_; }
+
  private:
   struct StoredCell {
     std::int32_t row;
@@ -68,6 +74,7 @@ class Sheet {
   bool hidden_;
   StringPool* strings_;
   std::vector<StoredCell> cells_;
+  SheetLayout layout_;
   bool sorted_ = true;
   std::int32_t first_row_ = 0;
   std::int32_t last_row_ = -1;

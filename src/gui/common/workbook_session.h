@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "engine/export_options.h"
+
+namespace kestrilo::gui {
+
+/// What the range prompt shows beside the workbook: where the run stands
+/// ("Workbook 2 of 4: name.xlsx") and the options its live preview uses.
+struct PromptContext {
+  int position = 1;  ///< 1-based place of this workbook in the run
+  int count = 1;     ///< workbooks in the run
+  QString file_name;
+  ExportOptions options;
+};
+
+/// One workbook opened in the workbook window, as an export run drives it:
+/// open, prompt, convert, quit. Answers come later, on the GUI thread,
+/// through the callback given, at most once per call, and never after the
+/// session is destroyed; so no caller re-enters the event loop. Destroying
+/// the session closes its window and frees the workbook. Tests plug in a
+/// scripted session of their own.
+class WorkbookSession {
+ public:
+  /// Nothing on success, or a message naming the file and the problem.
+  using OpenedCallback =
+      std::function<void(const std::optional<std::string>& error)>;
+  /// The block's absolute address (such as "$B$2:$D$4"), or nothing when
+  /// the user cancelled (Cancel, Escape or closing the window).
+  using AnsweredCallback =
+      std::function<void(const std::optional<std::string>& address)>;
+
+  virtual ~WorkbookSession() = default;
+
+  /// Reads the workbook (off the GUI thread where it takes long) and shows
+  /// it; then calls `opened`.
+  virtual void Open(OpenedCallback opened) = 0;
+  /// Asks the user to highlight a block; then calls `answered`.
+  virtual void Prompt(const PromptContext& context,
+                      AnsweredCallback answered) = 0;
+  /// New options while the prompt is up (the user changed them in the main
+  /// window): the preview follows them.
+  virtual void UpdateOptions(const ExportOptions& options) = 0;
+  /// The XML of the block at `address` under `options`. Whole rows and
+  /// columns are clipped to the sheet's used range first. Throws an
+  /// exception whose message names the problem for a block it can't
+  /// convert.
+  virtual std::string Convert(const ExportOptions& options,
+                              const std::string& address) = 0;
+  /// Closes the window; the session answers nothing more.
+  virtual void Quit() = 0;
+};
+
+}  // namespace kestrilo::gui
