@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace kestrilo::gui {
+
+class Dialogs;
+class ExportSettings;
+
+/// The export options as the main window shows them: the header mode, the
+/// hierarchy, the title and the output folder, each in its own frame. The
+/// controls show the settings and change them; the settings store every
+/// change.
+class ExportOptionsPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  /// `settings` and `dialogs` must outlive the panel.
+  ExportOptionsPanel(ExportSettings& settings, Dialogs& dialogs,
+                     QWidget* parent = nullptr);
+
+  /// The frames and the controls the pointer rule and the tab order need.
+  QList<QWidget*> frames() const;
+  QList<QWidget*> options() const;
+  QPushButton* choose_folder_button() const { return choose_folder_button_; }
+  QLineEdit* output_folder_edit() const { return output_folder_edit_; }
+  /// The controls in the order Tab visits them.
+  QList<QWidget*> tab_order() const;
+
+ private:
+  QGroupBox* BuildHeaderModes();
+  QGroupBox* BuildHierarchy();
+  QGroupBox* BuildTitle();
+  QGroupBox* BuildOutputFolder();
+  void Connect();
+  /// Makes the controls show the settings.
+  void Show();
+
+  ExportSettings& settings_;
+  Dialogs& dialogs_;
+  QGroupBox* header_mode_group_ = nullptr;
+  QRadioButton* header_row_option_ = nullptr;
+  QRadioButton* header_column_option_ = nullptr;
+  QRadioButton* both_headers_option_ = nullptr;
+  QRadioButton* no_headers_option_ = nullptr;
+  QCheckBox* escape_text_check_ = nullptr;
+  QGroupBox* hierarchy_group_ = nullptr;
+  QRadioButton* row_first_option_ = nullptr;
+  QRadioButton* column_first_option_ = nullptr;
+  QGroupBox* title_group_ = nullptr;
+  QLineEdit* title_edit_ = nullptr;
+  QGroupBox* output_folder_group_ = nullptr;
+  QLineEdit* output_folder_edit_ = nullptr;
+  QPushButton* choose_folder_button_ = nullptr;
+};
+
+}  // namespace kestrilo::gui
