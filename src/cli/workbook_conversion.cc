@@ -13,7 +13,7 @@
 #include "engine/workbook_reader.h"
 #include "engine/xml_writer.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 namespace {
 
@@ -163,4 +163,4 @@ JobResult ConvertWorkbook(const Job& job, const ConversionSettings& settings) {
   return result;
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli
