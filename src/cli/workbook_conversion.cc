@@ -14,7 +14,7 @@
 #include "engine/workbook_reader.h"
 #include "engine/xml_writer.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 namespace {
 
@@ -143,4 +143,4 @@ JobResult ConvertWorkbook(const Job& job, const ConversionSettings& settings) {
   return result;
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli
