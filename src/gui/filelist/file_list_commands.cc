@@ -137,7 +137,7 @@ void FileListCommands::PushButton6_Click() {
       composed = FolderOf(path) + QDir::separator() + NameOf(path);
     });
     guard.Run(140, [&] {
-      list_.Append(FromPath(FixDoubleBackslashes(ToPath(composed))));
+      list_.Append(FromPath(CollapseDoubleSlashes(ToPath(composed))));
     });
   }
 }
@@ -204,7 +204,7 @@ FolderScanHooks FileListCommands::ScanHooks() {
 
 std::vector<std::string> FileListCommands::ScanFolder(const QString& folder) {
   std::vector<std::string> folders{ToPath(folder) + kPathSeparator};
-  GetSubDirectories2016(folders, true, ScanHooks());
+  ListSubfoldersBreadthFirst(folders, true, ScanHooks());
   return folders;
 }
 
