@@ -21,7 +21,7 @@
 #include "cli/workbook_conversion.h"
 #include "engine/output_file.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 namespace {
 
@@ -236,4 +236,4 @@ int RunCli(const std::vector<std::string>& args) {
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

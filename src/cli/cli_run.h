@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 /// Exit statuses of the tool.
 inline constexpr int kExitConverted = 0;
@@ -14,4 +14,4 @@ inline constexpr int kExitUsage = 2;
 /// every workbook, reports on standard error and returns the exit status.
 int RunCli(const std::vector<std::string>& args);
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

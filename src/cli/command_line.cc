@@ -7,7 +7,7 @@
 #include "engine/address_error.h"
 #include "engine/range_address.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 namespace {
 
@@ -261,4 +261,4 @@ Exit status: 0 all converted (or skipped as empty), 1 any workbook failed,
 )";
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

@@ -6,7 +6,7 @@
 
 #include "engine/export_options.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 /// What the command line asks for, after parsing and checking.
 struct CommandLine {
@@ -42,4 +42,4 @@ const char* UsageText();
 /// The full help text of --help.
 const char* HelpText();
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

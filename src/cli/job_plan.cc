@@ -6,7 +6,7 @@
 #include "engine/output_file.h"
 #include "engine/output_plan.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs,
                                       const std::string& extension,
@@ -56,4 +56,4 @@ std::vector<std::vector<int>> GroupsOf(const std::vector<Job>& jobs) {
   return groups;
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

@@ -5,7 +5,7 @@
 
 #include "engine/folder_scan_hooks.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 /// One workbook of a run and where its XML goes.
 struct Job {
@@ -41,4 +41,4 @@ std::vector<Job> PlanJobs(const std::vector<std::string>& workbooks,
 /// The jobs' indices by group, groups in the order of their first job.
 std::vector<std::vector<int>> GroupsOf(const std::vector<Job>& jobs);
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 /// How one workbook of a run ended, with what to tell the user about it.
 struct JobResult {
@@ -17,4 +17,4 @@ struct JobResult {
   std::string xml;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

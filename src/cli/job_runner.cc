@@ -7,7 +7,7 @@
 #include <optional>
 #include <thread>
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 namespace {
 
@@ -87,4 +87,4 @@ void JobRunner::Run(const std::vector<std::vector<int>>& groups, int job_count,
   state.Work();
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

@@ -6,7 +6,7 @@
 
 #include "cli/job_result.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 /// Runs a run's jobs on a small pool of threads and hands their results
 /// back in job order, so that what the user reads does not depend on the
@@ -39,4 +39,4 @@ class JobRunner {
   const std::atomic<bool>* stop_ = nullptr;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

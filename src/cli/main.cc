@@ -11,5 +11,5 @@ int main(int argc, char** argv) {
   // mapping and unmapping each one saves a page fault per 4 KiB touched.
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  return kestrilo::RunCli(std::vector<std::string>(argv + 1, argv + argc));
+  return kestrilo::cli::RunCli(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 namespace {
 
@@ -85,4 +85,4 @@ void ProgressBar::Draw() {
   last_draw_ = std::chrono::steady_clock::now();
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 /// A one-line progress display on a terminal: a bar, files done / total and
 /// the current file, redrawn in place with "\r". When disabled every call
@@ -43,4 +43,4 @@ class ProgressBar {
   std::chrono::steady_clock::time_point last_draw_{};
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 /// A command line that cannot be run as given: an unknown option, a missing
 /// or malformed value, no input. The tool answers it with exit status 2.
@@ -13,4 +13,4 @@ class UsageError : public std::runtime_error {
       : std::runtime_error(message) {}
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

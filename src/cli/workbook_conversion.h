@@ -9,7 +9,7 @@
 #include "cli/job_result.h"
 #include "engine/export_options.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 
 /// What every workbook of a run is converted with.
 struct ConversionSettings {
@@ -29,4 +29,4 @@ struct ConversionSettings {
 /// Never throws: every failure becomes a failed result naming the file.
 JobResult ConvertWorkbook(const Job& job, const ConversionSettings& settings);
 
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

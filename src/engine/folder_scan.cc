@@ -154,8 +154,8 @@ bool IsValidUtf8(std::string_view text) {
 
 }  // namespace
 
-void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
-                           const FolderScanHooks& hooks) {
+void ListSubfoldersBreadthFirst(std::vector<std::string>& folders, bool recurse,
+                                const FolderScanHooks& hooks) {
   std::vector<std::string> found;
   // The given entries as they were: unreadable ones are removed from
   // `folders` on the way.
@@ -176,7 +176,7 @@ void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
         break;
     }
   }
-  if (recurse && !found.empty()) GetSubDirectories2016(found, true, hooks);
+  if (recurse && !found.empty()) ListSubfoldersBreadthFirst(found, true, hooks);
   for (const std::string& folder : found) {
     if (!IsFolderPath(folder)) continue;
     Yield(hooks);
@@ -228,7 +228,7 @@ bool HasInvalidNameChars(std::string_view name) {
   return false;
 }
 
-std::string FixDoubleBackslashes(std::string_view path) {
+std::string CollapseDoubleSlashes(std::string_view path) {
   std::string result;
   result.reserve(path.size());
   size_t i = 0;
@@ -248,7 +248,7 @@ std::string FixDoubleBackslashes(std::string_view path) {
   return result;
 }
 
-bool IsHiddenArchiveFile(const std::string& path) {
+bool IsWritableHiddenFile(const std::string& path) {
   const size_t slash = path.rfind(kPathSeparator);
   const size_t start = slash == std::string::npos ? 0 : slash + 1;
   if (start >= path.size() || path[start] != '.') return false;
@@ -266,8 +266,8 @@ std::vector<std::string> FilesOfListedFolder(const std::string& entry,
   for (const std::string& name : ListFilesInFolder(folder, pattern)) {
     if (name.front() == '~') continue;
     const std::string path = folder + kPathSeparator + name;
-    if (IsExistingFile(path) && !IsHiddenArchiveFile(path)) {
-      paths.push_back(FixDoubleBackslashes(path));
+    if (IsExistingFile(path) && !IsWritableHiddenFile(path)) {
+      paths.push_back(CollapseDoubleSlashes(path));
     }
   }
   return paths;
@@ -277,7 +277,7 @@ std::vector<std::string> FilesInFolderTree(const std::string& folder,
                                            const std::string& extension,
                                            const FolderScanHooks& hooks) {
   std::vector<std::string> folders{folder + kPathSeparator};
-  GetSubDirectories2016(folders, true, hooks);
+  ListSubfoldersBreadthFirst(folders, true, hooks);
   const std::string pattern = "*." + extension;
   std::vector<std::string> paths;
   for (const std::string& entry : folders) {

@@ -31,8 +31,8 @@ inline constexpr int kMaxScanNameLength = 260;
 /// `hooks.report_error` and the scan goes on. `hooks.yield` is called before
 /// each folder is read, before each subfolder and before each found folder
 /// is taken over. With `recurse` false only one level is added.
-void GetSubDirectories2016(std::vector<std::string>& folders, bool recurse,
-                           const FolderScanHooks& hooks = {});
+void ListSubfoldersBreadthFirst(std::vector<std::string>& folders, bool recurse,
+                                const FolderScanHooks& hooks = {});
 
 /// The names (without the folder) of the regular files in `folder` that match
 /// the directory-search `pattern` (see MatchesWildcard), hidden ones
@@ -56,12 +56,12 @@ bool HasInvalidNameChars(std::string_view name);
 /// separators becomes exactly one (the root), and elsewhere every pair
 /// "//" becomes "/", pairs taken left to right without overlap, so a run of
 /// three becomes two and a run of four becomes two.
-std::string FixDoubleBackslashes(std::string_view path);
+std::string CollapseDoubleSlashes(std::string_view path);
 
 /// The files that the folder scan adds from one folder-list entry (a folder
 /// ending with "/"): the names matching `pattern`, except names beginning
 /// with "~" (lock files of open workbooks) and hidden files that are
-/// ordinary writable files (see IsHiddenArchiveFile), each as the cleaned
+/// ordinary writable files (see IsWritableHiddenFile), each as the cleaned
 /// full path. Throws std::runtime_error when the folder cannot be listed.
 std::vector<std::string> FilesOfListedFolder(const std::string& entry,
                                              std::string_view pattern);
@@ -69,7 +69,7 @@ std::vector<std::string> FilesOfListedFolder(const std::string& entry,
 /// True for a file the scan leaves out as "hidden and nothing else": a name
 /// beginning with "." whose owner may write it. A read-only hidden file is
 /// still added.
-bool IsHiddenArchiveFile(const std::string& path);
+bool IsWritableHiddenFile(const std::string& path);
 
 /// Every file that "Add All Excel Files In Folder" adds for `folder` and
 /// `extension` ("xl*", "*", "txt"...: the pattern is "*." + extension), in

@@ -17,7 +17,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 namespace {
 
 using ::testing::ElementsAre;
@@ -248,4 +248,4 @@ TEST(JobRunnerTest, NoJobsReturnsAtOnce) {
 }
 
 }  // namespace
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

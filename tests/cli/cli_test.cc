@@ -20,7 +20,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 
-namespace kestrilo {
+namespace kestrilo::cli {
 namespace {
 
 namespace fs = std::filesystem;
@@ -704,4 +704,4 @@ TEST_F(CliCorpusTest, EveryBadWorkbookFailsNamingItselfAndWritesNothing) {
 }
 
 }  // namespace
-}  // namespace kestrilo
+}  // namespace kestrilo::cli

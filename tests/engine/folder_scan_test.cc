@@ -65,24 +65,25 @@ Strings SubfoldersInListingOrder(const std::string& folder) {
   return names;
 }
 
-TEST(FixDoubleBackslashesTest, PairsBecomeSingleSeparators) {
-  EXPECT_EQ(FixDoubleBackslashes("Data//b.xls"), "Data/b.xls");
+TEST(CollapseDoubleSlashesTest, PairsBecomeSingleSeparators) {
+  EXPECT_EQ(CollapseDoubleSlashes("Data//b.xls"), "Data/b.xls");
   // A run of three becomes two, a run of four becomes two.
-  EXPECT_EQ(FixDoubleBackslashes("Data///b.xls"), "Data//b.xls");
-  EXPECT_EQ(FixDoubleBackslashes("/Data//Sub////b.xls"), "/Data/Sub//b.xls");
-  EXPECT_EQ(FixDoubleBackslashes("/home/u/a.xlsx"), "/home/u/a.xlsx");
-  EXPECT_EQ(FixDoubleBackslashes("a.xlsx"), "a.xlsx");
-  EXPECT_EQ(FixDoubleBackslashes(""), "");
+  EXPECT_EQ(CollapseDoubleSlashes("Data///b.xls"), "Data//b.xls");
+  EXPECT_EQ(CollapseDoubleSlashes("/Data//Sub////b.xls"), "/Data/Sub//b.xls");
+  EXPECT_EQ(CollapseDoubleSlashes("/home/u/a.xlsx"), "/home/u/a.xlsx");
+  EXPECT_EQ(CollapseDoubleSlashes("a.xlsx"), "a.xlsx");
+  EXPECT_EQ(CollapseDoubleSlashes(""), "");
 }
 
-TEST(FixDoubleBackslashesTest, LeadingRunBecomesTheRoot) {
+TEST(CollapseDoubleSlashesTest, LeadingRunBecomesTheRoot) {
   // The root folder enters the scan as "//"; its files come out clean.
-  EXPECT_EQ(FixDoubleBackslashes("//a.xlsx"), "/a.xlsx");
-  EXPECT_EQ(FixDoubleBackslashes("///server/share//a.xls"),
+  EXPECT_EQ(CollapseDoubleSlashes("//a.xlsx"), "/a.xlsx");
+  EXPECT_EQ(CollapseDoubleSlashes("///server/share//a.xls"),
             "/server/share/a.xls");
-  EXPECT_EQ(FixDoubleBackslashes("/server/share/a.xls"), "/server/share/a.xls");
-  EXPECT_EQ(FixDoubleBackslashes("////"), "/");
-  EXPECT_EQ(FixDoubleBackslashes("/"), "/");
+  EXPECT_EQ(CollapseDoubleSlashes("/server/share/a.xls"),
+            "/server/share/a.xls");
+  EXPECT_EQ(CollapseDoubleSlashes("////"), "/");
+  EXPECT_EQ(CollapseDoubleSlashes("/"), "/");
 }
 
 TEST(HasInvalidNameCharsTest, ControlCharactersQuestionMarkAndBadUtf8) {
@@ -170,7 +171,7 @@ TEST(IsExistingFileTest, FilesOnly) {
                                "cher.xlsx")));  // Latin-1
 }
 
-TEST(GetSubDirectories2016Test, BreadthFirstInListingOrder) {
+TEST(ListSubfoldersBreadthFirstTest, BreadthFirstInListingOrder) {
   TempTree tree;
   const std::string r = tree.Folder("R");
   tree.Folder("R/A/A1");
@@ -193,16 +194,17 @@ TEST(GetSubDirectories2016Test, BreadthFirstInListingOrder) {
 
   Strings folders{r + "/"};
   int yields = 0;
-  GetSubDirectories2016(folders, true, {.yield = [&] { ++yields; }});
+  ListSubfoldersBreadthFirst(folders, true, {.yield = [&] { ++yields; }});
   EXPECT_EQ(folders, expected);
   EXPECT_GT(yields, 6);
 
   Strings one_level{r + "/"};
-  GetSubDirectories2016(one_level, false);
+  ListSubfoldersBreadthFirst(one_level, false);
   EXPECT_EQ(one_level, Strings(expected.begin(), expected.begin() + 3));
 }
 
-TEST(GetSubDirectories2016Test, LeavesOutLinksAndBadNamesWithTheirSubtrees) {
+TEST(ListSubfoldersBreadthFirstTest,
+     LeavesOutLinksAndBadNamesWithTheirSubtrees) {
   TempTree tree;
   const std::string r = tree.Folder("R");
   tree.Folder("R/.hidden/inside");
@@ -212,22 +214,22 @@ TEST(GetSubDirectories2016Test, LeavesOutLinksAndBadNamesWithTheirSubtrees) {
   fs::create_directory_symlink(r, r + "/loop");
   fs::create_directory_symlink(r + "/.hidden", r + "/alias");
   Strings folders{r + "/"};
-  GetSubDirectories2016(folders, true);
+  ListSubfoldersBreadthFirst(folders, true);
   EXPECT_EQ(folders,
             (Strings{r + "/", r + "/.hidden/", r + "/.hidden/inside/"}));
 }
 
-TEST(GetSubDirectories2016Test, ChosenLinkIsScanned) {
+TEST(ListSubfoldersBreadthFirstTest, ChosenLinkIsScanned) {
   TempTree tree;
   tree.Folder("real/sub");
   const std::string link = tree.root() + "/link";
   fs::create_directory_symlink(tree.root() + "/real", link);
   Strings folders{link + "/"};
-  GetSubDirectories2016(folders, true);
+  ListSubfoldersBreadthFirst(folders, true);
   EXPECT_EQ(folders, (Strings{link + "/", link + "/sub/"}));
 }
 
-TEST(GetSubDirectories2016Test, NonFoldersAndTooLongPathsStayUnscanned) {
+TEST(ListSubfoldersBreadthFirstTest, NonFoldersAndTooLongPathsStayUnscanned) {
   TempTree tree;
   const std::string file = tree.File("plain.txt");
   const std::string r = tree.Folder("R");
@@ -236,14 +238,14 @@ TEST(GetSubDirectories2016Test, NonFoldersAndTooLongPathsStayUnscanned) {
   const std::string long2(60, 'b');
   tree.Folder("R/" + long1 + "/" + long2 + "/sub");
   Strings folders{file + "/", r + "/"};
-  GetSubDirectories2016(folders, true);
+  ListSubfoldersBreadthFirst(folders, true);
   const std::string deep = r + "/" + long1 + "/" + long2 + "/";
   ASSERT_GE(deep.size(), 260u);
   EXPECT_EQ(folders,
             (Strings{file + "/", r + "/", r + "/" + long1 + "/", deep}));
 }
 
-TEST(GetSubDirectories2016Test, FolderGoneBeforeItIsReadIsRemoved) {
+TEST(ListSubfoldersBreadthFirstTest, FolderGoneBeforeItIsReadIsRemoved) {
   TempTree tree;
   const std::string r = tree.Folder("R");
   tree.Folder("R/A");
@@ -259,12 +261,12 @@ TEST(GetSubDirectories2016Test, FolderGoneBeforeItIsReadIsRemoved) {
             first = false;
           },
       .report_error = [&](const std::string& m) { reports.push_back(m); }};
-  GetSubDirectories2016(folders, true, hooks);
+  ListSubfoldersBreadthFirst(folders, true, hooks);
   EXPECT_TRUE(folders.empty());
   EXPECT_TRUE(reports.empty());
 }
 
-TEST(GetSubDirectories2016Test, UnreadableFoldersAreRemoved) {
+TEST(ListSubfoldersBreadthFirstTest, UnreadableFoldersAreRemoved) {
   TempTree tree;
   const std::string r = tree.Folder("R");
   tree.Folder("R/open/below");
@@ -275,7 +277,7 @@ TEST(GetSubDirectories2016Test, UnreadableFoldersAreRemoved) {
   if (!no_override.active()) GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE";
   Strings folders{r + "/"};
   Strings reports;
-  GetSubDirectories2016(
+  ListSubfoldersBreadthFirst(
       folders, true,
       {.report_error = [&](const std::string& m) { reports.push_back(m); }});
   EXPECT_EQ(folders, (Strings{r + "/", r + "/open/", r + "/open/below/"}));
@@ -283,7 +285,7 @@ TEST(GetSubDirectories2016Test, UnreadableFoldersAreRemoved) {
 
   // A chosen folder that cannot be read leaves nothing.
   Strings chosen{r + "/locked/"};
-  GetSubDirectories2016(chosen, true);
+  ListSubfoldersBreadthFirst(chosen, true);
   EXPECT_TRUE(chosen.empty());
   EXPECT_TRUE(FilesInFolderTree(r + "/locked", "*").empty());
 }

@@ -103,7 +103,7 @@ void FileListCommands::AddFiles() {
   }
   for (const QString& path : chosen) {
     const QString composed = FolderOf(path) + QDir::separator() + NameOf(path);
-    list_.Append(FromPath(FixDoubleBackslashes(ToPath(composed))));
+    list_.Append(FromPath(CollapseDoubleSlashes(ToPath(composed))));
   }
 }
 
@@ -167,7 +167,7 @@ FolderScanHooks FileListCommands::ScanHooks() {
 
 std::vector<std::string> FileListCommands::ScanFolder(const QString& folder) {
   std::vector<std::string> folders{ToPath(folder) + kPathSeparator};
-  GetSubDirectories2016(folders, true, ScanHooks());
+  ListSubfoldersBreadthFirst(folders, true, ScanHooks());
   return folders;
 }
 
