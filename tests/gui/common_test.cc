@@ -83,8 +83,7 @@ class CommonTest : public QObject {
     QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(),
                         prefix.filePath("bin/common_test")));
     QProcess installed;
-    installed.start(prefix.filePath("bin/common_test"),
-                    {"PrintDataFolder"});
+    installed.start(prefix.filePath("bin/common_test"), {"PrintDataFolder"});
     QVERIFY(installed.waitForFinished(30000));
     QVERIFY2(installed.readAllStandardOutput().contains(
                  QDir::cleanPath(prefix.filePath("share/kestrilo")).toUtf8()),

@@ -134,7 +134,8 @@ class ExportOptionsPanelTest : public QObject {
     Click("choose_folder_button");
     QCOMPARE(dialogs_.start_folders,
              (QStringList{QString(), QString(), "/srv/Reports"}));
-    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(), QStringLiteral("/"));
+    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+             QStringLiteral("/"));
   }
 };
 

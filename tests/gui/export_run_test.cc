@@ -117,8 +117,9 @@ class ExportRunTest : public QObject {
       Run();
     }
     QCOMPARE(dialogs_.Texts("message").mid(1),
-             QStringList(3, "Folder does not exist. Please select another "
-                            "folder."));
+             QStringList(3,
+                         "Folder does not exist. Please select another "
+                         "folder."));
     QVERIFY(opener_.events.empty());
   }
 
@@ -134,7 +135,8 @@ class ExportRunTest : public QObject {
     QVERIFY(opener_.events.empty());
     opener_.prompts = {Select("$B$2:$D$4"), Select("$A$1:$B$2")};
     Run();  // Yes: the whole run goes ahead
-    QCOMPARE(dialogs_.Kinds(), (QStringList{"question", "question", "message"}));
+    QCOMPARE(dialogs_.Kinds(),
+             (QStringList{"question", "question", "message"}));
     QCOMPARE(dialogs_.Texts("message"), QStringList{"Done."});
   }
 
@@ -158,12 +160,15 @@ class ExportRunTest : public QObject {
     QCOMPARE(Output("README.xml"), kToolsXml);
     QCOMPARE(positions, (QList<int>{3, 3}));
     QCOMPARE(names, QStringList{"README"});
-    const std::vector<std::string> expected = {
-        "open /in/a/Fruit.xlsx",       "prompt /in/a/Fruit.xlsx",
-        "quit /in/a/Fruit.xlsx",       "open /in/Tools.2021.q1.xls",
-        "prompt /in/Tools.2021.q1.xls", "quit /in/Tools.2021.q1.xls",
-        "open /in/README",             "prompt /in/README",
-        "quit /in/README"};
+    const std::vector<std::string> expected = {"open /in/a/Fruit.xlsx",
+                                               "prompt /in/a/Fruit.xlsx",
+                                               "quit /in/a/Fruit.xlsx",
+                                               "open /in/Tools.2021.q1.xls",
+                                               "prompt /in/Tools.2021.q1.xls",
+                                               "quit /in/Tools.2021.q1.xls",
+                                               "open /in/README",
+                                               "prompt /in/README",
+                                               "quit /in/README"};
     QCOMPARE(opener_.events, expected);
   }
 
@@ -299,7 +304,8 @@ class ExportRunTest : public QObject {
              QByteArray("<Second>\r\n\t<Tool>Saw & <Axe></Tool>\r\n"
                         "\t<Count>3</Count>\r\n</Second>\r\n"));
     QCOMPARE(progress.size(), 3);
-    QCOMPARE(progress[0], (QList<QVariant>{50, "Processing: Tools.2021.q1.xls"}));
+    QCOMPARE(progress[0],
+             (QList<QVariant>{50, "Processing: Tools.2021.q1.xls"}));
     QCOMPARE(progress[1], (QList<QVariant>{100, "Processing: README"}));
     QCOMPARE(progress[2], (QList<QVariant>{0, "Progress Bar"}));
   }

@@ -16,25 +16,11 @@ QString Path(SettingsStore::Key key) {
 }  // namespace
 
 QString SettingsStore::NameOf(Key key) {
-  switch (key) {
-    case Key::kHeaderMode:
-      return QStringLiteral("Selection Properties");
-    case Key::kHierarchy:
-      return QStringLiteral("Flip Row");
-    case Key::kTitle:
-      return QStringLiteral("Title");
-    case Key::kOutputFolder:
-      return QStringLiteral("Output Folder");
-    case Key::kLastOutputFolder:
-      return QStringLiteral("LastFolderDot");
-    case Key::kEscapeText:
-      return QStringLiteral("Escape Text");
-    case Key::kScanExtension:
-      return QStringLiteral("Extension");
-    case Key::kLastScanFolder:
-      return QStringLiteral("LastFolder");
-  }
-  return {};
+  // In the order of Key.
+  static constexpr const char* kNames[] = {
+      "Selection Properties", "Flip Row",    "Title",     "Output Folder",
+      "LastFolderDot",        "Escape Text", "Extension", "LastFolder"};
+  return QString::fromLatin1(kNames[static_cast<int>(key)]);
 }
 
 QString SettingsStore::Read(Key key, const QString& default_value) {

@@ -110,9 +110,9 @@ void FileListCommands::AddFiles() {
 std::optional<QString> FileListCommands::AskExtension() {
   const QString answer =
       dialogs_
-          .InputText(QString::fromLatin1(kExtensionPrompt),
-                     SettingsStore::Read(Key::kScanExtension,
-                                         QStringLiteral("xl*")))
+          .InputText(
+              QString::fromLatin1(kExtensionPrompt),
+              SettingsStore::Read(Key::kScanExtension, QStringLiteral("xl*")))
           .value_or(QString());
   if (answer.isEmpty()) return std::nullopt;
   SettingsStore::Write(Key::kScanExtension, answer);

@@ -1,17 +1,12 @@
 #include "gui/filelist/file_list_view.h"
 
-#include <QDir>
-#include <QDragEnterEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QUrl>
 
 #include "gui/common/data_folder.h"
+#include "gui/filelist/file_drop_target.h"
 #include "gui/filelist/file_list_model.h"
 
 namespace kestrilo::gui {
@@ -30,25 +25,6 @@ QCursor DragPointer() {
   return QCursor(image);
 }
 
-// The local files and folders of a drag, in its order.
-QStringList LocalPaths(const QMimeData* data) {
-  QStringList paths;
-  if (data == nullptr || !data->hasUrls()) return paths;
-  for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths << QDir::toNativeSeparators(url.toLocalFile());
-  }
-  return paths;
-}
-
-// Only a drag that brings local files or folders may be dropped here.
-void AcceptLocalFiles(QDropEvent& event) {
-  if (LocalPaths(event.mimeData()).isEmpty()) {
-    event.ignore();
-  } else {
-    event.acceptProposedAction();
-  }
-}
-
 }  // namespace
 
 FileListView::FileListView(FileListModel& model, QWidget* parent)
@@ -62,7 +38,8 @@ FileListView::FileListView(FileListModel& model, QWidget* parent)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   // Entries are moved by our own reorder, never by an outgoing drag.
   setDragEnabled(false);
-  setAcceptDrops(true);
+  connect(new FileDropTarget(viewport()), &FileDropTarget::FilesDropped, this,
+          &FileListView::FilesDropped);
   setToolTip(QString::fromLatin1(kToolTip));
 }
 
@@ -96,25 +73,40 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
   RemoveSelected();
 }
 
-void FileListView::mousePressEvent(QMouseEvent* event) {
-  drag_active_ = true;
-  QTreeView::mousePressEvent(event);
-  if (!indexAt(event->position().toPoint()).isValid()) return;
+// The reorder: a press on an entry takes it up, each move over another
+// entry swaps the two, the release ends it.
+bool FileListView::viewportEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      drag_active_ = true;
+      // The view's own handling selects the entry pressed first.
+      const bool handled = QTreeView::viewportEvent(event);
+      StartReorder(static_cast<QMouseEvent*>(event)->position().toPoint());
+      return handled;
+    }
+    case QEvent::MouseMove:
+      if (!drag_active_) break;
+      // The view's own handling would move the selection and start its own
+      // scrolling; the reorder takes its place while a button is down.
+      ReorderStep(static_cast<QMouseEvent*>(event)->position().toPoint());
+      return true;
+    case QEvent::MouseButtonRelease:
+      drag_active_ = false;
+      // Back to the window's pointer: the arrow, or the hourglass.
+      viewport()->unsetCursor();
+      break;
+    default:
+      break;
+  }
+  return QTreeView::viewportEvent(event);
+}
+
+void FileListView::StartReorder(const QPoint& point) {
+  if (!indexAt(point).isValid()) return;
   viewport()->setCursor(DragPointer());
   const int row = SelectedRow();
   drag_item_ = row >= 0 ? QPersistentModelIndex(model_.index(row))
                         : QPersistentModelIndex();
-}
-
-void FileListView::mouseMoveEvent(QMouseEvent* event) {
-  if (!drag_active_) {
-    QTreeView::mouseMoveEvent(event);
-    return;
-  }
-  // The view's own handling would move the selection and start its own
-  // scrolling; the reorder takes its place while a button is down.
-  event->accept();
-  ReorderStep(event->position().toPoint());
 }
 
 void FileListView::ReorderStep(const QPoint& point) {
@@ -138,35 +130,6 @@ void FileListView::AutoScroll(int y, int row) {
   } else if (y >= viewport()->height() - margin && row + 1 < model_.Count()) {
     scrollTo(model_.index(row + 1));
   }
-}
-
-void FileListView::mouseReleaseEvent(QMouseEvent* event) {
-  drag_active_ = false;
-  // Back to the window's pointer: the arrow, or the hourglass while busy.
-  viewport()->unsetCursor();
-  QTreeView::mouseReleaseEvent(event);
-}
-
-void FileListView::dragEnterEvent(QDragEnterEvent* event) {
-  AcceptLocalFiles(*event);
-}
-
-void FileListView::dragMoveEvent(QDragMoveEvent* event) {
-  AcceptLocalFiles(*event);
-}
-
-void FileListView::dropEvent(QDropEvent* event) {
-  const QStringList paths = LocalPaths(event->mimeData());
-  if (paths.isEmpty()) {
-    event->ignore();
-    return;
-  }
-  event->acceptProposedAction();
-  // The drop is acknowledged at once; the scan of dropped folders, which
-  // lets the window run its message loop, starts after the drag source has
-  // been told that the drop is done.
-  QMetaObject::invokeMethod(
-      this, [this, paths] { emit FilesDropped(paths); }, Qt::QueuedConnection);
 }
 
 }  // namespace kestrilo::gui

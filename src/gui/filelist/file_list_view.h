@@ -37,20 +37,16 @@ class FileListView : public QTreeView {
 
  signals:
   /// Local files and folders dropped on the list, in the drag source's
-  /// order. Sent from the event loop just after the drop.
+  /// order (see FileDropTarget).
   void FilesDropped(const QStringList& paths);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
+  void StartReorder(const QPoint& point);
   void ReorderStep(const QPoint& point);
   void AutoScroll(int y, int row);
 

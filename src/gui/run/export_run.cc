@@ -55,7 +55,8 @@ ExportRun::ExportRun(WorkbookOpener& opener, Dialogs& dialogs,
       settings_(settings) {
   // Options changed while the user is at a prompt show in its preview.
   connect(&settings_, &ExportSettings::Changed, this, [this] {
-    if (state_ == State::kPrompting) session_->UpdateOptions(settings_.Options());
+    if (state_ == State::kPrompting)
+      session_->UpdateOptions(settings_.Options());
   });
 }
 
@@ -74,8 +75,8 @@ void ExportRun::Start() {
   workbooks_ = list_.paths();
   std::vector<std::string> paths;
   for (const QString& path : workbooks_) paths.push_back(ToPath(path));
-  plan_ = std::make_unique<OutputPlan>(
-      paths, ToPath(settings_.output_folder()));
+  plan_ =
+      std::make_unique<OutputPlan>(paths, ToPath(settings_.output_folder()));
   current_ = -1;
   exported_ = failed_ = 0;
   last_cancelled_ = false;
@@ -170,9 +171,9 @@ void ExportRun::Export(const std::string& address) {
   });
   // A failed conversion writes nothing: never an earlier workbook's text
   // under this workbook's name.
-  if (!converted ||
-      !guard.Run(Step::kWriteOutput,
-                 [&] { WriteTextFile(xml, entry.output_path); })) {
+  if (!converted || !guard.Run(Step::kWriteOutput, [&] {
+        WriteTextFile(xml, entry.output_path);
+      })) {
     ++failed_;
     return;
   }
@@ -215,8 +216,9 @@ void ExportRun::Complete() {
     QString done = QStringLiteral("Done.");
     if (failed_ > 0) {
       const qsizetype count = workbooks_.size();
-      done += QStringLiteral("\r\n%1 of %2 %3 exported; %4 failed (reported "
-                             "above)")
+      done += QStringLiteral(
+                  "\r\n%1 of %2 %3 exported; %4 failed (reported "
+                  "above)")
                   .arg(exported_)
                   .arg(count)
                   .arg(count == 1 ? QStringLiteral("workbook")

@@ -74,42 +74,36 @@ ExportOptions ExportSettings::Options() const {
   return options;
 }
 
-void ExportSettings::SetHeaderMode(HeaderMode mode) {
-  if (mode == header_mode_) return;
-  header_mode_ = mode;
-  SettingsStore::Write(Key::kHeaderMode,
-                       QString::number(static_cast<int>(mode)));
+template <typename Value>
+void ExportSettings::Change(Value& field, const Value& value, Key key,
+                            const QString& text) {
+  if (field == value) return;
+  field = value;
+  SettingsStore::Write(key, text);
   emit Changed();
+}
+
+void ExportSettings::SetHeaderMode(HeaderMode mode) {
+  Change(header_mode_, mode, Key::kHeaderMode,
+         QString::number(static_cast<int>(mode)));
 }
 
 void ExportSettings::SetRowFirst(bool row_first) {
-  if (row_first == row_first_) return;
-  row_first_ = row_first;
-  SettingsStore::Write(Key::kHierarchy,
-                       row_first ? QStringLiteral("1") : QStringLiteral("2"));
-  emit Changed();
+  Change(row_first_, row_first, Key::kHierarchy,
+         row_first ? QStringLiteral("1") : QStringLiteral("2"));
 }
 
 void ExportSettings::SetTitle(const QString& title) {
-  if (title == title_) return;
-  title_ = title;
-  SettingsStore::Write(Key::kTitle, title);
-  emit Changed();
+  Change(title_, title, Key::kTitle, title);
 }
 
 void ExportSettings::SetOutputFolder(const QString& folder) {
-  if (folder == output_folder_) return;
-  output_folder_ = folder;
-  SettingsStore::Write(Key::kOutputFolder, folder);
-  emit Changed();
+  Change(output_folder_, folder, Key::kOutputFolder, folder);
 }
 
 void ExportSettings::SetEscapeText(bool escape) {
-  if (escape == escape_text_) return;
-  escape_text_ = escape;
-  SettingsStore::Write(Key::kEscapeText,
-                       escape ? QStringLiteral("1") : QStringLiteral("0"));
-  emit Changed();
+  Change(escape_text_, escape, Key::kEscapeText,
+         escape ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {
@@ -119,9 +113,8 @@ void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {
   if (chosen.isEmpty()) return;
   SettingsStore::Write(Key::kLastOutputFolder, chosen);
   // The folder text always ends with one separator; a root has it already.
-  SetOutputFolder(chosen.endsWith(QDir::separator())
-                      ? chosen
-                      : chosen + QDir::separator());
+  SetOutputFolder(
+      chosen.endsWith(QDir::separator()) ? chosen : chosen + QDir::separator());
 }
 
 QString ExportSettings::DesktopFolderPath() {

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "engine/export_options.h"
+#include "gui/common/settings_store.h"
 
 namespace kestrilo::gui {
 
@@ -65,6 +66,12 @@ class ExportSettings : public QObject {
   void Changed();
 
  private:
+  /// Sets `field` to `value`; when that changes it, stores `text` under
+  /// the setting `key` and tells the change.
+  template <typename Value>
+  void Change(Value& field, const Value& value, SettingsStore::Key key,
+              const QString& text);
+
   HeaderMode header_mode_ = HeaderMode::kHeaderRow;
   bool row_first_ = true;
   QString title_ = QStringLiteral("XML");

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "gui/run/export_settings.h"
 
@@ -15,6 +16,31 @@ namespace kestrilo::gui {
 namespace {
 
 using HeaderMode = ExportSettings::HeaderMode;
+
+struct HeaderModeOption {
+  HeaderMode mode;
+  const char* role;
+  const char* caption;
+};
+
+// In the order of their codes, 1 at the top.
+constexpr HeaderModeOption kHeaderModes[] = {
+    {HeaderMode::kHeaderRow, "header_row_option",
+     "First row in the selection is a header row"},
+    {HeaderMode::kHeaderColumn, "header_column_option",
+     "First column in the selection is a header column"},
+    {HeaderMode::kBothHeaders, "both_headers_option",
+     "First row and column in the selection are headers"},
+    {HeaderMode::kNoHeaders, "no_headers_option",
+     "There are no headers in the selection"},
+};
+
+// The frames stand close together, as they always did, so that the window
+// fits its designed size.
+void Tighten(QBoxLayout* layout) {
+  layout->setContentsMargins(8, 2, 8, 4);
+  layout->setSpacing(2);
+}
 
 template <typename Widget>
 Widget* Make(QWidget* parent, const char* role, const QString& text = {}) {
@@ -26,7 +52,7 @@ Widget* Make(QWidget* parent, const char* role, const QString& text = {}) {
 // Tab enters a group of options on the checked one, never on another, so
 // that a Space typed next cannot change the choice by accident; the arrow
 // keys still move between them.
-void TabOnlyToChecked(std::initializer_list<QRadioButton*> group) {
+void TabOnlyToChecked(const QList<QRadioButton*>& group) {
   for (QRadioButton* option : group) {
     option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
                                                : Qt::ClickFocus);
@@ -52,29 +78,16 @@ QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
   header_mode_group_ =
       Make<QGroupBox>(this, "header_mode_group", QStringLiteral("Options"));
   auto* layout = new QVBoxLayout(header_mode_group_);
-  // In the order of their codes, 1 at the top.
-  header_row_option_ = Make<QRadioButton>(
-      header_mode_group_, "header_row_option",
-      QStringLiteral("First row in the selection is a header row"));
-  header_column_option_ = Make<QRadioButton>(
-      header_mode_group_, "header_column_option",
-      QStringLiteral("First column in the selection is a header column"));
-  both_headers_option_ = Make<QRadioButton>(
-      header_mode_group_, "both_headers_option",
-      QStringLiteral("First row and column in the selection are headers"));
-  no_headers_option_ = Make<QRadioButton>(
-      header_mode_group_, "no_headers_option",
-      QStringLiteral("There are no headers in the selection"));
+  Tighten(layout);
+  for (const HeaderModeOption& option : kHeaderModes) {
+    header_options_.append(Make<QRadioButton>(
+        header_mode_group_, option.role, QString::fromLatin1(option.caption)));
+    layout->addWidget(header_options_.last());
+  }
   escape_text_check_ =
       Make<QCheckBox>(header_mode_group_, "escape_text_check",
                       QStringLiteral("Escape &&, < and > in cell text"));
-  for (QWidget* control : {static_cast<QWidget*>(header_row_option_),
-                           static_cast<QWidget*>(header_column_option_),
-                           static_cast<QWidget*>(both_headers_option_),
-                           static_cast<QWidget*>(no_headers_option_),
-                           static_cast<QWidget*>(escape_text_check_)}) {
-    layout->addWidget(control);
-  }
+  layout->addWidget(escape_text_check_);
   return header_mode_group_;
 }
 
@@ -82,6 +95,7 @@ QGroupBox* ExportOptionsPanel::BuildHierarchy() {
   hierarchy_group_ = Make<QGroupBox>(
       this, "hierarchy_group", QStringLiteral("Flip Row-Column Hierarchy"));
   auto* layout = new QHBoxLayout(hierarchy_group_);
+  Tighten(layout);
   row_first_option_ = Make<QRadioButton>(hierarchy_group_, "row_first_option",
                                          QStringLiteral("Row First"));
   column_first_option_ = Make<QRadioButton>(
@@ -96,6 +110,7 @@ QGroupBox* ExportOptionsPanel::BuildTitle() {
       this, "title_group",
       QStringLiteral("Title - This will appear as the first and last tag"));
   auto* layout = new QHBoxLayout(title_group_);
+  Tighten(layout);
   title_edit_ = Make<QLineEdit>(title_group_, "title_edit");
   layout->addWidget(title_edit_);
   return title_group_;
@@ -106,10 +121,12 @@ QGroupBox* ExportOptionsPanel::BuildOutputFolder() {
       Make<QGroupBox>(this, "output_folder_group",
                       QStringLiteral("Save Results To This Folder"));
   auto* layout = new QHBoxLayout(output_folder_group_);
+  Tighten(layout);
   output_folder_edit_ =
       Make<QLineEdit>(output_folder_group_, "output_folder_edit");
   choose_folder_button_ = Make<QPushButton>(
       output_folder_group_, "choose_folder_button", QStringLiteral("..."));
+  // "..." has no letter to underline: Alt+O stands in for one.
   choose_folder_button_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
   choose_folder_button_->setToolTip(
       QStringLiteral("Choose the output folder (Alt+O)"));
@@ -127,13 +144,10 @@ void ExportOptionsPanel::Connect() {
     });
   };
   ExportSettings& s = settings_;
-  on_check(header_row_option_, [&s] { s.SetHeaderMode(HeaderMode::kHeaderRow); });
-  on_check(header_column_option_,
-           [&s] { s.SetHeaderMode(HeaderMode::kHeaderColumn); });
-  on_check(both_headers_option_,
-           [&s] { s.SetHeaderMode(HeaderMode::kBothHeaders); });
-  on_check(no_headers_option_,
-           [&s] { s.SetHeaderMode(HeaderMode::kNoHeaders); });
+  for (qsizetype i = 0; i < header_options_.size(); ++i) {
+    const HeaderMode mode = kHeaderModes[i].mode;
+    on_check(header_options_[i], [&s, mode] { s.SetHeaderMode(mode); });
+  }
   on_check(row_first_option_, [&s] { s.SetRowFirst(true); });
   on_check(column_first_option_, [&s] { s.SetRowFirst(false); });
   connect(escape_text_check_, &QCheckBox::toggled, &s,
@@ -147,30 +161,28 @@ void ExportOptionsPanel::Connect() {
 }
 
 void ExportOptionsPanel::Show() {
-  const QSignalBlocker blockers[] = {
-      QSignalBlocker(header_row_option_),  QSignalBlocker(header_column_option_),
-      QSignalBlocker(both_headers_option_), QSignalBlocker(no_headers_option_),
-      QSignalBlocker(row_first_option_),   QSignalBlocker(column_first_option_),
-      QSignalBlocker(escape_text_check_)};
-  const HeaderMode mode = settings_.header_mode();
-  header_row_option_->setChecked(mode == HeaderMode::kHeaderRow);
-  header_column_option_->setChecked(mode == HeaderMode::kHeaderColumn);
-  both_headers_option_->setChecked(mode == HeaderMode::kBothHeaders);
-  no_headers_option_->setChecked(mode == HeaderMode::kNoHeaders);
+  // The controls follow the settings without reporting it back as a change.
+  std::vector<QSignalBlocker> blockers;
+  for (QObject* control : options()) blockers.emplace_back(control);
+  blockers.emplace_back(escape_text_check_);
+  for (qsizetype i = 0; i < header_options_.size(); ++i) {
+    header_options_[i]->setChecked(kHeaderModes[i].mode ==
+                                   settings_.header_mode());
+  }
   (settings_.row_first() ? row_first_option_ : column_first_option_)
       ->setChecked(true);
   // Disabling keeps the choice, which stays in the options.
   hierarchy_group_->setEnabled(settings_.hierarchy_applies());
   escape_text_check_->setChecked(settings_.escape_text());
-  // Set only when different, so that typing keeps the cursor where it is.
+  // Texts are set only when different, so that typing keeps the cursor
+  // where it is.
   if (title_edit_->text() != settings_.title()) {
     title_edit_->setText(settings_.title());
   }
   if (output_folder_edit_->text() != settings_.output_folder()) {
     output_folder_edit_->setText(settings_.output_folder());
   }
-  TabOnlyToChecked({header_row_option_, header_column_option_,
-                    both_headers_option_, no_headers_option_});
+  TabOnlyToChecked(header_options_);
   TabOnlyToChecked({row_first_option_, column_first_option_});
 }
 
@@ -180,16 +192,16 @@ QList<QWidget*> ExportOptionsPanel::frames() const {
 }
 
 QList<QWidget*> ExportOptionsPanel::options() const {
-  return {header_row_option_,   header_column_option_, both_headers_option_,
-          no_headers_option_,   row_first_option_,     column_first_option_,
-          output_folder_edit_};
+  QList<QWidget*> options(header_options_.begin(), header_options_.end());
+  options += {row_first_option_, column_first_option_, output_folder_edit_};
+  return options;
 }
 
 QList<QWidget*> ExportOptionsPanel::tab_order() const {
-  return {header_row_option_,   header_column_option_, both_headers_option_,
-          no_headers_option_,   escape_text_check_,    row_first_option_,
-          column_first_option_, title_edit_,           output_folder_edit_,
-          choose_folder_button_};
+  QList<QWidget*> order(header_options_.begin(), header_options_.end());
+  order += {escape_text_check_, row_first_option_,   column_first_option_,
+            title_edit_,        output_folder_edit_, choose_folder_button_};
+  return order;
 }
 
 }  // namespace kestrilo::gui

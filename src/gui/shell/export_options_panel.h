@@ -13,17 +13,16 @@ namespace kestrilo::gui {
 class Dialogs;
 class ExportSettings;
 
-/// The export options as the main window shows them: the header mode, the
-/// hierarchy, the title and the output folder, each in its own frame. The
-/// controls show the settings and change them; the settings store every
-/// change.
+/// The frames of the export options: header mode, hierarchy, title and
+/// output folder. Its controls show the settings and change them.
 class ExportOptionsPanel : public QWidget {
   Q_OBJECT
 
  public:
-  /// `settings` and `dialogs` must outlive the panel.
-  ExportOptionsPanel(ExportSettings& settings, Dialogs& dialogs,
-                     QWidget* parent = nullptr);
+  /// The settings store every change. `settings` and `dialogs` must
+  /// outlive the panel.
+  explicit ExportOptionsPanel(ExportSettings& settings, Dialogs& dialogs,
+                              QWidget* parent = nullptr);
 
   /// The frames and the controls the pointer rule and the tab order need.
   QList<QWidget*> frames() const;
@@ -45,10 +44,8 @@ class ExportOptionsPanel : public QWidget {
   ExportSettings& settings_;
   Dialogs& dialogs_;
   QGroupBox* header_mode_group_ = nullptr;
-  QRadioButton* header_row_option_ = nullptr;
-  QRadioButton* header_column_option_ = nullptr;
-  QRadioButton* both_headers_option_ = nullptr;
-  QRadioButton* no_headers_option_ = nullptr;
+  /// In the order of the modes' codes.
+  QList<QRadioButton*> header_options_;
   QCheckBox* escape_text_check_ = nullptr;
   QGroupBox* hierarchy_group_ = nullptr;
   QRadioButton* row_first_option_ = nullptr;

@@ -4,14 +4,10 @@
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/filelist/file_list_commands.h"
-#include "gui/filelist/file_list_model.h"
 #include "gui/filelist/file_list_view.h"
 #include "gui/run/export_run.h"
-#include "gui/run/export_settings.h"
 #include "gui/shell/export_options_panel.h"
 #include "gui/shell/pointer_rule.h"
 #include "gui/shell/text_progress_bar.h"
@@ -50,23 +46,21 @@ MainWindow::MainWindow(WorkbookOpener& opener, Dialogs& dialogs,
                        QWidget* parent)
     : QMainWindow(parent),
       dialogs_(dialogs),
-      list_(new FileListModel(this)),
-      settings_(new ExportSettings(this)),
-      pointer_(new PointerRule(*this)) {
+      pointer_(new PointerRule(*this)),
+      list_commands_(list_, dialogs_,
+                     [this](bool busy) { pointer_->SetBusy(busy); }),
+      run_(std::make_unique<ExportRun>(opener, dialogs_, list_, settings_)) {
   setObjectName(QStringLiteral("main_window"));
-  list_commands_ = std::make_unique<FileListCommands>(
-      *list_, dialogs_, [this](bool busy) { pointer_->SetBusy(busy); });
-  run_ = std::make_unique<ExportRun>(opener, dialogs_, *list_, *settings_);
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client_area"));
   setCentralWidget(client);
   auto* layout = new QVBoxLayout(client);
-  list_view_ = new FileListView(*list_, client);
+  list_view_ = new FileListView(list_, client);
   list_view_->setObjectName(QStringLiteral("file_list"));
   layout->addWidget(list_view_, 1);  // the list takes any extra room
   layout->addWidget(BuildListButtons());
-  options_panel_ = new ExportOptionsPanel(*settings_, dialogs_, client);
+  options_panel_ = new ExportOptionsPanel(settings_, dialogs_, client);
   layout->addWidget(options_panel_);
   layout->addWidget(BuildRunButtons());
   progress_bar_ = new TextProgressBar(client);
@@ -90,10 +84,11 @@ QWidget* MainWindow::BuildListButtons() {
   auto* row = new QWidget(centralWidget());
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  add_files_button_ = MakeButton(row, "add_files_button",
-                                 QStringLiteral("&Add Excel Files"));
-  add_folder_button_ = MakeButton(row, "add_folder_button",
-                                  QStringLiteral("Add All Excel Files In &Folder"));
+  add_files_button_ =
+      MakeButton(row, "add_files_button", QStringLiteral("&Add Excel Files"));
+  add_folder_button_ =
+      MakeButton(row, "add_folder_button",
+                 QStringLiteral("Add All Excel Files In &Folder"));
   clear_list_button_ =
       MakeButton(row, "clear_list_button", QStringLiteral("&Clear List"));
   layout->addWidget(add_files_button_, 3);
@@ -106,8 +101,8 @@ QWidget* MainWindow::BuildRunButtons() {
   auto* row = new QWidget(centralWidget());
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  load_samples_button_ = MakeButton(row, "load_samples_button",
-                                    QStringLiteral("&Load Sample/Example Files"));
+  load_samples_button_ = MakeButton(
+      row, "load_samples_button", QStringLiteral("&Load Sample/Example Files"));
   start_export_button_ = MakeButton(row, "start_export_button",
                                     QStringLiteral("&Start Exporting To XML"));
   layout->addWidget(load_samples_button_, 1);
@@ -152,7 +147,7 @@ void MainWindow::WatchPointer() {
 }
 
 void MainWindow::Connect() {
-  FileListCommands& commands = *list_commands_;
+  FileListCommands& commands = list_commands_;
   connect(add_files_button_, &QPushButton::clicked, this,
           [&commands] { commands.AddFiles(); });
   connect(add_folder_button_, &QPushButton::clicked, this,
@@ -161,8 +156,9 @@ void MainWindow::Connect() {
           [&commands] { commands.ClearList(); });
   connect(load_samples_button_, &QPushButton::clicked, this,
           [&commands] { commands.LoadSamples(); });
-  connect(list_view_, &FileListView::FilesDropped, this,
-          [&commands](const QStringList& paths) { commands.AddDropped(paths); });
+  connect(
+      list_view_, &FileListView::FilesDropped, this,
+      [&commands](const QStringList& paths) { commands.AddDropped(paths); });
   ExportRun* run = run_.get();
   connect(start_export_button_, &QPushButton::clicked, run, &ExportRun::Start);
   connect(run, &ExportRun::BusyChanged, pointer_, &PointerRule::SetBusy);

@@ -1,18 +1,18 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPushButton>
 #include <memory>
 
-class QPushButton;
+#include "gui/filelist/file_list_commands.h"
+#include "gui/filelist/file_list_model.h"
+#include "gui/run/export_settings.h"
 
 namespace kestrilo::gui {
 
 class Dialogs;
 class ExportOptionsPanel;
 class ExportRun;
-class ExportSettings;
-class FileListCommands;
-class FileListModel;
 class FileListView;
 class PointerRule;
 class TextProgressBar;
@@ -32,10 +32,10 @@ class MainWindow : public QMainWindow {
              QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  FileListModel& list() const { return *list_; }
+  FileListModel& list() { return list_; }
   FileListView& list_view() const { return *list_view_; }
-  FileListCommands& list_commands() const { return *list_commands_; }
-  ExportSettings& settings() const { return *settings_; }
+  FileListCommands& list_commands() { return list_commands_; }
+  ExportSettings& settings() { return settings_; }
   /// The run, until the window closes.
   ExportRun* run() const { return run_.get(); }
   PointerRule& pointer() const { return *pointer_; }
@@ -55,20 +55,20 @@ class MainWindow : public QMainWindow {
   void Connect();
 
   Dialogs& dialogs_;
-  FileListModel* list_ = nullptr;
-  ExportSettings* settings_ = nullptr;
-  std::unique_ptr<FileListCommands> list_commands_;
+  PointerRule* pointer_;
+  FileListModel list_;
+  ExportSettings settings_;
+  FileListCommands list_commands_;
   std::unique_ptr<ExportRun> run_;
-  PointerRule* pointer_ = nullptr;
 
-  FileListView* list_view_ = nullptr;
-  QPushButton* add_files_button_ = nullptr;
-  QPushButton* add_folder_button_ = nullptr;
-  QPushButton* clear_list_button_ = nullptr;
-  ExportOptionsPanel* options_panel_ = nullptr;
-  QPushButton* load_samples_button_ = nullptr;
-  QPushButton* start_export_button_ = nullptr;
-  TextProgressBar* progress_bar_ = nullptr;
+  FileListView* list_view_{};
+  QPushButton* add_files_button_{};
+  QPushButton* add_folder_button_{};
+  QPushButton* clear_list_button_{};
+  ExportOptionsPanel* options_panel_{};
+  QPushButton* load_samples_button_{};
+  QPushButton* start_export_button_{};
+  TextProgressBar* progress_bar_{};
 };
 
 }  // namespace kestrilo::gui

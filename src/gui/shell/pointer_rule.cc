@@ -12,7 +12,8 @@ void PointerRule::Watch(QWidget* widget, Pointer pointer) {
   widget->setMouseTracking(true);
   // A button ignores pointer moves, which would then travel on to its
   // frame or the window and set the default pointer over it at once.
-  if (pointer == Pointer::kHand) widget->setAttribute(Qt::WA_NoMousePropagation);
+  if (pointer == Pointer::kHand)
+    widget->setAttribute(Qt::WA_NoMousePropagation);
   widget->installEventFilter(this);
 }
 

@@ -9,8 +9,6 @@ namespace kestrilo::gui {
 /// the text shown as given (unlike QProgressBar's format, "%" in a file
 /// name means nothing special).
 class TextProgressBar : public QProgressBar {
-  Q_OBJECT
-
  public:
   explicit TextProgressBar(QWidget* parent = nullptr);
 
