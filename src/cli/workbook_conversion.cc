@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "engine/address_error.h"
+#include "engine/block_clip.h"
 #include "engine/output_file.h"
 #include "engine/range_address.h"
 #include "engine/workbook_cell_source.h"
@@ -64,21 +65,6 @@ int SheetIndex(const Workbook& workbook, const ConversionSettings& settings) {
   return workbook.active_sheet();
 }
 
-bool Overlaps(const BlockGeometry& a, const BlockGeometry& b) {
-  return a.first_row <= b.last_row() && b.first_row <= a.last_row() &&
-         a.first_column <= b.last_column() && b.first_column <= a.last_column();
-}
-
-BlockGeometry Intersection(const BlockGeometry& a, const BlockGeometry& b) {
-  BlockGeometry both;
-  both.first_row = std::max(a.first_row, b.first_row);
-  both.first_column = std::max(a.first_column, b.first_column);
-  both.row_count = std::min(a.last_row(), b.last_row()) - both.first_row + 1;
-  both.column_count =
-      std::min(a.last_column(), b.last_column()) - both.first_column + 1;
-  return both;
-}
-
 // The address to convert, or nothing when there is nothing to convert: an
 // empty sheet without --range, or whole rows or columns without cells. Adds
 // the empty-block warning to the result.
@@ -96,22 +82,16 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
     return FormatArea(*used);
   }
   const BlockGeometry block = ParseAddress(settings.range).areas.front();
-  const bool whole_columns =
-      block.first_row == 1 && block.row_count == kMaxRows;
-  const bool whole_rows =
-      block.first_column == 1 && block.column_count == kMaxColumns;
   if (!used || !Overlaps(block, *used)) {
-    const bool skip = whole_columns || whole_rows;
+    const bool skip = SpansWholeLines(block);
     result.messages.push_back(warning_prefix + "block is empty (" +
                               FormatArea(block) + " of sheet '" + sheet.name() +
                               "' has no cells)" + (skip ? "; skipped" : ""));
     if (skip) return std::nullopt;
     return settings.range;
   }
-  if (!whole_columns && !whole_rows) return settings.range;
-  // Whole rows or columns stand for their filled part, as a script would
-  // mean them; a million empty rows are of no use to anyone.
-  return FormatArea(Intersection(block, *used));
+  if (!SpansWholeLines(block)) return settings.range;
+  return FormatArea(*ClipToUsedRange(block, used));
 }
 
 void Convert(const Job& job, const ConversionSettings& settings,

@@ -23,6 +23,11 @@ constexpr std::size_t kLongStepLimit = 1 << 20;
 
 constexpr std::string_view kStatusPrefix = "Rows completed: ";
 
+// The result is never reserved further ahead of the text written than this
+// (or half the text, when larger): a prediction for a block of millions of
+// empty cells must not claim memory the cells never fill.
+constexpr std::size_t kMaxReservedAhead = std::size_t{64} << 20;
+
 // Appends a header cell's text with every space removed: the tag name the
 // cell stands for. Other white space and all other characters stay.
 void AppendHeaderTag(const CellValue& header, std::string& out) {
@@ -124,9 +129,16 @@ class WaitPointer {
 // the per-step progress and the two-level text buffer.
 class XmlBuilder {
  public:
+  // With `preview`, the text is counted into it and only its first
+  // `preview_lines` lines are kept; Finish() then returns nothing.
   XmlBuilder(CellSource& source, const ExportOptions& options,
-             std::string_view address)
-      : source_(source), options_(options), wait_pointer_(source) {
+             std::string_view address, XmlPreview* preview = nullptr,
+             int preview_lines = 0)
+      : source_(source),
+        options_(options),
+        wait_pointer_(source),
+        preview_(preview),
+        preview_lines_(preview_lines) {
     block_ = source_.Geometry(address);
     if (!InsideWorksheet(block_)) {
       throw AddressError("The cell address \"" + std::string(address) +
@@ -215,7 +227,9 @@ class XmlBuilder {
 
   std::string Finish() {
     if (options_.title_tag) CloseLine(std::string_view(), title_);
-    if (result_.empty()) {
+    if (preview_ != nullptr) {
+      MoveWorkingText();
+    } else if (result_.empty()) {
       result_.swap(working_);
     } else {
       const std::size_t needed = result_.size() + working_.size();
@@ -267,6 +281,10 @@ class XmlBuilder {
   // size that the lines so far predict, so that it is not regrown (and
   // copied) by doubling: the peak memory stays near the size of the text.
   void MoveWorkingText() {
+    if (preview_ != nullptr) {
+      CountWorkingText();
+      return;
+    }
     const std::size_t needed = result_.size() + working_.size();
     if (needed > result_.capacity()) {
       // Predict the rest from the lines since the last prediction, so that
@@ -281,11 +299,32 @@ class XmlBuilder {
       const double margin = result_.empty() ? 1.0625 : 1.25;
       const double projected =
           static_cast<double>(needed) + per_unit * remaining * margin;
-      Regrow(std::max(needed, static_cast<std::size_t>(projected) + 4096));
+      const std::size_t ahead = std::max(kMaxReservedAhead, needed / 2);
+      Regrow(std::max(needed, std::min(static_cast<std::size_t>(projected),
+                                       needed + ahead) +
+                                  4096));
       predicted_at_units_ = units_done_;
       predicted_at_size_ = needed;
     }
     result_.append(working_);
+    working_.clear();
+  }
+
+  void CountWorkingText() {
+    const std::int64_t lines =
+        std::count(working_.begin(), working_.end(), '\n');
+    const std::int64_t wanted = preview_lines_ - preview_->line_count;
+    if (wanted > 0) {
+      std::size_t end = 0;
+      for (std::int64_t kept = 0; kept < wanted && end < working_.size();
+           ++kept) {
+        end = working_.find('\n', end);
+        end = end == std::string::npos ? working_.size() : end + 1;
+      }
+      preview_->head.append(working_, 0, end);
+    }
+    preview_->line_count += lines;
+    preview_->byte_count += static_cast<std::int64_t>(working_.size());
     working_.clear();
   }
 
@@ -308,6 +347,8 @@ class XmlBuilder {
   std::string_view nested_indent_ = "\t";
   std::string result_;
   std::string working_;
+  XmlPreview* preview_;
+  int preview_lines_;
   std::int64_t total_units_ = 0;  // outer steps and cell lines
   std::int64_t units_done_ = 0;
   std::int64_t predicted_at_units_ = 0;
@@ -389,6 +430,30 @@ std::string NoHeadersColumnFirst(XmlBuilder& xml) {
   return xml.Finish();
 }
 
+std::string HeaderRowLayout(XmlBuilder& xml) {
+  const TagTable columns = xml.HeaderTagsOfRow(xml.r0(), xml.c0(), xml.c1());
+  xml.Plan(xml.rows() - 1, xml.columns());
+  for (std::int32_t row = xml.r0() + 1; row <= xml.r1(); ++row) {
+    xml.BeginStep(row);
+    for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
+      xml.FlatCell(columns[column], xml.Value(row, column));
+    }
+  }
+  return xml.Finish();
+}
+
+std::string HeaderColumnLayout(XmlBuilder& xml) {
+  xml.Plan(xml.rows(), xml.columns() - 1);
+  for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
+    xml.BeginStep(row);
+    const std::string tag = xml.HeaderTag(row, xml.c0());
+    for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
+      xml.FlatCell(tag, xml.Value(row, column));
+    }
+  }
+  return xml.Finish();
+}
+
 }  // namespace
 
 std::string BlockToXml(CellSource& application, const ExportOptions& options,
@@ -424,30 +489,30 @@ std::string XmlWithHeaderRow(CellSource& application,
                              const ExportOptions& options,
                              std::string_view address) {
   XmlBuilder xml(application, options, address);
-  const TagTable columns = xml.HeaderTagsOfRow(xml.r0(), xml.c0(), xml.c1());
-  xml.Plan(xml.rows() - 1, xml.columns());
-  for (std::int32_t row = xml.r0() + 1; row <= xml.r1(); ++row) {
-    xml.BeginStep(row);
-    for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
-      xml.FlatCell(columns[column], xml.Value(row, column));
-    }
-  }
-  return xml.Finish();
+  return HeaderRowLayout(xml);
 }
 
 std::string XmlWithHeaderColumn(CellSource& application,
                                 const ExportOptions& options,
                                 std::string_view address) {
   XmlBuilder xml(application, options, address);
-  xml.Plan(xml.rows(), xml.columns() - 1);
-  for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
-    xml.BeginStep(row);
-    const std::string tag = xml.HeaderTag(row, xml.c0());
-    for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
-      xml.FlatCell(tag, xml.Value(row, column));
-    }
+  return HeaderColumnLayout(xml);
+}
+
+XmlPreview BlockPreview(CellSource& application, const ExportOptions& options,
+                        std::string_view address, int max_lines) {
+  XmlPreview preview;
+  XmlBuilder xml(application, options, address, &preview, max_lines);
+  if (options.header_row && !options.header_column) {
+    HeaderRowLayout(xml);
+  } else if (!options.header_row && options.header_column) {
+    HeaderColumnLayout(xml);
+  } else if (!options.header_row && !options.header_column) {
+    options.row_first ? NoHeadersRowFirst(xml) : NoHeadersColumnFirst(xml);
+  } else {
+    options.row_first ? BothHeadersRowFirst(xml) : BothHeadersColumnFirst(xml);
   }
-  return xml.Finish();
+  return preview;
 }
 
 std::string ColumnLetters(std::int32_t column) {

@@ -15,6 +15,22 @@ namespace kestrilo {
 std::string BlockToXml(CellSource& application, const ExportOptions& options,
                        std::string_view address);
 
+/// The start of the XML BlockToXml would give, and its size, built without
+/// keeping more than the start: a preview of a million cells costs little
+/// memory.
+struct XmlPreview {
+  /// The first lines (at most the number asked for), each ending in CR LF.
+  std::string head;
+  /// All lines and bytes of the whole text.
+  std::int64_t line_count = 0;
+  std::int64_t byte_count = 0;
+};
+
+/// The preview of BlockToXml(application, options, address): its first
+/// `max_lines` lines and the size of the whole.
+XmlPreview BlockPreview(CellSource& application, const ExportOptions& options,
+                        std::string_view address, int max_lines);
+
 /// The four layouts. The flat ones (header row, header column) ignore
 /// `options.row_first`.
 std::string XmlWithBothHeaders(CellSource& application,
