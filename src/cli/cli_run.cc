@@ -236,6 +236,7 @@ int Convert(const CommandLine& line) {
   hooks.report_error = [](const std::string& message) {
     PrintLine(kPrefix + message);
   };
+  hooks.report_skipped = hooks.report_error;
   const std::vector<std::string> workbooks =
       ExpandInputs(line.inputs, line.extension, hooks);
   if (line.to_stdout() && workbooks.size() != 1) {

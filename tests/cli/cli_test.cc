@@ -403,6 +403,28 @@ TEST_F(CliTest, FolderWithoutMatchesIsReported) {
   EXPECT_THAT(outcome.err, HasSubstr("0 converted, 0 failed, 0 skipped"));
 }
 
+// Names are bytes on Linux: a Latin-1 name, a folder with a newline or "?"
+// are converted like any other, and what is left out is named.
+TEST_F(CliTest, FolderScanKeepsEveryNameAndReportsWhatItSkips) {
+  Place("fruit.csv",
+        "tree/B\xfc"
+        "cher.csv");
+  Place("fruit.csv", "tree/new\nline/a10.csv");
+  Place("fruit.csv", "tree/new\nline/A9.csv");
+  Place("fruit.csv", "tree/what?/w.csv");
+  Place("fruit.csv", "tree/~lock.csv");
+  fs::create_directory_symlink(dir_ / "tree" / "what?", dir_ / "tree" / "link");
+  const Outcome outcome = Run({"--ext", "csv", "tree", "-o", "o"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(FilesIn("o"), (std::vector<std::string>{"A9.xml",
+                                                    "B\xfc"
+                                                    "cher.xml",
+                                                    "a10.xml", "w.xml"}));
+  EXPECT_THAT(outcome.err, HasSubstr("tree/~lock.csv: skipped: "));
+  EXPECT_THAT(outcome.err, HasSubstr("tree/link: skipped: "));
+  EXPECT_THAT(outcome.err, HasSubstr("4 converted, 0 failed, 0 skipped"));
+}
+
 // --- Failures
 // --------------------------------------------------------------------
 
