@@ -11,8 +11,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
+#include "engine/folder_scan_order.h"
 #include "filelist_test_support.h"
 #include "gui/common/data_folder.h"
 #include "gui/common/settings_store.h"
@@ -24,17 +28,17 @@ namespace {
 
 QStringList Entries(const FileListView& list) { return list.list().paths(); }
 
-// The subfolder names of a folder in the order the file system lists them,
-// which is the order the scan keeps.
+// The subfolder names of a folder in the order the scan takes them.
 QStringList ListingOrder(const QString& folder) {
-  QStringList names;
+  std::vector<std::string> names;
   for (const auto& entry :
        std::filesystem::directory_iterator(folder.toStdString())) {
-    if (entry.is_directory()) {
-      names << QString::fromStdString(entry.path().filename());
-    }
+    if (entry.is_directory()) names.push_back(entry.path().filename());
   }
-  return names;
+  std::sort(names.begin(), names.end(), NaturalNameLess);
+  QStringList texts;
+  for (const std::string& name : names) texts << QString::fromStdString(name);
+  return texts;
 }
 
 const QString kExtensionPrompt =
@@ -368,11 +372,7 @@ class FileListCommandsTest : public QObject {
     program.File("Samples/people.csv");
     SetDataFolderForTesting(program.root());
     const QString samples = program.root() + "/Samples/";
-    QStringList expected;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(samples.toStdString())) {
-      expected << samples + QString::fromStdString(entry.path().filename());
-    }
+    const QStringList expected{samples + "fruit.xlsx", samples + "people.csv"};
     model_->Append("mine.xlsx");
     model_->Append(samples + "FRUIT.xlsx");
     dialogs_->question_answer = true;
