@@ -479,6 +479,27 @@ TEST_F(CliTest, SameOutputPathWarnsAndTheLaterWins) {
   }
 }
 
+TEST_F(CliTest, AnInputIsNeverOverwrittenByAnOutput) {
+  // A workbook named like an output file, found by name or by --ext xml,
+  // and another workbook whose output would be that file.
+  const fs::path report = Place("fruit.xlsx", "o/fruit.xml");
+  Place("fruit.csv", "in/fruit.csv");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"in/fruit.csv", "o/fruit.xml", "-o", "o"},
+        std::vector<std::string>{"--ext", "xml", "o", "-o", "o/"}}) {
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(ReadFile(report), ReadFile(Fixture("fruit.xlsx")));
+    EXPECT_THAT(outcome.err, HasSubstr("o/fruit.xml: not converted: its "
+                                       "output file o/fruit.xml is the "
+                                       "workbook itself"));
+    EXPECT_THAT(outcome.err, HasSubstr("0 converted"));
+  }
+  EXPECT_THAT(Run({"in/fruit.csv", "o/fruit.xml", "-o", "o"}).err,
+              HasSubstr("in/fruit.csv: not converted: its output file "
+                        "o/fruit.xml is the workbook o/fruit.xml of this run"));
+}
+
 TEST_F(CliTest, FormulasWithoutCachedValueWarnAndReadAsEmpty) {
   const Outcome outcome = Run({Fixture("formulas.xlsx").string(), "-o", "o"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
