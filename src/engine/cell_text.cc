@@ -206,7 +206,10 @@ void AppendEscaped(std::string_view text, std::string& out) {
       case '>':
         entity = "&gt;";
         break;
-      default:
+      default: {
+        // Printable ASCII, most of any sheet, needs no closer look.
+        const auto code = static_cast<unsigned char>(text[i]);
+        if (code >= 0x20 && code < 0x80) continue;
         bool holdable;
         length = CharacterAt(text, i, holdable);
         if (holdable) {
@@ -214,6 +217,7 @@ void AppendEscaped(std::string_view text, std::string& out) {
           continue;
         }
         entity = kReplacement;
+      }
     }
     out.append(text, start, i - start);
     out += entity;
