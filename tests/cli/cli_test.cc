@@ -56,8 +56,9 @@ constexpr int kClosedStderr = -2;
 
 // Starts the tool in `cwd` with `args`; stdout and stderr go to files there.
 // With `stderr_fd` set, standard error goes to that descriptor instead.
+// With `ignore_hangup`, it starts as under nohup.
 pid_t StartTool(const fs::path& cwd, const std::vector<std::string>& args,
-                int stderr_fd = -1) {
+                int stderr_fd = -1, bool ignore_hangup = false) {
   const fs::path out_path = cwd / ".stdout";
   const fs::path err_path = cwd / ".stderr";
   const pid_t pid = fork();
@@ -70,6 +71,7 @@ pid_t StartTool(const fs::path& cwd, const std::vector<std::string>& args,
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
     if (stderr_fd == kClosedStderr) close(STDERR_FILENO);
+    if (ignore_hangup) signal(SIGHUP, SIG_IGN);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(KESTRILO_CLI));
     for (const std::string& arg : args) {
@@ -686,6 +688,15 @@ TEST_F(CliSignalTest, HangupFinishesTheWorkbooksUnderWayLikeAnInterrupt) {
     EXPECT_THAT(ReadFile(dir_ / "out" / name), testing::EndsWith("</XML>\r\n"))
         << name;
   }
+}
+
+TEST_F(CliSignalTest, HangupIgnoredAsUnderNohupStaysIgnored) {
+  const pid_t pid = StartTool(dir_, LargeInputs(4), -1, true);
+  ASSERT_TRUE(AwaitTemporaryFile(pid, dir_ / "out"));
+  kill(pid, SIGHUP);
+  const Outcome outcome = FinishTool(pid, dir_);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_THAT(outcome.err, HasSubstr("4 converted"));
 }
 
 // --- Parallel runs
