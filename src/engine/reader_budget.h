@@ -35,24 +35,57 @@ class ReaderBudget {
   /// Characters made from repeat counts inside texts (`text:s` spaces).
   static constexpr std::uint64_t kRepeatedText = std::uint64_t{64} << 20;
 
+  /// The limits a budget holds to; the defaults are the figures above.
+  struct Limits {
+    std::uint64_t part_bytes = kPartBytes;
+    std::uint64_t workbook_bytes = kWorkbookBytes;
+    std::uint64_t file_bytes = kFileBytes;
+    std::uint64_t cells = kCells;
+    std::uint64_t texts = kTexts;
+    std::uint64_t text_bytes = kTextBytes;
+    std::uint64_t repeated_text = kRepeatedText;
+  };
+
+  /// Lower limits for the budgets made on this thread while it lives, so
+  /// that tests show a limit at work without building gigabytes.
+  class ScopedLimits {
+   public:
+    explicit ScopedLimits(const Limits& limits);
+    ~ScopedLimits();
+    ScopedLimits(const ScopedLimits&) = delete;
+    ScopedLimits& operator=(const ScopedLimits&) = delete;
+
+   private:
+    const Limits* previous_;
+    Limits limits_;
+  };
+
+  /// The limits in force on this thread.
+  static const Limits& CurrentLimits();
+
   /// `path` names the file in the errors.
-  explicit ReaderBudget(std::string path) : path_(std::move(path)) {}
+  explicit ReaderBudget(std::string path)
+      : path_(std::move(path)), limits_(CurrentLimits()) {}
 
   /// A part about to be inflated, of `bytes` stated size.
   void ChargePart(std::string_view part, std::uint64_t bytes);
   /// Throws when `count` more cells would exceed the budget, before they
   /// are stored.
   void CheckCells(std::uint64_t count) const {
-    if (count > kCells - std::min(cells_, kCells)) Exceeded(kCells, "cells");
+    if (count > limits_.cells - std::min(cells_, limits_.cells)) {
+      Exceeded(limits_.cells, "cells");
+    }
   }
   void ChargeCells(std::uint64_t count) {
     cells_ += count;
-    if (cells_ > kCells) Exceeded(kCells, "cells");
+    if (cells_ > limits_.cells) Exceeded(limits_.cells, "cells");
   }
   void ChargeText(std::uint64_t bytes) {
     text_bytes_ += bytes;
-    if (++texts_ > kTexts) Exceeded(kTexts, "texts");
-    if (text_bytes_ > kTextBytes) Exceeded(kTextBytes, "bytes of text");
+    if (++texts_ > limits_.texts) Exceeded(limits_.texts, "texts");
+    if (text_bytes_ > limits_.text_bytes) {
+      Exceeded(limits_.text_bytes, "bytes of text");
+    }
   }
   void ChargeRepeatedText(std::uint64_t characters);
 
@@ -63,6 +96,7 @@ class ReaderBudget {
   [[noreturn]] void Exceeded(std::uint64_t limit, std::string_view what) const;
 
   std::string path_;
+  Limits limits_;
   std::uint64_t inflated_ = 0;
   std::uint64_t cells_ = 0;
   std::uint64_t texts_ = 0;
