@@ -23,13 +23,13 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/workbook.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
-#include "gui/spreadsheet/window_automation.h"
-#include "gui/spreadsheet/workbook_instance.h"
+#include "gui/spreadsheet/window_workbook_session.h"
 #include "gui/spreadsheet/workbook_window.h"
 
 namespace kestrilo {
@@ -123,26 +123,31 @@ void FirstScreen(benchmark::State& state, const std::string& path) {
     state.SkipWithError("the benchmark workbook could not be written");
     return;
   }
-  WindowAutomation automation;
   for (auto _ : state) {
     QElapsedTimer clock;
     clock.start();
-    std::unique_ptr<SpreadsheetInstance> instance;
-    try {
-      instance = automation.OpenWorkbookInNewInstance(path);
-    } catch (const std::exception& error) {
-      state.SkipWithError(error.what());
+    gui::WindowWorkbookSession session(path);
+    bool opened = false;
+    std::optional<std::string> error;
+    session.Open([&](const std::optional<std::string>& problem) {
+      error = problem;
+      opened = true;
+    });
+    while (!opened) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    if (error) {
+      state.SkipWithError(error->c_str());
       return;
     }
-    WorkbookWindow* window =
-        static_cast<WorkbookInstance*>(instance.get())->window();
+    WorkbookWindow* window = session.window();
     PaintWatcher watcher(window->grid()->viewport());
-    instance->SetVisible(true);
+    window->show();
     while (!watcher.painted) {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
     state.SetIterationTime(clock.nsecsElapsed() / 1e9);
-    instance->Quit();
+    session.Quit();
   }
 }
 

@@ -129,10 +129,73 @@ std::string CellText(const CellValue& value) {
   return text;
 }
 
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// The length in bytes of the UTF-8 character at `i`, and whether XML 1.0
+// can hold it in any form: not the control characters but TAB, LF and CR,
+// not U+FFFE, U+FFFF or a surrogate. A byte that begins no well-formed
+// sequence counts as a character of its own that XML cannot hold.
+std::size_t CharacterAt(std::string_view text, std::size_t i, bool& holdable) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) {
+    holdable = lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r';
+    return 1;
+  }
+  holdable = false;
+  std::size_t length = 0;
+  char32_t code = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07;
+  } else {
+    return 1;
+  }
+  if (length > text.size() - i) return 1;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) return 1;
+    code = (code << 6) | (next & 0x3F);
+  }
+  if ((length == 3 && code < 0x800) ||
+      (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+    return 1;  // overlong, or beyond Unicode
+  }
+  holdable =
+      code != 0xFFFE && code != 0xFFFF && (code < 0xD800 || code > 0xDFFF);
+  return length;
+}
+
+// Characters that would end or break a tag if a name carried them.
+bool IsMarkup(char c) {
+  switch (c) {
+    case '<':
+    case '>':
+    case '&':
+    case '"':
+    case '\'':
+    case '/':
+    case '=':
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void AppendEscaped(std::string_view text, std::string& out) {
   std::size_t start = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char* entity;
+    std::string_view entity;
+    std::size_t length = 1;
     switch (text[i]) {
       case '&':
         entity = "&amp;";
@@ -143,14 +206,56 @@ void AppendEscaped(std::string_view text, std::string& out) {
       case '>':
         entity = "&gt;";
         break;
-      default:
-        continue;
+      default: {
+        // Printable ASCII, most of any sheet, needs no closer look.
+        const auto code = static_cast<unsigned char>(text[i]);
+        if (code >= 0x20 && code < 0x80) continue;
+        bool holdable;
+        length = CharacterAt(text, i, holdable);
+        if (holdable) {
+          i += length - 1;
+          continue;
+        }
+        entity = kReplacement;
+      }
     }
     out.append(text, start, i - start);
     out += entity;
+    i += length - 1;
     start = i + 1;
   }
   out.append(text, start, text.size() - start);
+}
+
+void AppendTagName(std::string_view text, bool safe, std::string& out) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == ' ') continue;
+    if (!safe) {
+      out += c;
+      continue;
+    }
+    if (IsMarkup(c)) {
+      out += '_';
+      continue;
+    }
+    bool holdable;
+    const std::size_t length = CharacterAt(text, i, holdable);
+    if (holdable) {
+      out.append(text, i, length);
+    } else {
+      out += kReplacement;
+    }
+    i += length - 1;
+  }
+}
+
+bool HoldsCharactersXmlCannot(std::string_view text) {
+  bool holdable = true;
+  for (std::size_t i = 0; i < text.size() && holdable;) {
+    i += CharacterAt(text, i, holdable);
+  }
+  return !holdable;
 }
 
 }  // namespace kestrilo

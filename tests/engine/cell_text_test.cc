@@ -43,5 +43,63 @@ TEST(CellTextTest, EscapingReplacesOnlyTheThreeCharacters) {
   EXPECT_EQ(out, "Smith &amp; Sons &lt;b&gt; \"q\" 'a'");
 }
 
+// Control characters but TAB, LF and CR, and U+FFFE / U+FFFF, have no form
+// in XML 1.0, not even a character reference: each becomes U+FFFD.
+TEST(CellTextTest, EscapingReplacesWhatXmlCannotHold) {
+  const std::string text(
+      "a\x00"
+      "b\x01\x08\x0B\x0C\x0E\x1F|\t\n\r|"
+      "\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD\x7F&",
+      25);
+  std::string out;
+  AppendEscaped(text, out);
+  const std::string r = "\xEF\xBF\xBD";
+  EXPECT_EQ(out, "a" + r + "b" + r + r + r + r + r + r + "|\t\n\r|" + r + r +
+                     r + "\x7F&amp;");
+  EXPECT_TRUE(HoldsCharactersXmlCannot(text));
+  EXPECT_TRUE(HoldsCharactersXmlCannot("\xEF\xBF\xBF"));
+  EXPECT_FALSE(HoldsCharactersXmlCannot("tab\tline\r\n\xEF\xBF\xBD \xC3\xA9"));
+}
+
+// Bytes that are not UTF-8 would make the whole file unreadable to a parser.
+TEST(CellTextTest, EscapingReplacesBytesThatAreNotUtf8) {
+  const std::string r = "\xEF\xBF\xBD";
+  const auto escaped = [](std::string_view text) {
+    std::string out;
+    AppendEscaped(text, out);
+    return out;
+  };
+  EXPECT_EQ(escaped("caf\xE9!"), "caf" + r + "!");        // Latin-1
+  EXPECT_EQ(escaped("\xC0\xAF"), r + r);                  // overlong
+  EXPECT_EQ(escaped("\xED\xA0\x80x"), r + "x");           // surrogate
+  EXPECT_EQ(escaped("\xF4\x90\x80\x80"), r + r + r + r);  // beyond U+10FFFF
+  EXPECT_EQ(escaped("cut \xE6\x9D"), "cut " + r + r);
+  EXPECT_EQ(escaped("\xF0\x9F\x8D\x8E \xE6\x9D\xB1"),  // kept whole
+            "\xF0\x9F\x8D\x8E \xE6\x9D\xB1");
+  EXPECT_TRUE(HoldsCharactersXmlCannot("\xEF\xBF"));
+  EXPECT_FALSE(HoldsCharactersXmlCannot("\xF0\x9F\x8D\x8E"));
+  std::string name;
+  AppendTagName(
+      "a\xFF"
+      "b \xC3\xA9",
+      true, name);
+  EXPECT_EQ(name, "a" + r + "b\xC3\xA9");
+}
+
+TEST(CellTextTest, SafeTagNamesCarryNoMarkup) {
+  std::string out;
+  AppendTagName("role></role><admin>true</admin><role", true, out);
+  EXPECT_EQ(out, "role___role__admin_true__admin__role");
+  out.clear();
+  AppendTagName("a b=\"c\" d='e' &f;\x01g", true, out);
+  EXPECT_EQ(out, "ab__c_d__e__f;\xEF\xBF\xBDg");
+  out.clear();
+  AppendTagName("Unit\tPrice \xC3\xA9", true, out);  // the rest stays
+  EXPECT_EQ(out, "Unit\tPrice\xC3\xA9");
+  out.clear();
+  AppendTagName("a <b>\x01", false, out);  // raw: only spaces go
+  EXPECT_EQ(out, "a<b>\x01");
+}
+
 }  // namespace
 }  // namespace kestrilo
