@@ -347,6 +347,18 @@ class FileListCommandsTest : public QObject {
     QVERIFY(busy_marks_.isEmpty());
   }
 
+  void commandLineArgumentsAreAddedAsADropWould() {
+    TempTree tree;
+    tree.File("A/one.csv");
+    const QString book = tree.File("book.xlsx");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(tree.root());
+    commands_->AddArguments(
+        {"A", QUrl::fromLocalFile(book).toString(), "gone.xlsx"});
+    QDir::setCurrent(before);
+    QCOMPARE(Entries(*list_), QStringList({tree.root() + "/A/one.csv", book}));
+  }
+
   void aDropEventOnTheListAppends() {
     TempTree tree;
     const QString a = tree.Folder("A");

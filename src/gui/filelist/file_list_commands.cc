@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <exception>
 #include <utility>
 
@@ -156,6 +157,16 @@ void FileListCommands::AddDropped(const QStringList& paths) {
     }
     // A path gone by the time of the drop has nothing to add.
   }
+}
+
+void FileListCommands::AddArguments(const QStringList& arguments) {
+  QStringList paths;
+  for (const QString& argument : arguments) {
+    const QUrl url(argument);
+    const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
+    paths << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+  }
+  AddDropped(paths);
 }
 
 FolderScanHooks FileListCommands::ScanHooks() {

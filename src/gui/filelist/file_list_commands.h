@@ -32,6 +32,9 @@ class FileListCommands {
   void LoadSamples();
   /// Files as they are, folders as every file in and below them.
   void AddDropped(const QStringList& paths);
+  /// Files and folders named on the command line, as paths (relative ones
+  /// from the current folder) or file URLs, added as a drop adds them.
+  void AddArguments(const QStringList& arguments);
 
   /// What the folder scan calls between folders; by default the window's
   /// message loop runs there, so that a long scan can be watched.

@@ -190,14 +190,19 @@ void ExportRun::Export(const std::string& address) {
 
 void ExportRun::CloseWorkbook() {
   state_ = State::kIdle;
-  if (session_) {
-    session_->Quit();
-    session_.reset();
-  }
-  // The next workbook starts from the event loop, so that the window shows
-  // where the run stands before a new workbook window opens.
-  QMetaObject::invokeMethod(this, &ExportRun::NextWorkbook,
-                            Qt::QueuedConnection);
+  // The workbook closes, and the next one starts, from the event loop: never
+  // inside the session's own answer, and with the window showing where the
+  // run stands before a new workbook window opens.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (session_) {
+          session_->Quit();
+          session_.reset();
+        }
+        NextWorkbook();
+      },
+      Qt::QueuedConnection);
 }
 
 void ExportRun::Complete() {
