@@ -845,7 +845,7 @@ void RefuseEncrypted(const std::string& path, const ZipArchive& zip) {
 std::string ActiveTableName(const ZipArchive& zip, ReaderBudget& budget) {
   if (!zip.Contains("settings.xml")) return {};
   budget.ChargePart("settings.xml", zip.EntrySize("settings.xml").value_or(0));
-  const std::string xml = PackagePart::ReadXml(zip, "settings.xml");
+  const std::string xml = PackagePart::ReadSmallXml(zip, "settings.xml");
   try {
     XmlTokenizer tokens(xml);
     bool in_active_table = false;
