@@ -134,7 +134,7 @@ class WorkbookInstanceTest : public QObject {
         &window(), &WorkbookWindow::RangePromptShown, &window(),
         [&] {
           testing::Drag(*window().grid(), 2, 1, 5, 3);
-          window().range_prompt()->accept();
+          window().range_prompt()->Confirm();
         },
         Qt::QueuedConnection);
     QCOMPARE(instance_->PromptForRange(),

@@ -1,6 +1,7 @@
 #include "gui/spreadsheet/workbook_window.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -16,18 +17,24 @@
 #include <algorithm>
 
 #include "engine/address_error.h"
+#include "engine/block_clip.h"
+#include "engine/workbook_cell_source.h"
 #include "engine/workbook_reader.h"
 #include "engine/xml_writer.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
+#include "gui/spreadsheet/xml_preview_pane.h"
 
 namespace kestrilo {
 
 namespace {
 
 constexpr int kStatusIntervalMs = 50;
+// The preview waits for the mouse to rest this long: a drag across a large
+// block changes the selection on every move.
+constexpr int kPreviewDelayMs = 30;
 int open_windows = 0;
 
 QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
@@ -43,7 +50,9 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
       pages_(new QStackedWidget(this)),
       loading_label_(new QLabel(this)),
       loading_bar_(new QProgressBar(this)),
-      status_label_(new QLabel(tr("Ready"), this)) {
+      status_label_(new QLabel(tr("Ready"), this)),
+      selection_size_(new QLabel(this)),
+      prompt_dock_(new QDockWidget(tr("Export"), this)) {
   ++open_windows;
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -57,15 +66,28 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
   layout->addWidget(CreateTabRow());
   setCentralWidget(central);
   statusBar()->addWidget(status_label_, 1);
+  selection_size_->setObjectName(QStringLiteral("selectionSize"));
+  statusBar()->addPermanentWidget(selection_size_);
+  // Docked beside the grid, the prompt covers no cells; it can't be closed
+  // or floated away from the workbook it belongs to.
+  prompt_dock_->setObjectName(QStringLiteral("rangePromptDock"));
+  prompt_dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+  prompt_dock_->setAllowedAreas(Qt::RightDockWidgetArea);
+  addDockWidget(Qt::RightDockWidgetArea, prompt_dock_);
+  prompt_dock_->hide();
+  preview_timer_.setSingleShot(true);
+  preview_timer_.setInterval(kPreviewDelayMs);
+  connect(&preview_timer_, &QTimer::timeout, this,
+          &WorkbookWindow::UpdatePreview);
   statusBar()->setSizeGripEnabled(true);
-  resize(1000, 640);
+  resize(1100, 680);
 
   status_timer_.setSingleShot(true);
   status_timer_.setInterval(kStatusIntervalMs);
   connect(&status_timer_, &QTimer::timeout, this,
           &WorkbookWindow::FlushStatusText);
   connect(grid_, &SheetGrid::SelectionChanged, this,
-          &WorkbookWindow::ShowActiveCell);
+          &WorkbookWindow::SelectionChanged);
   connect(tabs_, &QTabBar::currentChanged, this, &WorkbookWindow::TabChosen);
   connect(name_box_, &QLineEdit::returnPressed, this,
           &WorkbookWindow::NameBoxEntered);
@@ -76,6 +98,7 @@ WorkbookWindow::~WorkbookWindow() {
   // The reader holds no pointer into the window; waiting for it keeps its
   // result from arriving at a window that is gone.
   if (loader_.joinable()) loader_.join();
+  EndPrompt();  // a window freed while prompting answers nothing
   grid_->SetSheet(nullptr);
   --open_windows;
 }
@@ -341,8 +364,103 @@ void WorkbookWindow::SetBusy(bool busy) {
   tabs_->setEnabled(!busy);
 }
 
+bool WorkbookWindow::BeginPrompt(const gui::PromptContext& context,
+                                 AnswerFunction answered) {
+  if (prompt_ != nullptr || !workbook_) return false;
+  answered_ = std::move(answered);
+  preview_options_ = context.options;
+  prompt_ = new RangePrompt(
+      grid_,
+      [this](const RangeAddress& address) { return SelectAddress(address); },
+      prompt_dock_);
+  prompt_->SetRunPosition(context.position, context.count, context.file_name);
+  connect(prompt_, &RangePrompt::Confirmed, this,
+          [this](const QString& address) { Answer(address.toStdString()); });
+  connect(prompt_, &RangePrompt::Cancelled, this,
+          [this] { Answer(std::nullopt); });
+  prompt_dock_->setWidget(prompt_);
+  prompt_dock_->show();
+  if (!isVisible()) show();
+  raise();
+  activateWindow();
+  grid_->setFocus();
+  UpdatePreview();
+  emit RangePromptShown();
+  return true;
+}
+
+void WorkbookWindow::EndPrompt() {
+  preview_timer_.stop();
+  answered_ = nullptr;
+  if (prompt_ == nullptr) return;
+  prompt_dock_->hide();
+  prompt_dock_->setWidget(nullptr);
+  // Later: this may run inside one of the prompt's own signals.
+  prompt_->deleteLater();
+  prompt_ = nullptr;
+}
+
+void WorkbookWindow::Answer(const std::optional<std::string>& address) {
+  AnswerFunction answered = std::move(answered_);
+  EndPrompt();
+  // Last: the answer may free this window.
+  if (answered) answered(address);
+}
+
+void WorkbookWindow::SetPreviewOptions(const ExportOptions& options) {
+  preview_options_ = options;
+  if (prompt_ != nullptr) UpdatePreview();
+}
+
+std::optional<BlockGeometry> WorkbookWindow::SelectedBlock() const {
+  if (!workbook_ || active_sheet_ < 0) return std::nullopt;
+  return ClipToUsedRange(grid_->areas().front(),
+                         workbook_->sheet(active_sheet_).UsedRange());
+}
+
+void WorkbookWindow::SelectionChanged() {
+  ShowActiveCell();
+  ShowSelectionSize();
+  if (prompt_ != nullptr) preview_timer_.start();
+}
+
+void WorkbookWindow::ShowSelectionSize() {
+  const std::optional<BlockGeometry> block = SelectedBlock();
+  if (!block) {
+    selection_size_->setText(workbook_ ? tr("No cells") : QString());
+    return;
+  }
+  selection_size_->setText(
+      tr("%1 × %2")
+          .arg(block->row_count == 1 ? tr("1 row")
+                                     : tr("%1 rows").arg(block->row_count))
+          .arg(block->column_count == 1
+                   ? tr("1 column")
+                   : tr("%1 columns").arg(block->column_count)));
+}
+
+QString WorkbookWindow::selection_size_text() const {
+  return selection_size_->text();
+}
+
+void WorkbookWindow::UpdatePreview() {
+  if (prompt_ == nullptr) return;
+  XmlPreviewPane* pane = prompt_->preview();
+  const std::optional<BlockGeometry> block = SelectedBlock();
+  if (!block) {
+    pane->ShowNote(tr("The selected rows or columns hold no cells."));
+    return;
+  }
+  try {
+    WorkbookCellSource cells(*workbook_, active_sheet_);
+    pane->ShowPreview(BlockPreview(cells, preview_options_, FormatArea(*block),
+                                   XmlPreviewPane::kLines));
+  } catch (const std::exception& error) {
+    pane->ShowNote(QString::fromStdString(error.what()));
+  }
+}
+
 std::optional<std::string> WorkbookWindow::PromptForRange() {
-  if (prompt_ != nullptr) return std::nullopt;
   if (loading_) {
     try {
       WaitUntilLoaded();
@@ -350,33 +468,22 @@ std::optional<std::string> WorkbookWindow::PromptForRange() {
       return std::nullopt;
     }
   }
-  if (!workbook_) return std::nullopt;
-  if (!isVisible()) show();
-  raise();
-  activateWindow();
-  RangePrompt prompt(
-      grid_,
-      [this](const RangeAddress& address) { return SelectAddress(address); },
-      this);
-  prompt.adjustSize();
-  // Over the top right of the grid, where it hides the fewest cells.
-  const QPoint corner(width() - prompt.sizeHint().width() - 40, 90);
-  prompt.move(mapToGlobal(corner));
-  prompt_ = &prompt;
+  std::optional<std::string> result;
   QEventLoop loop;
-  connect(&prompt, &QDialog::finished, &loop, &QEventLoop::quit);
-  connect(this, &WorkbookWindow::Closed, &loop, &QEventLoop::quit);
-  prompt.show();
-  emit RangePromptShown();
+  const bool shown = BeginPrompt(
+      gui::PromptContext{}, [&](const std::optional<std::string>& address) {
+        result = address;
+        loop.quit();
+      });
+  if (!shown) return std::nullopt;
   loop.exec();
-  prompt_ = nullptr;
-  if (prompt.result() != QDialog::Accepted || !isVisible()) return std::nullopt;
-  return prompt.Address();
+  return result;
 }
 
 void WorkbookWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   emit Closed();
+  if (prompt_ != nullptr) Answer(std::nullopt);  // last: it may free this
 }
 
 }  // namespace kestrilo
