@@ -138,6 +138,10 @@ void SheetGrid::SelectAreas(const std::vector<BlockGeometry>& areas) {
   Changed();
 }
 
+std::vector<TextRun> SheetGrid::TextRunsShown() const {
+  return CellPainter(*this).Runs(viewport()->rect());
+}
+
 SectionMark SheetGrid::ColumnMark(std::int32_t column) const {
   SectionMark mark = SectionMark::kNone;
   for (const BlockGeometry& area : areas_) {

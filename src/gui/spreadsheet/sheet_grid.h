@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/block_geometry.h"
+#include "gui/spreadsheet/cell_painter.h"
 #include "engine/sheet.h"
 
 namespace kestrilo {
@@ -51,6 +52,9 @@ class SheetGrid : public QTableView {
 
   /// The filled part of the sheet; A1 when nothing is filled.
   BlockGeometry UsedRange() const;
+
+  /// The cell texts on screen as they are drawn.
+  std::vector<TextRun> TextRunsShown() const;
 
   SectionMark ColumnMark(std::int32_t column) const;
   SectionMark RowMark(std::int32_t row) const;
