@@ -1,11 +1,14 @@
 #include "cli/cli_run.h"
 
+#include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -27,7 +30,7 @@ namespace {
 
 constexpr char kPrefix[] = "kestrilo-cli: ";
 
-// The exit status of a run stopped by SIGINT or SIGTERM, as shells report it.
+// The exit status of a run stopped by an interrupt, as shells report it.
 constexpr int kExitInterrupted = 130;
 
 struct Counts {
@@ -37,21 +40,67 @@ struct Counts {
   int not_started = 0;
 };
 
-// Set by the first SIGINT or SIGTERM: no further workbook is begun, those
-// under way finish, so no output file is left half made. The handler resets
-// itself, so a second signal ends the program at once.
+// Set by the first SIGINT, SIGTERM or SIGHUP: no further workbook is begun,
+// those under way finish, so no output file is left half made.
 std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) { interrupted.store(true); }
+// The interrupts are taken by a thread of their own (every other thread
+// blocks them) rather than by a handler, because the second one must stop
+// the run at once and yet remove the temporary files being written, which
+// takes locks no handler may take.
+class InterruptWatch {
+ public:
+  InterruptWatch() {
+    sigemptyset(&signals_);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals_, signal);
+    // Threads started from here on inherit the mask.
+    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+    watcher_ = std::thread([this] { Watch(); });
+  }
+  ~InterruptWatch() {
+    stopping_ = true;
+    pthread_kill(watcher_.native_handle(), SIGHUP);
+    watcher_.join();
+  }
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
 
-void StopOnInterrupt() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  action.sa_flags = SA_RESETHAND | SA_RESTART;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+ private:
+  void Watch() {
+    for (;;) {
+      int signal = 0;
+      if (sigwait(&signals_, &signal) != 0 || stopping_) return;
+      if (!interrupted.exchange(true)) continue;
+      // The second one: the files under way are abandoned, and the program
+      // ends as the signal's default would have ended it.
+      AbandonTemporaryFiles();
+      std::signal(signal, SIG_DFL);
+      sigset_t only;
+      sigemptyset(&only);
+      sigaddset(&only, signal);
+      pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+      raise(signal);
+      _exit(kExitInterrupted);
+    }
+  }
+
+  sigset_t signals_;
+  std::atomic<bool> stopping_{false};
+  std::thread watcher_;
+};
+
+// A descriptor 0 to 2 that the caller left closed (`2>&-`) would be handed
+// to the first file opened, an output file say, and the messages meant for
+// standard error would be written into it. /dev/null takes its place.
+void OpenClosedStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      dup2(opened, fd);
+      close(opened);
+    }
+  }
 }
 
 void PrintLine(const std::string& line) {
@@ -158,7 +207,7 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line) {
                           : std::max(1u, std::thread::hardware_concurrency());
   JobRunner runner(threads);
   runner.StopWhen(&interrupted);
-  StopOnInterrupt();
+  InterruptWatch watch;
   runner.Run(
       GroupsOf(jobs), static_cast<int>(jobs.size()),
       [&](int job) { return ConvertWorkbook(jobs[job], settings); },
@@ -212,6 +261,7 @@ int Convert(const CommandLine& line) {
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args) {
+  OpenClosedStandardDescriptors();
   CommandLine line;
   try {
     line = ParseCommandLine(args);

@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -56,6 +58,27 @@ std::int64_t RepeatCount(std::string_view text) {
   std::int64_t value = 1;
   if (text.empty() || !ParseInteger(text, value) || value < 1) return 1;
   return std::min(value, kMost);
+}
+
+// A length of the style properties ("2.258cm", "0.5in", "12pt") in points;
+// nothing for one without a known unit, negative, or absurdly large.
+std::optional<float> LengthInPoints(std::string_view text) {
+  static constexpr struct {
+    std::string_view unit;
+    double points;
+  } kUnits[] = {{"cm", 72 / 2.54}, {"mm", 72 / 25.4}, {"in", 72},
+                {"pt", 1},         {"pc", 12},        {"px", 0.75}};
+  constexpr double kMostPoints = 1e6;
+  for (const auto& [unit, points] : kUnits) {
+    if (!text.ends_with(unit)) continue;
+    double value = 0;
+    if (!ParseDouble(text.substr(0, text.size() - unit.size()), value) ||
+        value < 0 || value * points > kMostPoints) {
+      return std::nullopt;
+    }
+    return static_cast<float>(value * points);
+  }
+  return std::nullopt;
 }
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
@@ -230,6 +253,8 @@ struct CellAttributes {
   bool has_string_value = false;
   bool has_formula = false;
   std::int64_t columns = 1;
+  std::int64_t columns_spanned = 1;
+  std::int64_t rows_spanned = 1;
 };
 
 // A cell of the current row, kept until the row ends so that repeated rows
@@ -297,13 +322,8 @@ class OdsContentReader {
       } else if (Is(name, "table") && spreadsheet_depth_ != 0 &&
                  depth == spreadsheet_depth_ + 1) {
         StartTable();
-      } else if (Is(name, "style")) {
-        table_style_ = xml_.AttributeOr("family") == "table"
-                           ? xml_.AttributeOr("name")
-                           : std::string_view();  // copied: views are brief
-      } else if (Is(name, "table-properties") && !table_style_.empty() &&
-                 xml_.AttributeOr("display") == "false") {
-        hidden_styles_.emplace(table_style_);
+      } else {
+        StartStyleElement(name);
       }
       return;
     }
@@ -312,7 +332,86 @@ class OdsContentReader {
       StartCell(depth);
     } else if (Is(name, "table-row")) {
       StartRow(depth);
+    } else if (Is(name, "table-column")) {
+      StartColumn();
     }
+  }
+
+  // Automatic styles: which tables are hidden, and the widths and heights
+  // of column and row styles.
+  void StartStyleElement(std::string_view name) {
+    if (Is(name, "style")) {
+      style_family_ = xml_.AttributeOr("family");  // copied: views are brief
+      style_name_ = xml_.AttributeOr("name");
+    } else if (Is(name, "table-properties") && style_family_ == "table" &&
+               xml_.AttributeOr("display") == "false") {
+      hidden_styles_.emplace(style_name_);
+    } else if (Is(name, "table-column-properties") &&
+               style_family_ == "table-column") {
+      if (auto width = LengthInPoints(xml_.AttributeOr("column-width"))) {
+        column_widths_[style_name_] = *width;
+      }
+    } else if (Is(name, "table-row-properties") &&
+               style_family_ == "table-row") {
+      if (auto height = LengthInPoints(xml_.AttributeOr("row-height"))) {
+        row_heights_[style_name_] = *height;
+      }
+    }
+  }
+
+  // The size and visibility of a column or row from its element's
+  // attributes; false when it states neither.
+  bool ReadSpan(const std::unordered_map<std::string, float>& sizes,
+                SheetLayout::Span& span) {
+    const std::string_view style = xml_.AttributeOr("style-name");
+    if (!style.empty()) {
+      const auto it = sizes.find(std::string(style));
+      if (it != sizes.end()) span.size = it->second;
+    }
+    const std::string_view visibility = xml_.AttributeOr("visibility");
+    span.hidden = visibility == "collapse" || visibility == "filter";
+    return span.size || span.hidden;
+  }
+
+  // A column (or run of repeated columns) of the current table.
+  void StartColumn() {
+    const std::int64_t first = next_layout_column_;
+    const std::int64_t repeat =
+        RepeatCount(xml_.AttributeOr("number-columns-repeated"));
+    next_layout_column_ =
+        std::min<std::int64_t>(first + repeat, kMaxColumns + 1);
+    SheetLayout::Span span;
+    if (first > kMaxColumns || !ReadSpan(column_widths_, span)) return;
+    span.first = static_cast<std::int32_t>(first);
+    span.last = static_cast<std::int32_t>(next_layout_column_ - 1);
+    sheet_->layout().AddColumns(span);
+  }
+
+  void AddRowSpan() {
+    SheetLayout::Span span;
+    if (next_row_ > kMaxRows || !ReadSpan(row_heights_, span)) return;
+    span.first = static_cast<std::int32_t>(next_row_);
+    span.last = static_cast<std::int32_t>(
+        std::min<std::int64_t>(next_row_ + row_repeat_ - 1, kMaxRows));
+    sheet_->layout().AddRows(span);
+  }
+
+  // A merged area starts at the cell just read. Repeated cells or rows
+  // with spans would each start one; the first stands for them all, so
+  // that the areas stay as many as the elements of the file.
+  void AddMergedArea(std::int64_t column) {
+    const CellAttributes& a = attributes_;
+    if ((a.columns_spanned < 2 && a.rows_spanned < 2) || next_row_ > kMaxRows ||
+        column > kMaxColumns) {
+      return;
+    }
+    const std::int64_t rows =
+        std::min<std::int64_t>(a.rows_spanned, kMaxRows - next_row_ + 1);
+    const std::int64_t columns =
+        std::min<std::int64_t>(a.columns_spanned, kMaxColumns - column + 1);
+    sheet_->layout().AddMergedArea(BlockGeometry{
+        static_cast<std::int32_t>(next_row_), static_cast<std::int32_t>(rows),
+        static_cast<std::int32_t>(column), static_cast<std::int32_t>(columns)});
   }
   void End() {
     const std::size_t depth = xml_.depth() + 1;  // of the closed element
@@ -350,11 +449,13 @@ class OdsContentReader {
     sheet_->Reserve(reserve_);
     table_depth_ = xml_.depth();
     next_row_ = 1;
+    next_layout_column_ = 1;
   }
 
   void StartRow(std::size_t depth) {
     row_depth_ = depth;
     row_repeat_ = RepeatCount(xml_.AttributeOr("number-rows-repeated"));
+    AddRowSpan();
     next_column_ = 1;
     pending_.clear();
   }
@@ -460,6 +561,10 @@ class OdsContentReader {
         attributes_.has_formula = true;
       } else if (Is(name, "number-columns-repeated")) {
         attributes_.columns = RepeatCount(attribute.value);
+      } else if (Is(name, "number-columns-spanned")) {
+        attributes_.columns_spanned = RepeatCount(attribute.value);
+      } else if (Is(name, "number-rows-spanned")) {
+        attributes_.rows_spanned = RepeatCount(attribute.value);
       }
     }
     CellAttributes& a = attributes_;
@@ -546,6 +651,7 @@ class OdsContentReader {
 
   void FinishCell() {
     const std::int64_t first = next_column_;
+    AddMergedArea(first);
     next_column_ =
         std::min<std::int64_t>(first + attributes_.columns, kMaxColumns + 1);
     PendingCell cell{static_cast<std::int32_t>(first),
@@ -629,8 +735,11 @@ class OdsContentReader {
   std::size_t reserve_;
   bool saw_spreadsheet_ = false;
   std::size_t spreadsheet_depth_ = 0;
-  std::string table_style_;
+  std::string style_family_;
+  std::string style_name_;
   std::unordered_set<std::string> hidden_styles_;
+  std::unordered_map<std::string, float> column_widths_;
+  std::unordered_map<std::string, float> row_heights_;
 
   Sheet* sheet_ = nullptr;
   std::size_t table_depth_ = 0;
@@ -638,6 +747,7 @@ class OdsContentReader {
   std::int64_t row_repeat_ = 1;
   std::int64_t next_row_ = 1;
   std::int64_t next_column_ = 1;
+  std::int64_t next_layout_column_ = 1;
   std::int64_t stored_cells_ = 0;
   std::vector<PendingCell> pending_;
 

@@ -7,11 +7,22 @@
 namespace kestrilo {
 namespace {
 
+// Readers mostly add spans in file order, one per column or row record:
+// then there is nothing to resolve.
+bool InOrderWithoutOverlap(const std::vector<SheetLayout::Span>& spans) {
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    if (spans[i].first > spans[i].last) return false;
+    if (i > 0 && spans[i].first <= spans[i - 1].last) return false;
+  }
+  return true;
+}
+
 // Lays the spans, in the order they were added, over one another on a map
 // keyed by first index, so that a later span hides what it covers of an
 // earlier one. Each span is split at most twice, so this stays n log n.
 std::vector<SheetLayout::Span> Resolve(
     const std::vector<SheetLayout::Span>& added) {
+  if (InOrderWithoutOverlap(added)) return added;
   std::map<std::int32_t, SheetLayout::Span> painted;
   auto split_at = [&painted](std::int32_t index) {
     auto it = painted.upper_bound(index);
@@ -70,6 +81,19 @@ void SheetLayout::Finish() {
                          ? a.first_row < b.first_row
                          : a.first_column < b.first_column;
             });
+  reach_.assign(merged_.size(), 0);
+  BuildReach(0, merged_.size());
+}
+
+// merged_, sorted by first row, is read as a balanced search tree whose
+// root is the middle of a range: each node learns how far down its subtree
+// reaches, so that a look-up skips every subtree ending above the row.
+std::int32_t SheetLayout::BuildReach(std::size_t begin, std::size_t end) {
+  if (begin >= end) return 0;
+  const std::size_t mid = begin + (end - begin) / 2;
+  reach_[mid] = std::max({merged_[mid].last_row(), BuildReach(begin, mid),
+                          BuildReach(mid + 1, end)});
+  return reach_[mid];
 }
 
 const SheetLayout::Span* SheetLayout::Column(std::int32_t index) const {
@@ -82,20 +106,28 @@ const SheetLayout::Span* SheetLayout::Row(std::int32_t index) const {
 
 const BlockGeometry* SheetLayout::MergedAreaAt(std::int32_t row,
                                                std::int32_t column) const {
-  // Merged areas never overlap in a sound file; in a hostile one the first
-  // found wins. Areas starting below `row` cannot hold it.
-  auto end =
-      std::upper_bound(merged_.begin(), merged_.end(), row,
-                       [](std::int32_t value, const BlockGeometry& area) {
-                         return value < area.first_row;
-                       });
-  for (auto it = merged_.begin(); it != end; ++it) {
-    if (row <= it->last_row() && column >= it->first_column &&
-        column <= it->last_column()) {
-      return &*it;
-    }
+  return FindMerged(0, merged_.size(), row, column);
+}
+
+// Merged areas never overlap in a sound file; in a hostile one the first in
+// sorted order wins.
+const BlockGeometry* SheetLayout::FindMerged(std::size_t begin, std::size_t end,
+                                             std::int32_t row,
+                                             std::int32_t column) const {
+  if (begin >= end) return nullptr;
+  const std::size_t mid = begin + (end - begin) / 2;
+  if (reach_[mid] < row) return nullptr;
+  if (const BlockGeometry* found = FindMerged(begin, mid, row, column)) {
+    return found;
   }
-  return nullptr;
+  const BlockGeometry& area = merged_[mid];
+  // Areas from here on start below the row.
+  if (area.first_row > row) return nullptr;
+  if (row <= area.last_row() && column >= area.first_column &&
+      column <= area.last_column()) {
+    return &area;
+  }
+  return FindMerged(mid + 1, end, row, column);
 }
 
 }  // namespace kestrilo

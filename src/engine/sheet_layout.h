@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -53,16 +54,24 @@ class SheetLayout {
   /// The span holding column (row) `index`, or nullptr.
   const Span* Column(std::int32_t index) const;
   const Span* Row(std::int32_t index) const;
-  /// The merged area holding the cell, or nullptr.
+  /// The merged area holding the cell, or nullptr. Takes time logarithmic
+  /// in the number of areas (plus the areas crossing the cell's row).
   const BlockGeometry* MergedAreaAt(std::int32_t row,
                                     std::int32_t column) const;
 
  private:
+  std::int32_t BuildReach(std::size_t begin, std::size_t end);
+  const BlockGeometry* FindMerged(std::size_t begin, std::size_t end,
+                                  std::int32_t row, std::int32_t column) const;
+
   std::optional<float> default_column_width_;
   std::optional<float> default_row_height_;
   std::vector<Span> columns_;
   std::vector<Span> rows_;
   std::vector<BlockGeometry> merged_;
+  // The last row reached by any area of the implicit search tree rooted at
+  // each index of merged_ (the midpoint of its range), set by Finish().
+  std::vector<std::int32_t> reach_;
 };
 
 }  // namespace kestrilo

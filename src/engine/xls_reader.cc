@@ -16,6 +16,7 @@
 #include "engine/biff_record_reader.h"
 #include "engine/code_page_decoder.h"
 #include "engine/compound_file.h"
+#include "engine/excel_width.h"
 #include "engine/value_format.h"
 #include "engine/workbook_error.h"
 
@@ -49,6 +50,13 @@ enum Record : std::uint16_t {
   kRk = 0x027E,
   kFormat = 0x041E,
   kBof = 0x0809,
+  // Layout records of a sheet.
+  kDefColWidth = 0x0055,
+  kColInfo = 0x007D,
+  kStandardWidth = 0x0099,
+  kMergedCells = 0x00E5,
+  kRow = 0x0208,
+  kDefaultRowHeight = 0x0225,
 };
 
 constexpr std::uint16_t kBiff8 = 0x0600;
@@ -158,6 +166,12 @@ class XlsParser {
   void ClassifyXfs();
   void ReadSheet(const BoundSheet& bound, Sheet* sheet);
   void HandleCell(const RecordView& record, std::size_t next, Sheet* sheet);
+  /// Reads a record of column widths, row heights or merged areas; false
+  /// for any other record.
+  bool HandleLayout(const RecordView& record, SheetLayout& layout);
+  void ReadColumnInfo(const RecordView& record, SheetLayout& layout) const;
+  void ReadRowInfo(const RecordView& record, SheetLayout& layout) const;
+  void ReadMergedCells(const RecordView& record, SheetLayout& layout) const;
   void SetNumber(Sheet* sheet, std::int32_t row, std::int32_t column,
                  std::uint16_t xf, double value) const;
   void ReadFormula(const RecordView& record, Sheet* sheet, std::int32_t row,
@@ -186,6 +200,10 @@ class XlsParser {
   std::unique_ptr<Workbook> workbook_;
   std::vector<std::uint32_t> sst_;  // pool index of each shared string
   std::optional<PendingString> pending_string_;
+  // Of the sheet being read: its default row height in twips, and whether
+  // STANDARDWIDTH, which wins over DEFCOLWIDTH, was seen.
+  std::uint16_t default_row_twips_ = 0;
+  bool standard_width_seen_ = false;
   std::u16string units_;
   std::string scratch_;
 };
@@ -467,6 +485,10 @@ void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
   NextRecord(&position, &record);
   int depth = 1;
   pending_string_.reset();
+  default_row_twips_ = 0;
+  standard_width_seen_ = false;
+  // Excel's width for a sheet that states none: 8 digits and the padding.
+  sheet->layout().SetDefaultColumnWidth(*ExcelBaseWidthToPoints(8));
   while (NextRecord(&position, &record)) {
     sheet_bytes_read_ += 4 + record.size;
     if (sheet_bytes_read_ > stream_.size()) {
@@ -482,6 +504,7 @@ void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
     }
     if (depth > 1) continue;
     try {
+      if (HandleLayout(record, sheet->layout())) continue;
       HandleCell(record, position, sheet);
     } catch (const BiffRecordReader::TooShort&) {
       Fail("damaged workbook: " + DescribeRecord(record) + " in " + where +
@@ -489,6 +512,93 @@ void XlsParser::ReadSheet(const BoundSheet& bound, Sheet* sheet) {
     }
   }
   Fail("damaged workbook: " + where + " ends without its end record");
+}
+
+bool XlsParser::HandleLayout(const RecordView& record, SheetLayout& layout) {
+  const unsigned char* d = record.data;
+  switch (record.type) {
+    case kDefColWidth:
+      if (record.size < 2) throw BiffRecordReader::TooShort();
+      if (!standard_width_seen_) {
+        if (auto width = ExcelBaseWidthToPoints(U16(d))) {
+          layout.SetDefaultColumnWidth(*width);
+        }
+      }
+      return true;
+    case kStandardWidth:
+      if (record.size < 2) throw BiffRecordReader::TooShort();
+      if (auto width = ExcelColumnWidthToPoints(U16(d) / 256.0)) {
+        layout.SetDefaultColumnWidth(*width);
+        standard_width_seen_ = true;
+      }
+      return true;
+    case kDefaultRowHeight:
+      if (record.size < 4) throw BiffRecordReader::TooShort();
+      default_row_twips_ = U16(d + 2) & 0x7FFF;
+      layout.SetDefaultRowHeight(default_row_twips_ / 20.0f);
+      return true;
+    case kColInfo:
+      ReadColumnInfo(record, layout);
+      return true;
+    case kRow:
+      ReadRowInfo(record, layout);
+      return true;
+    case kMergedCells:
+      ReadMergedCells(record, layout);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void XlsParser::ReadColumnInfo(const RecordView& record,
+                               SheetLayout& layout) const {
+  // First and last column, width in 1/256 of a digit, XF, options.
+  if (record.size < 10) throw BiffRecordReader::TooShort();
+  const unsigned char* d = record.data;
+  const std::int32_t first = U16(d) + 1;
+  const std::int32_t last = std::min<std::int32_t>(U16(d + 2) + 1, kMaxColumns);
+  if (first > last) return;
+  SheetLayout::Span span;
+  span.first = first;
+  span.last = last;
+  span.size = ExcelColumnWidthToPoints(U16(d + 4) / 256.0);
+  span.hidden = (U16(d + 8) & 0x0001) != 0;
+  layout.AddColumns(span);
+}
+
+void XlsParser::ReadRowInfo(const RecordView& record,
+                            SheetLayout& layout) const {
+  // Row, first and last column, height in twips (bit 15 is a flag), two
+  // reserved words, options (0x20 hidden).
+  if (record.size < 14) throw BiffRecordReader::TooShort();
+  const unsigned char* d = record.data;
+  const std::int32_t row = U16(d) + 1;
+  const std::uint16_t twips = U16(d + 6) & 0x7FFF;
+  const bool hidden = (U16(d + 12) & 0x0020) != 0;
+  // Excel writes a ROW record for every row that holds cells: only those
+  // that differ from the default are kept.
+  std::optional<float> height;
+  if (twips != default_row_twips_) height = twips / 20.0f;
+  if (height || hidden)
+    layout.AddRows(SheetLayout::Span{row, row, height, hidden});
+}
+
+void XlsParser::ReadMergedCells(const RecordView& record,
+                                SheetLayout& layout) const {
+  // A count, then per area its first and last row and column.
+  if (record.size < 2) throw BiffRecordReader::TooShort();
+  const unsigned char* d = record.data;
+  const std::size_t count =
+      std::min<std::size_t>(U16(d), (record.size - 2) / 8);
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned char* area = d + 2 + 8 * i;
+    const std::int32_t top = U16(area) + 1, bottom = U16(area + 2) + 1;
+    const std::int32_t left = U16(area + 4) + 1, right = U16(area + 6) + 1;
+    if (top > bottom || left > right || right > kMaxColumns) continue;
+    layout.AddMergedArea(
+        BlockGeometry{top, bottom - top + 1, left, right - left + 1});
+  }
 }
 
 void XlsParser::HandleCell(const RecordView& record, std::size_t next,

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "engine/arriving_xml.h"
 #include "engine/background_inflater.h"
 #include "engine/block_geometry.h"
+#include "engine/excel_width.h"
 #include "engine/package_part.h"
 #include "engine/text_decoding.h"
 #include "engine/value_format.h"
@@ -190,10 +192,27 @@ bool ParseCellReference(std::string_view ref, std::int32_t& row,
     r = r * 10 + (c - '0');
     ++i;
   }
-  if (i != ref.size() || i == digits) return false;
+  // Row 0 does not exist: read as row 1 it would overwrite A1.
+  if (i != ref.size() || i == digits || r < 1) return false;
   row = r;
   column = col;
   return true;
+}
+
+bool IsTrue(std::string_view value) { return value == "1" || value == "true"; }
+
+// Excel's row height for Calibri 11, the default font.
+constexpr float kExcelDefaultRowHeight = 15;
+// The tallest row Excel allows, in points.
+constexpr double kMaxRowHeight = 409.5;
+
+// A row height in points; nothing for one that is missing or out of range.
+std::optional<float> RowHeight(std::string_view text) {
+  double height = 0;
+  if (!ParseDouble(text, height) || height < 0 || height > kMaxRowHeight) {
+    return std::nullopt;
+  }
+  return static_cast<float>(height);
 }
 
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -313,8 +332,11 @@ class XlsxReader {
                      Sheet& sheet);
   void ParseWorksheet(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
   void ParseSheetData(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
-  void StartRow(const XmlTokenizer& xml, CellState& cell,
+  void StartRow(const XmlTokenizer& xml, CellState& cell, SheetLayout& layout,
                 const std::string& part);
+  void ReadSheetFormat(const XmlTokenizer& xml, SheetLayout& layout);
+  void ReadColumns(const XmlTokenizer& xml, SheetLayout& layout);
+  void ReadMergedArea(const XmlTokenizer& xml, SheetLayout& layout);
   void StartCell(const XmlTokenizer& xml, CellState& cell,
                  const std::string& part);
   void StoreCell(CellState& cell, Sheet& sheet, const std::string& part);
@@ -327,6 +349,7 @@ class XlsxReader {
   int active_tab_ = 0;
   std::uint32_t shared_base_ = 0;
   std::uint32_t shared_count_ = 0;
+  std::optional<float> default_row_height_;
   // The number format kind of each cell format (cellXfs index).
   std::vector<ValueFormat> xf_formats_;
 };
@@ -460,12 +483,76 @@ void XlsxReader::ReadWorksheet(const std::string& part,
 
 void XlsxReader::ParseWorksheet(XmlTokenizer& xml, Sheet& sheet,
                                 const std::string& part) {
+  SheetLayout& layout = sheet.layout();
+  // What Excel shows for a sheet that states no defaults, with Calibri 11.
+  layout.SetDefaultColumnWidth(*ExcelBaseWidthToPoints(8));
+  layout.SetDefaultRowHeight(kExcelDefaultRowHeight);
+  default_row_height_ = kExcelDefaultRowHeight;
   for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
-    if (token == Token::kStartTag && xml.local_name() == "sheetData" &&
-        !xml.self_closing()) {
+    if (token != Token::kStartTag || xml.depth() != 2) {
+      if (token == Token::kStartTag && xml.depth() == 3 &&
+          xml.local_name() == "col") {
+        ReadColumns(xml, layout);
+      } else if (token == Token::kStartTag && xml.depth() == 3 &&
+                 xml.local_name() == "mergeCell") {
+        ReadMergedArea(xml, layout);
+      }
+      continue;
+    }
+    const std::string_view name = xml.local_name();
+    if (name == "sheetData" && !xml.self_closing()) {
       ParseSheetData(xml, sheet, part);
+    } else if (name == "sheetFormatPr") {
+      ReadSheetFormat(xml, layout);
     }
   }
+}
+
+void XlsxReader::ReadSheetFormat(const XmlTokenizer& xml, SheetLayout& layout) {
+  double value = 0;
+  std::optional<float> width;
+  if (ParseDouble(xml.AttributeOr("defaultColWidth"), value)) {
+    width = ExcelColumnWidthToPoints(value);
+  } else if (ParseDouble(xml.AttributeOr("baseColWidth"), value)) {
+    width = ExcelBaseWidthToPoints(value);
+  }
+  if (width) layout.SetDefaultColumnWidth(*width);
+  if (const auto height = RowHeight(xml.AttributeOr("defaultRowHeight"))) {
+    layout.SetDefaultRowHeight(*height);
+    default_row_height_ = *height;
+  }
+}
+
+void XlsxReader::ReadColumns(const XmlTokenizer& xml, SheetLayout& layout) {
+  std::int32_t first = 0, last = 0;
+  if (!ParseInteger(xml.AttributeOr("min"), first) ||
+      !ParseInteger(xml.AttributeOr("max"), last) || first < 1 ||
+      first > kMaxColumns || last < first) {
+    return;  // a column record no application would draw
+  }
+  SheetLayout::Span span;
+  span.first = first;
+  span.last = std::min(last, kMaxColumns);
+  double width = 0;
+  if (ParseDouble(xml.AttributeOr("width"), width)) {
+    span.size = ExcelColumnWidthToPoints(width);
+  }
+  span.hidden = IsTrue(xml.AttributeOr("hidden"));
+  if (span.size || span.hidden) layout.AddColumns(span);
+}
+
+void XlsxReader::ReadMergedArea(const XmlTokenizer& xml, SheetLayout& layout) {
+  const std::string_view ref = xml.AttributeOr("ref");
+  const std::size_t colon = ref.find(':');
+  std::int32_t top = 0, left = 0, bottom = 0, right = 0;
+  if (colon == std::string_view::npos ||
+      !ParseCellReference(ref.substr(0, colon), top, left) ||
+      !ParseCellReference(ref.substr(colon + 1), bottom, right) ||
+      bottom > kMaxRows || top > bottom || left > right) {
+    return;  // outside the worksheet or no area: nothing to draw
+  }
+  layout.AddMergedArea(
+      BlockGeometry{top, bottom - top + 1, left, right - left + 1});
 }
 
 // Element names that matter inside <sheetData>, told apart cheaply: this
@@ -524,11 +611,18 @@ void XlsxReader::StartCell(const XmlTokenizer& xml, CellState& cell,
 }
 
 void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
-                          const std::string& part) {
+                          SheetLayout& layout, const std::string& part) {
   const std::string_view* number = nullptr;
+  std::optional<float> height;
+  bool hidden = false;
   for (const auto& attribute : xml.attributes()) {
-    if (attribute.name.size() == 1 && attribute.name[0] == 'r') {
+    const std::string_view name = attribute.name;
+    if (name.size() == 1 && name[0] == 'r') {
       number = &attribute.value;
+    } else if (name == "ht") {
+      height = RowHeight(attribute.value);
+    } else if (name == "hidden") {
+      hidden = IsTrue(attribute.value);
     }
   }
   if (number != nullptr) {
@@ -542,6 +636,12 @@ void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
     ++cell.row;
   }
   cell.column = 0;
+  // Most writers give every row its height: only those that differ from
+  // the default are kept.
+  if (height == default_row_height_) height.reset();
+  if ((height || hidden) && cell.row >= 1 && cell.row <= kMaxRows) {
+    layout.AddRows(SheetLayout::Span{cell.row, cell.row, height, hidden});
+  }
 }
 
 // Reads the rows of <sheetData>, from after its start tag to its end tag.
@@ -581,7 +681,7 @@ void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
           StartCell(xml, cell, part);
           break;
         case SheetTag::kRow:
-          StartRow(xml, cell, part);
+          StartRow(xml, cell, sheet.layout(), part);
           break;
         case SheetTag::kV:
           cell.in_v = cell.has_value = cell.in_cell;

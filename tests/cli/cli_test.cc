@@ -51,6 +51,9 @@ std::string Expected(const std::string& name) {
   return ReadFile(path);
 }
 
+// For StartTool: the tool starts with standard error closed (`2>&-`).
+constexpr int kClosedStderr = -2;
+
 // Starts the tool in `cwd` with `args`; stdout and stderr go to files there.
 // With `stderr_fd` set, standard error goes to that descriptor instead.
 pid_t StartTool(const fs::path& cwd, const std::vector<std::string>& args,
@@ -66,6 +69,7 @@ pid_t StartTool(const fs::path& cwd, const std::vector<std::string>& args,
                                           O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
+    if (stderr_fd == kClosedStderr) close(STDERR_FILENO);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(KESTRILO_CLI));
     for (const std::string& arg : args) {
@@ -499,6 +503,120 @@ TEST_F(CliTest, InterruptFinishesTheWorkbooksUnderWayAndStartsNoMore) {
   converted += std::to_string(written.size());
   converted += " converted";
   EXPECT_THAT(outcome.err, HasSubstr(converted));
+}
+
+// --- Hostile surroundings: closed descriptors, signals -----------------------
+
+// Writes a csv whose XML takes a moment to write: `rows` rows of 8 numbers.
+void WriteLargeCsv(const fs::path& path, int rows) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << "Alpha,Beta,Gamma,Delta,Epsilon,Zeta,Eta,Theta\r\n";
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < 8; ++column) {
+      out << (column ? "," : "") << row * 8 + column;
+    }
+    out << "\r\n";
+  }
+}
+
+bool HasTemporaryFile(const fs::path& folder) {
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    if (it->path().extension() == ".tmp") return true;
+  }
+  return false;
+}
+
+// Whether the tool has not ended yet; it stays waitable either way.
+bool IsRunning(pid_t pid) {
+  siginfo_t info{};
+  return waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == 0;
+}
+
+// Waits while the tool runs until a temporary output file is there.
+bool AwaitTemporaryFile(pid_t pid, const fs::path& folder) {
+  while (IsRunning(pid)) {
+    if (HasTemporaryFile(folder)) return true;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return false;
+}
+
+class CliSignalTest : public CliTest {
+ protected:
+  // Large inputs, so that output files are being written for a while.
+  std::vector<std::string> LargeInputs(int count) {
+    for (int i = 0; i < count; ++i) {
+      WriteLargeCsv(dir_ / "in" / ("big" + std::to_string(i) + ".csv"), 60000);
+    }
+    return {"--jobs", "2", "--ext", "csv", "in", "-o", "out"};
+  }
+};
+
+TEST_F(CliSignalTest, ClosedStandardErrorIsNeverAnOutputFile) {
+  LargeInputs(3);
+  for (int i = 0; i < 12; ++i) {  // each warns about its formulas
+    Place("formulas.xlsx", "in/f" + std::to_string(i) + ".xlsx");
+  }
+  const pid_t pid = StartTool(
+      dir_, {"--jobs", "2", "--ext", "*", "in", "-o", "out"}, kClosedStderr);
+  // Once the tool is under way (before, the loader uses the descriptor), 2
+  // is /dev/null, never a file of the run.
+  const std::string fd2 = "/proc/" + std::to_string(pid) + "/fd/2";
+  int seen_null = 0;
+  std::string seen_other;
+  while (IsRunning(pid)) {
+    std::error_code error;
+    const fs::path target = fs::read_symlink(fd2, error);
+    if (!error && target == "/dev/null") ++seen_null;
+    if (!error && seen_null && target != "/dev/null") {
+      seen_other = target.string();
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  const Outcome outcome = FinishTool(pid, dir_);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_GT(seen_null, 0);
+  EXPECT_EQ(seen_other, "");
+  for (const std::string& name : FilesIn("out")) {
+    EXPECT_THAT(ReadFile(dir_ / "out" / name), Not(HasSubstr("kestrilo-cli")))
+        << name;
+  }
+}
+
+TEST_F(CliSignalTest, SecondInterruptStopsAtOnceLeavingNoTemporaryFile) {
+  const pid_t pid = StartTool(dir_, LargeInputs(8));
+  ASSERT_TRUE(AwaitTemporaryFile(pid, dir_ / "out"));
+  kill(pid, SIGINT);
+  // The second one while the workbooks under way are being written.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const bool writing = AwaitTemporaryFile(pid, dir_ / "out");
+  kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  if (writing) {
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  }
+  EXPECT_FALSE(HasTemporaryFile(dir_ / "out"));
+}
+
+TEST_F(CliSignalTest, HangupFinishesTheWorkbooksUnderWayLikeAnInterrupt) {
+  const pid_t pid = StartTool(dir_, LargeInputs(8));
+  ASSERT_TRUE(AwaitTemporaryFile(pid, dir_ / "out"));
+  kill(pid, SIGHUP);
+  const Outcome outcome = FinishTool(pid, dir_);
+  EXPECT_EQ(outcome.status, 130) << outcome.err;
+  EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: interrupted; "));
+  EXPECT_FALSE(HasTemporaryFile(dir_ / "out"));
+  const std::vector<std::string> written = FilesIn("out");
+  EXPECT_FALSE(written.empty());
+  for (const std::string& name : written) {
+    EXPECT_THAT(ReadFile(dir_ / "out" / name), testing::EndsWith("</XML>\r\n"))
+        << name;
+  }
 }
 
 // --- Parallel runs

@@ -172,6 +172,56 @@ TEST(OdsReaderTest, LibreOfficeFixtureSheetsRepeatsAndActiveSheet) {
   EXPECT_EQ(repeated.cell_count(), 14u);
 }
 
+// ------------------------------------------------------------------ layout
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)),
+                     std::istreambuf_iterator<char>());
+}
+
+void ExpectSpans(const std::vector<SheetLayout::Span>& actual,
+                 const std::vector<SheetLayout::Span>& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(actual[i].first, expected[i].first);
+    EXPECT_EQ(actual[i].last, expected[i].last);
+    EXPECT_EQ(actual[i].hidden, expected[i].hidden);
+    ASSERT_EQ(actual[i].size.has_value(), expected[i].size.has_value());
+    if (actual[i].size) {
+      EXPECT_FLOAT_EQ(*actual[i].size, *expected[i].size);
+    }
+  }
+}
+
+// The flat document's body is what content.xml of a package holds.
+TEST(OdsReaderTest, ColumnWidthsRowHeightsAndMergedAreasOfTheFlatFixture) {
+  const auto book = ReadParts(
+      OdsParts(ReadText(std::string(KESTRILO_FIXTURES_DIR) + "/layout.fods")));
+  const SheetLayout& layout = book->sheet(0).layout();
+  EXPECT_EQ(layout.default_column_width(), std::nullopt);
+  // 2.54cm, 0.5in, 12.7mm, 6pc; a column without a style states nothing.
+  ExpectSpans(layout.columns(), {{1, 1, 72.0f, false},
+                                 {2, 3, 36.0f, true},
+                                 {4, 4, 36.0f, true},
+                                 {6, kMaxColumns, 72.0f, false}});
+  // 12.5pt and 32px; a height without a unit states nothing.
+  ExpectSpans(layout.rows(), {{1, 1, 12.5f, false},
+                              {2, 2, 12.5f, false},
+                              {3, 5, 24.0f, true},
+                              {7, kMaxRows, 12.5f, false}});
+  EXPECT_EQ(layout.merged_areas(),
+            (std::vector<BlockGeometry>{{1, 2, 1, 2}, {2, 1, 3, 3}}));
+  EXPECT_EQ(book->sheet(0).Cell(1, 1).text, "merged");
+  // Areas running past the last row and column end there.
+  const Sheet& edge = book->sheet(1);
+  EXPECT_EQ(edge.layout().merged_areas(),
+            (std::vector<BlockGeometry>{{1, 9, kMaxColumns, 1},
+                                        {kMaxRows, 1, kMaxColumns, 1}}));
+  EXPECT_EQ(edge.Cell(kMaxRows, kMaxColumns).text, "corner");
+}
+
 // ------------------------------------------------------ hand-written XML
 
 TEST(OdsReaderTest, ParagraphTextWithSpacesTabsBreaksSpansAndNotes) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -12,6 +13,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 namespace kestrilo {
 namespace {
@@ -69,6 +71,63 @@ TEST_F(OutputFileTest, NewFilesGetOrdinaryPermissions) {
   EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write |
                 fs::perms::group_read | fs::perms::others_read);
+}
+
+TEST_F(OutputFileTest, ReplacedFileKeepsItsPermissionsAndOwner) {
+  const mode_t mask = ::umask(022);
+  const std::string path = PathOf("Private.xml");
+  WriteTextFile("secret", path);
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  WriteTextFile("new secret", path);
+  const std::string shared = PathOf("Shared.xml");
+  WriteTextFile("x", shared);
+  ASSERT_EQ(::chmod(shared.c_str(), 0664), 0);
+  WriteTextFile("y", shared);
+  ::umask(mask);
+  struct stat info;
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  ASSERT_EQ(::stat(shared.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0664u);
+  EXPECT_EQ(ReadBytes(path), "new secret");
+  // Root may hand the new file to the old one's owner, and does.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    WriteTextFile("theirs", path);
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+  }
+}
+
+bool HasTemporaryFile(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() == ".tmp") return true;
+  }
+  return false;
+}
+
+// What a program ending on a signal does: the file being written goes, and
+// the writer never puts it in place afterwards. In a child process, as the
+// writer is left waiting for good.
+TEST_F(OutputFileTest, AbandonedTemporaryFilesAreRemoved) {
+  const std::string path = PathOf("Book1.xml");
+  WriteTextFile("earlier", path);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const std::string text(64 << 20, 'x');
+    std::thread([&] { WriteTextFile(text, path); }).detach();
+    while (!HasTemporaryFile(folder_)) std::this_thread::yield();
+    AbandonTemporaryFiles();
+    ::usleep(100 * 1000);
+    ::_exit(HasTemporaryFile(folder_) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ReadBytes(path), "earlier");
+  EXPECT_EQ(EntryCount(folder_), 1);
 }
 
 TEST_F(OutputFileTest, WritesUtf8ByteForByte) {

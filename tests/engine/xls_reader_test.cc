@@ -446,6 +446,69 @@ TEST(XlsReaderTest, Biff5DatesOfThe1904System) {
 
 // ------------------------------------------------------------ bad input
 
+// ------------------------------------------------------------------ layout
+
+std::string Ref8(int top, int bottom, int left, int right) {
+  return U16(static_cast<std::uint16_t>(top)) +
+         U16(static_cast<std::uint16_t>(bottom)) +
+         U16(static_cast<std::uint16_t>(left)) +
+         U16(static_cast<std::uint16_t>(right));
+}
+
+std::string RowRecord(int row, int twips, int options) {
+  return U16(static_cast<std::uint16_t>(row - 1)) + U16(0) + U16(1) +
+         U16(static_cast<std::uint16_t>(twips)) + U16(0) + U16(0) +
+         U16(static_cast<std::uint16_t>(options)) + U16(15);
+}
+
+TEST(XlsReaderTest, ColumnWidthsRowHeightsAndMergedAreasInBiff8AndBiff5) {
+  for (const bool biff8 : {true, false}) {
+    SCOPED_TRACE(biff8 ? "BIFF8" : "BIFF5");
+    std::vector<TestSheet> sheets(1);
+    sheets[0].name = "Layout";
+    sheets[0]
+        .cells
+        .Record(0x0225, U16(0) + U16(300))  // rows of 15 points
+        .Record(0x0055, U16(10))            // 10 digits: 80 px
+        // B:C 20 digits wide (145 px), D hidden, K onwards beyond the sheet.
+        .Record(0x007D, U16(1) + U16(2) + U16(5302) + U16(15) + U16(0) + U16(0))
+        .Record(0x007D, U16(3) + U16(3) + U16(2340) + U16(15) + U16(1) + U16(0))
+        .Record(0x007D,
+                U16(10) + U16(0xFFFF) + U16(512) + U16(15) + U16(0) + U16(0))
+        .Record(0x0208, RowRecord(3, 600, 0x40))
+        .Record(0x0208, RowRecord(4, 300, 0))
+        .Record(0x0208, RowRecord(5, 300, 0x20))
+        .Record(0x0203, Cell3(1, 1, 0) + F64(1))
+        // Two areas, one beyond the last column, and a count larger than
+        // the record holds.
+        .Record(0x00E5, U16(4) + Ref8(6, 7, 0, 2) + Ref8(9, 9, 3, 4) +
+                            Ref8(0, 0, 20000, 20001));
+    const auto book = Read(Container(WorkbookStream(sheets, "", 0, biff8)));
+    const SheetLayout& layout = book->sheet(0).layout();
+    EXPECT_EQ(layout.default_column_width(), 60.0f);
+    EXPECT_EQ(layout.default_row_height(), 15.0f);
+    using Span = SheetLayout::Span;
+    EXPECT_EQ(layout.columns(),
+              (std::vector<Span>{{2, 3, 108.75f, false},
+                                 {4, 4, 48.0f, true},
+                                 {11, kMaxColumns, 10.5f, false}}));
+    EXPECT_EQ(layout.rows(), (std::vector<Span>{{3, 3, 30.0f, false},
+                                                {5, 5, std::nullopt, true}}));
+    EXPECT_EQ(layout.merged_areas(),
+              (std::vector<BlockGeometry>{{7, 2, 1, 3}, {10, 1, 4, 2}}));
+    EXPECT_EQ(Cell(book->sheet(0), 1, 1), "number 1");
+  }
+}
+
+TEST(XlsReaderTest, StandardWidthWinsOverDefColWidth) {
+  std::vector<TestSheet> sheets(1);
+  sheets[0].name = "S";
+  sheets[0].cells.Record(0x0099, U16(2340)).Record(0x0055, U16(20));
+  const auto book = Read(Container(WorkbookStream(sheets, "")));
+  EXPECT_EQ(book->sheet(0).layout().default_column_width(), 48.0f);
+  EXPECT_EQ(book->sheet(0).layout().default_row_height(), std::nullopt);
+}
+
 TEST(XlsReaderTest, EncryptedAndForeignContainersAreRefused) {
   std::vector<TestSheet> sheets(1);
   sheets[0].name = "S";

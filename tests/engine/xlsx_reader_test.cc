@@ -371,6 +371,12 @@ TEST(XlsxReaderTest, DamagedContentIsRefusedWithTheReason) {
       ErrorReading("bad_ref.xlsx",
                    OneSheetPackage("<row><c r=\"1A\"><v>1</v></c></row>")),
       HasSubstr("bad reference \"1A\""));
+  // Row 0 does not exist; read as row 1 it would overwrite A1.
+  EXPECT_THAT(
+      ErrorReading("row_zero.xlsx",
+                   OneSheetPackage("<row r=\"1\"><c r=\"A1\"><v>1</v>"
+                                   "</c><c r=\"A0\"><v>2</v></c></row>")),
+      HasSubstr("bad reference \"A0\""));
   EXPECT_THAT(
       ErrorReading("far_row.xlsx",
                    OneSheetPackage("<row r=\"1048577\"><c><v>1</v></c></row>")),
@@ -406,6 +412,59 @@ TEST(XlsxReaderTest, DamagedContentIsRefusedWithTheReason) {
   no_sheets[1].second = WorkbookXml("");
   EXPECT_THAT(ErrorReading("no_sheets.xlsx", no_sheets),
               HasSubstr("no sheets"));
+}
+
+// ------------------------------------------------------------------ layout
+
+TEST(XlsxReaderTest, LayoutOfLibxlsxwriterFixture) {
+  const auto book = ReadWorkbook(kFixtures + "/layout.xlsx");
+  const SheetLayout& layout = book->sheet(0).layout();
+  using Span = SheetLayout::Span;
+  EXPECT_EQ(layout.default_column_width(), 48.0f);
+  EXPECT_EQ(layout.default_row_height(), 15.0f);
+  // Widths of 20, 12 and 2.5 digits: 145, 89 and 23 pixels.
+  EXPECT_EQ(layout.columns(),
+            (std::vector<Span>{{2, 3, 108.75f, false},
+                               {4, 4, 66.75f, true},
+                               {6, kMaxColumns, 17.25f, false}}));
+  EXPECT_EQ(layout.rows(), (std::vector<Span>{{3, 3, 30.0f, false},
+                                              {5, 5, std::nullopt, true}}));
+  EXPECT_EQ(layout.merged_areas(),
+            (std::vector<BlockGeometry>{{7, 2, 1, 3}, {10, 1, 4, 2}}));
+  EXPECT_EQ(book->sheet(0).Cell(7, 1).text, "merged");
+  EXPECT_EQ(book->sheet(1).layout().default_row_height(), 24.0f);
+  EXPECT_TRUE(book->sheet(1).layout().rows().empty());
+}
+
+TEST(XlsxReaderTest, LayoutOutsideTheWorksheetIsLeftOut) {
+  Parts parts = OneSheetPackage("");
+  parts[2].second = std::string("<worksheet xmlns=\"") +
+                    testing_support::kMainNamespace +
+                    "\"><sheetFormatPr baseColWidth=\"10\" "
+                    "defaultRowHeight=\"20\"/><cols>"
+                    "<col min=\"0\" max=\"3\" width=\"9\"/>"
+                    "<col min=\"5\" max=\"99999\" width=\"-2\" hidden=\"1\"/>"
+                    "<col min=\"20000\" max=\"20001\" width=\"9\"/>"
+                    "<col min=\"2\" max=\"1\" width=\"9\"/></cols><sheetData>"
+                    "<row r=\"2\" ht=\"1e9\" hidden=\"true\"/>"
+                    "<row r=\"3\" ht=\"20\"/><row r=\"4\" ht=\"0\"/>"
+                    "</sheetData><mergeCells>"
+                    "<mergeCell ref=\"A1:XFE2\"/>"
+                    "<mergeCell ref=\"A1048576:B1048577\"/>"
+                    "<mergeCell ref=\"B2:A1\"/><mergeCell ref=\"A1\"/>"
+                    "<mergeCell ref=\"XFD1048576:XFD1048576\"/>"
+                    "</mergeCells></worksheet>";
+  const auto book = ReadParts("layout_bounds.xlsx", parts);
+  const SheetLayout& layout = book->sheet(0).layout();
+  using Span = SheetLayout::Span;
+  EXPECT_EQ(layout.default_column_width(), 60.0f);  // 75 px, up to 80
+  EXPECT_EQ(layout.default_row_height(), 20.0f);
+  EXPECT_EQ(layout.columns(),
+            (std::vector<Span>{{5, kMaxColumns, std::nullopt, true}}));
+  EXPECT_EQ(layout.rows(), (std::vector<Span>{{2, 2, std::nullopt, true},
+                                              {4, 4, 0.0f, false}}));
+  EXPECT_EQ(layout.merged_areas(),
+            (std::vector<BlockGeometry>{{kMaxRows, 1, kMaxColumns, 1}}));
 }
 
 TEST(XlsxReaderTest, OtherPackagesAreNamed) {
