@@ -206,4 +206,49 @@ void CellPainter::Paint(QPainter& painter, const QRect& area) const {
   painter.setClipping(false);
 }
 
+QRect CellPainter::AreaRect(const BlockGeometry& area) const {
+  // Whole columns reach past the grid's extent: they end where it ends.
+  const int rows = grid_.model()->rowCount();
+  const int columns = grid_.model()->columnCount();
+  if (area.first_row > rows || area.first_column > columns) return {};
+  const int last_column = std::min(area.last_column(), columns) - 1;
+  const int last_row = std::min(area.last_row(), rows) - 1;
+  const int left = grid_.columnViewportPosition(area.first_column - 1);
+  const int right = grid_.columnViewportPosition(last_column) +
+                    grid_.columnWidth(last_column);
+  const int top = grid_.rowViewportPosition(area.first_row - 1);
+  const int bottom =
+      grid_.rowViewportPosition(last_row) + grid_.rowHeight(last_row);
+  // Cells end on their right and bottom grid lines.
+  return QRect(QPoint(left - 1, top - 1), QPoint(right - 1, bottom - 1));
+}
+
+void CellPainter::PaintSelection(QPainter& painter) const {
+  const std::vector<BlockGeometry>& areas = grid_.areas();
+  const CellPosition active_cell = grid_.active_cell();
+  const QRect visible = grid_.viewport()->rect().adjusted(-4, -4, 4, 4);
+  const QRect active = AreaRect({active_cell.row, 1, active_cell.column, 1})
+                           .intersected(visible);
+  for (const BlockGeometry& area : areas) {
+    const QRect rect = AreaRect(area).intersected(visible);
+    if (rect.isEmpty()) continue;
+    // The active cell stays white inside the tint, as in spreadsheets.
+    painter.setClipRegion(QRegion(rect).subtracted(QRegion(active)));
+    painter.fillRect(rect, grid_colors::kSelectionFill);
+  }
+  painter.setClipping(false);
+  QPen pen(grid_colors::kSelectionBorder, 2);
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  if (areas.size() == 1) {
+    const QRect rect = AreaRect(areas.front()).intersected(visible);
+    if (!rect.isEmpty()) painter.drawRect(rect.adjusted(1, 1, 0, 0));
+  } else if (!active.isEmpty()) {
+    pen.setWidth(1);
+    painter.setPen(pen);
+    painter.drawRect(active.adjusted(1, 1, -1, -1));
+  }
+}
+
 }  // namespace kestrilo

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/block_geometry.h"
+
 class QPainter;
 
 namespace kestrilo {
@@ -37,6 +39,9 @@ class CellPainter {
   /// The texts drawn within `area` (viewport coordinates).
   std::vector<TextRun> Runs(const QRect& area) const;
   void Paint(QPainter& painter, const QRect& area) const;
+  /// The selection over the cells: a tint with the active cell left white,
+  /// and a border round a single area or round the active cell.
+  void PaintSelection(QPainter& painter) const;
 
  private:
   struct Lines {
@@ -51,6 +56,7 @@ class CellPainter {
   void AddRowRuns(int row, Lines columns, std::vector<TextRun>& runs) const;
   bool Covered(int row, int column) const;
   void DrawGridLines(QPainter& painter, const QRect& area) const;
+  QRect AreaRect(const BlockGeometry& area) const;
 
   const SheetGrid& grid_;
 };

@@ -384,64 +384,14 @@ void SheetGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
-  const bool shift = modifiers & Qt::ShiftModifier;
-  const bool control = modifiers & Qt::ControlModifier;
-  const CellPosition from = shift ? extent_ : active_;
+  const CellPosition from = (modifiers & Qt::ShiftModifier) ? extent_ : active_;
   const int page = std::max(
       1, viewport()->height() / verticalHeader()->defaultSectionSize() - 1);
-  const BlockGeometry used = UsedRange();
-  CellPosition to = from;
-  bool extend = shift;
-  switch (key) {
-    case Qt::Key_Up:
-      to.row = control ? 1 : from.row - 1;
-      break;
-    case Qt::Key_Down:
-      to.row = control
-                   ? (from.row < used.last_row() ? used.last_row() : kMaxRows)
-                   : from.row + 1;
-      break;
-    case Qt::Key_Left:
-      to.column = control ? 1 : from.column - 1;
-      break;
-    case Qt::Key_Right:
-      to.column = control
-                      ? (from.column < used.last_column() ? used.last_column()
-                                                          : kMaxColumns)
-                      : from.column + 1;
-      break;
-    case Qt::Key_PageUp:
-      to.row = from.row - page;
-      break;
-    case Qt::Key_PageDown:
-      to.row = from.row + page;
-      break;
-    case Qt::Key_Home:
-      to = {control ? 1 : from.row, 1};
-      break;
-    case Qt::Key_End:
-      if (!control) return;
-      to = {used.last_row(), used.last_column()};
-      break;
-    case Qt::Key_Tab:
-      to.column = active_.column + 1;
-      to.row = active_.row;
-      extend = false;
-      break;
-    case Qt::Key_Backtab:
-      to.column = active_.column - 1;
-      to.row = active_.row;
-      extend = false;
-      break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      to.row = active_.row + (shift ? -1 : 1);
-      to.column = active_.column;
-      extend = false;
-      break;
-    default:
-      return;
-  }
+  const std::optional<KeyMove> move =
+      MoveForKey(key, modifiers, from, active_, UsedRange(), page);
+  if (!move) return;
+  CellPosition to = move->to;
+  const bool extend = move->extend;
   to.row = std::clamp(to.row, 1, kMaxRows);
   to.column = std::clamp(to.column, 1, kMaxColumns);
   model_->Reach(to.row, to.column);
@@ -472,16 +422,7 @@ void SheetGrid::CopySelection() const {
       std::int64_t{area.row_count} * area.column_count > kMaxCopiedCells) {
     return;
   }
-  QString text;
-  for (std::int32_t row = area.first_row; row <= area.last_row(); ++row) {
-    for (std::int32_t column = area.first_column; column <= area.last_column();
-         ++column) {
-      if (column > area.first_column) text += QLatin1Char('\t');
-      text += SheetModel::DisplayText(model_->Cell(row, column));
-    }
-    text += QStringLiteral("\r\n");
-  }
-  QApplication::clipboard()->setText(text);
+  QApplication::clipboard()->setText(model_->TabSeparatedText(area));
 }
 
 BlockGeometry SheetGrid::UsedRange() const {
@@ -490,48 +431,11 @@ BlockGeometry SheetGrid::UsedRange() const {
   return sheet->UsedRange().value_or(BlockGeometry{1, 1, 1, 1});
 }
 
-QRect SheetGrid::AreaRect(const BlockGeometry& area) const {
-  // Whole columns reach past the grid's extent: they end where it ends.
-  const int rows = model_->rowCount();
-  const int columns = model_->columnCount();
-  if (area.first_row > rows || area.first_column > columns) return {};
-  const int last_column = std::min(area.last_column(), columns) - 1;
-  const int last_row = std::min(area.last_row(), rows) - 1;
-  const int left = columnViewportPosition(area.first_column - 1);
-  const int right =
-      columnViewportPosition(last_column) + columnWidth(last_column);
-  const int top = rowViewportPosition(area.first_row - 1);
-  const int bottom = rowViewportPosition(last_row) + rowHeight(last_row);
-  // Cells end on their right and bottom grid lines.
-  return QRect(QPoint(left - 1, top - 1), QPoint(right - 1, bottom - 1));
-}
-
 void SheetGrid::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
-  CellPainter(*this).Paint(painter, event->rect());
-  const QRect visible = viewport()->rect().adjusted(-4, -4, 4, 4);
-  const QRect active =
-      AreaRect({active_.row, 1, active_.column, 1}).intersected(visible);
-  for (const BlockGeometry& area : areas_) {
-    const QRect rect = AreaRect(area).intersected(visible);
-    if (rect.isEmpty()) continue;
-    // The active cell stays white inside the tint, as in spreadsheets.
-    painter.setClipRegion(QRegion(rect).subtracted(QRegion(active)));
-    painter.fillRect(rect, grid_colors::kSelectionFill);
-  }
-  painter.setClipping(false);
-  QPen pen(grid_colors::kSelectionBorder, 2);
-  pen.setJoinStyle(Qt::MiterJoin);
-  painter.setPen(pen);
-  painter.setBrush(Qt::NoBrush);
-  if (areas_.size() == 1) {
-    const QRect rect = AreaRect(areas_.front()).intersected(visible);
-    if (!rect.isEmpty()) painter.drawRect(rect.adjusted(1, 1, 0, 0));
-  } else if (!active.isEmpty()) {
-    pen.setWidth(1);
-    painter.setPen(pen);
-    painter.drawRect(active.adjusted(1, 1, -1, -1));
-  }
+  const CellPainter cells(*this);
+  cells.Paint(painter, event->rect());
+  cells.PaintSelection(painter);
 }
 
 void SheetGrid::SetActive(CellPosition cell) {

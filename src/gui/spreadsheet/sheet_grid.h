@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "engine/block_geometry.h"
-#include "gui/spreadsheet/cell_painter.h"
 #include "engine/sheet.h"
+#include "gui/spreadsheet/cell_painter.h"
+#include "gui/spreadsheet/key_move.h"
 
 namespace kestrilo {
 
@@ -15,13 +16,6 @@ class SheetModel;
 
 /// How far the selection reaches into one column or row.
 enum class SectionMark { kNone, kPartly, kWhole };
-
-/// A cell position on a sheet, 1-based.
-struct CellPosition {
-  std::int32_t row = 1;
-  std::int32_t column = 1;
-  bool operator==(const CellPosition&) const = default;
-};
 
 /// The cell grid of one worksheet, selecting as spreadsheets do: press and
 /// drag for a block, shift+click to extend it, a click or drag on the
@@ -93,7 +87,6 @@ class SheetGrid : public QTableView {
   std::int32_t LeftVisibleColumn() const;
   void MoveWithKey(int key, Qt::KeyboardModifiers modifiers);
   void CopySelection() const;
-  QRect AreaRect(const BlockGeometry& area) const;
   void SetActive(CellPosition cell);
   void Changed();
 

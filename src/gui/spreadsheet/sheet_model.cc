@@ -85,6 +85,19 @@ Qt::Alignment SheetModel::Alignment(const CellValue& value) {
   }
 }
 
+QString SheetModel::TabSeparatedText(const BlockGeometry& area) const {
+  QString text;
+  for (std::int32_t row = area.first_row; row <= area.last_row(); ++row) {
+    for (std::int32_t column = area.first_column; column <= area.last_column();
+         ++column) {
+      if (column > area.first_column) text += QLatin1Char('\t');
+      text += DisplayText(Cell(row, column));
+    }
+    text += QStringLiteral("\r\n");
+  }
+  return text;
+}
+
 int SheetModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;
 }

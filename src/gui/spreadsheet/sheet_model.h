@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include "engine/block_geometry.h"
 #include "engine/cell_value.h"
 #include "engine/sheet.h"
 
@@ -37,6 +38,10 @@ class SheetModel : public QAbstractTableModel {
   /// Where a value sits in its cell: numbers and dates to the right, truth
   /// values and error codes centred, texts to the left.
   static Qt::Alignment Alignment(const CellValue& value);
+
+  /// The cells of `area` as tab-separated lines ending in CR LF, as
+  /// spreadsheets put them on the clipboard.
+  QString TabSeparatedText(const BlockGeometry& area) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

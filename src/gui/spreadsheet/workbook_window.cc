@@ -1,7 +1,6 @@
 #include "gui/spreadsheet/workbook_window.h"
 
 #include <QCloseEvent>
-#include <QDockWidget>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -18,23 +17,19 @@
 
 #include "engine/address_error.h"
 #include "engine/block_clip.h"
-#include "engine/workbook_cell_source.h"
 #include "engine/workbook_reader.h"
 #include "engine/xml_writer.h"
 #include "gui/spreadsheet/grid_colors.h"
+#include "gui/spreadsheet/prompt_dock.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
-#include "gui/spreadsheet/xml_preview_pane.h"
 
 namespace kestrilo {
 
 namespace {
 
 constexpr int kStatusIntervalMs = 50;
-// The preview waits for the mouse to rest this long: a drag across a large
-// block changes the selection on every move.
-constexpr int kPreviewDelayMs = 30;
 int open_windows = 0;
 
 QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
@@ -52,7 +47,7 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
       loading_bar_(new QProgressBar(this)),
       status_label_(new QLabel(tr("Ready"), this)),
       selection_size_(new QLabel(this)),
-      prompt_dock_(new QDockWidget(tr("Export"), this)) {
+      prompt_dock_(new PromptDock(this)) {
   ++open_windows;
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -68,17 +63,8 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
   statusBar()->addWidget(status_label_, 1);
   selection_size_->setObjectName(QStringLiteral("selectionSize"));
   statusBar()->addPermanentWidget(selection_size_);
-  // Docked beside the grid, the prompt covers no cells; it can't be closed
-  // or floated away from the workbook it belongs to.
-  prompt_dock_->setObjectName(QStringLiteral("rangePromptDock"));
-  prompt_dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
-  prompt_dock_->setAllowedAreas(Qt::RightDockWidgetArea);
+  // Docked beside the grid, the prompt covers no cells.
   addDockWidget(Qt::RightDockWidgetArea, prompt_dock_);
-  prompt_dock_->hide();
-  preview_timer_.setSingleShot(true);
-  preview_timer_.setInterval(kPreviewDelayMs);
-  connect(&preview_timer_, &QTimer::timeout, this,
-          &WorkbookWindow::UpdatePreview);
   statusBar()->setSizeGripEnabled(true);
   resize(1100, 680);
 
@@ -366,50 +352,25 @@ void WorkbookWindow::SetBusy(bool busy) {
 
 bool WorkbookWindow::BeginPrompt(const gui::PromptContext& context,
                                  AnswerFunction answered) {
-  if (prompt_ != nullptr || !workbook_) return false;
-  answered_ = std::move(answered);
-  preview_options_ = context.options;
-  prompt_ = new RangePrompt(
-      grid_,
-      [this](const RangeAddress& address) { return SelectAddress(address); },
-      prompt_dock_);
-  prompt_->SetRunPosition(context.position, context.count, context.file_name);
-  connect(prompt_, &RangePrompt::Confirmed, this,
-          [this](const QString& address) { Answer(address.toStdString()); });
-  connect(prompt_, &RangePrompt::Cancelled, this,
-          [this] { Answer(std::nullopt); });
-  prompt_dock_->setWidget(prompt_);
-  prompt_dock_->show();
+  if (!workbook_ || !prompt_dock_->Begin(context, std::move(answered))) {
+    return false;
+  }
   if (!isVisible()) show();
   raise();
   activateWindow();
   grid_->setFocus();
-  UpdatePreview();
   emit RangePromptShown();
   return true;
 }
 
-void WorkbookWindow::EndPrompt() {
-  preview_timer_.stop();
-  answered_ = nullptr;
-  if (prompt_ == nullptr) return;
-  prompt_dock_->hide();
-  prompt_dock_->setWidget(nullptr);
-  // Later: this may run inside one of the prompt's own signals.
-  prompt_->deleteLater();
-  prompt_ = nullptr;
-}
-
-void WorkbookWindow::Answer(const std::optional<std::string>& address) {
-  AnswerFunction answered = std::move(answered_);
-  EndPrompt();
-  // Last: the answer may free this window.
-  if (answered) answered(address);
-}
+void WorkbookWindow::EndPrompt() { prompt_dock_->End(); }
 
 void WorkbookWindow::SetPreviewOptions(const ExportOptions& options) {
-  preview_options_ = options;
-  if (prompt_ != nullptr) UpdatePreview();
+  prompt_dock_->SetOptions(options);
+}
+
+RangePrompt* WorkbookWindow::range_prompt() const {
+  return prompt_dock_->prompt();
 }
 
 std::optional<BlockGeometry> WorkbookWindow::SelectedBlock() const {
@@ -421,7 +382,7 @@ std::optional<BlockGeometry> WorkbookWindow::SelectedBlock() const {
 void WorkbookWindow::SelectionChanged() {
   ShowActiveCell();
   ShowSelectionSize();
-  if (prompt_ != nullptr) preview_timer_.start();
+  prompt_dock_->SelectionChanged();
 }
 
 void WorkbookWindow::ShowSelectionSize() {
@@ -441,23 +402,6 @@ void WorkbookWindow::ShowSelectionSize() {
 
 QString WorkbookWindow::selection_size_text() const {
   return selection_size_->text();
-}
-
-void WorkbookWindow::UpdatePreview() {
-  if (prompt_ == nullptr) return;
-  XmlPreviewPane* pane = prompt_->preview();
-  const std::optional<BlockGeometry> block = SelectedBlock();
-  if (!block) {
-    pane->ShowNote(tr("The selected rows or columns hold no cells."));
-    return;
-  }
-  try {
-    WorkbookCellSource cells(*workbook_, active_sheet_);
-    pane->ShowPreview(BlockPreview(cells, preview_options_, FormatArea(*block),
-                                   XmlPreviewPane::kLines));
-  } catch (const std::exception& error) {
-    pane->ShowNote(QString::fromStdString(error.what()));
-  }
 }
 
 std::optional<std::string> WorkbookWindow::PromptForRange() {
@@ -483,7 +427,9 @@ std::optional<std::string> WorkbookWindow::PromptForRange() {
 void WorkbookWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   emit Closed();
-  if (prompt_ != nullptr) Answer(std::nullopt);  // last: it may free this
+  if (range_prompt() != nullptr) {
+    prompt_dock_->Answer(std::nullopt);  // last: it may free this
+  }
 }
 
 }  // namespace kestrilo

@@ -19,7 +19,6 @@
 #include "engine/workbook.h"
 #include "gui/common/workbook_session.h"
 
-class QDockWidget;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -28,6 +27,7 @@ class QTabBar;
 
 namespace kestrilo {
 
+class PromptDock;
 class RangePrompt;
 class SheetGrid;
 
@@ -97,7 +97,7 @@ class WorkbookWindow : public QMainWindow {
   /// it.
   std::optional<std::string> PromptForRange();
   /// The open range prompt, or nullptr.
-  RangePrompt* range_prompt() const { return prompt_; }
+  RangePrompt* range_prompt() const;
 
   SheetGrid* grid() const { return grid_; }
   QTabBar* sheet_tabs() const { return tabs_; }
@@ -125,8 +125,6 @@ class WorkbookWindow : public QMainWindow {
   void NameBoxEntered();
   void SelectionChanged();
   void ShowSelectionSize();
-  void UpdatePreview();
-  void Answer(const std::optional<std::string>& address);
 
   SheetGrid* grid_;
   QTabBar* tabs_;
@@ -137,11 +135,7 @@ class WorkbookWindow : public QMainWindow {
   QProgressBar* loading_bar_;
   QLabel* status_label_;
   QLabel* selection_size_;
-  QDockWidget* prompt_dock_;
-  RangePrompt* prompt_ = nullptr;
-  AnswerFunction answered_;
-  ExportOptions preview_options_;
-  QTimer preview_timer_;
+  PromptDock* prompt_dock_;
 
   std::unique_ptr<Workbook> workbook_;
   int active_sheet_ = -1;
