@@ -7,6 +7,7 @@
 
 #include "engine/address_error.h"
 #include "engine/block_clip.h"
+#include "engine/cell_text.h"
 #include "engine/output_file.h"
 #include "engine/range_address.h"
 #include "engine/workbook_cell_source.h"
@@ -26,7 +27,9 @@ class JobFailure : public std::runtime_error {
   explicit JobFailure(const std::string& reason) : std::runtime_error(reason) {}
 };
 
-// Forwards the writer's progress texts to the front end.
+// Forwards the writer's progress texts to the front end, and notes the
+// first cell read whose text holds characters XML cannot hold, which the
+// writer replaces.
 class ReportingCellSource : public WorkbookCellSource {
  public:
   ReportingCellSource(const Workbook& workbook, int sheet,
@@ -37,8 +40,21 @@ class ReportingCellSource : public WorkbookCellSource {
     if (status_) status_(text);
   }
 
+  CellValue Value(std::int32_t row, std::int32_t column) const override {
+    const CellValue value = WorkbookCellSource::Value(row, column);
+    if (first_unholdable_.empty() && value.kind == CellKind::kText &&
+        HoldsCharactersXmlCannot(value.text)) {
+      first_unholdable_ = ColumnLetters(column) + std::to_string(row);
+    }
+    return value;
+  }
+
+  // The address of that cell; empty when there was none.
+  const std::string& first_unholdable() const { return first_unholdable_; }
+
  private:
   const std::function<void(std::string_view)>& status_;
+  mutable std::string first_unholdable_;
 };
 
 // The sheet to read: the one the address names, else the one --sheet names
@@ -94,6 +110,22 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
   return FormatArea(*ClipToUsedRange(block, used));
 }
 
+// Once per workbook: the text is no longer the cells' own.
+void WarnOfReplacedCharacters(const ExportOptions& options,
+                              const std::string& first_cell,
+                              const std::string& sheet_name,
+                              const std::string& warning_prefix,
+                              JobResult& result) {
+  const std::string replaced =
+      "characters that XML cannot hold are written as U+FFFD";
+  if (!first_cell.empty()) {
+    result.messages.push_back(warning_prefix + replaced + ", first in cell " +
+                              first_cell + " of sheet '" + sheet_name + "'");
+  } else if (options.title_tag && HoldsCharactersXmlCannot(options.title)) {
+    result.messages.push_back(warning_prefix + replaced + " in the title");
+  }
+}
+
 void Convert(const Job& job, const ConversionSettings& settings,
              JobResult& result) {
   const std::string warning_prefix = kPrefix + job.input + ": warning: ";
@@ -117,6 +149,11 @@ void Convert(const Job& job, const ConversionSettings& settings,
   }
   ReportingCellSource source(*workbook, sheet, settings.status);
   std::string xml = BlockToXml(source, settings.options, *address);
+  if (settings.options.escape_text) {
+    WarnOfReplacedCharacters(settings.options, source.first_unholdable(),
+                             workbook->sheet(sheet).name(), warning_prefix,
+                             result);
+  }
   workbook.reset();  // the cells are no longer needed while writing
   if (job.output_path.empty()) {
     result.xml = std::move(xml);

@@ -129,10 +129,53 @@ std::string CellText(const CellValue& value) {
   return text;
 }
 
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// The control characters that XML 1.0 cannot hold, not even as a character
+// reference: all below 32 but TAB, LF and CR.
+bool IsForbiddenControl(char c) {
+  const auto code = static_cast<unsigned char>(c);
+  return code < 0x20 && code != '\t' && code != '\n' && code != '\r';
+}
+
+// U+FFFE and U+FFFF, the other characters XML 1.0 excludes that a UTF-8
+// text can hold, at `i`.
+bool IsNonCharacterAt(std::string_view text, std::size_t i) {
+  return text[i] == '\xEF' && i + 2 < text.size() && text[i + 1] == '\xBF' &&
+         (text[i + 2] == '\xBE' || text[i + 2] == '\xBF');
+}
+
+// The length of the character at `i` that XML cannot hold; 0 for any other.
+std::size_t ForbiddenLengthAt(std::string_view text, std::size_t i) {
+  if (IsForbiddenControl(text[i])) return 1;
+  return IsNonCharacterAt(text, i) ? 3 : 0;
+}
+
+// Characters that would end or break a tag if a name carried them.
+bool IsMarkup(char c) {
+  switch (c) {
+    case '<':
+    case '>':
+    case '&':
+    case '"':
+    case '\'':
+    case '/':
+    case '=':
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void AppendEscaped(std::string_view text, std::string& out) {
   std::size_t start = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char* entity;
+    std::string_view entity;
+    std::size_t length = 1;
     switch (text[i]) {
       case '&':
         entity = "&amp;";
@@ -144,13 +187,40 @@ void AppendEscaped(std::string_view text, std::string& out) {
         entity = "&gt;";
         break;
       default:
-        continue;
+        length = ForbiddenLengthAt(text, i);
+        if (length == 0) continue;
+        entity = kReplacement;
     }
     out.append(text, start, i - start);
     out += entity;
+    i += length - 1;
     start = i + 1;
   }
   out.append(text, start, text.size() - start);
+}
+
+void AppendTagName(std::string_view text, bool safe, std::string& out) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == ' ') continue;
+    if (!safe) {
+      out += c;
+    } else if (IsMarkup(c)) {
+      out += '_';
+    } else if (const std::size_t length = ForbiddenLengthAt(text, i)) {
+      out += kReplacement;
+      i += length - 1;
+    } else {
+      out += c;
+    }
+  }
+}
+
+bool HoldsCharactersXmlCannot(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (ForbiddenLengthAt(text, i) != 0) return true;
+  }
+  return false;
 }
 
 }  // namespace kestrilo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "engine/cell_value.h"
 
@@ -16,7 +17,19 @@ void AppendCellText(const CellValue& value, std::string& out);
 /// The text form of a cell's value (see AppendCellText).
 std::string CellText(const CellValue& value);
 
-/// Appends `text` with "&", "<" and ">" written as entities.
+/// Appends `text` with "&", "<" and ">" written as entities, and each
+/// character that XML cannot hold in any form (the control characters but
+/// TAB, LF and CR; U+FFFE, U+FFFF) as U+FFFD.
 void AppendEscaped(std::string_view text, std::string& out);
+
+/// Appends the tag name that a header cell's or a title's `text` gives: the
+/// text without its space characters. When `safe`, a name never carries
+/// markup: each of < > & " ' / = becomes "_", and each character XML cannot
+/// hold becomes U+FFFD; otherwise the rest is kept raw.
+void AppendTagName(std::string_view text, bool safe, std::string& out);
+
+/// Whether `text` holds a character that XML cannot hold in any form (see
+/// AppendEscaped).
+bool HoldsCharactersXmlCannot(std::string_view text);
 
 }  // namespace kestrilo

@@ -28,13 +28,11 @@ constexpr std::string_view kStatusPrefix = "Rows completed: ";
 // empty cells must not claim memory the cells never fill.
 constexpr std::size_t kMaxReservedAhead = std::size_t{64} << 20;
 
-// Appends a header cell's text with every space removed: the tag name the
-// cell stands for. Other white space and all other characters stay.
-void AppendHeaderTag(const CellValue& header, std::string& out) {
+// Appends the tag name a header cell stands for: its text with every space
+// removed and, when `safe`, without markup (see AppendTagName).
+void AppendHeaderTag(const CellValue& header, bool safe, std::string& out) {
   if (header.kind == CellKind::kText) {
-    for (char c : header.text) {
-      if (c != ' ') out += c;
-    }
+    AppendTagName(header.text, safe, out);
     return;
   }
   // Numbers, dates and booleans have no spaces except a date's time part.
@@ -45,15 +43,6 @@ void AppendHeaderTag(const CellValue& header, std::string& out) {
     if (out[i] != ' ') out[kept++] = out[i];
   }
   out.resize(kept);
-}
-
-std::string WithoutSpaces(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  for (char c : text) {
-    if (c != ' ') result += c;
-  }
-  return result;
 }
 
 void AppendColumnLetters(std::int32_t column, std::string& out) {
@@ -146,7 +135,7 @@ class XmlBuilder {
     }
     working_.reserve(2 * kWorkingLimit);
     if (options_.title_tag) {
-      title_ = WithoutSpaces(options_.title);
+      AppendTagName(options_.title, options_.escape_text, title_);
       outer_indent_ = "\t";
       nested_indent_ = "\t\t\t";
       OpenLine(std::string_view(), title_);
@@ -189,7 +178,7 @@ class XmlBuilder {
   // The tag name of the header cell at (row, column).
   std::string HeaderTag(std::int32_t row, std::int32_t column) const {
     std::string tag;
-    AppendHeaderTag(source_.Value(row, column), tag);
+    AppendHeaderTag(source_.Value(row, column), options_.escape_text, tag);
     return tag;
   }
 
@@ -198,7 +187,8 @@ class XmlBuilder {
                               std::int32_t last) const {
     TagTable table(first);
     for (std::int32_t row = first; row <= last; ++row) {
-      AppendHeaderTag(source_.Value(row, column), table.chars());
+      AppendHeaderTag(source_.Value(row, column), options_.escape_text,
+                      table.chars());
       table.EndTag();
     }
     return table;
@@ -209,7 +199,8 @@ class XmlBuilder {
                            std::int32_t last) const {
     TagTable table(first);
     for (std::int32_t column = first; column <= last; ++column) {
-      AppendHeaderTag(source_.Value(row, column), table.chars());
+      AppendHeaderTag(source_.Value(row, column), options_.escape_text,
+                      table.chars());
       table.EndTag();
     }
     return table;

@@ -219,6 +219,32 @@ TEST_F(CliTest, EscapesCellTextUnlessToldNot) {
             Expected("special_raw.xml"));
 }
 
+// A header meant to break out of its tag, and cells with characters XML
+// cannot hold: safe names, U+FFFD, and one warning naming the first cell.
+TEST_F(CliTest, HostileCellsGiveSafeOutputAndOneWarning) {
+  {
+    std::ofstream csv(dir_ / "hostile.csv", std::ios::binary);
+    csv << "Name,role></role><admin>true</admin><role\r\n"
+        << "A,bell\x07\r\nB,nul\x01\r\n";
+  }
+  Outcome outcome = Run({"hostile.csv", "--title", "T<", "-o", "out"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  const std::string tag = "role___role__admin_true__admin__role";
+  EXPECT_EQ(ReadFile(dir_ / "out" / "hostile.xml"),
+            "<T_>\r\n\t<Name>A</Name>\r\n\t<" + tag + ">bell\xEF\xBF\xBD</" +
+                tag + ">\r\n\t<Name>B</Name>\r\n\t<" + tag +
+                ">nul\xEF\xBF\xBD</" + tag + ">\r\n</T_>\r\n");
+  EXPECT_THAT(outcome.err,
+              HasSubstr("hostile.csv: warning: characters that XML cannot "
+                        "hold are written as U+FFFD, first in cell B2 of "
+                        "sheet 'hostile'\n"));
+  EXPECT_THAT(outcome.err, Not(HasSubstr("cell B3")));
+  outcome = Run({"--no-escape", "hostile.csv", "-o", "raw"});
+  EXPECT_THAT(ReadFile(dir_ / "raw" / "hostile.xml"),
+              HasSubstr("<role></role><admin>true</admin><role>bell\x07<"));
+  EXPECT_THAT(outcome.err, Not(HasSubstr("U+FFFD")));
+}
+
 // --- Every format ------------------------------------------------------------
 
 class CliFormatTest : public CliTest,

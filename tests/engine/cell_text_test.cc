@@ -43,5 +43,39 @@ TEST(CellTextTest, EscapingReplacesOnlyTheThreeCharacters) {
   EXPECT_EQ(out, "Smith &amp; Sons &lt;b&gt; \"q\" 'a'");
 }
 
+// Control characters but TAB, LF and CR, and U+FFFE / U+FFFF, have no form
+// in XML 1.0, not even a character reference: each becomes U+FFFD.
+TEST(CellTextTest, EscapingReplacesWhatXmlCannotHold) {
+  const std::string text(
+      "a\x00"
+      "b\x01\x08\x0B\x0C\x0E\x1F|\t\n\r|"
+      "\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD\x7F&",
+      25);
+  std::string out;
+  AppendEscaped(text, out);
+  const std::string r = "\xEF\xBF\xBD";
+  EXPECT_EQ(out, "a" + r + "b" + r + r + r + r + r + r + "|\t\n\r|" + r + r +
+                     r + "\x7F&amp;");
+  EXPECT_TRUE(HoldsCharactersXmlCannot(text));
+  EXPECT_TRUE(HoldsCharactersXmlCannot("\xEF\xBF\xBF"));
+  EXPECT_FALSE(HoldsCharactersXmlCannot("tab\tline\r\n\xEF\xBF\xBD \xC3\xA9"));
+  EXPECT_FALSE(HoldsCharactersXmlCannot("\xEF\xBF"));  // cut short
+}
+
+TEST(CellTextTest, SafeTagNamesCarryNoMarkup) {
+  std::string out;
+  AppendTagName("role></role><admin>true</admin><role", true, out);
+  EXPECT_EQ(out, "role___role__admin_true__admin__role");
+  out.clear();
+  AppendTagName("a b=\"c\" d='e' &f;\x01g", true, out);
+  EXPECT_EQ(out, "ab__c_d__e__f;\xEF\xBF\xBDg");
+  out.clear();
+  AppendTagName("Unit\tPrice \xC3\xA9", true, out);  // the rest stays
+  EXPECT_EQ(out, "Unit\tPrice\xC3\xA9");
+  out.clear();
+  AppendTagName("a <b>\x01", false, out);  // raw: only spaces go
+  EXPECT_EQ(out, "a<b>\x01");
+}
+
 }  // namespace
 }  // namespace kestrilo

@@ -318,10 +318,10 @@ TEST(XmlWriterTest, CellTextIsEscapedUnlessTurnedOff) {
   options.title = "Q&A";
   options.title_tag = true;
   EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
-            "<Q&A>\r\n"
-            "\t<R&D>Smith &amp; Sons</R&D>\r\n"
-            "\t<a<b>c>a&lt;b</a<b>c>\r\n"
-            "</Q&A>\r\n");
+            "<Q_A>\r\n"
+            "\t<R_D>Smith &amp; Sons</R_D>\r\n"
+            "\t<a_b_c>a&lt;b</a_b_c>\r\n"
+            "</Q_A>\r\n");
   options.escape_text = false;
   EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
             "<Q&A>\r\n"
@@ -331,8 +331,47 @@ TEST(XmlWriterTest, CellTextIsEscapedUnlessTurnedOff) {
   options.escape_text = true;
   options.header_row = false;
   EXPECT_EQ(BlockToXml(source, options, "B1:B2"),
-            "<Q&A>\r\n\t<1>\r\n\t\t\t<B>a&lt;b&gt;c</B>\r\n\t</1>\r\n"
-            "\t<2>\r\n\t\t\t<B>a&lt;b</B>\r\n\t</2>\r\n</Q&A>\r\n");
+            "<Q_A>\r\n\t<1>\r\n\t\t\t<B>a&lt;b&gt;c</B>\r\n\t</1>\r\n"
+            "\t<2>\r\n\t\t\t<B>a&lt;b</B>\r\n\t</2>\r\n</Q_A>\r\n");
+}
+
+// A header or title written to break out of its tag stays one name in every
+// layout that takes names from cells, and text XML cannot hold is replaced.
+TEST(XmlWriterTest, HostileHeadersAndTitleInjectNothing) {
+  const std::string hostile = "role></role><admin>true</admin><role";
+  const std::string name = "role___role__admin_true__admin__role";
+  MemoryCellSource source;
+  source.SetRows(1, 1, {{"x", hostile}, {hostile, "bell\x07"}});
+  ExportOptions options;
+  options.title = "a=\"b\" c='d'/";
+  const std::string title = "a__b_c__d__";
+  EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+            "<" + title + ">\r\n\t<x>" +
+                "role&gt;&lt;/role&gt;&lt;admin&gt;true&lt;/admin&gt;&lt;role"
+                "</x>\r\n\t<" +
+                name + ">bell\xEF\xBF\xBD</" + name + ">\r\n</" + title +
+                ">\r\n");
+  options.header_row = false;
+  options.header_column = true;
+  EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+            "<" + title + ">\r\n\t<x>" +
+                "role&gt;&lt;/role&gt;&lt;admin&gt;true&lt;/admin&gt;&lt;role"
+                "</x>\r\n\t<" +
+                name + ">bell\xEF\xBF\xBD</" + name + ">\r\n</" + title +
+                ">\r\n");
+  options.header_row = true;
+  for (const bool row_first : {true, false}) {
+    options.row_first = row_first;
+    EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+              "<" + title + ">\r\n\t<" + name + ">\r\n\t\t\t<" + name +
+                  ">bell\xEF\xBF\xBD</" + name + ">\r\n\t</" + name +
+                  ">\r\n</" + title + ">\r\n");
+  }
+  options.escape_text = false;  // the old raw names and text
+  EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+            "<a=\"b\"c='d'/>\r\n\t<" + hostile + ">\r\n\t\t\t<" + hostile +
+                ">bell\x07</" + hostile + ">\r\n\t</" + hostile +
+                ">\r\n</a=\"b\"c='d'/>\r\n");
 }
 
 // Error values, in headers or data, read as empty cells in every layout and
