@@ -1,20 +1,22 @@
 // Shows the main window with its file list filled by "Add All Excel Files In
 // Folder" and saves a picture of it, for checking how the list looks:
-//   file_list_preview <folder> <extension> <picture.png>
+//   file_list_preview <folder> <extension> <picture.png> [<width>x<height>]
 // The folder and extension stand in for the user's answers; the user's own
-// settings are not touched.
+// settings are not touched. A size makes the window that large.
 
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTimer>
 
-#include "gui/shell/dialogs.h"
-#include "gui/shell/form1.h"
-#include "gui/spreadsheet/window_automation.h"
+#include "gui/common/dialogs.h"
+#include "gui/filelist/file_list_commands.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/start_up.h"
+#include "gui/spreadsheet/window_workbook_opener.h"
 
 namespace {
 
-class FixedAnswers : public kestrilo::Dialogs {
+class FixedAnswers : public kestrilo::gui::Dialogs {
  public:
   FixedAnswers(QString folder, QString extension)
       : folder_(std::move(folder)), extension_(std::move(extension)) {}
@@ -30,7 +32,7 @@ class FixedAnswers : public kestrilo::Dialogs {
   QStringList OpenFileNames(const QString&, const QStringList&) override {
     return {};
   }
-  void OpenFolder(const QString&) override {}
+  bool OpenFolder(const QString&) override { return false; }
 
  private:
   QString folder_;
@@ -41,21 +43,27 @@ class FixedAnswers : public kestrilo::Dialogs {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 4) {
-    qWarning("usage: file_list_preview <folder> <extension> <picture.png>");
+  if (argc != 4 && argc != 5) {
+    qWarning(
+        "usage: file_list_preview <folder> <extension> <picture.png> "
+        "[<width>x<height>]");
     return 2;
   }
   QStandardPaths::setTestModeEnabled(true);
   FixedAnswers dialogs(QString::fromLocal8Bit(argv[1]),
                        QString::fromLocal8Bit(argv[2]));
-  kestrilo::WindowAutomation automation;
-  kestrilo::Form1 form(automation, dialogs);
-  form.Form_Load();
-  form.show();
-  form.PushButton5_Click();
+  kestrilo::gui::WindowWorkbookOpener opener;
+  kestrilo::gui::MainWindow window(opener, dialogs);
+  kestrilo::gui::StartUp(window, opener, dialogs);
+  if (argc == 5) {
+    const QStringList size = QString::fromLocal8Bit(argv[4]).split('x');
+    if (size.size() == 2) window.resize(size[0].toInt(), size[1].toInt());
+  }
+  window.show();
+  window.list_commands().AddFolder();
   const QString picture = QString::fromLocal8Bit(argv[3]);
   QTimer::singleShot(800, [&] {
-    form.grab().save(picture);
+    window.grab().save(picture);
     application.quit();
   });
   return application.exec();

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <mutex>
@@ -52,14 +53,20 @@ class InterruptWatch {
  public:
   InterruptWatch() {
     sigemptyset(&signals_);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals_, signal);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      // One the caller ignores (nohup, a background job) stays ignored.
+      struct sigaction current {};
+      if (sigaction(signal, nullptr, &current) == 0 &&
+          current.sa_handler != SIG_IGN) {
+        sigaddset(&signals_, signal);
+      }
+    }
     // Threads started from here on inherit the mask.
     pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
     watcher_ = std::thread([this] { Watch(); });
   }
   ~InterruptWatch() {
     stopping_ = true;
-    pthread_kill(watcher_.native_handle(), SIGHUP);
     watcher_.join();
   }
   InterruptWatch(const InterruptWatch&) = delete;
@@ -67,9 +74,11 @@ class InterruptWatch {
 
  private:
   void Watch() {
-    for (;;) {
-      int signal = 0;
-      if (sigwait(&signals_, &signal) != 0 || stopping_) return;
+    // Waits a short while at a time, so that the end of the run is seen.
+    const timespec wait{0, 50'000'000};
+    while (!stopping_) {
+      const int signal = sigtimedwait(&signals_, nullptr, &wait);
+      if (signal <= 0) continue;
       if (!interrupted.exchange(true)) continue;
       // The second one: the files under way are abandoned, and the program
       // ends as the signal's default would have ended it.
@@ -236,6 +245,7 @@ int Convert(const CommandLine& line) {
   hooks.report_error = [](const std::string& message) {
     PrintLine(kPrefix + message);
   };
+  hooks.report_skipped = hooks.report_error;
   const std::vector<std::string> workbooks =
       ExpandInputs(line.inputs, line.extension, hooks);
   if (line.to_stdout() && workbooks.size() != 1) {

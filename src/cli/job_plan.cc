@@ -1,10 +1,10 @@
 #include "cli/job_plan.h"
 
-#include <filesystem>
 #include <unordered_map>
 
 #include "engine/folder_scan.h"
 #include "engine/output_file.h"
+#include "engine/output_plan.h"
 
 namespace kestrilo::cli {
 
@@ -29,25 +29,17 @@ std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs,
 
 std::vector<Job> PlanJobs(const std::vector<std::string>& workbooks,
                           const std::string& output_folder) {
+  const OutputPlan plan(workbooks, output_folder);
   std::vector<Job> jobs;
   jobs.reserve(workbooks.size());
-  // Output path -> the last job so far that writes it.
-  std::unordered_map<std::string, int> last_writer;
-  for (const std::string& workbook : workbooks) {
+  for (int i = 0; i < plan.size(); ++i) {
+    const OutputPlan::Entry& entry = plan[i];
     Job job;
-    job.input = workbook;
-    job.group = static_cast<int>(jobs.size());
-    if (!output_folder.empty()) {
-      job.output_path =
-          (std::filesystem::path(output_folder) / OutputNameFor(workbook))
-              .string();
-      auto [it, inserted] = last_writer.try_emplace(job.output_path, job.group);
-      if (!inserted) {
-        job.replaces = jobs[it->second].input;
-        job.group = jobs[it->second].group;
-        it->second = static_cast<int>(jobs.size());
-      }
-    }
+    job.input = entry.input;
+    job.output_path = entry.output_path;
+    job.group = entry.group;
+    if (entry.replaces >= 0) job.replaces = plan[entry.replaces].input;
+    job.refusal = plan.OverwriteProblem(i);
     jobs.push_back(std::move(job));
   }
   return jobs;

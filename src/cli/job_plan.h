@@ -20,6 +20,9 @@ struct Job {
   /// The input of the nearest earlier job with the same output path, whose
   /// file this one replaces; empty when there is none.
   std::string replaces;
+  /// Why this job must not write its output (it would overwrite a workbook
+  /// of the run); empty when it may.
+  std::string refusal;
 };
 
 /// The workbooks the inputs name, in order: a file stands for itself, a

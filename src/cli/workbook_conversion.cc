@@ -128,6 +128,7 @@ void WarnOfReplacedCharacters(const ExportOptions& options,
 
 void Convert(const Job& job, const ConversionSettings& settings,
              JobResult& result) {
+  if (!job.refusal.empty()) throw JobFailure(job.refusal);
   const std::string warning_prefix = kPrefix + job.input + ": warning: ";
   if (!job.replaces.empty()) {
     result.messages.push_back(warning_prefix + "writes the same file " +

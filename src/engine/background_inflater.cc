@@ -1,5 +1,8 @@
 #include "engine/background_inflater.h"
 
+#include <algorithm>
+
+#include "engine/reader_budget.h"
 #include "engine/workbook_error.h"
 
 #ifdef __linux__
@@ -15,7 +18,7 @@ BackgroundInflater::BackgroundInflater(const ZipArchive& zip, std::string name)
   const auto size = zip.EntrySize(name_);
   if (!size)
     throw WorkbookError(zip.path(), "the part " + name_ + " is missing");
-  if (*size > ZipArchive::kDefaultMaxEntrySize) {
+  if (*size > ReaderBudget::kPartBytes) {
     throw WorkbookError(zip.path(),
                         "the part " + name_ + " is too large to read (" +
                             std::to_string(*size) + " bytes uncompressed)");
@@ -41,6 +44,7 @@ BackgroundInflater::~BackgroundInflater() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     cancelled_ = true;
+    arrived_.notify_all();
   }
   worker_.join();
 }
@@ -48,9 +52,16 @@ BackgroundInflater::~BackgroundInflater() {
 void BackgroundInflater::Work(const ZipArchive& zip) {
   try {
     zip.ReadInto(name_, buffer_.get(), [this](std::uint64_t done) {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::unique_lock<std::mutex> lock(mutex_);
       available_ = static_cast<std::size_t>(done);
       arrived_.notify_all();
+      // Stay at most kRunAhead beyond what the parser has asked for: when
+      // it stops early (a budget met, an error found) the rest of a crafted
+      // part is never inflated into memory.
+      arrived_.wait(lock, [&] {
+        return cancelled_ || available_ == size_ ||
+               available_ - std::min(available_, requested_) < kRunAhead;
+      });
       return !cancelled_;
     });
   } catch (...) {
@@ -64,6 +75,10 @@ void BackgroundInflater::Work(const ZipArchive& zip) {
 
 std::size_t BackgroundInflater::WaitBeyond(std::size_t have) {
   std::unique_lock<std::mutex> lock(mutex_);
+  if (have > requested_) {
+    requested_ = have;
+    arrived_.notify_all();
+  }
   arrived_.wait(lock, [&] { return done_ || available_ > have; });
   if (error_) std::rethrow_exception(error_);
   // The full size means "complete": report it only once the worker has
@@ -77,6 +92,8 @@ std::size_t BackgroundInflater::WaitBeyond(std::size_t have) {
 
 std::size_t BackgroundInflater::WaitAll() {
   std::unique_lock<std::mutex> lock(mutex_);
+  requested_ = size_;
+  arrived_.notify_all();
   arrived_.wait(lock, [&] { return done_; });
   if (error_) std::rethrow_exception(error_);
   return available_;

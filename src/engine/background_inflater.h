@@ -48,7 +48,11 @@ class BackgroundInflater {
   std::unique_ptr<char[]> buffer_;
   std::mutex mutex_;
   std::condition_variable arrived_;
+  /// How far the worker may inflate beyond what the parser has asked for.
+  static constexpr std::size_t kRunAhead = std::size_t{16} << 20;
+
   std::size_t available_ = 0;
+  std::size_t requested_ = 0;
   bool done_ = false;
   bool cancelled_ = false;
   std::exception_ptr error_;

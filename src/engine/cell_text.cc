@@ -133,24 +133,44 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
-// The control characters that XML 1.0 cannot hold, not even as a character
-// reference: all below 32 but TAB, LF and CR.
-bool IsForbiddenControl(char c) {
-  const auto code = static_cast<unsigned char>(c);
-  return code < 0x20 && code != '\t' && code != '\n' && code != '\r';
-}
-
-// U+FFFE and U+FFFF, the other characters XML 1.0 excludes that a UTF-8
-// text can hold, at `i`.
-bool IsNonCharacterAt(std::string_view text, std::size_t i) {
-  return text[i] == '\xEF' && i + 2 < text.size() && text[i + 1] == '\xBF' &&
-         (text[i + 2] == '\xBE' || text[i + 2] == '\xBF');
-}
-
-// The length of the character at `i` that XML cannot hold; 0 for any other.
-std::size_t ForbiddenLengthAt(std::string_view text, std::size_t i) {
-  if (IsForbiddenControl(text[i])) return 1;
-  return IsNonCharacterAt(text, i) ? 3 : 0;
+// The length in bytes of the UTF-8 character at `i`, and whether XML 1.0
+// can hold it in any form: not the control characters but TAB, LF and CR,
+// not U+FFFE, U+FFFF or a surrogate. A byte that begins no well-formed
+// sequence counts as a character of its own that XML cannot hold.
+std::size_t CharacterAt(std::string_view text, std::size_t i, bool& holdable) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) {
+    holdable = lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r';
+    return 1;
+  }
+  holdable = false;
+  std::size_t length = 0;
+  char32_t code = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07;
+  } else {
+    return 1;
+  }
+  if (length > text.size() - i) return 1;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) return 1;
+    code = (code << 6) | (next & 0x3F);
+  }
+  if ((length == 3 && code < 0x800) ||
+      (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+    return 1;  // overlong, or beyond Unicode
+  }
+  holdable =
+      code != 0xFFFE && code != 0xFFFF && (code < 0xD800 || code > 0xDFFF);
+  return length;
 }
 
 // Characters that would end or break a tag if a name carried them.
@@ -186,10 +206,18 @@ void AppendEscaped(std::string_view text, std::string& out) {
       case '>':
         entity = "&gt;";
         break;
-      default:
-        length = ForbiddenLengthAt(text, i);
-        if (length == 0) continue;
+      default: {
+        // Printable ASCII, most of any sheet, needs no closer look.
+        const auto code = static_cast<unsigned char>(text[i]);
+        if (code >= 0x20 && code < 0x80) continue;
+        bool holdable;
+        length = CharacterAt(text, i, holdable);
+        if (holdable) {
+          i += length - 1;
+          continue;
+        }
         entity = kReplacement;
+      }
     }
     out.append(text, start, i - start);
     out += entity;
@@ -205,22 +233,29 @@ void AppendTagName(std::string_view text, bool safe, std::string& out) {
     if (c == ' ') continue;
     if (!safe) {
       out += c;
-    } else if (IsMarkup(c)) {
-      out += '_';
-    } else if (const std::size_t length = ForbiddenLengthAt(text, i)) {
-      out += kReplacement;
-      i += length - 1;
-    } else {
-      out += c;
+      continue;
     }
+    if (IsMarkup(c)) {
+      out += '_';
+      continue;
+    }
+    bool holdable;
+    const std::size_t length = CharacterAt(text, i, holdable);
+    if (holdable) {
+      out.append(text, i, length);
+    } else {
+      out += kReplacement;
+    }
+    i += length - 1;
   }
 }
 
 bool HoldsCharactersXmlCannot(std::string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (ForbiddenLengthAt(text, i) != 0) return true;
+  bool holdable = true;
+  for (std::size_t i = 0; i < text.size() && holdable;) {
+    i += CharacterAt(text, i, holdable);
   }
-  return false;
+  return !holdable;
 }
 
 }  // namespace kestrilo

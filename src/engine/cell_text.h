@@ -19,7 +19,7 @@ std::string CellText(const CellValue& value);
 
 /// Appends `text` with "&", "<" and ">" written as entities, and each
 /// character that XML cannot hold in any form (the control characters but
-/// TAB, LF and CR; U+FFFE, U+FFFF) as U+FFFD.
+/// TAB, LF and CR; U+FFFE, U+FFFF; bytes that are not UTF-8) as U+FFFD.
 void AppendEscaped(std::string_view text, std::string& out);
 
 /// Appends the tag name that a header cell's or a title's `text` gives: the

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "engine/input_file.h"
 #include "engine/text_decoding.h"
 #include "engine/workbook_error.h"
 
@@ -49,15 +47,7 @@ bool SameName(std::string_view a, std::string_view b) {
 }  // namespace
 
 CompoundFile CompoundFile::Open(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    throw WorkbookError(
-        path, std::string("cannot open the file: ") + std::strerror(errno));
-  }
-  std::string bytes((std::istreambuf_iterator<char>(file)),
-                    std::istreambuf_iterator<char>());
-  if (file.bad()) throw WorkbookError(path, "cannot read the file");
-  return CompoundFile(path, std::move(bytes));
+  return CompoundFile(path, InputFile(path, false).ReadAll());
 }
 
 CompoundFile::CompoundFile(std::string path, std::string bytes)

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "engine/input_file.h"
 #include "engine/text_decoding.h"
 #include "engine/workbook_error.h"
 
@@ -13,35 +14,9 @@ namespace kestrilo {
 
 namespace {
 
-// Larger files are no sheet anyone exports block by block; refusing them
-// keeps memory bounded.
-constexpr std::size_t kMaxFileSize = std::size_t{2} << 30;
-
-std::string ReadWholeFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    throw WorkbookError(
-        path, std::string("cannot open the file: ") + std::strerror(errno));
-  }
-  std::string bytes;
-  char buffer[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.append(buffer, got);
-    if (bytes.size() > kMaxFileSize) {
-      std::fclose(file);
-      throw WorkbookError(path, "the text file is larger than 2 GB");
-    }
-  }
-  const bool failed = std::ferror(file) != 0;
-  const int error = errno;
-  std::fclose(file);
-  if (failed) {
-    throw WorkbookError(
-        path, std::string("cannot read the file: ") + std::strerror(error));
-  }
-  return bytes;
-}
+constexpr const char* kNotText =
+    "not a text file: it holds NUL bytes (a binary file with a text-file "
+    "extension?)";
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -82,9 +57,7 @@ std::string DecodeText(const std::string& path, std::string bytes) {
     text = Windows1252ToUtf8(bytes);
   }
   if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
-    throw WorkbookError(path,
-                        "not a text file: it holds NUL bytes (a binary file "
-                        "with a text-file extension?)");
+    throw WorkbookError(path, kNotText);
   }
   return text;
 }
@@ -234,7 +207,22 @@ class CsvParser {
 }  // namespace
 
 std::unique_ptr<Workbook> ReadCsv(const std::string& path) {
-  std::string bytes = ReadWholeFile(path);
+  return ReadCsvBytes(path, InputFile(path, true).ReadAll(CheckCsvStart(path)));
+}
+
+std::function<void(std::string_view)> CheckCsvStart(const std::string& path) {
+  return [path](std::string_view start) {
+    if (std::memchr(start.data(), '\0', start.size()) == nullptr) return;
+    if (StartsWith(start, "\xFF\xFE") || StartsWith(start, "\xFE\xFF") ||
+        GuessUtf16(start) != 0) {
+      return;
+    }
+    throw WorkbookError(path, kNotText);
+  };
+}
+
+std::unique_ptr<Workbook> ReadCsvBytes(const std::string& path,
+                                       std::string bytes) {
   // A file of zero bytes is more likely a failed copy or download than a
   // table: say so rather than show an empty sheet.
   if (bytes.empty()) throw WorkbookError(path, "the file is empty");

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "engine/folder_scan_order.h"
 #include "engine/wildcard_match.h"
 
 namespace kestrilo {
@@ -29,14 +30,18 @@ void Report(const FolderScanHooks& hooks, const std::string& message) {
   if (hooks.report_error) hooks.report_error(message);
 }
 
-bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+void ReportSkipped(const FolderScanHooks& hooks, const std::string& path,
+                   const std::string& reason) {
+  if (hooks.report_skipped) hooks.report_skipped(path + ": skipped: " + reason);
+}
 
-// Characters, not bytes: a name in another script is not penalised for
-// taking several bytes per letter.
-int CharacterCount(std::string_view text) {
-  return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
-    return !IsContinuationByte(static_cast<unsigned char>(c));
-  }));
+// A path the system cannot open: the scan cannot read below it, and a file
+// there could not be converted.
+bool IsTooLong(std::string_view path) { return path.size() >= kMaxScanPath; }
+
+std::string TooLongReason() {
+  return "the path is longer than the system allows (" +
+         std::to_string(kMaxScanPath - 1) + " bytes)";
 }
 
 bool IsFolderPath(const std::string& path) {
@@ -46,7 +51,8 @@ bool IsFolderPath(const std::string& path) {
 }
 
 // The permission and path-not-found failures: such a folder is dropped from
-// the list quietly. A folder that turned into a file counts as not found.
+// the list (and reported as skipped). A folder that turned into a file
+// counts as not found.
 bool IsUnreadableError(int error) {
   return error == EACCES || error == EPERM || error == ENOENT ||
          error == ENOTDIR;
@@ -57,53 +63,74 @@ std::string FailureText(const std::string& what, const std::string& path,
   return what + " " + path + ": " + std::strerror(error);
 }
 
-// A real subfolder: a directory entry that is a folder and not a symbolic
-// link. Links are not followed, so a link back up the tree cannot loop.
-bool IsRealSubfolder(const std::string& folder, const dirent& entry) {
+enum class EntryKind { kOther, kFolder, kFolderLink };
+
+// What a directory entry is, as far as the folder walk cares. Links are not
+// followed, so a link back up the tree cannot loop; a link to a folder is
+// told apart only to report it.
+EntryKind KindOf(const std::string& folder, const dirent& entry) {
   const std::string_view name = entry.d_name;
-  if (name == "." || name == "..") return false;
-  if (entry.d_type == DT_DIR) return true;
-  if (entry.d_type != DT_UNKNOWN) return false;
-  struct stat info;
+  if (name == "." || name == "..") return EntryKind::kOther;
+  if (entry.d_type == DT_DIR) return EntryKind::kFolder;
+  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) {
+    return EntryKind::kOther;
+  }
   const std::string path = folder + entry.d_name;
-  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) return EntryKind::kOther;
+  if (S_ISDIR(info.st_mode)) return EntryKind::kFolder;
+  if (S_ISLNK(info.st_mode) && IsFolderPath(path)) {
+    return EntryKind::kFolderLink;
+  }
+  return EntryKind::kOther;
 }
 
-bool IsAcceptableFolderName(std::string_view name) {
-  return CharacterCount(name) < kMaxScanNameLength &&
-         !HasInvalidNameChars(name) &&
-         name.find('?') == std::string_view::npos && name != "." &&
-         name != "..";
-}
-
-// Appends the acceptable subfolders of `folder` to `found`. Subfolders
-// appended before a failure stay.
-ReadResult AppendSubfolders(const std::string& folder,
-                            std::vector<std::string>& found,
-                            const FolderScanHooks& hooks,
-                            std::string& failure) {
+// Reads the names of the real subfolders of `folder` into `names`, and
+// reports links to folders as skipped.
+ReadResult ReadSubfolderNames(const std::string& folder,
+                              std::vector<std::string>& names,
+                              const FolderScanHooks& hooks, int& error) {
   DirHandle dir(opendir(folder.c_str()));
   if (!dir) {
-    const int error = errno;
-    if (IsUnreadableError(error)) return ReadResult::kUnreadable;
-    failure = FailureText("Cannot read folder", folder, error);
-    return ReadResult::kFailed;
+    error = errno;
+    return IsUnreadableError(error) ? ReadResult::kUnreadable
+                                    : ReadResult::kFailed;
   }
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir.get());
     if (entry == nullptr) break;
-    if (!IsRealSubfolder(folder, *entry)) continue;
-    Yield(hooks);
-    const std::string_view name = entry->d_name;
-    if (!IsAcceptableFolderName(name)) continue;
-    found.push_back(folder + std::string(name) + kPathSeparator);
+    const EntryKind kind = KindOf(folder, *entry);
+    if (kind == EntryKind::kFolder) names.emplace_back(entry->d_name);
+    if (kind == EntryKind::kFolderLink) {
+      ReportSkipped(hooks, folder + entry->d_name,
+                    "a link to a folder is not followed");
+    }
   }
-  const int error = errno;
+  error = errno;
   if (error == 0) return ReadResult::kDone;
-  if (IsUnreadableError(error)) return ReadResult::kUnreadable;
-  failure = FailureText("Cannot read folder", folder, error);
-  return ReadResult::kFailed;
+  return IsUnreadableError(error) ? ReadResult::kUnreadable
+                                  : ReadResult::kFailed;
+}
+
+// Appends the subfolders of `folder` to `found`, in the order of
+// NaturalNameLess. Subfolders read before a failure stay.
+ReadResult AppendSubfolders(const std::string& folder,
+                            std::vector<std::string>& found,
+                            const FolderScanHooks& hooks, int& error) {
+  std::vector<std::string> names;
+  const ReadResult result = ReadSubfolderNames(folder, names, hooks, error);
+  std::sort(names.begin(), names.end(), NaturalNameLess);
+  for (const std::string& name : names) {
+    Yield(hooks);
+    std::string path = folder + name + kPathSeparator;
+    if (IsTooLong(path)) {
+      ReportSkipped(hooks, folder + name, TooLongReason());
+      continue;
+    }
+    found.push_back(std::move(path));
+  }
+  return result;
 }
 
 void RemoveFirst(std::vector<std::string>& list, const std::string& value) {
@@ -111,45 +138,44 @@ void RemoveFirst(std::vector<std::string>& list, const std::string& value) {
   if (it != list.end()) list.erase(it);
 }
 
-// Decodes one UTF-8 character at `i`; returns -1 for a malformed sequence.
-long DecodeCharacter(std::string_view text, size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i++]);
-  if (lead < 0x80) return lead;
-  int length = 0;
-  long code = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 1;
-    code = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 2;
-    code = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 3;
-    code = lead & 0x07;
-  } else {
-    return -1;
+// Scans the given folders one level deep into `found`, removing the ones
+// that cannot be read from `folders`.
+void ScanLevel(std::vector<std::string>& folders,
+               std::vector<std::string>& found, const FolderScanHooks& hooks) {
+  // The given entries as they were: unreadable ones are removed from
+  // `folders` on the way.
+  const std::vector<std::string> given = folders;
+  for (const std::string& folder : given) {
+    if (!IsFolderPath(folder)) continue;
+    if (IsTooLong(folder)) {
+      ReportSkipped(hooks, folder, TooLongReason());
+      continue;
+    }
+    Yield(hooks);
+    int error = 0;
+    switch (AppendSubfolders(folder, found, hooks, error)) {
+      case ReadResult::kDone:
+        break;
+      case ReadResult::kUnreadable:
+        ReportSkipped(hooks, folder, std::strerror(error));
+        RemoveFirst(folders, folder);
+        break;
+      case ReadResult::kFailed:
+        Report(hooks, FailureText("Cannot read folder", folder, error));
+        break;
+    }
   }
-  for (int k = 0; k < length; ++k) {
-    if (i >= text.size()) return -1;
-    const auto next = static_cast<unsigned char>(text[i]);
-    if (!IsContinuationByte(next)) return -1;
-    code = (code << 6) | (next & 0x3F);
-    ++i;
-  }
-  static constexpr long kSmallest[] = {0, 0x80, 0x800, 0x10000};
-  if (code < kSmallest[length] || code > 0x10FFFF ||
-      (code >= 0xD800 && code <= 0xDFFF)) {
-    return -1;
-  }
-  return code;
 }
 
-bool IsValidUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    if (DecodeCharacter(text, i) < 0) return false;
+// Why the scan leaves out a file whose name matches; nothing when it is
+// added.
+const char* SkipReason(const std::string& name, const std::string& path) {
+  if (name.front() == '~') {
+    return "its name begins with \"~\" (the lock file of an open workbook)";
   }
-  return true;
+  if (!IsExistingFile(path)) return "not a regular file";
+  if (IsWritableHiddenFile(path)) return "a hidden file";
+  return nullptr;
 }
 
 }  // namespace
@@ -157,26 +183,10 @@ bool IsValidUtf8(std::string_view text) {
 void ListSubfoldersBreadthFirst(std::vector<std::string>& folders, bool recurse,
                                 const FolderScanHooks& hooks) {
   std::vector<std::string> found;
-  // The given entries as they were: unreadable ones are removed from
-  // `folders` on the way.
-  const std::vector<std::string> given = folders;
-  for (const std::string& folder : given) {
-    if (!IsFolderPath(folder)) continue;
-    if (CharacterCount(folder) >= kMaxScanNameLength) continue;
-    Yield(hooks);
-    std::string failure;
-    switch (AppendSubfolders(folder, found, hooks, failure)) {
-      case ReadResult::kDone:
-        break;
-      case ReadResult::kUnreadable:
-        RemoveFirst(folders, folder);
-        break;
-      case ReadResult::kFailed:
-        Report(hooks, failure);
-        break;
-    }
+  ScanLevel(folders, found, hooks);
+  if (recurse && !found.empty()) {
+    ListSubfoldersBreadthFirst(found, true, hooks);
   }
-  if (recurse && !found.empty()) ListSubfoldersBreadthFirst(found, true, hooks);
   for (const std::string& folder : found) {
     if (!IsFolderPath(folder)) continue;
     Yield(hooks);
@@ -185,7 +195,8 @@ void ListSubfoldersBreadthFirst(std::vector<std::string>& folders, bool recurse,
 }
 
 std::vector<std::string> ListFilesInFolder(std::string folder,
-                                           std::string_view pattern) {
+                                           std::string_view pattern,
+                                           const FolderScanHooks& hooks) {
   if (folder.empty() || folder.back() != kPathSeparator) {
     folder += kPathSeparator;
   }
@@ -204,28 +215,27 @@ std::vector<std::string> ListFilesInFolder(std::string folder,
     if (entry == nullptr) break;
     const std::string_view name = entry->d_name;
     if (entry->d_type == DT_DIR || !MatchesWildcard(name, pattern)) continue;
-    if (IsExistingFile(folder + std::string(name))) names.emplace_back(name);
+    const std::string path = folder + std::string(name);
+    if (IsTooLong(path)) {
+      ReportSkipped(hooks, path, TooLongReason());
+    } else if (IsExistingFile(path)) {
+      names.emplace_back(name);
+    } else if (!IsFolderPath(path)) {
+      ReportSkipped(hooks, path, "not a regular file");
+    }
   }
   if (const int error = errno; error != 0) {
     throw std::runtime_error(
         FailureText("Cannot list the files of folder", folder, error));
   }
+  std::sort(names.begin(), names.end(), NaturalNameLess);
   return names;
 }
 
 bool IsExistingFile(const std::string& path) {
   struct stat info;
-  return !path.empty() && IsValidUtf8(path) && stat(path.c_str(), &info) == 0 &&
+  return !path.empty() && stat(path.c_str(), &info) == 0 &&
          S_ISREG(info.st_mode);
-}
-
-bool HasInvalidNameChars(std::string_view name) {
-  size_t i = 0;
-  while (i < name.size()) {
-    const long code = DecodeCharacter(name, i);
-    if (code < 32 || (code >= 127 && code <= 159) || code == '?') return true;
-  }
-  return false;
 }
 
 std::string CollapseDoubleSlashes(std::string_view path) {
@@ -258,15 +268,17 @@ bool IsWritableHiddenFile(const std::string& path) {
 }
 
 std::vector<std::string> FilesOfListedFolder(const std::string& entry,
-                                             std::string_view pattern) {
+                                             std::string_view pattern,
+                                             const FolderScanHooks& hooks) {
   // The entry without its trailing separator.
   const std::string folder =
       entry.substr(0, entry.empty() ? 0 : entry.size() - 1);
   std::vector<std::string> paths;
-  for (const std::string& name : ListFilesInFolder(folder, pattern)) {
-    if (name.front() == '~') continue;
+  for (const std::string& name : ListFilesInFolder(folder, pattern, hooks)) {
     const std::string path = folder + kPathSeparator + name;
-    if (IsExistingFile(path) && !IsWritableHiddenFile(path)) {
+    if (const char* reason = SkipReason(name, path)) {
+      ReportSkipped(hooks, path, reason);
+    } else {
       paths.push_back(CollapseDoubleSlashes(path));
     }
   }
@@ -282,7 +294,8 @@ std::vector<std::string> FilesInFolderTree(const std::string& folder,
   std::vector<std::string> paths;
   for (const std::string& entry : folders) {
     try {
-      std::vector<std::string> files = FilesOfListedFolder(entry, pattern);
+      std::vector<std::string> files =
+          FilesOfListedFolder(entry, pattern, hooks);
       paths.insert(paths.end(), files.begin(), files.end());
     } catch (const std::exception& failure) {
       Report(hooks, failure.what());

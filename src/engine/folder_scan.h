@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,45 +13,42 @@ namespace kestrilo {
 /// place that the backslash has on Windows.
 inline constexpr char kPathSeparator = '/';
 
-/// Names and paths this long (in characters) or longer are left out of a
-/// folder scan.
-inline constexpr int kMaxScanNameLength = 260;
+/// Paths this long (in bytes) or longer are left out of a folder scan, and
+/// reported: the system cannot open them.
+inline constexpr std::size_t kMaxScanPath = PATH_MAX;
 
 /// Walks the folder tree below the folders in `folders` (each ending with
-/// "/") and appends every acceptable folder, level by level: first the
-/// subfolders of the given folders, each folder's subfolders in the order
-/// the file system lists them, then the next level down, and so on.
+/// "/") and appends every folder found, level by level: first the
+/// subfolders of the given folders, each folder's subfolders sorted by
+/// NaturalNameLess, then the next level down, and so on. Names are bytes:
+/// any name the system allows is kept, UTF-8 or not.
 ///
-/// Left out, together with everything below them: folders that are
-/// symbolic links (met inside the tree; a given folder is scanned even when
-/// it is a link), names of kMaxScanNameLength characters or more, names with
-/// HasInvalidNameChars or "?". Hidden folders (names beginning with ".") are
-/// scanned like any other. A given folder that cannot be read (permission
-/// denied, or gone) is removed from `folders`; a given path that is not a
-/// folder, or is too long, stays in the list unscanned. Other failures go to
-/// `hooks.report_error` and the scan goes on. `hooks.yield` is called before
-/// each folder is read, before each subfolder and before each found folder
-/// is taken over. With `recurse` false only one level is added.
+/// Left out, and reported to `hooks.report_skipped`: folders met inside the
+/// tree that are symbolic links (a given folder is scanned even when it is
+/// a link), paths of kMaxScanPath bytes or more, and folders that cannot be
+/// read (permission denied, or gone), which are removed from `folders` when
+/// given. A given path that is not a folder stays in the list unscanned.
+/// Other failures go to `hooks.report_error` and the scan goes on.
+/// `hooks.yield` is called before each folder is read, before each
+/// subfolder and before each found folder is taken over. With `recurse`
+/// false only one level is added.
 void ListSubfoldersBreadthFirst(std::vector<std::string>& folders, bool recurse,
                                 const FolderScanHooks& hooks = {});
 
 /// The names (without the folder) of the regular files in `folder` that match
 /// the directory-search `pattern` (see MatchesWildcard), hidden ones
-/// included, in the order the file system lists them. A missing folder has
-/// no files; any other failure to list the folder (permission denied...)
-/// throws std::runtime_error naming the folder.
+/// included, sorted by NaturalNameLess. Matching names that are neither
+/// folders nor regular files (devices, dangling links), or whose paths are
+/// too long, go to `hooks.report_skipped`. A missing folder has no files;
+/// any other failure to list the folder (permission denied...) throws
+/// std::runtime_error naming the folder.
 std::vector<std::string> ListFilesInFolder(std::string folder,
-                                           std::string_view pattern);
+                                           std::string_view pattern,
+                                           const FolderScanHooks& hooks = {});
 
 /// True when `path` names an existing regular file (links followed);
-/// false for folders, devices, missing paths, paths that are not valid
-/// UTF-8 (no text can show them faithfully) and on any trouble.
+/// false for folders, devices, missing paths and on any trouble.
 bool IsExistingFile(const std::string& path);
-
-/// True when a file or folder name holds a character that the scan does not
-/// accept: a control character (below 32, or 127 to 159), "?", or bytes
-/// that are not valid UTF-8. An empty name gives false.
-bool HasInvalidNameChars(std::string_view name);
 
 /// Removes doubled separators from a composed path: a leading run of
 /// separators becomes exactly one (the root), and elsewhere every pair
@@ -62,9 +60,11 @@ std::string CollapseDoubleSlashes(std::string_view path);
 /// ending with "/"): the names matching `pattern`, except names beginning
 /// with "~" (lock files of open workbooks) and hidden files that are
 /// ordinary writable files (see IsWritableHiddenFile), each as the cleaned
-/// full path. Throws std::runtime_error when the folder cannot be listed.
+/// full path; what it leaves out goes to `hooks.report_skipped`. Throws
+/// std::runtime_error when the folder cannot be listed.
 std::vector<std::string> FilesOfListedFolder(const std::string& entry,
-                                             std::string_view pattern);
+                                             std::string_view pattern,
+                                             const FolderScanHooks& hooks = {});
 
 /// True for a file the scan leaves out as "hidden and nothing else": a name
 /// beginning with "." whose owner may write it. A read-only hidden file is

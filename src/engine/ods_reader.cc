@@ -22,9 +22,10 @@ namespace {
 using Token = XmlTokenizer::Token;
 
 // Repeat counts let a few bytes claim billions of cells. Empty repeats cost
-// nothing, but a repeated value is stored once per cell, so the total is
-// bounded: far above any real sheet, far below exhausting memory.
-constexpr std::int64_t kMaxStoredCells = 25'000'000;
+// nothing; a repeated value is stored once per cell, each charged to the
+// workbook's budget. Positions add up repeats without ever overflowing:
+// they stop far beyond the sheet, where nothing more is stored.
+constexpr std::int64_t kFarBeyond = std::int64_t{1} << 50;
 // LibreOffice writes some 140 bytes of XML per cell, other writers more.
 // Each sheet gets room for as many cells as all of content.xml could hold
 // at this size: reserved memory that is never used is never touched.
@@ -462,23 +463,32 @@ class OdsContentReader {
 
   void EndRow() {
     const std::int64_t first = next_row_;
-    const std::int64_t last =
-        std::min<std::int64_t>(first + row_repeat_ - 1, kMaxRows);
-    if (!pending_.empty() && first <= kMaxRows) StoreRows(first, last);
-    next_row_ = std::min<std::int64_t>(first + row_repeat_, kMaxRows + 1);
+    const std::int64_t last = first + row_repeat_ - 1;
+    if (!pending_.empty()) {
+      if (last > kMaxRows) {
+        RefuseOutside(std::max<std::int64_t>(first, kMaxRows + 1),
+                      pending_.front().column);
+      }
+      StoreRows(first, last);
+    }
+    next_row_ = std::min(last + 1, kFarBeyond);
     row_depth_ = 0;
   }
 
+  // Values beyond the last row or column would be lost: the file is
+  // refused, as the other readers refuse such cells.
+  [[noreturn]] void RefuseOutside(std::int64_t row, std::int64_t column) {
+    throw WorkbookError(path_, "the cell at row " + std::to_string(row) +
+                                   ", column " + std::to_string(column) +
+                                   " of the sheet \"" + sheet_->name() +
+                                   "\" lies outside the worksheet");
+  }
+
   void StoreRows(std::int64_t first, std::int64_t last) {
-    std::int64_t per_row = 0;
+    std::uint64_t per_row = 0;
     for (const PendingCell& cell : pending_) per_row += cell.count;
-    stored_cells_ += per_row * (last - first + 1);
-    if (stored_cells_ > kMaxStoredCells) {
-      throw WorkbookError(path_, "the sheet \"" + sheet_->name() +
-                                     "\" repeats its values over more than " +
-                                     std::to_string(kMaxStoredCells) +
-                                     " cells");
-    }
+    workbook_.budget().CheckCells(per_row *
+                                  static_cast<std::uint64_t>(last - first + 1));
     for (std::int64_t row = first; row <= last; ++row) {
       const auto r = static_cast<std::int32_t>(row);
       for (const PendingCell& cell : pending_) {
@@ -632,6 +642,7 @@ class OdsContentReader {
 
   void AppendSpaces(std::int64_t count) {
     count = std::min<std::int64_t>(count, kMaxCellText);
+    workbook_.budget().ChargeRepeatedText(static_cast<std::uint64_t>(count));
     text_.append(static_cast<std::size_t>(count), ' ');
     CheckTextSize();
   }
@@ -651,27 +662,33 @@ class OdsContentReader {
 
   void FinishCell() {
     const std::int64_t first = next_column_;
+    const std::int64_t last = first + attributes_.columns - 1;
+    next_column_ = std::min(last + 1, kFarBeyond);
     AddMergedArea(first);
-    next_column_ =
-        std::min<std::int64_t>(first + attributes_.columns, kMaxColumns + 1);
-    PendingCell cell{static_cast<std::int32_t>(first),
-                     static_cast<std::int32_t>(next_column_ - first),
-                     CellKind::kEmpty,
-                     false,
-                     0.0,
-                     0};
-    if (cell.count <= 0) return;
+    PendingCell cell{0, 0, CellKind::kEmpty, false, 0.0, 0};
     if (!ValueOf(cell)) {
-      if (attributes_.has_formula) {
-        const std::int64_t cells =
-            std::min<std::int64_t>(cell.count * row_repeat_, kMaxRows);
-        for (std::int64_t i = 0; i < cells; ++i) {
-          workbook_.CountFormulaWithoutValue();
-        }
-      }
+      if (attributes_.has_formula) CountFormulasWithoutValue(first, last);
       return;
     }
+    if (last > kMaxColumns) {
+      RefuseOutside(next_row_, std::max<std::int64_t>(first, kMaxColumns + 1));
+    }
+    cell.column = static_cast<std::int32_t>(first);
+    cell.count = static_cast<std::int32_t>(last - first + 1);
     pending_.push_back(cell);
+  }
+
+  // Formulas without a value hold nothing to lose; those within the sheet
+  // are counted, once for each cell their repeats fill.
+  void CountFormulasWithoutValue(std::int64_t first, std::int64_t last) {
+    const std::int64_t columns =
+        std::min<std::int64_t>(last, kMaxColumns) - first + 1;
+    const std::int64_t rows =
+        std::min<std::int64_t>(next_row_ + row_repeat_ - 1, kMaxRows) -
+        next_row_ + 1;
+    if (columns > 0 && rows > 0) {
+      workbook_.CountFormulasWithoutValue(columns * rows);
+    }
   }
 
   std::uint32_t Pool(std::string_view text) {
@@ -748,7 +765,6 @@ class OdsContentReader {
   std::int64_t next_row_ = 1;
   std::int64_t next_column_ = 1;
   std::int64_t next_layout_column_ = 1;
-  std::int64_t stored_cells_ = 0;
   std::vector<PendingCell> pending_;
 
   std::size_t cell_depth_ = 0;
@@ -773,8 +789,9 @@ void RefuseEncrypted(const std::string& path, const ZipArchive& zip) {
 }
 
 // The name of the sheet settings.xml marks as active, or empty.
-std::string ActiveTableName(const ZipArchive& zip) {
+std::string ActiveTableName(const ZipArchive& zip, ReaderBudget& budget) {
   if (!zip.Contains("settings.xml")) return {};
+  budget.ChargePart("settings.xml", zip.EntrySize("settings.xml").value_or(0));
   const std::string xml = PackagePart::ReadXml(zip, "settings.xml");
   try {
     XmlTokenizer tokens(xml);
@@ -801,6 +818,7 @@ std::string ActiveTableName(const ZipArchive& zip) {
 void ReadContent(const std::string& path, const ZipArchive& zip,
                  Workbook& workbook) {
   BackgroundInflater inflater(zip, "content.xml");
+  workbook.budget().ChargePart("content.xml", inflater.size());
   try {
     ParseArrivingXml(inflater, [&](XmlTokenizer& xml) {
       OdsContentReader(path, workbook, xml, inflater.size()).Read();
@@ -822,7 +840,7 @@ std::unique_ptr<Workbook> ReadOds(const std::string& path, ZipArchive& zip) {
   if (workbook->sheet_count() == 0) {
     throw WorkbookError(path, "the spreadsheet has no sheets");
   }
-  const std::string active = ActiveTableName(zip);
+  const std::string active = ActiveTableName(zip, workbook->budget());
   if (!active.empty()) {
     for (int i = 0; i < workbook->sheet_count(); ++i) {
       if (workbook->sheet(i).name() == active) {

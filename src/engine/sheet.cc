@@ -5,8 +5,19 @@
 
 namespace kestrilo {
 
-Sheet::Sheet(std::string name, bool hidden, StringPool* strings)
-    : name_(std::move(name)), hidden_(hidden), strings_(strings) {}
+Sheet::Sheet(std::string name, bool hidden, StringPool* strings,
+             ReaderBudget* budget)
+    : name_(std::move(name)),
+      hidden_(hidden),
+      strings_(strings),
+      budget_(budget) {}
+
+void Sheet::CopyFrom(const Sheet& other) {
+  if (budget_ != nullptr) budget_->ChargeCells(other.cells_.size());
+  cells_ = other.cells_;
+  layout_ = other.layout_;
+  sorted_ = other.sorted_;
+}
 
 void Sheet::Add(std::int32_t row, std::int32_t column, CellKind kind,
                 bool time_only, double number, std::uint32_t string_index) {
@@ -15,6 +26,7 @@ void Sheet::Add(std::int32_t row, std::int32_t column, CellKind kind,
                             std::to_string(row) + ", column " +
                             std::to_string(column));
   }
+  if (budget_ != nullptr) budget_->ChargeCells(1);
   StoredCell cell;
   cell.row = row;
   cell.column = column;

@@ -9,6 +9,7 @@
 
 #include "engine/block_geometry.h"
 #include "engine/cell_value.h"
+#include "engine/reader_budget.h"
 #include "engine/sheet_layout.h"
 #include "engine/string_pool.h"
 
@@ -22,7 +23,10 @@ namespace kestrilo {
 /// area a file claims.
 class Sheet {
  public:
-  Sheet(std::string name, bool hidden, StringPool* strings);
+  /// Texts go to `strings`; each cell stored is charged to `budget` when
+  /// there is one.
+  Sheet(std::string name, bool hidden, StringPool* strings,
+        ReaderBudget* budget = nullptr);
 
   const std::string& name() const { return name_; }
   bool hidden() const { return hidden_; }
@@ -38,6 +42,9 @@ class Sheet {
   void SetDateTime(std::int32_t row, std::int32_t column, double serial,
                    bool time_only);
   void SetError(std::int32_t row, std::int32_t column, std::string_view code);
+  /// Takes the cells and layout of `other`, a finished sheet of the same
+  /// workbook (a sheet listed twice in a file), in place of its own.
+  void CopyFrom(const Sheet& other);
   /// Sets aside room for about `cells` cells (a hint, for large sheets).
   void Reserve(std::size_t cells) { cells_.reserve(cells); }
   /// Sorts the cells and builds the row index. Call once, after filling.
@@ -73,6 +80,7 @@ class Sheet {
   std::string name_;
   bool hidden_;
   StringPool* strings_;
+  ReaderBudget* budget_;
   std::vector<StoredCell> cells_;
   SheetLayout layout_;
   bool sorted_ = true;

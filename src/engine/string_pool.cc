@@ -10,20 +10,20 @@ constexpr std::size_t kBlockSize = 1 << 20;
 }
 
 std::uint32_t StringPool::Add(std::string_view text) {
-  if (views_.size() >= UINT32_MAX) throw std::length_error("too many texts");
+  if (size_ >= UINT32_MAX) throw std::length_error("too many texts");
+  if (budget_ != nullptr) budget_->ChargeText(text.size());
   if (text.empty()) {
-    views_.emplace_back();
-    return static_cast<std::uint32_t>(views_.size() - 1);
+    return AddView({});
   }
   if (text.size() > block_capacity_ - block_used_) {
     // Large texts get a block of their own; the current block stays open.
     if (text.size() >= kBlockSize / 4) {
       blocks_.push_back(std::make_unique<char[]>(text.size()));
       std::memcpy(blocks_.back().get(), text.data(), text.size());
-      views_.emplace_back(blocks_.back().get(), text.size());
+      const std::string_view view(blocks_.back().get(), text.size());
       if (blocks_.size() > 1)
         std::swap(blocks_.back(), blocks_[blocks_.size() - 2]);
-      return static_cast<std::uint32_t>(views_.size() - 1);
+      return AddView(view);
     }
     blocks_.push_back(std::make_unique<char[]>(kBlockSize));
     block_used_ = 0;
@@ -32,8 +32,17 @@ std::uint32_t StringPool::Add(std::string_view text) {
   char* place = blocks_.back().get() + block_used_;
   std::memcpy(place, text.data(), text.size());
   block_used_ += text.size();
-  views_.emplace_back(place, text.size());
-  return static_cast<std::uint32_t>(views_.size() - 1);
+  return AddView(std::string_view(place, text.size()));
+}
+
+std::uint32_t StringPool::AddView(std::string_view view) {
+  const auto index = static_cast<std::uint32_t>(size_);
+  if ((index & kViewMask) == 0) {
+    views_.push_back(std::make_unique<std::string_view[]>(kViewMask + 1));
+  }
+  views_.back()[index & kViewMask] = view;
+  ++size_;
+  return index;
 }
 
 }  // namespace kestrilo

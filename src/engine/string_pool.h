@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/reader_budget.h"
+
 namespace kestrilo {
 
 /// Append-only storage for the texts of a workbook. Strings are packed into
@@ -13,20 +15,32 @@ namespace kestrilo {
 /// the views it hands out stay valid for the pool's lifetime.
 class StringPool {
  public:
-  StringPool() = default;
+  /// Each text added is charged to `budget` when there is one.
+  explicit StringPool(ReaderBudget* budget = nullptr) : budget_(budget) {}
   StringPool(const StringPool&) = delete;
   StringPool& operator=(const StringPool&) = delete;
 
   /// Copies `text` into the pool and returns its index.
   std::uint32_t Add(std::string_view text);
-  std::string_view Get(std::uint32_t index) const { return views_[index]; }
-  std::size_t size() const { return views_.size(); }
+  std::string_view Get(std::uint32_t index) const {
+    return views_[index >> kViewShift][index & kViewMask];
+  }
+  std::size_t size() const { return size_; }
 
  private:
+  // The views are kept in chunks that never move: a growing vector would
+  // hold its old and new copies at once, half again its size at the peak.
+  static constexpr std::uint32_t kViewShift = 16;
+  static constexpr std::uint32_t kViewMask = (1u << kViewShift) - 1;
+
+  std::uint32_t AddView(std::string_view view);
+
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t block_used_ = 0;
   std::size_t block_capacity_ = 0;
-  std::vector<std::string_view> views_;
+  std::vector<std::unique_ptr<std::string_view[]>> views_;
+  std::size_t size_ = 0;
+  ReaderBudget* budget_;
 };
 
 }  // namespace kestrilo

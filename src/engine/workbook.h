@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/reader_budget.h"
 #include "engine/sheet.h"
 #include "engine/string_pool.h"
 
@@ -38,13 +40,20 @@ class Workbook {
   /// Texts shared by the sheets' cells (shared strings of xlsx and so on).
   StringPool& strings() { return *strings_; }
 
-  /// Formula cells that carry no cached value and so read as empty.
+  /// What reading the file has used of the limits; the sheets and texts
+  /// charge their cells to it.
+  ReaderBudget& budget() { return budget_; }
+
+  /// Formula cells that carry no cached value and so read as empty; the
+  /// count stops at the largest int.
   int formulas_without_value() const { return formulas_without_value_; }
-  void CountFormulaWithoutValue() { ++formulas_without_value_; }
+  void CountFormulaWithoutValue() { CountFormulasWithoutValue(1); }
+  void CountFormulasWithoutValue(std::int64_t cells);
 
  private:
   std::string path_;
   std::string format_;
+  ReaderBudget budget_;
   std::unique_ptr<StringPool> strings_;
   std::vector<std::unique_ptr<Sheet>> sheets_;
   int active_sheet_ = 0;

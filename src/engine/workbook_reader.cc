@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "engine/csv_reader.h"
+#include "engine/input_file.h"
 #include "engine/package_reader.h"
 #include "engine/workbook_error.h"
 #include "engine/xls_reader.h"
@@ -32,27 +30,27 @@ bool StartsWith(const unsigned char* bytes, std::size_t size,
 }  // namespace
 
 std::unique_ptr<Workbook> ReadWorkbook(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    throw WorkbookError(path, "this is a folder, not a workbook");
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    throw WorkbookError(
-        path, std::string("cannot open the file: ") + std::strerror(errno));
-  }
-  unsigned char head[8] = {};
-  file.read(reinterpret_cast<char*>(head), sizeof head);
-  const auto size = static_cast<std::size_t>(file.gcount());
-  file.close();
+  const std::string extension = LowerExtension(path);
+  const bool text_name =
+      extension == ".csv" || extension == ".txt" || extension == ".tsv";
+  InputFile file(path, text_name);
+  const std::string_view head_bytes = file.Head(8);
+  const auto* head = reinterpret_cast<const unsigned char*>(head_bytes.data());
+  const std::size_t size = head_bytes.size();
 
   if (StartsWith(head, size, {'P', 'K', 3, 4}) ||
       StartsWith(head, size, {'P', 'K', 5, 6})) {
+    // A zip package is read where it lies, its parts in any order.
+    if (!file.regular()) {
+      throw WorkbookError(path,
+                          "a zip workbook cannot be read from a pipe; save it "
+                          "as a file first");
+    }
     return ReadPackageWorkbook(path);
   }
   if (StartsWith(head, size,
                  {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1})) {
-    return ReadXls(path);
+    return ReadXlsBytes(path, file.ReadAll());
   }
   // A bare BIFF stream without container: Excel 2.x to 4.x worksheets.
   if (size >= 2 && head[0] == 0x09 &&
@@ -62,10 +60,7 @@ std::unique_ptr<Workbook> ReadWorkbook(const std::string& path) {
                         "Excel 2.x-4.x worksheets are not supported; save it "
                         "as .xls or .xlsx first");
   }
-  const std::string extension = LowerExtension(path);
-  if (extension == ".csv" || extension == ".txt" || extension == ".tsv") {
-    return ReadCsv(path);
-  }
+  if (text_name) return ReadCsvBytes(path, file.ReadAll(CheckCsvStart(path)));
   if (size == 0) throw WorkbookError(path, "the file is empty");
   throw WorkbookError(path,
                       "not a workbook in a format we read "

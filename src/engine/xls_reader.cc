@@ -17,6 +17,7 @@
 #include "engine/code_page_decoder.h"
 #include "engine/compound_file.h"
 #include "engine/excel_width.h"
+#include "engine/input_file.h"
 #include "engine/value_format.h"
 #include "engine/workbook_error.h"
 
@@ -752,13 +753,12 @@ std::unique_ptr<Workbook> ParseStream(const std::string& path,
 
 }  // namespace
 
-// The container's bytes are let go before the stream is parsed, so that the
-// file is not held twice while the cells are built.
 std::unique_ptr<Workbook> ReadXls(const std::string& path) {
-  std::string stream = WorkbookStream(CompoundFile::Open(path));
-  return ParseStream(path, std::move(stream));
+  return ReadXlsBytes(path, InputFile(path, false).ReadAll());
 }
 
+// The container's bytes are let go before the stream is parsed, so that the
+// file is not held twice while the cells are built.
 std::unique_ptr<Workbook> ReadXlsBytes(const std::string& path,
                                        std::string bytes) {
   std::string stream = WorkbookStream(CompoundFile(path, std::move(bytes)));

@@ -323,7 +323,10 @@ class XlsxReader {
     throw WorkbookError(path_, reason);
   }
   std::vector<SheetEntry> ReadWorkbookPart();
+  /// Reads a small part whole, charged to the budget.
+  std::string ReadPart(const std::string& part);
   void ReadSharedStrings(const std::string& part);
+  void ParseSharedStrings(XmlTokenizer& xml, StringPool& pool);
   void ReadStyles(const std::string& part);
   /// The part of a sheet's relationship target; throws when it is absent.
   std::string SheetPart(const std::string& target,
@@ -355,7 +358,7 @@ class XlsxReader {
 };
 
 std::vector<SheetEntry> XlsxReader::ReadWorkbookPart() {
-  const std::string xml_text = PackagePart::ReadXml(zip_, workbook_part_);
+  const std::string xml_text = ReadPart(workbook_part_);
   std::vector<SheetEntry> sheets;
   try {
     XmlTokenizer xml(xml_text);
@@ -395,46 +398,58 @@ std::vector<SheetEntry> XlsxReader::ReadWorkbookPart() {
   return sheets;
 }
 
+std::string XlsxReader::ReadPart(const std::string& part) {
+  workbook_->budget().ChargePart(part, zip_.EntrySize(part).value_or(0));
+  return PackagePart::ReadXml(zip_, part);
+}
+
+// Parsed while it is inflated, like the sheets: a crafted part of millions
+// of empty items meets the budget of texts long before all of it is there.
 void XlsxReader::ReadSharedStrings(const std::string& part) {
-  const std::string xml_text = PackagePart::ReadXml(zip_, part);
+  workbook_->budget().ChargePart(part, zip_.EntrySize(part).value_or(0));
   StringPool& pool = workbook_->strings();
   shared_base_ = static_cast<std::uint32_t>(pool.size());
   try {
-    XmlTokenizer xml(xml_text);
-    std::string text;
-    int phonetic_depth = 0;  // inside <rPh>: reading aids, not the text
-    bool in_item = false;
-    bool in_t = false;
-    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
-      if (token == Token::kText) {
-        if (in_t && phonetic_depth == 0) text.append(xml.text());
-        continue;
-      }
-      const std::string_view name = xml.local_name();
-      const bool start = token == Token::kStartTag;
-      if (name == "t") {
-        in_t = start && in_item;
-      } else if (name == "rPh") {
-        phonetic_depth += start ? 1 : -1;
-      } else if (name == "si") {
-        if (start) {
-          in_item = true;
-          text.clear();
-        } else {
-          in_item = false;
-          DecodeEscapes(text);
-          pool.Add(text);
-        }
-      }
-    }
+    BackgroundInflater inflater(zip_, part);
+    ParseArrivingXml(inflater,
+                     [&](XmlTokenizer& xml) { ParseSharedStrings(xml, pool); });
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip_, part, error);
   }
   shared_count_ = static_cast<std::uint32_t>(pool.size()) - shared_base_;
 }
 
+void XlsxReader::ParseSharedStrings(XmlTokenizer& xml, StringPool& pool) {
+  std::string text;
+  int phonetic_depth = 0;  // inside <rPh>: reading aids, not the text
+  bool in_item = false;
+  bool in_t = false;
+  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+    if (token == Token::kText) {
+      if (in_t && phonetic_depth == 0) text.append(xml.text());
+      continue;
+    }
+    const std::string_view name = xml.local_name();
+    const bool start = token == Token::kStartTag;
+    if (name == "t") {
+      in_t = start && in_item;
+    } else if (name == "rPh") {
+      phonetic_depth += start ? 1 : -1;
+    } else if (name == "si") {
+      if (start) {
+        in_item = true;
+        text.clear();
+      } else {
+        in_item = false;
+        DecodeEscapes(text);
+        pool.Add(text);
+      }
+    }
+  }
+}
+
 void XlsxReader::ReadStyles(const std::string& part) {
-  const std::string xml_text = PackagePart::ReadXml(zip_, part);
+  const std::string xml_text = ReadPart(part);
   std::unordered_map<int, ValueFormat> custom;
   try {
     XmlTokenizer xml(xml_text);
@@ -808,6 +823,15 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
   }
 }
 
+// Part names are found without regard to ASCII case, so two spellings may
+// name one part.
+std::string FoldCase(std::string name) {
+  for (char& c : name) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return name;
+}
+
 // Targets are URIs: a part named "sheet 1.xml" may be written
 // "sheet%201.xml".
 std::string PercentDecoded(const std::string& target) {
@@ -878,14 +902,23 @@ std::unique_ptr<Workbook> XlsxReader::Read() {
   if (!styles_part.empty() && zip_.Contains(styles_part)) {
     ReadStyles(styles_part);
   }
+  // A part listed for several sheets (no application writes that) is read
+  // once; the later sheets show the same cells, charged to the budget.
+  std::unordered_map<std::string, std::size_t> read_parts;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     Sheet& sheet = workbook_->AddSheet(entries[i].name, entries[i].hidden);
     if (!parts[i].empty()) {
-      if (!inflater) {
-        inflater = std::make_unique<BackgroundInflater>(sheet_zip, parts[i]);
+      const auto [it, first_time] = read_parts.emplace(FoldCase(parts[i]), i);
+      if (!first_time) {
+        sheet.CopyFrom(workbook_->sheet(static_cast<int>(it->second)));
+      } else {
+        if (!inflater) {
+          inflater = std::make_unique<BackgroundInflater>(sheet_zip, parts[i]);
+        }
+        workbook_->budget().ChargePart(parts[i], inflater->size());
+        ReadWorksheet(parts[i], *inflater, sheet);
+        inflater.reset();
       }
-      ReadWorksheet(parts[i], *inflater, sheet);
-      inflater.reset();
     }
     sheet.Finish();
   }

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/reader_budget.h"
+
 struct zip;
 struct zip_file;
 
@@ -25,7 +27,8 @@ class ZipArchive {
  public:
   /// The largest entry we inflate: far above any real sheet part, far
   /// below what would exhaust a desktop's memory.
-  static constexpr std::uint64_t kDefaultMaxEntrySize = 2ull << 30;
+  static constexpr std::uint64_t kDefaultMaxEntrySize =
+      ReaderBudget::kPartBytes;
 
   /// Opens `path`; throws WorkbookError when it is missing, no zip archive,
   /// truncated or damaged.

@@ -56,8 +56,9 @@ constexpr int kClosedStderr = -2;
 
 // Starts the tool in `cwd` with `args`; stdout and stderr go to files there.
 // With `stderr_fd` set, standard error goes to that descriptor instead.
+// With `ignore_hangup`, it starts as under nohup.
 pid_t StartTool(const fs::path& cwd, const std::vector<std::string>& args,
-                int stderr_fd = -1) {
+                int stderr_fd = -1, bool ignore_hangup = false) {
   const fs::path out_path = cwd / ".stdout";
   const fs::path err_path = cwd / ".stderr";
   const pid_t pid = fork();
@@ -70,6 +71,7 @@ pid_t StartTool(const fs::path& cwd, const std::vector<std::string>& args,
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
     if (stderr_fd == kClosedStderr) close(STDERR_FILENO);
+    if (ignore_hangup) signal(SIGHUP, SIG_IGN);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(KESTRILO_CLI));
     for (const std::string& arg : args) {
@@ -403,6 +405,28 @@ TEST_F(CliTest, FolderWithoutMatchesIsReported) {
   EXPECT_THAT(outcome.err, HasSubstr("0 converted, 0 failed, 0 skipped"));
 }
 
+// Names are bytes on Linux: a Latin-1 name, a folder with a newline or "?"
+// are converted like any other, and what is left out is named.
+TEST_F(CliTest, FolderScanKeepsEveryNameAndReportsWhatItSkips) {
+  Place("fruit.csv",
+        "tree/B\xfc"
+        "cher.csv");
+  Place("fruit.csv", "tree/new\nline/a10.csv");
+  Place("fruit.csv", "tree/new\nline/A9.csv");
+  Place("fruit.csv", "tree/what?/w.csv");
+  Place("fruit.csv", "tree/~lock.csv");
+  fs::create_directory_symlink(dir_ / "tree" / "what?", dir_ / "tree" / "link");
+  const Outcome outcome = Run({"--ext", "csv", "tree", "-o", "o"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(FilesIn("o"), (std::vector<std::string>{"A9.xml",
+                                                    "B\xfc"
+                                                    "cher.xml",
+                                                    "a10.xml", "w.xml"}));
+  EXPECT_THAT(outcome.err, HasSubstr("tree/~lock.csv: skipped: "));
+  EXPECT_THAT(outcome.err, HasSubstr("tree/link: skipped: "));
+  EXPECT_THAT(outcome.err, HasSubstr("4 converted, 0 failed, 0 skipped"));
+}
+
 // --- Failures
 // --------------------------------------------------------------------
 
@@ -455,6 +479,27 @@ TEST_F(CliTest, SameOutputPathWarnsAndTheLaterWins) {
     EXPECT_THAT(outcome.err, HasSubstr(Fixture("fruit.csv").string()));
     EXPECT_THAT(outcome.err, HasSubstr("2 converted"));
   }
+}
+
+TEST_F(CliTest, AnInputIsNeverOverwrittenByAnOutput) {
+  // A workbook named like an output file, found by name or by --ext xml,
+  // and another workbook whose output would be that file.
+  const fs::path report = Place("fruit.xlsx", "o/fruit.xml");
+  Place("fruit.csv", "in/fruit.csv");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"in/fruit.csv", "o/fruit.xml", "-o", "o"},
+        std::vector<std::string>{"--ext", "xml", "o", "-o", "o/"}}) {
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(ReadFile(report), ReadFile(Fixture("fruit.xlsx")));
+    EXPECT_THAT(outcome.err, HasSubstr("o/fruit.xml: not converted: its "
+                                       "output file o/fruit.xml is the "
+                                       "workbook itself"));
+    EXPECT_THAT(outcome.err, HasSubstr("0 converted"));
+  }
+  EXPECT_THAT(Run({"in/fruit.csv", "o/fruit.xml", "-o", "o"}).err,
+              HasSubstr("in/fruit.csv: not converted: its output file "
+                        "o/fruit.xml is the workbook o/fruit.xml of this run"));
 }
 
 TEST_F(CliTest, FormulasWithoutCachedValueWarnAndReadAsEmpty) {
@@ -643,6 +688,15 @@ TEST_F(CliSignalTest, HangupFinishesTheWorkbooksUnderWayLikeAnInterrupt) {
     EXPECT_THAT(ReadFile(dir_ / "out" / name), testing::EndsWith("</XML>\r\n"))
         << name;
   }
+}
+
+TEST_F(CliSignalTest, HangupIgnoredAsUnderNohupStaysIgnored) {
+  const pid_t pid = StartTool(dir_, LargeInputs(4), -1, true);
+  ASSERT_TRUE(AwaitTemporaryFile(pid, dir_ / "out"));
+  kill(pid, SIGHUP);
+  const Outcome outcome = FinishTool(pid, dir_);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_THAT(outcome.err, HasSubstr("4 converted"));
 }
 
 // --- Parallel runs

@@ -59,7 +59,31 @@ TEST(CellTextTest, EscapingReplacesWhatXmlCannotHold) {
   EXPECT_TRUE(HoldsCharactersXmlCannot(text));
   EXPECT_TRUE(HoldsCharactersXmlCannot("\xEF\xBF\xBF"));
   EXPECT_FALSE(HoldsCharactersXmlCannot("tab\tline\r\n\xEF\xBF\xBD \xC3\xA9"));
-  EXPECT_FALSE(HoldsCharactersXmlCannot("\xEF\xBF"));  // cut short
+}
+
+// Bytes that are not UTF-8 would make the whole file unreadable to a parser.
+TEST(CellTextTest, EscapingReplacesBytesThatAreNotUtf8) {
+  const std::string r = "\xEF\xBF\xBD";
+  const auto escaped = [](std::string_view text) {
+    std::string out;
+    AppendEscaped(text, out);
+    return out;
+  };
+  EXPECT_EQ(escaped("caf\xE9!"), "caf" + r + "!");        // Latin-1
+  EXPECT_EQ(escaped("\xC0\xAF"), r + r);                  // overlong
+  EXPECT_EQ(escaped("\xED\xA0\x80x"), r + "x");           // surrogate
+  EXPECT_EQ(escaped("\xF4\x90\x80\x80"), r + r + r + r);  // beyond U+10FFFF
+  EXPECT_EQ(escaped("cut \xE6\x9D"), "cut " + r + r);
+  EXPECT_EQ(escaped("\xF0\x9F\x8D\x8E \xE6\x9D\xB1"),  // kept whole
+            "\xF0\x9F\x8D\x8E \xE6\x9D\xB1");
+  EXPECT_TRUE(HoldsCharactersXmlCannot("\xEF\xBF"));
+  EXPECT_FALSE(HoldsCharactersXmlCannot("\xF0\x9F\x8D\x8E"));
+  std::string name;
+  AppendTagName(
+      "a\xFF"
+      "b \xC3\xA9",
+      true, name);
+  EXPECT_EQ(name, "a" + r + "b\xC3\xA9");
 }
 
 TEST(CellTextTest, SafeTagNamesCarryNoMarkup) {

@@ -1,15 +1,17 @@
 #include "engine/folder_scan.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "engine/folder_scan_order.h"
 #include "engine/wildcard_match.h"
 #include "without_read_override.h"
 
@@ -55,15 +57,20 @@ class TempTree {
   std::string root_;
 };
 
-// The names of a folder's subfolders in the order the file system lists
-// them, which is the order the scan must keep.
-Strings SubfoldersInListingOrder(const std::string& folder) {
-  Strings names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    if (entry.is_directory()) names.push_back(entry.path().filename());
+// Collects what a scan reports as skipped.
+struct Skipped {
+  FolderScanHooks Hooks() {
+    return {.report_skipped = [this](const std::string& m) {
+      messages.push_back(m);
+    }};
   }
-  return names;
-}
+  bool Names(const std::string& path) const {
+    return std::any_of(messages.begin(), messages.end(), [&](const auto& m) {
+      return m.starts_with(path + ": skipped: ");
+    });
+  }
+  Strings messages;
+};
 
 TEST(CollapseDoubleSlashesTest, PairsBecomeSingleSeparators) {
   EXPECT_EQ(CollapseDoubleSlashes("Data//b.xls"), "Data/b.xls");
@@ -86,19 +93,28 @@ TEST(CollapseDoubleSlashesTest, LeadingRunBecomesTheRoot) {
   EXPECT_EQ(CollapseDoubleSlashes("/"), "/");
 }
 
-TEST(HasInvalidNameCharsTest, ControlCharactersQuestionMarkAndBadUtf8) {
-  EXPECT_FALSE(HasInvalidNameChars(""));
-  EXPECT_FALSE(HasInvalidNameChars("Quarterly Report 2021 (final)"));
-  EXPECT_FALSE(HasInvalidNameChars("Bücher ñ 東京 €"));
-  EXPECT_TRUE(HasInvalidNameChars("tab\there"));
-  EXPECT_TRUE(HasInvalidNameChars(std::string("nul\0x", 5)));
-  EXPECT_TRUE(HasInvalidNameChars("del\x7f"));
-  EXPECT_TRUE(HasInvalidNameChars("c1\xc2\x85"));     // U+0085
-  EXPECT_FALSE(HasInvalidNameChars("nbsp\xc2\xa0"));  // U+00A0
-  EXPECT_TRUE(HasInvalidNameChars("why?"));
-  EXPECT_TRUE(HasInvalidNameChars("latin1 \xe9t\xe9"));  // not UTF-8
-  EXPECT_TRUE(HasInvalidNameChars("overlong \xc0\xaf"));
-  EXPECT_TRUE(HasInvalidNameChars("cut \xe6\x9d"));
+TEST(NaturalNameLessTest, AsFileManagersShowNames) {
+  Strings names{"file10.xlsx",
+                "File2.xlsx",
+                "file1.xlsx",
+                "b.xlsx",
+                "A.xlsx",
+                "a.xlsx",
+                "file01.xlsx",
+                "_x.xlsx",
+                "Z9",
+                "z10",
+                "\xe9t\xe9",
+                "x100000000000000000000y",
+                "x99999999999999999999y"};
+  std::sort(names.begin(), names.end(), NaturalNameLess);
+  EXPECT_EQ(names,
+            (Strings{"_x.xlsx", "A.xlsx", "a.xlsx", "b.xlsx", "file01.xlsx",
+                     "file1.xlsx", "File2.xlsx", "file10.xlsx",
+                     "x99999999999999999999y", "x100000000000000000000y", "Z9",
+                     "z10", "\xe9t\xe9"}));
+  EXPECT_FALSE(NaturalNameLess("a", "a"));
+  EXPECT_TRUE(NaturalNameLess("a", "a0"));
 }
 
 TEST(MatchesWildcardTest, DirectorySearchPatterns) {
@@ -122,22 +138,21 @@ TEST(MatchesWildcardTest, DirectorySearchPatterns) {
   EXPECT_TRUE(MatchesWildcard("abcabcabd", "*abd"));
 }
 
-TEST(ListFilesInFolderTest, RegularFilesInListingOrderOnly) {
+TEST(ListFilesInFolderTest, RegularFilesInNaturalOrderOthersReported) {
   TempTree tree;
+  tree.File("b10.XLS");
+  tree.File("B9.xlsx");
   tree.File("a.xlsx");
-  tree.File("b.XLS");
   tree.File("c.ods");
   tree.Folder("folder.xlsx");
   fs::create_symlink(tree.root() + "/a.xlsx", tree.root() + "/link.xlsx");
   fs::create_symlink(tree.root() + "/missing", tree.root() + "/dangling.xlsx");
-  Strings expected;
-  for (const auto& entry : fs::directory_iterator(tree.root())) {
-    const std::string name = entry.path().filename();
-    if (name == "a.xlsx" || name == "b.XLS" || name == "link.xlsx") {
-      expected.push_back(name);
-    }
-  }
-  EXPECT_EQ(ListFilesInFolder(tree.root(), "*.xl*"), expected);
+  const Strings expected{"a.xlsx", "B9.xlsx", "b10.XLS", "link.xlsx"};
+  Skipped skipped;
+  EXPECT_EQ(ListFilesInFolder(tree.root(), "*.xl*", skipped.Hooks()), expected);
+  EXPECT_EQ(
+      skipped.messages,
+      Strings{tree.root() + "/dangling.xlsx: skipped: not a regular file"});
   EXPECT_EQ(ListFilesInFolder(tree.root() + "/", "*.xl*"), expected);
   EXPECT_TRUE(ListFilesInFolder(tree.root(), "*.csv").empty());
 }
@@ -166,57 +181,57 @@ TEST(IsExistingFileTest, FilesOnly) {
   EXPECT_FALSE(IsExistingFile(""));
   EXPECT_FALSE(IsExistingFile("/dev/null"));
   EXPECT_TRUE(IsExistingFile(tree.File("Bücher.xlsx")));
-  EXPECT_FALSE(
+  // Paths are bytes: a Latin-1 name is as good as any.
+  EXPECT_TRUE(
       IsExistingFile(tree.File("B\xfc"
-                               "cher.xlsx")));  // Latin-1
+                               "cher.xlsx")));
 }
 
-TEST(ListSubfoldersBreadthFirstTest, BreadthFirstInListingOrder) {
+TEST(ListSubfoldersBreadthFirstTest, BreadthFirstInNaturalOrder) {
   TempTree tree;
   const std::string r = tree.Folder("R");
-  tree.Folder("R/A/A1");
-  tree.Folder("R/B/B1");
-  tree.Folder("R/A/A2/deep");
-  Strings expected{r + "/"};
-  Strings level1;
-  for (const auto& name : SubfoldersInListingOrder(r)) {
-    level1.push_back(r + "/" + name + "/");
-  }
-  Strings level2;
-  for (const auto& folder : level1) {
-    for (const auto& name : SubfoldersInListingOrder(folder)) {
-      level2.push_back(folder + name + "/");
-    }
-  }
-  expected.insert(expected.end(), level1.begin(), level1.end());
-  expected.insert(expected.end(), level2.begin(), level2.end());
-  expected.push_back(r + "/A/A2/deep/");
-
+  tree.Folder("R/b/B1");
+  tree.Folder("R/A10/x");
+  tree.Folder("R/A9/A2/deep");
+  tree.Folder("R/A9/a1");
+  const Strings expected{r + "/",       r + "/A9/",    r + "/A10/",
+                         r + "/b/",     r + "/A9/a1/", r + "/A9/A2/",
+                         r + "/A10/x/", r + "/b/B1/",  r + "/A9/A2/deep/"};
   Strings folders{r + "/"};
   int yields = 0;
   ListSubfoldersBreadthFirst(folders, true, {.yield = [&] { ++yields; }});
   EXPECT_EQ(folders, expected);
-  EXPECT_GT(yields, 6);
+  EXPECT_GT(yields, 8);
 
   Strings one_level{r + "/"};
   ListSubfoldersBreadthFirst(one_level, false);
-  EXPECT_EQ(one_level, Strings(expected.begin(), expected.begin() + 3));
+  EXPECT_EQ(one_level, Strings(expected.begin(), expected.begin() + 4));
 }
 
-TEST(ListSubfoldersBreadthFirstTest,
-     LeavesOutLinksAndBadNamesWithTheirSubtrees) {
+// Only "/" and NUL cannot be in a name: every other folder is scanned. Links
+// are not followed (a link up the tree would never end), and say so.
+TEST(ListSubfoldersBreadthFirstTest, KeepsEveryNameReportsLinks) {
   TempTree tree;
   const std::string r = tree.Folder("R");
   tree.Folder("R/.hidden/inside");
   tree.Folder("R/bad\x01name/below");
   tree.Folder("R/bad\xffname/below");
+  tree.Folder("R/new\nline/below");
   tree.Folder("R/what?/below");
   fs::create_directory_symlink(r, r + "/loop");
   fs::create_directory_symlink(r + "/.hidden", r + "/alias");
   Strings folders{r + "/"};
-  ListSubfoldersBreadthFirst(folders, true);
+  Skipped skipped;
+  ListSubfoldersBreadthFirst(folders, true, skipped.Hooks());
   EXPECT_EQ(folders,
-            (Strings{r + "/", r + "/.hidden/", r + "/.hidden/inside/"}));
+            (Strings{r + "/", r + "/.hidden/", r + "/bad\x01name/",
+                     r + "/bad\xffname/", r + "/new\nline/", r + "/what?/",
+                     r + "/.hidden/inside/", r + "/bad\x01name/below/",
+                     r + "/bad\xffname/below/", r + "/new\nline/below/",
+                     r + "/what?/below/"}));
+  EXPECT_EQ(skipped.messages.size(), 2u);
+  EXPECT_TRUE(skipped.Names(r + "/loop"));
+  EXPECT_TRUE(skipped.Names(r + "/alias"));
 }
 
 TEST(ListSubfoldersBreadthFirstTest, ChosenLinkIsScanned) {
@@ -229,20 +244,39 @@ TEST(ListSubfoldersBreadthFirstTest, ChosenLinkIsScanned) {
   EXPECT_EQ(folders, (Strings{link + "/", link + "/sub/"}));
 }
 
-TEST(ListSubfoldersBreadthFirstTest, NonFoldersAndTooLongPathsStayUnscanned) {
+// Makes the folders of `names` one inside the other below `root`, however
+// long the whole path grows: each is made relative to the one above.
+void MakeNestedFolders(const std::string& root, const Strings& names) {
+  int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+  for (const std::string& name : names) {
+    ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0) << name;
+    const int below = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = below;
+  }
+  close(fd);
+}
+
+TEST(ListSubfoldersBreadthFirstTest,
+     PathsLongerThanTheSystemAllowsAreReported) {
   TempTree tree;
   const std::string file = tree.File("plain.txt");
   const std::string r = tree.Folder("R");
-  // Names are at most 255 bytes, so a path of 260 characters takes two.
-  const std::string long1(200, 'a');
-  const std::string long2(60, 'b');
-  tree.Folder("R/" + long1 + "/" + long2 + "/sub");
+  // Paths of 260 characters and more are fine; the system's limit is not.
+  const Strings names(kMaxScanPath / 255 + 1, std::string(255, 'n'));
+  MakeNestedFolders(r, names);
   Strings folders{file + "/", r + "/"};
-  ListSubfoldersBreadthFirst(folders, true);
-  const std::string deep = r + "/" + long1 + "/" + long2 + "/";
-  ASSERT_GE(deep.size(), 260u);
-  EXPECT_EQ(folders,
-            (Strings{file + "/", r + "/", r + "/" + long1 + "/", deep}));
+  Skipped skipped;
+  ListSubfoldersBreadthFirst(folders, true, skipped.Hooks());
+  ASSERT_GT(folders.size(), 10u);
+  EXPECT_EQ(folders[0], file + "/");  // not a folder: stays unscanned
+  const std::string& deepest = folders.back();
+  EXPECT_LT(deepest.size(), kMaxScanPath);
+  EXPECT_GE(deepest.size() + 256, kMaxScanPath);
+  ASSERT_EQ(skipped.messages.size(), 1u);
+  EXPECT_TRUE(skipped.Names(deepest + names[0])) << skipped.messages[0];
+  EXPECT_NE(skipped.messages[0].find("longer than the system allows"),
+            std::string::npos);
 }
 
 TEST(ListSubfoldersBreadthFirstTest, FolderGoneBeforeItIsReadIsRemoved) {
@@ -277,11 +311,14 @@ TEST(ListSubfoldersBreadthFirstTest, UnreadableFoldersAreRemoved) {
   if (!no_override.active()) GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE";
   Strings folders{r + "/"};
   Strings reports;
-  ListSubfoldersBreadthFirst(
-      folders, true,
-      {.report_error = [&](const std::string& m) { reports.push_back(m); }});
+  Skipped skipped;
+  FolderScanHooks hooks = skipped.Hooks();
+  hooks.report_error = [&](const std::string& m) { reports.push_back(m); };
+  ListSubfoldersBreadthFirst(folders, true, hooks);
   EXPECT_EQ(folders, (Strings{r + "/", r + "/open/", r + "/open/below/"}));
   EXPECT_TRUE(reports.empty());
+  EXPECT_EQ(skipped.messages,
+            Strings{r + "/locked/: skipped: Permission denied"});
 
   // A chosen folder that cannot be read leaves nothing.
   Strings chosen{r + "/locked/"};
@@ -306,27 +343,16 @@ TEST(FilesInFolderTreeTest, FilesInScanOrderWithTheSkipRules) {
   const std::string read_only = tree.File("R/.readonly.xlsx");
   chmod(read_only.c_str(), 0444);
 
-  Strings expected;
-  // The chosen folder's own files first, in listing order.
-  for (const auto& entry : fs::directory_iterator(r)) {
-    const std::string name = entry.path().filename();
-    if (name == "r.xlsx" || name == ".readonly.xlsx") {
-      expected.push_back(r + "/" + name);
-    }
-  }
-  std::map<std::string, Strings> files_of{{"A", {r + "/A/a.XLS"}},
-                                          {"B", {r + "/B/b.xlsx"}},
-                                          {".hidden", {r + "/.hidden/h.xlsx"}}};
-  Strings level1 = SubfoldersInListingOrder(r);
-  for (const auto& name : level1) {
-    expected.insert(expected.end(), files_of[name].begin(),
-                    files_of[name].end());
-  }
-  for (const auto& name : level1) {
-    if (name == "A") expected.push_back(r + "/A/A1/a1.xlsm");
-    if (name == "B") expected.push_back(r + "/B/B1/b1.xlsx");
-  }
-  EXPECT_EQ(FilesInFolderTree(r, "xl*"), expected);
+  const Strings expected{r + "/.readonly.xlsx", r + "/r.xlsx",
+                         r + "/.hidden/h.xlsx", r + "/A/a.XLS",
+                         r + "/B/b.xlsx",       r + "/A/A1/a1.xlsm",
+                         r + "/B/B1/b1.xlsx"};
+  Skipped skipped;
+  EXPECT_EQ(FilesInFolderTree(r, "xl*", skipped.Hooks()), expected);
+  EXPECT_EQ(skipped.messages.size(), 3u);
+  EXPECT_TRUE(skipped.Names(r + "/~$r.xlsx"));
+  EXPECT_TRUE(skipped.Names(r + "/B/~lock.xlsx"));
+  EXPECT_TRUE(skipped.Names(r + "/.dot.xlsx"));
   // A trailing separator on the chosen folder changes nothing.
   EXPECT_EQ(FilesInFolderTree(r + "/", "xl*"), expected);
 }

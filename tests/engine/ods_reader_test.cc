@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -309,38 +310,94 @@ TEST(OdsReaderTest, ValueAttributes) {
   EXPECT_EQ(book->formulas_without_value(), 3);
 }
 
-TEST(OdsReaderTest, RepeatsAreCappedAtTheSheetLimits) {
+TEST(OdsReaderTest, RepeatsFillTheSheetUpToItsLimits) {
   const std::string value =
       "<table:table-cell office:value-type=\"float\" office:value=\"1\"";
   auto book = ReadRows(
       Row(value + " table:number-columns-repeated=\"2\"/>",
           " table:number-rows-repeated=\"3\"") +
       Row("<table:table-cell table:number-columns-repeated=\"99999999\"/>",
-          " table:number-rows-repeated=\"1048570\"") +
-      Row(value + " table:number-columns-repeated=\"20000\"/>",
+          " table:number-rows-repeated=\"1048569\"") +
+      Row(value + " table:number-columns-repeated=\"16384\"/>",
           " table:number-rows-repeated=\"2\"") +
-      Row(value + "/>", " table:number-rows-repeated=\"5\"") +
-      Row(value + "/>") +
-      Row(value + " table:number-columns-repeated=\"9223372036854775807\"/>",
-          " table:number-rows-repeated=\"9223372036854775807\""));
+      Row(value + "/>", " table:number-rows-repeated=\"1\"") +
+      Row("<table:table-cell table:number-columns-repeated=\"16383\"/>" +
+          value + "/><table:table-cell table:number-columns-repeated=\"9\"/>"));
   const Sheet& s = book->sheet(0);
   EXPECT_EQ(s.Cell(3, 2).number, 1);
   EXPECT_TRUE(s.Cell(4, 1).is_empty());
-  // Rows 1048574-1048575 hold 16384 values each; of the five repeated
-  // rows after them one fits, and the last row lies beyond the sheet.
   EXPECT_EQ(s.Cell(1048574, kMaxColumns).number, 1);
-  EXPECT_EQ(s.Cell(kMaxRows, 1).number, 1);
-  EXPECT_EQ(s.cell_count(), 6u + 2 * 16384 + 1);
+  EXPECT_EQ(s.Cell(1048575, 1).number, 1);
+  EXPECT_EQ(s.Cell(kMaxRows, kMaxColumns).number, 1);
+  EXPECT_EQ(s.cell_count(), 6u + 2 * 16384 + 2);
   EXPECT_EQ(s.UsedRange(), (BlockGeometry{1, kMaxRows, 1, kMaxColumns}));
 }
 
-TEST(OdsReaderTest, HugeRepeatedValuesAreRefused) {
-  const std::string reason = ErrorOf(OdsParts(
-      OneTable(Row("<table:table-cell office:value-type=\"string\" "
-                   "table:number-columns-repeated=\"16384\"><text:p>x</text:p>"
-                   "</table:table-cell>",
-                   " table:number-rows-repeated=\"1048576\""))));
-  EXPECT_THAT(reason, HasSubstr("repeats its values"));
+// A value beyond the last row or column is refused, naming its cell, as
+// the xlsx and csv readers refuse it: never dropped without a word.
+TEST(OdsReaderTest, ValuesBeyondTheSheetAreRefused) {
+  const std::string value =
+      "<table:table-cell office:value-type=\"float\" office:value=\"1\"";
+  const std::string empty_rows =
+      Row("<table:table-cell/>", " table:number-rows-repeated=\"1048575\"");
+  const struct {
+    std::string rows;
+    std::string cell;
+  } cases[] = {
+      {Row(value + " table:number-columns-repeated=\"16385\"/>"),
+       "row 1, column 16385"},
+      {Row("<table:table-cell table:number-columns-repeated=\"99999999\"/>" +
+           value + "/>"),
+       "row 1, column 100000000"},
+      {empty_rows + Row(value + "/>", " table:number-rows-repeated=\"2\""),
+       "row 1048577, column 1"},
+      {empty_rows + Row("<table:table-cell/>") + Row(value + "/>"),
+       "row 1048577, column 1"},
+      {Row(value + " table:number-columns-repeated=\"9223372036854775807\"/>",
+           " table:number-rows-repeated=\"9223372036854775807\""),
+       "row 1, column 16385"},
+  };
+  for (const auto& [rows, cell] : cases) {
+    EXPECT_THAT(ErrorOf(OdsParts(OneTable(rows))),
+                HasSubstr("the cell at " + cell +
+                          " of the sheet \"S\" lies outside the worksheet"));
+  }
+}
+
+// One cell's repeats can claim more cells than a machine holds; each cell
+// stored is charged to the budget, and the count of formulas without a
+// value grows by the cells a repeat fills, never past what an int holds.
+TEST(OdsReaderTest, HugeRepeatsStayWithinTheBudget) {
+  EXPECT_THAT(ErrorOf(OdsParts(OneTable(Row(
+                  "<table:table-cell office:value-type=\"string\" "
+                  "table:number-columns-repeated=\"16384\"><text:p>x</text:p>"
+                  "</table:table-cell>",
+                  " table:number-rows-repeated=\"1048576\"")))),
+              HasSubstr("more than 16000000 cells"));
+  const std::string formulas =
+      "<table:table-cell table:formula=\"of:=A1\" "
+      "table:number-columns-repeated=\"16384\"/>";
+  std::string rows;
+  for (int i = 0; i < 200; ++i) {
+    rows += Row(formulas, " table:number-rows-repeated=\"5000\"");
+  }
+  EXPECT_EQ(ReadRows(rows)->formulas_without_value(),
+            std::numeric_limits<int>::max());
+}
+
+// text:s turns a few bytes into millions of spaces: a cell holds at most
+// 16 MB of text, and the spaces of all cells together are budgeted.
+TEST(OdsReaderTest, RepeatedSpacesStayWithinTheBudget) {
+  const std::string cell =
+      "<table:table-cell office:value-type=\"string\"><text:p>"
+      "<text:s text:c=\"16777216\"/></text:p></table:table-cell>";
+  EXPECT_THAT(
+      ErrorOf(OdsParts(OneTable(Row(cell + cell + cell + cell + cell)))),
+      HasSubstr("text:s"));
+  EXPECT_THAT(ErrorOf(OdsParts(OneTable(
+                  Row("<table:table-cell><text:p><text:s text:c=\"16777216\"/>"
+                      "<text:s/></text:p></table:table-cell>")))),
+              HasSubstr("more than 16 MB of text"));
 }
 
 TEST(OdsReaderTest, HiddenAndActiveSheets) {

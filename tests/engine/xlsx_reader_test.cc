@@ -11,6 +11,7 @@
 
 #include "engine/cell_text.h"
 #include "engine/package_reader.h"
+#include "engine/reader_budget.h"
 #include "engine/workbook_error.h"
 #include "engine/workbook_reader.h"
 #include "test_package.h"
@@ -465,6 +466,67 @@ TEST(XlsxReaderTest, LayoutOutsideTheWorksheetIsLeftOut) {
                                               {4, 4, 0.0f, false}}));
   EXPECT_EQ(layout.merged_areas(),
             (std::vector<BlockGeometry>{{kMaxRows, 1, kMaxColumns, 1}}));
+}
+
+// ------------------------------------------------------------ the budget
+
+// A part listed for several sheets is read once; the later sheets show the
+// same cells, which count against the budget like any others.
+TEST(XlsxReaderTest, ASheetPartListedTwiceIsReadOnce) {
+  Parts parts = OneSheetPackage("<row r=\"2\"><c r=\"B2\"><v>7</v></c></row>");
+  parts[1].second = WorkbookXml(
+      "<sheet name=\"One\" sheetId=\"1\" r:id=\"rId1\"/>"
+      "<sheet name=\"Two\" sheetId=\"2\" r:id=\"rId1\"/>");
+  const auto book = ReadParts("listed_twice.xlsx", parts);
+  ASSERT_EQ(book->sheet_count(), 2);
+  EXPECT_EQ(book->sheet(1).name(), "Two");
+  EXPECT_EQ(book->sheet(1).Cell(2, 2).number, 7);
+
+  std::string sheets;
+  for (int i = 1; i <= 2000; ++i) {
+    sheets += "<sheet name=\"S" + std::to_string(i) + "\" sheetId=\"" +
+              std::to_string(i) + "\" r:id=\"rId1\"/>";
+  }
+  parts[1].second = WorkbookXml(sheets);
+  ReaderBudget::Limits limits;
+  limits.cells = 1000;
+  const ReaderBudget::ScopedLimits scoped(limits);
+  EXPECT_THAT(ErrorReading("listed_2000.xlsx", parts),
+              HasSubstr("more than 1000 cells"));
+}
+
+TEST(XlsxReaderTest, SharedStringsKeepToTheBudget) {
+  ReaderBudget::Limits limits;
+  limits.texts = 1000;
+  const ReaderBudget::ScopedLimits scoped(limits);
+  std::string empty_items;
+  for (int i = 0; i < 1001; ++i) empty_items += "<si/>";
+  EXPECT_THAT(
+      ErrorReading("empty_items.xlsx",
+                   OneSheetPackage("<row><c><v>1</v></c></row>", empty_items)),
+      HasSubstr("more than 1000 texts"));
+}
+
+TEST(XlsxReaderTest, InflatedPartsKeepToTheBudget) {
+  ReaderBudget::Limits limits;
+  limits.part_bytes = 5000;
+  limits.workbook_bytes = 6000;
+  const ReaderBudget::ScopedLimits scoped(limits);
+  auto rows = [](int count) {
+    std::string xml;
+    for (int r = 1; r <= count; ++r) {
+      xml += "<row r=\"" + std::to_string(r) + "\"><c><v>1</v></c></row>";
+    }
+    return xml;
+  };
+  EXPECT_THAT(ErrorReading("big_part.xlsx", OneSheetPackage(rows(200))),
+              HasSubstr("the part xl/worksheets/sheet1.xml inflates to more "
+                        "than 5000 bytes"));
+  EXPECT_THAT(ErrorReading(
+                  "big_parts.xlsx",
+                  OneSheetPackage(rows(50), "<si><t>" + std::string(4100, 'x') +
+                                                "</t></si>")),
+              HasSubstr("inflate to more than 6000 bytes together"));
 }
 
 TEST(XlsxReaderTest, OtherPackagesAreNamed) {

@@ -9,7 +9,10 @@
 #include "engine/address_error.h"
 #include "engine/cell_text.h"
 #include "engine/range_address.h"
+#include "engine/workbook_cell_source.h"
+#include "engine/workbook_reader.h"
 #include "memory_cell_source.h"
+#include "test_package.h"
 
 namespace kestrilo {
 namespace {
@@ -372,6 +375,25 @@ TEST(XmlWriterTest, HostileHeadersAndTitleInjectNothing) {
             "<a=\"b\"c='d'/>\r\n\t<" + hostile + ">\r\n\t\t\t<" + hostile +
                 ">bell\x07</" + hostile + ">\r\n\t</" + hostile +
                 ">\r\n</a=\"b\"c='d'/>\r\n");
+}
+
+// xlsx carries the characters XML cannot hold as _xHHHH_ escapes; read back
+// as characters, they must not reach the output as such.
+TEST(XmlWriterTest, EscapedControlCharactersOfXlsxBecomeReplacements) {
+  const std::string path = testing_support::WritePackage(
+      "controls.xlsx",
+      testing_support::OneSheetPackage(
+          "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Tag_x0001_"
+          "</t></is></c></row><row r=\"2\"><c r=\"A2\" t=\"inlineStr\">"
+          "<is><t>a_x0000_b_x001F_c_xFFFF_d_x0009_e</t></is></c></row>"));
+  const std::unique_ptr<Workbook> workbook = ReadWorkbook(path);
+  WorkbookCellSource source(*workbook, 0);
+  ExportOptions options;
+  options.title_tag = false;
+  const std::string r = "\xEF\xBF\xBD";
+  EXPECT_EQ(
+      BlockToXml(source, options, "A1:A2"),
+      "<Tag" + r + ">a" + r + "b" + r + "c" + r + "d\te</Tag" + r + ">\r\n");
 }
 
 // Error values, in headers or data, read as empty cells in every layout and

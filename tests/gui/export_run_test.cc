@@ -1,21 +1,22 @@
-// The export run driven through the main window with an in-memory
-// spreadsheet component and a scripted range prompt: preconditions, cancels,
-// failures of single workbooks, re-entry, and the files byte for byte.
+// The export run with scripted workbook sessions: preconditions, cancels,
+// failures of single workbooks and how the run ends after them, inputs
+// never overwritten, re-entry, and the files byte for byte.
 
-#include <QAbstractButton>
+#include "gui/run/export_run.h"
+
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
-#include "gui/filelist/file_list_view.h"
-#include "gui/shell/form1.h"
-#include "gui/shell/program_folder.h"
+#include "gui/filelist/file_list_model.h"
+#include "gui/run/export_settings.h"
 #include "gui_fakes.h"
 
 using namespace kestrilo;
+using namespace kestrilo::gui;
 using namespace kestrilo::testing;
 
 namespace {
@@ -51,15 +52,14 @@ class ExportRunTest : public QObject {
 
  private:
   std::unique_ptr<QTemporaryDir> out_;
-  FakeAutomation automation_;
+  FakeOpener opener_;
   ScriptedDialogs dialogs_;
-  std::unique_ptr<Form1> form_;
+  std::unique_ptr<FileListModel> list_;
+  std::unique_ptr<ExportSettings> settings_;
+  std::unique_ptr<ExportRun> run_;
 
-  QLineEdit* Text(const char* name) {
-    return form_->findChild<QLineEdit*>(QString::fromLatin1(name));
-  }
   void List(const QStringList& paths) {
-    for (const QString& path : paths) form_->list().Append(path);
+    for (const QString& path : paths) list_->Append(path);
   }
   QByteArray Output(const QString& name) {
     QFile file(out_->filePath(name));
@@ -70,88 +70,86 @@ class ExportRunTest : public QObject {
     return QDir(out_->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
   }
   void Run() {
-    form_->PushButton8_Click();
-    QVERIFY(!form_->is_exporting());
-    QCOMPARE(automation_.open_instances, 0);
+    QSignalSpy finished(run_.get(), &ExportRun::Finished);
+    run_->Start();
+    if (run_->running()) QVERIFY(finished.wait(5000));
+    QVERIFY(!run_->running());
+    QVERIFY(!list_->locked());
+    QCOMPARE(opener_.open_sessions, 0);
   }
-  void ExpectIdleWindow() {
-    QCOMPARE(form_->progress_value(), 0);
-    QCOMPARE(form_->progress_text(), QStringLiteral("Progress Bar"));
-    QCOMPARE(form_->pointer(), Form1::Pointer::kDefault);
+  std::vector<std::string> Events(const std::string& kind) {
+    std::vector<std::string> found;
+    for (const std::string& event : opener_.events) {
+      if (event.starts_with(kind)) found.push_back(event);
+    }
+    return found;
   }
 
  private slots:
-  void initTestCase() {
-    UseTestSettings();
-    SetProgramFolderForTesting(QDir::tempPath());
-  }
+  void initTestCase() { UseTestSettings(); }
   void init() {
     ClearSettings();
     out_ = std::make_unique<QTemporaryDir>();
-    automation_ = FakeAutomation();
-    automation_.workbooks = {{"/in/a/Fruit.xlsx", kFruit},
-                             {"/in/b/Fruit.xlsm", kFruit},
-                             {"/in/Tools.2021.q1.xls", kTools},
-                             {"/in/README", kTools}};
+    opener_ = FakeOpener();
+    opener_.workbooks = {{"/in/a/Fruit.xlsx", kFruit},
+                         {"/in/b/Fruit.xlsm", kFruit},
+                         {"/in/Tools.2021.q1.xls", kTools},
+                         {"/in/README", kTools}};
     dialogs_ = ScriptedDialogs();
-    form_ = std::make_unique<Form1>(automation_, dialogs_);
-    form_->Form_Load();
-    // A trailing separator, as the folder chooser leaves it: the doubled
-    // separator of the output path is harmless.
-    Text("Text1")->setText(out_->path() + QDir::separator());
+    list_ = std::make_unique<FileListModel>();
+    settings_ = std::make_unique<ExportSettings>();
+    // A trailing separator, as the folder chooser leaves it.
+    settings_->SetOutputFolder(out_->path() + QDir::separator());
+    run_ = std::make_unique<ExportRun>(opener_, dialogs_, *list_, *settings_);
   }
-  void cleanup() { form_.reset(); }
+  void cleanup() { run_.reset(); }
 
-  void EmptyListSaysSoAndNothingElse() {
+  void PreconditionsAreToldAndNothingOpens() {
     Run();
     QCOMPARE(dialogs_.Texts("message"), QStringList{"No files added."});
-    QCOMPARE(dialogs_.Kinds(), QStringList{"message"});
-    Run();  // a following run is possible at once
-    QCOMPARE(dialogs_.Kinds().size(), 2);
-    QVERIFY(automation_.events.empty());
-  }
-
-  void OutputFolderMustExist() {
     List({"/in/a/Fruit.xlsx"});
     QFile file(out_->filePath("plain.txt"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
     for (const QString& folder :
          {QString(), out_->filePath("missing"), file.fileName()}) {
-      Text("Text1")->setText(folder);
+      settings_->SetOutputFolder(folder);
       Run();
     }
-    QCOMPARE(
-        dialogs_.Texts("message"),
-        QStringList(3, "Folder does not exist. Please select another folder."));
-    QCOMPARE(dialogs_.Kinds().size(), 3);
-    QVERIFY(automation_.events.empty());
+    QCOMPARE(dialogs_.Texts("message").mid(1),
+             QStringList(3,
+                         "Folder does not exist. Please select another "
+                         "folder."));
+    QVERIFY(opener_.events.empty());
   }
 
-  void AnswerNoToTheRunningInstanceQuestionStopsSilently() {
+  void OpenWorkbookWindowIsAskedAboutOnce() {
     List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls"});
-    automation_.running = true;
-    dialogs_.answers = {false};
-    Run();
+    opener_.any_open = true;
+    dialogs_.answers = {false, true};
+    Run();  // No: nothing happens
     QCOMPARE(dialogs_.Kinds(), QStringList{"question"});
-    QVERIFY(dialogs_.Texts("question")[0].startsWith("Excel may be open."));
-    QVERIFY(automation_.events.empty());
-  }
-
-  void AnswerYesAsksOnceForTheWholeRun() {
-    List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls"});
-    automation_.running = true;
-    dialogs_.answers = {true};
-    automation_.prompts = {Select("$B$2:$D$4"), Select("$A$1:$B$2")};
-    Run();
-    QCOMPARE(dialogs_.Kinds(), (QStringList{"question", "message"}));
+    QVERIFY(dialogs_.Texts("question")[0].startsWith(
+        "A workbook window is still open."));
+    QVERIFY(!dialogs_.Texts("question")[0].contains("Excel"));
+    QVERIFY(opener_.events.empty());
+    opener_.prompts = {Select("$B$2:$D$4"), Select("$A$1:$B$2")};
+    Run();  // Yes: the whole run goes ahead
+    QCOMPARE(dialogs_.Kinds(),
+             (QStringList{"question", "question", "message"}));
     QCOMPARE(dialogs_.Texts("message"), QStringList{"Done."});
   }
 
   void EveryWorkbookBecomesItsFileByteForByte() {
     List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls", "/in/README"});
-    automation_.prompts = {Select("$B$2:$D$4"), Select("$A$1:$B$2"),
-                           Select("A1:B2")};
+    QList<int> positions;
+    QStringList names;
+    opener_.prompts = {Select("$B$2:$D$4"), Select("$A$1:$B$2"),
+                       [&](const PromptContext& context) {
+                         positions << context.position << context.count;
+                         names << context.file_name;
+                         return std::optional<std::string>("A1:B2");
+                       }};
     Run();
     QCOMPARE(dialogs_.Kinds(), QStringList{"message"});
     QCOMPARE(dialogs_.Texts("message"), QStringList{"Done."});
@@ -160,20 +158,18 @@ class ExportRunTest : public QObject {
     QCOMPARE(Output("Fruit.xml"), kFruitXml);
     QCOMPARE(Output("Tools.2021.q1.xml"), kToolsXml);
     QCOMPARE(Output("README.xml"), kToolsXml);
+    QCOMPARE(positions, (QList<int>{3, 3}));
+    QCOMPARE(names, QStringList{"README"});
     const std::vector<std::string> expected = {"open /in/a/Fruit.xlsx",
-                                               "show /in/a/Fruit.xlsx",
                                                "prompt /in/a/Fruit.xlsx",
                                                "quit /in/a/Fruit.xlsx",
                                                "open /in/Tools.2021.q1.xls",
-                                               "show /in/Tools.2021.q1.xls",
                                                "prompt /in/Tools.2021.q1.xls",
                                                "quit /in/Tools.2021.q1.xls",
                                                "open /in/README",
-                                               "show /in/README",
                                                "prompt /in/README",
                                                "quit /in/README"};
-    QCOMPARE(automation_.events, expected);
-    ExpectIdleWindow();
+    QCOMPARE(opener_.events, expected);
   }
 
   void CancelledPrompts_data() {
@@ -188,144 +184,118 @@ class ExportRunTest : public QObject {
     QFETCH(bool, done);
     List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls", "/in/README"});
     for (int i = 1; i <= 3; ++i) {
-      automation_.prompts.push_back(i == cancelled ? Cancel()
-                                                   : Select("$A$1:$B$2"));
+      opener_.prompts.push_back(i == cancelled ? Cancel()
+                                               : Select("$A$1:$B$2"));
     }
     Run();
     QStringList expected{kCancelText};
-    if (done) expected << "Done.";
+    if (done) expected << "Done.";  // a cancel is no failure
     QCOMPARE(dialogs_.Texts("message"), expected);
     QCOMPARE(dialogs_.Kinds().size(), expected.size());
     const QStringList names = {"Fruit.xml", "Tools.2021.q1.xml", "README.xml"};
     for (int i = 1; i <= 3; ++i) {
       QCOMPARE(QFile::exists(out_->filePath(names[i - 1])), i != cancelled);
     }
-    // Every instance was quit, the cancelled one as well.
-    QCOMPARE(std::count_if(
-                 automation_.events.begin(), automation_.events.end(),
-                 [](const std::string& e) { return e.starts_with("quit"); }),
-             3);
-    ExpectIdleWindow();
+    QCOMPARE(Events("quit").size(), std::size_t{3});
   }
 
-  void SingleCancelledWorkbookEndsWithoutDone() {
-    List({"/in/a/Fruit.xlsx"});
-    automation_.prompts = {Cancel()};
-    Run();
-    QCOMPARE(dialogs_.Texts("message"), QStringList{kCancelText});
-    QCOMPARE(OutputFiles(), QStringList());
-    ExpectIdleWindow();
-  }
-
-  void UnreadableWorkbookIsReportedOnceAndTheRunGoesOn() {
-    List({"/in/a/Fruit.xlsx", "/in/broken.xlsx", "/in/Tools.2021.q1.xls"});
-    automation_.prompts = {Select("$B$2:$D$4"), Select("$A$1:$B$2")};
+  void FailuresAreCountedInTheLastMessage() {
+    QVERIFY(QDir(out_->path()).mkdir("README.xml"));  // a folder in the way
+    List({"/in/a/Fruit.xlsx", "/in/broken.xlsx", "/in/Tools.2021.q1.xls",
+          "/in/b/Fruit.xlsm", "/in/README"});
+    opener_.prompts = {Select("$B$2:$D$4"), Select("not an address"),
+                       Select("$B$2:$D$4"), Select("$A$1:$B$2")};
     Run();
     const QStringList reports = dialogs_.Texts("error");
-    QCOMPARE(reports.size(), 1);
+    QCOMPARE(reports.size(), 3);
     QVERIFY(reports[0].startsWith(
         "/in/broken.xlsx: the file is not a workbook we can read\r\n"
         "in Kestrix2021/08/31.Form1.PushButton8_Click at line 150\r\r"));
-    QCOMPARE(dialogs_.Kinds(), (QStringList{"error", "message"}));
-    QCOMPARE(dialogs_.Texts("message"), QStringList{"Done."});
-    QCOMPARE(OutputFiles(), (QStringList{"Fruit.xml", "Tools.2021.q1.xml"}));
-    QCOMPARE(Output("Tools.2021.q1.xml"), kToolsXml);
+    QVERIFY(reports[1].startsWith("/in/Tools.2021.q1.xls: "));
+    QVERIFY(reports[1].contains("PushButton8_Click at line 164\r\r"));
+    QVERIFY(reports[2].contains("PushButton8_Click at line 166\r\r"));
+    QCOMPARE(dialogs_.Texts("message").last(),
+             QStringLiteral("Done.\r\n2 of 5 workbooks exported; 3 failed "
+                            "(reported above)"));
+    // A failed conversion writes nothing under the workbook's name.
+    QCOMPARE(OutputFiles(), QStringList{"Fruit.xml"});
+    QCOMPARE(Events("quit").size(), std::size_t{5});
   }
 
-  void FailedConversionWritesNothingAndKeepsAnEarlierFile() {
-    QFile earlier(out_->filePath("Tools.2021.q1.xml"));
-    QVERIFY(earlier.open(QIODevice::WriteOnly));
-    earlier.write("earlier run");
-    earlier.close();
-    List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls"});
-    automation_.prompts = {Select("$B$2:$D$4"), Select("not an address")};
+  void UnopenableWorkbookAfterACancelStillEndsWithDone() {
+    List({"/in/a/Fruit.xlsx", "/in/broken.xlsx"});
+    opener_.prompts = {Cancel()};
     Run();
-    const QStringList reports = dialogs_.Texts("error");
-    QCOMPARE(reports.size(), 1);
-    QVERIFY(reports[0].startsWith("/in/Tools.2021.q1.xls: "));
-    QVERIFY(reports[0].contains("PushButton8_Click at line 164\r\r"));
-    QCOMPARE(Output("Tools.2021.q1.xml"), QByteArray("earlier run"));
-    QCOMPARE(Output("Fruit.xml"), kFruitXml);
-    QCOMPARE(dialogs_.Texts("message"), QStringList{"Done."});
+    QCOMPARE(dialogs_.Texts("message"),
+             (QStringList{kCancelText,
+                          "Done.\r\n0 of 2 workbooks exported; 1 failed "
+                          "(reported above)"}));
   }
 
-  void FailedWriteIsReportedAndTheInstanceStillQuits() {
-    QVERIFY(QDir(out_->path()).mkdir("Fruit.xml"));  // a folder in the way
-    List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls"});
-    automation_.prompts = {Select("$B$2:$D$4"), Select("$A$1:$B$2")};
+  void AnInputIsNeverOverwritten() {
+    // A workbook named like an output file, in the output folder itself.
+    QFile own(out_->filePath("report.xml"));
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.write("a workbook");
+    own.close();
+    opener_.workbooks[own.fileName().toStdString()] = kTools;
+    List({own.fileName(), "/in/README"});
+    opener_.prompts = {Select("$A$1:$B$2")};
     Run();
-    const QStringList reports = dialogs_.Texts("error");
-    QCOMPARE(reports.size(), 1);
-    QVERIFY(reports[0].contains("PushButton8_Click at line 166\r\r"));
-    QCOMPARE(automation_.events[3], std::string("quit /in/a/Fruit.xlsx"));
-    QCOMPARE(Output("Tools.2021.q1.xml"), kToolsXml);
-    QCOMPARE(dialogs_.Texts("message"), QStringList{"Done."});
+    QCOMPARE(Output("report.xml"), QByteArray("a workbook"));
+    const QStringList messages = dialogs_.Texts("message");
+    QCOMPARE(messages.size(), 2);
+    QVERIFY(messages[0].startsWith(own.fileName() + ": not converted: "));
+    QVERIFY(messages[0].contains(QDir::cleanPath(own.fileName()) +
+                                 " is the workbook itself"));
+    QCOMPARE(messages[1], QStringLiteral("Done.\r\n1 of 2 workbooks "
+                                         "exported; 1 failed (reported "
+                                         "above)"));
+    QVERIFY(Events("open " + own.fileName().toStdString()).empty());
   }
 
-  void SameOutputFileTwiceIsToldBeforeDone() {
+  void SameOutputFileTwiceIsToldWithCleanPaths() {
     List({"/in/a/Fruit.xlsx", "/in/b/Fruit.xlsm"});
-    automation_.prompts = {Select("$B$2:$D$4"), Select("$B$2:$C$3")};
+    opener_.prompts = {Select("$B$2:$D$4"), Select("$B$2:$C$3")};
     Run();
     const QStringList messages = dialogs_.Texts("message");
     QCOMPARE(messages.size(), 2);
-    QVERIFY(messages[0].contains(out_->path()));
-    QVERIFY(messages[0].contains("Fruit.xml"));
-    QVERIFY(messages[0].contains("/in/a/Fruit.xlsx"));
-    QVERIFY(messages[0].contains("/in/b/Fruit.xlsm"));
+    QVERIFY(messages[0].contains(out_->path() + "/Fruit.xml (the XML of "
+                                                "/in/a/Fruit.xlsx was "
+                                                "replaced by that of "
+                                                "/in/b/Fruit.xlsm)"));
+    QVERIFY(!messages[0].contains("//"));
     QCOMPARE(messages[1], QStringLiteral("Done."));
     QCOMPARE(Output("Fruit.xml"),
              QByteArray("<XML>\r\n\t<Fruit>Apple</Fruit>\r\n"
                         "\t<UnitPrice>1.5</UnitPrice>\r\n</XML>\r\n"));
   }
 
-  void SecondStartDuringARunIsTurnedAway() {
-    List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls"});
-    bool was_exporting = false;
-    automation_.prompts = {[&](FakeInstance&) {
-                             was_exporting = form_->is_exporting();
-                             form_->PushButton8_Click();
-                             return std::optional<std::string>("$B$2:$D$4");
-                           },
-                           Select("$A$1:$B$2")};
-    Run();
-    QVERIFY(was_exporting);
-    QCOMPARE(automation_.events.size(), std::size_t{8});
-    QCOMPARE(dialogs_.Texts("message"), QStringList{"Done."});
-  }
-
-  void ProgressAndPointerDuringTheRun() {
-    List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls"});
-    QList<int> values;
-    QStringList texts;
-    QList<Form1::Pointer> pointers;
-    const auto watch = [&](FakeInstance&) {
-      values << form_->progress_value();
-      texts << form_->progress_text();
-      pointers << form_->pointer();
-      return std::optional<std::string>("$A$1:$B$2");
-    };
-    automation_.prompts = {watch, watch};
-    Run();
-    QCOMPARE(values, (QList<int>{50, 100}));
-    QCOMPARE(texts, (QStringList{"Processing: Fruit.xlsx",
-                                 "Processing: Tools.2021.q1.xls"}));
-    QCOMPARE(pointers, QList<Form1::Pointer>(2, Form1::Pointer::kHourglass));
-    ExpectIdleWindow();
-  }
-
-  void OptionsAreReadForEachWorkbookWhenItIsConverted() {
+  void DuringTheRunTheListIsLockedAndOptionsFollow() {
     List({"/in/Tools.2021.q1.xls", "/in/README"});
-    automation_.prompts = {
-        [&](FakeInstance&) {
-          Text("Text2")->setText("First Title");
+    QList<bool> locked;
+    int second_starts = 0;
+    QSignalSpy progress(run_.get(), &ExportRun::ProgressChanged);
+    opener_.prompts = {
+        [&](const PromptContext&) {
+          locked << list_->locked() << list_->Remove(0) << list_->Swap(0, 1);
+          list_->Append("/in/a/Fruit.xlsx");  // waits for the next run
+          run_->Start();                      // turned away
+          ++second_starts;
+          settings_->SetTitle("First Title");
           return std::optional<std::string>("$A$1:$B$2");
         },
-        [&](FakeInstance&) {
-          Text("Text2")->setText("Second");
-          form_->findChild<QAbstractButton*>("CheckEscape")->setChecked(false);
+        [&](const PromptContext&) {
+          settings_->SetTitle("Second");
+          settings_->SetEscapeText(false);
           return std::optional<std::string>("$A$1:$B$2");
         }};
     Run();
+    QCOMPARE(locked, (QList<bool>{true, false, false}));
+    QCOMPARE(second_starts, 1);
+    QCOMPARE(list_->Count(), 3);
+    QCOMPARE(Events("open").size(), std::size_t{2});
+    QCOMPARE(Events("options").size(), std::size_t{3});  // seen by the prompt
     QCOMPARE(
         Output("Tools.2021.q1.xml"),
         QByteArray("<FirstTitle>\r\n\t<Tool>Saw &amp; &lt;Axe&gt;</Tool>\r\n"
@@ -333,46 +303,26 @@ class ExportRunTest : public QObject {
     QCOMPARE(Output("README.xml"),
              QByteArray("<Second>\r\n\t<Tool>Saw & <Axe></Tool>\r\n"
                         "\t<Count>3</Count>\r\n</Second>\r\n"));
+    QCOMPARE(progress.size(), 3);
+    QCOMPARE(progress[0],
+             (QList<QVariant>{50, "Processing: Tools.2021.q1.xls"}));
+    QCOMPARE(progress[1], (QList<QVariant>{100, "Processing: README"}));
+    QCOMPARE(progress[2], (QList<QVariant>{0, "Progress Bar"}));
   }
 
-  void ClosingTheWindowAtAPromptEndsTheRunSilently() {
+  void DestroyingTheRunAtAPromptEndsItSilently() {
     List({"/in/a/Fruit.xlsx", "/in/README"});
-    automation_.prompts = {[&](FakeInstance&) {
-      form_->close();
-      return std::optional<std::string>();
+    opener_.prompts = {[&](const PromptContext&) {
+      run_.reset();
+      return std::optional<std::string>("$B$2:$D$4");
     }};
-    Run();
+    run_->Start();
+    QTRY_VERIFY(!run_);
+    QTest::qWait(20);
     QCOMPARE(dialogs_.Kinds(), QStringList());
-    const std::vector<std::string> expected = {
-        "open /in/a/Fruit.xlsx", "show /in/a/Fruit.xlsx",
-        "prompt /in/a/Fruit.xlsx", "quit /in/a/Fruit.xlsx"};
-    QCOMPARE(automation_.events, expected);
+    QCOMPARE(opener_.open_sessions, 0);
+    QVERIFY(!list_->locked());
     QCOMPARE(OutputFiles(), QStringList());
-  }
-
-  void EntriesAddedDuringTheRunWaitForTheNextOne() {
-    List({"/in/a/Fruit.xlsx"});
-    automation_.prompts = {[&](FakeInstance&) {
-      form_->list().Append("/in/README");
-      return std::optional<std::string>("$B$2:$D$4");
-    }};
-    Run();
-    QCOMPARE(OutputFiles(), QStringList{"Fruit.xml"});
-    QCOMPARE(automation_.events.size(), std::size_t{4});
-  }
-
-  void EntryRemovedDuringTheRunIsReportedAndSkipped() {
-    List({"/in/a/Fruit.xlsx", "/in/README"});
-    automation_.prompts = {[&](FakeInstance&) {
-      form_->list().Remove(2);
-      return std::optional<std::string>("$B$2:$D$4");
-    }};
-    Run();
-    const QStringList reports = dialogs_.Texts("error");
-    QCOMPARE(reports.size(), 1);
-    QVERIFY(reports[0].contains("PushButton8_Click at line 122\r\r"));
-    QCOMPARE(automation_.events.size(), std::size_t{4});
-    QCOMPARE(OutputFiles(), QStringList{"Fruit.xml"});
   }
 };
 

@@ -11,33 +11,34 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
+#include "engine/folder_scan_order.h"
 #include "filelist_test_support.h"
+#include "gui/common/data_folder.h"
+#include "gui/common/settings_store.h"
+#include "gui/filelist/file_list_model.h"
 #include "gui/filelist/file_list_view.h"
-#include "gui/shell/program_folder.h"
-#include "gui/shell/settings_store.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
-QStringList Entries(const FileListView& list) {
-  QStringList texts;
-  for (int i = 1; i <= list.Count(); ++i) texts << list.Text(i);
-  return texts;
-}
+QStringList Entries(const FileListView& list) { return list.list().paths(); }
 
-// The subfolder names of a folder in the order the file system lists them,
-// which is the order the scan keeps.
+// The subfolder names of a folder in the order the scan takes them.
 QStringList ListingOrder(const QString& folder) {
-  QStringList names;
+  std::vector<std::string> names;
   for (const auto& entry :
        std::filesystem::directory_iterator(folder.toStdString())) {
-    if (entry.is_directory()) {
-      names << QString::fromStdString(entry.path().filename());
-    }
+    if (entry.is_directory()) names.push_back(entry.path().filename());
   }
-  return names;
+  std::sort(names.begin(), names.end(), NaturalNameLess);
+  QStringList texts;
+  for (const std::string& name : names) texts << QString::fromStdString(name);
+  return texts;
 }
 
 const QString kExtensionPrompt =
@@ -61,20 +62,24 @@ class FileListCommandsTest : public QObject {
   void init() {
     QSettings("Velmora", "Kestrilo").clear();
     dialogs_ = std::make_unique<ScriptedDialogs>();
-    list_ = std::make_unique<FileListView>();
+    model_ = std::make_unique<FileListModel>();
+    list_ = std::make_unique<FileListView>(*model_);
     busy_ = false;
     busy_marks_.clear();
-    commands_ = std::make_unique<FileListCommands>(
-        *list_, *dialogs_, [this] { return busy_; },
-        [this](bool busy) {
-          busy_ = busy;
-          busy_marks_ << busy;
-        });
+    commands_ = std::make_unique<FileListCommands>(*model_, *dialogs_,
+                                                   [this](bool busy) {
+                                                     busy_ = busy;
+                                                     busy_marks_ << busy;
+                                                   });
+    // The main window hands drops to the commands the same way.
+    connect(list_.get(), &FileListView::FilesDropped, this,
+            [this](const QStringList& paths) { commands_->AddDropped(paths); });
   }
 
   void cleanup() {
     commands_.reset();
     list_.reset();
+    model_.reset();
     QVERIFY2(dialogs_->error_reports.isEmpty() || expect_reports_,
              qPrintable(dialogs_->error_reports.join("\n")));
     expect_reports_ = false;
@@ -83,7 +88,7 @@ class FileListCommandsTest : public QObject {
   // "Add Excel Files"
 
   void addFilesAsksWithTheTitleAndFilters() {
-    commands_->PushButton6_Click();
+    commands_->AddFiles();
     QCOMPARE(dialogs_->open_titles,
              QStringList{"Add File(s) - Hold Ctrl to select multiple files"});
     QCOMPARE(dialogs_->open_filters.first(), QString("Excel Files (*.xl*)"));
@@ -91,28 +96,28 @@ class FileListCommandsTest : public QObject {
     QVERIFY(dialogs_->open_filters.join(";").contains("*.csv"));
     QCOMPARE(dialogs_->open_filters.last(), QString("All Files (*)"));
     // Cancelled: nothing added, nothing said.
-    QCOMPARE(list_->Count(), 0);
+    QCOMPARE(model_->Count(), 0);
     QVERIFY(dialogs_->messages.isEmpty());
   }
 
   void addFilesOneFileStaysAsChosen() {
     dialogs_->file_answers = {{"/data//a.xlsx"}};
-    commands_->PushButton6_Click();
+    commands_->AddFiles();
     QCOMPARE(Entries(*list_), QStringList{"/data//a.xlsx"});
   }
 
   void addFilesSeveralInTheDialogsOrderAgainAndAgain() {
     const QStringList chosen{"/data/c.xlsx", "/data/a.xlsx", "/data/b.ods"};
     dialogs_->file_answers = {chosen, chosen};
-    commands_->PushButton6_Click();
+    commands_->AddFiles();
     QCOMPARE(Entries(*list_), chosen);
-    commands_->PushButton6_Click();
+    commands_->AddFiles();
     QCOMPARE(Entries(*list_), chosen + chosen);
   }
 
   void addFilesFromTheRootFolder() {
     dialogs_->file_answers = {{"/a.xlsx", "/b.xlsx", "/c.xlsx"}};
-    commands_->PushButton6_Click();
+    commands_->AddFiles();
     QCOMPARE(Entries(*list_), QStringList({"/a.xlsx", "/b.xlsx", "/c.xlsx"}));
   }
 
@@ -122,14 +127,14 @@ class FileListCommandsTest : public QObject {
       many << QString("/data/%1.xlsx").arg(i, 70, 10, QChar('0'));
     }
     dialogs_->file_answers = {many, many.mid(0, 300)};
-    commands_->PushButton6_Click();
-    QCOMPARE(list_->Count(), 0);
+    commands_->AddFiles();
+    QCOMPARE(model_->Count(), 0);
     QCOMPARE(dialogs_->messages,
              QStringList{"You've selected too many files to add.\r\rPlease "
                          "try adding via the \"Add All\" button."});
     // 300 names of 76 characters fit into 30000.
-    commands_->PushButton6_Click();
-    QCOMPARE(list_->Count(), 300);
+    commands_->AddFiles();
+    QCOMPARE(model_->Count(), 300);
   }
 
   // "Add All Excel Files In Folder"
@@ -149,7 +154,7 @@ class FileListCommandsTest : public QObject {
     tree.File("R/.dotfile.xlsx");
     dialogs_->input_answers = {QString("xl*")};
     dialogs_->folder_answers = {r};
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
 
     QCOMPARE(dialogs_->input_prompts, QStringList{kExtensionPrompt});
     QCOMPARE(dialogs_->input_defaults, QStringList{"xl*"});
@@ -166,13 +171,14 @@ class FileListCommandsTest : public QObject {
     }
     QCOMPARE(Entries(*list_), expected);
     QCOMPARE(busy_marks_, QList<bool>({true, false}));
-    QCOMPARE(GetSetting("LastFolder", "?"), r);
-    QCOMPARE(GetSetting("Extension", "?"), QString("xl*"));
+    QCOMPARE(SettingsStore::Read(SettingsStore::Key::kLastScanFolder, "?"), r);
+    QCOMPARE(SettingsStore::Read(SettingsStore::Key::kScanExtension, "?"),
+             QString("xl*"));
 
     // The next press offers the last folder; the same files come again.
     dialogs_->input_answers = {QString("xl*")};
     dialogs_->folder_answers = {r};
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
     QCOMPARE(dialogs_->browse_starts.last(), r);
     QCOMPARE(Entries(*list_), expected + expected);
   }
@@ -185,40 +191,44 @@ class FileListCommandsTest : public QObject {
     tree.File("R/sub/B.TXT");
     dialogs_->input_answers = {QString("txt")};
     dialogs_->folder_answers = {r};
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
     QCOMPARE(Entries(*list_), QStringList({r + "/a.txt", r + "/sub/B.TXT"}));
 
-    list_->Clear();
+    model_->Clear();
     dialogs_->input_answers = {QString("*")};
     dialogs_->folder_answers = {r};
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
     QStringList all = Entries(*list_);
     all.sort();
     QCOMPARE(all, QStringList({r + "/README", r + "/a.txt", r + "/sub/B.TXT"}));
     QCOMPARE(dialogs_->input_defaults.last(), QString("txt"));
-    QCOMPARE(GetSetting("Extension", "?"), QString("*"));
+    QCOMPARE(SettingsStore::Read(SettingsStore::Key::kScanExtension, "?"),
+             QString("*"));
   }
 
   void addFolderCancelAtTheExtensionPrompt() {
-    SaveSetting("Extension", "csv");
+    SettingsStore::Write(SettingsStore::Key::kScanExtension, "csv");
     dialogs_->input_answers = {QString(), QString("")};
-    commands_->PushButton5_Click();
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
+    commands_->AddFolder();
     QCOMPARE(dialogs_->input_defaults, QStringList({"csv", "csv"}));
     QVERIFY(dialogs_->browse_prompts.isEmpty());
-    QCOMPARE(GetSetting("Extension", "?"), QString("csv"));
+    QCOMPARE(SettingsStore::Read(SettingsStore::Key::kScanExtension, "?"),
+             QString("csv"));
     QVERIFY(busy_marks_.isEmpty());
   }
 
   void addFolderCancelAtTheFolderDialog() {
-    SaveSetting("LastFolder", "/somewhere");
+    SettingsStore::Write(SettingsStore::Key::kLastScanFolder, "/somewhere");
     dialogs_->input_answers = {QString("ods")};
     dialogs_->folder_answers = {QString()};
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
     QCOMPARE(dialogs_->browse_starts, QStringList{"/somewhere"});
-    QCOMPARE(GetSetting("LastFolder", "?"), QString("/somewhere"));
-    QCOMPARE(GetSetting("Extension", "?"), QString("ods"));
-    QCOMPARE(list_->Count(), 0);
+    QCOMPARE(SettingsStore::Read(SettingsStore::Key::kLastScanFolder, "?"),
+             QString("/somewhere"));
+    QCOMPARE(SettingsStore::Read(SettingsStore::Key::kScanExtension, "?"),
+             QString("ods"));
+    QCOMPARE(model_->Count(), 0);
     QVERIFY(busy_marks_.isEmpty());
   }
 
@@ -226,18 +236,19 @@ class FileListCommandsTest : public QObject {
     TempTree tree;
     const QString r = tree.Folder("R");
     tree.File("R/x/1.xlsx");
-    list_->Append("earlier");
-    list_->Select(1);
+    model_->Append("earlier");
+    list_->Select(0);
     int yields = 0;
     commands_->SetYield([&] {
       ++yields;
       QVERIFY(busy_);
-      commands_->PushButton7_Click();
+      QVERIFY(model_->locked());
+      commands_->ClearList();
       QTest::keyClick(list_.get(), Qt::Key_Delete);
     });
     dialogs_->input_answers = {QString("xl*")};
     dialogs_->folder_answers = {r};
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
     QVERIFY(yields > 0);
     QCOMPARE(Entries(*list_), QStringList({"earlier", r + "/x/1.xlsx"}));
     QVERIFY(!busy_);
@@ -254,9 +265,9 @@ class FileListCommandsTest : public QObject {
     if (!no_override.active()) QSKIP("cannot drop CAP_DAC_OVERRIDE");
     dialogs_->input_answers = {QString("xl*"), QString("xl*")};
     dialogs_->folder_answers = {r, r + "/locked"};
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
     QCOMPARE(Entries(*list_), QStringList{r + "/open/1.xlsx"});
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
     QCOMPARE(Entries(*list_), QStringList{r + "/open/1.xlsx"});
     QCOMPARE(busy_marks_, QList<bool>({true, false, true, false}));
   }
@@ -277,7 +288,7 @@ class FileListCommandsTest : public QObject {
     });
     dialogs_->input_answers = {QString("xl*")};
     dialogs_->folder_answers = {r};
-    commands_->PushButton5_Click();
+    commands_->AddFolder();
     QCOMPARE(Entries(*list_), QStringList{r + "/top.xlsx"});
     QCOMPARE(dialogs_->error_reports.size(), 1);
     const QString report = dialogs_->error_reports.first();
@@ -285,6 +296,7 @@ class FileListCommandsTest : public QObject {
     QVERIFY(report.contains(
         "\r\nin Kestrix2021/08/31.Form1.PushButton5_Click at line 124\r\r"));
     QVERIFY(!busy_);
+    QVERIFY(!model_->locked());
     expect_reports_ = true;
   }
 
@@ -295,23 +307,23 @@ class FileListCommandsTest : public QObject {
     commands_->SetYield([&] { QDir(r).removeRecursively(); });
     dialogs_->input_answers = {QString("xl*")};
     dialogs_->folder_answers = {r};
-    commands_->PushButton5_Click();
-    QCOMPARE(list_->Count(), 0);
+    commands_->AddFolder();
+    QCOMPARE(model_->Count(), 0);
     QCOMPARE(busy_marks_, QList<bool>({true, false}));
   }
 
   // "Clear List"
 
-  void clearEmptiesTheListUnlessBusy() {
-    commands_->PushButton7_Click();  // empty list: fine
-    list_->Append("a");
-    list_->Append("b");
-    busy_ = true;
-    commands_->PushButton7_Click();
-    QCOMPARE(list_->Count(), 2);
-    busy_ = false;
-    commands_->PushButton7_Click();
-    QCOMPARE(list_->Count(), 0);
+  void clearEmptiesTheListUnlessLocked() {
+    commands_->ClearList();  // empty list: fine
+    model_->Append("a");
+    model_->Append("b");
+    model_->Lock();
+    commands_->ClearList();
+    QCOMPARE(model_->Count(), 2);
+    model_->Unlock();
+    commands_->ClearList();
+    QCOMPARE(model_->Count(), 0);
   }
 
   // Drops
@@ -327,13 +339,24 @@ class FileListCommandsTest : public QObject {
     tree.File(".B/three.ods");
     const QString loose = tree.File("loose.txt");
     const QString book = tree.File("book.xlsx");
-    commands_->ListView1_OLEDragDrop(
-        {book, a, tree.root() + "/gone.xlsx", b, loose, a});
+    commands_->AddDropped({book, a, tree.root() + "/gone.xlsx", b, loose, a});
     const QStringList a_files{a + "/one.csv", a + "/deeper/two.doc"};
     const QStringList expected = QStringList{book} + a_files +
                                  QStringList{b + "/three.ods", loose} + a_files;
     QCOMPARE(Entries(*list_), expected);
     QVERIFY(busy_marks_.isEmpty());
+  }
+
+  void commandLineArgumentsAreAddedAsADropWould() {
+    TempTree tree;
+    tree.File("A/one.csv");
+    const QString book = tree.File("book.xlsx");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(tree.root());
+    commands_->AddArguments(
+        {"A", QUrl::fromLocalFile(book).toString(), "gone.xlsx"});
+    QDir::setCurrent(before);
+    QCOMPARE(Entries(*list_), QStringList({tree.root() + "/A/one.csv", book}));
   }
 
   void aDropEventOnTheListAppends() {
@@ -349,7 +372,7 @@ class FileListCommandsTest : public QObject {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
                     Qt::NoModifier);
     QApplication::sendEvent(list_->viewport(), &drop);
-    QTRY_COMPARE(list_->Count(), 2);
+    QTRY_COMPARE(model_->Count(), 2);
     QCOMPARE(Entries(*list_), QStringList({book, a + "/one.csv"}));
   }
 
@@ -359,17 +382,13 @@ class FileListCommandsTest : public QObject {
     TempTree program;
     program.File("Samples/fruit.xlsx");
     program.File("Samples/people.csv");
-    SetProgramFolderForTesting(program.root());
+    SetDataFolderForTesting(program.root());
     const QString samples = program.root() + "/Samples/";
-    QStringList expected;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(samples.toStdString())) {
-      expected << samples + QString::fromStdString(entry.path().filename());
-    }
-    list_->Append("mine.xlsx");
-    list_->Append(samples + "FRUIT.xlsx");
+    const QStringList expected{samples + "fruit.xlsx", samples + "people.csv"};
+    model_->Append("mine.xlsx");
+    model_->Append(samples + "FRUIT.xlsx");
     dialogs_->question_answer = true;
-    commands_->PushButton1_Click();
+    commands_->LoadSamples();
     QCOMPARE(Entries(*list_),
              QStringList({"mine.xlsx", samples + "FRUIT.xlsx"}) + expected);
     const QString question =
@@ -380,27 +399,35 @@ class FileListCommandsTest : public QObject {
     QCOMPARE(dialogs_->opened_folders, QStringList{samples});
 
     dialogs_->question_answer = false;
-    commands_->PushButton1_Click();
-    QCOMPARE(list_->Count(), 2 + expected.size());
+    commands_->LoadSamples();
+    QCOMPARE(model_->Count(), 2 + expected.size());
     QCOMPARE(dialogs_->questions, QStringList({question, question}));
     QCOMPARE(dialogs_->opened_folders.size(), 1);
-    SetProgramFolderForTesting(QString());
+    SetDataFolderForTesting(QString());
   }
 
   void noSamplesFolderAddsNothingButStillOffers() {
     TempTree program;
-    SetProgramFolderForTesting(program.root());
+    SetDataFolderForTesting(program.root());
     dialogs_->question_answer = true;
-    commands_->PushButton1_Click();
-    QCOMPARE(list_->Count(), 0);
+    commands_->LoadSamples();
+    QCOMPARE(model_->Count(), 0);
     QCOMPARE(dialogs_->questions.size(), 1);
     QCOMPARE(dialogs_->opened_folders,
              QStringList{program.root() + "/Samples/"});
-    SetProgramFolderForTesting(QString());
+    QVERIFY(dialogs_->messages.isEmpty());
+    // Without a file browser to show it, the user hears where it is.
+    dialogs_->can_open_folders = false;
+    commands_->LoadSamples();
+    QCOMPARE(dialogs_->messages.size(), 1);
+    QVERIFY(dialogs_->messages[0].endsWith("\r\n\r\n" + program.root() +
+                                           "/Samples"));
+    SetDataFolderForTesting(QString());
   }
 
  private:
   std::unique_ptr<ScriptedDialogs> dialogs_;
+  std::unique_ptr<FileListModel> model_;
   std::unique_ptr<FileListView> list_;
   std::unique_ptr<FileListCommands> commands_;
   bool busy_ = false;
@@ -409,7 +436,7 @@ class FileListCommandsTest : public QObject {
   QTemporaryDir settings_folder_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
 
-QTEST_MAIN(kestrilo::FileListCommandsTest)
+QTEST_MAIN(kestrilo::gui::FileListCommandsTest)
 #include "file_list_commands_test.moc"

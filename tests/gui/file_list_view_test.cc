@@ -1,4 +1,4 @@
-// The list's own editing: Delete, double-click, the busy rule, reordering by
+// The list's own editing: Delete, double-click, the lock, reordering by
 // dragging with its auto-scroll and pointer, and what it accepts as a drop.
 
 #include "gui/filelist/file_list_view.h"
@@ -12,26 +12,25 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QUrl>
 
 #include "filelist_test_support.h"
-#include "gui/shell/program_folder.h"
+#include "gui/common/data_folder.h"
+#include "gui/filelist/file_list_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
-QStringList Entries(const FileListView& list) {
-  QStringList texts;
-  for (int i = 1; i <= list.Count(); ++i) texts << list.Text(i);
-  return texts;
-}
+QStringList Entries(const FileListView& list) { return list.list().paths(); }
 
 void Fill(FileListView& list, const QStringList& texts) {
-  for (const QString& text : texts) list.Append(text);
+  for (const QString& text : texts) list.list().Append(text);
 }
 
+// The centre of the entry at a 1-based position.
 QPoint CentreOf(const FileListView& list, int position) {
-  return list.visualItemRect(list.topLevelItem(position - 1)).center();
+  return list.visualRect(list.list().index(position - 1)).center();
 }
 
 void SendMouse(FileListView& list, QEvent::Type type, const QPoint& point,
@@ -69,31 +68,36 @@ class FileListViewTest : public QObject {
 
  private slots:
   void init() {
-    list_ = std::make_unique<FileListView>();
+    model_ = std::make_unique<FileListModel>();
+    list_ = std::make_unique<FileListView>(*model_);
     list_->resize(500, 300);
     list_->show();
-    busy_ = false;
-    list_->SetBusyTest([this] { return busy_; });
-    SetProgramFolderForTesting(program_folder_.path());
+    SetDataFolderForTesting(program_folder_.path());
   }
-  void cleanup() { list_.reset(); }
+  void cleanup() {
+    list_.reset();
+    model_.reset();
+  }
 
-  void columnAndToolTip() {
-    QCOMPARE(list_->headerItem()->text(0), QString("Excel File(s)"));
-    QCOMPARE(list_->columnCount(), 1);
-    QCOMPARE(list_->header()->sectionSize(0),
-             7000 * list_->logicalDpiX() / 1440);
-    QCOMPARE(list_->toolTip(),
-             QString("Drag and drop files here. Double-click item to remove "
-                     "it. Move | line to right and out of window to reveal "
-                     "full names."));
+  void columnFillsTheListAndLongPathsKeepTheirName() {
+    QCOMPARE(model_->headerData(0, Qt::Horizontal, Qt::DisplayRole),
+             QVariant("Excel File(s)"));
+    QCOMPARE(list_->header()->count(), 1);
+    const QString path =
+        "/home/someone/Documents/Projects/Quarterly Reports/2021/Archive/"
+        "Samples/Fruit Prices.xlsx";
+    model_->Append(path);
+    QCOMPARE(list_->header()->sectionSize(0), list_->viewport()->width());
+    QCOMPARE(list_->textElideMode(), Qt::ElideMiddle);
+    QCOMPARE(model_->data(model_->index(0), Qt::ToolTipRole), QVariant(path));
+    QVERIFY(list_->toolTip().startsWith("Drag and drop files here."));
   }
 
   void deleteRemovesTheSelectedEntryOnly() {
     Fill(*list_, {"a", "b", "c"});
     QTest::keyClick(list_.get(), Qt::Key_Delete);  // nothing selected
-    QCOMPARE(list_->Count(), 3);
-    list_->Select(2);
+    QCOMPARE(model_->Count(), 3);
+    list_->Select(1);
     QTest::keyClick(list_.get(), Qt::Key_Backspace);
     QTest::keyClick(list_.get(), Qt::Key_X);
     QCOMPARE(Entries(*list_), QStringList({"a", "b", "c"}));
@@ -104,14 +108,14 @@ class FileListViewTest : public QObject {
   void deleteOnAnEmptyListDoesNothing() {
     QTest::keyClick(list_.get(), Qt::Key_Delete);
     DoubleClick(*list_, QPoint(20, 20));
-    QCOMPARE(list_->Count(), 0);
+    QCOMPARE(model_->Count(), 0);
   }
 
   void doubleClickRemovesTheEntryAndForgetsTheDraggedOne() {
     Fill(*list_, {"a", "b", "c", "d"});
     DoubleClick(*list_, CentreOf(*list_, 2));
     QCOMPARE(Entries(*list_), QStringList({"a", "c", "d"}));
-    QCOMPARE(list_->DragItemPosition(), 0);
+    QCOMPARE(list_->drag_row() + 1, 0);
     // A press on empty space and a move over entries moves nothing now.
     Press(*list_, EmptySpace(*list_));
     MoveTo(*list_, CentreOf(*list_, 1));
@@ -120,18 +124,20 @@ class FileListViewTest : public QObject {
     QCOMPARE(Entries(*list_), QStringList({"a", "c", "d"}));
   }
 
-  void busyBlocksRemovingButNotReordering() {
+  void lockedListRefusesRemovingAndReordering() {
     Fill(*list_, {"a", "b", "c"});
-    busy_ = true;
-    list_->Select(1);
+    model_->Lock();
+    list_->Select(0);
     QTest::keyClick(list_.get(), Qt::Key_Delete);
     DoubleClick(*list_, CentreOf(*list_, 1));
-    QCOMPARE(list_->Count(), 3);
+    QCOMPARE(model_->Count(), 3);
     Press(*list_, CentreOf(*list_, 1));
     MoveTo(*list_, CentreOf(*list_, 2));
     Release(*list_, CentreOf(*list_, 2));
-    QCOMPARE(Entries(*list_), QStringList({"b", "a", "c"}));
-    busy_ = false;
+    QCOMPARE(Entries(*list_), QStringList({"a", "b", "c"}));
+    QVERIFY(!model_->Clear());
+    model_->Unlock();
+    list_->Select(0);
     QTest::keyClick(list_.get(), Qt::Key_Delete);
     QCOMPARE(Entries(*list_), QStringList({"b", "c"}));
   }
@@ -140,15 +146,15 @@ class FileListViewTest : public QObject {
     Fill(*list_, {"1", "2", "3", "4"});
     Press(*list_, CentreOf(*list_, 1));
     QVERIFY(list_->drag_active());
-    QCOMPARE(list_->DragItemPosition(), 1);
+    QCOMPARE(list_->drag_row() + 1, 1);
     MoveTo(*list_, CentreOf(*list_, 1) + QPoint(5, 1));  // within itself
     QCOMPARE(Entries(*list_), QStringList({"1", "2", "3", "4"}));
     MoveTo(*list_, CentreOf(*list_, 2));
     QCOMPARE(Entries(*list_), QStringList({"2", "1", "3", "4"}));
     MoveTo(*list_, CentreOf(*list_, 3));
     QCOMPARE(Entries(*list_), QStringList({"2", "3", "1", "4"}));
-    QCOMPARE(list_->DragItemPosition(), 3);
-    QCOMPARE(list_->SelectedPosition(), 3);
+    QCOMPARE(list_->drag_row() + 1, 3);
+    QCOMPARE(list_->SelectedRow() + 1, 3);
     MoveTo(*list_, CentreOf(*list_, 2));  // and back up
     QCOMPARE(Entries(*list_), QStringList({"2", "1", "3", "4"}));
     Release(*list_, CentreOf(*list_, 2));
@@ -171,7 +177,7 @@ class FileListViewTest : public QObject {
     Press(*list_, CentreOf(*list_, 1));
     MoveTo(*list_, CentreOf(*list_, 3));
     QCOMPARE(Entries(*list_), QStringList({"x", "y", "x"}));
-    QCOMPARE(list_->DragItemPosition(), 1);
+    QCOMPARE(list_->drag_row() + 1, 1);
   }
 
   void theDraggedEntryOutlivesTheRelease() {
@@ -182,15 +188,14 @@ class FileListViewTest : public QObject {
     MoveTo(*list_, CentreOf(*list_, 3));
     Release(*list_, CentreOf(*list_, 3));
     QCOMPARE(Entries(*list_), QStringList({"c", "b", "a"}));
-    list_->Clear();
-    QCOMPARE(list_->DragItemPosition(), 0);
+    model_->Clear();
+    QCOMPARE(list_->drag_row() + 1, 0);
   }
 
   void autoScrollFollowsTheVisibleAreaEdges() {
-    for (int i = 1; i <= 60; ++i) list_->Append(QString::number(i));
-    const int rows_visible =
-        list_->viewport()->height() /
-        list_->visualItemRect(list_->topLevelItem(0)).height();
+    for (int i = 1; i <= 60; ++i) model_->Append(QString::number(i));
+    const int rows_visible = list_->viewport()->height() /
+                             list_->visualRect(model_->index(0)).height();
     QVERIFY(rows_visible > 4 && rows_visible < 60);
     QScrollBar* bar = list_->verticalScrollBar();
     QCOMPARE(bar->value(), 0);
@@ -200,18 +205,18 @@ class FileListViewTest : public QObject {
     QCOMPARE(bar->value(), 0);
     // A swap on the last visible row brings the next one into view.
     const int last =
-        list_->HitTest(QPoint(10, list_->viewport()->height() - 2));
+        1 + list_->indexAt(QPoint(10, list_->viewport()->height() - 2)).row();
     MoveTo(*list_, CentreOf(*list_, last));
-    QCOMPARE(list_->Text(last), QString("2"));
+    QCOMPARE(model_->Path(last - 1), QString("2"));
     QVERIFY(bar->value() > 0);
-    QVERIFY(!list_->visualItemRect(list_->topLevelItem(last)).isEmpty());
+    QVERIFY(!list_->visualRect(model_->index(last)).isEmpty());
     const int scrolled = bar->value();
     // Holding still near the edge scrolls nothing more.
     MoveTo(*list_, CentreOf(*list_, last));
     QCOMPARE(bar->value(), scrolled);
     Release(*list_, CentreOf(*list_, last));
     // A swap on the first visible row brings the one above into view.
-    const int first = list_->HitTest(QPoint(10, 2));
+    const int first = 1 + list_->indexAt(QPoint(10, 2)).row();
     QVERIFY(first > 1);
     Press(*list_, CentreOf(*list_, first + 2));
     MoveTo(*list_, CentreOf(*list_, first));
@@ -282,16 +287,16 @@ class FileListViewTest : public QObject {
     QTRY_COMPARE(dropped.count(), 1);
     QCOMPARE(dropped.first().first().toStringList(),
              QStringList({"/tmp/b.ods", "/tmp/a.xlsx"}));
-    QCOMPARE(list_->Count(), 0);  // the commands append, not the view
+    QCOMPARE(model_->Count(), 0);  // the commands append, not the view
   }
 
  private:
+  std::unique_ptr<FileListModel> model_;
   std::unique_ptr<FileListView> list_;
-  bool busy_ = false;
   QTemporaryDir program_folder_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
 
-QTEST_MAIN(kestrilo::FileListViewTest)
+QTEST_MAIN(kestrilo::gui::FileListViewTest)
 #include "file_list_view_test.moc"

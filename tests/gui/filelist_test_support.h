@@ -11,12 +11,12 @@
 #include <optional>
 
 #include "../engine/without_read_override.h"
-#include "gui/shell/dialogs.h"
+#include "gui/common/dialogs.h"
 
 namespace kestrilo {
 
 /// Dialogs that answer from scripts and record what they were asked.
-class ScriptedDialogs : public Dialogs {
+class ScriptedDialogs : public gui::Dialogs {
  public:
   void Message(const QString& text) override { messages << text; }
   bool Question(const QString& text) override {
@@ -52,11 +52,15 @@ class ScriptedDialogs : public Dialogs {
     file_answers.pop_front();
     return answer;
   }
-  void OpenFolder(const QString& folder) override { opened_folders << folder; }
+  bool OpenFolder(const QString& folder) override {
+    opened_folders << folder;
+    return can_open_folders;
+  }
 
   QStringList messages, questions, error_reports, input_prompts, input_defaults,
       browse_prompts, browse_starts, open_titles, open_filters, opened_folders;
   bool question_answer = false;
+  bool can_open_folders = true;
   /// A null QString() stands for Cancel; QString("") for an empty answer.
   std::deque<QString> input_answers;
   std::deque<QString> folder_answers;

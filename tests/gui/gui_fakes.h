@@ -1,14 +1,17 @@
 #pragma once
 
-// Test doubles for the main window: dialogs that answer from a script and
-// record what they showed, and a spreadsheet component over in-memory
-// workbooks whose range prompt answers from a script.
+// Test doubles for the main window and the export run: dialogs that answer
+// from a script and record what they showed, and a workbook opener over
+// in-memory workbooks whose sessions answer from a script, later, as the
+// workbook window does.
 
+#include <QObject>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <map>
@@ -18,13 +21,16 @@
 #include <utility>
 #include <vector>
 
-#include "engine/range_address.h"
-#include "engine/workbook_error.h"
-#include "gui/shell/dialogs.h"
-#include "gui/spreadsheet/spreadsheet_automation.h"
-#include "gui/spreadsheet/spreadsheet_instance.h"
+#include "../engine/memory_cell_source.h"
+#include "engine/xml_writer.h"
+#include "gui/common/dialogs.h"
+#include "gui/common/workbook_opener.h"
+#include "gui/common/workbook_session.h"
 
 namespace kestrilo::testing {
+
+using gui::PromptContext;
+using gui::WorkbookSession;
 
 // One shown box: its kind ("message", "question", "error", "input",
 // "folder", "files", "open") and its text.
@@ -33,7 +39,7 @@ struct Shown {
   QString text;
 };
 
-class ScriptedDialogs : public Dialogs {
+class ScriptedDialogs : public gui::Dialogs {
  public:
   void Message(const QString& text) override { Record("message", text); }
   bool Question(const QString& text) override {
@@ -57,7 +63,10 @@ class ScriptedDialogs : public Dialogs {
     Record("files", title);
     return Next(file_lists, QStringList());
   }
-  void OpenFolder(const QString& folder) override { Record("open", folder); }
+  bool OpenFolder(const QString& folder) override {
+    Record("open", folder);
+    return can_open_folders;
+  }
 
   QStringList Texts(const QString& kind) const {
     QStringList texts;
@@ -78,6 +87,7 @@ class ScriptedDialogs : public Dialogs {
   std::deque<QString> folders;
   std::deque<QStringList> file_lists;
   QStringList start_folders;
+  bool can_open_folders = true;
 
  private:
   void Record(const char* kind, const QString& text) {
@@ -95,88 +105,95 @@ class ScriptedDialogs : public Dialogs {
 // An in-memory workbook: the active sheet's cells as rows of texts, from A1.
 using Grid = std::vector<std::vector<std::string>>;
 
-class FakeAutomation;
+class FakeSession;
 
-class FakeInstance : public SpreadsheetInstance {
+// The range prompt's answer for one workbook: an address, or nothing for a
+// cancelled prompt. It may also act on the window while "the user" is at
+// the prompt.
+using PromptScript =
+    std::function<std::optional<std::string>(const PromptContext&)>;
+
+class FakeOpener : public gui::WorkbookOpener {
  public:
-  FakeInstance(FakeAutomation& owner, std::string path, const Grid& grid)
-      : owner_(owner), path_(std::move(path)), grid_(grid) {}
-  ~FakeInstance() override;
+  bool CanOpenWindows() override { return can_open; }
+  bool AnyWindowOpen() override { return any_open; }
+  std::unique_ptr<WorkbookSession> Create(const std::string& path) override;
 
-  int WorkbooksCount() const override { return 1; }
-  void SetVisible(bool visible) override;
-  std::optional<std::string> PromptForRange() override;
-  void Quit() override;
-  BlockGeometry Geometry(std::string_view address) const override {
-    return ParseAddress(address).areas.front();
-  }
-  CellValue Value(std::int32_t row, std::int32_t column) const override {
-    if (row < 1 || column < 1 || row > static_cast<int>(grid_.size()))
-      return CellValue::Empty();
-    const auto& cells = grid_[row - 1];
-    if (column > static_cast<int>(cells.size())) return CellValue::Empty();
-    return CellValue::Text(cells[column - 1]);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  FakeAutomation& owner_;
-  std::string path_;
-  Grid grid_;
-};
-
-// The range prompt's answer for one workbook, given the instance: an
-// address, or nothing for a cancelled prompt. It may also act on the window
-// while "the user" is at the prompt.
-using PromptScript = std::function<std::optional<std::string>(FakeInstance&)>;
-
-class FakeAutomation : public SpreadsheetAutomation {
- public:
-  bool CanCreateInstance() override { return can_create; }
-  bool ExcelIsRunning() override { return running; }
-  std::unique_ptr<SpreadsheetInstance> OpenWorkbookInNewInstance(
-      const std::string& path) override {
-    events.push_back("open " + path);
-    const auto found = workbooks.find(path);
-    if (found == workbooks.end()) {
-      throw WorkbookError(path, "the file is not a workbook we can read");
-    }
-    ++open_instances;
-    return std::make_unique<FakeInstance>(*this, path, found->second);
-  }
-
-  std::optional<std::string> Prompt(FakeInstance& instance) {
-    events.push_back("prompt " + instance.path());
-    if (prompts.empty()) return std::nullopt;
-    PromptScript script = std::move(prompts.front());
-    prompts.pop_front();
-    return script(instance);
-  }
-
-  bool can_create = true;
-  bool running = false;
+  bool can_open = true;
+  bool any_open = false;
   std::map<std::string, Grid> workbooks;
   std::deque<PromptScript> prompts;
   std::vector<std::string> events;
-  int open_instances = 0;
+  int open_sessions = 0;
 };
 
-inline FakeInstance::~FakeInstance() { --owner_.open_instances; }
-inline void FakeInstance::SetVisible(bool visible) {
-  owner_.events.push_back(std::string(visible ? "show " : "hide ") + path_);
+// A session that answers each call from the event loop, as the workbook
+// window does, and never after it is destroyed.
+class FakeSession : public QObject, public WorkbookSession {
+ public:
+  FakeSession(FakeOpener& opener, std::string path)
+      : opener_(opener), path_(std::move(path)) {
+    ++opener_.open_sessions;
+  }
+  ~FakeSession() override {
+    *alive_ = false;
+    --opener_.open_sessions;
+  }
+
+  void Open(OpenedCallback opened) override {
+    opener_.events.push_back("open " + path_);
+    QTimer::singleShot(0, this, [this, opened] {
+      if (opener_.workbooks.count(path_) == 0) {
+        opened(path_ + ": the file is not a workbook we can read");
+      } else {
+        opened(std::nullopt);
+      }
+    });
+  }
+  void Prompt(const PromptContext& context,
+              AnsweredCallback answered) override {
+    opener_.events.push_back("prompt " + path_);
+    QTimer::singleShot(0, this, [this, context, answered] {
+      const std::shared_ptr<bool> alive = alive_;
+      std::optional<std::string> address;
+      if (!opener_.prompts.empty()) {
+        PromptScript script = std::move(opener_.prompts.front());
+        opener_.prompts.pop_front();
+        address = script(context);
+      }
+      if (*alive) answered(address);
+    });
+  }
+  void UpdateOptions(const ExportOptions& /*options*/) override {
+    opener_.events.push_back("options " + path_);
+  }
+  std::string Convert(const ExportOptions& options,
+                      const std::string& address) override {
+    MemoryCellSource cells;
+    cells.SetRows(1, 1, opener_.workbooks.at(path_));
+    return BlockToXml(cells, options, address);
+  }
+  void Quit() override { opener_.events.push_back("quit " + path_); }
+
+ private:
+  FakeOpener& opener_;
+  std::string path_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+inline std::unique_ptr<WorkbookSession> FakeOpener::Create(
+    const std::string& path) {
+  return std::make_unique<FakeSession>(*this, path);
 }
-inline std::optional<std::string> FakeInstance::PromptForRange() {
-  return owner_.Prompt(*this);
-}
-inline void FakeInstance::Quit() { owner_.events.push_back("quit " + path_); }
 
 // A prompt answered with a fixed address, or cancelled.
 inline PromptScript Select(std::string address) {
-  return
-      [address](FakeInstance&) { return std::optional<std::string>(address); };
+  return [address](const PromptContext&) {
+    return std::optional<std::string>(address);
+  };
 }
 inline PromptScript Cancel() {
-  return [](FakeInstance&) { return std::optional<std::string>(); };
+  return [](const PromptContext&) { return std::optional<std::string>(); };
 }
 
 // Settings kept away from the user's own, emptied for each test.

@@ -4,32 +4,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <exception>
 #include <utility>
 
 #include "engine/folder_scan.h"
-#include "gui/filelist/file_list_view.h"
+#include "gui/common/dialogs.h"
+#include "gui/common/settings_store.h"
+#include "gui/common/step_guard.h"
+#include "gui/filelist/file_list_model.h"
 #include "gui/filelist/sample_files.h"
-#include "gui/shell/dialogs.h"
-#include "gui/shell/error_report.h"
-#include "gui/shell/handler_guard.h"
-#include "gui/shell/settings_store.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
-constexpr char kSamplesLocation[] =
-    "in Kestrix2021/08/31.Form1.PushButton1_Click ";
-constexpr char kAddFolderLocation[] =
-    "in Kestrix2021/08/31.Form1.PushButton5_Click ";
-constexpr char kAddFilesLocation[] =
-    "in Kestrix2021/08/31.Form1.PushButton6_Click ";
-constexpr char kClearLocation[] =
-    "in Kestrix2021/08/31.Form1.PushButton7_Click ";
-constexpr char kScanLocation[] =
-    "in Tarnwick2021/08/31.AddFolder.GetSubDirectories2016 ";
-// The statement of the scan that reads a folder's subfolders.
-constexpr int kScanReadLine = 118;
+using Key = SettingsStore::Key;
 
 constexpr char kAddFilesTitle[] =
     "Add File(s) - Hold Ctrl to select multiple files";
@@ -41,7 +30,7 @@ constexpr char kExtensionPrompt[] =
     "files, doc for all doc files, etc.)";
 constexpr char kFolderPrompt[] = "Please select folder:";
 
-// The room the classic open-file dialog has for its answer: the folder and
+// The room the classic open-file dialog had for its answer: the folder and
 // every chosen name, each closed by a NUL, and a final NUL. A selection
 // beyond it is refused as it always was, pointing the user to the folder
 // scan, which has no such limit.
@@ -82,45 +71,27 @@ qsizetype SelectionLength(const QStringList& chosen) {
 
 }  // namespace
 
-FileListCommands::FileListCommands(FileListView& list, Dialogs& dialogs,
-                                   std::function<bool()> is_busy,
+FileListCommands::FileListCommands(FileListModel& list, Dialogs& dialogs,
                                    std::function<void(bool)> set_busy)
     : list_(list),
       dialogs_(dialogs),
-      is_busy_(std::move(is_busy)),
       set_busy_(std::move(set_busy)),
-      yield_([] { QCoreApplication::processEvents(); }) {
-  list_.SetBusyTest(is_busy_);
-  drops_ = QObject::connect(
-      &list_, &FileListView::FilesDropped, &list_,
-      [this](const QStringList& paths) { ListView1_OLEDragDrop(paths); });
-}
-
-FileListCommands::~FileListCommands() { QObject::disconnect(drops_); }
+      yield_([] { QCoreApplication::processEvents(); }) {}
 
 void FileListCommands::SetYield(std::function<void()> yield) {
   yield_ = std::move(yield);
 }
 
-void FileListCommands::PushButton1_Click() {
-  HandlerGuard guard(dialogs_, QString::fromLatin1(kSamplesLocation));
-  guard.Run(100, [&] { LoadSampleFiles(list_, dialogs_); });
+void FileListCommands::LoadSamples() {
+  StepGuard guard(dialogs_);
+  guard.Run(Step::kLoadSamples, [&] { LoadSampleFiles(list_, dialogs_); });
 }
 
-void FileListCommands::PushButton7_Click() {
-  HandlerGuard guard(dialogs_, QString::fromLatin1(kClearLocation));
-  guard.Run(100, [&] {
-    if (!is_busy_()) list_.Clear();
-  });
-}
+void FileListCommands::ClearList() { list_.Clear(); }
 
-void FileListCommands::PushButton6_Click() {
-  HandlerGuard guard(dialogs_, QString::fromLatin1(kAddFilesLocation));
-  QStringList chosen;
-  guard.Run(112, [&] {
-    chosen = dialogs_.OpenFileNames(QString::fromLatin1(kAddFilesTitle),
-                                    AddFilesFilters());
-  });
+void FileListCommands::AddFiles() {
+  const QStringList chosen = dialogs_.OpenFileNames(
+      QString::fromLatin1(kAddFilesTitle), AddFilesFilters());
   if (chosen.isEmpty()) return;
   if (SelectionLength(chosen) > kDialogBufferChars) {
     dialogs_.Message(QString::fromLatin1(kTooManyFiles));
@@ -128,59 +99,53 @@ void FileListCommands::PushButton6_Click() {
   }
   if (chosen.size() == 1) {
     // One file is a full path already and stays exactly as chosen.
-    guard.Run(122, [&] { list_.Append(chosen.first()); });
+    list_.Append(chosen.first());
     return;
   }
   for (const QString& path : chosen) {
-    QString composed;
-    guard.Run(136, [&] {
-      composed = FolderOf(path) + QDir::separator() + NameOf(path);
-    });
-    guard.Run(140, [&] {
-      list_.Append(FromPath(CollapseDoubleSlashes(ToPath(composed))));
-    });
+    const QString composed = FolderOf(path) + QDir::separator() + NameOf(path);
+    list_.Append(FromPath(CollapseDoubleSlashes(ToPath(composed))));
   }
 }
 
 std::optional<QString> FileListCommands::AskExtension() {
-  const QString answer = dialogs_
-                             .InputText(QString::fromLatin1(kExtensionPrompt),
-                                        GetSetting(QStringLiteral("Extension"),
-                                                   QStringLiteral("xl*")))
-                             .value_or(QString());
+  const QString answer =
+      dialogs_
+          .InputText(
+              QString::fromLatin1(kExtensionPrompt),
+              SettingsStore::Read(Key::kScanExtension, QStringLiteral("xl*")))
+          .value_or(QString());
   if (answer.isEmpty()) return std::nullopt;
-  SaveSetting(QStringLiteral("Extension"), answer);
+  SettingsStore::Write(Key::kScanExtension, answer);
   return answer;
 }
 
-void FileListCommands::PushButton5_Click() {
-  HandlerGuard guard(dialogs_, QString::fromLatin1(kAddFolderLocation));
-  std::optional<QString> extension;
-  guard.Run(100, [&] { extension = AskExtension(); });
+void FileListCommands::AddFolder() {
+  const std::optional<QString> extension = AskExtension();
   if (!extension) return;
-  QString folder;
-  guard.Run(106, [&] {
-    folder = dialogs_.BrowseForFolder(
-        QString::fromLatin1(kFolderPrompt),
-        GetSetting(QStringLiteral("LastFolder"), QString()));
-  });
+  const QString folder = dialogs_.BrowseForFolder(
+      QString::fromLatin1(kFolderPrompt),
+      SettingsStore::Read(Key::kLastScanFolder, QString()));
   if (folder.isEmpty()) return;
-  guard.Run(334, [&] { SaveSetting(QStringLiteral("LastFolder"), folder); });
-  guard.Run(114, [&] { set_busy_(true); });
+  SettingsStore::Write(Key::kLastScanFolder, folder);
+  StepGuard guard(dialogs_);
+  // While the scan lets the window handle events, the list only grows.
+  list_.Lock();
+  set_busy_(true);
   std::vector<std::string> folders;
-  guard.Run(118, [&] { folders = ScanFolder(folder); });
+  guard.Run(Step::kScanFolderTree, [&] { folders = ScanFolder(folder); });
   const std::string pattern = "*." + ToPath(*extension);
   for (const std::string& entry : folders) {
     std::vector<std::string> files;
-    guard.Run(124, [&] { files = FilesOfListedFolder(entry, pattern); });
-    for (const std::string& file : files) {
-      guard.Run(134, [&] { list_.Append(FromPath(file)); });
-    }
+    guard.Run(Step::kListFolderFiles,
+              [&] { files = FilesOfListedFolder(entry, pattern); });
+    for (const std::string& file : files) list_.Append(FromPath(file));
   }
-  guard.Run(138, [&] { set_busy_(false); });
+  set_busy_(false);
+  list_.Unlock();
 }
 
-void FileListCommands::ListView1_OLEDragDrop(const QStringList& paths) {
+void FileListCommands::AddDropped(const QStringList& paths) {
   for (const QString& path : paths) {
     const QFileInfo info(path);
     if (info.isDir()) {
@@ -194,11 +159,20 @@ void FileListCommands::ListView1_OLEDragDrop(const QStringList& paths) {
   }
 }
 
+void FileListCommands::AddArguments(const QStringList& arguments) {
+  QStringList paths;
+  for (const QString& argument : arguments) {
+    const QUrl url(argument);
+    const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
+    paths << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+  }
+  AddDropped(paths);
+}
+
 FolderScanHooks FileListCommands::ScanHooks() {
   return {.yield = yield_, .report_error = [this](const std::string& message) {
-            ReportApplicationError(dialogs_, QString::fromUtf8(message),
-                                   QString::fromLatin1(kScanLocation),
-                                   kScanReadLine);
+            StepGuard(dialogs_).Report(Step::kReadFolder,
+                                       QString::fromUtf8(message));
           }};
 }
 
@@ -222,4 +196,4 @@ void FileListCommands::AppendFilesOf(const std::string& entry,
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

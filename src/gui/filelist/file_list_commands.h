@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QMetaObject>
-#include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
@@ -10,42 +8,36 @@
 
 #include "engine/folder_scan_hooks.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class Dialogs;
-class FileListView;
-class HandlerGuard;
+class FileListModel;
 
 /// The commands that fill and empty the file list: "Add Excel Files", "Add
-/// All Excel Files In Folder", "Clear List", "Load Sample/Example Files" and
-/// files dropped on the list. The main window only wires its buttons to
-/// them.
+/// All Excel Files In Folder", "Clear List", "Load Sample/Example Files",
+/// and files dropped on the list or named on the command line.
 class FileListCommands {
  public:
-  /// `is_busy` and `set_busy` are the window's busy mark (the hourglass).
-  /// The list also learns `is_busy`, and its drops are handled here. All
-  /// references must outlive this object.
-  FileListCommands(FileListView& list, Dialogs& dialogs,
-                   std::function<bool()> is_busy,
+  /// `set_busy` marks the window busy while a folder scan runs; the list is
+  /// locked then. The list and the dialogs must outlive this object.
+  FileListCommands(FileListModel& list, Dialogs& dialogs,
                    std::function<void(bool)> set_busy);
-  ~FileListCommands();
-  FileListCommands(const FileListCommands&) = delete;
-  FileListCommands& operator=(const FileListCommands&) = delete;
 
-  /// "Load Sample/Example Files".
-  void PushButton1_Click();
-  /// "Add All Excel Files In Folder".
-  void PushButton5_Click();
-  /// "Add Excel Files".
-  void PushButton6_Click();
-  /// "Clear List".
-  void PushButton7_Click();
-  /// Files and folders dropped on the list: files as they are, folders as
-  /// every file in and below them.
-  void ListView1_OLEDragDrop(const QStringList& paths);
+  void AddFiles();
+  void AddFolder();
+  /// Empties the list, unless it is locked.
+  void ClearList();
+  /// Adds the sample workbooks not listed yet, then offers to open their
+  /// folder.
+  void LoadSamples();
+  /// Files as they are, folders as every file in and below them.
+  void AddDropped(const QStringList& paths);
+  /// Files and folders named on the command line, as paths (relative ones
+  /// from the current folder) or file URLs, added as a drop adds them.
+  void AddArguments(const QStringList& arguments);
 
   /// What the folder scan calls between folders; by default the window's
-  /// message loop runs there.
+  /// message loop runs there, so that a long scan can be watched.
   void SetYield(std::function<void()> yield);
 
  private:
@@ -54,12 +46,10 @@ class FileListCommands {
   std::vector<std::string> ScanFolder(const QString& folder);
   void AppendFilesOf(const std::string& entry, const std::string& pattern);
 
-  FileListView& list_;
+  FileListModel& list_;
   Dialogs& dialogs_;
-  std::function<bool()> is_busy_;
   std::function<void(bool)> set_busy_;
   std::function<void()> yield_;
-  QMetaObject::Connection drops_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -1,137 +1,62 @@
 #include "gui/filelist/file_list_view.h"
 
-#include <QCursor>
-#include <QDir>
-#include <QDragEnterEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QUrl>
-#include <stdexcept>
-#include <utility>
 
-#include "gui/shell/program_folder.h"
+#include "gui/common/data_folder.h"
+#include "gui/filelist/file_drop_target.h"
+#include "gui/filelist/file_list_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
 constexpr char kToolTip[] =
-    "Drag and drop files here. Double-click item to remove it. Move | line to "
-    "right and out of window to reveal full names.";
+    "Drag and drop files here. Double-click item to remove it. Hover over an "
+    "item to see its full name.";
 
-// The pointer while an entry is moved: "drag.ico" beside the program, read
+// The pointer while an entry is moved: "drag.ico" in the data folder, read
 // afresh at every press so that a replaced image shows at once, or a
 // pointer of our own when the image is missing or unreadable.
 QCursor DragPointer() {
-  const QPixmap image(ProgramFolder() + QDir::separator() +
-                      QStringLiteral("drag.ico"));
+  const QPixmap image(DataFile(QStringLiteral("drag.ico")));
   if (image.isNull()) return QCursor(Qt::DragMoveCursor);
   return QCursor(image);
 }
 
-// The local files and folders of a drag, in its order.
-QStringList LocalPaths(const QMimeData* data) {
-  QStringList paths;
-  if (data == nullptr || !data->hasUrls()) return paths;
-  for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths << QDir::toNativeSeparators(url.toLocalFile());
-  }
-  return paths;
-}
-
 }  // namespace
 
-FileListView::FileListView(QWidget* parent) : QTreeWidget(parent) {
-  setColumnCount(1);
-  setHeaderLabels({QStringLiteral("Excel File(s)")});
-  header()->setStretchLastSection(false);
-  header()->resizeSection(0, kColumnTwips * logicalDpiX() / 1440);
+FileListView::FileListView(FileListModel& model, QWidget* parent)
+    : QTreeView(parent), model_(model) {
+  setModel(&model_);
   setRootIsDecorated(false);
   setUniformRowHeights(true);
+  setTextElideMode(Qt::ElideMiddle);
+  header()->setStretchLastSection(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   // Entries are moved by our own reorder, never by an outgoing drag.
   setDragEnabled(false);
-  setAcceptDrops(true);
+  connect(new FileDropTarget(viewport()), &FileDropTarget::FilesDropped, this,
+          &FileListView::FilesDropped);
   setToolTip(QString::fromLatin1(kToolTip));
 }
 
-void FileListView::Append(const QString& path) {
-  auto* item = new QTreeWidgetItem(this);
-  item->setText(0, path);
-}
-
-int FileListView::Count() const { return topLevelItemCount(); }
-
-QString FileListView::Text(int position) const {
-  const QTreeWidgetItem* item = topLevelItem(position - 1);
-  if (item == nullptr) throw std::out_of_range("no such list entry");
-  return item->text(0);
-}
-
-void FileListView::SetText(int position, const QString& text) {
-  QTreeWidgetItem* item = topLevelItem(position - 1);
-  if (item == nullptr) throw std::out_of_range("no such list entry");
-  item->setText(0, text);
-}
-
-void FileListView::Remove(int position) {
-  QTreeWidgetItem* item = takeTopLevelItem(position - 1);
-  ForgetDragItemIf(item);
-  delete item;
-}
-
-void FileListView::Clear() {
-  drag_item_ = nullptr;
-  clear();
-}
-
-int FileListView::SelectedPosition() const {
-  const QList<QTreeWidgetItem*> selected = selectedItems();
-  return selected.isEmpty() ? 0 : PositionOf(selected.first());
-}
-
-void FileListView::Select(int position) {
-  QTreeWidgetItem* item = topLevelItem(position - 1);
-  if (item == nullptr) throw std::out_of_range("no such list entry");
-  setCurrentItem(item);
-}
-
-void FileListView::ScrollIntoView(int position) {
-  QTreeWidgetItem* item = topLevelItem(position - 1);
-  if (item != nullptr) scrollToItem(item, QAbstractItemView::EnsureVisible);
-}
-
-int FileListView::HitTest(const QPoint& point) const {
-  return PositionOf(itemAt(point));
-}
-
-void FileListView::SetBusyTest(std::function<bool()> is_busy) {
-  is_busy_ = std::move(is_busy);
-}
-
 void FileListView::RemoveSelected() {
-  if (IsBusy()) return;
-  if (Count() == 0) return;
-  const int position = SelectedPosition();
-  if (position > 0) Remove(position);
+  const int row = SelectedRow();
+  if (row >= 0) model_.Remove(row);
 }
 
-int FileListView::DragItemPosition() const { return PositionOf(drag_item_); }
-
-bool FileListView::IsBusy() const { return is_busy_ && is_busy_(); }
-
-int FileListView::PositionOf(const QTreeWidgetItem* item) const {
-  if (item == nullptr) return 0;
-  return indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) + 1;
+int FileListView::SelectedRow() const {
+  const QModelIndexList selected = selectionModel()->selectedRows();
+  return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void FileListView::ForgetDragItemIf(const QTreeWidgetItem* item) {
-  if (item != nullptr && item == drag_item_) drag_item_ = nullptr;
+void FileListView::Select(int row) { setCurrentIndex(model_.index(row)); }
+
+int FileListView::drag_row() const {
+  return drag_item_.isValid() ? drag_item_.row() : -1;
 }
 
 void FileListView::keyPressEvent(QKeyEvent* event) {
@@ -139,7 +64,7 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
     RemoveSelected();
     return;
   }
-  QTreeWidget::keyPressEvent(event);
+  QTreeView::keyPressEvent(event);
 }
 
 void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -148,89 +73,63 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
   RemoveSelected();
 }
 
-void FileListView::mousePressEvent(QMouseEvent* event) {
-  drag_active_ = true;
-  QTreeWidget::mousePressEvent(event);
-  if (itemAt(event->position().toPoint()) != nullptr) StartReorder();
-}
-
-void FileListView::StartReorder() {
-  viewport()->setCursor(DragPointer());
-  const QList<QTreeWidgetItem*> selected = selectedItems();
-  drag_item_ = selected.isEmpty() ? nullptr : selected.first();
-}
-
-void FileListView::mouseMoveEvent(QMouseEvent* event) {
-  if (!drag_active_) {
-    QTreeWidget::mouseMoveEvent(event);
-    return;
+// The reorder: a press on an entry takes it up, each move over another
+// entry swaps the two, the release ends it.
+bool FileListView::viewportEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      drag_active_ = true;
+      // The view's own handling selects the entry pressed first.
+      const bool handled = QTreeView::viewportEvent(event);
+      StartReorder(static_cast<QMouseEvent*>(event)->position().toPoint());
+      return handled;
+    }
+    case QEvent::MouseMove:
+      if (!drag_active_) break;
+      // The view's own handling would move the selection and start its own
+      // scrolling; the reorder takes its place while a button is down.
+      ReorderStep(static_cast<QMouseEvent*>(event)->position().toPoint());
+      return true;
+    case QEvent::MouseButtonRelease:
+      drag_active_ = false;
+      // Back to the window's pointer: the arrow, or the hourglass.
+      viewport()->unsetCursor();
+      break;
+    default:
+      break;
   }
-  // The view's own handling would move the selection and start its own
-  // scrolling; the reorder takes its place while a button is down.
-  event->accept();
-  ReorderStep(event->position().toPoint());
+  return QTreeView::viewportEvent(event);
+}
+
+void FileListView::StartReorder(const QPoint& point) {
+  if (!indexAt(point).isValid()) return;
+  viewport()->setCursor(DragPointer());
+  const int row = SelectedRow();
+  drag_item_ = row >= 0 ? QPersistentModelIndex(model_.index(row))
+                        : QPersistentModelIndex();
 }
 
 void FileListView::ReorderStep(const QPoint& point) {
-  QTreeWidgetItem* under = itemAt(point);
-  if (under == nullptr || drag_item_ == nullptr) return;
-  if (under->text(0) == drag_item_->text(0)) return;
-  const QString kept = drag_item_->text(0);
-  drag_item_->setText(0, under->text(0));
-  under->setText(0, kept);
-  setCurrentItem(under);
-  drag_item_ = under;
-  AutoScroll(point.y(), PositionOf(under));
+  const QModelIndex under = indexAt(point);
+  if (!under.isValid() || !drag_item_.isValid()) return;
+  const int from = drag_item_.row();
+  if (model_.Path(under.row()) == model_.Path(from)) return;
+  if (!model_.Swap(from, under.row())) return;
+  setCurrentIndex(under);
+  drag_item_ = QPersistentModelIndex(under);
+  AutoScroll(point.y(), under.row());
 }
 
 // Near the top or bottom edge of the visible area (within one row), the
 // neighbour in that direction is scrolled into view, so an entry can be
 // dragged beyond what the list shows.
-void FileListView::AutoScroll(int y, int position) {
-  const int margin =
-      qMax(8, visualItemRect(topLevelItem(position - 1)).height());
-  if (y < margin && position > 1) {
-    ScrollIntoView(position - 1);
-  } else if (y >= viewport()->height() - margin && position + 1 <= Count()) {
-    ScrollIntoView(position + 1);
+void FileListView::AutoScroll(int y, int row) {
+  const int margin = qMax(8, visualRect(model_.index(row)).height());
+  if (y < margin && row > 0) {
+    scrollTo(model_.index(row - 1));
+  } else if (y >= viewport()->height() - margin && row + 1 < model_.Count()) {
+    scrollTo(model_.index(row + 1));
   }
 }
 
-void FileListView::mouseReleaseEvent(QMouseEvent* event) {
-  drag_active_ = false;
-  // Back to the window's pointer: the arrow, or the hourglass while busy.
-  viewport()->unsetCursor();
-  QTreeWidget::mouseReleaseEvent(event);
-}
-
-void FileListView::dragEnterEvent(QDragEnterEvent* event) {
-  if (LocalPaths(event->mimeData()).isEmpty()) {
-    event->ignore();
-    return;
-  }
-  event->acceptProposedAction();
-}
-
-void FileListView::dragMoveEvent(QDragMoveEvent* event) {
-  if (LocalPaths(event->mimeData()).isEmpty()) {
-    event->ignore();
-    return;
-  }
-  event->acceptProposedAction();
-}
-
-void FileListView::dropEvent(QDropEvent* event) {
-  const QStringList paths = LocalPaths(event->mimeData());
-  if (paths.isEmpty()) {
-    event->ignore();
-    return;
-  }
-  event->acceptProposedAction();
-  // The drop is acknowledged at once; the scan of dropped folders, which
-  // lets the window run its message loop, starts after the drag source has
-  // been told that the drop is done.
-  QMetaObject::invokeMethod(
-      this, [this, paths] { emit FilesDropped(paths); }, Qt::QueuedConnection);
-}
-
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -4,35 +4,36 @@
 #include <QFile>
 
 #include "engine/folder_scan.h"
-#include "gui/filelist/file_list_view.h"
-#include "gui/shell/dialogs.h"
-#include "gui/shell/program_folder.h"
-#include "gui/shell/shell_utilities.h"
+#include "gui/common/data_folder.h"
+#include "gui/common/dialogs.h"
+#include "gui/filelist/file_list_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
 constexpr char kOpenFolderQuestion[] =
     "Would you like this software to open the folder where these sample "
     "files are stored (so that you can view them before working with them)?";
+constexpr char kFolderIsHere[] =
+    "No file browser could be started to show the sample files. They are "
+    "stored in this folder:\r\n\r\n";
 
 }  // namespace
 
-QString SamplesFolder() {
-  return ProgramFolder() + QDir::separator() + QStringLiteral("Samples");
-}
+QString SamplesFolder() { return DataFile(QStringLiteral("Samples")); }
 
-void LoadSampleFiles(FileListView& list, Dialogs& dialogs) {
+void LoadSampleFiles(FileListModel& list, Dialogs& dialogs) {
   const QString folder = SamplesFolder() + QDir::separator();
   for (const std::string& name :
        ListFilesInFolder(QFile::encodeName(folder).toStdString(), "*.*")) {
     const QString entry =
         folder + QFile::decodeName(QByteArray::fromStdString(name));
-    if (!ListHasItem(list, entry)) list.Append(entry);
+    if (!list.Contains(entry)) list.Append(entry);
   }
-  if (dialogs.Question(QString::fromLatin1(kOpenFolderQuestion))) {
-    dialogs.OpenFolder(folder);
+  if (dialogs.Question(QString::fromLatin1(kOpenFolderQuestion)) &&
+      !dialogs.OpenFolder(folder)) {
+    dialogs.Message(QString::fromLatin1(kFolderIsHere) + SamplesFolder());
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -1,6 +1,6 @@
 #include "gui/shell/application_title.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
 constexpr int kMaxTitleLength = 40;
@@ -27,4 +27,4 @@ QString SetApplicationTitle(const QString& product_name) {
 
 QString ApplicationTitle() { return Title(); }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 /// Sets the program-wide application title: the product name, shortened from
 /// the end a whole word at a time while it is longer than 40 characters.
@@ -13,4 +13,4 @@ QString SetApplicationTitle(const QString& product_name = "Kestrilo");
 /// "Kestrilo" until SetApplicationTitle is called.
 QString ApplicationTitle();
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

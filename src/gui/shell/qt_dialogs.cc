@@ -9,7 +9,7 @@
 
 #include "gui/shell/application_title.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
 // Our message texts keep Windows line ends (CR LF, and a lone CR in
@@ -70,8 +70,8 @@ QStringList QtDialogs::OpenFileNames(const QString& title,
   return names;
 }
 
-void QtDialogs::OpenFolder(const QString& folder) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+bool QtDialogs::OpenFolder(const QString& folder) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

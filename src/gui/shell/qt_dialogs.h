@@ -3,9 +3,9 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "gui/shell/dialogs.h"
+#include "gui/common/dialogs.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 /// The real dialogs: Qt message boxes, input dialog and file dialogs, owned
 /// by the main window.
@@ -24,10 +24,10 @@ class QtDialogs : public Dialogs {
                           const QString& start_folder) override;
   QStringList OpenFileNames(const QString& title,
                             const QStringList& filters) override;
-  void OpenFolder(const QString& folder) override;
+  bool OpenFolder(const QString& folder) override;
 
  private:
   QPointer<QWidget> owner_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

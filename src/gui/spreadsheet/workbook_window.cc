@@ -404,26 +404,6 @@ QString WorkbookWindow::selection_size_text() const {
   return selection_size_->text();
 }
 
-std::optional<std::string> WorkbookWindow::PromptForRange() {
-  if (loading_) {
-    try {
-      WaitUntilLoaded();
-    } catch (...) {
-      return std::nullopt;
-    }
-  }
-  std::optional<std::string> result;
-  QEventLoop loop;
-  const bool shown = BeginPrompt(
-      gui::PromptContext{}, [&](const std::optional<std::string>& address) {
-        result = address;
-        loop.quit();
-      });
-  if (!shown) return std::nullopt;
-  loop.exec();
-  return result;
-}
-
 void WorkbookWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   emit Closed();

@@ -93,9 +93,6 @@ class WorkbookWindow : public QMainWindow {
   /// The block the selection converts to: its first area, whole rows and
   /// columns clipped to the used range; nothing when that holds no cells.
   std::optional<BlockGeometry> SelectedBlock() const;
-  /// Waits, handling events, for an answer to a prompt with no run around
-  /// it.
-  std::optional<std::string> PromptForRange();
   /// The open range prompt, or nullptr.
   RangePrompt* range_prompt() const;
 

@@ -1,0 +1,241 @@
+#include "gui/run/export_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <exception>
+#include <stdexcept>
+
+#include "engine/output_file.h"
+#include "gui/common/dialogs.h"
+#include "gui/common/step_guard.h"
+#include "gui/common/workbook_opener.h"
+#include "gui/common/workbook_session.h"
+#include "gui/filelist/file_list_model.h"
+#include "gui/run/export_settings.h"
+
+namespace kestrilo::gui {
+namespace {
+
+constexpr char kNoFiles[] = "No files added.";
+constexpr char kNoFolder[] =
+    "Folder does not exist. Please select another folder.";
+constexpr char kWindowOpen[] =
+    "A workbook window is still open. It is recommended that you close it "
+    "first.\r\n\r\nWould you like to proceed anyway?";
+constexpr char kNoRange[] = "You did not select a range. Please try again.";
+constexpr char kIdleText[] = "Progress Bar";
+
+QString FromPath(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string ToPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+QString Shown(const std::string& path) {
+  return QDir::toNativeSeparators(FromPath(path));
+}
+
+// A failure that does not name the workbook yet gets its path in front, so
+// that the report says which file.
+std::string NamingWorkbook(const std::string& path, const std::string& what) {
+  return what.find(path) != std::string::npos ? what : path + ": " + what;
+}
+
+}  // namespace
+
+ExportRun::ExportRun(WorkbookOpener& opener, Dialogs& dialogs,
+                     FileListModel& list, ExportSettings& settings,
+                     QObject* parent)
+    : QObject(parent),
+      opener_(opener),
+      dialogs_(dialogs),
+      list_(list),
+      settings_(settings) {
+  // Options changed while the user is at a prompt show in its preview.
+  connect(&settings_, &ExportSettings::Changed, this, [this] {
+    if (state_ == State::kPrompting)
+      session_->UpdateOptions(settings_.Options());
+  });
+}
+
+ExportRun::~ExportRun() {
+  // A run ended by closing the window leaves the list as the user can use it.
+  if (running_) list_.Unlock();
+}
+
+void ExportRun::Start() {
+  if (running_) return;
+  running_ = true;
+  if (!PreconditionsHold()) {
+    running_ = false;
+    return;
+  }
+  workbooks_ = list_.paths();
+  std::vector<std::string> paths;
+  for (const QString& path : workbooks_) paths.push_back(ToPath(path));
+  plan_ =
+      std::make_unique<OutputPlan>(paths, ToPath(settings_.output_folder()));
+  current_ = -1;
+  exported_ = failed_ = 0;
+  last_cancelled_ = false;
+  written_by_.clear();
+  replaced_files_.clear();
+  list_.Lock();
+  emit BusyChanged(true);
+  NextWorkbook();
+}
+
+bool ExportRun::PreconditionsHold() {
+  if (list_.Count() == 0) {
+    dialogs_.Message(QString::fromLatin1(kNoFiles));
+    return false;
+  }
+  if (!IsFolder(ToPath(settings_.output_folder()))) {
+    dialogs_.Message(QString::fromLatin1(kNoFolder));
+    return false;
+  }
+  return !opener_.AnyWindowOpen() ||
+         dialogs_.Question(QString::fromLatin1(kWindowOpen));
+}
+
+QString ExportRun::CurrentPath() const { return workbooks_.at(current_); }
+
+void ExportRun::NextWorkbook() {
+  if (++current_ >= workbooks_.size()) {
+    Complete();
+    return;
+  }
+  const int count = static_cast<int>(workbooks_.size());
+  emit ProgressChanged(qRound((current_ + 1) * 100.0 / count),
+                       QStringLiteral("Processing: ") +
+                           FromPath(FileNameOfPath(ToPath(CurrentPath()))));
+  const std::string problem = plan_->OverwriteProblem(current_);
+  if (!problem.empty()) {
+    // Never write over a workbook of this run: it would be lost.
+    ++failed_;
+    last_cancelled_ = false;
+    dialogs_.Message(CurrentPath() + QStringLiteral(": ") +
+                     QString::fromStdString(problem));
+    CloseWorkbook();
+    return;
+  }
+  state_ = State::kOpening;
+  session_ = opener_.Create(ToPath(CurrentPath()));
+  session_->Open(
+      [this](const std::optional<std::string>& error) { Opened(error); });
+}
+
+void ExportRun::Opened(const std::optional<std::string>& error) {
+  if (error) {
+    ++failed_;
+    last_cancelled_ = false;
+    StepGuard(dialogs_).Report(Step::kOpenWorkbook,
+                               QString::fromStdString(*error));
+    CloseWorkbook();
+    return;
+  }
+  state_ = State::kPrompting;
+  PromptContext context;
+  context.position = current_ + 1;
+  context.count = static_cast<int>(workbooks_.size());
+  context.file_name = FromPath(FileNameOfPath(ToPath(CurrentPath())));
+  context.options = settings_.Options();
+  session_->Prompt(context, [this](const std::optional<std::string>& address) {
+    Answered(address);
+  });
+}
+
+void ExportRun::Answered(const std::optional<std::string>& address) {
+  state_ = State::kOpening;
+  last_cancelled_ = !address;
+  if (address) {
+    Export(*address);
+  } else {
+    dialogs_.Message(QString::fromLatin1(kNoRange));
+  }
+  CloseWorkbook();
+}
+
+void ExportRun::Export(const std::string& address) {
+  const OutputPlan::Entry& entry = (*plan_)[current_];
+  StepGuard guard(dialogs_);
+  std::string xml;
+  const bool converted = guard.Run(Step::kConvertBlock, [&] {
+    try {
+      xml = session_->Convert(settings_.Options(), address);
+    } catch (const std::exception& error) {
+      throw std::runtime_error(NamingWorkbook(entry.input, error.what()));
+    }
+  });
+  // A failed conversion writes nothing: never an earlier workbook's text
+  // under this workbook's name.
+  if (!converted || !guard.Run(Step::kWriteOutput, [&] {
+        WriteTextFile(xml, entry.output_path);
+      })) {
+    ++failed_;
+    return;
+  }
+  ++exported_;
+  const auto earlier = written_by_.constFind(entry.group);
+  if (earlier != written_by_.constEnd()) {
+    replaced_files_.append(
+        QStringLiteral("%1 (the XML of %2 was replaced by that of %3)")
+            .arg(Shown(entry.output_path), workbooks_.at(earlier.value()),
+                 CurrentPath()));
+  }
+  written_by_.insert(entry.group, current_);
+}
+
+void ExportRun::CloseWorkbook() {
+  state_ = State::kIdle;
+  // The workbook closes, and the next one starts, from the event loop: never
+  // inside the session's own answer, and with the window showing where the
+  // run stands before a new workbook window opens.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (session_) {
+          session_->Quit();
+          session_.reset();
+        }
+        NextWorkbook();
+      },
+      Qt::QueuedConnection);
+}
+
+void ExportRun::Complete() {
+  emit BusyChanged(false);
+  emit ProgressChanged(0, QString::fromLatin1(kIdleText));
+  if (!replaced_files_.isEmpty()) {
+    // Two workbooks of this run that share an output name: the later one's
+    // XML stands, and the user hears which files were overwritten that way.
+    dialogs_.Message(
+        QStringLiteral("More than one workbook of this run wrote these output "
+                       "files; each now holds the XML of the last of them:"
+                       "\r\n\r\n") +
+        replaced_files_.join(QStringLiteral("\r\n")));
+  }
+  if (!last_cancelled_) {
+    QString done = QStringLiteral("Done.");
+    if (failed_ > 0) {
+      const qsizetype count = workbooks_.size();
+      done += QStringLiteral(
+                  "\r\n%1 of %2 %3 exported; %4 failed (reported "
+                  "above)")
+                  .arg(exported_)
+                  .arg(count)
+                  .arg(count == 1 ? QStringLiteral("workbook")
+                                  : QStringLiteral("workbooks"))
+                  .arg(failed_);
+    }
+    dialogs_.Message(done);
+  }
+  list_.Unlock();
+  plan_.reset();
+  running_ = false;
+  emit Finished();
+}
+
+}  // namespace kestrilo::gui

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/output_plan.h"
+
+namespace kestrilo::gui {
+
+class Dialogs;
+class ExportSettings;
+class FileListModel;
+class WorkbookOpener;
+class WorkbookSession;
+
+/// "Start Exporting To XML": every listed workbook in turn is opened in the
+/// workbook window, the user highlights a block, the block becomes XML
+/// under the options of that moment and goes to one file in the output
+/// folder. The run waits for the workbook window's answers without ever
+/// entering an event loop of its own; destroying it ends it at once,
+/// closing the workbook it has open. The list is locked while it runs.
+class ExportRun : public QObject {
+  Q_OBJECT
+
+ public:
+  /// Where the run stands with the current workbook.
+  enum class State { kIdle, kOpening, kPrompting };
+
+  /// Everything given must outlive the run.
+  ExportRun(WorkbookOpener& opener, Dialogs& dialogs, FileListModel& list,
+            ExportSettings& settings, QObject* parent = nullptr);
+  ~ExportRun() override;
+
+  /// Starts a run; does nothing while one is under way.
+  void Start();
+  bool running() const { return running_; }
+  State state() const { return state_; }
+
+ signals:
+  /// The bar's value (0 to 100) and its text line.
+  void ProgressChanged(int value, const QString& text);
+  /// The window is busy from the first workbook to the end of the run.
+  void BusyChanged(bool busy);
+  /// The run is over, whichever way it ended.
+  void Finished();
+
+ private:
+  bool PreconditionsHold();
+  void NextWorkbook();
+  void Opened(const std::optional<std::string>& error);
+  void Answered(const std::optional<std::string>& address);
+  void Export(const std::string& address);
+  void CloseWorkbook();
+  void Complete();
+  QString CurrentPath() const;
+
+  WorkbookOpener& opener_;
+  Dialogs& dialogs_;
+  FileListModel& list_;
+  ExportSettings& settings_;
+
+  bool running_ = false;
+  State state_ = State::kIdle;
+  QStringList workbooks_;
+  std::unique_ptr<OutputPlan> plan_;
+  std::unique_ptr<WorkbookSession> session_;
+  int current_ = -1;
+  int exported_ = 0;
+  int failed_ = 0;
+  bool last_cancelled_ = false;
+  // Per group of workbooks sharing an output file: the one that wrote it,
+  // so that a later one replacing it is told at the end.
+  QHash<int, int> written_by_;
+  QStringList replaced_files_;
+};
+
+}  // namespace kestrilo::gui

@@ -1,0 +1,136 @@
+#include "gui/run/export_settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <stdexcept>
+
+#include "gui/common/dialogs.h"
+#include "gui/common/settings_store.h"
+#include "gui/common/step_guard.h"
+
+namespace kestrilo::gui {
+namespace {
+
+using Key = SettingsStore::Key;
+
+// A stored code read as a number; a failure for a text that is none.
+double StoredNumber(Key key) {
+  const QString value = SettingsStore::Read(key, QStringLiteral("1"));
+  bool ok = false;
+  const double number = value.trimmed().toDouble(&ok);
+  if (!ok) {
+    throw std::invalid_argument(
+        QStringLiteral("Type mismatch: the setting \"%1\" holds \"%2\", "
+                       "which is not a number")
+            .arg(SettingsStore::NameOf(key), value)
+            .toStdString());
+  }
+  return number;
+}
+
+}  // namespace
+
+ExportSettings::ExportSettings(QObject* parent) : QObject(parent) {}
+
+void ExportSettings::Restore(StepGuard& guard) {
+  if (!guard.Run(Step::kRestoreHeaderMode, [this] {
+        const double code = StoredNumber(Key::kHeaderMode);
+        if (code >= 1 && code <= 4 && code == static_cast<int>(code)) {
+          SetHeaderMode(static_cast<HeaderMode>(code));
+        }
+      })) {
+    SetHeaderMode(HeaderMode::kHeaderRow);
+  }
+  if (!guard.Run(Step::kRestoreHierarchy, [this] {
+        const double code = StoredNumber(Key::kHierarchy);
+        if (code == 1 || code == 2) SetRowFirst(code == 1);
+      })) {
+    SetRowFirst(true);
+  }
+  SetEscapeText(SettingsStore::Read(Key::kEscapeText, QStringLiteral("1")) !=
+                QStringLiteral("0"));
+  SetTitle(SettingsStore::Read(Key::kTitle, QStringLiteral("XML")));
+  guard.Run(Step::kRestoreOutputFolder, [this] {
+    SetOutputFolder(
+        SettingsStore::Read(Key::kOutputFolder, DesktopFolderPath()));
+  });
+}
+
+bool ExportSettings::hierarchy_applies() const {
+  return header_mode_ == HeaderMode::kBothHeaders ||
+         header_mode_ == HeaderMode::kNoHeaders;
+}
+
+ExportOptions ExportSettings::Options() const {
+  ExportOptions options;
+  options.header_row = header_mode_ == HeaderMode::kHeaderRow ||
+                       header_mode_ == HeaderMode::kBothHeaders;
+  options.header_column = header_mode_ == HeaderMode::kHeaderColumn ||
+                          header_mode_ == HeaderMode::kBothHeaders;
+  options.row_first = row_first_;
+  options.title = title_.toStdString();
+  options.escape_text = escape_text_;
+  return options;
+}
+
+template <typename Value>
+void ExportSettings::Change(Value& field, const Value& value, Key key,
+                            const QString& text) {
+  if (field == value) return;
+  field = value;
+  SettingsStore::Write(key, text);
+  emit Changed();
+}
+
+void ExportSettings::SetHeaderMode(HeaderMode mode) {
+  Change(header_mode_, mode, Key::kHeaderMode,
+         QString::number(static_cast<int>(mode)));
+}
+
+void ExportSettings::SetRowFirst(bool row_first) {
+  Change(row_first_, row_first, Key::kHierarchy,
+         row_first ? QStringLiteral("1") : QStringLiteral("2"));
+}
+
+void ExportSettings::SetTitle(const QString& title) {
+  Change(title_, title, Key::kTitle, title);
+}
+
+void ExportSettings::SetOutputFolder(const QString& folder) {
+  Change(output_folder_, folder, Key::kOutputFolder, folder);
+}
+
+void ExportSettings::SetEscapeText(bool escape) {
+  Change(escape_text_, escape, Key::kEscapeText,
+         escape ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {
+  const QString chosen = dialogs.BrowseForFolder(
+      QStringLiteral("Please select folder:"),
+      SettingsStore::Read(Key::kLastOutputFolder, QString()));
+  if (chosen.isEmpty()) return;
+  SettingsStore::Write(Key::kLastOutputFolder, chosen);
+  // The folder text always ends with one separator; a root has it already.
+  SetOutputFolder(
+      chosen.endsWith(QDir::separator()) ? chosen : chosen + QDir::separator());
+}
+
+QString ExportSettings::DesktopFolderPath() {
+  QString desktop =
+      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+  // Many Linux accounts have no desktop folder although the platform names
+  // one; the home folder is then the place the user finds the files.
+  if (!desktop.isEmpty() && !QFileInfo(desktop).isDir()) {
+    desktop = QDir::homePath();
+  }
+  if (desktop.isEmpty()) {
+    throw std::invalid_argument("The desktop folder could not be found.");
+  }
+  QString path = QDir::toNativeSeparators(desktop);
+  if (!path.endsWith(QDir::separator())) path += QDir::separator();
+  return path;
+}
+
+}  // namespace kestrilo::gui

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "engine/export_options.h"
+#include "gui/common/settings_store.h"
+
+namespace kestrilo::gui {
+
+class Dialogs;
+class StepGuard;
+
+/// The export options as the user chose them, with the title and the output
+/// folder: read by the export run for each workbook, shown and changed by
+/// the main window. Every change is stored at once, under the names and in
+/// the form of every earlier version.
+class ExportSettings : public QObject {
+  Q_OBJECT
+
+ public:
+  /// Which of the block's first row and column hold header names; the
+  /// numbers are the codes stored.
+  enum class HeaderMode {
+    kHeaderRow = 1,
+    kHeaderColumn = 2,
+    kBothHeaders = 3,
+    kNoHeaders = 4,
+  };
+
+  explicit ExportSettings(QObject* parent = nullptr);
+
+  /// Puts back the stored values, each through its setter as a user's
+  /// change would be. A stored code that is not a number is reported and
+  /// taken as the first choice; a number that is no code leaves the choice
+  /// as it is. The output folder defaults to the desktop folder.
+  void Restore(StepGuard& guard);
+
+  HeaderMode header_mode() const { return header_mode_; }
+  bool row_first() const { return row_first_; }
+  const QString& title() const { return title_; }
+  const QString& output_folder() const { return output_folder_; }
+  bool escape_text() const { return escape_text_; }
+  /// Whether the hierarchy matters: it does when both or neither of the
+  /// first row and column hold headers.
+  bool hierarchy_applies() const;
+  /// The conversion options as they stand now.
+  ExportOptions Options() const;
+
+  void SetHeaderMode(HeaderMode mode);
+  void SetRowFirst(bool row_first);
+  void SetTitle(const QString& title);
+  void SetOutputFolder(const QString& folder);
+  void SetEscapeText(bool escape);
+  /// Asks for an output folder, opening where the last choice was made;
+  /// a cancel changes nothing.
+  void ChooseOutputFolder(Dialogs& dialogs);
+
+  /// The user's desktop folder followed by one separator (the home folder
+  /// where there is no desktop folder). Throws std::invalid_argument when
+  /// the platform knows none.
+  static QString DesktopFolderPath();
+
+ signals:
+  /// Any value changed.
+  void Changed();
+
+ private:
+  /// Sets `field` to `value`; when that changes it, stores `text` under
+  /// the setting `key` and tells the change.
+  template <typename Value>
+  void Change(Value& field, const Value& value, SettingsStore::Key key,
+              const QString& text);
+
+  HeaderMode header_mode_ = HeaderMode::kHeaderRow;
+  bool row_first_ = true;
+  QString title_ = QStringLiteral("XML");
+  QString output_folder_;
+  bool escape_text_ = true;
+};
+
+}  // namespace kestrilo::gui

@@ -1,0 +1,207 @@
+#include "gui/shell/export_options_panel.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <vector>
+
+#include "gui/run/export_settings.h"
+
+namespace kestrilo::gui {
+namespace {
+
+using HeaderMode = ExportSettings::HeaderMode;
+
+struct HeaderModeOption {
+  HeaderMode mode;
+  const char* role;
+  const char* caption;
+};
+
+// In the order of their codes, 1 at the top.
+constexpr HeaderModeOption kHeaderModes[] = {
+    {HeaderMode::kHeaderRow, "header_row_option",
+     "First row in the selection is a header row"},
+    {HeaderMode::kHeaderColumn, "header_column_option",
+     "First column in the selection is a header column"},
+    {HeaderMode::kBothHeaders, "both_headers_option",
+     "First row and column in the selection are headers"},
+    {HeaderMode::kNoHeaders, "no_headers_option",
+     "There are no headers in the selection"},
+};
+
+// The frames stand close together, as they always did, so that the window
+// fits its designed size.
+void Tighten(QBoxLayout* layout) {
+  layout->setContentsMargins(8, 2, 8, 4);
+  layout->setSpacing(2);
+}
+
+template <typename Widget>
+Widget* Make(QWidget* parent, const char* role, const QString& text = {}) {
+  auto* widget = new Widget(text, parent);
+  widget->setObjectName(QString::fromLatin1(role));
+  return widget;
+}
+
+// Tab enters a group of options on the checked one, never on another, so
+// that a Space typed next cannot change the choice by accident; the arrow
+// keys still move between them.
+void TabOnlyToChecked(const QList<QRadioButton*>& group) {
+  for (QRadioButton* option : group) {
+    option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus
+                                               : Qt::ClickFocus);
+  }
+}
+
+}  // namespace
+
+ExportOptionsPanel::ExportOptionsPanel(ExportSettings& settings,
+                                       Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), settings_(settings), dialogs_(dialogs) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(BuildHeaderModes());
+  layout->addWidget(BuildHierarchy());
+  layout->addWidget(BuildTitle());
+  layout->addWidget(BuildOutputFolder());
+  Show();
+  Connect();
+}
+
+QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
+  header_mode_group_ =
+      Make<QGroupBox>(this, "header_mode_group", QStringLiteral("Options"));
+  auto* layout = new QVBoxLayout(header_mode_group_);
+  Tighten(layout);
+  for (const HeaderModeOption& option : kHeaderModes) {
+    header_options_.append(Make<QRadioButton>(
+        header_mode_group_, option.role, QString::fromLatin1(option.caption)));
+    layout->addWidget(header_options_.last());
+  }
+  escape_text_check_ =
+      Make<QCheckBox>(header_mode_group_, "escape_text_check",
+                      QStringLiteral("Escape &&, < and > in cell text"));
+  layout->addWidget(escape_text_check_);
+  return header_mode_group_;
+}
+
+QGroupBox* ExportOptionsPanel::BuildHierarchy() {
+  hierarchy_group_ = Make<QGroupBox>(
+      this, "hierarchy_group", QStringLiteral("Flip Row-Column Hierarchy"));
+  auto* layout = new QHBoxLayout(hierarchy_group_);
+  Tighten(layout);
+  row_first_option_ = Make<QRadioButton>(hierarchy_group_, "row_first_option",
+                                         QStringLiteral("Row First"));
+  column_first_option_ = Make<QRadioButton>(
+      hierarchy_group_, "column_first_option", QStringLiteral("Column First"));
+  layout->addWidget(row_first_option_);
+  layout->addWidget(column_first_option_);
+  return hierarchy_group_;
+}
+
+QGroupBox* ExportOptionsPanel::BuildTitle() {
+  title_group_ = Make<QGroupBox>(
+      this, "title_group",
+      QStringLiteral("Title - This will appear as the first and last tag"));
+  auto* layout = new QHBoxLayout(title_group_);
+  Tighten(layout);
+  title_edit_ = Make<QLineEdit>(title_group_, "title_edit");
+  layout->addWidget(title_edit_);
+  return title_group_;
+}
+
+QGroupBox* ExportOptionsPanel::BuildOutputFolder() {
+  output_folder_group_ =
+      Make<QGroupBox>(this, "output_folder_group",
+                      QStringLiteral("Save Results To This Folder"));
+  auto* layout = new QHBoxLayout(output_folder_group_);
+  Tighten(layout);
+  output_folder_edit_ =
+      Make<QLineEdit>(output_folder_group_, "output_folder_edit");
+  choose_folder_button_ = Make<QPushButton>(
+      output_folder_group_, "choose_folder_button", QStringLiteral("..."));
+  // "..." has no letter to underline: Alt+O stands in for one.
+  choose_folder_button_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
+  choose_folder_button_->setToolTip(
+      QStringLiteral("Choose the output folder (Alt+O)"));
+  choose_folder_button_->setAccessibleName(
+      QStringLiteral("Choose the output folder"));
+  layout->addWidget(output_folder_edit_, 1);
+  layout->addWidget(choose_folder_button_);
+  return output_folder_group_;
+}
+
+void ExportOptionsPanel::Connect() {
+  const auto on_check = [this](QRadioButton* option, auto apply) {
+    connect(option, &QRadioButton::toggled, this, [apply](bool on) {
+      if (on) apply();
+    });
+  };
+  ExportSettings& s = settings_;
+  for (qsizetype i = 0; i < header_options_.size(); ++i) {
+    const HeaderMode mode = kHeaderModes[i].mode;
+    on_check(header_options_[i], [&s, mode] { s.SetHeaderMode(mode); });
+  }
+  on_check(row_first_option_, [&s] { s.SetRowFirst(true); });
+  on_check(column_first_option_, [&s] { s.SetRowFirst(false); });
+  connect(escape_text_check_, &QCheckBox::toggled, &s,
+          &ExportSettings::SetEscapeText);
+  connect(title_edit_, &QLineEdit::textChanged, &s, &ExportSettings::SetTitle);
+  connect(output_folder_edit_, &QLineEdit::textChanged, &s,
+          &ExportSettings::SetOutputFolder);
+  connect(choose_folder_button_, &QPushButton::clicked, this,
+          [this] { settings_.ChooseOutputFolder(dialogs_); });
+  connect(&s, &ExportSettings::Changed, this, &ExportOptionsPanel::Show);
+}
+
+void ExportOptionsPanel::Show() {
+  // The controls follow the settings without reporting it back as a change.
+  std::vector<QSignalBlocker> blockers;
+  for (QObject* control : options()) blockers.emplace_back(control);
+  blockers.emplace_back(escape_text_check_);
+  for (qsizetype i = 0; i < header_options_.size(); ++i) {
+    header_options_[i]->setChecked(kHeaderModes[i].mode ==
+                                   settings_.header_mode());
+  }
+  (settings_.row_first() ? row_first_option_ : column_first_option_)
+      ->setChecked(true);
+  // Disabling keeps the choice, which stays in the options.
+  hierarchy_group_->setEnabled(settings_.hierarchy_applies());
+  escape_text_check_->setChecked(settings_.escape_text());
+  // Texts are set only when different, so that typing keeps the cursor
+  // where it is.
+  if (title_edit_->text() != settings_.title()) {
+    title_edit_->setText(settings_.title());
+  }
+  if (output_folder_edit_->text() != settings_.output_folder()) {
+    output_folder_edit_->setText(settings_.output_folder());
+  }
+  TabOnlyToChecked(header_options_);
+  TabOnlyToChecked({row_first_option_, column_first_option_});
+}
+
+QList<QWidget*> ExportOptionsPanel::frames() const {
+  return {header_mode_group_, hierarchy_group_, title_group_,
+          output_folder_group_};
+}
+
+QList<QWidget*> ExportOptionsPanel::options() const {
+  QList<QWidget*> options(header_options_.begin(), header_options_.end());
+  options += {row_first_option_, column_first_option_, output_folder_edit_};
+  return options;
+}
+
+QList<QWidget*> ExportOptionsPanel::tab_order() const {
+  QList<QWidget*> order(header_options_.begin(), header_options_.end());
+  order += {escape_text_check_, row_first_option_,   column_first_option_,
+            title_edit_,        output_folder_edit_, choose_folder_button_};
+  return order;
+}
+
+}  // namespace kestrilo::gui

@@ -1,0 +1,143 @@
+// The export options as the user changes them: each choice stored at once
+// under its old name and code, the hierarchy enabled only where it
+// matters, the texts stored on every keystroke, and the folder chooser.
+
+#include "gui/shell/export_options_panel.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+#include "gui/common/step_guard.h"
+#include "gui/run/export_settings.h"
+#include "gui_fakes.h"
+
+using namespace kestrilo;
+using namespace kestrilo::gui;
+using namespace kestrilo::testing;
+
+class ExportOptionsPanelTest : public QObject {
+  Q_OBJECT
+
+ private:
+  ScriptedDialogs dialogs_;
+  std::unique_ptr<ExportSettings> settings_;
+  std::unique_ptr<ExportOptionsPanel> panel_;
+
+  template <typename Widget = QAbstractButton>
+  Widget* Find(const char* role) {
+    auto* widget = panel_->findChild<Widget*>(QString::fromLatin1(role));
+    if (widget == nullptr) qFatal("no control %s", role);
+    return widget;
+  }
+  // Option buttons and check boxes take clicks on their mark and caption.
+  void Click(const char* role) {
+    QAbstractButton* button = Find(role);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(6, button->height() / 2));
+  }
+  bool HierarchyEnabled() {
+    const bool row_first = Find("row_first_option")->isEnabled();
+    if (Find("column_first_option")->isEnabled() != row_first) {
+      qFatal("hierarchy options disagree");
+    }
+    return row_first;
+  }
+  QString Stored(const char* name) { return StoredSetting(name).toString(); }
+
+ private slots:
+  void initTestCase() { UseTestSettings(); }
+  void init() {
+    ClearSettings();
+    dialogs_ = ScriptedDialogs();
+    settings_ = std::make_unique<ExportSettings>();
+    StepGuard guard(dialogs_);
+    settings_->Restore(guard);
+    panel_ = std::make_unique<ExportOptionsPanel>(*settings_, dialogs_);
+    panel_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel_.get()));
+  }
+  void cleanup() { panel_.reset(); }
+
+  void HeaderModesStoreTheirCodeAndDecideTheHierarchy() {
+    struct Mode {
+      const char* option;
+      const char* code;
+      bool header_row, header_column, hierarchy;
+    };
+    const Mode modes[] = {{"header_column_option", "2", false, true, false},
+                          {"both_headers_option", "3", true, true, true},
+                          {"no_headers_option", "4", false, false, true},
+                          {"header_row_option", "1", true, false, false}};
+    for (const Mode& mode : modes) {
+      Click(mode.option);
+      QCOMPARE(Stored("Selection Properties"), QString::fromLatin1(mode.code));
+      QCOMPARE(HierarchyEnabled(), mode.hierarchy);
+      const ExportOptions options = settings_->Options();
+      QCOMPARE(options.header_row, mode.header_row);
+      QCOMPARE(options.header_column, mode.header_column);
+      QVERIFY(options.title_tag);
+    }
+  }
+
+  void DisablingKeepsTheHierarchyChoice() {
+    Click("no_headers_option");
+    Click("column_first_option");
+    QCOMPARE(Stored("Flip Row"), QStringLiteral("2"));
+    Click("header_column_option");
+    QVERIFY(!HierarchyEnabled());
+    QVERIFY(Find("column_first_option")->isChecked());
+    QVERIFY(!settings_->Options().row_first);
+    Click("both_headers_option");
+    Click("row_first_option");
+    QCOMPARE(Stored("Flip Row"), QStringLiteral("1"));
+    QCOMPARE(Stored("Selection Properties"), QStringLiteral("3"));
+  }
+
+  void TextsAreStoredOnEveryChange() {
+    auto* title = Find<QLineEdit>("title_edit");
+    title->selectAll();
+    QTest::keyClick(title, Qt::Key_Delete);
+    QCOMPARE(Stored("Title"), QString());
+    QTest::keyClicks(title, "Ab c");
+    QCOMPARE(Stored("Title"), QStringLiteral("Ab c"));
+    QCOMPARE(settings_->Options().title, std::string("Ab c"));
+    auto* folder = Find<QLineEdit>("output_folder_edit");
+    folder->clear();
+    QTest::keyClicks(folder, "/o");
+    QCOMPARE(Stored("Output Folder"), QStringLiteral("/o"));
+    Click("escape_text_check");
+    QCOMPARE(Stored("Escape Text"), QStringLiteral("0"));
+    QVERIFY(!settings_->Options().escape_text);
+    // A change from elsewhere shows in the controls.
+    settings_->SetTitle("Set elsewhere");
+    QCOMPARE(title->text(), QStringLiteral("Set elsewhere"));
+  }
+
+  void FolderChooserCancelsOrGivesOneSeparator() {
+    const QString before = Find<QLineEdit>("output_folder_edit")->text();
+    dialogs_.folders = {QString(), "/srv/Reports", "/"};
+    Click("choose_folder_button");
+    QCOMPARE(dialogs_.Texts("folder"), QStringList{"Please select folder:"});
+    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(), before);
+    QVERIFY(!StoredSetting("LastFolderDot").isValid());
+    Click("choose_folder_button");
+    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+             QStringLiteral("/srv/Reports/"));
+    QCOMPARE(Stored("Output Folder"), QStringLiteral("/srv/Reports/"));
+    QCOMPARE(Stored("LastFolderDot"), QStringLiteral("/srv/Reports"));
+    // The next chooser opens there; a root keeps its one separator.
+    Click("choose_folder_button");
+    QCOMPARE(dialogs_.start_folders,
+             (QStringList{QString(), QString(), "/srv/Reports"}));
+    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+             QStringLiteral("/"));
+  }
+};
+
+QTEST_MAIN(ExportOptionsPanelTest)
+#include "export_options_panel_test.moc"

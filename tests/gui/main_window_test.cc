@@ -1,0 +1,354 @@
+// The main window: start-up with the stored settings put back and its
+// reports, the window's layout as it grows, the keyboard, the pointer rule,
+// and the buttons reaching the list's commands and the export run.
+
+#include "gui/shell/main_window.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "gui/common/data_folder.h"
+#include "gui/filelist/file_list_model.h"
+#include "gui/filelist/file_list_view.h"
+#include "gui/run/export_run.h"
+#include "gui/run/export_settings.h"
+#include "gui/shell/application_title.h"
+#include "gui/shell/pointer_rule.h"
+#include "gui/shell/start_up.h"
+#include "gui/shell/text_progress_bar.h"
+#include "gui_fakes.h"
+
+using namespace kestrilo;
+using namespace kestrilo::gui;
+using namespace kestrilo::testing;
+using Pointer = PointerRule::Pointer;
+
+namespace {
+
+constexpr char kStartUpLocation[] = "in Kestrix2021/08/31.Form1.Form_Load ";
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> data_folder_;
+  FakeOpener opener_;
+  ScriptedDialogs dialogs_;
+  std::unique_ptr<MainWindow> window_;
+  bool started_ = false;
+
+  MainWindow& Load() {
+    window_ = std::make_unique<MainWindow>(opener_, dialogs_);
+    started_ = StartUp(*window_, opener_, dialogs_);
+    return *window_;
+  }
+  template <typename Widget = QWidget>
+  Widget* Find(const char* role) {
+    auto* widget = window_->findChild<Widget*>(QString::fromLatin1(role));
+    if (widget == nullptr) qFatal("no control %s", role);
+    return widget;
+  }
+  bool Checked(const char* role) {
+    return Find<QAbstractButton>(role)->isChecked();
+  }
+  void Hover(QWidget* widget) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2),
+                     widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+  }
+  void ShowWindow() {
+    window_->show();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  }
+
+ private slots:
+  void initTestCase() { UseTestSettings(); }
+  void init() {
+    ClearSettings();
+    data_folder_ = std::make_unique<QTemporaryDir>();
+    SetDataFolderForTesting(data_folder_->path());
+    opener_ = FakeOpener();
+    dialogs_ = ScriptedDialogs();
+  }
+  void cleanup() { window_.reset(); }
+
+  void FirstStartShowsTheDefaults() {
+    MainWindow& window = Load();
+    QVERIFY(started_);
+    QCOMPARE(dialogs_.Kinds(), QStringList());
+    QVERIFY(Checked("header_row_option"));
+    QVERIFY(Checked("row_first_option"));
+    QVERIFY(!Find("row_first_option")->isEnabled());
+    QCOMPARE(Find<QLineEdit>("title_edit")->text(), QStringLiteral("XML"));
+    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+             ExportSettings::DesktopFolderPath());
+    QVERIFY(Checked("escape_text_check"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Kestrilo"));
+    QVERIFY(!window.windowIcon().isNull());
+    QCOMPARE(ApplicationTitle(), QStringLiteral("Kestrilo"));
+    QCOMPARE(window.list().headerData(0, Qt::Horizontal, Qt::DisplayRole),
+             QVariant("Excel File(s)"));
+    QCOMPARE(window.progress_bar().text(), QStringLiteral("Progress Bar"));
+    // The default folder was stored as a change of the folder would be.
+    QCOMPARE(StoredSetting("Output Folder").toString(),
+             ExportSettings::DesktopFolderPath());
+    const ExportOptions options = window.settings().Options();
+    QVERIFY(options.title_tag && options.header_row && !options.header_column);
+  }
+
+  void StoredSettingsAreRestored() {
+    StoreSetting("Selection Properties", "3");
+    StoreSetting("Flip Row", "2");
+    StoreSetting("Title", "");
+    StoreSetting("Output Folder", "/srv/out/");
+    StoreSetting("Escape Text", "0");
+    Load();
+    QCOMPARE(dialogs_.Kinds(), QStringList());
+    QVERIFY(Checked("both_headers_option"));
+    QVERIFY(Checked("column_first_option"));
+    QVERIFY(Find("row_first_option")->isEnabled());
+    QCOMPARE(Find<QLineEdit>("title_edit")->text(), QString());
+    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+             QStringLiteral("/srv/out/"));
+    QVERIFY(!Checked("escape_text_check"));
+  }
+
+  void StoredCodesSelectTheirOptions() {
+    const std::pair<const char*, const char*> modes[] = {
+        {"2", "header_column_option"},
+        {"4", "no_headers_option"},
+        {" 2 ", "header_column_option"},
+        {"7", "header_row_option"}};
+    for (const auto& [code, option] : modes) {
+      StoreSetting("Selection Properties", code);
+      Load();
+      QVERIFY2(Checked(option), code);
+      QCOMPARE(dialogs_.Kinds(), QStringList());
+    }
+    // A number that is no code is left as it was stored.
+    QCOMPARE(StoredSetting("Selection Properties").toString(),
+             QStringLiteral("7"));
+  }
+
+  void NonNumberSettingIsReportedAndStartUpGoesOn() {
+    StoreSetting("Selection Properties", "abc");
+    StoreSetting("Flip Row", "two");
+    StoreSetting("Title", "Kept");
+    Load();
+    const QStringList reports = dialogs_.Texts("error");
+    QCOMPARE(reports.size(), 2);
+    QVERIFY(reports[0].contains(QString(kStartUpLocation) + "at line 132\r\r"));
+    QVERIFY(reports[0].contains("abc"));
+    QVERIFY(reports[1].contains(QString(kStartUpLocation) + "at line 148\r\r"));
+    QVERIFY(Checked("header_row_option"));
+    QVERIFY(Checked("row_first_option"));
+    QCOMPARE(Find<QLineEdit>("title_edit")->text(), QStringLiteral("Kept"));
+  }
+
+  void NoDisplayEndsTheProgramSayingSoInOurTerms() {
+    opener_.can_open = false;
+    Load();
+    QVERIFY(!started_);
+    const QStringList messages = dialogs_.Texts("message");
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(
+        messages[0].startsWith("Kestrilo cannot show its workbook "
+                               "windows: no display was found"));
+    QVERIFY(!messages[0].contains("Excel"));
+  }
+
+  void SkinFileBecomesTheStyleSheetAndAnUnreadableOneIsReported() {
+    QDir(data_folder_->path()).mkpath("x");
+    QFile skin(data_folder_->filePath("x/o.cjs"));
+    QVERIFY(skin.open(QIODevice::WriteOnly));
+    skin.write("QMainWindow { background: #ececec; }");
+    skin.close();
+    QCOMPARE(Load().styleSheet(),
+             QStringLiteral("QMainWindow { background: #ececec; }"));
+    QCOMPARE(dialogs_.Kinds(), QStringList());
+    skin.setPermissions(QFileDevice::WriteOwner);
+    if (QFile(skin.fileName()).open(QIODevice::ReadOnly)) {
+      QSKIP("running with rights that read any file");
+    }
+    Load();
+    QCOMPARE(dialogs_.Texts("error").size(), 1);
+    QVERIFY(dialogs_.Texts("error")[0].contains(QString(kStartUpLocation) +
+                                                "at line 100\r\r"));
+  }
+
+  void WindowGrowsFromItsDesignedSizeAndTheListTakesTheRoom() {
+    MainWindow& window = Load();
+    for (int i = 0; i < 3; ++i) {
+      window.list().Append(
+          "/home/someone/Documents/Projects/Quarterly Reports/2021/Archive/"
+          "Samples/Fruit Prices " +
+          QString::number(i) + ".xlsx");
+    }
+    ShowWindow();
+    const QSize designed(qRound(8040 * window.logicalDpiX() / 1440.0),
+                         qRound(8235 * window.logicalDpiY() / 1440.0));
+    QCOMPARE(window.minimumSize(), designed);
+    QCOMPARE(window.size(), designed);
+    FileListView& view = window.list_view();
+    const QSize list_before = view.size();
+    const int button_height = Find("start_export_button")->height();
+    window.resize(designed + QSize(300, 200));
+    QTRY_COMPARE(view.width(), list_before.width() + 300);
+    QCOMPARE(view.height(), list_before.height() + 200);
+    QCOMPARE(Find("start_export_button")->height(), button_height);
+    // The one column fills the list; long paths keep their file name.
+    QCOMPARE(view.header()->sectionSize(0), view.viewport()->width());
+    QCOMPARE(view.textElideMode(), Qt::ElideMiddle);
+    QCOMPARE(window.list().data(window.list().index(0), Qt::ToolTipRole),
+             QVariant(window.list().Path(0)));
+    // The header modes in code order, top to bottom; Row First on the left.
+    int last_top = -1;
+    for (const char* role : {"header_row_option", "header_column_option",
+                             "both_headers_option", "no_headers_option"}) {
+      QVERIFY2(Find(role)->y() > last_top, role);
+      last_top = Find(role)->y();
+    }
+    QVERIFY(Find("row_first_option")->x() < Find("column_first_option")->x());
+  }
+
+  void KeyboardReachesEveryControlTopToBottom() {
+    StoreSetting("Selection Properties", "3");
+    Load();
+    ShowWindow();
+    window_->list_view().setFocus();
+    QStringList visited;
+    for (int i = 0; i < 11; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      visited << QApplication::focusWidget()->objectName();
+    }
+    // Tab enters the header modes on the checked one, and Space there
+    // changes nothing.
+    QCOMPARE(visited,
+             (QStringList{"add_files_button", "add_folder_button",
+                          "clear_list_button", "both_headers_option",
+                          "escape_text_check", "row_first_option", "title_edit",
+                          "output_folder_edit", "choose_folder_button",
+                          "load_samples_button", "start_export_button"}));
+    // Enter presses the focused button: here it starts a run, which finds
+    // the list empty.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(dialogs_.Texts("message"), QStringList{"No files added."});
+    // Every button has an access key of its own.
+    QSet<QKeySequence> keys;
+    for (QPushButton* button : window_->findChildren<QPushButton*>()) {
+      const QKeySequence key = button->shortcut().isEmpty()
+                                   ? QKeySequence::mnemonic(button->text())
+                                   : button->shortcut();
+      QVERIFY2(!key.isEmpty() && !keys.contains(key),
+               qPrintable(button->objectName()));
+      keys.insert(key);
+    }
+    QCOMPARE(keys.size(), 6);
+  }
+
+  void ButtonsReachTheListCommandsAndTheRun() {
+    MainWindow& window = Load();
+    dialogs_.file_lists.push_back({"/x/a.xlsx", "/x/b.xls"});
+    QTest::mouseClick(Find<QPushButton>("add_files_button"), Qt::LeftButton);
+    QCOMPARE(window.list().Count(), 2);
+    window.list().Lock();  // a run or a scan under way: the list stays
+    QTest::mouseClick(Find<QPushButton>("clear_list_button"), Qt::LeftButton);
+    QCOMPARE(window.list().Count(), 2);
+    window.list().Unlock();
+    QTest::mouseClick(Find<QPushButton>("clear_list_button"), Qt::LeftButton);
+    QCOMPARE(window.list().Count(), 0);
+    QDir(data_folder_->path()).mkpath("Samples");
+    QFile sample(data_folder_->filePath("Samples/Fruit.csv"));
+    QVERIFY(sample.open(QIODevice::WriteOnly));
+    sample.close();
+    dialogs_.answers.push_back(false);
+    QTest::mouseClick(Find<QPushButton>("load_samples_button"), Qt::LeftButton);
+    QCOMPARE(window.list().paths(), QStringList{sample.fileName()});
+    dialogs_.folders.push_back("/srv/Reports");
+    QTest::mouseClick(Find<QPushButton>("choose_folder_button"),
+                      Qt::LeftButton);
+    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+             QStringLiteral("/srv/Reports/"));
+  }
+
+  void RunShowsItsProgressAndHourglassAndEndsWithTheWindow() {
+    MainWindow& window = Load();
+    window.settings().SetOutputFolder(QDir::tempPath());
+    opener_.workbooks = {{"/in/a.csv", {{"A"}, {"1"}}},
+                         {"/in/b.csv", {{"B"}, {"2"}}}};
+    window.list().Append("/in/a.csv");
+    window.list().Append("/in/b.csv");
+    QList<Pointer> pointers;
+    QStringList texts;
+    opener_.prompts = {[&](const PromptContext&) {
+      pointers << window.pointer().pointer();
+      texts << window.progress_bar().text();
+      Hover(Find("add_files_button"));  // the hourglass stays
+      pointers << window.pointer().pointer();
+      window.close();
+      return std::optional<std::string>("A1:A2");
+    }};
+    QTest::mouseClick(Find<QPushButton>("start_export_button"), Qt::LeftButton);
+    QTRY_VERIFY(window.run() == nullptr);
+    QTest::qWait(20);
+    QCOMPARE(pointers, QList<Pointer>(2, Pointer::kHourglass));
+    QCOMPARE(texts, QStringList{"Processing: a.csv"});
+    QCOMPARE(window.progress_bar().value(), 50);
+    QCOMPARE(dialogs_.Kinds(), QStringList());
+    QCOMPARE(opener_.open_sessions, 0);
+    QVERIFY(!QFile::exists(QDir::temp().filePath("a.xml")));
+  }
+
+  void PointerRuleOverButtonsAndBackground() {
+    MainWindow& window = Load();
+    PointerRule& pointer = window.pointer();
+    QCOMPARE(pointer.pointer(), Pointer::kDefault);
+    Hover(Find("start_export_button"));
+    QCOMPARE(pointer.pointer(), Pointer::kHand);
+    QCOMPARE(window.cursor().shape(), Qt::PointingHandCursor);
+    Hover(Find("header_mode_group"));
+    QCOMPARE(pointer.pointer(), Pointer::kDefault);
+    Hover(Find("choose_folder_button"));
+    QCOMPARE(pointer.pointer(), Pointer::kHand);
+    Hover(Find("title_edit"));  // no pointer handling of its own
+    QCOMPARE(pointer.pointer(), Pointer::kHand);
+    Hover(window.list_view().viewport());
+    QCOMPARE(pointer.pointer(), Pointer::kDefault);
+    pointer.SetBusy(true);
+    Hover(Find("add_folder_button"));
+    QCOMPARE(pointer.pointer(), Pointer::kHourglass);
+    QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
+    pointer.SetBusy(false);
+    QCOMPARE(pointer.pointer(), Pointer::kDefault);
+  }
+
+  void HandPointerFileIsUsedWhenQtCanReadIt() {
+    QFile broken(data_folder_->filePath("HAND-M.CUR"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("not an image");
+    broken.close();
+    QCOMPARE(Load().pointer().hand_cursor().shape(), Qt::PointingHandCursor);
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(broken.fileName(), "PNG"));
+    MainWindow& window = Load();
+    QCOMPARE(dialogs_.Kinds(), QStringList());
+    Hover(Find("clear_list_button"));
+    QCOMPARE(window.cursor().shape(), Qt::BitmapCursor);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
