@@ -301,8 +301,9 @@ int Convert(const CommandLine& line) {
   };
   hooks.report_skipped = hooks.report_error;
   std::size_t first_listed = 0;
-  const std::vector<FoundWorkbook> found = ExpandInputs(
-      AllInputs(line, first_listed), line.extensions, hooks, first_listed);
+  const std::vector<std::string> inputs = AllInputs(line, first_listed);
+  const std::vector<FoundWorkbook> found =
+      ExpandInputs(inputs, line.extensions, hooks, first_listed);
   std::vector<std::string> workbooks;
   std::vector<std::string> subfolders;
   for (const FoundWorkbook& workbook : found) {

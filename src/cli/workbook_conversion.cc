@@ -104,6 +104,7 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
            "block is empty (sheet '" + sheet.name() +
                "' has no cells); skipped");
       result.reason = result.warnings.back();
+      result.warnings.pop_back();  // the report gives it as the reason
       return std::nullopt;
     }
     return FormatArea(*used);
@@ -116,6 +117,7 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
              "' has no cells)" + (skip ? "; skipped" : ""));
     if (skip) {
       result.reason = result.warnings.back();
+      result.warnings.pop_back();  // the report gives it as the reason
       return std::nullopt;
     }
     return settings.range;
@@ -148,7 +150,8 @@ void MakeParentFolder(const std::string& path) {
   if (parent.empty() || IsFolder(parent.string())) return;
   std::error_code error;
   std::filesystem::create_directories(parent, error);
-  if (error) {
+  // Another process of a sharded run may have made it meanwhile.
+  if (error && !IsFolder(parent.string())) {
     throw JobFailure("cannot create the output folder " + parent.string() +
                      ": " + error.message());
   }
