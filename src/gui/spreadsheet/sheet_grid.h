@@ -67,6 +67,7 @@ class SheetGrid : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -82,6 +83,7 @@ class SheetGrid : public QTableView {
   bool OnSectionBorder(Qt::Orientation orientation, QPoint pos) const;
   void ApplyLayout(Qt::Orientation orientation, int first, int last);
   void GrowAtScrollEnd(Qt::Orientation orientation, int value);
+  void FillViewport();
   CellPosition CellAt(QPoint viewport_point) const;
   std::int32_t TopVisibleRow() const;
   std::int32_t LeftVisibleColumn() const;

@@ -305,6 +305,7 @@ void WorkbookWindow::ShowActiveCell() {
                      QString::number(cell.row));
   formula_line_->setText(SheetModel::DisplayText(
       grid_->sheet_model()->Cell(cell.row, cell.column)));
+  formula_line_->setCursorPosition(0);  // a long value shows its start
 }
 
 void WorkbookWindow::NameBoxEntered() {
