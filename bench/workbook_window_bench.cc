@@ -4,10 +4,15 @@
 // painted its cells, reading included. The workbooks are written once into
 // a temporary folder (xlsx with libxlsxwriter, csv by hand).
 //
-// Also: `workbook_window_bench --screenshot=FILE.png`, run under Xvfb, shows
-// a sample workbook with a selected block and the range prompt and saves
-// the screen as FILE.png; `--loading-screenshot=FILE.png` shows the window
-// while it reads the benchmark workbook.
+// BM_PaintFullScreen: painting one full screen of cells (1280 x 900), text
+// spilling and a merged area included.
+//
+// Also, run under Xvfb: `--screenshot=FILE.png` shows a workbook with stored
+// column widths and a merged title, a selected block and the range prompt
+// with its preview during a run; `--workbook=PATH --sheet=NAME
+// --workbook-screenshot=FILE.png` shows a sheet of any workbook;
+// `--loading-screenshot=FILE.png` shows the window while it reads the
+// benchmark workbook.
 
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
@@ -127,22 +132,22 @@ void FirstScreen(benchmark::State& state, const std::string& path) {
     QElapsedTimer clock;
     clock.start();
     gui::WindowWorkbookSession session(path);
-    bool opened = false;
-    std::optional<std::string> error;
-    session.Open([&](const std::optional<std::string>& problem) {
-      error = problem;
-      opened = true;
-    });
+    std::optional<std::optional<std::string>> opened;
+    session.Open(
+        [&](const std::optional<std::string>& error) { opened = error; });
     while (!opened) {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
-    if (error) {
-      state.SkipWithError(error->c_str());
+    if (*opened) {
+      state.SkipWithError(opened->value().c_str());
       return;
     }
+    // The window may have painted its grid while the answer was on its
+    // way: ask for one more paint, which ends the first screen.
     WorkbookWindow* window = session.window();
     PaintWatcher watcher(window->grid()->viewport());
     window->show();
+    window->grid()->viewport()->update();
     while (!watcher.painted) {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
@@ -198,6 +203,52 @@ BENCHMARK(BM_ShowAndScrollInMemory)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// One full screen of the benchmark's kind of data, repainted: texts of
+// every length (some spilling), numbers, dates, a merged title.
+void BM_PaintFullScreen(benchmark::State& state) {
+  auto workbook = std::make_unique<Workbook>("memory.xlsx", "xlsx");
+  Sheet& sheet = workbook->AddSheet("Data", false);
+  sheet.SetText(1, 1, "Customers and their orders, all regions");
+  sheet.layout().AddMergedArea({1, 1, 1, 6});
+  for (int row = 2; row <= kRows; ++row) {
+    for (int column = 1; column <= kColumns; ++column) {
+      if (column % 3 == 0) {
+        if (row % 4 != 0)
+          sheet.SetText(row, column,
+                        RowText(row, column) + " " + RowText(row, 1));
+      } else if (column == 5) {
+        sheet.SetDateTime(row, column, 44000 + row % 2000, false);
+      } else if (column % 2 == 0) {
+        sheet.SetText(row, column, RowText(row, column));
+      } else {
+        sheet.SetNumber(row, column, row * 1.25 * column);
+      }
+    }
+  }
+  sheet.Finish();
+  WorkbookWindow window;
+  window.SetWorkbook(std::move(workbook));
+  window.resize(1280, 900);
+  QWidget* viewport = window.grid()->viewport();
+  PaintWatcher watcher(viewport);
+  window.show();
+  while (!watcher.painted) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+  }
+  for (auto _ : state) {
+    watcher.painted = false;
+    viewport->repaint();
+    if (!watcher.painted) {
+      state.SkipWithError("the grid did not paint");
+      return;
+    }
+  }
+  state.counters["cells"] =
+      benchmark::Counter((window.grid()->rowAt(viewport->height() - 1) + 1) *
+                         (window.grid()->columnAt(viewport->width() - 1) + 1));
+}
+BENCHMARK(BM_PaintFullScreen)->Unit(benchmark::kMillisecond);
+
 std::unique_ptr<Workbook> ScreenshotWorkbook() {
   auto workbook =
       std::make_unique<Workbook>("/home/user/Orders 2021.xlsx", "xlsx");
@@ -207,6 +258,14 @@ std::unique_ptr<Workbook> ScreenshotWorkbook() {
   const char* regions[] = {"North", "South", "East", "West"};
   const char* products[] = {"Desk lamp", "Office chair", "Monitor arm",
                             "Keyboard",  "Notebook",     "Headset"};
+  // A merged title over the table and the column widths the file stores.
+  sheet.SetText(1, 2, "Orders 2021: all regions, first quarter");
+  sheet.layout().AddMergedArea({1, 1, 2, 8});
+  sheet.layout().AddColumns({1, 1, 18.0F, false});
+  sheet.layout().AddColumns({3, 3, 90.0F, false});
+  sheet.layout().AddColumns({5, 5, 84.0F, false});
+  sheet.layout().AddColumns({7, 7, 36.0F, false});
+  sheet.layout().AddRows({1, 1, 28.0F, false});
   for (int column = 0; column < 8; ++column) {
     sheet.SetText(2, column + 2, headers[column]);
   }
@@ -239,16 +298,46 @@ int Screenshot(const QString& file) {
   window.resize(1120, 700);
   window.move(20, 20);
   window.show();
-  QObject::connect(&window, &WorkbookWindow::RangePromptShown, &window, [&] {
-    window.grid()->SelectAreas({{2, 13, 2, 8}});
-    window.range_prompt()->FollowSelection();
-    QTimer::singleShot(800, &window, [&] {
-      const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
-      screen.save(file);
-      window.range_prompt()->reject();
-    });
+  gui::PromptContext context;
+  context.position = 2;
+  context.count = 4;
+  context.file_name = "Orders 2021.xlsx";
+  context.options.title = "Orders";
+  QEventLoop loop;
+  window.BeginPrompt(context, [&](const auto&) { loop.quit(); });
+  window.grid()->SelectAreas({{2, 13, 2, 8}});
+  QTimer::singleShot(800, &window, [&] {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    window.EndPrompt();
+    loop.quit();
   });
-  window.PromptForRange();
+  loop.exec();
+  return QFile::exists(file) ? 0 : 1;
+}
+
+// A sheet of a workbook file, as the window shows it.
+int WorkbookScreenshot(const QString& file, const QString& path,
+                       const QString& sheet_name) {
+  WorkbookWindow window;
+  window.resize(1120, 700);
+  window.move(20, 20);
+  window.StartLoading(path);
+  try {
+    window.WaitUntilLoaded();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
+  const int sheet = window.workbook()->FindSheet(sheet_name.toStdString());
+  if (sheet >= 0) window.SetActiveSheet(sheet);
+  window.show();
+  QTimer::singleShot(600, &window, [&] {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    window.close();
+  });
+  QEventLoop loop;
+  QObject::connect(&window, &WorkbookWindow::Closed, &loop, &QEventLoop::quit);
+  loop.exec();
   return QFile::exists(file) ? 0 : 1;
 }
 
@@ -272,20 +361,34 @@ int LoadingScreenshot(const QString& file) {
 int main(int argc, char** argv) {
   QString screenshot;
   QString loading_screenshot;
+  QString workbook_screenshot;
+  QString workbook;
+  QString sheet;
   for (int i = 1; i < argc; ++i) {
     const QString argument = QString::fromLocal8Bit(argv[i]);
+    const QString value = argument.section('=', 1);
     if (argument.startsWith("--screenshot=")) {
-      screenshot = argument.section('=', 1);
+      screenshot = value;
     } else if (argument.startsWith("--loading-screenshot=")) {
-      loading_screenshot = argument.section('=', 1);
+      loading_screenshot = value;
+    } else if (argument.startsWith("--workbook-screenshot=")) {
+      workbook_screenshot = value;
+    } else if (argument.startsWith("--workbook=")) {
+      workbook = value;
+    } else if (argument.startsWith("--sheet=")) {
+      sheet = value;
     }
   }
   if (screenshot.isEmpty() && loading_screenshot.isEmpty() &&
+      workbook_screenshot.isEmpty() &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
   if (!screenshot.isEmpty()) return kestrilo::Screenshot(screenshot);
+  if (!workbook_screenshot.isEmpty()) {
+    return kestrilo::WorkbookScreenshot(workbook_screenshot, workbook, sheet);
+  }
   if (!loading_screenshot.isEmpty()) {
     return kestrilo::LoadingScreenshot(loading_screenshot);
   }

@@ -1,7 +1,10 @@
 #include "engine/ods_reader.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -207,6 +210,21 @@ bool ParseTimeValue(std::string_view text, double& days) {
   return any;
 }
 
+// "of:=TRUE()" or "of:=FALSE()" (any namespace prefix, any case): the
+// formulas whose result LibreOffice shows, and means, as a truth value.
+bool IsBooleanFormula(std::string_view formula) {
+  const std::size_t equals = formula.find('=');
+  if (equals == std::string_view::npos || formula.size() - equals > 16) {
+    return false;
+  }
+  std::string upper;
+  for (const char c : formula.substr(equals + 1)) {
+    if (c != ' ')
+      upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return upper == "TRUE()" || upper == "FALSE()";
+}
+
 // The codes spreadsheet applications show for error results.
 bool IsErrorCode(std::string_view text) {
   static constexpr std::string_view kCodes[] = {
@@ -253,6 +271,10 @@ struct CellAttributes {
   double number = 0;
   bool has_string_value = false;
   bool has_formula = false;
+  // Shown as TRUE or FALSE: a boolean number style, or the formula TRUE()
+  // or FALSE(), whose result LibreOffice saves as the number 1 or 0.
+  bool shown_as_boolean = false;
+  bool has_style = false;
   std::int64_t columns = 1;
   std::int64_t columns_spanned = 1;
   std::int64_t rows_spanned = 1;
@@ -344,9 +366,15 @@ class OdsContentReader {
     if (Is(name, "style")) {
       style_family_ = xml_.AttributeOr("family");  // copied: views are brief
       style_name_ = xml_.AttributeOr("name");
+      const std::string_view data_style = xml_.AttributeOr("data-style-name");
+      if (style_family_ == "table-cell" && !data_style.empty()) {
+        cell_data_styles_.emplace(style_name_, data_style);
+      }
     } else if (Is(name, "table-properties") && style_family_ == "table" &&
                xml_.AttributeOr("display") == "false") {
       hidden_styles_.emplace(style_name_);
+    } else if (Is(name, "boolean-style")) {
+      boolean_data_styles_.emplace(xml_.AttributeOr("name"));
     } else if (Is(name, "table-column-properties") &&
                style_family_ == "table-column") {
       if (auto width = LengthInPoints(xml_.AttributeOr("column-width"))) {
@@ -381,8 +409,15 @@ class OdsContentReader {
         RepeatCount(xml_.AttributeOr("number-columns-repeated"));
     next_layout_column_ =
         std::min<std::int64_t>(first + repeat, kMaxColumns + 1);
+    if (first > kMaxColumns) return;
+    const std::string_view cell_style =
+        xml_.AttributeOr("default-cell-style-name");
+    if (!cell_style.empty() && !boolean_cell_styles_.empty() &&
+        boolean_cell_styles_.count(std::string(cell_style)) != 0) {
+      boolean_columns_.push_back({first, next_layout_column_ - 1});
+    }
     SheetLayout::Span span;
-    if (first > kMaxColumns || !ReadSpan(column_widths_, span)) return;
+    if (!ReadSpan(column_widths_, span)) return;
     span.first = static_cast<std::int32_t>(first);
     span.last = static_cast<std::int32_t>(next_layout_column_ - 1);
     sheet_->layout().AddColumns(span);
@@ -436,7 +471,29 @@ class OdsContentReader {
     }
   }
 
+  // The cell styles showing numbers as TRUE or FALSE, known once all the
+  // automatic styles, which come before the tables, are read.
+  void FindBooleanCellStyles() {
+    for (const auto& [cell_style, data_style] : cell_data_styles_) {
+      if (boolean_data_styles_.count(data_style) != 0) {
+        boolean_cell_styles_.insert(cell_style);
+      }
+    }
+    cell_data_styles_.clear();
+  }
+
+  // Whether the column's default cell style, which its cells without a
+  // style of their own take, shows numbers as TRUE or FALSE.
+  bool InBooleanColumn(std::int64_t column) const {
+    const auto it = std::upper_bound(
+        boolean_columns_.begin(), boolean_columns_.end(), column,
+        [](std::int64_t c, const ColumnRun& run) { return c < run.first; });
+    return it != boolean_columns_.begin() && column <= std::prev(it)->last;
+  }
+
   void StartTable() {
+    if (workbook_.sheet_count() == 0) FindBooleanCellStyles();
+    boolean_columns_.clear();
     const std::string_view style = xml_.AttributeOr("style-name");
     const bool hidden = hidden_styles_.count(std::string(style)) != 0;
     std::string name(xml_.AttributeOr("name"));
@@ -569,6 +626,15 @@ class OdsContentReader {
         string_value_ = attribute.value;
       } else if (Is(name, "formula")) {
         attributes_.has_formula = true;
+        if (IsBooleanFormula(attribute.value)) {
+          attributes_.shown_as_boolean = true;
+        }
+      } else if (Is(name, "style-name")) {
+        attributes_.has_style = true;
+        if (!boolean_cell_styles_.empty() &&
+            boolean_cell_styles_.count(std::string(attribute.value)) != 0) {
+          attributes_.shown_as_boolean = true;
+        }
       } else if (Is(name, "number-columns-repeated")) {
         attributes_.columns = RepeatCount(attribute.value);
       } else if (Is(name, "number-columns-spanned")) {
@@ -665,6 +731,10 @@ class OdsContentReader {
     const std::int64_t last = first + attributes_.columns - 1;
     next_column_ = std::min(last + 1, kFarBeyond);
     AddMergedArea(first);
+    if (!attributes_.has_style && !boolean_columns_.empty() &&
+        InBooleanColumn(first)) {
+      attributes_.shown_as_boolean = true;
+    }
     PendingCell cell{0, 0, CellKind::kEmpty, false, 0.0, 0};
     if (!ValueOf(cell)) {
       if (attributes_.has_formula) CountFormulasWithoutValue(first, last);
@@ -714,6 +784,11 @@ class OdsContentReader {
           cell.text_index = Pool(text_);
           return true;
         }
+        if (a.shown_as_boolean) {
+          cell.kind = CellKind::kBoolean;
+          cell.number = a.number != 0 ? 1 : 0;
+          return true;
+        }
         cell.kind = CellKind::kNumber;
         return true;
       case ValueType::kDate:
@@ -755,6 +830,16 @@ class OdsContentReader {
   std::string style_family_;
   std::string style_name_;
   std::unordered_set<std::string> hidden_styles_;
+  std::unordered_set<std::string> boolean_data_styles_;
+  std::unordered_map<std::string, std::string> cell_data_styles_;
+  std::unordered_set<std::string> boolean_cell_styles_;
+  // Runs of columns of the current table whose default cell style is one
+  // of those, in column order.
+  struct ColumnRun {
+    std::int64_t first;
+    std::int64_t last;
+  };
+  std::vector<ColumnRun> boolean_columns_;
   std::unordered_map<std::string, float> column_widths_;
   std::unordered_map<std::string, float> row_heights_;
 
@@ -792,7 +877,7 @@ void RefuseEncrypted(const std::string& path, const ZipArchive& zip) {
 std::string ActiveTableName(const ZipArchive& zip, ReaderBudget& budget) {
   if (!zip.Contains("settings.xml")) return {};
   budget.ChargePart("settings.xml", zip.EntrySize("settings.xml").value_or(0));
-  const std::string xml = PackagePart::ReadXml(zip, "settings.xml");
+  const std::string xml = PackagePart::ReadSmallXml(zip, "settings.xml");
   try {
     XmlTokenizer tokens(xml);
     bool in_active_table = false;

@@ -9,6 +9,16 @@ namespace kestrilo {
 // from costing much.
 constexpr std::uint64_t kMaxRelationshipsSize = 64 << 20;
 
+std::string PackagePart::ReadSmallXml(const ZipArchive& zip,
+                                      std::string_view part) {
+  const auto size = zip.EntrySize(part);
+  if (size && *size > kMaxRelationshipsSize) {
+    throw WorkbookError(zip.path(),
+                        "the part " + std::string(part) + " is too large");
+  }
+  return ReadXml(zip, part);
+}
+
 std::string PackagePart::ReadXml(const ZipArchive& zip, std::string_view part) {
   std::string xml = zip.Read(part);
   try {
@@ -74,11 +84,7 @@ std::vector<PackageRelationship> PackagePart::Relationships(
   const std::string rels_part = folder + "_rels/" + name + ".rels";
   std::vector<PackageRelationship> relationships;
   if (!zip.Contains(rels_part)) return relationships;
-  const auto size = zip.EntrySize(rels_part);
-  if (size && *size > kMaxRelationshipsSize) {
-    throw WorkbookError(zip.path(), "the part " + rels_part + " is too large");
-  }
-  const std::string xml = ReadXml(zip, rels_part);
+  const std::string xml = ReadSmallXml(zip, rels_part);
   try {
     XmlTokenizer xml_tokens(xml);
     for (auto token = xml_tokens.Next(); token != XmlTokenizer::Token::kEnd;

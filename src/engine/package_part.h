@@ -26,6 +26,9 @@ class PackagePart {
   /// Reads an XML part as UTF-8 (UTF-16 parts are converted). Throws
   /// WorkbookError when it is missing or damaged.
   static std::string ReadXml(const ZipArchive& zip, std::string_view part);
+  /// Like ReadXml, for a part that is always small (relationships, content
+  /// types): refused when it states more than 64 MB.
+  static std::string ReadSmallXml(const ZipArchive& zip, std::string_view part);
 
   /// The relationships of `part` (from `<folder>/_rels/<name>.rels`),
   /// targets resolved against the part's folder. Empty when the package

@@ -40,7 +40,8 @@ std::string OfficeDocumentPart(const ZipArchive& zip) {
 // usable root relationship; empty when there is none.
 std::string ContentTypesWorkbookPart(const ZipArchive& zip) {
   if (!zip.Contains("[Content_Types].xml")) return {};
-  const std::string xml_text = PackagePart::ReadXml(zip, "[Content_Types].xml");
+  const std::string xml_text =
+      PackagePart::ReadSmallXml(zip, "[Content_Types].xml");
   try {
     XmlTokenizer xml(xml_text);
     for (auto token = xml.Next(); token != XmlTokenizer::Token::kEnd;

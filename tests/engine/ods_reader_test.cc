@@ -400,6 +400,57 @@ TEST(OdsReaderTest, RepeatedSpacesStayWithinTheBudget) {
               HasSubstr("more than 16 MB of text"));
 }
 
+// LibreOffice saves a truth value it imported, or got from =TRUE(), as the
+// number 1 or 0 with a boolean number style, and shows TRUE or FALSE.
+TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
+  const std::string styles =
+      "<style:style style:name=\"ce1\" style:family=\"table-cell\" "
+      "style:data-style-name=\"N99\"/>"
+      "<number:boolean-style style:name=\"N99\"><number:boolean/>"
+      "</number:boolean-style>"
+      "<number:number-style style:name=\"N2\"><number:number/>"
+      "</number:number-style>"
+      "<style:style style:name=\"ce2\" style:family=\"table-cell\" "
+      "style:data-style-name=\"N2\"/>";
+  auto cell = [](const std::string& attributes, const std::string& shown) {
+    return "<table:table-cell" + attributes +
+           " office:value-type=\"float\" "
+           "calcext:value-type=\"float\"><text:p>" +
+           shown + "</text:p></table:table-cell>";
+  };
+  const auto book = ReadParts(OdsParts(ContentXml(
+      "<table:table table:name=\"S\"><table:table-column "
+      "table:number-columns-repeated=\"6\" "
+      "table:default-cell-style-name=\"Default\"/><table:table-column "
+      "table:default-cell-style-name=\"ce1\"/>" +
+          Row(cell(" table:style-name=\"ce1\" table:formula=\"of:=TRUE()\" "
+                   "office:value=\"1\"",
+                   "TRUE") +
+              cell(" table:style-name=\"ce1\" office:value=\"0\"", "FALSE") +
+              cell(" table:formula=\"of:=false( )\" office:value=\"0\"",
+                   "FALSE") +
+              cell(" office:value=\"1\"", "1") +
+              cell(" table:style-name=\"ce2\" office:value=\"1\"", "1") +
+              cell(" table:formula=\"of:=[.A1]=TRUE()\" office:value=\"1\"",
+                   "1") +
+              cell(" office:value=\"1\"", "TRUE") +
+              cell(" table:style-name=\"ce2\" office:value=\"1\"", "1") +
+              cell(" office:value=\"1\"", "1")) +
+          "</table:table>",
+      styles)));
+  const Sheet& s = book->sheet(0);
+  // Column 7 takes the boolean style of its column; column 8 has a style
+  // of its own, column 9 the default of no column.
+  for (const auto& [column, value] :
+       {std::pair{1, 1.0}, {2, 0.0}, {3, 0.0}, {7, 1.0}}) {
+    EXPECT_EQ(s.Cell(1, column).kind, CellKind::kBoolean) << column;
+    EXPECT_EQ(s.Cell(1, column).number, value) << column;
+  }
+  for (int column : {4, 5, 6, 8, 9}) {
+    EXPECT_EQ(s.Cell(1, column).kind, CellKind::kNumber) << column;
+  }
+}
+
 TEST(OdsReaderTest, HiddenAndActiveSheets) {
   const std::string styles =
       "<style:style style:name=\"ta2\" style:family=\"table\">"

@@ -22,6 +22,7 @@
 #include "gui/common/settings_store.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/filelist/file_list_view.h"
+#include "gui_fakes.h"
 
 namespace kestrilo::gui {
 namespace {
@@ -61,7 +62,7 @@ class FileListCommandsTest : public QObject {
 
   void init() {
     QSettings("Velmora", "Kestrilo").clear();
-    dialogs_ = std::make_unique<ScriptedDialogs>();
+    dialogs_ = std::make_unique<testing::ScriptedDialogs>();
     model_ = std::make_unique<FileListModel>();
     list_ = std::make_unique<FileListView>(*model_);
     busy_ = false;
@@ -80,8 +81,8 @@ class FileListCommandsTest : public QObject {
     commands_.reset();
     list_.reset();
     model_.reset();
-    QVERIFY2(dialogs_->error_reports.isEmpty() || expect_reports_,
-             qPrintable(dialogs_->error_reports.join("\n")));
+    QVERIFY2(dialogs_->Texts("error").isEmpty() || expect_reports_,
+             qPrintable(dialogs_->Texts("error").join("\n")));
     expect_reports_ = false;
   }
 
@@ -89,26 +90,26 @@ class FileListCommandsTest : public QObject {
 
   void addFilesAsksWithTheTitleAndFilters() {
     commands_->AddFiles();
-    QCOMPARE(dialogs_->open_titles,
+    QCOMPARE(dialogs_->Texts("files"),
              QStringList{"Add File(s) - Hold Ctrl to select multiple files"});
-    QCOMPARE(dialogs_->open_filters.first(), QString("Excel Files (*.xl*)"));
-    QVERIFY(dialogs_->open_filters.join(";").contains("*.ods"));
-    QVERIFY(dialogs_->open_filters.join(";").contains("*.csv"));
-    QCOMPARE(dialogs_->open_filters.last(), QString("All Files (*)"));
+    QCOMPARE(dialogs_->file_filters.first(), QString("Excel Files (*.xl*)"));
+    QVERIFY(dialogs_->file_filters.join(";").contains("*.ods"));
+    QVERIFY(dialogs_->file_filters.join(";").contains("*.csv"));
+    QCOMPARE(dialogs_->file_filters.last(), QString("All Files (*)"));
     // Cancelled: nothing added, nothing said.
     QCOMPARE(model_->Count(), 0);
-    QVERIFY(dialogs_->messages.isEmpty());
+    QVERIFY(dialogs_->Texts("message").isEmpty());
   }
 
   void addFilesOneFileStaysAsChosen() {
-    dialogs_->file_answers = {{"/data//a.xlsx"}};
+    dialogs_->file_lists = {{"/data//a.xlsx"}};
     commands_->AddFiles();
     QCOMPARE(Entries(*list_), QStringList{"/data//a.xlsx"});
   }
 
   void addFilesSeveralInTheDialogsOrderAgainAndAgain() {
     const QStringList chosen{"/data/c.xlsx", "/data/a.xlsx", "/data/b.ods"};
-    dialogs_->file_answers = {chosen, chosen};
+    dialogs_->file_lists = {chosen, chosen};
     commands_->AddFiles();
     QCOMPARE(Entries(*list_), chosen);
     commands_->AddFiles();
@@ -116,7 +117,7 @@ class FileListCommandsTest : public QObject {
   }
 
   void addFilesFromTheRootFolder() {
-    dialogs_->file_answers = {{"/a.xlsx", "/b.xlsx", "/c.xlsx"}};
+    dialogs_->file_lists = {{"/a.xlsx", "/b.xlsx", "/c.xlsx"}};
     commands_->AddFiles();
     QCOMPARE(Entries(*list_), QStringList({"/a.xlsx", "/b.xlsx", "/c.xlsx"}));
   }
@@ -126,10 +127,10 @@ class FileListCommandsTest : public QObject {
     for (int i = 0; i < 400; ++i) {
       many << QString("/data/%1.xlsx").arg(i, 70, 10, QChar('0'));
     }
-    dialogs_->file_answers = {many, many.mid(0, 300)};
+    dialogs_->file_lists = {many, many.mid(0, 300)};
     commands_->AddFiles();
     QCOMPARE(model_->Count(), 0);
-    QCOMPARE(dialogs_->messages,
+    QCOMPARE(dialogs_->Texts("message"),
              QStringList{"You've selected too many files to add.\r\rPlease "
                          "try adding via the \"Add All\" button."});
     // 300 names of 76 characters fit into 30000.
@@ -152,14 +153,14 @@ class FileListCommandsTest : public QObject {
     tree.File("R/B/B1/b1.xlsx");
     tree.File("R/.hidden/h.xlsx");
     tree.File("R/.dotfile.xlsx");
-    dialogs_->input_answers = {QString("xl*")};
-    dialogs_->folder_answers = {r};
+    dialogs_->inputs = {QString("xl*")};
+    dialogs_->folders = {r};
     commands_->AddFolder();
 
-    QCOMPARE(dialogs_->input_prompts, QStringList{kExtensionPrompt});
+    QCOMPARE(dialogs_->Texts("input"), QStringList{kExtensionPrompt});
     QCOMPARE(dialogs_->input_defaults, QStringList{"xl*"});
-    QCOMPARE(dialogs_->browse_prompts, QStringList{"Please select folder:"});
-    QCOMPARE(dialogs_->browse_starts, QStringList{""});
+    QCOMPARE(dialogs_->Texts("folder"), QStringList{"Please select folder:"});
+    QCOMPARE(dialogs_->start_folders, QStringList{""});
     const QHash<QString, QString> own{{"A", r + "/A/a.xls"},
                                       {"B", r + "/B/b.XLSX"},
                                       {".hidden", r + "/.hidden/h.xlsx"}};
@@ -176,10 +177,10 @@ class FileListCommandsTest : public QObject {
              QString("xl*"));
 
     // The next press offers the last folder; the same files come again.
-    dialogs_->input_answers = {QString("xl*")};
-    dialogs_->folder_answers = {r};
+    dialogs_->inputs = {QString("xl*")};
+    dialogs_->folders = {r};
     commands_->AddFolder();
-    QCOMPARE(dialogs_->browse_starts.last(), r);
+    QCOMPARE(dialogs_->start_folders.last(), r);
     QCOMPARE(Entries(*list_), expected + expected);
   }
 
@@ -189,14 +190,14 @@ class FileListCommandsTest : public QObject {
     tree.File("R/a.txt");
     tree.File("R/README");
     tree.File("R/sub/B.TXT");
-    dialogs_->input_answers = {QString("txt")};
-    dialogs_->folder_answers = {r};
+    dialogs_->inputs = {QString("txt")};
+    dialogs_->folders = {r};
     commands_->AddFolder();
     QCOMPARE(Entries(*list_), QStringList({r + "/a.txt", r + "/sub/B.TXT"}));
 
     model_->Clear();
-    dialogs_->input_answers = {QString("*")};
-    dialogs_->folder_answers = {r};
+    dialogs_->inputs = {QString("*")};
+    dialogs_->folders = {r};
     commands_->AddFolder();
     QStringList all = Entries(*list_);
     all.sort();
@@ -208,11 +209,11 @@ class FileListCommandsTest : public QObject {
 
   void addFolderCancelAtTheExtensionPrompt() {
     SettingsStore::Write(SettingsStore::Key::kScanExtension, "csv");
-    dialogs_->input_answers = {QString(), QString("")};
+    dialogs_->inputs = {std::nullopt, QString("")};
     commands_->AddFolder();
     commands_->AddFolder();
     QCOMPARE(dialogs_->input_defaults, QStringList({"csv", "csv"}));
-    QVERIFY(dialogs_->browse_prompts.isEmpty());
+    QVERIFY(dialogs_->Texts("folder").isEmpty());
     QCOMPARE(SettingsStore::Read(SettingsStore::Key::kScanExtension, "?"),
              QString("csv"));
     QVERIFY(busy_marks_.isEmpty());
@@ -220,10 +221,10 @@ class FileListCommandsTest : public QObject {
 
   void addFolderCancelAtTheFolderDialog() {
     SettingsStore::Write(SettingsStore::Key::kLastScanFolder, "/somewhere");
-    dialogs_->input_answers = {QString("ods")};
-    dialogs_->folder_answers = {QString()};
+    dialogs_->inputs = {QString("ods")};
+    dialogs_->folders = {QString()};
     commands_->AddFolder();
-    QCOMPARE(dialogs_->browse_starts, QStringList{"/somewhere"});
+    QCOMPARE(dialogs_->start_folders, QStringList{"/somewhere"});
     QCOMPARE(SettingsStore::Read(SettingsStore::Key::kLastScanFolder, "?"),
              QString("/somewhere"));
     QCOMPARE(SettingsStore::Read(SettingsStore::Key::kScanExtension, "?"),
@@ -246,8 +247,8 @@ class FileListCommandsTest : public QObject {
       commands_->ClearList();
       QTest::keyClick(list_.get(), Qt::Key_Delete);
     });
-    dialogs_->input_answers = {QString("xl*")};
-    dialogs_->folder_answers = {r};
+    dialogs_->inputs = {QString("xl*")};
+    dialogs_->folders = {r};
     commands_->AddFolder();
     QVERIFY(yields > 0);
     QCOMPARE(Entries(*list_), QStringList({"earlier", r + "/x/1.xlsx"}));
@@ -263,8 +264,8 @@ class FileListCommandsTest : public QObject {
     tree.Lock("R/locked");
     WithoutReadOverride no_override;
     if (!no_override.active()) QSKIP("cannot drop CAP_DAC_OVERRIDE");
-    dialogs_->input_answers = {QString("xl*"), QString("xl*")};
-    dialogs_->folder_answers = {r, r + "/locked"};
+    dialogs_->inputs = {QString("xl*"), QString("xl*")};
+    dialogs_->folders = {r, r + "/locked"};
     commands_->AddFolder();
     QCOMPARE(Entries(*list_), QStringList{r + "/open/1.xlsx"});
     commands_->AddFolder();
@@ -286,12 +287,12 @@ class FileListCommandsTest : public QObject {
     commands_->SetYield([&] {
       if (++yields == 4) tree.Lock("R/sub");
     });
-    dialogs_->input_answers = {QString("xl*")};
-    dialogs_->folder_answers = {r};
+    dialogs_->inputs = {QString("xl*")};
+    dialogs_->folders = {r};
     commands_->AddFolder();
     QCOMPARE(Entries(*list_), QStringList{r + "/top.xlsx"});
-    QCOMPARE(dialogs_->error_reports.size(), 1);
-    const QString report = dialogs_->error_reports.first();
+    QCOMPARE(dialogs_->Texts("error").size(), 1);
+    const QString report = dialogs_->Texts("error").first();
     QVERIFY2(report.contains(r + "/sub"), qPrintable(report));
     QVERIFY(report.contains(
         "\r\nin Kestrix2021/08/31.Form1.PushButton5_Click at line 124\r\r"));
@@ -305,8 +306,8 @@ class FileListCommandsTest : public QObject {
     const QString r = tree.Folder("R");
     tree.File("R/a.xlsx");
     commands_->SetYield([&] { QDir(r).removeRecursively(); });
-    dialogs_->input_answers = {QString("xl*")};
-    dialogs_->folder_answers = {r};
+    dialogs_->inputs = {QString("xl*")};
+    dialogs_->folders = {r};
     commands_->AddFolder();
     QCOMPARE(model_->Count(), 0);
     QCOMPARE(busy_marks_, QList<bool>({true, false}));
@@ -387,7 +388,7 @@ class FileListCommandsTest : public QObject {
     const QStringList expected{samples + "fruit.xlsx", samples + "people.csv"};
     model_->Append("mine.xlsx");
     model_->Append(samples + "FRUIT.xlsx");
-    dialogs_->question_answer = true;
+    dialogs_->answers = {true};
     commands_->LoadSamples();
     QCOMPARE(Entries(*list_),
              QStringList({"mine.xlsx", samples + "FRUIT.xlsx"}) + expected);
@@ -395,38 +396,38 @@ class FileListCommandsTest : public QObject {
         "Would you like this software to open the folder where these sample "
         "files are stored (so that you can view them before working with "
         "them)?";
-    QCOMPARE(dialogs_->questions, QStringList{question});
-    QCOMPARE(dialogs_->opened_folders, QStringList{samples});
+    QCOMPARE(dialogs_->Texts("question"), QStringList{question});
+    QCOMPARE(dialogs_->Texts("open"), QStringList{samples});
 
-    dialogs_->question_answer = false;
+    dialogs_->answers = {false};
     commands_->LoadSamples();
     QCOMPARE(model_->Count(), 2 + expected.size());
-    QCOMPARE(dialogs_->questions, QStringList({question, question}));
-    QCOMPARE(dialogs_->opened_folders.size(), 1);
+    QCOMPARE(dialogs_->Texts("question"), QStringList({question, question}));
+    QCOMPARE(dialogs_->Texts("open").size(), 1);
     SetDataFolderForTesting(QString());
   }
 
   void noSamplesFolderAddsNothingButStillOffers() {
     TempTree program;
     SetDataFolderForTesting(program.root());
-    dialogs_->question_answer = true;
+    dialogs_->answers = {true};
     commands_->LoadSamples();
     QCOMPARE(model_->Count(), 0);
-    QCOMPARE(dialogs_->questions.size(), 1);
-    QCOMPARE(dialogs_->opened_folders,
+    QCOMPARE(dialogs_->Texts("question").size(), 1);
+    QCOMPARE(dialogs_->Texts("open"),
              QStringList{program.root() + "/Samples/"});
-    QVERIFY(dialogs_->messages.isEmpty());
+    QVERIFY(dialogs_->Texts("message").isEmpty());
     // Without a file browser to show it, the user hears where it is.
     dialogs_->can_open_folders = false;
     commands_->LoadSamples();
-    QCOMPARE(dialogs_->messages.size(), 1);
-    QVERIFY(dialogs_->messages[0].endsWith("\r\n\r\n" + program.root() +
-                                           "/Samples"));
+    QCOMPARE(dialogs_->Texts("message").size(), 1);
+    QVERIFY(dialogs_->Texts("message")[0].endsWith("\r\n\r\n" + program.root() +
+                                                   "/Samples"));
     SetDataFolderForTesting(QString());
   }
 
  private:
-  std::unique_ptr<ScriptedDialogs> dialogs_;
+  std::unique_ptr<testing::ScriptedDialogs> dialogs_;
   std::unique_ptr<FileListModel> model_;
   std::unique_ptr<FileListView> list_;
   std::unique_ptr<FileListCommands> commands_;

@@ -50,6 +50,7 @@ class ScriptedDialogs : public gui::Dialogs {
   std::optional<QString> InputText(const QString& prompt,
                                    const QString& default_answer) override {
     Record("input", prompt);
+    input_defaults.append(default_answer);
     return Next(inputs, std::optional<QString>(default_answer));
   }
   QString BrowseForFolder(const QString& prompt,
@@ -59,8 +60,9 @@ class ScriptedDialogs : public gui::Dialogs {
     return Next(folders, QString());
   }
   QStringList OpenFileNames(const QString& title,
-                            const QStringList& /*filters*/) override {
+                            const QStringList& filters) override {
     Record("files", title);
+    file_filters = filters;
     return Next(file_lists, QStringList());
   }
   bool OpenFolder(const QString& folder) override {
@@ -87,6 +89,8 @@ class ScriptedDialogs : public gui::Dialogs {
   std::deque<QString> folders;
   std::deque<QStringList> file_lists;
   QStringList start_folders;
+  QStringList input_defaults;
+  QStringList file_filters;
   bool can_open_folders = true;
 
  private:

@@ -1,18 +1,21 @@
-// The range prompt over the workbook window: the user highlights a block
-// with the mouse (or types it) while the prompt waits for OK or Cancel.
+// The range prompt docked in the workbook window: the user highlights a
+// block with the mouse (or types it) while the prompt waits for OK or
+// Cancel, and a preview shows the XML the block gives.
 
 #include "gui/spreadsheet/range_prompt.h"
 
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
+#include "engine/workbook_cell_source.h"
+#include "engine/xml_writer.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/workbook_window.h"
+#include "gui/spreadsheet/xml_preview_pane.h"
 #include "gui_test_support.h"
 
 namespace kestrilo {
@@ -26,25 +29,27 @@ class RangePromptTest : public QObject {
 
  private:
   std::unique_ptr<WorkbookWindow> window_;
+  bool answered_ = false;
+  std::optional<std::string> answer_;
 
   SheetGrid& grid() { return *window_->grid(); }
+  RangePrompt& prompt() { return *window_->range_prompt(); }
 
-  // Opens the prompt and lets `act` work on it from inside its event loop.
-  // A prompt left open by a failing check is cancelled after a while, so a
-  // failure cannot hang the test.
-  std::optional<std::string> Prompt(std::function<void(RangePrompt&)> act) {
-    const QMetaObject::Connection shown = connect(
-        window_.get(), &WorkbookWindow::RangePromptShown, window_.get(),
-        [&] { act(*window_->range_prompt()); }, Qt::QueuedConnection);
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, window_.get(), [&] {
-      if (window_->range_prompt()) window_->range_prompt()->reject();
-    });
-    guard.start(10000);
-    std::optional<std::string> result = window_->PromptForRange();
-    disconnect(shown);
-    return result;
+  // Opens the prompt, lets `act` work on it and returns the answer; a
+  // prompt `act` leaves open fails the check on `answered_`.
+  std::optional<std::string> Prompt(std::function<void(RangePrompt&)> act,
+                                    const gui::PromptContext& context = {}) {
+    answered_ = false;
+    answer_.reset();
+    if (!window_->BeginPrompt(context,
+                              [this](const std::optional<std::string>& a) {
+                                answered_ = true;
+                                answer_ = a;
+                              })) {
+      return std::nullopt;
+    }
+    act(prompt());
+    return answer_;
   }
 
   static void Type(RangePrompt& prompt, const QString& text) {
@@ -60,87 +65,64 @@ class RangePromptTest : public QObject {
   void init() {
     window_ = std::make_unique<WorkbookWindow>();
     window_->SetWorkbook(testing::SampleWorkbook());
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
   void cleanup() { window_.reset(); }
 
-  void PromptAsksToHighlightABlockOverAVisibleWindow() {
-    QString prompt_text;
-    bool window_shown = false;
-    bool prompt_modal = true;
-    Prompt([&](RangePrompt& prompt) {
-      window_shown = window_->isVisible();
-      prompt_modal =
-          prompt.isModal() || prompt.windowModality() != Qt::NonModal;
-      for (QLabel* label : prompt.findChildren<QLabel*>()) {
-        prompt_text += label->text();
-      }
-      prompt.reject();
-    });
-    QCOMPARE(prompt_text, QString("Highlight a block of cells with mouse"));
-    QVERIFY(window_shown);
-    // Not modal, or the grid under it would not take the mouse.
-    QVERIFY(!prompt_modal);
+  void PromptSitsBesideTheGridAndNamesTheWorkbook() {
+    gui::PromptContext context;
+    context.position = 2;
+    context.count = 4;
+    context.file_name = "name.xlsx";
+    QStringList texts;
+    QRect prompt_area;
+    Prompt(
+        [&](RangePrompt& prompt) {
+          for (QLabel* label : prompt.findChildren<QLabel*>()) {
+            if (label->isVisibleTo(&prompt)) texts << label->text();
+          }
+          prompt_area =
+              QRect(prompt.mapTo(window_.get(), QPoint()), prompt.size());
+        },
+        context);
+    QVERIFY(texts.contains("Workbook 2 of 4: name.xlsx"));
+    QVERIFY(texts.contains("Highlight a block of cells with mouse"));
+    const QRect grid_area(grid().mapTo(window_.get(), QPoint()), grid().size());
+    QVERIFY(!prompt_area.isEmpty());
+    QVERIFY(!prompt_area.intersects(grid_area));
+    QVERIFY(!answered_);
+    // Not modal: the grid keeps taking the mouse.
+    Drag(grid(), 2, 2, 3, 3);
+    QCOMPARE(prompt().address_field()->text(), QString("$B$2:$C$3"));
+    ClickOk(prompt());
+    QVERIFY(answered_);
     QVERIFY(window_->range_prompt() == nullptr);
   }
 
-  void FieldFollowsADragAndOkReturnsIt() {
-    QString field;
-    const auto result = Prompt([&](RangePrompt& prompt) {
-      Drag(grid(), 2, 2, 4, 4);
-      field = prompt.address_field()->text();
-      ClickOk(prompt);
-    });
-    QCOMPARE(field, QString("$B$2:$D$4"));
-    QCOMPARE(result, std::optional<std::string>("$B$2:$D$4"));
-  }
-
-  void SeveralAreasAndWholeColumnsAreJoinedByCommas() {
-    const auto result = Prompt([&](RangePrompt& prompt) {
-      Drag(grid(), 2, 2, 3, 3);
-      Click(grid(), 6, 1, Qt::ControlModifier);
-      DragHeader(*grid().horizontalHeader(), 7, 8, Qt::ControlModifier);
-      DragHeader(*grid().verticalHeader(), 9, 9, Qt::ControlModifier);
-      ClickOk(prompt);
-    });
-    QCOMPARE(result,
+  void FieldFollowsTheSelectionAndOkAnswersIt() {
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               Drag(grid(), 2, 2, 3, 3);
+               Click(grid(), 6, 1, Qt::ControlModifier);
+               DragHeader(*grid().horizontalHeader(), 7, 8,
+                          Qt::ControlModifier);
+               DragHeader(*grid().verticalHeader(), 9, 9, Qt::ControlModifier);
+               ClickOk(prompt);
+             }),
              std::optional<std::string>("$B$2:$C$3,$A$6,$H:$I,$10:$10"));
-  }
-
-  void WholeColumnByHeaderClick() {
-    const auto result = Prompt([&](RangePrompt& prompt) {
-      DragHeader(*grid().horizontalHeader(), 2, 2);
-      ClickOk(prompt);
-    });
-    QCOMPARE(result, std::optional<std::string>("$C:$C"));
-  }
-
-  void TypedAddressSelectsInTheGrid() {
-    std::vector<BlockGeometry> selected;
-    const auto result = Prompt([&](RangePrompt& prompt) {
-      Type(prompt, "b2:c3, e5");
-      selected = grid().areas();
-      ClickOk(prompt);
-    });
-    const std::vector<BlockGeometry> expected = {{2, 2, 2, 2}, {5, 1, 5, 1}};
-    QVERIFY(selected == expected);
-    QCOMPARE(result, std::optional<std::string>("$B$2:$C$3,$E$5"));
-  }
-
-  void TypedSheetNameSwitchesTheActiveSheet() {
-    const auto result = Prompt([&](RangePrompt& prompt) {
-      Type(prompt, "'Totals'!A1:B2");
-      ClickOk(prompt);
-    });
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               Type(prompt, "b2:c3, e5");
+               QTest::keyClick(prompt.address_field(), Qt::Key_Return);
+             }),
+             std::optional<std::string>("$B$2:$C$3,$E$5"));
+    QCOMPARE(grid().areas(),
+             (std::vector<BlockGeometry>{{2, 2, 2, 2}, {5, 1, 5, 1}}));
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               Type(prompt, "'Totals'!A1:B2");
+               ClickOk(prompt);
+             }),
+             std::optional<std::string>("$A$1:$B$2"));
     QCOMPARE(window_->active_sheet(), 2);
-    QCOMPARE(result, std::optional<std::string>("$A$1:$B$2"));
-  }
-
-  void EnterConfirms() {
-    const auto result = Prompt([&](RangePrompt& prompt) {
-      Type(prompt, "$C$3");
-      QTest::keyClick(prompt.address_field(), Qt::Key_Return);
-    });
-    QCOMPARE(result, std::optional<std::string>("$C$3"));
   }
 
   void EnterOrEscapeInTheGridAnswersThePrompt() {
@@ -150,77 +132,86 @@ class RangePromptTest : public QObject {
              }),
              std::optional<std::string>("$B$3:$B$6"));
     QVERIFY(!Prompt([&](RangePrompt&) {
-               Drag(grid(), 3, 2, 6, 2);
                QTest::keyClick(&grid(), Qt::Key_Escape);
              }).has_value());
+    QVERIFY(answered_);
     // Without a prompt, Enter moves down as usual.
-    testing::Click(grid(), 3, 2);
+    Click(grid(), 3, 2);
     QTest::keyClick(&grid(), Qt::Key_Return);
     QCOMPARE(grid().active_cell(), (CellPosition{4, 2}));
   }
 
-  void CancelReturnsNothing() {
-    const auto result = Prompt([&](RangePrompt& prompt) {
-      Drag(grid(), 2, 2, 4, 4);
-      QTest::mouseClick(prompt.cancel_button(), Qt::LeftButton);
-    });
-    QVERIFY(!result.has_value());
-  }
-
-  void EscapeOrClosingThePromptReturnsNothing() {
-    QVERIFY(!Prompt([&](RangePrompt& prompt) {
-               Drag(grid(), 2, 2, 4, 4);
-               QTest::keyClick(&prompt, Qt::Key_Escape);
-             }).has_value());
-    QVERIFY(!Prompt([&](RangePrompt& prompt) {
-               Drag(grid(), 2, 2, 4, 4);
-               prompt.close();
-             }).has_value());
-  }
-
-  void ClosingTheWindowReturnsNothing() {
-    const auto result = Prompt([&](RangePrompt&) {
-      Drag(grid(), 2, 2, 4, 4);
-      window_->close();
-    });
-    QVERIFY(!result.has_value());
+  void CancelEscapeAndClosingTheWindowAnswerNothing() {
+    const std::function<void(RangePrompt&)> cancels[] = {
+        [](RangePrompt& p) {
+          QTest::mouseClick(p.cancel_button(), Qt::LeftButton);
+        },
+        [](RangePrompt& p) {
+          QTest::keyClick(p.address_field(), Qt::Key_Escape);
+        },
+        [this](RangePrompt&) { window_->close(); },
+    };
+    for (const auto& cancel : cancels) {
+      QVERIFY(!Prompt([&](RangePrompt& p) {
+                 Drag(grid(), 2, 2, 4, 4);
+                 cancel(p);
+               }).has_value());
+      QVERIFY(answered_);
+    }
     QVERIFY(!window_->isVisible());
   }
 
-  void InvalidOrEmptyAddressReturnsNothing() {
-    QString background;
-    QVERIFY(!Prompt([&](RangePrompt& prompt) {
-               Type(prompt, "B2:");
-               background = prompt.address_field()->styleSheet();
-               ClickOk(prompt);
-             }).has_value());
-    QVERIFY(!background.isEmpty());  // marked as wrong while typed
-    QVERIFY(!Prompt([&](RangePrompt& prompt) {
-               Type(prompt, "Nowhere!A1");
-               ClickOk(prompt);
-             }).has_value());
-    QVERIFY(!Prompt([&](RangePrompt& prompt) {
-               prompt.address_field()->clear();
-               ClickOk(prompt);
-             }).has_value());
+  void NoAddressSaysSoAndAsksAgain() {
+    for (const QString& typed :
+         {QString("B2:"), QString(), QString("zz"), QString("Nowhere!A1")}) {
+      Prompt([&](RangePrompt& prompt) {
+        Type(prompt, typed);
+        if (typed.isEmpty()) prompt.address_field()->clear();
+        ClickOk(prompt);
+      });
+      QVERIFY2(!answered_, qPrintable(typed));
+      QVERIFY(prompt().message_label()->isVisibleTo(&prompt()));
+      QCOMPARE(prompt().message_label()->text(),
+               QString("That is not a cell address."));
+      QVERIFY(!prompt().address_field()->styleSheet().isEmpty());
+      // Still asking: a right address is taken.
+      Type(prompt(), "c3");
+      ClickOk(prompt());
+      QVERIFY(answered_);
+      QCOMPARE(answer_, std::optional<std::string>("$C$3"));
+    }
   }
 
-  void PromptsOneAfterAnother() {
-    QCOMPARE(Prompt([&](RangePrompt& prompt) {
-               Drag(grid(), 1, 1, 2, 2);
-               ClickOk(prompt);
-             }),
-             std::optional<std::string>("$A$1:$B$2"));
-    QCOMPARE(Prompt([&](RangePrompt& prompt) {
-               Click(grid(), 3, 3);
-               ClickOk(prompt);
-             }),
-             std::optional<std::string>("$C$3"));
+  void PreviewShowsTheXmlOfTheSelectionUnderTheOptions() {
+    gui::PromptContext context;
+    context.options.title = "Parts";
+    Prompt([](RangePrompt&) {}, context);
+    Drag(grid(), 1, 1, 3, 2);
+    const XmlPreviewPane& pane = *prompt().preview();
+    const QString expected =
+        "<Parts>\r\n\t<Name>Bolt</Name>\r\n\t<Qty>10</Qty>\r\n"
+        "\t<Name>Nut</Name>\r\n\t<Qty>20</Qty>\r\n</Parts>\r\n";
+    QTRY_COMPARE(pane.xml(), expected);
+    QVERIFY(pane.size_text().startsWith("6 lines, " +
+                                        QString::number(expected.size())));
+    ExportOptions none;
+    none.header_row = false;
+    none.title_tag = false;
+    window_->SetPreviewOptions(none);
+    QTRY_VERIFY(pane.xml().startsWith("<1>\r\n\t<A>Name</A>\r\n"));
+    // Whole empty columns give no XML, and the pane says why.
+    DragHeader(*grid().horizontalHeader(), 8, 9);
+    QTRY_VERIFY(pane.xml().isEmpty());
+    QVERIFY(!pane.size_text().isEmpty());
   }
 
-  void NoPromptWithoutAWorkbook() {
+  void NoPromptWithoutAWorkbookOrWhileOneIsUp() {
+    Prompt([](RangePrompt&) {});
+    QVERIFY(!window_->BeginPrompt({}, [](const auto&) {}));
+    window_->EndPrompt();
+    QVERIFY(window_->range_prompt() == nullptr);
     window_->ReleaseWorkbook();
-    QVERIFY(!window_->PromptForRange().has_value());
+    QVERIFY(!window_->BeginPrompt({}, [](const auto&) {}));
   }
 };
 

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 
@@ -50,16 +51,63 @@ class WorkbookWindowTest : public QObject {
     QCOMPARE(window_->active_sheet(), 0);
   }
 
-  void GridCoversTheWholeSheetWithLettersAndNumbers() {
+  void GridReachesAMarginPastTheDataAndGrowsOnDemand() {
     const QAbstractItemModel* model = grid().model();
+    const int rows = model->rowCount();
+    const int columns = model->columnCount();
+    QVERIFY(rows > 5 && rows < 1000);
+    QVERIFY(columns > 5 && columns < 100);
+    QCOMPARE(model->headerData(26, Qt::Horizontal).toString(), QString("AA"));
+    // Scrolling on at the end brings more rows and columns.
+    QScrollBar* vertical = grid().verticalScrollBar();
+    vertical->setValue(vertical->maximum());
+    QVERIFY(model->rowCount() > rows);
+    QScrollBar* horizontal = grid().horizontalScrollBar();
+    horizontal->setValue(horizontal->maximum());
+    QVERIFY(model->columnCount() > columns);
+    // So does moving there: ctrl+arrows past the data reach the sheet's end.
+    Click(grid(), 2, 2);
+    QTest::keyClick(&grid(), Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(&grid(), Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(&grid(), Qt::Key_Right, Qt::ControlModifier);
+    QTest::keyClick(&grid(), Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(Address(), QString("$XFD$1048576"));
     QCOMPARE(model->rowCount(), kMaxRows);
     QCOMPARE(model->columnCount(), kMaxColumns);
-    QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("A"));
-    QCOMPARE(model->headerData(26, Qt::Horizontal).toString(), QString("AA"));
-    QCOMPARE(model->headerData(kMaxColumns - 1, Qt::Horizontal).toString(),
-             QString("XFD"));
     QCOMPARE(model->headerData(kMaxRows - 1, Qt::Vertical).toString(),
              QString("1048576"));
+    QCOMPARE(model->headerData(kMaxColumns - 1, Qt::Horizontal).toString(),
+             QString("XFD"));
+  }
+
+  void ScrollThumbAtTheEndShowsTheLastRowsOfData() {
+    auto workbook = std::make_unique<Workbook>("/tmp/long.xlsx", "xlsx");
+    Sheet& sheet = workbook->AddSheet("Long", false);
+    sheet.SetText(1, 1, "Id");
+    sheet.SetNumber(100001, 1, 100000);
+    sheet.Finish();
+    window_->SetWorkbook(std::move(workbook));
+    QScrollBar* vertical = grid().verticalScrollBar();
+    vertical->setValue(vertical->maximum());
+    const int bottom = grid().rowAt(grid().viewport()->height() - 1) + 1;
+    QVERIFY2(bottom >= 100001 && bottom < 100001 + 300,
+             qPrintable(QString::number(bottom)));
+  }
+
+  void StatusBarShowsTheSizeOfTheBlockToConvert() {
+    Drag(grid(), 2, 2, 4, 5);
+    QCOMPARE(window_->selection_size_text(), QString("3 rows × 4 columns"));
+    Click(grid(), 9, 9);
+    QCOMPARE(window_->selection_size_text(), QString("1 row × 1 column"));
+    // Whole columns, rows and the sheet count their filled part only.
+    DragHeader(*grid().horizontalHeader(), 1, 2);
+    QCOMPARE(window_->selection_size_text(), QString("5 rows × 2 columns"));
+    DragHeader(*grid().verticalHeader(), 3, 3);
+    QCOMPARE(window_->selection_size_text(), QString("1 row × 5 columns"));
+    QTest::keyClick(&grid(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(window_->selection_size_text(), QString("5 rows × 5 columns"));
+    DragHeader(*grid().horizontalHeader(), 10, 10);
+    QCOMPARE(window_->selection_size_text(), QString("No cells"));
   }
 
   void CellsShowTheirTextAlignedByKind() {

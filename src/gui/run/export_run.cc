@@ -102,6 +102,16 @@ bool ExportRun::PreconditionsHold() {
 
 QString ExportRun::CurrentPath() const { return workbooks_.at(current_); }
 
+QString ExportRun::CurrentName() const {
+  return FromPath(FileNameOfPath(ToPath(CurrentPath())));
+}
+
+void ExportRun::Failed() {
+  ++failed_;
+  last_cancelled_ = false;
+  CloseWorkbook();
+}
+
 void ExportRun::NextWorkbook() {
   if (++current_ >= workbooks_.size()) {
     Complete();
@@ -109,16 +119,13 @@ void ExportRun::NextWorkbook() {
   }
   const int count = static_cast<int>(workbooks_.size());
   emit ProgressChanged(qRound((current_ + 1) * 100.0 / count),
-                       QStringLiteral("Processing: ") +
-                           FromPath(FileNameOfPath(ToPath(CurrentPath()))));
+                       QStringLiteral("Processing: ") + CurrentName());
   const std::string problem = plan_->OverwriteProblem(current_);
   if (!problem.empty()) {
     // Never write over a workbook of this run: it would be lost.
-    ++failed_;
-    last_cancelled_ = false;
     dialogs_.Message(CurrentPath() + QStringLiteral(": ") +
                      QString::fromStdString(problem));
-    CloseWorkbook();
+    Failed();
     return;
   }
   state_ = State::kOpening;
@@ -129,18 +136,16 @@ void ExportRun::NextWorkbook() {
 
 void ExportRun::Opened(const std::optional<std::string>& error) {
   if (error) {
-    ++failed_;
-    last_cancelled_ = false;
     StepGuard(dialogs_).Report(Step::kOpenWorkbook,
                                QString::fromStdString(*error));
-    CloseWorkbook();
+    Failed();
     return;
   }
   state_ = State::kPrompting;
   PromptContext context;
   context.position = current_ + 1;
   context.count = static_cast<int>(workbooks_.size());
-  context.file_name = FromPath(FileNameOfPath(ToPath(CurrentPath())));
+  context.file_name = CurrentName();
   context.options = settings_.Options();
   session_->Prompt(context, [this](const std::optional<std::string>& address) {
     Answered(address);

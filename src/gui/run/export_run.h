@@ -55,9 +55,12 @@ class ExportRun : public QObject {
   void Opened(const std::optional<std::string>& error);
   void Answered(const std::optional<std::string>& address);
   void Export(const std::string& address);
+  /// The current workbook ends without a file, its failure told.
+  void Failed();
   void CloseWorkbook();
   void Complete();
   QString CurrentPath() const;
+  QString CurrentName() const;
 
   WorkbookOpener& opener_;
   Dialogs& dialogs_;

@@ -1,6 +1,7 @@
 #include "gui/spreadsheet/range_prompt.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 
 #include "engine/address_error.h"
 #include "gui/spreadsheet/sheet_grid.h"
+#include "gui/spreadsheet/xml_preview_pane.h"
 
 namespace kestrilo {
 
@@ -27,37 +29,56 @@ std::optional<RangeAddress> Parse(const QString& text) {
 
 RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
                          QWidget* parent)
-    : QDialog(parent),
+    : QWidget(parent),
       grid_(grid),
       select_(std::move(select)),
+      run_position_(new QLabel(this)),
       field_(new QLineEdit(this)),
+      message_(new QLabel(this)),
       ok_(new QPushButton(tr("OK"), this)),
-      cancel_(new QPushButton(tr("Cancel"), this)) {
-  // The spreadsheet's own input box: no title was passed, so its default.
-  setWindowTitle(tr("Input"));
-  setModal(false);
-  setWindowModality(Qt::NonModal);
+      cancel_(new QPushButton(tr("Cancel"), this)),
+      preview_(new XmlPreviewPane(this)) {
+  setObjectName(QStringLiteral("rangePrompt"));
+  run_position_->setObjectName(QStringLiteral("runPosition"));
+  QFont bold = run_position_->font();
+  bold.setBold(true);
+  run_position_->setFont(bold);
+  run_position_->hide();
+  auto* instruction =
+      new QLabel(tr("Highlight a block of cells with mouse"), this);
+  instruction->setObjectName(QStringLiteral("instruction"));
+  field_->setAccessibleName(tr("Cell address"));
+  message_->setObjectName(QStringLiteral("addressMessage"));
+  message_->setStyleSheet(QStringLiteral("color: #b3261e;"));
+  message_->hide();
 
-  auto* prompt = new QLabel(tr("Highlight a block of cells with mouse"), this);
-  prompt->setWordWrap(false);
-  ok_->setDefault(true);
-  auto* buttons = new QVBoxLayout;
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
-  buttons->addStretch();
-  auto* layout = new QGridLayout(this);
-  layout->addWidget(prompt, 0, 0, Qt::AlignTop);
-  layout->addLayout(buttons, 0, 1);
-  layout->addWidget(field_, 1, 0, 1, 2);
-  layout->setColumnMinimumWidth(0, 220);
-  field_->setMinimumWidth(300);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(run_position_);
+  layout->addWidget(instruction);
+  layout->addWidget(field_);
+  layout->addWidget(message_);
+  layout->addLayout(buttons);
+  layout->addWidget(preview_, 1);
 
-  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ok_, &QPushButton::clicked, this, &RangePrompt::Confirm);
+  connect(cancel_, &QPushButton::clicked, this, &RangePrompt::Cancelled);
+  connect(field_, &QLineEdit::returnPressed, this, &RangePrompt::Confirm);
   connect(field_, &QLineEdit::textEdited, this, &RangePrompt::SelectTyped);
   connect(grid_, &SheetGrid::SelectionChanged, this,
           &RangePrompt::FollowSelection);
   grid_->installEventFilter(this);
+  FollowSelection();
+}
+
+void RangePrompt::SetRunPosition(int position, int count,
+                                 const QString& file_name) {
+  run_position_->setText(
+      tr("Workbook %1 of %2: %3").arg(position).arg(count).arg(file_name));
+  run_position_->setVisible(!file_name.isEmpty());
 }
 
 bool RangePrompt::eventFilter(QObject* watched, QEvent* event) {
@@ -67,16 +88,24 @@ bool RangePrompt::eventFilter(QObject* watched, QEvent* event) {
     switch (static_cast<QKeyEvent*>(event)->key()) {
       case Qt::Key_Return:
       case Qt::Key_Enter:
-        accept();
+        Confirm();
         return true;
       case Qt::Key_Escape:
-        reject();
+        emit Cancelled();
         return true;
       default:
         break;
     }
   }
-  return QDialog::eventFilter(watched, event);
+  return QWidget::eventFilter(watched, event);
+}
+
+void RangePrompt::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    emit Cancelled();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 std::optional<std::string> RangePrompt::Address() const {
@@ -86,11 +115,27 @@ std::optional<std::string> RangePrompt::Address() const {
   return FormatAddress(address->areas);
 }
 
+void RangePrompt::Confirm() {
+  const std::optional<std::string> address = Address();
+  if (address) {
+    message_->hide();
+    emit Confirmed(QString::fromStdString(*address));
+    return;
+  }
+  // A slip of the keyboard must not skip the workbook: say so, ask again.
+  message_->setText(tr("That is not a cell address."));
+  message_->show();
+  MarkValid(false);
+  field_->setFocus();
+  field_->selectAll();
+}
+
 void RangePrompt::FollowSelection() {
   // Typing selects in the grid, which reports back here: leave the field
   // alone then, so that what the user types stays as typed.
   if (typing_) return;
   field_->setText(QString::fromStdString(FormatAddress(grid_->areas())));
+  message_->hide();
   MarkValid(true);
 }
 

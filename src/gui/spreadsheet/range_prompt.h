@@ -1,25 +1,30 @@
 #pragma once
 
-#include <QDialog>
+#include <QWidget>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "engine/range_address.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace kestrilo {
 
 class SheetGrid;
+class XmlPreviewPane;
 
-/// The range prompt: "Highlight a block of cells with mouse", an address
-/// field, OK and Cancel. It is not modal, so that the grid under it keeps
-/// taking the mouse: the field follows the grid's selection in absolute form
-/// ($B$2:$D$4, several areas joined by ","), and an address typed into the
-/// field is selected in the grid.
-class RangePrompt : public QDialog {
+/// The range prompt, docked beside the grid so that it covers no cells:
+/// where the run stands ("Workbook 2 of 4: name.xlsx"), "Highlight a block
+/// of cells with mouse", an address field, OK and Cancel, and a preview of
+/// the XML the selection gives. The field follows the grid's selection in
+/// absolute form ($B$2:$D$4, several areas joined by ","), and an address
+/// typed into the field is selected in the grid. OK with a text that is no
+/// address says so and asks again; Cancel and Escape (here or in the grid)
+/// cancel.
+class RangePrompt : public QWidget {
   Q_OBJECT
 
  public:
@@ -29,6 +34,9 @@ class RangePrompt : public QDialog {
 
   RangePrompt(SheetGrid* grid, SelectFunction select, QWidget* parent);
 
+  /// Shows which workbook of the run this is; an empty name hides the line.
+  void SetRunPosition(int position, int count, const QString& file_name);
+
   /// The absolute address of the field's text, or nothing when it is empty,
   /// malformed or names a sheet the workbook lacks.
   std::optional<std::string> Address() const;
@@ -36,12 +44,21 @@ class RangePrompt : public QDialog {
   QLineEdit* address_field() const { return field_; }
   QPushButton* ok_button() const { return ok_; }
   QPushButton* cancel_button() const { return cancel_; }
+  QLabel* message_label() const { return message_; }
+  XmlPreviewPane* preview() const { return preview_; }
 
   /// Shows the grid's selection in the field.
   void FollowSelection();
+  /// OK: answers with the field's address, or asks again when it is none.
+  void Confirm();
+
+ signals:
+  void Confirmed(const QString& address);
+  void Cancelled();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void SelectTyped(const QString& text);
@@ -49,9 +66,12 @@ class RangePrompt : public QDialog {
 
   SheetGrid* grid_;
   SelectFunction select_;
+  QLabel* run_position_;
   QLineEdit* field_;
+  QLabel* message_;
   QPushButton* ok_;
   QPushButton* cancel_;
+  XmlPreviewPane* preview_;
   bool typing_ = false;
 };
 

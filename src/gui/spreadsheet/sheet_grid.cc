@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "gui/spreadsheet/cell_painter.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/grid_header.h"
+#include "gui/spreadsheet/section_sizes.h"
 #include "gui/spreadsheet/sheet_model.h"
 
 namespace kestrilo {
@@ -22,20 +24,9 @@ constexpr int kAutoScrollIntervalMs = 40;
 // Copying more than this many cells to the clipboard is refused: the text
 // would be unusable anyway and building it would stall the window.
 constexpr std::int64_t kMaxCopiedCells = 1'000'000;
-
-// Draws cells without the view's own focus and selection marks: the grid
-// paints its selection over them, as spreadsheets show it.
-class CellDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
- protected:
-  void initStyleOption(QStyleOptionViewItem* option,
-                       const QModelIndex& index) const override {
-    QStyledItemDelegate::initStyleOption(option, index);
-    option->state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
-  }
-};
+// How near a header border, in pixels, a press starts resizing instead of
+// selecting.
+constexpr int kBorderGrip = 3;
 
 }  // namespace
 
@@ -44,7 +35,6 @@ SheetGrid::SheetGrid(QWidget* parent)
   setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
   setVerticalHeader(new GridHeader(Qt::Vertical, this));
   setModel(model_);
-  setItemDelegate(new CellDelegate(this));
   setSelectionMode(QAbstractItemView::NoSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTabKeyNavigation(true);
@@ -54,28 +44,78 @@ SheetGrid::SheetGrid(QWidget* parent)
   setStyleSheet(QStringLiteral("QTableView { gridline-color: %1; }")
                     .arg(grid_colors::kGridLine.name()));
 
-  // Uniform, fixed section sizes keep a million rows cheap: the headers
-  // never measure contents.
+  // Sections are sized from the sheet's layout, never by measuring
+  // contents, which keeps a million rows cheap.
   const QFontMetrics metrics(font());
   const int row_height = metrics.height() + 6;
-  const int column_width = metrics.horizontalAdvance(QLatin1Char('0')) * 9 + 10;
   for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
-    header->setMinimumSectionSize(1);
-    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setMinimumSectionSize(4);
+    header->setSectionResizeMode(QHeaderView::Interactive);
     header->viewport()->installEventFilter(this);
   }
-  horizontalHeader()->setDefaultSectionSize(column_width);
   horizontalHeader()->setFixedHeight(row_height);
-  verticalHeader()->setDefaultSectionSize(row_height);
   verticalHeader()->setMinimumWidth(
       metrics.horizontalAdvance(QStringLiteral("1048576")) + 14);
 
   scroll_timer_.setInterval(kAutoScrollIntervalMs);
   connect(&scroll_timer_, &QTimer::timeout, this, &SheetGrid::AutoScroll);
+  connect(model_, &QAbstractItemModel::rowsInserted, this,
+          [this](const QModelIndex&, int first, int last) {
+            ApplyLayout(Qt::Vertical, first, last);
+          });
+  connect(model_, &QAbstractItemModel::columnsInserted, this,
+          [this](const QModelIndex&, int first, int last) {
+            ApplyLayout(Qt::Horizontal, first, last);
+          });
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+          [this](int value) { GrowAtScrollEnd(Qt::Vertical, value); });
+  connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+          [this](int value) { GrowAtScrollEnd(Qt::Horizontal, value); });
+  ApplyLayout(Qt::Horizontal, 0, model_->columnCount() - 1);
+  ApplyLayout(Qt::Vertical, 0, model_->rowCount() - 1);
+}
+
+void SheetGrid::ApplyLayout(Qt::Orientation orientation, int first, int last) {
+  const Sheet* sheet = model_->sheet();
+  const bool columns = orientation == Qt::Horizontal;
+  QHeaderView* header = columns ? horizontalHeader() : verticalHeader();
+  const double dpi = columns ? logicalDpiX() : logicalDpiY();
+  if (first == 0) {
+    std::optional<float> points;
+    if (sheet != nullptr) {
+      points = columns ? sheet->layout().default_column_width()
+                       : sheet->layout().default_row_height();
+    }
+    header->setDefaultSectionSize(PointsToPixels(
+        points.value_or(columns ? kDefaultColumnPoints : kDefaultRowPoints),
+        dpi));
+  }
+  if (sheet != nullptr) {
+    ApplySpans(*header,
+               columns ? sheet->layout().columns() : sheet->layout().rows(),
+               dpi, first, last);
+  }
+  updateGeometries();
+  viewport()->update();
+}
+
+void SheetGrid::GrowAtScrollEnd(Qt::Orientation orientation, int value) {
+  // As in spreadsheets, scrolling on at the end of the sheet's extent
+  // brings more empty rows or columns.
+  const QScrollBar* bar =
+      orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+  if (value < bar->maximum() || bar->maximum() == 0) return;
+  if (orientation == Qt::Vertical) {
+    model_->Reach(model_->rowCount(), 0);
+  } else {
+    model_->Reach(0, model_->columnCount());
+  }
 }
 
 void SheetGrid::SetSheet(const Sheet* sheet) {
   model_->SetSheet(sheet);
+  ApplyLayout(Qt::Horizontal, 0, model_->columnCount() - 1);
+  ApplyLayout(Qt::Vertical, 0, model_->rowCount() - 1);
   areas_ = {{1, 1, 1, 1}};
   anchor_ = extent_ = {1, 1};
   area_mode_ = Mode::kCells;
@@ -92,9 +132,14 @@ void SheetGrid::SelectAreas(const std::vector<BlockGeometry>& areas) {
   anchor_ = {first.first_row, first.first_column};
   extent_ = {areas.back().last_row(), areas.back().last_column()};
   area_mode_ = Mode::kCells;
+  model_->Reach(anchor_.row, anchor_.column);
   SetActive(anchor_);
   scrollTo(model_->index(active_.row - 1, active_.column - 1));
   Changed();
+}
+
+std::vector<TextRun> SheetGrid::TextRunsShown() const {
+  return CellPainter(*this).Runs(viewport()->rect());
 }
 
 SectionMark SheetGrid::ColumnMark(std::int32_t column) const {
@@ -210,8 +255,8 @@ CellPosition SheetGrid::CellAt(QPoint viewport_point) const {
   const int y = std::clamp(viewport_point.y(), 0, std::max(0, area.bottom()));
   int column = columnAt(x);
   int row = rowAt(y);
-  if (column < 0) column = kMaxColumns - 1;
-  if (row < 0) row = kMaxRows - 1;
+  if (column < 0) column = model_->columnCount() - 1;
+  if (row < 0) row = model_->rowCount() - 1;
   return {row + 1, column + 1};
 }
 
@@ -270,6 +315,23 @@ bool SheetGrid::HeaderMouseEvent(Qt::Orientation orientation,
   const QPoint pos = event->position().toPoint();
   const QPoint grid_point =
       orientation == Qt::Horizontal ? QPoint(pos.x(), 0) : QPoint(0, pos.y());
+  // Near a border the header itself takes the mouse: it shows the resize
+  // pointer and resizes, as in spreadsheets.
+  if (resizing_) {
+    if (event->type() == QEvent::MouseButtonRelease) resizing_ = false;
+    return false;
+  }
+  if (drag_ == Mode::kNone && OnSectionBorder(orientation, pos)) {
+    if (event->type() == QEvent::MouseButtonDblClick) return true;
+    resizing_ = event->type() == QEvent::MouseButtonPress &&
+                event->button() == Qt::LeftButton;
+    return false;
+  }
+  if (event->type() == QEvent::MouseMove && drag_ == Mode::kNone) {
+    (orientation == Qt::Horizontal ? horizontalHeader() : verticalHeader())
+        ->viewport()
+        ->unsetCursor();
+  }
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
@@ -297,6 +359,18 @@ bool SheetGrid::HeaderMouseEvent(Qt::Orientation orientation,
   }
 }
 
+bool SheetGrid::OnSectionBorder(Qt::Orientation orientation, QPoint pos) const {
+  const QHeaderView* header =
+      orientation == Qt::Horizontal ? horizontalHeader() : verticalHeader();
+  const int at = orientation == Qt::Horizontal ? pos.x() : pos.y();
+  const int section = header->logicalIndexAt(at);
+  if (section < 0) return false;
+  const int start = header->sectionViewportPosition(section);
+  const int end = start + header->sectionSize(section);
+  return std::abs(at - end) <= kBorderGrip ||
+         (section > 0 && std::abs(at - start) <= kBorderGrip);
+}
+
 void SheetGrid::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::SelectAll)) {
     selectAll();
@@ -310,65 +384,17 @@ void SheetGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
-  const bool shift = modifiers & Qt::ShiftModifier;
-  const bool control = modifiers & Qt::ControlModifier;
-  const CellPosition from = shift ? extent_ : active_;
-  const int page = std::max(1, viewport()->height() / rowHeight(0) - 1);
-  const BlockGeometry used = UsedRange();
-  CellPosition to = from;
-  bool extend = shift;
-  switch (key) {
-    case Qt::Key_Up:
-      to.row = control ? 1 : from.row - 1;
-      break;
-    case Qt::Key_Down:
-      to.row = control
-                   ? (from.row < used.last_row() ? used.last_row() : kMaxRows)
-                   : from.row + 1;
-      break;
-    case Qt::Key_Left:
-      to.column = control ? 1 : from.column - 1;
-      break;
-    case Qt::Key_Right:
-      to.column = control
-                      ? (from.column < used.last_column() ? used.last_column()
-                                                          : kMaxColumns)
-                      : from.column + 1;
-      break;
-    case Qt::Key_PageUp:
-      to.row = from.row - page;
-      break;
-    case Qt::Key_PageDown:
-      to.row = from.row + page;
-      break;
-    case Qt::Key_Home:
-      to = {control ? 1 : from.row, 1};
-      break;
-    case Qt::Key_End:
-      if (!control) return;
-      to = {used.last_row(), used.last_column()};
-      break;
-    case Qt::Key_Tab:
-      to.column = active_.column + 1;
-      to.row = active_.row;
-      extend = false;
-      break;
-    case Qt::Key_Backtab:
-      to.column = active_.column - 1;
-      to.row = active_.row;
-      extend = false;
-      break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      to.row = active_.row + (shift ? -1 : 1);
-      to.column = active_.column;
-      extend = false;
-      break;
-    default:
-      return;
-  }
+  const CellPosition from = (modifiers & Qt::ShiftModifier) ? extent_ : active_;
+  const int page = std::max(
+      1, viewport()->height() / verticalHeader()->defaultSectionSize() - 1);
+  const std::optional<KeyMove> move =
+      MoveForKey(key, modifiers, from, active_, UsedRange(), page);
+  if (!move) return;
+  CellPosition to = move->to;
+  const bool extend = move->extend;
   to.row = std::clamp(to.row, 1, kMaxRows);
   to.column = std::clamp(to.column, 1, kMaxColumns);
+  model_->Reach(to.row, to.column);
   if (extend) {
     extent_ = to;
     area_mode_ = Mode::kCells;
@@ -396,16 +422,7 @@ void SheetGrid::CopySelection() const {
       std::int64_t{area.row_count} * area.column_count > kMaxCopiedCells) {
     return;
   }
-  QString text;
-  for (std::int32_t row = area.first_row; row <= area.last_row(); ++row) {
-    for (std::int32_t column = area.first_column; column <= area.last_column();
-         ++column) {
-      if (column > area.first_column) text += QLatin1Char('\t');
-      text += SheetModel::DisplayText(model_->Cell(row, column));
-    }
-    text += QStringLiteral("\r\n");
-  }
-  QApplication::clipboard()->setText(text);
+  QApplication::clipboard()->setText(model_->TabSeparatedText(area));
 }
 
 BlockGeometry SheetGrid::UsedRange() const {
@@ -414,43 +431,11 @@ BlockGeometry SheetGrid::UsedRange() const {
   return sheet->UsedRange().value_or(BlockGeometry{1, 1, 1, 1});
 }
 
-QRect SheetGrid::AreaRect(const BlockGeometry& area) const {
-  const int left = columnViewportPosition(area.first_column - 1);
-  const int right = columnViewportPosition(area.last_column() - 1) +
-                    columnWidth(area.last_column() - 1);
-  const int top = rowViewportPosition(area.first_row - 1);
-  const int bottom =
-      rowViewportPosition(area.last_row() - 1) + rowHeight(area.last_row() - 1);
-  // Cells end on their right and bottom grid lines.
-  return QRect(QPoint(left - 1, top - 1), QPoint(right - 1, bottom - 1));
-}
-
 void SheetGrid::paintEvent(QPaintEvent* event) {
-  QTableView::paintEvent(event);
   QPainter painter(viewport());
-  const QRect visible = viewport()->rect().adjusted(-4, -4, 4, 4);
-  const QRect active =
-      AreaRect({active_.row, 1, active_.column, 1}).intersected(visible);
-  for (const BlockGeometry& area : areas_) {
-    const QRect rect = AreaRect(area).intersected(visible);
-    if (rect.isEmpty()) continue;
-    // The active cell stays white inside the tint, as in spreadsheets.
-    painter.setClipRegion(QRegion(rect).subtracted(QRegion(active)));
-    painter.fillRect(rect, grid_colors::kSelectionFill);
-  }
-  painter.setClipping(false);
-  QPen pen(grid_colors::kSelectionBorder, 2);
-  pen.setJoinStyle(Qt::MiterJoin);
-  painter.setPen(pen);
-  painter.setBrush(Qt::NoBrush);
-  if (areas_.size() == 1) {
-    const QRect rect = AreaRect(areas_.front()).intersected(visible);
-    if (!rect.isEmpty()) painter.drawRect(rect.adjusted(1, 1, 0, 0));
-  } else if (!active.isEmpty()) {
-    pen.setWidth(1);
-    painter.setPen(pen);
-    painter.drawRect(active.adjusted(1, 1, -1, -1));
-  }
+  const CellPainter cells(*this);
+  cells.Paint(painter, event->rect());
+  cells.PaintSelection(painter);
 }
 
 void SheetGrid::SetActive(CellPosition cell) {

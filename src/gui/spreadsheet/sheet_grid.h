@@ -7,6 +7,8 @@
 
 #include "engine/block_geometry.h"
 #include "engine/sheet.h"
+#include "gui/spreadsheet/cell_painter.h"
+#include "gui/spreadsheet/key_move.h"
 
 namespace kestrilo {
 
@@ -15,18 +17,13 @@ class SheetModel;
 /// How far the selection reaches into one column or row.
 enum class SectionMark { kNone, kPartly, kWhole };
 
-/// A cell position on a sheet, 1-based.
-struct CellPosition {
-  std::int32_t row = 1;
-  std::int32_t column = 1;
-  bool operator==(const CellPosition&) const = default;
-};
-
 /// The cell grid of one worksheet, selecting as spreadsheets do: press and
 /// drag for a block, shift+click to extend it, a click or drag on the
 /// column letters or row numbers for whole columns or rows, ctrl for a
 /// further area, the corner or ctrl+A for the whole sheet, and the arrow
-/// keys (with shift to extend). The selection is kept as a list of areas in
+/// keys (with shift to extend). Column widths, row heights and hidden
+/// columns and rows come from the sheet's layout; dragging a header border
+/// resizes. The selection is kept as a list of areas in
 /// the order they were made, overlaps included, as spreadsheets report them.
 class SheetGrid : public QTableView {
   Q_OBJECT
@@ -46,6 +43,12 @@ class SheetGrid : public QTableView {
   /// Selects `areas` (ignored when empty), makes the first cell of the first
   /// area active and scrolls it into view.
   void SelectAreas(const std::vector<BlockGeometry>& areas);
+
+  /// The filled part of the sheet; A1 when nothing is filled.
+  BlockGeometry UsedRange() const;
+
+  /// The cell texts on screen as they are drawn.
+  std::vector<TextRun> TextRunsShown() const;
 
   SectionMark ColumnMark(std::int32_t column) const;
   SectionMark RowMark(std::int32_t row) const;
@@ -76,14 +79,14 @@ class SheetGrid : public QTableView {
   void EndDrag();
   void AutoScroll();
   bool HeaderMouseEvent(Qt::Orientation orientation, QMouseEvent* event);
+  bool OnSectionBorder(Qt::Orientation orientation, QPoint pos) const;
+  void ApplyLayout(Qt::Orientation orientation, int first, int last);
+  void GrowAtScrollEnd(Qt::Orientation orientation, int value);
   CellPosition CellAt(QPoint viewport_point) const;
   std::int32_t TopVisibleRow() const;
   std::int32_t LeftVisibleColumn() const;
   void MoveWithKey(int key, Qt::KeyboardModifiers modifiers);
   void CopySelection() const;
-  /// The filled part of the sheet; A1 when nothing is filled.
-  BlockGeometry UsedRange() const;
-  QRect AreaRect(const BlockGeometry& area) const;
   void SetActive(CellPosition cell);
   void Changed();
 
@@ -95,6 +98,7 @@ class SheetGrid : public QTableView {
   CellPosition extent_;
   Mode area_mode_ = Mode::kCells;
   Mode drag_ = Mode::kNone;
+  bool resizing_ = false;  // a header border is being dragged
   QPoint drag_point_;
   QTimer scroll_timer_;
 };

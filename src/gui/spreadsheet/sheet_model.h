@@ -3,14 +3,17 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include "engine/block_geometry.h"
 #include "engine/cell_value.h"
 #include "engine/sheet.h"
 
 namespace kestrilo {
 
-/// The cells of one worksheet as a table model covering the whole sheet
-/// (1,048,576 rows by 16,384 columns, A ... XFD). Nothing is copied: the
-/// view asks for the few cells it shows and each is looked up in the sheet.
+/// The cells of one worksheet as a table model. It reaches a margin past the
+/// sheet's used range, as a spreadsheet's scroll bars do, and grows (up to
+/// 1,048,576 rows by 16,384 columns, A ... XFD) as the user moves beyond
+/// it. Nothing is copied: the view asks for the few cells it shows and each
+/// is looked up in the sheet.
 class SheetModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -22,12 +25,23 @@ class SheetModel : public QAbstractTableModel {
   void SetSheet(const Sheet* sheet);
   const Sheet* sheet() const { return sheet_; }
 
+  /// Grows the model to reach past (row, column) by the margin; never
+  /// shrinks it.
+  void Reach(std::int32_t row, std::int32_t column);
+
   /// The value at a 1-based row and column; empty without a sheet.
   CellValue Cell(std::int32_t row, std::int32_t column) const;
 
   /// What the grid shows for a value: its text form, and for error values
   /// their code (the XML writer reads those as empty).
   static QString DisplayText(const CellValue& value);
+  /// Where a value sits in its cell: numbers and dates to the right, truth
+  /// values and error codes centred, texts to the left.
+  static Qt::Alignment Alignment(const CellValue& value);
+
+  /// The cells of `area` as tab-separated lines ending in CR LF, as
+  /// spreadsheets put them on the clipboard.
+  QString TabSeparatedText(const BlockGeometry& area) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -38,6 +52,8 @@ class SheetModel : public QAbstractTableModel {
 
  private:
   const Sheet* sheet_ = nullptr;
+  int rows_;
+  int columns_;
 };
 
 }  // namespace kestrilo

@@ -1,9 +1,15 @@
 #include "gui/spreadsheet/window_workbook_session.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
+#include "engine/block_clip.h"
+#include "engine/range_address.h"
 #include "engine/workbook_cell_source.h"
 #include "engine/xml_writer.h"
 #include "gui/spreadsheet/workbook_window.h"
@@ -20,7 +26,19 @@ constexpr int kShowLoadingAfterMs = 300;
 WindowWorkbookSession::WindowWorkbookSession(std::string path)
     : path_(std::move(path)), window_(std::make_unique<WorkbookWindow>()) {}
 
-WindowWorkbookSession::~WindowWorkbookSession() = default;
+WindowWorkbookSession::~WindowWorkbookSession() { *alive_ = false; }
+
+void WindowWorkbookSession::Later(std::function<void()> call) {
+  // Queued on the application, not on the session or its window: the call
+  // may free both.
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [alive = std::weak_ptr<bool>(alive_), call = std::move(call)] {
+        const std::shared_ptr<bool> still = alive.lock();
+        if (still && *still) call();
+      },
+      Qt::QueuedConnection);
+}
 
 void WindowWorkbookSession::Open(OpenedCallback opened) {
   WorkbookWindow* window = window_.get();
@@ -36,7 +54,7 @@ void WindowWorkbookSession::Open(OpenedCallback opened) {
         } catch (const std::exception& failure) {
           error = failure.what();
         }
-        opened(error);
+        Later([opened, error] { opened(error); });
       },
       Qt::SingleShotConnection);
   window->StartLoading(QString::fromStdString(path_));
@@ -46,24 +64,25 @@ void WindowWorkbookSession::Open(OpenedCallback opened) {
   });
 }
 
-void WindowWorkbookSession::Prompt(const PromptContext& /*context*/,
+void WindowWorkbookSession::Prompt(const PromptContext& context,
                                    AnsweredCallback answered) {
-  // The prompt runs after the caller has returned, so that the caller never
-  // waits inside it.
-  QTimer::singleShot(0, this, [this, answered = std::move(answered)] {
-    if (!window_) return;
-    window_->show();
-    std::optional<std::string> address;
-    try {
-      address = window_->PromptForRange();
-    } catch (...) {
-      address.reset();
-    }
-    if (window_) answered(address);
-  });
+  PromptContext shown = context;
+  if (shown.file_name.isEmpty()) {
+    shown.file_name = QFileInfo(QString::fromStdString(path_)).fileName();
+  }
+  const bool prompting =
+      window_ != nullptr &&
+      window_->BeginPrompt(
+          shown, [this, answered](const std::optional<std::string>& address) {
+            Later([answered, address] { answered(address); });
+          });
+  // No workbook to prompt over, or a prompt up already: nothing chosen.
+  if (!prompting) Later([answered] { answered(std::nullopt); });
 }
 
-void WindowWorkbookSession::UpdateOptions(const ExportOptions& /*options*/) {}
+void WindowWorkbookSession::UpdateOptions(const ExportOptions& options) {
+  if (window_) window_->SetPreviewOptions(options);
+}
 
 std::string WindowWorkbookSession::Convert(const ExportOptions& options,
                                            const std::string& address) {
@@ -71,12 +90,23 @@ std::string WindowWorkbookSession::Convert(const ExportOptions& options,
       window_->active_sheet() < 0) {
     throw std::runtime_error(path_ + ": the workbook is not open.");
   }
+  const Sheet& sheet = window_->workbook()->sheet(window_->active_sheet());
+  const RangeAddress parsed = ParseAddress(address);
+  const std::optional<BlockGeometry> block =
+      ClipToUsedRange(parsed.areas.front(), sheet.UsedRange());
+  if (!block) {
+    throw std::runtime_error(path_ + ": the block " +
+                             FormatArea(parsed.areas.front()) + " of sheet '" +
+                             sheet.name() + "' holds no cells.");
+  }
   WorkbookCellSource cells(*window_->workbook(), window_->active_sheet());
-  return BlockToXml(cells, options, address);
+  return BlockToXml(cells, options, FormatArea(*block));
 }
 
 void WindowWorkbookSession::Quit() {
+  *alive_ = false;
   if (!window_) return;
+  window_->EndPrompt();
   window_->hide();
   window_.reset();
 }

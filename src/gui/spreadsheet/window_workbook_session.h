@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <memory>
 #include <string>
 
@@ -13,7 +12,9 @@ class WorkbookWindow;
 
 namespace kestrilo::gui {
 
-/// A WorkbookSession over a workbook window of our own.
+/// A WorkbookSession over a workbook window of our own. Answers reach the
+/// caller from the event loop, never from inside the window's own event
+/// handling, so that a caller may free the session in its callback.
 class WindowWorkbookSession : public QObject, public WorkbookSession {
   Q_OBJECT
 
@@ -32,8 +33,13 @@ class WindowWorkbookSession : public QObject, public WorkbookSession {
   WorkbookWindow* window() const { return window_.get(); }
 
  private:
+  /// Calls `call` soon, from the event loop, unless the session is gone.
+  void Later(std::function<void()> call);
+
   std::string path_;
   std::unique_ptr<WorkbookWindow> window_;
+  // Cleared by the destructor and Quit: queued answers check it first.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace kestrilo::gui

@@ -16,9 +16,11 @@
 #include <algorithm>
 
 #include "engine/address_error.h"
+#include "engine/block_clip.h"
 #include "engine/workbook_reader.h"
 #include "engine/xml_writer.h"
 #include "gui/spreadsheet/grid_colors.h"
+#include "gui/spreadsheet/prompt_dock.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
@@ -43,7 +45,9 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
       pages_(new QStackedWidget(this)),
       loading_label_(new QLabel(this)),
       loading_bar_(new QProgressBar(this)),
-      status_label_(new QLabel(tr("Ready"), this)) {
+      status_label_(new QLabel(tr("Ready"), this)),
+      selection_size_(new QLabel(this)),
+      prompt_dock_(new PromptDock(this)) {
   ++open_windows;
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -57,15 +61,19 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
   layout->addWidget(CreateTabRow());
   setCentralWidget(central);
   statusBar()->addWidget(status_label_, 1);
+  selection_size_->setObjectName(QStringLiteral("selectionSize"));
+  statusBar()->addPermanentWidget(selection_size_);
+  // Docked beside the grid, the prompt covers no cells.
+  addDockWidget(Qt::RightDockWidgetArea, prompt_dock_);
   statusBar()->setSizeGripEnabled(true);
-  resize(1000, 640);
+  resize(1100, 680);
 
   status_timer_.setSingleShot(true);
   status_timer_.setInterval(kStatusIntervalMs);
   connect(&status_timer_, &QTimer::timeout, this,
           &WorkbookWindow::FlushStatusText);
   connect(grid_, &SheetGrid::SelectionChanged, this,
-          &WorkbookWindow::ShowActiveCell);
+          &WorkbookWindow::SelectionChanged);
   connect(tabs_, &QTabBar::currentChanged, this, &WorkbookWindow::TabChosen);
   connect(name_box_, &QLineEdit::returnPressed, this,
           &WorkbookWindow::NameBoxEntered);
@@ -76,6 +84,7 @@ WorkbookWindow::~WorkbookWindow() {
   // The reader holds no pointer into the window; waiting for it keeps its
   // result from arriving at a window that is gone.
   if (loader_.joinable()) loader_.join();
+  EndPrompt();  // a window freed while prompting answers nothing
   grid_->SetSheet(nullptr);
   --open_windows;
 }
@@ -341,42 +350,66 @@ void WorkbookWindow::SetBusy(bool busy) {
   tabs_->setEnabled(!busy);
 }
 
-std::optional<std::string> WorkbookWindow::PromptForRange() {
-  if (prompt_ != nullptr) return std::nullopt;
-  if (loading_) {
-    try {
-      WaitUntilLoaded();
-    } catch (...) {
-      return std::nullopt;
-    }
+bool WorkbookWindow::BeginPrompt(const gui::PromptContext& context,
+                                 AnswerFunction answered) {
+  if (!workbook_ || !prompt_dock_->Begin(context, std::move(answered))) {
+    return false;
   }
-  if (!workbook_) return std::nullopt;
   if (!isVisible()) show();
   raise();
   activateWindow();
-  RangePrompt prompt(
-      grid_,
-      [this](const RangeAddress& address) { return SelectAddress(address); },
-      this);
-  prompt.adjustSize();
-  // Over the top right of the grid, where it hides the fewest cells.
-  const QPoint corner(width() - prompt.sizeHint().width() - 40, 90);
-  prompt.move(mapToGlobal(corner));
-  prompt_ = &prompt;
-  QEventLoop loop;
-  connect(&prompt, &QDialog::finished, &loop, &QEventLoop::quit);
-  connect(this, &WorkbookWindow::Closed, &loop, &QEventLoop::quit);
-  prompt.show();
+  grid_->setFocus();
   emit RangePromptShown();
-  loop.exec();
-  prompt_ = nullptr;
-  if (prompt.result() != QDialog::Accepted || !isVisible()) return std::nullopt;
-  return prompt.Address();
+  return true;
+}
+
+void WorkbookWindow::EndPrompt() { prompt_dock_->End(); }
+
+void WorkbookWindow::SetPreviewOptions(const ExportOptions& options) {
+  prompt_dock_->SetOptions(options);
+}
+
+RangePrompt* WorkbookWindow::range_prompt() const {
+  return prompt_dock_->prompt();
+}
+
+std::optional<BlockGeometry> WorkbookWindow::SelectedBlock() const {
+  if (!workbook_ || active_sheet_ < 0) return std::nullopt;
+  return ClipToUsedRange(grid_->areas().front(),
+                         workbook_->sheet(active_sheet_).UsedRange());
+}
+
+void WorkbookWindow::SelectionChanged() {
+  ShowActiveCell();
+  ShowSelectionSize();
+  prompt_dock_->SelectionChanged();
+}
+
+void WorkbookWindow::ShowSelectionSize() {
+  const std::optional<BlockGeometry> block = SelectedBlock();
+  if (!block) {
+    selection_size_->setText(workbook_ ? tr("No cells") : QString());
+    return;
+  }
+  selection_size_->setText(
+      tr("%1 × %2")
+          .arg(block->row_count == 1 ? tr("1 row")
+                                     : tr("%1 rows").arg(block->row_count))
+          .arg(block->column_count == 1
+                   ? tr("1 column")
+                   : tr("%1 columns").arg(block->column_count)));
+}
+
+QString WorkbookWindow::selection_size_text() const {
+  return selection_size_->text();
 }
 
 void WorkbookWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   emit Closed();
+  if (range_prompt() != nullptr) {
+    prompt_dock_->Answer(std::nullopt);  // last: it may free this
+  }
 }
 
 }  // namespace kestrilo

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -13,8 +14,10 @@
 #include <thread>
 #include <vector>
 
+#include "engine/export_options.h"
 #include "engine/range_address.h"
 #include "engine/workbook.h"
+#include "gui/common/workbook_session.h"
 
 class QLabel;
 class QLineEdit;
@@ -24,14 +27,16 @@ class QTabBar;
 
 namespace kestrilo {
 
+class PromptDock;
 class RangePrompt;
 class SheetGrid;
 
 /// The window of one open workbook: its file name as title, a formula line
 /// with the active cell's address and content, the grid of the active
-/// sheet, sheet tabs and a status bar. It reads the workbook on a thread of
-/// its own and shows that it is loading meanwhile. It never writes to the
-/// workbook's file; closing it only hides it, its owner frees it.
+/// sheet, sheet tabs and a status bar with the selection's size. It reads the
+/// workbook on a thread of its own and shows that it is loading meanwhile. It
+/// never writes to the workbook's file; closing it only hides it, its owner
+/// frees it.
 class WorkbookWindow : public QMainWindow {
   Q_OBJECT
 
@@ -72,16 +77,30 @@ class WorkbookWindow : public QMainWindow {
   /// from; the sheet tabs wait too, so the active sheet stays put.
   void SetBusy(bool busy);
 
-  /// The range prompt over this window; returns when the user confirms or
-  /// cancels it, or closes the window. The address confirmed, or nothing.
-  std::optional<std::string> PromptForRange();
+  /// Called once with the address confirmed, or nothing when the user
+  /// cancelled (Cancel, Escape, closing the window).
+  using AnswerFunction =
+      std::function<void(const std::optional<std::string>& address)>;
+  /// Shows the range prompt docked beside the grid, with the run's position
+  /// and a live preview under `context.options`, and returns at once; the
+  /// answer comes through `answered`. False (and no answer) without a
+  /// workbook or while a prompt is up.
+  bool BeginPrompt(const gui::PromptContext& context, AnswerFunction answered);
+  /// Takes the prompt down without answering.
+  void EndPrompt();
+  /// New options for the preview.
+  void SetPreviewOptions(const ExportOptions& options);
+  /// The block the selection converts to: its first area, whole rows and
+  /// columns clipped to the used range; nothing when that holds no cells.
+  std::optional<BlockGeometry> SelectedBlock() const;
   /// The open range prompt, or nullptr.
-  RangePrompt* range_prompt() const { return prompt_; }
+  RangePrompt* range_prompt() const;
 
   SheetGrid* grid() const { return grid_; }
   QTabBar* sheet_tabs() const { return tabs_; }
   QLineEdit* name_box() const { return name_box_; }
   QLineEdit* formula_line() const { return formula_line_; }
+  QString selection_size_text() const;
 
  signals:
   /// Loading ended, read or not.
@@ -101,6 +120,8 @@ class WorkbookWindow : public QMainWindow {
   void TabChosen(int tab);
   void ShowActiveCell();
   void NameBoxEntered();
+  void SelectionChanged();
+  void ShowSelectionSize();
 
   SheetGrid* grid_;
   QTabBar* tabs_;
@@ -110,7 +131,8 @@ class WorkbookWindow : public QMainWindow {
   QLabel* loading_label_;
   QProgressBar* loading_bar_;
   QLabel* status_label_;
-  RangePrompt* prompt_ = nullptr;
+  QLabel* selection_size_;
+  PromptDock* prompt_dock_;
 
   std::unique_ptr<Workbook> workbook_;
   int active_sheet_ = -1;

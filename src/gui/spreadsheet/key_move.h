@@ -1,0 +1,34 @@
+#pragma once
+
+#include <Qt>
+#include <cstdint>
+#include <optional>
+
+#include "engine/block_geometry.h"
+
+namespace kestrilo {
+
+/// A cell position on a sheet, 1-based.
+struct CellPosition {
+  std::int32_t row = 1;
+  std::int32_t column = 1;
+  bool operator==(const CellPosition&) const = default;
+};
+
+/// Where a key moves the grid's cursor, as in spreadsheets.
+struct KeyMove {
+  CellPosition to;
+  /// The selection grows to `to` (shift) instead of moving there.
+  bool extend = false;
+};
+
+/// The move for `key` with `modifiers` from `from` (the far corner with
+/// shift, the active cell without), or nothing for a key that moves
+/// nothing. Ctrl+arrows stop at the end of the `used` range, then at the
+/// sheet's edge; a page is `page` rows. The result may lie outside the
+/// sheet: the caller clamps it.
+std::optional<KeyMove> MoveForKey(int key, Qt::KeyboardModifiers modifiers,
+                                  CellPosition from, CellPosition active,
+                                  const BlockGeometry& used, int page);
+
+}  // namespace kestrilo

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "engine/xml_writer.h"
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace kestrilo {
+
+/// The live preview beside the range prompt: the first lines of the XML
+/// the selection gives, exactly as they will be written, and the size of
+/// the whole text.
+class XmlPreviewPane : public QWidget {
+  Q_OBJECT
+
+ public:
+  /// Lines shown of the text.
+  static constexpr int kLines = 60;
+
+  explicit XmlPreviewPane(QWidget* parent = nullptr);
+
+  void ShowPreview(const XmlPreview& preview);
+  /// Shows a note instead of XML (the selection gives none).
+  void ShowNote(const QString& note);
+
+  /// The XML shown, as it will be written (CR LF line ends), or empty.
+  const QString& xml() const { return xml_; }
+  /// The size line, such as "1,204 lines, 38,211 bytes".
+  QString size_text() const;
+
+ private:
+  QPlainTextEdit* text_;
+  QLabel* size_;
+  QString xml_;
+};
+
+}  // namespace kestrilo
