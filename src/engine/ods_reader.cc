@@ -1,8 +1,10 @@
 #include "engine/ods_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -272,6 +274,7 @@ struct CellAttributes {
   // Shown as TRUE or FALSE: a boolean number style, or the formula TRUE()
   // or FALSE(), whose result LibreOffice saves as the number 1 or 0.
   bool shown_as_boolean = false;
+  bool has_style = false;
   std::int64_t columns = 1;
   std::int64_t columns_spanned = 1;
   std::int64_t rows_spanned = 1;
@@ -406,8 +409,15 @@ class OdsContentReader {
         RepeatCount(xml_.AttributeOr("number-columns-repeated"));
     next_layout_column_ =
         std::min<std::int64_t>(first + repeat, kMaxColumns + 1);
+    if (first > kMaxColumns) return;
+    const std::string_view cell_style =
+        xml_.AttributeOr("default-cell-style-name");
+    if (!cell_style.empty() && !boolean_cell_styles_.empty() &&
+        boolean_cell_styles_.count(std::string(cell_style)) != 0) {
+      boolean_columns_.push_back({first, next_layout_column_ - 1});
+    }
     SheetLayout::Span span;
-    if (first > kMaxColumns || !ReadSpan(column_widths_, span)) return;
+    if (!ReadSpan(column_widths_, span)) return;
     span.first = static_cast<std::int32_t>(first);
     span.last = static_cast<std::int32_t>(next_layout_column_ - 1);
     sheet_->layout().AddColumns(span);
@@ -472,8 +482,18 @@ class OdsContentReader {
     cell_data_styles_.clear();
   }
 
+  // Whether the column's default cell style, which its cells without a
+  // style of their own take, shows numbers as TRUE or FALSE.
+  bool InBooleanColumn(std::int64_t column) const {
+    const auto it = std::upper_bound(
+        boolean_columns_.begin(), boolean_columns_.end(), column,
+        [](std::int64_t c, const ColumnRun& run) { return c < run.first; });
+    return it != boolean_columns_.begin() && column <= std::prev(it)->last;
+  }
+
   void StartTable() {
     if (workbook_.sheet_count() == 0) FindBooleanCellStyles();
+    boolean_columns_.clear();
     const std::string_view style = xml_.AttributeOr("style-name");
     const bool hidden = hidden_styles_.count(std::string(style)) != 0;
     std::string name(xml_.AttributeOr("name"));
@@ -610,6 +630,7 @@ class OdsContentReader {
           attributes_.shown_as_boolean = true;
         }
       } else if (Is(name, "style-name")) {
+        attributes_.has_style = true;
         if (!boolean_cell_styles_.empty() &&
             boolean_cell_styles_.count(std::string(attribute.value)) != 0) {
           attributes_.shown_as_boolean = true;
@@ -710,6 +731,10 @@ class OdsContentReader {
     const std::int64_t last = first + attributes_.columns - 1;
     next_column_ = std::min(last + 1, kFarBeyond);
     AddMergedArea(first);
+    if (!attributes_.has_style && !boolean_columns_.empty() &&
+        InBooleanColumn(first)) {
+      attributes_.shown_as_boolean = true;
+    }
     PendingCell cell{0, 0, CellKind::kEmpty, false, 0.0, 0};
     if (!ValueOf(cell)) {
       if (attributes_.has_formula) CountFormulasWithoutValue(first, last);
@@ -808,6 +833,13 @@ class OdsContentReader {
   std::unordered_set<std::string> boolean_data_styles_;
   std::unordered_map<std::string, std::string> cell_data_styles_;
   std::unordered_set<std::string> boolean_cell_styles_;
+  // Runs of columns of the current table whose default cell style is one
+  // of those, in column order.
+  struct ColumnRun {
+    std::int64_t first;
+    std::int64_t last;
+  };
+  std::vector<ColumnRun> boolean_columns_;
   std::unordered_map<std::string, float> column_widths_;
   std::unordered_map<std::string, float> row_heights_;
 

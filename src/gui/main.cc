@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 #include "gui/filelist/file_list_commands.h"
 #include "gui/shell/main_window.h"
@@ -8,7 +10,29 @@
 #include "gui/shell/start_up.h"
 #include "gui/spreadsheet/window_workbook_opener.h"
 
+namespace {
+
+// Without a display Qt would end the program with a message of its own
+// about its platform plugins; say in our terms what is missing instead.
+bool HasDisplay() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (!HasDisplay()) {
+    std::fputs(
+        "kestrilo: no display to show the window on (neither DISPLAY nor "
+        "WAYLAND_DISPLAY is set). Start it from a desktop session or under "
+        "xvfb-run, or convert the workbooks with kestrilo-cli.\n",
+        stderr);
+    return 1;
+  }
   QApplication application(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Velmora"));
   QApplication::setApplicationName(QStringLiteral("Kestrilo"));

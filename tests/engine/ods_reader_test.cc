@@ -419,7 +419,10 @@ TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
            shown + "</text:p></table:table-cell>";
   };
   const auto book = ReadParts(OdsParts(ContentXml(
-      "<table:table table:name=\"S\">" +
+      "<table:table table:name=\"S\"><table:table-column "
+      "table:number-columns-repeated=\"6\" "
+      "table:default-cell-style-name=\"Default\"/><table:table-column "
+      "table:default-cell-style-name=\"ce1\"/>" +
           Row(cell(" table:style-name=\"ce1\" table:formula=\"of:=TRUE()\" "
                    "office:value=\"1\"",
                    "TRUE") +
@@ -429,15 +432,21 @@ TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
               cell(" office:value=\"1\"", "1") +
               cell(" table:style-name=\"ce2\" office:value=\"1\"", "1") +
               cell(" table:formula=\"of:=[.A1]=TRUE()\" office:value=\"1\"",
-                   "1")) +
+                   "1") +
+              cell(" office:value=\"1\"", "TRUE") +
+              cell(" table:style-name=\"ce2\" office:value=\"1\"", "1") +
+              cell(" office:value=\"1\"", "1")) +
           "</table:table>",
       styles)));
   const Sheet& s = book->sheet(0);
-  for (const auto& [column, value] : {std::pair{1, 1.0}, {2, 0.0}, {3, 0.0}}) {
+  // Column 7 takes the boolean style of its column; column 8 has a style
+  // of its own, column 9 the default of no column.
+  for (const auto& [column, value] :
+       {std::pair{1, 1.0}, {2, 0.0}, {3, 0.0}, {7, 1.0}}) {
     EXPECT_EQ(s.Cell(1, column).kind, CellKind::kBoolean) << column;
     EXPECT_EQ(s.Cell(1, column).number, value) << column;
   }
-  for (int column = 4; column <= 6; ++column) {
+  for (int column : {4, 5, 6, 8, 9}) {
     EXPECT_EQ(s.Cell(1, column).kind, CellKind::kNumber) << column;
   }
 }
