@@ -32,6 +32,8 @@
 #include <string>
 
 #include "engine/workbook.h"
+#include "engine/workbook_cell_source.h"
+#include "engine/xml_writer.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/window_workbook_session.h"
@@ -248,6 +250,50 @@ void BM_PaintFullScreen(benchmark::State& state) {
                          (window.grid()->columnAt(viewport->width() - 1) + 1));
 }
 BENCHMARK(BM_PaintFullScreen)->Unit(benchmark::kMillisecond);
+
+// The live preview of a 1,000,000-cell selection as the window makes it on
+// its own thread: the first lines, with the size counted on another thread
+// (BM_PreviewSizeMillionCells: how long that count takes).
+std::unique_ptr<Workbook> PreviewWorkbook() {
+  auto workbook = std::make_unique<Workbook>("memory.xlsx", "xlsx");
+  Sheet& sheet = workbook->AddSheet("Data", false);
+  for (int row = 1; row <= kRows; ++row) {
+    for (int column = 1; column <= kColumns; ++column) {
+      if (column % 2 == 0) {
+        sheet.SetText(row, column, RowText(row, column));
+      } else {
+        sheet.SetNumber(row, column, row * 1.25 * column);
+      }
+    }
+  }
+  sheet.Finish();
+  return workbook;
+}
+
+void BM_PreviewMillionCells(benchmark::State& state) {
+  WorkbookWindow window;
+  window.SetWorkbook(PreviewWorkbook());
+  window.BeginPrompt({}, [](const auto&) {});
+  window.grid()->SelectAreas({{1, kRows, 1, kColumns}});
+  ExportOptions options;
+  for (auto _ : state) {
+    options.row_first = !options.row_first;
+    window.SetPreviewOptions(options);
+  }
+  window.EndPrompt();
+}
+BENCHMARK(BM_PreviewMillionCells)->Unit(benchmark::kMillisecond);
+
+void BM_PreviewSizeMillionCells(benchmark::State& state) {
+  const std::unique_ptr<Workbook> workbook = PreviewWorkbook();
+  WorkbookCellSource cells(*workbook, 0);
+  for (auto _ : state) {
+    const XmlPreview preview =
+        BlockPreview(cells, ExportOptions(), "$A$1:$J$100000", 60);
+    benchmark::DoNotOptimize(preview.byte_count);
+  }
+}
+BENCHMARK(BM_PreviewSizeMillionCells)->Unit(benchmark::kMillisecond);
 
 std::unique_ptr<Workbook> ScreenshotWorkbook() {
   auto workbook =

@@ -23,6 +23,9 @@ class XmlPreviewPane : public QWidget {
   explicit XmlPreviewPane(QWidget* parent = nullptr);
 
   void ShowPreview(const XmlPreview& preview);
+  /// Shows the first lines while the size is still being counted.
+  void ShowHead(const std::string& head);
+  void ShowSize(std::int64_t lines, std::int64_t bytes);
   /// Shows a note instead of XML (the selection gives none).
   void ShowNote(const QString& note);
 
