@@ -39,7 +39,7 @@
 #include "gui/spreadsheet/window_workbook_session.h"
 #include "gui/spreadsheet/workbook_window.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
 constexpr int kRows = 100000;
@@ -133,7 +133,7 @@ void FirstScreen(benchmark::State& state, const std::string& path) {
   for (auto _ : state) {
     QElapsedTimer clock;
     clock.start();
-    gui::WindowWorkbookSession session(path);
+    WindowWorkbookSession session(path);
     std::optional<std::optional<std::string>> opened;
     session.Open(
         [&](const std::optional<std::string>& error) { opened = error; });
@@ -344,7 +344,7 @@ int Screenshot(const QString& file) {
   window.resize(1120, 700);
   window.move(20, 20);
   window.show();
-  gui::PromptContext context;
+  PromptContext context;
   context.position = 2;
   context.count = 4;
   context.file_name = "Orders 2021.xlsx";
@@ -402,7 +402,7 @@ int LoadingScreenshot(const QString& file) {
 }
 
 }  // namespace
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
 
 int main(int argc, char** argv) {
   QString screenshot;
@@ -431,12 +431,13 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
-  if (!screenshot.isEmpty()) return kestrilo::Screenshot(screenshot);
+  if (!screenshot.isEmpty()) return kestrilo::gui::Screenshot(screenshot);
   if (!workbook_screenshot.isEmpty()) {
-    return kestrilo::WorkbookScreenshot(workbook_screenshot, workbook, sheet);
+    return kestrilo::gui::WorkbookScreenshot(workbook_screenshot, workbook,
+                                             sheet);
   }
   if (!loading_screenshot.isEmpty()) {
-    return kestrilo::LoadingScreenshot(loading_screenshot);
+    return kestrilo::gui::LoadingScreenshot(loading_screenshot);
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -120,6 +120,22 @@ class WindowWorkbookSessionTest : public QObject {
       QTest::qWait(20);
       QCOMPARE(answers_, 0);
     }
+    // While a large preview is being counted, the workbook or the whole
+    // session may go.
+    for (bool whole_session : {false, true}) {
+      init();
+      window().SetWorkbook(LongWorkbook(200));
+      Ask();
+      QTest::keyClick(window().grid(), Qt::Key_A, Qt::ControlModifier);
+      QTest::qWait(40);  // the preview starts after the mouse rests
+      if (whole_session) {
+        session_.reset();
+      } else {
+        window().SetWorkbook(testing::SampleWorkbook());
+      }
+      QTest::qWait(20);
+      QCOMPARE(answers_, 0);
+    }
     init();
     Ask();
     session_->Quit();

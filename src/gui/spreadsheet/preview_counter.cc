@@ -3,7 +3,7 @@
 #include "engine/workbook_cell_source.h"
 #include "engine/xml_writer.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -63,4 +63,4 @@ void PreviewCounter::Stop() {
   if (thread_.joinable()) thread_.join();
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -8,7 +8,7 @@
 #include "engine/export_options.h"
 #include "engine/workbook.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 /// Counts the lines and bytes of a block's XML on a thread of its own, so
 /// that previewing a selection of millions of cells never stalls the
@@ -37,4 +37,4 @@ class PreviewCounter : public QObject {
   int generation_ = 0;  // the count whose result is still wanted
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -10,7 +10,7 @@
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -122,4 +122,4 @@ void PromptDock::UpdatePreview() {
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

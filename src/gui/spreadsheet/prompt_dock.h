@@ -10,7 +10,7 @@
 #include "gui/common/workbook_session.h"
 #include "gui/spreadsheet/preview_counter.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class RangePrompt;
 class WorkbookWindow;
@@ -54,4 +54,4 @@ class PromptDock : public QDockWidget {
   PreviewCounter counter_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

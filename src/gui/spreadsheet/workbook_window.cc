@@ -25,7 +25,7 @@
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -415,4 +415,4 @@ void WorkbookWindow::closeEvent(QCloseEvent* event) {
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 XmlPreviewPane::XmlPreviewPane(QWidget* parent)
     : QWidget(parent),
@@ -60,4 +60,4 @@ void XmlPreviewPane::ShowNote(const QString& note) {
 
 QString XmlPreviewPane::size_text() const { return size_->text(); }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

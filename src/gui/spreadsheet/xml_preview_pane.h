@@ -8,7 +8,7 @@
 class QLabel;
 class QPlainTextEdit;
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 /// The live preview beside the range prompt: the first lines of the XML
 /// the selection gives, exactly as they will be written, and the size of
@@ -40,4 +40,4 @@ class XmlPreviewPane : public QWidget {
   QString xml_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
