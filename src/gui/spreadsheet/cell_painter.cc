@@ -8,7 +8,7 @@
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -130,6 +130,15 @@ void CellPainter::AddRowRuns(int row, Lines columns,
   const QFontMetrics& metrics = grid_.fontMetrics();
   for (std::size_t i = 0; i < filled.size(); ++i) {
     const auto& [column, value] = filled[i];
+    // Off the screen only the nearest text on either side can reach into
+    // it; the rest needs no text made.
+    if (column < columns.first || column > columns.last) {
+      const bool nearest =
+          column < columns.first
+              ? i + 1 == filled.size() || filled[i + 1].first >= columns.first
+              : i == 0 || filled[i - 1].first <= columns.last;
+      if (!nearest || value.kind != CellKind::kText) continue;
+    }
     TextRun run;
     run.row = row + 1;
     run.column = column + 1;
@@ -251,4 +260,4 @@ void CellPainter::PaintSelection(QPainter& painter) const {
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

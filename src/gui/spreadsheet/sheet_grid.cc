@@ -16,7 +16,7 @@
 #include "gui/spreadsheet/section_sizes.h"
 #include "gui/spreadsheet/sheet_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -99,6 +99,27 @@ void SheetGrid::ApplyLayout(Qt::Orientation orientation, int first, int last) {
   viewport()->update();
 }
 
+void SheetGrid::FillViewport() {
+  // Empty space beside the last column or below the last row shows more of
+  // the sheet instead, as in spreadsheets.
+  const int columns = model_->columnCount();
+  if (columns < kMaxColumns &&
+      columnViewportPosition(columns - 1) + columnWidth(columns - 1) <
+          viewport()->width()) {
+    model_->Reach(0, columns);
+  }
+  const int rows = model_->rowCount();
+  if (rows < kMaxRows && rowViewportPosition(rows - 1) + rowHeight(rows - 1) <
+                             viewport()->height()) {
+    model_->Reach(rows, 0);
+  }
+}
+
+void SheetGrid::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  FillViewport();
+}
+
 void SheetGrid::GrowAtScrollEnd(Qt::Orientation orientation, int value) {
   // As in spreadsheets, scrolling on at the end of the sheet's extent
   // brings more empty rows or columns.
@@ -116,6 +137,7 @@ void SheetGrid::SetSheet(const Sheet* sheet) {
   model_->SetSheet(sheet);
   ApplyLayout(Qt::Horizontal, 0, model_->columnCount() - 1);
   ApplyLayout(Qt::Vertical, 0, model_->rowCount() - 1);
+  FillViewport();
   areas_ = {{1, 1, 1, 1}};
   anchor_ = extent_ = {1, 1};
   area_mode_ = Mode::kCells;
@@ -452,4 +474,4 @@ void SheetGrid::Changed() {
   emit SelectionChanged();
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

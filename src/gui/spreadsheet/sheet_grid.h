@@ -10,7 +10,7 @@
 #include "gui/spreadsheet/cell_painter.h"
 #include "gui/spreadsheet/key_move.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class SheetModel;
 
@@ -67,6 +67,7 @@ class SheetGrid : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -82,6 +83,7 @@ class SheetGrid : public QTableView {
   bool OnSectionBorder(Qt::Orientation orientation, QPoint pos) const;
   void ApplyLayout(Qt::Orientation orientation, int first, int last);
   void GrowAtScrollEnd(Qt::Orientation orientation, int value);
+  void FillViewport();
   CellPosition CellAt(QPoint viewport_point) const;
   std::int32_t TopVisibleRow() const;
   std::int32_t LeftVisibleColumn() const;
@@ -103,4 +105,4 @@ class SheetGrid : public QTableView {
   QTimer scroll_timer_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
