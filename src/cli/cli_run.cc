@@ -252,6 +252,21 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
   return counts;
 }
 
+// A run whose output folder cannot be made: every workbook fails, and the
+// report still accounts for each.
+void FailEveryJob(const std::vector<Job>& jobs, const std::string& reason,
+                  ReportWriter* report, Counts& counts) {
+  JobResult result;
+  result.reason = reason;
+  for (const Job& job : jobs) {
+    if (report && !counts.report_failed && !report->Write(job, result)) {
+      counts.report_failed = true;
+      PrintLine(kPrefix + report->error());
+    }
+    ++counts.failed;
+  }
+}
+
 // The command line's inputs, then those of its input list; the index of
 // the first listed one in `first_listed`.
 std::vector<std::string> AllInputs(const CommandLine& line,
@@ -315,17 +330,17 @@ int Convert(const CommandLine& line) {
                         std::to_string(workbooks.size()));
   }
   Counts counts;
+  const std::unique_ptr<ReportWriter> report = OpenReport(line, workbooks);
+  const std::vector<Job> jobs = PlanJobs(
+      workbooks, line.to_stdout() ? std::string() : line.output, subfolders);
   if (!line.to_stdout()) {
     if (auto problem = PrepareOutputFolder(line.output)) {
       PrintLine(kPrefix + line.output + ": " + *problem);
-      counts.failed = static_cast<int>(workbooks.size());
+      FailEveryJob(jobs, line.output + ": " + *problem, report.get(), counts);
       if (!line.quiet) PrintSummary(counts, line);
       return kExitFailed;
     }
   }
-  const std::unique_ptr<ReportWriter> report = OpenReport(line, workbooks);
-  const std::vector<Job> jobs = PlanJobs(
-      workbooks, line.to_stdout() ? std::string() : line.output, subfolders);
   counts = RunJobs(jobs, line, report.get());
   if (!line.quiet) PrintSummary(counts, line);
   return ExitStatus(counts);

@@ -321,7 +321,7 @@ TEST_F(CliBatchTest, ReportHasALinePerWorkbookInInputOrder) {
               ElementsAre("2 formulas have no cached value and read as empty"));
 }
 
-TEST_F(CliBatchTest, ReportNeverReplacesAWorkbookOfTheRun) {
+TEST_F(CliBatchTest, ReportNeverReplacesAWorkbookAndAccountsForEach) {
   const fs::path book = Place("fruit.csv", "book.csv");
   const std::string before = ReadFile(book);
   const Outcome outcome =
@@ -329,6 +329,17 @@ TEST_F(CliBatchTest, ReportNeverReplacesAWorkbookOfTheRun) {
   EXPECT_EQ(outcome.status, 1);
   EXPECT_THAT(outcome.err, HasSubstr("book.csv: not written"));
   EXPECT_EQ(ReadFile(book), before);
+
+  // A run that cannot begin still accounts for every workbook.
+  WriteFile(dir_ / "taken", "a file where the output folder should be");
+  const Outcome blocked =
+      Run({"--report", "r.jsonl", "-o", "taken/out", "book.csv"});
+  EXPECT_EQ(blocked.status, 1);
+  const std::vector<nlohmann::json> lines =
+      ParseLines(ReadFile(dir_ / "r.jsonl"));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0]["status"], "failed");
+  EXPECT_THAT(lines[0]["reason"].get<std::string>(), HasSubstr("taken/out"));
 
   const Outcome unwritable =
       Run({"--report", "no/such/folder/r.jsonl", "-o", "out", "book.csv"});
