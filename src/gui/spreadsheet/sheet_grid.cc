@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "engine/block_clip.h"
 #include "gui/spreadsheet/cell_painter.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/grid_header.h"
@@ -196,14 +197,18 @@ void SheetGrid::keyboardSearch(const QString&) {
 }
 
 BlockGeometry SheetGrid::AreaBetween(CellPosition from, CellPosition to,
-                                     Mode mode) {
+                                     Mode mode) const {
   const std::int32_t top = std::min(from.row, to.row);
   const std::int32_t bottom = std::max(from.row, to.row);
   const std::int32_t left = std::min(from.column, to.column);
   const std::int32_t right = std::max(from.column, to.column);
-  if (mode == Mode::kColumns) return {1, kMaxRows, left, right - left + 1};
-  if (mode == Mode::kRows) return {top, bottom - top + 1, 1, kMaxColumns};
-  return {top, bottom - top + 1, left, right - left + 1};
+  BlockGeometry area{top, bottom - top + 1, left, right - left + 1};
+  if (mode == Mode::kColumns) area = {1, kMaxRows, left, right - left + 1};
+  if (mode == Mode::kRows) area = {top, bottom - top + 1, 1, kMaxColumns};
+  const Sheet* sheet = model_->sheet();
+  return sheet == nullptr
+             ? area
+             : WithMergedAreas(area, sheet->layout().merged_areas());
 }
 
 void SheetGrid::Begin(CellPosition cell, Mode mode,

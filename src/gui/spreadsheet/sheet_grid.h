@@ -73,8 +73,10 @@ class SheetGrid : public QTableView {
  private:
   enum class Mode { kNone, kCells, kColumns, kRows };
 
-  static BlockGeometry AreaBetween(CellPosition from, CellPosition to,
-                                   Mode mode);
+  // The area from one corner to the other, grown over the merged areas it
+  // touches.
+  BlockGeometry AreaBetween(CellPosition from, CellPosition to,
+                            Mode mode) const;
   void Begin(CellPosition cell, Mode mode, Qt::KeyboardModifiers modifiers);
   void DragTo(QPoint viewport_point);
   void EndDrag();
