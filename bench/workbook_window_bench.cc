@@ -32,12 +32,14 @@
 #include <string>
 
 #include "engine/workbook.h"
+#include "engine/workbook_cell_source.h"
+#include "engine/xml_writer.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/window_workbook_session.h"
 #include "gui/spreadsheet/workbook_window.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 namespace {
 
 constexpr int kRows = 100000;
@@ -131,7 +133,7 @@ void FirstScreen(benchmark::State& state, const std::string& path) {
   for (auto _ : state) {
     QElapsedTimer clock;
     clock.start();
-    gui::WindowWorkbookSession session(path);
+    WindowWorkbookSession session(path);
     std::optional<std::optional<std::string>> opened;
     session.Open(
         [&](const std::optional<std::string>& error) { opened = error; });
@@ -249,6 +251,50 @@ void BM_PaintFullScreen(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintFullScreen)->Unit(benchmark::kMillisecond);
 
+// The live preview of a 1,000,000-cell selection as the window makes it on
+// its own thread: the first lines, with the size counted on another thread
+// (BM_PreviewSizeMillionCells: how long that count takes).
+std::unique_ptr<Workbook> PreviewWorkbook() {
+  auto workbook = std::make_unique<Workbook>("memory.xlsx", "xlsx");
+  Sheet& sheet = workbook->AddSheet("Data", false);
+  for (int row = 1; row <= kRows; ++row) {
+    for (int column = 1; column <= kColumns; ++column) {
+      if (column % 2 == 0) {
+        sheet.SetText(row, column, RowText(row, column));
+      } else {
+        sheet.SetNumber(row, column, row * 1.25 * column);
+      }
+    }
+  }
+  sheet.Finish();
+  return workbook;
+}
+
+void BM_PreviewMillionCells(benchmark::State& state) {
+  WorkbookWindow window;
+  window.SetWorkbook(PreviewWorkbook());
+  window.BeginPrompt({}, [](const auto&) {});
+  window.grid()->SelectAreas({{1, kRows, 1, kColumns}});
+  ExportOptions options;
+  for (auto _ : state) {
+    options.row_first = !options.row_first;
+    window.SetPreviewOptions(options);
+  }
+  window.EndPrompt();
+}
+BENCHMARK(BM_PreviewMillionCells)->Unit(benchmark::kMillisecond);
+
+void BM_PreviewSizeMillionCells(benchmark::State& state) {
+  const std::unique_ptr<Workbook> workbook = PreviewWorkbook();
+  WorkbookCellSource cells(*workbook, 0);
+  for (auto _ : state) {
+    const XmlPreview preview =
+        BlockPreview(cells, ExportOptions(), "$A$1:$J$100000", 60);
+    benchmark::DoNotOptimize(preview.byte_count);
+  }
+}
+BENCHMARK(BM_PreviewSizeMillionCells)->Unit(benchmark::kMillisecond);
+
 std::unique_ptr<Workbook> ScreenshotWorkbook() {
   auto workbook =
       std::make_unique<Workbook>("/home/user/Orders 2021.xlsx", "xlsx");
@@ -298,7 +344,7 @@ int Screenshot(const QString& file) {
   window.resize(1120, 700);
   window.move(20, 20);
   window.show();
-  gui::PromptContext context;
+  PromptContext context;
   context.position = 2;
   context.count = 4;
   context.file_name = "Orders 2021.xlsx";
@@ -356,7 +402,7 @@ int LoadingScreenshot(const QString& file) {
 }
 
 }  // namespace
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
 
 int main(int argc, char** argv) {
   QString screenshot;
@@ -385,12 +431,13 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
-  if (!screenshot.isEmpty()) return kestrilo::Screenshot(screenshot);
+  if (!screenshot.isEmpty()) return kestrilo::gui::Screenshot(screenshot);
   if (!workbook_screenshot.isEmpty()) {
-    return kestrilo::WorkbookScreenshot(workbook_screenshot, workbook, sheet);
+    return kestrilo::gui::WorkbookScreenshot(workbook_screenshot, workbook,
+                                             sheet);
   }
   if (!loading_screenshot.isEmpty()) {
-    return kestrilo::LoadingScreenshot(loading_screenshot);
+    return kestrilo::gui::LoadingScreenshot(loading_screenshot);
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -44,13 +44,13 @@ inline std::unique_ptr<Workbook> SampleWorkbook(
 }
 
 /// The centre of a cell (1-based) in the grid's viewport.
-inline QPoint CellCenter(const SheetGrid& grid, int row, int column) {
+inline QPoint CellCenter(const gui::SheetGrid& grid, int row, int column) {
   return grid.visualRect(grid.model()->index(row - 1, column - 1)).center();
 }
 
 /// Presses on one cell, drags to another and releases there.
-inline void Drag(SheetGrid& grid, int from_row, int from_column, int to_row,
-                 int to_column,
+inline void Drag(gui::SheetGrid& grid, int from_row, int from_column,
+                 int to_row, int to_column,
                  Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   QWidget* viewport = grid.viewport();
   QTest::mousePress(viewport, Qt::LeftButton, modifiers,
@@ -60,7 +60,7 @@ inline void Drag(SheetGrid& grid, int from_row, int from_column, int to_row,
                       CellCenter(grid, to_row, to_column));
 }
 
-inline void Click(SheetGrid& grid, int row, int column,
+inline void Click(gui::SheetGrid& grid, int row, int column,
                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, modifiers,
                     CellCenter(grid, row, column));

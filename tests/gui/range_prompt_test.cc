@@ -18,7 +18,7 @@
 #include "gui/spreadsheet/xml_preview_pane.h"
 #include "gui_test_support.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 using testing::Click;
 using testing::Drag;
@@ -38,7 +38,7 @@ class RangePromptTest : public QObject {
   // Opens the prompt, lets `act` work on it and returns the answer; a
   // prompt `act` leaves open fails the check on `answered_`.
   std::optional<std::string> Prompt(std::function<void(RangePrompt&)> act,
-                                    const gui::PromptContext& context = {}) {
+                                    const PromptContext& context = {}) {
     answered_ = false;
     answer_.reset();
     if (!window_->BeginPrompt(context,
@@ -71,7 +71,7 @@ class RangePromptTest : public QObject {
   void cleanup() { window_.reset(); }
 
   void PromptSitsBesideTheGridAndNamesTheWorkbook() {
-    gui::PromptContext context;
+    PromptContext context;
     context.position = 2;
     context.count = 4;
     context.file_name = "name.xlsx";
@@ -183,7 +183,7 @@ class RangePromptTest : public QObject {
   }
 
   void PreviewShowsTheXmlOfTheSelectionUnderTheOptions() {
-    gui::PromptContext context;
+    PromptContext context;
     context.options.title = "Parts";
     Prompt([](RangePrompt&) {}, context);
     Drag(grid(), 1, 1, 3, 2);
@@ -215,7 +215,7 @@ class RangePromptTest : public QObject {
   }
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
 
-QTEST_MAIN(kestrilo::RangePromptTest)
+QTEST_MAIN(kestrilo::gui::RangePromptTest)
 #include "range_prompt_test.moc"

@@ -24,7 +24,7 @@
 #include "gui/spreadsheet/section_sizes.h"
 #include "gui/spreadsheet/sheet_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -277,7 +277,7 @@ class SheetGridTest : public QObject {
   }
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
 
-QTEST_MAIN(kestrilo::SheetGridTest)
+QTEST_MAIN(kestrilo::gui::SheetGridTest)
 #include "sheet_grid_test.moc"

@@ -21,9 +21,10 @@ namespace kestrilo::gui {
 
 namespace {
 
-// 300 records of four fields: long enough that the preview shows only the
-// start.
-std::unique_ptr<Workbook> LongWorkbook() {
+// 300 records of four fields and `extra` numeric ones: long enough that
+// the preview shows only the start; with many extra fields, large enough
+// that the size is counted on a thread of its own.
+std::unique_ptr<Workbook> LongWorkbook(int extra) {
   auto workbook = std::make_unique<Workbook>("/tmp/long list.xlsx", "xlsx");
   Sheet& sheet = workbook->AddSheet("List", false);
   const char* heads[] = {"Part no", "Name", "Price", "In stock"};
@@ -35,6 +36,12 @@ std::unique_ptr<Workbook> LongWorkbook() {
     sheet.SetText(row, 2, "Part <" + std::to_string(row) + "> & co");
     sheet.SetNumber(row, 3, row * 0.75);
     sheet.SetBoolean(row, 4, row % 3 == 0);
+    for (int column = 5; column <= 4 + extra; ++column) {
+      sheet.SetNumber(row, column, row * column);
+    }
+  }
+  for (int column = 5; column <= 4 + extra; ++column) {
+    sheet.SetText(1, column, "Field " + std::to_string(column));
   }
   sheet.Finish();
   return workbook;
@@ -113,6 +120,22 @@ class WindowWorkbookSessionTest : public QObject {
       QTest::qWait(20);
       QCOMPARE(answers_, 0);
     }
+    // While a large preview is being counted, the workbook or the whole
+    // session may go.
+    for (bool whole_session : {false, true}) {
+      init();
+      window().SetWorkbook(LongWorkbook(200));
+      Ask();
+      QTest::keyClick(window().grid(), Qt::Key_A, Qt::ControlModifier);
+      QTest::qWait(40);  // the preview starts after the mouse rests
+      if (whole_session) {
+        session_.reset();
+      } else {
+        window().SetWorkbook(testing::SampleWorkbook());
+      }
+      QTest::qWait(20);
+      QCOMPARE(answers_, 0);
+    }
     init();
     Ask();
     session_->Quit();
@@ -156,25 +179,32 @@ class WindowWorkbookSessionTest : public QObject {
   }
 
   void PreviewIsTheStartOfWhatIsWrittenForEveryLayout() {
-    window().SetWorkbook(LongWorkbook());
-    Ask();
-    QTest::keyClick(window().grid(), Qt::Key_A, Qt::ControlModifier);
-    const XmlPreviewPane& pane = *prompt().preview();
-    for (int layout = 0; layout < 12; ++layout) {
-      ExportOptions options;
-      options.header_row = layout & 1;
-      options.header_column = layout & 2;
-      options.row_first = layout & 4;
-      options.title_tag = layout < 8;
-      options.title = "Parts List";
-      session_->UpdateOptions(options);
-      const std::string written = session_->Convert(
-          options, prompt().address_field()->text().toStdString());
-      QCOMPARE(pane.xml().toStdString(),
-               FirstLines(written, XmlPreviewPane::kLines));
-      QVERIFY2(pane.size_text().contains(
-                   QLocale().toString(static_cast<qlonglong>(written.size()))),
-               qPrintable(pane.size_text()));
+    for (int extra : {0, 200}) {
+      window().SetWorkbook(LongWorkbook(extra));
+      Ask();
+      QTest::keyClick(window().grid(), Qt::Key_A, Qt::ControlModifier);
+      const XmlPreviewPane& pane = *prompt().preview();
+      for (int layout = 0; layout < 12; ++layout) {
+        ExportOptions options;
+        options.header_row = layout & 1;
+        options.header_column = layout & 2;
+        options.row_first = layout & 4;
+        options.title_tag = layout < 8;
+        options.title = "Parts List";
+        session_->UpdateOptions(options);
+        const std::string written = session_->Convert(
+            options, prompt().address_field()->text().toStdString());
+        QCOMPARE(pane.xml().toStdString(),
+                 FirstLines(written, XmlPreviewPane::kLines));
+        const QString size =
+            QLocale().toString(static_cast<qlonglong>(
+                std::count(written.begin(), written.end(), '\n'))) +
+            " lines, " +
+            QLocale().toString(static_cast<qlonglong>(written.size()));
+        QTRY_VERIFY2(pane.size_text().startsWith(size),
+                     qPrintable(pane.size_text() + " / " + size));
+      }
+      QTest::keyClick(window().grid(), Qt::Key_Escape);
     }
   }
 };

@@ -15,7 +15,7 @@
 #include "gui/spreadsheet/sheet_model.h"
 #include "gui_test_support.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 using testing::CellCenter;
 using testing::Click;
@@ -282,7 +282,7 @@ class WorkbookWindowTest : public QObject {
   }
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
 
-QTEST_MAIN(kestrilo::WorkbookWindowTest)
+QTEST_MAIN(kestrilo::gui::WorkbookWindowTest)
 #include "workbook_window_test.moc"

@@ -8,7 +8,7 @@
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -260,4 +260,4 @@ void CellPainter::PaintSelection(QPainter& painter) const {
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

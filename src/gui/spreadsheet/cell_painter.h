@@ -9,7 +9,7 @@
 
 class QPainter;
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class SheetGrid;
 
@@ -61,4 +61,4 @@ class CellPainter {
   const SheetGrid& grid_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -2,7 +2,7 @@
 
 #include <QColor>
 
-namespace kestrilo::grid_colors {
+namespace kestrilo::gui::grid_colors {
 
 // One palette for the grid and its headers, so that selection marks in the
 // cells and in the headers match.
@@ -16,4 +16,4 @@ inline const QColor kHeaderLine{0xc4, 0xc8, 0xcd};
 inline const QColor kHeaderText{0x44, 0x47, 0x4b};
 inline const QColor kHeaderTextMarked{0x0b, 0x4c, 0xb3};
 
-}  // namespace kestrilo::grid_colors
+}  // namespace kestrilo::gui::grid_colors

@@ -5,7 +5,7 @@
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/sheet_grid.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 GridHeader::GridHeader(Qt::Orientation orientation, SheetGrid* grid)
     : QHeaderView(orientation, grid), grid_(grid) {
@@ -47,4 +47,4 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect,
   painter->restore();
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class SheetGrid;
 
@@ -24,4 +24,4 @@ class GridHeader : public QHeaderView {
   SheetGrid* grid_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

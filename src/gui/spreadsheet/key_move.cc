@@ -1,6 +1,6 @@
 #include "gui/spreadsheet/key_move.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 std::optional<KeyMove> MoveForKey(int key, Qt::KeyboardModifiers modifiers,
                                   CellPosition from, CellPosition active,
@@ -62,4 +62,4 @@ std::optional<KeyMove> MoveForKey(int key, Qt::KeyboardModifiers modifiers,
   return KeyMove{to, extend};
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

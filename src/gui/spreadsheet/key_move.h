@@ -6,7 +6,7 @@
 
 #include "engine/block_geometry.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 /// A cell position on a sheet, 1-based.
 struct CellPosition {
@@ -31,4 +31,4 @@ std::optional<KeyMove> MoveForKey(int key, Qt::KeyboardModifiers modifiers,
                                   CellPosition from, CellPosition active,
                                   const BlockGeometry& used, int page);
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

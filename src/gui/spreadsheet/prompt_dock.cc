@@ -1,5 +1,6 @@
 #include "gui/spreadsheet/prompt_dock.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "engine/range_address.h"
@@ -9,13 +10,16 @@
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
 // The preview waits for the mouse to rest this long: a drag across a large
 // block changes the selection on every move.
 constexpr int kPreviewDelayMs = 30;
+// Blocks up to this many cells are counted at once; larger ones show their
+// first lines at once and their size when a thread has counted it.
+constexpr std::int64_t kCountedAtOnce = 50'000;
 
 }  // namespace
 
@@ -28,6 +32,10 @@ PromptDock::PromptDock(WorkbookWindow* window)
   preview_timer_.setSingleShot(true);
   preview_timer_.setInterval(kPreviewDelayMs);
   connect(&preview_timer_, &QTimer::timeout, this, &PromptDock::UpdatePreview);
+  connect(&counter_, &PreviewCounter::Counted, this,
+          [this](qint64 lines, qint64 bytes) {
+            if (prompt_ != nullptr) prompt_->preview()->ShowSize(lines, bytes);
+          });
 }
 
 bool PromptDock::Begin(const gui::PromptContext& context,
@@ -54,6 +62,7 @@ bool PromptDock::Begin(const gui::PromptContext& context,
 
 void PromptDock::End() {
   preview_timer_.stop();
+  counter_.Stop();
   answered_ = nullptr;
   if (prompt_ == nullptr) return;
   hide();
@@ -79,6 +88,7 @@ void PromptDock::SelectionChanged() {
 }
 
 void PromptDock::UpdatePreview() {
+  counter_.Stop();
   if (prompt_ == nullptr) return;
   XmlPreviewPane* pane = prompt_->preview();
   const std::optional<BlockGeometry> block = window_->SelectedBlock();
@@ -89,11 +99,27 @@ void PromptDock::UpdatePreview() {
   try {
     // Built from the cells alone: no progress, no wait pointer.
     WorkbookCellSource cells(*window_->workbook(), window_->active_sheet());
-    pane->ShowPreview(BlockPreview(cells, options_, FormatArea(*block),
-                                   XmlPreviewPane::kLines));
+    const std::string address = FormatArea(*block);
+    if (std::int64_t{block->row_count} * block->column_count <=
+        kCountedAtOnce) {
+      pane->ShowPreview(
+          BlockPreview(cells, options_, address, XmlPreviewPane::kLines));
+      return;
+    }
+    // The first lines of any layout come from the first rows and columns;
+    // a few more than the lines shown cover headers and the title.
+    BlockGeometry start = *block;
+    start.row_count = std::min(start.row_count, XmlPreviewPane::kLines + 3);
+    start.column_count =
+        std::min(start.column_count, XmlPreviewPane::kLines + 3);
+    pane->ShowHead(
+        BlockPreview(cells, options_, FormatArea(start), XmlPreviewPane::kLines)
+            .head);
+    counter_.Start(*window_->workbook(), window_->active_sheet(), options_,
+                   address);
   } catch (const std::exception& error) {
     pane->ShowNote(QString::fromStdString(error.what()));
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

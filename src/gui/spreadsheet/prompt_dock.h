@@ -8,8 +8,9 @@
 
 #include "engine/export_options.h"
 #include "gui/common/workbook_session.h"
+#include "gui/spreadsheet/preview_counter.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class RangePrompt;
 class WorkbookWindow;
@@ -37,6 +38,8 @@ class PromptDock : public QDockWidget {
   void SetOptions(const ExportOptions& options);
   /// The selection changed: the preview follows once the mouse rests.
   void SelectionChanged();
+  /// Stops counting the preview's size: the workbook is about to go.
+  void StopCounting() { counter_.Stop(); }
 
   RangePrompt* prompt() const { return prompt_; }
 
@@ -48,6 +51,7 @@ class PromptDock : public QDockWidget {
   AnswerFunction answered_;
   ExportOptions options_;
   QTimer preview_timer_;
+  PreviewCounter counter_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -12,7 +12,7 @@
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -153,4 +153,4 @@ void RangePrompt::MarkValid(bool valid) {
                                                "#fde8e8; }"));
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

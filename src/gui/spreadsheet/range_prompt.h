@@ -11,7 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class SheetGrid;
 class XmlPreviewPane;
@@ -75,4 +75,4 @@ class RangePrompt : public QWidget {
   bool typing_ = false;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

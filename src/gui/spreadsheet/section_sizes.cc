@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 int PointsToPixels(float points, double dpi) {
   return std::max(1, static_cast<int>(std::lround(points * dpi / 72.0)));
@@ -40,4 +40,4 @@ void ApplySpans(QHeaderView& header,
   header.setUpdatesEnabled(updates);
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -7,7 +7,7 @@
 
 class QHeaderView;
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 /// A default Excel column (8.43 characters, 64 pixels at 96 dpi) and row.
 inline constexpr float kDefaultColumnPoints = 48.0F;
@@ -26,4 +26,4 @@ void ApplySpans(QHeaderView& header,
                 const std::vector<SheetLayout::Span>& spans, double dpi,
                 int first, int last);
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

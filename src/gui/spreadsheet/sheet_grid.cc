@@ -16,7 +16,7 @@
 #include "gui/spreadsheet/section_sizes.h"
 #include "gui/spreadsheet/sheet_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -474,4 +474,4 @@ void SheetGrid::Changed() {
   emit SelectionChanged();
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -10,7 +10,7 @@
 #include "gui/spreadsheet/cell_painter.h"
 #include "gui/spreadsheet/key_move.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class SheetModel;
 
@@ -105,4 +105,4 @@ class SheetGrid : public QTableView {
   QTimer scroll_timer_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

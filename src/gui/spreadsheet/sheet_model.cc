@@ -6,7 +6,7 @@
 #include "engine/cell_text.h"
 #include "engine/xml_writer.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -133,4 +133,4 @@ Qt::ItemFlags SheetModel::flags(const QModelIndex& index) const {
                          : Qt::NoItemFlags;
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -7,7 +7,7 @@
 #include "engine/cell_value.h"
 #include "engine/sheet.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 /// The cells of one worksheet as a table model. It reaches a margin past the
 /// sheet's used range, as a spreadsheet's scroll bars do, and grows (up to
@@ -56,4 +56,4 @@ class SheetModel : public QAbstractTableModel {
   int columns_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -6,11 +6,9 @@
 
 #include "gui/common/workbook_session.h"
 
-namespace kestrilo {
-class WorkbookWindow;
-}
-
 namespace kestrilo::gui {
+
+class WorkbookWindow;
 
 /// A WorkbookSession over a workbook window of our own. Answers reach the
 /// caller from the event loop, never from inside the window's own event

@@ -25,7 +25,7 @@
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 namespace {
 
@@ -226,6 +226,7 @@ void WorkbookWindow::WaitUntilLoaded() {
 }
 
 void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
+  prompt_dock_->StopCounting();
   grid_->SetSheet(nullptr);
   workbook_ = std::move(workbook);
   load_error_ = nullptr;
@@ -244,6 +245,7 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
 }
 
 void WorkbookWindow::ReleaseWorkbook() {
+  prompt_dock_->StopCounting();
   grid_->SetSheet(nullptr);
   workbook_.reset();
   active_sheet_ = -1;
@@ -413,4 +415,4 @@ void WorkbookWindow::closeEvent(QCloseEvent* event) {
   }
 }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

@@ -25,7 +25,7 @@ class QProgressBar;
 class QStackedWidget;
 class QTabBar;
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 class PromptDock;
 class RangePrompt;
@@ -151,4 +151,4 @@ class WorkbookWindow : public QMainWindow {
   QTimer status_timer_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

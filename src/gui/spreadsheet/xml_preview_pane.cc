@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 XmlPreviewPane::XmlPreviewPane(QWidget* parent)
     : QWidget(parent),
@@ -30,18 +30,25 @@ XmlPreviewPane::XmlPreviewPane(QWidget* parent)
 }
 
 void XmlPreviewPane::ShowPreview(const XmlPreview& preview) {
-  xml_ = QString::fromStdString(preview.head);
+  ShowHead(preview.head);
+  ShowSize(preview.line_count, preview.byte_count);
+}
+
+void XmlPreviewPane::ShowHead(const std::string& head) {
+  xml_ = QString::fromStdString(head);
   QString shown = xml_;
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
   text_->setPlainText(shown);
+  size_->setText(tr("Counting lines and bytes..."));
+}
+
+void XmlPreviewPane::ShowSize(std::int64_t lines, std::int64_t bytes) {
   const QLocale locale;
   QString size = tr("%1 lines, %2 bytes")
-                     .arg(locale.toString(qlonglong{preview.line_count}),
-                          locale.toString(qlonglong{preview.byte_count}));
-  if (preview.line_count > kLines) {
-    size += tr(" (the first %1 lines shown)").arg(kLines);
-  }
+                     .arg(locale.toString(qlonglong{lines}),
+                          locale.toString(qlonglong{bytes}));
+  if (lines > kLines) size += tr(" (the first %1 lines shown)").arg(kLines);
   size_->setText(size);
 }
 
@@ -53,4 +60,4 @@ void XmlPreviewPane::ShowNote(const QString& note) {
 
 QString XmlPreviewPane::size_text() const { return size_->text(); }
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui

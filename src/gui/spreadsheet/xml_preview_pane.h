@@ -8,7 +8,7 @@
 class QLabel;
 class QPlainTextEdit;
 
-namespace kestrilo {
+namespace kestrilo::gui {
 
 /// The live preview beside the range prompt: the first lines of the XML
 /// the selection gives, exactly as they will be written, and the size of
@@ -23,6 +23,9 @@ class XmlPreviewPane : public QWidget {
   explicit XmlPreviewPane(QWidget* parent = nullptr);
 
   void ShowPreview(const XmlPreview& preview);
+  /// Shows the first lines while the size is still being counted.
+  void ShowHead(const std::string& head);
+  void ShowSize(std::int64_t lines, std::int64_t bytes);
   /// Shows a note instead of XML (the selection gives none).
   void ShowNote(const QString& note);
 
@@ -37,4 +40,4 @@ class XmlPreviewPane : public QWidget {
   QString xml_;
 };
 
-}  // namespace kestrilo
+}  // namespace kestrilo::gui
