@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,13 +15,16 @@
 #include <ctime>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "cli/command_line.h"
+#include "cli/input_list.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
 #include "cli/progress_bar.h"
+#include "cli/report_writer.h"
 #include "cli/usage_error.h"
 #include "cli/workbook_conversion.h"
 #include "engine/output_file.h"
@@ -39,6 +43,7 @@ struct Counts {
   int failed = 0;
   int skipped = 0;
   int not_started = 0;
+  bool report_failed = false;
 };
 
 // Set by the first SIGINT, SIGTERM or SIGHUP: no further workbook is begun,
@@ -168,7 +173,8 @@ bool WriteToStdout(const std::string& text) {
 
 int ExitStatus(const Counts& counts) {
   if (interrupted) return kExitInterrupted;
-  return counts.failed > 0 ? kExitFailed : kExitConverted;
+  return counts.failed > 0 || counts.report_failed ? kExitFailed
+                                                   : kExitConverted;
 }
 
 ConversionSettings SettingsOf(const CommandLine& line) {
@@ -198,7 +204,8 @@ void Count(JobResult::Status status, Counts& counts) {
 }
 
 // Converts the planned jobs, reporting each in input order.
-Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line) {
+Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
+               ReportWriter* report) {
   const bool show_progress = !line.quiet && isatty(STDERR_FILENO);
   ProgressBar bar(stderr, show_progress, static_cast<int>(jobs.size()),
                   TerminalWidth());
@@ -233,11 +240,58 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line) {
               ": cannot write to standard output: " + std::strerror(errno));
         }
         for (const std::string& message : result.messages) bar.Print(message);
+        if (report && !counts.report_failed &&
+            !report->Write(jobs[job], result)) {
+          counts.report_failed = true;
+          bar.Print(kPrefix + report->error());
+        }
         Count(result.status, counts);
         bar.Finished();
       });
   bar.Clear();
   return counts;
+}
+
+// The command line's inputs, then those of its input list; the index of
+// the first listed one in `first_listed`.
+std::vector<std::string> AllInputs(const CommandLine& line,
+                                   std::size_t& first_listed) {
+  std::vector<std::string> inputs = line.inputs;
+  first_listed = std::string::npos;
+  if (line.files_from.empty()) return inputs;
+  first_listed = inputs.size();
+  std::vector<std::string> listed =
+      ReadInputList(line.files_from, line.null_separated);
+  if (listed.empty()) {
+    PrintLine(kPrefix + line.files_from + ": warning: the input list is empty");
+  }
+  inputs.insert(inputs.end(), listed.begin(), listed.end());
+  return inputs;
+}
+
+// True when both paths name one existing file, however spelled.
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// Opens the report, unless it would replace a workbook of the run.
+std::unique_ptr<ReportWriter> OpenReport(
+    const CommandLine& line, const std::vector<std::string>& workbooks) {
+  if (line.report.empty()) return nullptr;
+  if (line.report != "-") {
+    for (const std::string& workbook : workbooks) {
+      if (SameFile(workbook, line.report)) {
+        throw std::runtime_error(line.report +
+                                 ": not written: the report would replace "
+                                 "the workbook " +
+                                 workbook + " of this run");
+      }
+    }
+  }
+  return std::make_unique<ReportWriter>(line.report);
 }
 
 int Convert(const CommandLine& line) {
@@ -246,8 +300,16 @@ int Convert(const CommandLine& line) {
     PrintLine(kPrefix + message);
   };
   hooks.report_skipped = hooks.report_error;
-  const std::vector<std::string> workbooks =
-      ExpandInputs(line.inputs, line.extension, hooks);
+  std::size_t first_listed = 0;
+  const std::vector<std::string> inputs = AllInputs(line, first_listed);
+  const std::vector<FoundWorkbook> found =
+      ExpandInputs(inputs, line.extensions, hooks, first_listed);
+  std::vector<std::string> workbooks;
+  std::vector<std::string> subfolders;
+  for (const FoundWorkbook& workbook : found) {
+    workbooks.push_back(workbook.path);
+    if (line.keep_tree) subfolders.push_back(workbook.tree_folder);
+  }
   if (line.to_stdout() && workbooks.size() != 1) {
     return UsageFailure("-o - writes a single workbook; the inputs give " +
                         std::to_string(workbooks.size()));
@@ -261,9 +323,10 @@ int Convert(const CommandLine& line) {
       return kExitFailed;
     }
   }
-  const std::vector<Job> jobs =
-      PlanJobs(workbooks, line.to_stdout() ? std::string() : line.output);
-  counts = RunJobs(jobs, line);
+  const std::unique_ptr<ReportWriter> report = OpenReport(line, workbooks);
+  const std::vector<Job> jobs = PlanJobs(
+      workbooks, line.to_stdout() ? std::string() : line.output, subfolders);
+  counts = RunJobs(jobs, line, report.get());
   if (!line.quiet) PrintSummary(counts, line);
   return ExitStatus(counts);
 }

@@ -104,13 +104,35 @@ void SetJobs(const std::string& value, CommandLine& line) {
   line.jobs = *number;
 }
 
+// "xlsx,ods,csv" gives its three extensions.
+std::vector<std::string> SplitExtensions(const std::string& value) {
+  std::vector<std::string> extensions;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    std::string extension = value.substr(start, comma - start);
+    if (extension.empty()) {
+      throw UsageError("--ext '" + value + "' holds an empty extension");
+    }
+    extensions.push_back(std::move(extension));
+    if (comma == std::string::npos) return extensions;
+    start = comma + 1;
+  }
+}
+
 // Applies one option that takes a value. Returns false for names that are
 // not such options.
 bool ApplyValueOption(const std::string& name, const std::string& value,
                       CommandLine& line) {
   if (name == "--ext") {
     if (value.empty()) throw UsageError("--ext needs an extension");
-    line.extension = value;
+    line.extensions = SplitExtensions(value);
+  } else if (name == "--files-from") {
+    if (value.empty()) throw UsageError("--files-from needs a file or -");
+    line.files_from = value;
+  } else if (name == "--report") {
+    if (value.empty()) throw UsageError("--report needs a file or -");
+    line.report = value;
   } else if (name == "--range") {
     SetRange(value, line);
   } else if (name == "--sheet") {
@@ -138,6 +160,10 @@ bool ApplyFlag(const std::string& name, CommandLine& line) {
     line.options.title_tag = false;
   } else if (name == "--no-escape") {
     line.options.escape_text = false;
+  } else if (name == "--null" || name == "-0") {
+    line.null_separated = true;
+  } else if (name == "--keep-tree") {
+    line.keep_tree = true;
   } else if (name == "--quiet" || name == "-q") {
     line.quiet = true;
   } else if (name == "--help" || name == "-h") {
@@ -152,8 +178,8 @@ bool ApplyFlag(const std::string& name, CommandLine& line) {
 
 bool IsValueOption(const std::string& name) {
   static const char* const kNames[] = {
-      "--ext",   "--range", "--sheet",  "--headers", "--order",
-      "--title", "-o",      "--output", "--jobs",    "-j"};
+      "--ext", "--range",  "--sheet", "--headers", "--order",      "--title",
+      "-o",    "--output", "--jobs",  "-j",        "--files-from", "--report"};
   for (const char* known : kNames) {
     if (name == known) return true;
   }
@@ -196,7 +222,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
   }
   if (line.help || line.version) return line;
-  if (line.inputs.empty()) throw UsageError("no input workbook or folder");
+  if (line.inputs.empty() && line.files_from.empty()) {
+    throw UsageError("no input workbook or folder");
+  }
+  if (line.report == "-" && line.to_stdout()) {
+    throw UsageError("--report - needs the XML to go to files (-o DIR)");
+  }
+  if (line.null_separated && line.files_from.empty()) {
+    throw UsageError("-0 applies to --files-from, which is missing");
+  }
   return line;
 }
 
@@ -207,8 +241,9 @@ const char* UsageText() {
          "--headers row|column|both|none\n"
          "           --order row|column  --title TEXT  --no-title-tag  "
          "--no-escape\n"
-         "           -o DIR|-  --ext EXT  --jobs N  --quiet  --help  "
-         "--version\n"
+         "           -o DIR|-  --keep-tree  --ext EXT[,EXT...]  "
+         "--files-from FILE|-  -0\n"
+         "           --report FILE|-  --jobs N  --quiet  --help  --version\n"
          "Try 'kestrilo-cli --help' for more.\n";
 }
 
@@ -237,16 +272,30 @@ Options:
   --no-title-tag     no outermost tag
   --no-escape        write cell text raw, without &amp; &lt; &gt; (the old
                      behaviour; the result may not be well-formed XML)
-  -o DIR             output folder, created if missing (default: the
+  -o, --output DIR   output folder, created if missing (default: the
                      current folder); -o - writes the XML of a single
                      workbook to standard output
-  --ext EXT          extension of the files a folder adds: the pattern is
-                     *.EXT (default: xl*)
-  --jobs N           workbooks converted at the same time (default: the
+  --keep-tree        a workbook found below a folder INPUT writes to the same
+                     relative folder below DIR, made as needed, so that
+                     a/q1.xlsx and b/q1.xlsx do not collide; file INPUTs
+                     still write into DIR itself
+  --ext EXT[,EXT...] extensions of the files a folder adds: the patterns
+                     are *.EXT (default: xlsx,xlsm,xltx,xltm,ods,xls,csv,txt)
+  --files-from FILE  more INPUTs, one a line, read from FILE (- for standard
+                     input), after those of the command line; names are
+                     taken byte for byte; with --keep-tree a relative name
+                     keeps its folders below DIR
+  -0, --null         names in the --files-from FILE end with a NUL byte, as
+                     find -print0 writes them, not with a line end
+  --report FILE      one JSON object per workbook, one a line, written as
+                     each finishes: input, output, status (converted,
+                     skipped or failed), reason, warnings, block, rows,
+                     columns, bytes, seconds; - writes it to standard output
+  -j, --jobs N       workbooks converted at the same time (default: the
                      number of hardware threads); the output is the same
                      for every N
-  --quiet            no progress bar and no summary line
-  --help             this text
+  -q, --quiet        no progress bar and no summary line
+  -h, --help         this text
   --version          the version
 
 Warnings and errors go to standard error, one line each, naming the file.

@@ -12,8 +12,21 @@ namespace kestrilo::cli {
 struct CommandLine {
   /// Workbook files and folders, in the order given.
   std::vector<std::string> inputs;
-  /// Extension of the folder scan: the pattern is "*." followed by it.
-  std::string extension = "xl*";
+  /// A file naming further inputs, one a line ("-": standard input); empty
+  /// when there is none. Its inputs come after those of the command line.
+  std::string files_from;
+  /// The names of `files_from` are separated by NUL bytes, not line ends.
+  bool null_separated = false;
+  /// Extensions of the folder scan: a file matching "*." followed by any of
+  /// them is added. The default is every format the tool reads.
+  std::vector<std::string> extensions = {"xlsx", "xlsm", "xltx", "xltm",
+                                         "ods",  "xls",  "csv",  "txt"};
+  /// Workbooks found below a folder input write to the same relative folder
+  /// below the output folder.
+  bool keep_tree = false;
+  /// Where a JSON line per workbook goes ("-": standard output); empty for
+  /// no report.
+  std::string report;
   /// The block's address; empty means the used range of the sheet.
   std::string range;
   /// The sheet by name, or by 1-based number when `sheet_number` is set.

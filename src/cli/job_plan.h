@@ -25,18 +25,32 @@ struct Job {
   std::string refusal;
 };
 
-/// The workbooks the inputs name, in order: a file stands for itself, a
-/// folder for every file below it whose name matches "*." + `extension`, in
-/// the order of the window's folder scan. Folder problems and folders that
-/// add nothing go to `hooks.report_error`.
-std::vector<std::string> ExpandInputs(const std::vector<std::string>& inputs,
-                                      const std::string& extension,
-                                      const FolderScanHooks& hooks);
+/// A workbook an input names.
+struct FoundWorkbook {
+  std::string path;
+  /// The relative folder below the output folder that a mirrored tree
+  /// writes it to; empty for the output folder itself.
+  std::string tree_folder;
+};
 
-/// One job per workbook, its output path in `output_folder` named as the
-/// export run names it. An empty `output_folder` means standard output.
+/// The workbooks the inputs name, in order: a file stands for itself, a
+/// folder for every file below it whose name matches "*." + any of
+/// `extensions`, in the order of the window's folder scan. A found file's
+/// tree folder is its folder relative to the folder input. Inputs from
+/// index `first_listed` on came from an input list: when relative and
+/// within the current folder, their own folders lead their tree folder.
+/// Folder problems and folders that add nothing go to `hooks.report_error`.
+std::vector<FoundWorkbook> ExpandInputs(
+    const std::vector<std::string>& inputs,
+    const std::vector<std::string>& extensions, const FolderScanHooks& hooks,
+    std::size_t first_listed = std::string::npos);
+
+/// One job per workbook, its output path in `output_folder` (or in
+/// `subfolders[i]` below it, when given) named as the export run names it.
+/// An empty `output_folder` means standard output.
 std::vector<Job> PlanJobs(const std::vector<std::string>& workbooks,
-                          const std::string& output_folder);
+                          const std::string& output_folder,
+                          const std::vector<std::string>& subfolders = {});
 
 /// The jobs' indices by group, groups in the order of their first job.
 std::vector<std::vector<int>> GroupsOf(const std::vector<Job>& jobs);

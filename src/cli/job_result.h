@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,21 @@ struct JobResult {
   std::vector<std::string> messages;
   /// The XML, kept only when it goes to standard output.
   std::string xml;
+
+  // What the report tells a pipeline, without the "kestrilo-cli: FILE: "
+  // of the messages.
+  /// Why the workbook failed or was skipped; empty when converted.
+  std::string reason;
+  std::vector<std::string> warnings;
+  /// The block converted, as an address, with its sheet and size; empty and 0
+  /// when none was.
+  std::string block;
+  std::string sheet;
+  std::int32_t rows = 0;
+  std::int32_t columns = 0;
+  /// The bytes of XML written.
+  std::uint64_t bytes = 0;
+  double seconds = 0;
 };
 
 }  // namespace kestrilo::cli

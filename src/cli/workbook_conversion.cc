@@ -1,7 +1,9 @@
 #include "cli/workbook_conversion.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 
@@ -26,6 +28,13 @@ class JobFailure : public std::runtime_error {
  public:
   explicit JobFailure(const std::string& reason) : std::runtime_error(reason) {}
 };
+
+// Adds a warning both for standard error and for the report.
+void Warn(JobResult& result, const std::string& prefix,
+          const std::string& text) {
+  result.messages.push_back(prefix + text);
+  result.warnings.push_back(text);
+}
 
 // Forwards the writer's progress texts to the front end, and notes the
 // first cell read whose text holds characters XML cannot hold, which the
@@ -91,8 +100,11 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
   const std::optional<BlockGeometry> used = sheet.UsedRange();
   if (settings.range.empty()) {
     if (!used) {
-      result.messages.push_back(warning_prefix + "block is empty (sheet '" +
-                                sheet.name() + "' has no cells); skipped");
+      Warn(result, warning_prefix,
+           "block is empty (sheet '" + sheet.name() +
+               "' has no cells); skipped");
+      result.reason = result.warnings.back();
+      result.warnings.pop_back();  // the report gives it as the reason
       return std::nullopt;
     }
     return FormatArea(*used);
@@ -100,10 +112,14 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
   const BlockGeometry block = ParseAddress(settings.range).areas.front();
   if (!used || !Overlaps(block, *used)) {
     const bool skip = SpansWholeLines(block);
-    result.messages.push_back(warning_prefix + "block is empty (" +
-                              FormatArea(block) + " of sheet '" + sheet.name() +
-                              "' has no cells)" + (skip ? "; skipped" : ""));
-    if (skip) return std::nullopt;
+    Warn(result, warning_prefix,
+         "block is empty (" + FormatArea(block) + " of sheet '" + sheet.name() +
+             "' has no cells)" + (skip ? "; skipped" : ""));
+    if (skip) {
+      result.reason = result.warnings.back();
+      result.warnings.pop_back();  // the report gives it as the reason
+      return std::nullopt;
+    }
     return settings.range;
   }
   if (!SpansWholeLines(block)) return settings.range;
@@ -119,10 +135,25 @@ void WarnOfReplacedCharacters(const ExportOptions& options,
   const std::string replaced =
       "characters that XML cannot hold are written as U+FFFD";
   if (!first_cell.empty()) {
-    result.messages.push_back(warning_prefix + replaced + ", first in cell " +
-                              first_cell + " of sheet '" + sheet_name + "'");
+    Warn(result, warning_prefix,
+         replaced + ", first in cell " + first_cell + " of sheet '" +
+             sheet_name + "'");
   } else if (options.title_tag && HoldsCharactersXmlCannot(options.title)) {
-    result.messages.push_back(warning_prefix + replaced + " in the title");
+    Warn(result, warning_prefix, replaced + " in the title");
+  }
+}
+
+// A mirrored tree's folders are made as their first workbook is written.
+void MakeParentFolder(const std::string& path) {
+  const std::filesystem::path parent =
+      std::filesystem::path(path).parent_path();
+  if (parent.empty() || IsFolder(parent.string())) return;
+  std::error_code error;
+  std::filesystem::create_directories(parent, error);
+  // Another process of a sharded run may have made it meanwhile.
+  if (error && !IsFolder(parent.string())) {
+    throw JobFailure("cannot create the output folder " + parent.string() +
+                     ": " + error.message());
   }
 }
 
@@ -131,15 +162,16 @@ void Convert(const Job& job, const ConversionSettings& settings,
   if (!job.refusal.empty()) throw JobFailure(job.refusal);
   const std::string warning_prefix = kPrefix + job.input + ": warning: ";
   if (!job.replaces.empty()) {
-    result.messages.push_back(warning_prefix + "writes the same file " +
-                              job.output_path + " as " + job.replaces +
-                              ", and replaces it");
+    Warn(result, warning_prefix,
+         "writes the same file " + job.output_path + " as " + job.replaces +
+             ", and replaces it");
   }
   std::unique_ptr<Workbook> workbook = ReadWorkbook(job.input);
   if (const int count = workbook->formulas_without_value(); count > 0) {
-    result.messages.push_back(warning_prefix + std::to_string(count) +
-                              (count == 1 ? " formula has" : " formulas have") +
-                              " no cached value and read as empty");
+    Warn(result, warning_prefix,
+         std::to_string(count) +
+             (count == 1 ? " formula has" : " formulas have") +
+             " no cached value and read as empty");
   }
   const int sheet = SheetIndex(*workbook, settings);
   std::optional<std::string> address =
@@ -155,10 +187,17 @@ void Convert(const Job& job, const ConversionSettings& settings,
                              workbook->sheet(sheet).name(), warning_prefix,
                              result);
   }
+  result.sheet = workbook->sheet(sheet).name();
   workbook.reset();  // the cells are no longer needed while writing
+  const BlockGeometry block = ParseAddress(*address).areas.front();
+  result.block = FormatArea(block);
+  result.rows = block.row_count;
+  result.columns = block.column_count;
+  result.bytes = xml.size();
   if (job.output_path.empty()) {
     result.xml = std::move(xml);
   } else {
+    MakeParentFolder(job.output_path);
     WriteTextFile(xml, job.output_path);
   }
   result.status = JobResult::Status::kConverted;
@@ -168,16 +207,31 @@ void Convert(const Job& job, const ConversionSettings& settings,
 
 JobResult ConvertWorkbook(const Job& job, const ConversionSettings& settings) {
   JobResult result;
+  const auto start = std::chrono::steady_clock::now();
   const std::string error_prefix = kPrefix + job.input + ": ";
   try {
     Convert(job, settings, result);
   } catch (const WorkbookError& error) {
     result.messages.push_back(kPrefix + error.path() + ": " + error.reason());
+    result.reason = error.path() == job.input
+                        ? error.reason()
+                        : error.path() + ": " + error.reason();
   } catch (const std::bad_alloc&) {
-    result.messages.push_back(error_prefix + "not enough memory");
+    result.reason = "not enough memory";
+    result.messages.push_back(error_prefix + result.reason);
   } catch (const std::exception& error) {
-    result.messages.push_back(error_prefix + error.what());
+    result.reason = error.what();
+    result.messages.push_back(error_prefix + result.reason);
   }
+  if (result.status == JobResult::Status::kFailed) {
+    result.block.clear();
+    result.sheet.clear();
+    result.rows = result.columns = 0;
+    result.bytes = 0;
+  }
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
   return result;
 }
 

@@ -22,6 +22,14 @@ using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 enum class ReadResult { kDone, kUnreadable, kFailed };
 
+bool MatchesAny(std::string_view name,
+                const std::vector<std::string>& patterns) {
+  return std::any_of(patterns.begin(), patterns.end(),
+                     [name](const std::string& pattern) {
+                       return MatchesWildcard(name, pattern);
+                     });
+}
+
 void Yield(const FolderScanHooks& hooks) {
   if (hooks.yield) hooks.yield();
 }
@@ -197,6 +205,13 @@ void ListSubfoldersBreadthFirst(std::vector<std::string>& folders, bool recurse,
 std::vector<std::string> ListFilesInFolder(std::string folder,
                                            std::string_view pattern,
                                            const FolderScanHooks& hooks) {
+  return ListFilesInFolder(
+      std::move(folder), std::vector<std::string>{std::string(pattern)}, hooks);
+}
+
+std::vector<std::string> ListFilesInFolder(
+    std::string folder, const std::vector<std::string>& patterns,
+    const FolderScanHooks& hooks) {
   if (folder.empty() || folder.back() != kPathSeparator) {
     folder += kPathSeparator;
   }
@@ -214,7 +229,7 @@ std::vector<std::string> ListFilesInFolder(std::string folder,
     const dirent* entry = readdir(dir.get());
     if (entry == nullptr) break;
     const std::string_view name = entry->d_name;
-    if (entry->d_type == DT_DIR || !MatchesWildcard(name, pattern)) continue;
+    if (entry->d_type == DT_DIR || !MatchesAny(name, patterns)) continue;
     const std::string path = folder + std::string(name);
     if (IsTooLong(path)) {
       ReportSkipped(hooks, path, TooLongReason());
@@ -270,11 +285,18 @@ bool IsWritableHiddenFile(const std::string& path) {
 std::vector<std::string> FilesOfListedFolder(const std::string& entry,
                                              std::string_view pattern,
                                              const FolderScanHooks& hooks) {
+  return FilesOfListedFolder(
+      entry, std::vector<std::string>{std::string(pattern)}, hooks);
+}
+
+std::vector<std::string> FilesOfListedFolder(
+    const std::string& entry, const std::vector<std::string>& patterns,
+    const FolderScanHooks& hooks) {
   // The entry without its trailing separator.
   const std::string folder =
       entry.substr(0, entry.empty() ? 0 : entry.size() - 1);
   std::vector<std::string> paths;
-  for (const std::string& name : ListFilesInFolder(folder, pattern, hooks)) {
+  for (const std::string& name : ListFilesInFolder(folder, patterns, hooks)) {
     const std::string path = folder + kPathSeparator + name;
     if (const char* reason = SkipReason(name, path)) {
       ReportSkipped(hooks, path, reason);
@@ -288,14 +310,23 @@ std::vector<std::string> FilesOfListedFolder(const std::string& entry,
 std::vector<std::string> FilesInFolderTree(const std::string& folder,
                                            const std::string& extension,
                                            const FolderScanHooks& hooks) {
+  return FilesInFolderTree(folder, std::vector<std::string>{extension}, hooks);
+}
+
+std::vector<std::string> FilesInFolderTree(
+    const std::string& folder, const std::vector<std::string>& extensions,
+    const FolderScanHooks& hooks) {
   std::vector<std::string> folders{folder + kPathSeparator};
   ListSubfoldersBreadthFirst(folders, true, hooks);
-  const std::string pattern = "*." + extension;
+  std::vector<std::string> patterns;
+  for (const std::string& extension : extensions) {
+    patterns.push_back("*." + extension);
+  }
   std::vector<std::string> paths;
   for (const std::string& entry : folders) {
     try {
       std::vector<std::string> files =
-          FilesOfListedFolder(entry, pattern, hooks);
+          FilesOfListedFolder(entry, patterns, hooks);
       paths.insert(paths.end(), files.begin(), files.end());
     } catch (const std::exception& failure) {
       Report(hooks, failure.what());

@@ -46,6 +46,11 @@ std::vector<std::string> ListFilesInFolder(std::string folder,
                                            std::string_view pattern,
                                            const FolderScanHooks& hooks = {});
 
+/// As above, for the names that match any of `patterns`, each name once.
+std::vector<std::string> ListFilesInFolder(
+    std::string folder, const std::vector<std::string>& patterns,
+    const FolderScanHooks& hooks = {});
+
 /// True when `path` names an existing regular file (links followed);
 /// false for folders, devices, missing paths and on any trouble.
 bool IsExistingFile(const std::string& path);
@@ -66,6 +71,11 @@ std::vector<std::string> FilesOfListedFolder(const std::string& entry,
                                              std::string_view pattern,
                                              const FolderScanHooks& hooks = {});
 
+/// As above, for the names that match any of `patterns`.
+std::vector<std::string> FilesOfListedFolder(
+    const std::string& entry, const std::vector<std::string>& patterns,
+    const FolderScanHooks& hooks = {});
+
 /// True for a file the scan leaves out as "hidden and nothing else": a name
 /// beginning with "." whose owner may write it. A read-only hidden file is
 /// still added.
@@ -79,5 +89,12 @@ bool IsWritableHiddenFile(const std::string& path);
 std::vector<std::string> FilesInFolderTree(const std::string& folder,
                                            const std::string& extension,
                                            const FolderScanHooks& hooks = {});
+
+/// As above for several extensions at once: a file matching any of them is
+/// added once, in the same folder order, so that a folder of mixed formats
+/// takes one scan.
+std::vector<std::string> FilesInFolderTree(
+    const std::string& folder, const std::vector<std::string>& extensions,
+    const FolderScanHooks& hooks = {});
 
 }  // namespace kestrilo

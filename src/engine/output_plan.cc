@@ -39,7 +39,8 @@ std::string OutputPathFor(const std::string& output_folder,
 }
 
 OutputPlan::OutputPlan(const std::vector<std::string>& workbooks,
-                       const std::string& output_folder) {
+                       const std::string& output_folder,
+                       const std::vector<std::string>& subfolders) {
   entries_.reserve(workbooks.size());
   // Each input file by its identity; the first workbook naming it wins.
   std::map<FileId, int> inputs;
@@ -48,12 +49,17 @@ OutputPlan::OutputPlan(const std::vector<std::string>& workbooks,
   }
   // Output path -> the last entry so far that writes it.
   std::unordered_map<std::string, int> last_writer;
-  for (const std::string& workbook : workbooks) {
+  for (std::size_t i = 0; i < workbooks.size(); ++i) {
+    const std::string& workbook = workbooks[i];
     Entry entry;
     entry.input = workbook;
     entry.group = static_cast<int>(entries_.size());
     if (!output_folder.empty()) {
-      entry.output_path = OutputPathFor(output_folder, workbook);
+      entry.output_path = OutputPathFor(
+          i < subfolders.size() && !subfolders[i].empty()
+              ? (std::filesystem::path(output_folder) / subfolders[i]).string()
+              : output_folder,
+          workbook);
       auto [writer, first] =
           last_writer.try_emplace(entry.output_path, entry.group);
       if (!first) {

@@ -33,9 +33,13 @@ class OutputPlan {
   };
 
   /// Plans `workbooks` (in run order) for `output_folder`; an empty folder
-  /// means standard output, which has no paths to clash.
+  /// means standard output, which has no paths to clash. `subfolders`, when
+  /// not empty, holds one relative folder per workbook below
+  /// `output_folder` ("" for the folder itself), so that a mirrored tree
+  /// keeps same-named workbooks of different folders apart.
   OutputPlan(const std::vector<std::string>& workbooks,
-             const std::string& output_folder);
+             const std::string& output_folder,
+             const std::vector<std::string>& subfolders = {});
 
   int size() const { return static_cast<int>(entries_.size()); }
   const Entry& operator[](int index) const { return entries_[index]; }

@@ -25,7 +25,13 @@ using ::testing::ElementsAre;
 TEST(ParseCommandLineTest, DefaultsAreTheWindowsDefaults) {
   const CommandLine line = ParseCommandLine({"a.xlsx"});
   EXPECT_THAT(line.inputs, ElementsAre("a.xlsx"));
-  EXPECT_EQ(line.extension, "xl*");
+  // A folder adds every format the tool reads, not the window's "xl*".
+  EXPECT_THAT(line.extensions, ElementsAre("xlsx", "xlsm", "xltx", "xltm",
+                                           "ods", "xls", "csv", "txt"));
+  EXPECT_EQ(line.files_from, "");
+  EXPECT_FALSE(line.null_separated);
+  EXPECT_FALSE(line.keep_tree);
+  EXPECT_EQ(line.report, "");
   EXPECT_EQ(line.range, "");
   EXPECT_FALSE(line.sheet_number.has_value());
   EXPECT_EQ(line.sheet_name, "");
@@ -48,9 +54,23 @@ TEST(ParseCommandLineTest, ValuesAttachedSeparateOrAfterEquals) {
   EXPECT_EQ(line.options.title, "My Data");
   EXPECT_EQ(line.output, "out");
   EXPECT_EQ(line.jobs, 3);
-  EXPECT_EQ(line.extension, "xlsx");
+  EXPECT_THAT(line.extensions, ElementsAre("xlsx"));
   EXPECT_EQ(line.range, "'Sheet 2'!$A$1:$C$3");
   EXPECT_EQ(line.sheet_name, "Prices");
+}
+
+TEST(ParseCommandLineTest, BatchOptions) {
+  const CommandLine line =
+      ParseCommandLine({"--ext", "xlsx,ods,csv", "--files-from", "-", "-0",
+                        "--keep-tree", "--report=run.jsonl", "-o", "out"});
+  EXPECT_TRUE(line.inputs.empty());  // the list is enough
+  EXPECT_THAT(line.extensions, ElementsAre("xlsx", "ods", "csv"));
+  EXPECT_EQ(line.files_from, "-");
+  EXPECT_TRUE(line.null_separated);
+  EXPECT_TRUE(line.keep_tree);
+  EXPECT_EQ(line.report, "run.jsonl");
+  EXPECT_TRUE(
+      ParseCommandLine({"--null", "--files-from", "l", "a"}).null_separated);
 }
 
 TEST(ParseCommandLineTest, HeaderModesAndOrder) {

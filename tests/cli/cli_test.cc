@@ -380,20 +380,23 @@ TEST_F(CliTest, FolderAddsMatchingFilesOfTheWholeTree) {
   Place("fruit.ods", "tree/sub/deep/bottom.ods");
   Place("fruit.xls", "tree/sub/middle.xls");
   Place("fruit.csv", "tree/sub/fruit.csv");
-  Outcome outcome = Run({"tree", "-o", "xl"});
-  EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(FilesIn("xl"), (std::vector<std::string>{"middle.xml", "top.xml"}));
-  EXPECT_EQ(ReadFile(dir_ / "xl" / "middle.xml"), Expected("fruit.xml"));
-  EXPECT_THAT(outcome.err, HasSubstr("2 converted, 0 failed, 0 skipped"));
-
-  outcome = Run({"--ext", "*", "tree", "-o", "all"});
+  Place("fruit.csv", "tree/notes.md");  // no format the tool reads
+  // By default a folder adds every format the tool reads, and nothing else.
+  Outcome outcome = Run({"tree", "-o", "all"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(FilesIn("all"),
             (std::vector<std::string>{"bottom.xml", "fruit.xml", "middle.xml",
                                       "top.xml"}));
+  EXPECT_EQ(ReadFile(dir_ / "all" / "middle.xml"), Expected("fruit.xml"));
+  EXPECT_THAT(outcome.err, HasSubstr("4 converted, 0 failed, 0 skipped"));
 
-  outcome = Run({"--ext", "csv", "tree", "-o", "csv"});
-  EXPECT_EQ(FilesIn("csv"), std::vector<std::string>{"fruit.xml"});
+  outcome = Run({"--ext", "xl*", "tree", "-o", "xl"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(FilesIn("xl"), (std::vector<std::string>{"middle.xml", "top.xml"}));
+
+  outcome = Run({"--ext", "csv,ods", "tree", "-o", "two"});
+  EXPECT_EQ(FilesIn("two"),
+            (std::vector<std::string>{"bottom.xml", "fruit.xml"}));
 }
 
 TEST_F(CliTest, FolderWithoutMatchesIsReported) {
@@ -767,6 +770,9 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--range", "not a range", "x"},
                       std::vector<std::string>{"--sheet", "0", "x"},
                       std::vector<std::string>{"--quiet=yes", "x"},
+                      std::vector<std::string>{"--ext", "xlsx,,ods", "x"},
+                      std::vector<std::string>{"-0", "x"},
+                      std::vector<std::string>{"--report", "-", "-o", "-", "x"},
                       std::vector<std::string>{"x.csv", "--title"}));
 
 TEST_F(CliTest, HelpAndVersion) {
