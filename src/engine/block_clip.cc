@@ -36,4 +36,28 @@ std::optional<BlockGeometry> ClipToUsedRange(
   return Intersection(block, *used);
 }
 
+BlockGeometry WithMergedAreas(BlockGeometry block,
+                              const std::vector<BlockGeometry>& merged) {
+  // Each area taken in may reach others: repeat until none is added.
+  for (bool grown = !merged.empty(); grown;) {
+    grown = false;
+    for (const BlockGeometry& area : merged) {
+      if (area.first_row > block.last_row()) break;
+      if (!Overlaps(area, block)) continue;
+      BlockGeometry both;
+      both.first_row = std::min(block.first_row, area.first_row);
+      both.first_column = std::min(block.first_column, area.first_column);
+      both.row_count =
+          std::max(block.last_row(), area.last_row()) - both.first_row + 1;
+      both.column_count = std::max(block.last_column(), area.last_column()) -
+                          both.first_column + 1;
+      if (both != block) {
+        block = both;
+        grown = true;
+      }
+    }
+  }
+  return block;
+}
+
 }  // namespace kestrilo

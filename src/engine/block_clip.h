@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "engine/block_geometry.h"
 
@@ -22,5 +23,11 @@ bool SpansWholeLines(const BlockGeometry& block);
 /// block stands for itself, filled or not.
 std::optional<BlockGeometry> ClipToUsedRange(
     const BlockGeometry& block, const std::optional<BlockGeometry>& used);
+
+/// The smallest block holding `block` and every merged area it touches
+/// (`merged` sorted by first row), as spreadsheets grow a selection that
+/// reaches into a merged area.
+BlockGeometry WithMergedAreas(BlockGeometry block,
+                              const std::vector<BlockGeometry>& merged);
 
 }  // namespace kestrilo

@@ -44,5 +44,20 @@ TEST(BlockClipTest, OverlapNeedsASharedCell) {
   EXPECT_FALSE(Overlaps({3, 10, 6, 1}, kUsed));   // column F
 }
 
+TEST(BlockClipTest, SelectionsGrowOverTheMergedAreasTheyTouch) {
+  const std::vector<BlockGeometry> merged = {
+      {2, 2, 2, 3},  // B2:D3
+      {4, 1, 4, 2},  // D4:E4, reached only through B2:D3 grown
+      {9, 1, 9, 1},
+  };
+  // One cell of a merged area selects it whole.
+  EXPECT_EQ(WithMergedAreas({3, 1, 3, 1}, merged), (BlockGeometry{2, 2, 2, 3}));
+  // A block reaching into B2:D3 takes it, and then D4:E4 beside it.
+  EXPECT_EQ(WithMergedAreas({3, 2, 1, 2}, merged), (BlockGeometry{2, 3, 1, 5}));
+  // Untouched areas change nothing.
+  EXPECT_EQ(WithMergedAreas({6, 2, 1, 2}, merged), (BlockGeometry{6, 2, 1, 2}));
+  EXPECT_EQ(WithMergedAreas({6, 2, 1, 2}, {}), (BlockGeometry{6, 2, 1, 2}));
+}
+
 }  // namespace
 }  // namespace kestrilo

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,10 +13,9 @@
 namespace kestrilo {
 namespace {
 
-// samples/ of the source tree, found from this file's own place in it.
-const std::string kSamples =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-    "samples/";
+// samples/ of the source tree. The build names it: this file's own path
+// may be rewritten by the compile cache, so it cannot be trusted.
+const std::string kSamples = KESTRILO_SAMPLES_DIR "/";
 using Rows = std::vector<std::vector<std::string>>;
 
 // The texts of a block, row by row (1-based rows and columns). The block is

@@ -6,28 +6,35 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/folder_scan_order.h"
 #include "filelist_test_support.h"
 #include "gui/common/data_folder.h"
+#include "gui/common/path_text.h"
 #include "gui/common/settings_store.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/filelist/file_list_view.h"
+#include "gui/run/export_run.h"
+#include "gui/run/export_settings.h"
 #include "gui_fakes.h"
 
 namespace kestrilo::gui {
 namespace {
 
-QStringList Entries(const FileListView& list) { return list.list().paths(); }
+QStringList Entries(const FileListView& list) { return list.list().texts(); }
 
 // The subfolder names of a folder in the order the scan takes them.
 QStringList ListingOrder(const QString& folder) {
@@ -41,6 +48,33 @@ QStringList ListingOrder(const QString& folder) {
   for (const std::string& name : names) texts << QString::fromStdString(name);
   return texts;
 }
+
+std::vector<std::string> Bytes(const QStringList& paths) {
+  std::vector<std::string> bytes;
+  for (const QString& path : paths) bytes.push_back(PathBytes(path));
+  return bytes;
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+// Sends a drop of `data` onto the list as a file manager would.
+void Drop(FileListView& list, QMimeData& data) {
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+  QApplication::sendEvent(list.viewport(), &enter);
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                  Qt::NoModifier);
+  QApplication::sendEvent(list.viewport(), &drop);
+}
+
+const QString kLeftOut = "Left out of the list:\r\n\r\n";
+const QString kLockReason =
+    ": its name begins with \"~\" (the lock file of an open workbook)";
 
 const QString kExtensionPrompt =
     "Enter file extension to load:\r\r(* for all files, txt for all txt "
@@ -74,7 +108,9 @@ class FileListCommandsTest : public QObject {
                                                    });
     // The main window hands drops to the commands the same way.
     connect(list_.get(), &FileListView::FilesDropped, this,
-            [this](const QStringList& paths) { commands_->AddDropped(paths); });
+            [this](const std::vector<std::string>& paths) {
+              commands_->AddDropped(paths);
+            });
   }
 
   void cleanup() {
@@ -172,6 +208,11 @@ class FileListCommandsTest : public QObject {
     }
     QCOMPARE(Entries(*list_), expected);
     QCOMPARE(busy_marks_, QList<bool>({true, false}));
+    // What was left out is told once, at the end of the scan.
+    const QString left_out =
+        kLeftOut + r + "/.dotfile.xlsx: a hidden file\r\n" + r + "/~$r.xlsx" +
+        kLockReason + "\r\n" + r + "/B/~lock.xlsx" + kLockReason;
+    QCOMPARE(dialogs_->Texts("message"), QStringList{left_out});
     QCOMPARE(SettingsStore::Read(SettingsStore::Key::kLastScanFolder, "?"), r);
     QCOMPARE(SettingsStore::Read(SettingsStore::Key::kScanExtension, "?"),
              QString("xl*"));
@@ -182,6 +223,7 @@ class FileListCommandsTest : public QObject {
     commands_->AddFolder();
     QCOMPARE(dialogs_->start_folders.last(), r);
     QCOMPARE(Entries(*list_), expected + expected);
+    QCOMPARE(dialogs_->Texts("message"), QStringList({left_out, left_out}));
   }
 
   void addFolderExtensionAnswers() {
@@ -340,12 +382,31 @@ class FileListCommandsTest : public QObject {
     tree.File(".B/three.ods");
     const QString loose = tree.File("loose.txt");
     const QString book = tree.File("book.xlsx");
-    commands_->AddDropped({book, a, tree.root() + "/gone.xlsx", b, loose, a});
+    commands_->AddDropped(
+        Bytes({book, a, tree.root() + "/gone.xlsx", b, loose, a}));
     const QStringList a_files{a + "/one.csv", a + "/deeper/two.doc"};
     const QStringList expected = QStringList{book} + a_files +
                                  QStringList{b + "/three.ods", loose} + a_files;
     QCOMPARE(Entries(*list_), expected);
     QVERIFY(busy_marks_.isEmpty());
+    // One message for the whole drop.
+    const QString a_left_out = a + "/.writable-dot: a hidden file\r\n" + a +
+                               "/~lock.xlsx" + kLockReason;
+    QCOMPARE(dialogs_->Texts("message"),
+             QStringList{kLeftOut + a_left_out + "\r\n" + a_left_out});
+  }
+
+  void aLongListOfLeftOutFilesEndsWithHowManyMore() {
+    TempTree tree;
+    const QString a = tree.Folder("A");
+    for (int i = 1; i <= 23; ++i) tree.File(QString("A/~%1.xlsx").arg(i));
+    commands_->AddDropped(Bytes({a}));
+    QCOMPARE(model_->Count(), 0);
+    QCOMPARE(dialogs_->Texts("message").size(), 1);
+    const QStringList lines = dialogs_->Texts("message").first().split("\r\n");
+    QCOMPARE(lines.size(), 2 + 20 + 1);
+    QCOMPARE(lines[2], a + "/~1.xlsx" + kLockReason);
+    QCOMPARE(lines.last(), QString("and 3 more"));
   }
 
   void commandLineArgumentsAreAddedAsADropWould() {
@@ -367,14 +428,56 @@ class FileListCommandsTest : public QObject {
     const QString book = tree.File("book.xlsx");
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(book), QUrl::fromLocalFile(a)});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
-                          Qt::NoModifier);
-    QApplication::sendEvent(list_->viewport(), &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
-                    Qt::NoModifier);
-    QApplication::sendEvent(list_->viewport(), &drop);
+    Drop(*list_, data);
     QTRY_COMPARE(model_->Count(), 2);
     QCOMPARE(Entries(*list_), QStringList({book, a + "/one.csv"}));
+    // Nothing left out, nothing said.
+    QVERIFY(dialogs_->Texts("message").isEmpty());
+  }
+
+  // A name that is not UTF-8 shows with a replacement character, and the
+  // run still opens the file and names its output by the name's bytes.
+  void aLatin1NameIsScannedDroppedAndExportedByItsBytes() {
+    TempTree tree;
+    const QString r = tree.Folder("R");
+    // "Bücher.csv" in Latin-1.
+    const std::string book = PathBytes(r) + "/B\374cher.csv";
+    QTemporaryDir out;
+    const std::string output = PathBytes(out.path()) + "/B\374cher.xml";
+    // QTemporaryDir cannot remove a name it cannot spell.
+    const auto remove = qScopeGuard([&] {
+      std::filesystem::remove(book);
+      std::filesystem::remove(output);
+    });
+    std::ofstream(book) << "x";
+    dialogs_->inputs = {QString("csv")};
+    dialogs_->folders = {r};
+    commands_->AddFolder();
+    QMimeData data;  // as a file manager sends it: the byte percent-encoded
+    data.setData("text/uri-list",
+                 "file://" +
+                     QByteArray::fromStdString(book).toPercentEncoding("/") +
+                     "\r\n");
+    Drop(*list_, data);
+    QTRY_COMPARE(model_->Count(), 2);
+    QCOMPARE(Entries(*list_), QStringList(2, r + "/B\uFFFDcher.csv"));
+    QCOMPARE(model_->paths(), std::vector<std::string>(2, book));
+
+    testing::FakeOpener opener;
+    opener.workbooks = {{book,
+                         {{"Fruit", "Unit Price", "Qty"},
+                          {"Apple", "1.5", "10"},
+                          {"Green Pear", "2", "7"}}}};
+    opener.prompts = {testing::Select("$A$1:$C$3"),
+                      testing::Select("$A$1:$C$3")};
+    ExportSettings settings;
+    settings.SetOutputFolder(out.path());
+    ExportRun run(opener, *dialogs_, *model_, settings);
+    QSignalSpy finished(&run, &ExportRun::Finished);
+    run.Start();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(Contents(output),
+             Contents(KESTRILO_FIXTURES_DIR "/cli/expected/fruit.xml"));
   }
 
   // "Load Sample/Example Files"

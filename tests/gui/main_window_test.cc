@@ -212,7 +212,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(view.header()->sectionSize(0), view.viewport()->width());
     QCOMPARE(view.textElideMode(), Qt::ElideMiddle);
     QCOMPARE(window.list().data(window.list().index(0), Qt::ToolTipRole),
-             QVariant(window.list().Path(0)));
+             QVariant(window.list().Text(0)));
     // The header modes in code order, top to bottom; Row First on the left.
     int last_top = -1;
     for (const char* role : {"header_row_option", "header_column_option",
@@ -275,7 +275,7 @@ class MainWindowTest : public QObject {
     sample.close();
     dialogs_.answers.push_back(false);
     QTest::mouseClick(Find<QPushButton>("load_samples_button"), Qt::LeftButton);
-    QCOMPARE(window.list().paths(), QStringList{sample.fileName()});
+    QCOMPARE(window.list().texts(), QStringList{sample.fileName()});
     dialogs_.folders.push_back("/srv/Reports");
     QTest::mouseClick(Find<QPushButton>("choose_folder_button"),
                       Qt::LeftButton);

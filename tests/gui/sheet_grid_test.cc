@@ -274,6 +274,10 @@ class SheetGridTest : public QObject {
     const int outside_y = CellRect(6, 2).center().y() + 1;
     QCOMPARE(image.pixelColor(line_x, inside_y), QColor(Qt::white));
     QCOMPARE(image.pixelColor(line_x, outside_y), grid_colors::kGridLine);
+    // A click inside selects the whole area, as spreadsheets do.
+    QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {},
+                      CellRect(3, 3).center());
+    QCOMPARE(grid_->areas(), (std::vector<BlockGeometry>{{2, 2, 2, 3}}));
   }
 };
 

@@ -1,19 +1,30 @@
 #include "gui/filelist/file_drop_target.h"
 
-#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
 
+#include "gui/common/path_text.h"
+
 namespace kestrilo::gui {
 namespace {
 
-QStringList LocalPaths(const QMimeData* data) {
-  QStringList paths;
+// The bytes of a local file's path. A file manager sends each byte of a
+// name that is not UTF-8 percent-encoded; QUrl::toLocalFile would make
+// replacement characters of them, and the file could not be opened.
+std::string LocalPath(const QUrl& url) {
+  if (!url.host().isEmpty()) return PathBytes(url.toLocalFile());
+  return QByteArray::fromPercentEncoding(
+             url.path(QUrl::FullyEncoded).toLatin1())
+      .toStdString();
+}
+
+std::vector<std::string> LocalPaths(const QMimeData* data) {
+  std::vector<std::string> paths;
   if (data == nullptr || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths << QDir::toNativeSeparators(url.toLocalFile());
+    if (url.isLocalFile()) paths.push_back(LocalPath(url));
   }
   return paths;
 }
@@ -33,8 +44,8 @@ bool FileDropTarget::eventFilter(QObject* /*watched*/, QEvent* event) {
   }
   // Enter, move and drop events are all drop events.
   auto* drop = static_cast<QDropEvent*>(event);
-  const QStringList paths = LocalPaths(drop->mimeData());
-  if (paths.isEmpty()) {
+  const std::vector<std::string> paths = LocalPaths(drop->mimeData());
+  if (paths.empty()) {
     drop->ignore();
     return true;
   }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QObject>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -18,10 +19,11 @@ class FileDropTarget : public QObject {
   explicit FileDropTarget(QWidget* widget);
 
  signals:
-  /// The local files and folders of a drop, in the drag source's order.
-  /// Sent from the event loop just after the drop, so that the drag source
-  /// hears at once that the drop is done, whatever the paths lead to.
-  void FilesDropped(const QStringList& paths);
+  /// The local files and folders of a drop, in the drag source's order,
+  /// as path bytes. Sent from the event loop just after the drop, so that
+  /// the drag source hears at once that the drop is done, whatever the
+  /// paths lead to.
+  void FilesDropped(const std::vector<std::string>& paths);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,14 +2,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 #include <exception>
+#include <filesystem>
+#include <string_view>
 #include <utility>
 
 #include "engine/folder_scan.h"
 #include "gui/common/dialogs.h"
+#include "gui/common/path_text.h"
 #include "gui/common/settings_store.h"
 #include "gui/common/step_guard.h"
 #include "gui/filelist/file_list_model.h"
@@ -29,6 +31,11 @@ constexpr char kExtensionPrompt[] =
     "Enter file extension to load:\r\r(* for all files, txt for all txt "
     "files, doc for all doc files, etc.)";
 constexpr char kFolderPrompt[] = "Please select folder:";
+constexpr char kSkippedHeading[] = "Left out of the list:\r\n\r\n";
+// Enough lines to see what kind of files were left out; a whole tree of
+// lock files would not fit on the screen.
+constexpr std::size_t kMaxSkippedLines = 20;
+constexpr std::string_view kSkippedMark = ": skipped: ";
 
 // The room the classic open-file dialog had for its answer: the folder and
 // every chosen name, each closed by a NUL, and a final NUL. A selection
@@ -41,14 +48,6 @@ QStringList AddFilesFilters() {
           QStringLiteral("OpenDocument Spreadsheets (*.ods)"),
           QStringLiteral("CSV and Text Files (*.csv *.txt)"),
           QStringLiteral("All Files (*)")};
-}
-
-std::string ToPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
-
-QString FromPath(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 // The folder part of a chosen file, as the dialog reports it: "/" for a file
@@ -67,6 +66,29 @@ qsizetype SelectionLength(const QStringList& chosen) {
   qsizetype length = FolderOf(chosen.first()).size() + 2;
   for (const QString& path : chosen) length += NameOf(path).size() + 1;
   return length;
+}
+
+// "PATH: skipped: REASON" as the scan words it; under the heading the
+// "skipped" goes without saying.
+QString SkippedLine(std::string message) {
+  const std::size_t mark = message.rfind(kSkippedMark);
+  if (mark != std::string::npos) {
+    message.replace(mark, kSkippedMark.size(), ": ");
+  }
+  return PathText(message);
+}
+
+QString SkippedText(const std::vector<std::string>& skipped) {
+  QStringList lines;
+  for (std::size_t i = 0; i < skipped.size() && i < kMaxSkippedLines; ++i) {
+    lines << SkippedLine(skipped[i]);
+  }
+  if (skipped.size() > kMaxSkippedLines) {
+    lines
+        << QStringLiteral("and %1 more").arg(skipped.size() - kMaxSkippedLines);
+  }
+  return QString::fromLatin1(kSkippedHeading) +
+         lines.join(QStringLiteral("\r\n"));
 }
 
 }  // namespace
@@ -104,7 +126,7 @@ void FileListCommands::AddFiles() {
   }
   for (const QString& path : chosen) {
     const QString composed = FolderOf(path) + QDir::separator() + NameOf(path);
-    list_.Append(FromPath(CollapseDoubleSlashes(ToPath(composed))));
+    list_.AppendPath(CollapseDoubleSlashes(PathBytes(composed)));
   }
 }
 
@@ -132,67 +154,86 @@ void FileListCommands::AddFolder() {
   // While the scan lets the window handle events, the list only grows.
   list_.Lock();
   set_busy_(true);
-  std::vector<std::string> folders;
-  guard.Run(Step::kScanFolderTree, [&] { folders = ScanFolder(folder); });
-  const std::string pattern = "*." + ToPath(*extension);
+  std::vector<std::string> skipped;
+  const FolderScanHooks hooks = ScanHooks(skipped);
+  std::vector<std::string> folders{PathBytes(folder) + kPathSeparator};
+  guard.Run(Step::kScanFolderTree,
+            [&] { ListSubfoldersBreadthFirst(folders, true, hooks); });
+  const std::string pattern = "*." + PathBytes(*extension);
   for (const std::string& entry : folders) {
     std::vector<std::string> files;
     guard.Run(Step::kListFolderFiles,
-              [&] { files = FilesOfListedFolder(entry, pattern); });
-    for (const std::string& file : files) list_.Append(FromPath(file));
+              [&] { files = FilesOfListedFolder(entry, pattern, hooks); });
+    for (const std::string& file : files) list_.AppendPath(file);
   }
   set_busy_(false);
   list_.Unlock();
+  TellSkipped(skipped);
 }
 
-void FileListCommands::AddDropped(const QStringList& paths) {
-  for (const QString& path : paths) {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-      for (const std::string& entry : ScanFolder(path)) {
-        AppendFilesOf(entry, "*.*");
-      }
-    } else if (info.exists()) {
-      list_.Append(path);
+void FileListCommands::AddDropped(const std::vector<std::string>& paths) {
+  std::vector<std::string> skipped;
+  const FolderScanHooks hooks = ScanHooks(skipped);
+  for (const std::string& path : paths) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::is_directory(status)) {
+      AppendTreeOf(path, hooks);
+    } else if (std::filesystem::exists(status)) {
+      list_.AppendPath(path);
     }
     // A path gone by the time of the drop has nothing to add.
   }
+  TellSkipped(skipped);
 }
 
 void FileListCommands::AddArguments(const QStringList& arguments) {
-  QStringList paths;
+  std::vector<std::string> paths;
   for (const QString& argument : arguments) {
     const QUrl url(argument);
     const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
-    paths << QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    paths.push_back(PathBytes(QFileInfo(path).absoluteFilePath()));
   }
   AddDropped(paths);
 }
 
-FolderScanHooks FileListCommands::ScanHooks() {
-  return {.yield = yield_, .report_error = [this](const std::string& message) {
-            StepGuard(dialogs_).Report(Step::kReadFolder,
-                                       QString::fromUtf8(message));
-          }};
+FolderScanHooks FileListCommands::ScanHooks(std::vector<std::string>& skipped) {
+  return {.yield = yield_,
+          .report_error =
+              [this](const std::string& message) {
+                StepGuard(dialogs_).Report(Step::kReadFolder,
+                                           PathText(message));
+              },
+          .report_skipped =
+              [&skipped](const std::string& message) {
+                skipped.push_back(message);
+              }};
 }
 
-std::vector<std::string> FileListCommands::ScanFolder(const QString& folder) {
-  std::vector<std::string> folders{ToPath(folder) + kPathSeparator};
-  ListSubfoldersBreadthFirst(folders, true, ScanHooks());
-  return folders;
+void FileListCommands::TellSkipped(const std::vector<std::string>& skipped) {
+  if (!skipped.empty()) dialogs_.Message(SkippedText(skipped));
+}
+
+// A dropped folder: every file in it and below it, of any type.
+void FileListCommands::AppendTreeOf(const std::string& folder,
+                                    const FolderScanHooks& hooks) {
+  std::vector<std::string> folders{folder + kPathSeparator};
+  ListSubfoldersBreadthFirst(folders, true, hooks);
+  for (const std::string& entry : folders) AppendFilesOf(entry, "*.*", hooks);
 }
 
 // One folder of a dropped tree. The drop has no error report of its own: a
 // folder whose files cannot be listed is named in a plain message and the
 // drop goes on.
 void FileListCommands::AppendFilesOf(const std::string& entry,
-                                     const std::string& pattern) {
+                                     const std::string& pattern,
+                                     const FolderScanHooks& hooks) {
   try {
-    for (const std::string& file : FilesOfListedFolder(entry, pattern)) {
-      list_.Append(FromPath(file));
+    for (const std::string& file : FilesOfListedFolder(entry, pattern, hooks)) {
+      list_.AppendPath(file);
     }
   } catch (const std::exception& failure) {
-    dialogs_.Message(QString::fromUtf8(failure.what()));
+    dialogs_.Message(PathText(failure.what()));
   }
 }
 

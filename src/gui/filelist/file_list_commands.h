@@ -15,7 +15,8 @@ class FileListModel;
 
 /// The commands that fill and empty the file list: "Add Excel Files", "Add
 /// All Excel Files In Folder", "Clear List", "Load Sample/Example Files",
-/// and files dropped on the list or named on the command line.
+/// and files dropped on the list or named on the command line. What a
+/// folder scan or a drop leaves out is named in one message at its end.
 class FileListCommands {
  public:
   /// `set_busy` marks the window busy while a folder scan runs; the list is
@@ -30,8 +31,9 @@ class FileListCommands {
   /// Adds the sample workbooks not listed yet, then offers to open their
   /// folder.
   void LoadSamples();
-  /// Files as they are, folders as every file in and below them.
-  void AddDropped(const QStringList& paths);
+  /// Files as they are, folders as every file in and below them; `paths`
+  /// are path bytes.
+  void AddDropped(const std::vector<std::string>& paths);
   /// Files and folders named on the command line, as paths (relative ones
   /// from the current folder) or file URLs, added as a drop adds them.
   void AddArguments(const QStringList& arguments);
@@ -42,9 +44,12 @@ class FileListCommands {
 
  private:
   std::optional<QString> AskExtension();
-  FolderScanHooks ScanHooks();
-  std::vector<std::string> ScanFolder(const QString& folder);
-  void AppendFilesOf(const std::string& entry, const std::string& pattern);
+  /// Hooks that collect what the scan leaves out into `skipped`.
+  FolderScanHooks ScanHooks(std::vector<std::string>& skipped);
+  void AppendTreeOf(const std::string& folder, const FolderScanHooks& hooks);
+  void AppendFilesOf(const std::string& entry, const std::string& pattern,
+                     const FolderScanHooks& hooks);
+  void TellSkipped(const std::vector<std::string>& skipped);
 
   FileListModel& list_;
   Dialogs& dialogs_;

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QPersistentModelIndex>
-#include <QStringList>
 #include <QTreeView>
+#include <string>
+#include <vector>
 
 namespace kestrilo::gui {
 
@@ -38,7 +39,7 @@ class FileListView : public QTreeView {
  signals:
   /// Local files and folders dropped on the list, in the drag source's
   /// order (see FileDropTarget).
-  void FilesDropped(const QStringList& paths);
+  void FilesDropped(const std::vector<std::string>& paths);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

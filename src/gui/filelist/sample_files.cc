@@ -1,11 +1,11 @@
 #include "gui/filelist/sample_files.h"
 
 #include <QDir>
-#include <QFile>
 
 #include "engine/folder_scan.h"
 #include "gui/common/data_folder.h"
 #include "gui/common/dialogs.h"
+#include "gui/common/path_text.h"
 #include "gui/filelist/file_list_model.h"
 
 namespace kestrilo::gui {
@@ -24,11 +24,10 @@ QString SamplesFolder() { return DataFile(QStringLiteral("Samples")); }
 
 void LoadSampleFiles(FileListModel& list, Dialogs& dialogs) {
   const QString folder = SamplesFolder() + QDir::separator();
-  for (const std::string& name :
-       ListFilesInFolder(QFile::encodeName(folder).toStdString(), "*.*")) {
-    const QString entry =
-        folder + QFile::decodeName(QByteArray::fromStdString(name));
-    if (!list.Contains(entry)) list.Append(entry);
+  const std::string bytes = PathBytes(folder);
+  for (const std::string& name : ListFilesInFolder(bytes, "*.*")) {
+    const std::string entry = bytes + name;
+    if (!list.Contains(entry)) list.AppendPath(entry);
   }
   if (dialogs.Question(QString::fromLatin1(kOpenFolderQuestion)) &&
       !dialogs.OpenFolder(folder)) {

@@ -1,12 +1,12 @@
 #include "gui/run/export_run.h"
 
 #include <QDir>
-#include <QFile>
 #include <exception>
 #include <stdexcept>
 
 #include "engine/output_file.h"
 #include "gui/common/dialogs.h"
+#include "gui/common/path_text.h"
 #include "gui/common/step_guard.h"
 #include "gui/common/workbook_opener.h"
 #include "gui/common/workbook_session.h"
@@ -25,16 +25,8 @@ constexpr char kWindowOpen[] =
 constexpr char kNoRange[] = "You did not select a range. Please try again.";
 constexpr char kIdleText[] = "Progress Bar";
 
-QString FromPath(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string ToPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
-
 QString Shown(const std::string& path) {
-  return QDir::toNativeSeparators(FromPath(path));
+  return QDir::toNativeSeparators(PathText(path));
 }
 
 // A failure that does not name the workbook yet gets its path in front, so
@@ -73,10 +65,8 @@ void ExportRun::Start() {
     return;
   }
   workbooks_ = list_.paths();
-  std::vector<std::string> paths;
-  for (const QString& path : workbooks_) paths.push_back(ToPath(path));
-  plan_ =
-      std::make_unique<OutputPlan>(paths, ToPath(settings_.output_folder()));
+  plan_ = std::make_unique<OutputPlan>(workbooks_,
+                                       PathBytes(settings_.output_folder()));
   current_ = -1;
   exported_ = failed_ = 0;
   last_cancelled_ = false;
@@ -92,7 +82,7 @@ bool ExportRun::PreconditionsHold() {
     dialogs_.Message(QString::fromLatin1(kNoFiles));
     return false;
   }
-  if (!IsFolder(ToPath(settings_.output_folder()))) {
+  if (!IsFolder(PathBytes(settings_.output_folder()))) {
     dialogs_.Message(QString::fromLatin1(kNoFolder));
     return false;
   }
@@ -100,10 +90,12 @@ bool ExportRun::PreconditionsHold() {
          dialogs_.Question(QString::fromLatin1(kWindowOpen));
 }
 
-QString ExportRun::CurrentPath() const { return workbooks_.at(current_); }
+const std::string& ExportRun::CurrentPath() const {
+  return workbooks_.at(current_);
+}
 
 QString ExportRun::CurrentName() const {
-  return FromPath(FileNameOfPath(ToPath(CurrentPath())));
+  return PathText(FileNameOfPath(CurrentPath()));
 }
 
 void ExportRun::Failed() {
@@ -113,7 +105,7 @@ void ExportRun::Failed() {
 }
 
 void ExportRun::NextWorkbook() {
-  if (++current_ >= workbooks_.size()) {
+  if (++current_ >= static_cast<int>(workbooks_.size())) {
     Complete();
     return;
   }
@@ -123,13 +115,13 @@ void ExportRun::NextWorkbook() {
   const std::string problem = plan_->OverwriteProblem(current_);
   if (!problem.empty()) {
     // Never write over a workbook of this run: it would be lost.
-    dialogs_.Message(CurrentPath() + QStringLiteral(": ") +
+    dialogs_.Message(Shown(CurrentPath()) + QStringLiteral(": ") +
                      QString::fromStdString(problem));
     Failed();
     return;
   }
   state_ = State::kOpening;
-  session_ = opener_.Create(ToPath(CurrentPath()));
+  session_ = opener_.Create(CurrentPath());
   session_->Open(
       [this](const std::optional<std::string>& error) { Opened(error); });
 }
@@ -187,8 +179,8 @@ void ExportRun::Export(const std::string& address) {
   if (earlier != written_by_.constEnd()) {
     replaced_files_.append(
         QStringLiteral("%1 (the XML of %2 was replaced by that of %3)")
-            .arg(Shown(entry.output_path), workbooks_.at(earlier.value()),
-                 CurrentPath()));
+            .arg(Shown(entry.output_path),
+                 Shown(workbooks_.at(earlier.value())), Shown(CurrentPath())));
   }
   written_by_.insert(entry.group, current_);
 }
@@ -225,7 +217,7 @@ void ExportRun::Complete() {
   if (!last_cancelled_) {
     QString done = QStringLiteral("Done.");
     if (failed_ > 0) {
-      const qsizetype count = workbooks_.size();
+      const std::size_t count = workbooks_.size();
       done += QStringLiteral(
                   "\r\n%1 of %2 %3 exported; %4 failed (reported "
                   "above)")

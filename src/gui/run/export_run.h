@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/output_plan.h"
 
@@ -59,7 +60,7 @@ class ExportRun : public QObject {
   void Failed();
   void CloseWorkbook();
   void Complete();
-  QString CurrentPath() const;
+  const std::string& CurrentPath() const;
   QString CurrentName() const;
 
   WorkbookOpener& opener_;
@@ -69,7 +70,9 @@ class ExportRun : public QObject {
 
   bool running_ = false;
   State state_ = State::kIdle;
-  QStringList workbooks_;
+  // The listed paths' bytes: the run opens and names its files from them,
+  // whatever the list shows for a name that is not UTF-8.
+  std::vector<std::string> workbooks_;
   std::unique_ptr<OutputPlan> plan_;
   std::unique_ptr<WorkbookSession> session_;
   int current_ = -1;

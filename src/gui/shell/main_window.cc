@@ -5,6 +5,8 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <string>
+#include <vector>
 
 #include "gui/filelist/file_list_view.h"
 #include "gui/run/export_run.h"
@@ -156,9 +158,10 @@ void MainWindow::Connect() {
           [&commands] { commands.ClearList(); });
   connect(load_samples_button_, &QPushButton::clicked, this,
           [&commands] { commands.LoadSamples(); });
-  connect(
-      list_view_, &FileListView::FilesDropped, this,
-      [&commands](const QStringList& paths) { commands.AddDropped(paths); });
+  connect(list_view_, &FileListView::FilesDropped, this,
+          [&commands](const std::vector<std::string>& paths) {
+            commands.AddDropped(paths);
+          });
   ExportRun* run = run_.get();
   connect(start_export_button_, &QPushButton::clicked, run, &ExportRun::Start);
   connect(run, &ExportRun::BusyChanged, pointer_, &PointerRule::SetBusy);

@@ -199,20 +199,29 @@ void CellPainter::Paint(QPainter& painter, const QRect& area) const {
   DrawGridLines(painter, area);
   const std::vector<TextRun> runs = Runs(area);
   painter.setPen(Qt::black);
+  const QFontMetrics metrics = grid_.fontMetrics();
   for (const TextRun& run : runs) {
     // The cell's own bottom and right lines stay; lines inside go.
     const QRect inside = run.rect.adjusted(0, 0, -1, -1);
     if (run.joined) painter.fillRect(inside, Qt::white);
-    painter.setClipRect(inside.intersected(area));
-    const Qt::Alignment vertical =
-        run.joined && run.rect.height() > grid_.rowHeight(run.row - 1)
-            ? Qt::AlignVCenter
-            : Qt::AlignBottom;
-    painter.drawText(inside.adjusted(kPadding, 0, -kPadding, -2),
-                     (run.alignment & Qt::AlignHorizontal_Mask) | vertical,
-                     run.text);
+    // Placed by hand: drawing into a rectangle with alignment flags lays
+    // the text out anew each time, several times slower.
+    const QRect box = inside.adjusted(kPadding, 0, -kPadding, -2);
+    const int width = metrics.horizontalAdvance(run.text);
+    int x = box.left();
+    if (run.alignment & Qt::AlignRight) x = box.right() + 1 - width;
+    if (run.alignment & Qt::AlignHCenter) x += (box.width() - width) / 2;
+    const bool middle =
+        run.joined && run.rect.height() > grid_.rowHeight(run.row - 1);
+    const int y =
+        middle ? box.top() +
+                     (box.height() + metrics.ascent() - metrics.descent()) / 2
+               : box.bottom() - metrics.descent();
+    const bool fits = width <= box.width() && box.height() >= metrics.height();
+    if (!fits) painter.setClipRect(inside.intersected(area));
+    painter.drawText(QPoint(x, y), run.text);
+    if (!fits) painter.setClipping(false);
   }
-  painter.setClipping(false);
 }
 
 QRect CellPainter::AreaRect(const BlockGeometry& area) const {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "engine/block_clip.h"
 #include "gui/spreadsheet/cell_painter.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/grid_header.h"
@@ -24,9 +25,6 @@ constexpr int kAutoScrollIntervalMs = 40;
 // Copying more than this many cells to the clipboard is refused: the text
 // would be unusable anyway and building it would stall the window.
 constexpr std::int64_t kMaxCopiedCells = 1'000'000;
-// How near a header border, in pixels, a press starts resizing instead of
-// selecting.
-constexpr int kBorderGrip = 3;
 
 }  // namespace
 
@@ -51,7 +49,6 @@ SheetGrid::SheetGrid(QWidget* parent)
   for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
     header->setMinimumSectionSize(4);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->viewport()->installEventFilter(this);
   }
   horizontalHeader()->setFixedHeight(row_height);
   verticalHeader()->setMinimumWidth(
@@ -196,14 +193,18 @@ void SheetGrid::keyboardSearch(const QString&) {
 }
 
 BlockGeometry SheetGrid::AreaBetween(CellPosition from, CellPosition to,
-                                     Mode mode) {
+                                     Mode mode) const {
   const std::int32_t top = std::min(from.row, to.row);
   const std::int32_t bottom = std::max(from.row, to.row);
   const std::int32_t left = std::min(from.column, to.column);
   const std::int32_t right = std::max(from.column, to.column);
-  if (mode == Mode::kColumns) return {1, kMaxRows, left, right - left + 1};
-  if (mode == Mode::kRows) return {top, bottom - top + 1, 1, kMaxColumns};
-  return {top, bottom - top + 1, left, right - left + 1};
+  BlockGeometry area{top, bottom - top + 1, left, right - left + 1};
+  if (mode == Mode::kColumns) area = {1, kMaxRows, left, right - left + 1};
+  if (mode == Mode::kRows) area = {top, bottom - top + 1, 1, kMaxColumns};
+  const Sheet* sheet = model_->sheet();
+  return sheet == nullptr
+             ? area
+             : WithMergedAreas(area, sheet->layout().merged_areas());
 }
 
 void SheetGrid::Begin(CellPosition cell, Mode mode,
@@ -314,83 +315,30 @@ void SheetGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   mousePressEvent(event);
 }
 
-bool SheetGrid::eventFilter(QObject* watched, QEvent* event) {
-  const bool horizontal = watched == horizontalHeader()->viewport();
-  const bool vertical = watched == verticalHeader()->viewport();
-  if (!horizontal && !vertical) return QTableView::eventFilter(watched, event);
-  switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::MouseButtonRelease:
-      return HeaderMouseEvent(horizontal ? Qt::Horizontal : Qt::Vertical,
-                              static_cast<QMouseEvent*>(event));
-    default:
-      return QTableView::eventFilter(watched, event);
+void SheetGrid::PressHeader(Qt::Orientation orientation, QPoint pos,
+                            Qt::KeyboardModifiers modifiers) {
+  const QPoint grid_point = GridPoint(orientation, pos);
+  const CellPosition at = CellAt(grid_point);
+  setFocus(Qt::MouseFocusReason);
+  if (orientation == Qt::Horizontal) {
+    Begin({TopVisibleRow(), at.column}, Mode::kColumns, modifiers);
+  } else {
+    Begin({at.row, LeftVisibleColumn()}, Mode::kRows, modifiers);
   }
+  drag_point_ = grid_point;
 }
 
-bool SheetGrid::HeaderMouseEvent(Qt::Orientation orientation,
-                                 QMouseEvent* event) {
+void SheetGrid::DragHeader(Qt::Orientation orientation, QPoint pos) {
+  if (drag_ != Mode::kNone) DragTo(GridPoint(orientation, pos));
+}
+
+void SheetGrid::ReleaseHeader() { EndDrag(); }
+
+QPoint SheetGrid::GridPoint(Qt::Orientation orientation, QPoint pos) {
   // Header viewports share the grid's scroll offset along their own axis,
   // so a header position maps to the grid by keeping that coordinate.
-  const QPoint pos = event->position().toPoint();
-  const QPoint grid_point =
-      orientation == Qt::Horizontal ? QPoint(pos.x(), 0) : QPoint(0, pos.y());
-  // Near a border the header itself takes the mouse: it shows the resize
-  // pointer and resizes, as in spreadsheets.
-  if (resizing_) {
-    if (event->type() == QEvent::MouseButtonRelease) resizing_ = false;
-    return false;
-  }
-  if (drag_ == Mode::kNone && OnSectionBorder(orientation, pos)) {
-    if (event->type() == QEvent::MouseButtonDblClick) return true;
-    resizing_ = event->type() == QEvent::MouseButtonPress &&
-                event->button() == Qt::LeftButton;
-    return false;
-  }
-  if (event->type() == QEvent::MouseMove && drag_ == Mode::kNone) {
-    (orientation == Qt::Horizontal ? horizontalHeader() : verticalHeader())
-        ->viewport()
-        ->unsetCursor();
-  }
-  switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-      if (event->button() != Qt::LeftButton) return true;
-      const CellPosition at = CellAt(grid_point);
-      setFocus(Qt::MouseFocusReason);
-      if (orientation == Qt::Horizontal) {
-        Begin({TopVisibleRow(), at.column}, Mode::kColumns, event->modifiers());
-      } else {
-        Begin({at.row, LeftVisibleColumn()}, Mode::kRows, event->modifiers());
-      }
-      drag_point_ = grid_point;
-      return true;
-    }
-    case QEvent::MouseMove:
-      if (drag_ != Mode::kNone && (event->buttons() & Qt::LeftButton)) {
-        DragTo(grid_point);
-      }
-      return true;
-    case QEvent::MouseButtonRelease:
-      if (event->button() == Qt::LeftButton) EndDrag();
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool SheetGrid::OnSectionBorder(Qt::Orientation orientation, QPoint pos) const {
-  const QHeaderView* header =
-      orientation == Qt::Horizontal ? horizontalHeader() : verticalHeader();
-  const int at = orientation == Qt::Horizontal ? pos.x() : pos.y();
-  const int section = header->logicalIndexAt(at);
-  if (section < 0) return false;
-  const int start = header->sectionViewportPosition(section);
-  const int end = start + header->sectionSize(section);
-  return std::abs(at - end) <= kBorderGrip ||
-         (section > 0 && std::abs(at - start) <= kBorderGrip);
+  return orientation == Qt::Horizontal ? QPoint(pos.x(), 0)
+                                       : QPoint(0, pos.y());
 }
 
 void SheetGrid::keyPressEvent(QKeyEvent* event) {

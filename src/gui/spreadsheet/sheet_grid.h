@@ -53,6 +53,15 @@ class SheetGrid : public QTableView {
   SectionMark ColumnMark(std::int32_t column) const;
   SectionMark RowMark(std::int32_t row) const;
 
+  /// Mouse gestures on the column letters or row numbers (positions in the
+  /// header's viewport): whole columns or rows, as on cells.
+  void PressHeader(Qt::Orientation orientation, QPoint pos,
+                   Qt::KeyboardModifiers modifiers);
+  void DragHeader(Qt::Orientation orientation, QPoint pos);
+  void ReleaseHeader();
+  /// Whether a press on the cells or the headers is being dragged.
+  bool dragging() const { return drag_ != Mode::kNone; }
+
   void selectAll() override;
   void keyboardSearch(const QString& search) override;
 
@@ -68,19 +77,19 @@ class SheetGrid : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   enum class Mode { kNone, kCells, kColumns, kRows };
 
-  static BlockGeometry AreaBetween(CellPosition from, CellPosition to,
-                                   Mode mode);
+  // The area from one corner to the other, grown over the merged areas it
+  // touches.
+  BlockGeometry AreaBetween(CellPosition from, CellPosition to,
+                            Mode mode) const;
   void Begin(CellPosition cell, Mode mode, Qt::KeyboardModifiers modifiers);
   void DragTo(QPoint viewport_point);
   void EndDrag();
   void AutoScroll();
-  bool HeaderMouseEvent(Qt::Orientation orientation, QMouseEvent* event);
-  bool OnSectionBorder(Qt::Orientation orientation, QPoint pos) const;
+  static QPoint GridPoint(Qt::Orientation orientation, QPoint pos);
   void ApplyLayout(Qt::Orientation orientation, int first, int last);
   void GrowAtScrollEnd(Qt::Orientation orientation, int value);
   void FillViewport();
@@ -100,7 +109,6 @@ class SheetGrid : public QTableView {
   CellPosition extent_;
   Mode area_mode_ = Mode::kCells;
   Mode drag_ = Mode::kNone;
-  bool resizing_ = false;  // a header border is being dragged
   QPoint drag_point_;
   QTimer scroll_timer_;
 };
