@@ -367,7 +367,7 @@ int WorkbookScreenshot(const QString& file, const QString& path,
   WorkbookWindow window;
   window.resize(1120, 700);
   window.move(20, 20);
-  window.StartLoading(path);
+  window.StartLoading(path.toStdString());
   try {
     window.WaitUntilLoaded();
   } catch (const std::exception& error) {
@@ -392,7 +392,7 @@ int LoadingScreenshot(const QString& file) {
   WorkbookWindow window;
   window.resize(900, 560);
   window.move(20, 20);
-  window.StartLoading(QString::fromStdString(WriteCsv()));
+  window.StartLoading(WriteCsv());
   window.show();
   QTimer::singleShot(40, &window, [&] {
     QGuiApplication::primaryScreen()->grabWindow(0).save(file);

@@ -1,8 +1,9 @@
 #include <QApplication>
-#include <QStringList>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "gui/filelist/file_list_commands.h"
 #include "gui/shell/main_window.h"
@@ -46,8 +47,8 @@ int main(int argc, char** argv) {
   // The files and folders named join the list once the window shows, so
   // that a long folder scan can be watched. QApplication has taken its own
   // options out of argv.
-  QStringList arguments;
-  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  // Kept as bytes: a name need not be valid in any encoding.
+  std::vector<std::string> arguments(argv + 1, argv + argc);
   QTimer::singleShot(0, &window, [&window, arguments] {
     window.list_commands().AddArguments(arguments);
   });

@@ -416,7 +416,7 @@ class FileListCommandsTest : public QObject {
     const QString before = QDir::currentPath();
     QDir::setCurrent(tree.root());
     commands_->AddArguments(
-        {"A", QUrl::fromLocalFile(book).toString(), "gone.xlsx"});
+        {"A", QUrl::fromLocalFile(book).toString().toStdString(), "gone.xlsx"});
     QDir::setCurrent(before);
     QCOMPARE(Entries(*list_), QStringList({tree.root() + "/A/one.csv", book}));
   }

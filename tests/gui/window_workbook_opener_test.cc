@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,6 +82,21 @@ class WindowWorkbookOpenerTest : public QObject {
     QCOMPARE(QCryptographicHash::hash(Contents(workbook),
                                       QCryptographicHash::Sha256),
              before);
+  }
+
+  // Linux names are bytes: one that is not UTF-8 still opens and converts.
+  void NamesThatAreNotUtf8Open() {
+    QTemporaryDir folder;
+    const std::string path = folder.path().toStdString() +
+                             "/B\xfc"
+                             "cher.csv";
+    std::filesystem::copy_file(Fixture("fruit.csv").toStdString(), path);
+    WindowWorkbookOpener opener;
+    auto session = opener.Create(path);
+    QCOMPARE(Open(*session), std::optional<std::string>());
+    QCOMPARE(QByteArray::fromStdString(
+                 session->Convert(ExportOptions{}, "$A$1:$C$3")),
+             Contents(Fixture("expected/fruit.xml")));
   }
 
   void UnreadableWorkbooksAreToldNamingTheFile() {

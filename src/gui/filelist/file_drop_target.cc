@@ -10,21 +10,11 @@
 namespace kestrilo::gui {
 namespace {
 
-// The bytes of a local file's path. A file manager sends each byte of a
-// name that is not UTF-8 percent-encoded; QUrl::toLocalFile would make
-// replacement characters of them, and the file could not be opened.
-std::string LocalPath(const QUrl& url) {
-  if (!url.host().isEmpty()) return PathBytes(url.toLocalFile());
-  return QByteArray::fromPercentEncoding(
-             url.path(QUrl::FullyEncoded).toLatin1())
-      .toStdString();
-}
-
 std::vector<std::string> LocalPaths(const QMimeData* data) {
   std::vector<std::string> paths;
   if (data == nullptr || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths.push_back(LocalPath(url));
+    if (url.isLocalFile()) paths.push_back(LocalFileBytes(url));
   }
   return paths;
 }

@@ -187,12 +187,10 @@ void FileListCommands::AddDropped(const std::vector<std::string>& paths) {
   TellSkipped(skipped);
 }
 
-void FileListCommands::AddArguments(const QStringList& arguments) {
+void FileListCommands::AddArguments(const std::vector<std::string>& arguments) {
   std::vector<std::string> paths;
-  for (const QString& argument : arguments) {
-    const QUrl url(argument);
-    const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
-    paths.push_back(PathBytes(QFileInfo(path).absoluteFilePath()));
+  for (const std::string& argument : arguments) {
+    paths.push_back(ArgumentPathBytes(argument));
   }
   AddDropped(paths);
 }

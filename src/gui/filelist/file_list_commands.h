@@ -36,7 +36,7 @@ class FileListCommands {
   void AddDropped(const std::vector<std::string>& paths);
   /// Files and folders named on the command line, as paths (relative ones
   /// from the current folder) or file URLs, added as a drop adds them.
-  void AddArguments(const QStringList& arguments);
+  void AddArguments(const std::vector<std::string>& arguments);
 
   /// What the folder scan calls between folders; by default the window's
   /// message loop runs there, so that a long scan can be watched.

@@ -26,24 +26,21 @@ bool IsNumeric(const CellValue& value) {
 
 CellPainter::CellPainter(const SheetGrid& grid) : grid_(grid) {}
 
+// The rows (columns) from the one at an area's start to the one at its end;
+// an end past the last one means the last one.
+CellPainter::Lines CellPainter::LinesBetween(int count, int first, int last) {
+  if (first < 0 || count == 0) return {};
+  return {first, last < 0 ? count - 1 : last};
+}
+
 CellPainter::Lines CellPainter::VisibleRows(const QRect& area) const {
-  const int count = grid_.model()->rowCount();
-  Lines lines;
-  lines.first = grid_.rowAt(area.top());
-  if (lines.first < 0 || count == 0) return {};
-  lines.last = grid_.rowAt(area.bottom());
-  if (lines.last < 0) lines.last = count - 1;
-  return lines;
+  return LinesBetween(grid_.model()->rowCount(), grid_.rowAt(area.top()),
+                      grid_.rowAt(area.bottom()));
 }
 
 CellPainter::Lines CellPainter::VisibleColumns(const QRect& area) const {
-  const int count = grid_.model()->columnCount();
-  Lines lines;
-  lines.first = grid_.columnAt(area.left());
-  if (lines.first < 0 || count == 0) return {};
-  lines.last = grid_.columnAt(area.right());
-  if (lines.last < 0) lines.last = count - 1;
-  return lines;
+  return LinesBetween(grid_.model()->columnCount(), grid_.columnAt(area.left()),
+                      grid_.columnAt(area.right()));
 }
 
 QRect CellPainter::CellRect(int row, int column) const {

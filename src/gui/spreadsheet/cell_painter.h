@@ -49,6 +49,7 @@ class CellPainter {
     int last = -1;
   };
 
+  static Lines LinesBetween(int count, int first, int last);
   Lines VisibleRows(const QRect& area) const;
   Lines VisibleColumns(const QRect& area) const;
   QRect CellRect(int row, int column) const;

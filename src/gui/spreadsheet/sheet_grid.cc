@@ -21,6 +21,28 @@ namespace kestrilo::gui {
 
 namespace {
 
+// Where one selected area lies along a header, and whether it spans the
+// whole sheet the other way.
+struct AreaSpan {
+  std::int32_t first;
+  std::int32_t last;
+  bool whole;
+};
+
+// The strongest mark the selected areas give header section `index`.
+template <typename SpanOf>
+SectionMark MarkOf(const std::vector<BlockGeometry>& areas, std::int32_t index,
+                   SpanOf span_of) {
+  SectionMark mark = SectionMark::kNone;
+  for (const BlockGeometry& area : areas) {
+    const AreaSpan span = span_of(area);
+    if (index < span.first || index > span.last) continue;
+    if (span.whole) return SectionMark::kWhole;
+    mark = SectionMark::kPartly;
+  }
+  return mark;
+}
+
 constexpr int kAutoScrollIntervalMs = 40;
 // Copying more than this many cells to the clipboard is refused: the text
 // would be unusable anyway and building it would stall the window.
@@ -162,23 +184,17 @@ std::vector<TextRun> SheetGrid::TextRunsShown() const {
 }
 
 SectionMark SheetGrid::ColumnMark(std::int32_t column) const {
-  SectionMark mark = SectionMark::kNone;
-  for (const BlockGeometry& area : areas_) {
-    if (column < area.first_column || column > area.last_column()) continue;
-    if (area.row_count == kMaxRows) return SectionMark::kWhole;
-    mark = SectionMark::kPartly;
-  }
-  return mark;
+  return MarkOf(areas_, column, [](const BlockGeometry& area) {
+    return AreaSpan{area.first_column, area.last_column(),
+                    area.row_count == kMaxRows};
+  });
 }
 
 SectionMark SheetGrid::RowMark(std::int32_t row) const {
-  SectionMark mark = SectionMark::kNone;
-  for (const BlockGeometry& area : areas_) {
-    if (row < area.first_row || row > area.last_row()) continue;
-    if (area.column_count == kMaxColumns) return SectionMark::kWhole;
-    mark = SectionMark::kPartly;
-  }
-  return mark;
+  return MarkOf(areas_, row, [](const BlockGeometry& area) {
+    return AreaSpan{area.first_row, area.last_row(),
+                    area.column_count == kMaxColumns};
+  });
 }
 
 void SheetGrid::selectAll() {

@@ -12,6 +12,7 @@
 #include "engine/range_address.h"
 #include "engine/workbook_cell_source.h"
 #include "engine/xml_writer.h"
+#include "gui/common/path_text.h"
 #include "gui/spreadsheet/workbook_window.h"
 
 namespace kestrilo::gui {
@@ -57,7 +58,7 @@ void WindowWorkbookSession::Open(OpenedCallback opened) {
         Later([opened, error] { opened(error); });
       },
       Qt::SingleShotConnection);
-  window->StartLoading(QString::fromStdString(path_));
+  window->StartLoading(path_);
   QPointer<WorkbookWindow> watched = window;
   QTimer::singleShot(kShowLoadingAfterMs, window, [watched] {
     if (watched && watched->loading()) watched->show();
@@ -68,7 +69,7 @@ void WindowWorkbookSession::Prompt(const PromptContext& context,
                                    AnsweredCallback answered) {
   PromptContext shown = context;
   if (shown.file_name.isEmpty()) {
-    shown.file_name = QFileInfo(QString::fromStdString(path_)).fileName();
+    shown.file_name = QFileInfo(PathText(path_)).fileName();
   }
   const bool prompting =
       window_ != nullptr &&

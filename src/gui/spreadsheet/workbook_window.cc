@@ -19,6 +19,7 @@
 #include "engine/block_clip.h"
 #include "engine/workbook_reader.h"
 #include "engine/xml_writer.h"
+#include "gui/common/path_text.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/prompt_dock.h"
 #include "gui/spreadsheet/range_prompt.h"
@@ -153,8 +154,9 @@ QWidget* WorkbookWindow::CreateTabRow() {
   return row;
 }
 
-void WorkbookWindow::StartLoading(const QString& path) {
+void WorkbookWindow::StartLoading(const std::string& file) {
   if (loading_) return;
+  const QString path = PathText(file);
   path_ = path;
   loading_ = true;
   setWindowTitle(FileNameOf(path));
@@ -163,7 +165,7 @@ void WorkbookWindow::StartLoading(const QString& path) {
   pages_->setCurrentIndex(0);
   status_label_->setText(tr("Loading %1...").arg(FileNameOf(path)));
   setCursor(Qt::BusyCursor);
-  loader_ = std::thread([this, file = QFile::encodeName(path).toStdString()] {
+  loader_ = std::thread([this, file] {
     std::unique_ptr<Workbook> workbook;
     std::exception_ptr error;
     try {

@@ -48,7 +48,7 @@ class WorkbookWindow : public QMainWindow {
   static int open_count();
 
   /// Starts reading the workbook at `path` in the background.
-  void StartLoading(const QString& path);
+  void StartLoading(const std::string& file);
   bool loading() const { return loading_; }
   /// Waits, handling events, until loading has ended; rethrows the
   /// reader's error (WorkbookError) when the workbook could not be read.
