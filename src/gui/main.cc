@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_commands.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/qt_dialogs.h"
@@ -27,16 +28,14 @@ bool HasDisplay() {
 
 int main(int argc, char** argv) {
   if (!HasDisplay()) {
-    std::fputs(
-        "kestrilo: no display to show the window on (neither DISPLAY nor "
-        "WAYLAND_DISPLAY is set). Start it from a desktop session or under "
-        "xvfb-run, or convert the workbooks with kestrilo-cli.\n",
-        stderr);
+    std::fputs(kestrilo::gui::texts::kNoDisplayConsole, stderr);
     return 1;
   }
   QApplication application(argc, argv);
-  QApplication::setOrganizationName(QStringLiteral("Velmora"));
-  QApplication::setApplicationName(QStringLiteral("Kestrilo"));
+  QApplication::setOrganizationName(
+      QString::fromLatin1(kestrilo::gui::texts::kSettingsOrganization));
+  QApplication::setApplicationName(
+      QString::fromLatin1(kestrilo::gui::texts::kSettingsApplication));
 
   kestrilo::gui::QtDialogs dialogs;
   kestrilo::gui::WindowWorkbookOpener opener;

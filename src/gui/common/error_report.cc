@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "gui/common/ui_texts.h"
+
 namespace kestrilo::gui {
 namespace {
 
@@ -51,9 +53,10 @@ int LineOf(Step step) { return InfoOf(step).line; }
 
 QString ErrorReportText(const QString& description, Step step) {
   return description + QStringLiteral("\r\n") + LocationOf(step) +
-         QStringLiteral("at line ") + QString::number(LineOf(step)) +
-         QStringLiteral("\r\rPlease email screenshot of this message to ") +
-         QString::fromLatin1(kSupportAddress);
+         QString::fromLatin1(texts::kErrorReportAtLine) +
+         QString::number(LineOf(step)) +
+         QString::fromLatin1(texts::kErrorReportPlea) +
+         QString::fromLatin1(texts::kSupportAddress);
 }
 
 }  // namespace kestrilo::gui

@@ -26,9 +26,6 @@ enum class Step {
   kWriteOutput,
 };
 
-/// The address the error report asks the user to write to.
-inline constexpr char kSupportAddress[] = "support@kestrilo.example";
-
 /// The error report's text for a failure of `step`: the description, CR LF,
 /// the location text of the step's command, "at line " and the step's
 /// number, two CR characters, and the sentence asking for a screenshot by

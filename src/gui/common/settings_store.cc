@@ -2,15 +2,19 @@
 
 #include <QSettings>
 
+#include "gui/common/ui_texts.h"
+
 namespace kestrilo::gui {
 namespace {
 
 QSettings Open() {
-  return QSettings(QStringLiteral("Velmora"), QStringLiteral("Kestrilo"));
+  return QSettings(QString::fromLatin1(texts::kSettingsOrganization),
+                   QString::fromLatin1(texts::kSettingsApplication));
 }
 
 QString Path(SettingsStore::Key key) {
-  return QStringLiteral("Kestrilo/") + SettingsStore::NameOf(key);
+  return QString::fromLatin1(texts::kSettingsSection) +
+         SettingsStore::NameOf(key);
 }
 
 }  // namespace
@@ -18,8 +22,10 @@ QString Path(SettingsStore::Key key) {
 QString SettingsStore::NameOf(Key key) {
   // In the order of Key.
   static constexpr const char* kNames[] = {
-      "Selection Properties", "Flip Row",    "Title",     "Output Folder",
-      "LastFolderDot",        "Escape Text", "Extension", "LastFolder"};
+      texts::kSettingHeaderMode,    texts::kSettingHierarchy,
+      texts::kSettingTitle,         texts::kSettingOutputFolder,
+      texts::kSettingLastFolderDot, texts::kSettingEscapeText,
+      texts::kSettingExtension,     texts::kSettingLastFolder};
   return QString::fromLatin1(kNames[static_cast<int>(key)]);
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "gui/common/dialogs.h"
+#include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
 
@@ -14,7 +15,7 @@ bool StepGuard::Run(Step step, const std::function<void()>& work) {
   } catch (const std::exception& error) {
     description = QString::fromUtf8(error.what());
   } catch (...) {
-    description = QStringLiteral("Unknown error");
+    description = QString::fromLatin1(texts::kUnknownError);
   }
   Report(step, description);
   return false;

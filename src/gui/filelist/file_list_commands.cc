@@ -14,6 +14,7 @@
 #include "gui/common/path_text.h"
 #include "gui/common/settings_store.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/filelist/sample_files.h"
 
@@ -22,16 +23,6 @@ namespace {
 
 using Key = SettingsStore::Key;
 
-constexpr char kAddFilesTitle[] =
-    "Add File(s) - Hold Ctrl to select multiple files";
-constexpr char kTooManyFiles[] =
-    "You've selected too many files to add.\r\rPlease try adding via the "
-    "\"Add All\" button.";
-constexpr char kExtensionPrompt[] =
-    "Enter file extension to load:\r\r(* for all files, txt for all txt "
-    "files, doc for all doc files, etc.)";
-constexpr char kFolderPrompt[] = "Please select folder:";
-constexpr char kSkippedHeading[] = "Left out of the list:\r\n\r\n";
 // Enough lines to see what kind of files were left out; a whole tree of
 // lock files would not fit on the screen.
 constexpr std::size_t kMaxSkippedLines = 20;
@@ -44,10 +35,10 @@ constexpr std::string_view kSkippedMark = ": skipped: ";
 constexpr qsizetype kDialogBufferChars = 30000;
 
 QStringList AddFilesFilters() {
-  return {QStringLiteral("Excel Files (*.xl*)"),
-          QStringLiteral("OpenDocument Spreadsheets (*.ods)"),
-          QStringLiteral("CSV and Text Files (*.csv *.txt)"),
-          QStringLiteral("All Files (*)")};
+  return {QString::fromLatin1(texts::kExcelFilesFilter),
+          QString::fromLatin1(texts::kOdsFilesFilter),
+          QString::fromLatin1(texts::kTextFilesFilter),
+          QString::fromLatin1(texts::kAllFilesFilter)};
 }
 
 // The folder part of a chosen file, as the dialog reports it: "/" for a file
@@ -84,10 +75,10 @@ QString SkippedText(const std::vector<std::string>& skipped) {
     lines << SkippedLine(skipped[i]);
   }
   if (skipped.size() > kMaxSkippedLines) {
-    lines
-        << QStringLiteral("and %1 more").arg(skipped.size() - kMaxSkippedLines);
+    lines << QString::fromLatin1(texts::kSkippedMore)
+                 .arg(skipped.size() - kMaxSkippedLines);
   }
-  return QString::fromLatin1(kSkippedHeading) +
+  return QString::fromLatin1(texts::kSkippedHeading) +
          lines.join(QStringLiteral("\r\n"));
 }
 
@@ -113,10 +104,10 @@ void FileListCommands::ClearList() { list_.Clear(); }
 
 void FileListCommands::AddFiles() {
   const QStringList chosen = dialogs_.OpenFileNames(
-      QString::fromLatin1(kAddFilesTitle), AddFilesFilters());
+      QString::fromLatin1(texts::kAddFilesTitle), AddFilesFilters());
   if (chosen.isEmpty()) return;
   if (SelectionLength(chosen) > kDialogBufferChars) {
-    dialogs_.Message(QString::fromLatin1(kTooManyFiles));
+    dialogs_.Message(QString::fromLatin1(texts::kTooManyFiles));
     return;
   }
   if (chosen.size() == 1) {
@@ -133,9 +124,10 @@ void FileListCommands::AddFiles() {
 std::optional<QString> FileListCommands::AskExtension() {
   const QString answer =
       dialogs_
-          .InputText(
-              QString::fromLatin1(kExtensionPrompt),
-              SettingsStore::Read(Key::kScanExtension, QStringLiteral("xl*")))
+          .InputText(QString::fromLatin1(texts::kExtensionPrompt),
+                     SettingsStore::Read(
+                         Key::kScanExtension,
+                         QString::fromLatin1(texts::kDefaultExtension)))
           .value_or(QString());
   if (answer.isEmpty()) return std::nullopt;
   SettingsStore::Write(Key::kScanExtension, answer);
@@ -146,7 +138,7 @@ void FileListCommands::AddFolder() {
   const std::optional<QString> extension = AskExtension();
   if (!extension) return;
   const QString folder = dialogs_.BrowseForFolder(
-      QString::fromLatin1(kFolderPrompt),
+      QString::fromLatin1(texts::kFolderPrompt),
       SettingsStore::Read(Key::kLastScanFolder, QString()));
   if (folder.isEmpty()) return;
   SettingsStore::Write(Key::kLastScanFolder, folder);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "gui/common/path_text.h"
+#include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
 
@@ -81,7 +82,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation,
                                    int role) const {
   if (section == 0 && orientation == Qt::Horizontal &&
       role == Qt::DisplayRole) {
-    return QStringLiteral("Excel File(s)");
+    return QString::fromLatin1(texts::kFileListHeader);
   }
   return {};
 }

@@ -6,15 +6,12 @@
 #include <QPixmap>
 
 #include "gui/common/data_folder.h"
+#include "gui/common/ui_texts.h"
 #include "gui/filelist/file_drop_target.h"
 #include "gui/filelist/file_list_model.h"
 
 namespace kestrilo::gui {
 namespace {
-
-constexpr char kToolTip[] =
-    "Drag and drop files here. Double-click item to remove it. Hover over an "
-    "item to see its full name.";
 
 // The pointer while an entry is moved: "drag.ico" in the data folder, read
 // afresh at every press so that a replaced image shows at once, or a
@@ -40,7 +37,7 @@ FileListView::FileListView(FileListModel& model, QWidget* parent)
   setDragEnabled(false);
   connect(new FileDropTarget(viewport()), &FileDropTarget::FilesDropped, this,
           &FileListView::FilesDropped);
-  setToolTip(QString::fromLatin1(kToolTip));
+  setToolTip(QString::fromLatin1(texts::kFileListToolTip));
 }
 
 void FileListView::RemoveSelected() {

@@ -6,19 +6,11 @@
 #include "gui/common/data_folder.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
+#include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_model.h"
 
 namespace kestrilo::gui {
-namespace {
-
-constexpr char kOpenFolderQuestion[] =
-    "Would you like this software to open the folder where these sample "
-    "files are stored (so that you can view them before working with them)?";
-constexpr char kFolderIsHere[] =
-    "No file browser could be started to show the sample files. They are "
-    "stored in this folder:\r\n\r\n";
-
-}  // namespace
+namespace {}  // namespace
 
 QString SamplesFolder() { return DataFile(QStringLiteral("Samples")); }
 
@@ -29,9 +21,10 @@ void LoadSampleFiles(FileListModel& list, Dialogs& dialogs) {
     const std::string entry = bytes + name;
     if (!list.Contains(entry)) list.AppendPath(entry);
   }
-  if (dialogs.Question(QString::fromLatin1(kOpenFolderQuestion)) &&
+  if (dialogs.Question(QString::fromLatin1(texts::kOpenFolderQuestion)) &&
       !dialogs.OpenFolder(folder)) {
-    dialogs.Message(QString::fromLatin1(kFolderIsHere) + SamplesFolder());
+    dialogs.Message(QString::fromLatin1(texts::kFolderIsHere) +
+                    SamplesFolder());
   }
 }
 

@@ -8,6 +8,7 @@
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/ui_texts.h"
 #include "gui/common/workbook_opener.h"
 #include "gui/common/workbook_session.h"
 #include "gui/filelist/file_list_model.h"
@@ -15,15 +16,6 @@
 
 namespace kestrilo::gui {
 namespace {
-
-constexpr char kNoFiles[] = "No files added.";
-constexpr char kNoFolder[] =
-    "Folder does not exist. Please select another folder.";
-constexpr char kWindowOpen[] =
-    "A workbook window is still open. It is recommended that you close it "
-    "first.\r\n\r\nWould you like to proceed anyway?";
-constexpr char kNoRange[] = "You did not select a range. Please try again.";
-constexpr char kIdleText[] = "Progress Bar";
 
 QString Shown(const std::string& path) {
   return QDir::toNativeSeparators(PathText(path));
@@ -79,15 +71,15 @@ void ExportRun::Start() {
 
 bool ExportRun::PreconditionsHold() {
   if (list_.Count() == 0) {
-    dialogs_.Message(QString::fromLatin1(kNoFiles));
+    dialogs_.Message(QString::fromLatin1(texts::kNoFiles));
     return false;
   }
   if (!IsFolder(PathBytes(settings_.output_folder()))) {
-    dialogs_.Message(QString::fromLatin1(kNoFolder));
+    dialogs_.Message(QString::fromLatin1(texts::kNoFolder));
     return false;
   }
   return !opener_.AnyWindowOpen() ||
-         dialogs_.Question(QString::fromLatin1(kWindowOpen));
+         dialogs_.Question(QString::fromLatin1(texts::kWindowOpen));
 }
 
 const std::string& ExportRun::CurrentPath() const {
@@ -110,12 +102,14 @@ void ExportRun::NextWorkbook() {
     return;
   }
   const int count = static_cast<int>(workbooks_.size());
-  emit ProgressChanged(qRound((current_ + 1) * 100.0 / count),
-                       QStringLiteral("Processing: ") + CurrentName());
+  emit ProgressChanged(
+      qRound((current_ + 1) * 100.0 / count),
+      QString::fromLatin1(texts::kProgressProcessing) + CurrentName());
   const std::string problem = plan_->OverwriteProblem(current_);
   if (!problem.empty()) {
     // Never write over a workbook of this run: it would be lost.
-    dialogs_.Message(Shown(CurrentPath()) + QStringLiteral(": ") +
+    dialogs_.Message(Shown(CurrentPath()) +
+                     QString::fromLatin1(texts::kPathSeparator) +
                      QString::fromStdString(problem));
     Failed();
     return;
@@ -150,7 +144,7 @@ void ExportRun::Answered(const std::optional<std::string>& address) {
   if (address) {
     Export(*address);
   } else {
-    dialogs_.Message(QString::fromLatin1(kNoRange));
+    dialogs_.Message(QString::fromLatin1(texts::kNoRange));
   }
   CloseWorkbook();
 }
@@ -177,10 +171,10 @@ void ExportRun::Export(const std::string& address) {
   ++exported_;
   const auto earlier = written_by_.constFind(entry.group);
   if (earlier != written_by_.constEnd()) {
-    replaced_files_.append(
-        QStringLiteral("%1 (the XML of %2 was replaced by that of %3)")
-            .arg(Shown(entry.output_path),
-                 Shown(workbooks_.at(earlier.value())), Shown(CurrentPath())));
+    replaced_files_.append(QString::fromLatin1(texts::kReplacedFile)
+                               .arg(Shown(entry.output_path),
+                                    Shown(workbooks_.at(earlier.value())),
+                                    Shown(CurrentPath())));
   }
   written_by_.insert(entry.group, current_);
 }
@@ -204,27 +198,22 @@ void ExportRun::CloseWorkbook() {
 
 void ExportRun::Complete() {
   emit BusyChanged(false);
-  emit ProgressChanged(0, QString::fromLatin1(kIdleText));
+  emit ProgressChanged(0, QString::fromLatin1(texts::kProgressIdle));
   if (!replaced_files_.isEmpty()) {
     // Two workbooks of this run that share an output name: the later one's
     // XML stands, and the user hears which files were overwritten that way.
-    dialogs_.Message(
-        QStringLiteral("More than one workbook of this run wrote these output "
-                       "files; each now holds the XML of the last of them:"
-                       "\r\n\r\n") +
-        replaced_files_.join(QStringLiteral("\r\n")));
+    dialogs_.Message(QString::fromLatin1(texts::kReplacedFiles) +
+                     replaced_files_.join(QStringLiteral("\r\n")));
   }
   if (!last_cancelled_) {
-    QString done = QStringLiteral("Done.");
+    QString done = QString::fromLatin1(texts::kDone);
     if (failed_ > 0) {
       const std::size_t count = workbooks_.size();
-      done += QStringLiteral(
-                  "\r\n%1 of %2 %3 exported; %4 failed (reported "
-                  "above)")
+      done += QString::fromLatin1(texts::kDoneCounts)
                   .arg(exported_)
                   .arg(count)
-                  .arg(count == 1 ? QStringLiteral("workbook")
-                                  : QStringLiteral("workbooks"))
+                  .arg(count == 1 ? QString::fromLatin1(texts::kWorkbook)
+                                  : QString::fromLatin1(texts::kWorkbooks))
                   .arg(failed_);
     }
     dialogs_.Message(done);

@@ -8,6 +8,7 @@
 #include "gui/common/dialogs.h"
 #include "gui/common/settings_store.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
 namespace {
@@ -20,11 +21,9 @@ double StoredNumber(Key key) {
   bool ok = false;
   const double number = value.trimmed().toDouble(&ok);
   if (!ok) {
-    throw std::invalid_argument(
-        QStringLiteral("Type mismatch: the setting \"%1\" holds \"%2\", "
-                       "which is not a number")
-            .arg(SettingsStore::NameOf(key), value)
-            .toStdString());
+    throw std::invalid_argument(QString::fromLatin1(texts::kSettingNotNumber)
+                                    .arg(SettingsStore::NameOf(key), value)
+                                    .toStdString());
   }
   return number;
 }
@@ -50,7 +49,8 @@ void ExportSettings::Restore(StepGuard& guard) {
   }
   SetEscapeText(SettingsStore::Read(Key::kEscapeText, QStringLiteral("1")) !=
                 QStringLiteral("0"));
-  SetTitle(SettingsStore::Read(Key::kTitle, QStringLiteral("XML")));
+  SetTitle(SettingsStore::Read(Key::kTitle,
+                               QString::fromLatin1(texts::kDefaultTitle)));
   guard.Run(Step::kRestoreOutputFolder, [this] {
     SetOutputFolder(
         SettingsStore::Read(Key::kOutputFolder, DesktopFolderPath()));
@@ -108,7 +108,7 @@ void ExportSettings::SetEscapeText(bool escape) {
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {
   const QString chosen = dialogs.BrowseForFolder(
-      QStringLiteral("Please select folder:"),
+      QString::fromLatin1(texts::kFolderPrompt),
       SettingsStore::Read(Key::kLastOutputFolder, QString()));
   if (chosen.isEmpty()) return;
   SettingsStore::Write(Key::kLastOutputFolder, chosen);
@@ -126,7 +126,7 @@ QString ExportSettings::DesktopFolderPath() {
     desktop = QDir::homePath();
   }
   if (desktop.isEmpty()) {
-    throw std::invalid_argument("The desktop folder could not be found.");
+    throw std::invalid_argument(texts::kNoDesktopFolder);
   }
   QString path = QDir::toNativeSeparators(desktop);
   if (!path.endsWith(QDir::separator())) path += QDir::separator();

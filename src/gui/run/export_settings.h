@@ -5,6 +5,7 @@
 
 #include "engine/export_options.h"
 #include "gui/common/settings_store.h"
+#include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
 
@@ -74,7 +75,7 @@ class ExportSettings : public QObject {
 
   HeaderMode header_mode_ = HeaderMode::kHeaderRow;
   bool row_first_ = true;
-  QString title_ = QStringLiteral("XML");
+  QString title_ = QString::fromLatin1(texts::kDefaultTitle);
   QString output_folder_;
   bool escape_text_ = true;
 };

@@ -1,12 +1,14 @@
 #include "gui/shell/application_title.h"
 
+#include "gui/common/ui_texts.h"
+
 namespace kestrilo::gui {
 namespace {
 
 constexpr int kMaxTitleLength = 40;
 
 QString& Title() {
-  static QString title = QStringLiteral("Kestrilo");
+  static QString title = QString::fromLatin1(texts::kProductName);
   return title;
 }
 

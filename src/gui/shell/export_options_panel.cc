@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "gui/common/ui_texts.h"
 #include "gui/run/export_settings.h"
 
 namespace kestrilo::gui {
@@ -25,14 +26,12 @@ struct HeaderModeOption {
 
 // In the order of their codes, 1 at the top.
 constexpr HeaderModeOption kHeaderModes[] = {
-    {HeaderMode::kHeaderRow, "header_row_option",
-     "First row in the selection is a header row"},
+    {HeaderMode::kHeaderRow, "header_row_option", texts::kHeaderRowOption},
     {HeaderMode::kHeaderColumn, "header_column_option",
-     "First column in the selection is a header column"},
+     texts::kHeaderColumnOption},
     {HeaderMode::kBothHeaders, "both_headers_option",
-     "First row and column in the selection are headers"},
-    {HeaderMode::kNoHeaders, "no_headers_option",
-     "There are no headers in the selection"},
+     texts::kBothHeadersOption},
+    {HeaderMode::kNoHeaders, "no_headers_option", texts::kNoHeadersOption},
 };
 
 // The frames stand close together, as they always did, so that the window
@@ -75,8 +74,8 @@ ExportOptionsPanel::ExportOptionsPanel(ExportSettings& settings,
 }
 
 QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
-  header_mode_group_ =
-      Make<QGroupBox>(this, "header_mode_group", QStringLiteral("Options"));
+  header_mode_group_ = Make<QGroupBox>(
+      this, "header_mode_group", QString::fromLatin1(texts::kHeaderModeGroup));
   auto* layout = new QVBoxLayout(header_mode_group_);
   Tighten(layout);
   for (const HeaderModeOption& option : kHeaderModes) {
@@ -86,29 +85,30 @@ QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
   }
   escape_text_check_ =
       Make<QCheckBox>(header_mode_group_, "escape_text_check",
-                      QStringLiteral("Escape &&, < and > in cell text"));
+                      QString::fromLatin1(texts::kEscapeTextCheck));
   layout->addWidget(escape_text_check_);
   return header_mode_group_;
 }
 
 QGroupBox* ExportOptionsPanel::BuildHierarchy() {
   hierarchy_group_ = Make<QGroupBox>(
-      this, "hierarchy_group", QStringLiteral("Flip Row-Column Hierarchy"));
+      this, "hierarchy_group", QString::fromLatin1(texts::kHierarchyGroup));
   auto* layout = new QHBoxLayout(hierarchy_group_);
   Tighten(layout);
-  row_first_option_ = Make<QRadioButton>(hierarchy_group_, "row_first_option",
-                                         QStringLiteral("Row First"));
-  column_first_option_ = Make<QRadioButton>(
-      hierarchy_group_, "column_first_option", QStringLiteral("Column First"));
+  row_first_option_ =
+      Make<QRadioButton>(hierarchy_group_, "row_first_option",
+                         QString::fromLatin1(texts::kRowFirstOption));
+  column_first_option_ =
+      Make<QRadioButton>(hierarchy_group_, "column_first_option",
+                         QString::fromLatin1(texts::kColumnFirstOption));
   layout->addWidget(row_first_option_);
   layout->addWidget(column_first_option_);
   return hierarchy_group_;
 }
 
 QGroupBox* ExportOptionsPanel::BuildTitle() {
-  title_group_ = Make<QGroupBox>(
-      this, "title_group",
-      QStringLiteral("Title - This will appear as the first and last tag"));
+  title_group_ = Make<QGroupBox>(this, "title_group",
+                                 QString::fromLatin1(texts::kTitleGroup));
   auto* layout = new QHBoxLayout(title_group_);
   Tighten(layout);
   title_edit_ = Make<QLineEdit>(title_group_, "title_edit");
@@ -119,19 +119,20 @@ QGroupBox* ExportOptionsPanel::BuildTitle() {
 QGroupBox* ExportOptionsPanel::BuildOutputFolder() {
   output_folder_group_ =
       Make<QGroupBox>(this, "output_folder_group",
-                      QStringLiteral("Save Results To This Folder"));
+                      QString::fromLatin1(texts::kOutputFolderGroup));
   auto* layout = new QHBoxLayout(output_folder_group_);
   Tighten(layout);
   output_folder_edit_ =
       Make<QLineEdit>(output_folder_group_, "output_folder_edit");
-  choose_folder_button_ = Make<QPushButton>(
-      output_folder_group_, "choose_folder_button", QStringLiteral("..."));
+  choose_folder_button_ =
+      Make<QPushButton>(output_folder_group_, "choose_folder_button",
+                        QString::fromLatin1(texts::kChooseFolderButton));
   // "..." has no letter to underline: Alt+O stands in for one.
   choose_folder_button_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
   choose_folder_button_->setToolTip(
-      QStringLiteral("Choose the output folder (Alt+O)"));
+      QString::fromLatin1(texts::kChooseFolderToolTip));
   choose_folder_button_->setAccessibleName(
-      QStringLiteral("Choose the output folder"));
+      QString::fromLatin1(texts::kChooseFolderName));
   layout->addWidget(output_folder_edit_, 1);
   layout->addWidget(choose_folder_button_);
   return output_folder_group_;

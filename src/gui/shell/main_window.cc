@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_view.h"
 #include "gui/run/export_run.h"
 #include "gui/shell/export_options_panel.h"
@@ -67,7 +68,7 @@ MainWindow::MainWindow(WorkbookOpener& opener, Dialogs& dialogs,
   layout->addWidget(BuildRunButtons());
   progress_bar_ = new TextProgressBar(client);
   progress_bar_->setObjectName(QStringLiteral("progress_bar"));
-  progress_bar_->SetText(QStringLiteral("Progress Bar"));
+  progress_bar_->SetText(QString::fromLatin1(texts::kProgressIdle));
   layout->addWidget(progress_bar_);
 
   ApplyFonts();
@@ -86,13 +87,12 @@ QWidget* MainWindow::BuildListButtons() {
   auto* row = new QWidget(centralWidget());
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  add_files_button_ =
-      MakeButton(row, "add_files_button", QStringLiteral("&Add Excel Files"));
-  add_folder_button_ =
-      MakeButton(row, "add_folder_button",
-                 QStringLiteral("Add All Excel Files In &Folder"));
-  clear_list_button_ =
-      MakeButton(row, "clear_list_button", QStringLiteral("&Clear List"));
+  add_files_button_ = MakeButton(row, "add_files_button",
+                                 QString::fromLatin1(texts::kAddFilesButton));
+  add_folder_button_ = MakeButton(row, "add_folder_button",
+                                  QString::fromLatin1(texts::kAddFolderButton));
+  clear_list_button_ = MakeButton(row, "clear_list_button",
+                                  QString::fromLatin1(texts::kClearListButton));
   layout->addWidget(add_files_button_, 3);
   layout->addWidget(add_folder_button_, 5);
   layout->addWidget(clear_list_button_, 2);
@@ -103,10 +103,12 @@ QWidget* MainWindow::BuildRunButtons() {
   auto* row = new QWidget(centralWidget());
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  load_samples_button_ = MakeButton(
-      row, "load_samples_button", QStringLiteral("&Load Sample/Example Files"));
-  start_export_button_ = MakeButton(row, "start_export_button",
-                                    QStringLiteral("&Start Exporting To XML"));
+  load_samples_button_ =
+      MakeButton(row, "load_samples_button",
+                 QString::fromLatin1(texts::kLoadSamplesButton));
+  start_export_button_ =
+      MakeButton(row, "start_export_button",
+                 QString::fromLatin1(texts::kStartExportButton));
   layout->addWidget(load_samples_button_, 1);
   layout->addWidget(start_export_button_, 1);
   return row;

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "gui/common/ui_texts.h"
 #include "gui/shell/application_title.h"
 
 namespace kestrilo::gui {
@@ -38,7 +39,8 @@ bool QtDialogs::Question(const QString& text) {
 }
 
 void QtDialogs::ErrorReport(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"),
+  QMessageBox box(QMessageBox::Warning,
+                  QString::fromLatin1(texts::kErrorReportCaption),
                   ForDisplay(text), QMessageBox::Ok, owner_);
   box.exec();
 }

@@ -9,6 +9,7 @@
 #include "gui/common/data_folder.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/ui_texts.h"
 #include "gui/common/workbook_opener.h"
 #include "gui/run/export_settings.h"
 #include "gui/shell/application_title.h"
@@ -22,11 +23,6 @@ static void InitKestriloResources() { Q_INIT_RESOURCE(kestrilo); }
 namespace kestrilo::gui {
 namespace {
 
-constexpr char kNoWindows[] =
-    "Kestrilo cannot show its workbook windows: no display was found to "
-    "show them on.\r\n\r\nStart Kestrilo from a desktop session, or convert "
-    "the workbooks with kestrilo-cli, which needs no display.";
-
 // The skin is a Qt style sheet for the whole window; no file, no skin.
 void ApplySkin(MainWindow& window) {
   const QString path = DataFile(QStringLiteral("x/o.cjs"));
@@ -34,10 +30,9 @@ void ApplySkin(MainWindow& window) {
   if (!info.exists() || !info.isFile() || info.isHidden()) return;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-    throw std::runtime_error(
-        QStringLiteral("The skin file %1 could not be read: %2")
-            .arg(path, file.errorString())
-            .toStdString());
+    throw std::runtime_error(QString::fromLatin1(texts::kSkinUnreadable)
+                                 .arg(path, file.errorString())
+                                 .toStdString());
   }
   window.setStyleSheet(QString::fromUtf8(file.readAll()));
 }
@@ -73,12 +68,12 @@ bool StartUp(MainWindow& window, WorkbookOpener& opener, Dialogs& dialogs) {
   StepGuard guard(dialogs);
   guard.Run(Step::kApplySkin, [&] { ApplySkin(window); });
   LoadHandPointer(window.pointer());
-  window.setWindowTitle(QStringLiteral("Kestrilo"));
+  window.setWindowTitle(QString::fromLatin1(texts::kProductName));
   window.setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
   SetApplicationTitle();
   window.settings().Restore(guard);
   if (opener.CanOpenWindows()) return true;
-  dialogs.Message(QString::fromLatin1(kNoWindows));
+  dialogs.Message(QString::fromLatin1(texts::kNoWindows));
   return false;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/range_address.h"
 #include "engine/workbook_cell_source.h"
 #include "engine/xml_writer.h"
+#include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
@@ -24,7 +25,7 @@ constexpr std::int64_t kCountedAtOnce = 50'000;
 }  // namespace
 
 PromptDock::PromptDock(WorkbookWindow* window)
-    : QDockWidget(tr("Export"), window), window_(window) {
+    : QDockWidget(tr(texts::kPromptDockTitle), window), window_(window) {
   setObjectName(QStringLiteral("rangePromptDock"));
   setFeatures(QDockWidget::NoDockWidgetFeatures);
   setAllowedAreas(Qt::RightDockWidgetArea);
@@ -93,7 +94,7 @@ void PromptDock::UpdatePreview() {
   XmlPreviewPane* pane = prompt_->preview();
   const std::optional<BlockGeometry> block = window_->SelectedBlock();
   if (!block) {
-    pane->ShowNote(tr("The selected rows or columns hold no cells."));
+    pane->ShowNote(tr(texts::kBlockHoldsNoCells));
     return;
   }
   try {

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "engine/address_error.h"
+#include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
 
@@ -35,8 +36,8 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
       run_position_(new QLabel(this)),
       field_(new QLineEdit(this)),
       message_(new QLabel(this)),
-      ok_(new QPushButton(tr("OK"), this)),
-      cancel_(new QPushButton(tr("Cancel"), this)),
+      ok_(new QPushButton(tr(texts::kPromptOk), this)),
+      cancel_(new QPushButton(tr(texts::kPromptCancel), this)),
       preview_(new XmlPreviewPane(this)) {
   setObjectName(QStringLiteral("rangePrompt"));
   run_position_->setObjectName(QStringLiteral("runPosition"));
@@ -44,10 +45,9 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
   bold.setBold(true);
   run_position_->setFont(bold);
   run_position_->hide();
-  auto* instruction =
-      new QLabel(tr("Highlight a block of cells with mouse"), this);
+  auto* instruction = new QLabel(tr(texts::kPromptInstruction), this);
   instruction->setObjectName(QStringLiteral("instruction"));
-  field_->setAccessibleName(tr("Cell address"));
+  field_->setAccessibleName(tr(texts::kPromptFieldName));
   message_->setObjectName(QStringLiteral("addressMessage"));
   message_->setStyleSheet(QStringLiteral("color: #b3261e;"));
   message_->hide();
@@ -77,7 +77,7 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
 void RangePrompt::SetRunPosition(int position, int count,
                                  const QString& file_name) {
   run_position_->setText(
-      tr("Workbook %1 of %2: %3").arg(position).arg(count).arg(file_name));
+      tr(texts::kRunPosition).arg(position).arg(count).arg(file_name));
   run_position_->setVisible(!file_name.isEmpty());
 }
 
@@ -123,7 +123,7 @@ void RangePrompt::Confirm() {
     return;
   }
   // A slip of the keyboard must not skip the workbook: say so, ask again.
-  message_->setText(tr("That is not a cell address."));
+  message_->setText(tr(texts::kNotAnAddress));
   message_->show();
   MarkValid(false);
   field_->setFocus();

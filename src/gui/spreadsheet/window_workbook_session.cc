@@ -13,6 +13,7 @@
 #include "engine/workbook_cell_source.h"
 #include "engine/xml_writer.h"
 #include "gui/common/path_text.h"
+#include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/workbook_window.h"
 
 namespace kestrilo::gui {
@@ -50,7 +51,7 @@ void WindowWorkbookSession::Open(OpenedCallback opened) {
         try {
           window->WaitUntilLoaded();  // returns at once: loading ended
           if (window->workbook() == nullptr) {
-            error = path_ + ": reading was interrupted";
+            error = path_ + texts::kReadingInterrupted;
           }
         } catch (const std::exception& failure) {
           error = failure.what();
@@ -89,16 +90,16 @@ std::string WindowWorkbookSession::Convert(const ExportOptions& options,
                                            const std::string& address) {
   if (!window_ || window_->workbook() == nullptr ||
       window_->active_sheet() < 0) {
-    throw std::runtime_error(path_ + ": the workbook is not open.");
+    throw std::runtime_error(path_ + texts::kWorkbookNotOpen);
   }
   const Sheet& sheet = window_->workbook()->sheet(window_->active_sheet());
   const RangeAddress parsed = ParseAddress(address);
   const std::optional<BlockGeometry> block =
       ClipToUsedRange(parsed.areas.front(), sheet.UsedRange());
   if (!block) {
-    throw std::runtime_error(path_ + ": the block " +
-                             FormatArea(parsed.areas.front()) + " of sheet '" +
-                             sheet.name() + "' holds no cells.");
+    throw std::runtime_error(
+        path_ + texts::kEmptyBlockStart + FormatArea(parsed.areas.front()) +
+        texts::kEmptyBlockSheet + sheet.name() + texts::kEmptyBlockEnd);
   }
   WorkbookCellSource cells(*window_->workbook(), window_->active_sheet());
   return BlockToXml(cells, options, FormatArea(*block));

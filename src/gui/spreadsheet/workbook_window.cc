@@ -20,6 +20,7 @@
 #include "engine/workbook_reader.h"
 #include "engine/xml_writer.h"
 #include "gui/common/path_text.h"
+#include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/prompt_dock.h"
 #include "gui/spreadsheet/range_prompt.h"
@@ -46,7 +47,7 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
       pages_(new QStackedWidget(this)),
       loading_label_(new QLabel(this)),
       loading_bar_(new QProgressBar(this)),
-      status_label_(new QLabel(tr("Ready"), this)),
+      status_label_(new QLabel(tr(texts::kReady), this)),
       selection_size_(new QLabel(this)),
       prompt_dock_(new PromptDock(this)) {
   ++open_windows;
@@ -100,8 +101,8 @@ QWidget* WorkbookWindow::CreateFormulaBar() {
   layout->setContentsMargins(6, 4, 6, 4);
   layout->setSpacing(6);
   name_box_->setFixedWidth(110);
-  name_box_->setToolTip(tr("Name box: type an address and press Enter"));
-  auto* fx = new QLabel(QStringLiteral("fx"), bar);
+  name_box_->setToolTip(tr(texts::kNameBoxToolTip));
+  auto* fx = new QLabel(QString::fromLatin1(texts::kFormulaBarMark), bar);
   QFont italic = fx->font();
   italic.setItalic(true);
   italic.setFamily(QStringLiteral("serif"));
@@ -160,10 +161,10 @@ void WorkbookWindow::StartLoading(const std::string& file) {
   path_ = path;
   loading_ = true;
   setWindowTitle(FileNameOf(path));
-  loading_label_->setText(tr("Loading %1...").arg(FileNameOf(path)));
+  loading_label_->setText(tr(texts::kLoading).arg(FileNameOf(path)));
   loading_bar_->show();
   pages_->setCurrentIndex(0);
-  status_label_->setText(tr("Loading %1...").arg(FileNameOf(path)));
+  status_label_->setText(tr(texts::kLoading).arg(FileNameOf(path)));
   setCursor(Qt::BusyCursor);
   loader_ = std::thread([this, file] {
     std::unique_ptr<Workbook> workbook;
@@ -195,7 +196,7 @@ void WorkbookWindow::FinishLoading() {
   if (workbook) {
     SetWorkbook(std::move(workbook));
   } else {
-    QString reason = tr("The workbook could not be read.");
+    QString reason = tr(texts::kWorkbookUnreadable);
     if (load_error_) {
       try {
         std::rethrow_exception(load_error_);  // the reader has ended
@@ -206,7 +207,7 @@ void WorkbookWindow::FinishLoading() {
     }
     loading_bar_->hide();
     loading_label_->setText(reason);
-    status_label_->setText(tr("Ready"));
+    status_label_->setText(tr(texts::kReady));
   }
   emit LoadFinished();
 }
@@ -241,7 +242,7 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
   FillTabs();
   if (active_sheet_ >= 0) grid_->SetSheet(&workbook_->sheet(active_sheet_));
   pages_->setCurrentWidget(grid_);
-  status_label_->setText(tr("Ready"));
+  status_label_->setText(tr(texts::kReady));
   grid_->setFocus();
   ShowActiveCell();
 }
@@ -393,16 +394,16 @@ void WorkbookWindow::SelectionChanged() {
 void WorkbookWindow::ShowSelectionSize() {
   const std::optional<BlockGeometry> block = SelectedBlock();
   if (!block) {
-    selection_size_->setText(workbook_ ? tr("No cells") : QString());
+    selection_size_->setText(workbook_ ? tr(texts::kNoCells) : QString());
     return;
   }
   selection_size_->setText(
-      tr("%1 × %2")
-          .arg(block->row_count == 1 ? tr("1 row")
-                                     : tr("%1 rows").arg(block->row_count))
+      tr(texts::kBlockSize)
+          .arg(block->row_count == 1 ? tr(texts::kOneRow)
+                                     : tr(texts::kRows).arg(block->row_count))
           .arg(block->column_count == 1
-                   ? tr("1 column")
-                   : tr("%1 columns").arg(block->column_count)));
+                   ? tr(texts::kOneColumn)
+                   : tr(texts::kColumns).arg(block->column_count)));
 }
 
 QString WorkbookWindow::selection_size_text() const {

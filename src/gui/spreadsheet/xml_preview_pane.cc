@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "gui/common/ui_texts.h"
+
 namespace kestrilo::gui {
 
 XmlPreviewPane::XmlPreviewPane(QWidget* parent)
@@ -13,10 +15,10 @@ XmlPreviewPane::XmlPreviewPane(QWidget* parent)
       text_(new QPlainTextEdit(this)),
       size_(new QLabel(this)) {
   setObjectName(QStringLiteral("xmlPreview"));
-  auto* title = new QLabel(tr("XML preview"), this);
+  auto* title = new QLabel(tr(texts::kXmlPreviewTitle), this);
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  text_->setAccessibleName(tr("XML preview"));
+  text_->setAccessibleName(tr(texts::kXmlPreviewTitle));
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   text_->setFont(fixed);
   text_->setTabStopDistance(QFontMetricsF(fixed).horizontalAdvance(' ') * 4);
@@ -40,15 +42,15 @@ void XmlPreviewPane::ShowHead(const std::string& head) {
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
   text_->setPlainText(shown);
-  size_->setText(tr("Counting lines and bytes..."));
+  size_->setText(tr(texts::kCountingSize));
 }
 
 void XmlPreviewPane::ShowSize(std::int64_t lines, std::int64_t bytes) {
   const QLocale locale;
-  QString size = tr("%1 lines, %2 bytes")
+  QString size = tr(texts::kPreviewSize)
                      .arg(locale.toString(qlonglong{lines}),
                           locale.toString(qlonglong{bytes}));
-  if (lines > kLines) size += tr(" (the first %1 lines shown)").arg(kLines);
+  if (lines > kLines) size += tr(texts::kPreviewCut).arg(kLines);
   size_->setText(size);
 }
 
