@@ -135,6 +135,15 @@ class RangePromptTest : public QObject {
                QTest::keyClick(&grid(), Qt::Key_Escape);
              }).has_value());
     QVERIFY(answered_);
+    // Typing in the grid begins a new address in the field.
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               Drag(grid(), 3, 2, 6, 2);
+               QTest::keyClick(&grid(), Qt::Key_C);
+               QCOMPARE(prompt.address_field()->text(), QStringLiteral("c"));
+               QTest::keyClicks(prompt.address_field(), "2:d4");
+               QTest::keyClick(prompt.address_field(), Qt::Key_Return);
+             }),
+             std::optional<std::string>("$C$2:$D$4"));
     // Without a prompt, Enter moves down as usual.
     Click(grid(), 3, 2);
     QTest::keyClick(&grid(), Qt::Key_Return);

@@ -1,5 +1,6 @@
 #include "gui/spreadsheet/range_prompt.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,6 +17,18 @@
 namespace kestrilo::gui {
 
 namespace {
+
+// A key that types the start of an address or a sheet name: a printable
+// character without Ctrl, Alt or Meta (Shift still extends a selection
+// with the arrow keys, which type nothing).
+bool StartsAnAddress(const QKeyEvent& key) {
+  if (key.modifiers() &
+      (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+    return false;
+  }
+  const QString text = key.text();
+  return !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace();
+}
 
 std::optional<RangeAddress> Parse(const QString& text) {
   if (text.trimmed().isEmpty()) return std::nullopt;
@@ -85,7 +98,16 @@ bool RangePrompt::eventFilter(QObject* watched, QEvent* event) {
   // After selecting with the mouse the keyboard is in the grid: Enter and
   // Escape answer the prompt there too, as spreadsheets' prompts do.
   if (watched == grid_ && event->type() == QEvent::KeyPress && isVisible()) {
-    switch (static_cast<QKeyEvent*>(event)->key()) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (StartsAnAddress(*key)) {
+      // Typing while the grid has the keyboard begins a new address in the
+      // field, as typing a reference into a spreadsheet's prompt does.
+      field_->setFocus(Qt::OtherFocusReason);
+      field_->clear();
+      QCoreApplication::sendEvent(field_, key);
+      return true;
+    }
+    switch (key->key()) {
       case Qt::Key_Return:
       case Qt::Key_Enter:
         Confirm();
