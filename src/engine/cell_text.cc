@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "engine/xml_name_chars.h"
+
 namespace kestrilo {
 
 namespace {
@@ -248,6 +250,47 @@ void AppendTagName(std::string_view text, bool safe, std::string& out) {
     }
     i += length - 1;
   }
+}
+
+namespace {
+
+// The code point of the UTF-8 character at `i` and its length in bytes; a
+// byte that begins no well-formed character gives length 1 and a code point
+// no name may hold.
+char32_t CodePointAt(std::string_view text, std::size_t i,
+                     std::size_t& length) {
+  bool holdable;
+  length = CharacterAt(text, i, holdable);
+  if (!holdable) return 0;
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (length == 1) return lead;
+  char32_t code = lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k) {
+    code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  }
+  return code;
+}
+
+}  // namespace
+
+void MakeNameValid(std::string& name, std::size_t start) {
+  const std::string_view text(name);
+  std::size_t kept = start;
+  bool needs_prefix = true;
+  for (std::size_t i = start; i < text.size();) {
+    std::size_t length;
+    const char32_t code = CodePointAt(text, i, length);
+    if (i == start) needs_prefix = code == ':' || !IsXmlNameStartChar(code);
+    if (IsXmlNameChar(code)) {
+      // Moving left over bytes already read is safe: kept <= i.
+      for (std::size_t k = 0; k < length; ++k) name[kept++] = name[i + k];
+    } else {
+      name[kept++] = '_';
+    }
+    i += length;
+  }
+  name.resize(kept);
+  if (needs_prefix) name.insert(start, 1, '_');
 }
 
 bool HoldsCharactersXmlCannot(std::string_view text) {

@@ -20,6 +20,10 @@ struct ExportOptions {
   /// Cell text has "&", "<" and ">" written as entities. Off gives the raw
   /// text of older versions, which is not always well-formed XML.
   bool escape_text = true;
+  /// Every tag name is made a valid XML name: characters a name may not hold
+  /// become "_", and a name that cannot start as it is gets "_" in front.
+  /// Off keeps the names of older versions, such as <2> for a header 2.
+  bool valid_names = false;
 };
 
 }  // namespace kestrilo

@@ -29,20 +29,23 @@ constexpr std::string_view kStatusPrefix = "Rows completed: ";
 constexpr std::size_t kMaxReservedAhead = std::size_t{64} << 20;
 
 // Appends the tag name a header cell stands for: its text with every space
-// removed and, when `safe`, without markup (see AppendTagName).
-void AppendHeaderTag(const CellValue& header, bool safe, std::string& out) {
-  if (header.kind == CellKind::kText) {
-    AppendTagName(header.text, safe, out);
-    return;
-  }
-  // Numbers, dates and booleans have no spaces except a date's time part.
+// removed, without markup when escaping (see AppendTagName), and made a
+// valid name when asked (see MakeNameValid).
+void AppendHeaderTag(const CellValue& header, const ExportOptions& options,
+                     std::string& out) {
   const std::size_t start = out.size();
-  AppendCellText(header, out);
-  std::size_t kept = start;
-  for (std::size_t i = start; i < out.size(); ++i) {
-    if (out[i] != ' ') out[kept++] = out[i];
+  if (header.kind == CellKind::kText) {
+    AppendTagName(header.text, options.escape_text, out);
+  } else {
+    // Numbers, dates and booleans have no spaces except a date's time part.
+    AppendCellText(header, out);
+    std::size_t kept = start;
+    for (std::size_t i = start; i < out.size(); ++i) {
+      if (out[i] != ' ') out[kept++] = out[i];
+    }
+    out.resize(kept);
   }
-  out.resize(kept);
+  if (options.valid_names) MakeNameValid(out, start);
 }
 
 void AppendColumnLetters(std::int32_t column, std::string& out) {
@@ -136,6 +139,7 @@ class XmlBuilder {
     working_.reserve(2 * kWorkingLimit);
     if (options_.title_tag) {
       AppendTagName(options_.title, options_.escape_text, title_);
+      if (options_.valid_names) MakeNameValid(title_);
       outer_indent_ = "\t";
       nested_indent_ = "\t\t\t";
       OpenLine(std::string_view(), title_);
@@ -147,6 +151,7 @@ class XmlBuilder {
 
   std::int64_t rows() const { return block_.row_count; }
   std::int64_t columns() const { return block_.column_count; }
+  const ExportOptions& options() const { return options_; }
   std::int32_t r0() const { return block_.first_row; }
   std::int32_t r1() const { return block_.last_row(); }
   std::int32_t c0() const { return block_.first_column; }
@@ -178,7 +183,7 @@ class XmlBuilder {
   // The tag name of the header cell at (row, column).
   std::string HeaderTag(std::int32_t row, std::int32_t column) const {
     std::string tag;
-    AppendHeaderTag(source_.Value(row, column), options_.escape_text, tag);
+    AppendHeaderTag(source_.Value(row, column), options_, tag);
     return tag;
   }
 
@@ -187,8 +192,7 @@ class XmlBuilder {
                               std::int32_t last) const {
     TagTable table(first);
     for (std::int32_t row = first; row <= last; ++row) {
-      AppendHeaderTag(source_.Value(row, column), options_.escape_text,
-                      table.chars());
+      AppendHeaderTag(source_.Value(row, column), options_, table.chars());
       table.EndTag();
     }
     return table;
@@ -199,8 +203,7 @@ class XmlBuilder {
                            std::int32_t last) const {
     TagTable table(first);
     for (std::int32_t column = first; column <= last; ++column) {
-      AppendHeaderTag(source_.Value(row, column), options_.escape_text,
-                      table.chars());
+      AppendHeaderTag(source_.Value(row, column), options_, table.chars());
       table.EndTag();
     }
     return table;
@@ -346,10 +349,14 @@ class XmlBuilder {
   std::size_t predicted_at_size_ = 0;
 };
 
-// Row numbers as tags: decimal digits, no sign or separators.
+// Row numbers as tags: decimal digits, no sign or separators; a valid name
+// cannot start with a digit, so valid names have "_" in front. (Column
+// letters are valid names as they are.)
 struct RowNumberTag {
-  explicit RowNumberTag(std::int32_t row) {
-    length = std::to_chars(digits, digits + sizeof digits, row).ptr - digits;
+  RowNumberTag(std::int32_t row, const ExportOptions& options) {
+    char* start = digits;
+    if (options.valid_names) *start++ = '_';
+    length = std::to_chars(start, digits + sizeof digits, row).ptr - digits;
   }
   std::string_view view() const { return std::string_view(digits, length); }
   char digits[16];
@@ -397,7 +404,7 @@ std::string NoHeadersRowFirst(XmlBuilder& xml) {
   xml.Plan(xml.rows(), xml.columns());
   for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
     xml.BeginStep(row);
-    const RowNumberTag tag(row);
+    const RowNumberTag tag(row, xml.options());
     xml.OpenOuter(tag.view());
     for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
       xml.NestedCell(columns[column], xml.Value(row, column));
@@ -414,7 +421,8 @@ std::string NoHeadersColumnFirst(XmlBuilder& xml) {
     const std::string tag = ColumnLetters(column);
     xml.OpenOuter(tag);
     for (std::int32_t row = xml.r0(); row <= xml.r1(); ++row) {
-      xml.NestedCell(RowNumberTag(row).view(), xml.Value(row, column));
+      xml.NestedCell(RowNumberTag(row, xml.options()).view(),
+                     xml.Value(row, column));
     }
     xml.CloseOuter(tag);
   }

@@ -221,6 +221,22 @@ TEST_F(CliTest, EscapesCellTextUnlessToldNot) {
             Expected("special_raw.xml"));
 }
 
+TEST_F(CliTest, ValidNamesOnlyWhenAsked) {
+  {
+    std::ofstream csv(dir_ / "years.csv", std::ios::binary);
+    csv << "2021 Sales,Name\r\n5,x\r\n";
+  }
+  Outcome outcome =
+      Run({"--valid-names", "years.csv", "-o", "-", "--title", "1 Q"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out,
+            "<_1Q>\r\n\t<_2021Sales>5</_2021Sales>\r\n\t<Name>x</Name>\r\n"
+            "</_1Q>\r\n");
+  outcome = Run({"years.csv", "-o", "-", "--title", "1 Q"});
+  EXPECT_NE(outcome.out.find("<2021Sales>5</2021Sales>"), std::string::npos)
+      << outcome.out;
+}
+
 // A header meant to break out of its tag, and cells with characters XML
 // cannot hold: safe names, U+FFFD, and one warning naming the first cell.
 TEST_F(CliTest, HostileCellsGiveSafeOutputAndOneWarning) {

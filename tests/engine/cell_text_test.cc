@@ -101,5 +101,53 @@ TEST(CellTextTest, SafeTagNamesCarryNoMarkup) {
   EXPECT_EQ(out, "a<b>\x01");
 }
 
+TEST(CellTextTest, MakeNameValidPrefixesAndReplaces) {
+  const auto valid = [](std::string name) {
+    MakeNameValid(name);
+    return name;
+  };
+  EXPECT_EQ(valid("2"), "_2");
+  EXPECT_EQ(valid("2021Sales"), "_2021Sales");
+  EXPECT_EQ(valid(""), "_");
+  EXPECT_EQ(valid("-x"), "_-x");
+  EXPECT_EQ(valid(":x"), "_:x");
+  // A valid name stays as it is, colons and marks inside it too.
+  EXPECT_EQ(valid("_a:b-c.d9"), "_a:b-c.d9");
+  EXPECT_EQ(valid("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");  // été
+  EXPECT_EQ(valid("\xE6\x9D\xB1\xE4\xBA\xAC"), "\xE6\x9D\xB1\xE4\xBA\xAC");
+  // Characters the fifth edition allows but earlier parsers refuse are
+  // replaced too: the euro sign, U+3001, anything beyond U+FFFF.
+  EXPECT_EQ(valid("Price\xE2\x82\xAC"), "Price_");
+  EXPECT_EQ(valid("a\xE3\x80\x81"
+                  "b"),
+            "a_b");
+  EXPECT_EQ(valid("\xF0\x90\x80\x80"), "__");
+  // U+00B7 may follow but not start a name.
+  EXPECT_EQ(valid("a\xC2\xB7"), "a\xC2\xB7");
+  EXPECT_EQ(valid("\xC2\xB7"
+                  "a"),
+            "_\xC2\xB7"
+            "a");
+  // One "_" per character, however many bytes it takes.
+  EXPECT_EQ(valid("a%b"), "a_b");
+  EXPECT_EQ(valid("Why\xC2\xBF"), "Why_");  // U+00BF
+  EXPECT_EQ(valid("a\xC3\x97"
+                  "b"),
+            "a_b");                         // U+00D7
+  EXPECT_EQ(valid("x\xEF\xBF\xBE"), "x_");  // U+FFFE
+  EXPECT_EQ(valid("a\x80"
+                  "b\xFF"),
+            "a_b_");  // not UTF-8
+  EXPECT_EQ(valid("a<b>&\"'/=\t"), "a_b_______");
+  EXPECT_EQ(valid("\xC3\x97x"), "__x");
+  // Only the name after `start` is looked at.
+  const auto valid_after_one = [](std::string name) {
+    MakeNameValid(name, 1);
+    return name;
+  };
+  EXPECT_EQ(valid_after_one("<1A"), "<_1A");
+  EXPECT_EQ(valid_after_one("<"), "<_");
+}
+
 }  // namespace
 }  // namespace kestrilo

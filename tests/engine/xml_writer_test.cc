@@ -377,6 +377,53 @@ TEST(XmlWriterTest, HostileHeadersAndTitleInjectNothing) {
                 ">\r\n</a=\"b\"c='d'/>\r\n");
 }
 
+// Valid names: off keeps the old names, on gives "_" in front of a name that
+// cannot start as it is and "_" for each character a name may not hold.
+TEST(XmlWriterTest, ValidNamesFixEveryKindOfTag) {
+  MemoryCellSource source;
+  source.SetRows(
+      1, 1, {{"2", "2021 Sales", "", "Price \xC3\x97"}, {"a", "b", "c", "d"}});
+  ExportOptions options;
+  options.title = "1st & last";
+  EXPECT_EQ(BlockToXml(source, options, "A1:D2"),
+            "<1st_last>\r\n\t<2>a</2>\r\n\t<2021Sales>b</2021Sales>\r\n"
+            "\t<>c</>\r\n\t<Price\xC3\x97>d</Price\xC3\x97>\r\n"
+            "</1st_last>\r\n");
+  options.valid_names = true;
+  EXPECT_EQ(BlockToXml(source, options, "A1:D2"),
+            "<_1st_last>\r\n\t<_2>a</_2>\r\n\t<_2021Sales>b</_2021Sales>\r\n"
+            "\t<_>c</_>\r\n\t<Price_>d</Price_>\r\n</_1st_last>\r\n");
+  // Valid names apply with escaping off too: "&" may not be in a name.
+  options.escape_text = false;
+  EXPECT_EQ(BlockToXml(source, options, "A1:A1"),
+            "<_1st_last>\r\n</_1st_last>\r\n");
+  options.escape_text = true;
+  // A header column, and headers that are numbers rather than text.
+  source.Set(2, 1, CellValue::Number(7));
+  options.title_tag = false;
+  options.header_row = false;
+  options.header_column = true;
+  EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+            "<_2>2021 Sales</_2>\r\n<_7>b</_7>\r\n");
+  // Row numbers and column letters, both ways round.
+  options.header_column = false;
+  EXPECT_EQ(BlockToXml(source, options, "B1:B2"),
+            "<_1>\r\n\t<B>2021 Sales</B>\r\n</_1>\r\n"
+            "<_2>\r\n\t<B>b</B>\r\n</_2>\r\n");
+  options.row_first = false;
+  EXPECT_EQ(BlockToXml(source, options, "B1:B2"),
+            "<B>\r\n\t<_1>2021 Sales</_1>\r\n\t<_2>b</_2>\r\n</B>\r\n");
+  // Both headers: the corner is skipped, the rest made valid.
+  options.header_row = true;
+  options.header_column = true;
+  options.row_first = true;
+  EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+            "<_7>\r\n\t<_2021Sales>b</_2021Sales>\r\n</_7>\r\n");
+  options.row_first = false;
+  EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
+            "<_2021Sales>\r\n\t<_7>b</_7>\r\n</_2021Sales>\r\n");
+}
+
 // xlsx carries the characters XML cannot hold as _xHHHH_ escapes; read back
 // as characters, they must not reach the output as such.
 TEST(XmlWriterTest, EscapedControlCharactersOfXlsxBecomeReplacements) {

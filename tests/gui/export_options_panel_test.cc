@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -116,6 +117,38 @@ class ExportOptionsPanelTest : public QObject {
     // A change from elsewhere shows in the controls.
     settings_->SetTitle("Set elsewhere");
     QCOMPARE(title->text(), QStringLiteral("Set elsewhere"));
+  }
+
+  void ValidNamesCheckSitsUnderEscapingAndIsStored() {
+    QCheckBox* valid = nullptr;
+    for (QCheckBox* box : panel_->findChildren<QCheckBox*>()) {
+      if (box->text() == QStringLiteral("Make tag names valid XML")) {
+        valid = box;
+      }
+    }
+    QVERIFY(valid != nullptr);
+    // Directly under the escape option, in the same group.
+    QCheckBox* escape = Find<QCheckBox>("escape_text_check");
+    QCOMPARE(valid->parentWidget(), escape->parentWidget());
+    QLayout* layout = escape->parentWidget()->layout();
+    QCOMPARE(layout->indexOf(valid), layout->indexOf(escape) + 1);
+    // Off by default, and nothing stored until the user changes it.
+    QVERIFY(!valid->isChecked());
+    QVERIFY(!settings_->Options().valid_names);
+    QVERIFY(!StoredSetting("Valid Names").isValid());
+    QTest::mouseClick(valid, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(6, valid->height() / 2));
+    QCOMPARE(Stored("Valid Names"), QStringLiteral("1"));
+    QVERIFY(settings_->Options().valid_names);
+    QVERIFY(settings_->Options().escape_text);
+    // The stored choice comes back at the next start.
+    ExportSettings restored;
+    StepGuard guard(dialogs_);
+    restored.Restore(guard);
+    QVERIFY(restored.valid_names());
+    settings_->SetValidNames(false);
+    QVERIFY(!valid->isChecked());
+    QCOMPARE(Stored("Valid Names"), QStringLiteral("0"));
   }
 
   void FolderChooserCancelsOrGivesOneSeparator() {

@@ -229,7 +229,7 @@ class MainWindowTest : public QObject {
     ShowWindow();
     window_->list_view().setFocus();
     QStringList visited;
-    for (int i = 0; i < 11; ++i) {
+    for (int i = 0; i < 12; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       visited << QApplication::focusWidget()->objectName();
     }
@@ -238,7 +238,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(visited,
              (QStringList{"add_files_button", "add_folder_button",
                           "clear_list_button", "both_headers_option",
-                          "escape_text_check", "row_first_option", "title_edit",
+                          "escape_text_check", "valid_names_check",
+                          "row_first_option", "title_edit",
                           "output_folder_edit", "choose_folder_button",
                           "load_samples_button", "start_export_button"}));
     // Enter presses the focused button: here it starts a run, which finds

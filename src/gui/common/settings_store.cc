@@ -25,7 +25,8 @@ QString SettingsStore::NameOf(Key key) {
       texts::kSettingHeaderMode,    texts::kSettingHierarchy,
       texts::kSettingTitle,         texts::kSettingOutputFolder,
       texts::kSettingLastFolderDot, texts::kSettingEscapeText,
-      texts::kSettingExtension,     texts::kSettingLastFolder};
+      texts::kSettingExtension,     texts::kSettingLastFolder,
+      texts::kSettingValidNames};
   return QString::fromLatin1(kNames[static_cast<int>(key)]);
 }
 

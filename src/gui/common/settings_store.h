@@ -22,6 +22,7 @@ class SettingsStore {
     kEscapeText,        ///< "1" escape cell text, "0" raw text
     kScanExtension,     ///< extension of the folder scan
     kLastScanFolder,    ///< the folder last scanned
+    kValidNames,        ///< "1" tag names made valid XML names, "0" not
   };
 
   /// The value stored under `key`, or `default_value` when none was written.

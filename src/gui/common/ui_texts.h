@@ -40,6 +40,7 @@ inline constexpr char kSettingLastFolderDot[] = "LastFolderDot";
 inline constexpr char kSettingEscapeText[] = "Escape Text";
 inline constexpr char kSettingExtension[] = "Extension";
 inline constexpr char kSettingLastFolder[] = "LastFolder";
+inline constexpr char kSettingValidNames[] = "Valid Names";
 // The values a setting starts with, as the window shows them.
 inline constexpr char kDefaultTitle[] = "XML";
 inline constexpr char kDefaultExtension[] = "xl*";
@@ -87,6 +88,7 @@ inline constexpr char kBothHeadersOption[] =
 inline constexpr char kNoHeadersOption[] =
     "There are no headers in the selection";
 inline constexpr char kEscapeTextCheck[] = "Escape &&, < and > in cell text";
+inline constexpr char kValidNamesCheck[] = "Make tag names valid XML";
 inline constexpr char kHierarchyGroup[] = "Flip Row-Column Hierarchy";
 inline constexpr char kRowFirstOption[] = "Row First";
 inline constexpr char kColumnFirstOption[] = "Column First";

@@ -49,6 +49,8 @@ void ExportSettings::Restore(StepGuard& guard) {
   }
   SetEscapeText(SettingsStore::Read(Key::kEscapeText, QStringLiteral("1")) !=
                 QStringLiteral("0"));
+  SetValidNames(SettingsStore::Read(Key::kValidNames, QStringLiteral("0")) ==
+                QStringLiteral("1"));
   SetTitle(SettingsStore::Read(Key::kTitle,
                                QString::fromLatin1(texts::kDefaultTitle)));
   guard.Run(Step::kRestoreOutputFolder, [this] {
@@ -71,6 +73,7 @@ ExportOptions ExportSettings::Options() const {
   options.row_first = row_first_;
   options.title = title_.toStdString();
   options.escape_text = escape_text_;
+  options.valid_names = valid_names_;
   return options;
 }
 
@@ -104,6 +107,11 @@ void ExportSettings::SetOutputFolder(const QString& folder) {
 void ExportSettings::SetEscapeText(bool escape) {
   Change(escape_text_, escape, Key::kEscapeText,
          escape ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ExportSettings::SetValidNames(bool valid) {
+  Change(valid_names_, valid, Key::kValidNames,
+         valid ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {

@@ -42,6 +42,7 @@ class ExportSettings : public QObject {
   const QString& title() const { return title_; }
   const QString& output_folder() const { return output_folder_; }
   bool escape_text() const { return escape_text_; }
+  bool valid_names() const { return valid_names_; }
   /// Whether the hierarchy matters: it does when both or neither of the
   /// first row and column hold headers.
   bool hierarchy_applies() const;
@@ -53,6 +54,7 @@ class ExportSettings : public QObject {
   void SetTitle(const QString& title);
   void SetOutputFolder(const QString& folder);
   void SetEscapeText(bool escape);
+  void SetValidNames(bool valid);
   /// Asks for an output folder, opening where the last choice was made;
   /// a cancel changes nothing.
   void ChooseOutputFolder(Dialogs& dialogs);
@@ -78,6 +80,7 @@ class ExportSettings : public QObject {
   QString title_ = QString::fromLatin1(texts::kDefaultTitle);
   QString output_folder_;
   bool escape_text_ = true;
+  bool valid_names_ = false;
 };
 
 }  // namespace kestrilo::gui

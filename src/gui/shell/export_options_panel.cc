@@ -87,6 +87,10 @@ QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
       Make<QCheckBox>(header_mode_group_, "escape_text_check",
                       QString::fromLatin1(texts::kEscapeTextCheck));
   layout->addWidget(escape_text_check_);
+  valid_names_check_ =
+      Make<QCheckBox>(header_mode_group_, "valid_names_check",
+                      QString::fromLatin1(texts::kValidNamesCheck));
+  layout->addWidget(valid_names_check_);
   return header_mode_group_;
 }
 
@@ -153,6 +157,8 @@ void ExportOptionsPanel::Connect() {
   on_check(column_first_option_, [&s] { s.SetRowFirst(false); });
   connect(escape_text_check_, &QCheckBox::toggled, &s,
           &ExportSettings::SetEscapeText);
+  connect(valid_names_check_, &QCheckBox::toggled, &s,
+          &ExportSettings::SetValidNames);
   connect(title_edit_, &QLineEdit::textChanged, &s, &ExportSettings::SetTitle);
   connect(output_folder_edit_, &QLineEdit::textChanged, &s,
           &ExportSettings::SetOutputFolder);
@@ -166,6 +172,7 @@ void ExportOptionsPanel::Show() {
   std::vector<QSignalBlocker> blockers;
   for (QObject* control : options()) blockers.emplace_back(control);
   blockers.emplace_back(escape_text_check_);
+  blockers.emplace_back(valid_names_check_);
   for (qsizetype i = 0; i < header_options_.size(); ++i) {
     header_options_[i]->setChecked(kHeaderModes[i].mode ==
                                    settings_.header_mode());
@@ -175,6 +182,7 @@ void ExportOptionsPanel::Show() {
   // Disabling keeps the choice, which stays in the options.
   hierarchy_group_->setEnabled(settings_.hierarchy_applies());
   escape_text_check_->setChecked(settings_.escape_text());
+  valid_names_check_->setChecked(settings_.valid_names());
   // Texts are set only when different, so that typing keeps the cursor
   // where it is.
   if (title_edit_->text() != settings_.title()) {
@@ -200,8 +208,9 @@ QList<QWidget*> ExportOptionsPanel::options() const {
 
 QList<QWidget*> ExportOptionsPanel::tab_order() const {
   QList<QWidget*> order(header_options_.begin(), header_options_.end());
-  order += {escape_text_check_, row_first_option_,   column_first_option_,
-            title_edit_,        output_folder_edit_, choose_folder_button_};
+  order += {escape_text_check_,   valid_names_check_, row_first_option_,
+            column_first_option_, title_edit_,        output_folder_edit_,
+            choose_folder_button_};
   return order;
 }
 

@@ -47,6 +47,7 @@ class ExportOptionsPanel : public QWidget {
   /// In the order of the modes' codes.
   QList<QRadioButton*> header_options_;
   QCheckBox* escape_text_check_ = nullptr;
+  QCheckBox* valid_names_check_ = nullptr;
   QGroupBox* hierarchy_group_ = nullptr;
   QRadioButton* row_first_option_ = nullptr;
   QRadioButton* column_first_option_ = nullptr;
