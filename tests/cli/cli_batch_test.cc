@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_test_support.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "nlohmann/json.hpp"
@@ -23,33 +24,15 @@ namespace kestrilo::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Fixture;
+using test_support::Outcome;
+using test_support::ReadFile;
+using test_support::WriteFile;
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& content) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-fs::path Fixture(const std::string& name) {
-  return fs::path(KESTRILO_FIXTURES_DIR) / "cli" / name;
-}
 
 // Starts `program` with `args` in `cwd`, standard input from `in` (or
 // /dev/null), standard output and error into the files `out` and `err`.

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli_test_support.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 
@@ -24,26 +25,12 @@ namespace kestrilo::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Fixture;
+using test_support::Outcome;
+using test_support::ReadFile;
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-fs::path Fixture(const std::string& name) {
-  return fs::path(KESTRILO_FIXTURES_DIR) / "cli" / name;
-}
 
 std::string Expected(const std::string& name) {
   const fs::path path = Fixture("expected") / name;
