@@ -36,6 +36,14 @@ void Warn(JobResult& result, const std::string& prefix,
   result.warnings.push_back(text);
 }
 
+// A workbook skipped: standard error hears why, and the report gives it as
+// the reason rather than as a warning.
+void Skip(JobResult& result, const std::string& prefix,
+          const std::string& text) {
+  result.messages.push_back(prefix + text);
+  result.reason = text;
+}
+
 // Forwards the writer's progress texts to the front end, and notes the
 // first cell read whose text holds characters XML cannot hold, which the
 // writer replaces.
@@ -100,26 +108,22 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
   const std::optional<BlockGeometry> used = sheet.UsedRange();
   if (settings.range.empty()) {
     if (!used) {
-      Warn(result, warning_prefix,
+      Skip(result, warning_prefix,
            "block is empty (sheet '" + sheet.name() +
                "' has no cells); skipped");
-      result.reason = result.warnings.back();
-      result.warnings.pop_back();  // the report gives it as the reason
       return std::nullopt;
     }
     return FormatArea(*used);
   }
   const BlockGeometry block = ParseAddress(settings.range).areas.front();
   if (!used || !Overlaps(block, *used)) {
-    const bool skip = SpansWholeLines(block);
-    Warn(result, warning_prefix,
-         "block is empty (" + FormatArea(block) + " of sheet '" + sheet.name() +
-             "' has no cells)" + (skip ? "; skipped" : ""));
-    if (skip) {
-      result.reason = result.warnings.back();
-      result.warnings.pop_back();  // the report gives it as the reason
+    const std::string empty = "block is empty (" + FormatArea(block) +
+                              " of sheet '" + sheet.name() + "' has no cells)";
+    if (SpansWholeLines(block)) {
+      Skip(result, warning_prefix, empty + "; skipped");
       return std::nullopt;
     }
+    Warn(result, warning_prefix, empty);
     return settings.range;
   }
   if (!SpansWholeLines(block)) return settings.range;

@@ -453,20 +453,28 @@ std::string HeaderColumnLayout(XmlBuilder& xml) {
   return xml.Finish();
 }
 
+// The layout the two header flags choose; the flat ones ignore the order.
+std::string ChosenLayout(XmlBuilder& xml, const ExportOptions& options) {
+  if (options.header_row && !options.header_column) {
+    return HeaderRowLayout(xml);
+  }
+  if (!options.header_row && options.header_column) {
+    return HeaderColumnLayout(xml);
+  }
+  if (!options.header_row && !options.header_column) {
+    return options.row_first ? NoHeadersRowFirst(xml)
+                             : NoHeadersColumnFirst(xml);
+  }
+  return options.row_first ? BothHeadersRowFirst(xml)
+                           : BothHeadersColumnFirst(xml);
+}
+
 }  // namespace
 
 std::string BlockToXml(CellSource& application, const ExportOptions& options,
                        std::string_view address) {
-  if (options.header_row && !options.header_column) {
-    return XmlWithHeaderRow(application, options, address);
-  }
-  if (!options.header_row && options.header_column) {
-    return XmlWithHeaderColumn(application, options, address);
-  }
-  if (!options.header_row && !options.header_column) {
-    return XmlWithoutHeaders(application, options, address);
-  }
-  return XmlWithBothHeaders(application, options, address);
+  XmlBuilder xml(application, options, address);
+  return ChosenLayout(xml, options);
 }
 
 std::string XmlWithBothHeaders(CellSource& application,
@@ -502,15 +510,7 @@ XmlPreview BlockPreview(CellSource& application, const ExportOptions& options,
                         std::string_view address, int max_lines) {
   XmlPreview preview;
   XmlBuilder xml(application, options, address, &preview, max_lines);
-  if (options.header_row && !options.header_column) {
-    HeaderRowLayout(xml);
-  } else if (!options.header_row && options.header_column) {
-    HeaderColumnLayout(xml);
-  } else if (!options.header_row && !options.header_column) {
-    options.row_first ? NoHeadersRowFirst(xml) : NoHeadersColumnFirst(xml);
-  } else {
-    options.row_first ? BothHeadersRowFirst(xml) : BothHeadersColumnFirst(xml);
-  }
+  ChosenLayout(xml, options);
   return preview;
 }
 
