@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/csv_reader.h"
+#include "engine/reading/csv/csv_reader.h"
 
 namespace {
 

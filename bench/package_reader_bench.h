@@ -20,8 +20,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/workbook_reader.h"
-#include "engine/zip_archive.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/reading/zip/zip_archive.h"
 
 namespace kestrilo_bench {
 

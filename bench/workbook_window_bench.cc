@@ -31,9 +31,9 @@
 #include <optional>
 #include <string>
 
-#include "engine/workbook.h"
-#include "engine/workbook_cell_source.h"
-#include "engine/xml_writer.h"
+#include "engine/model/workbook.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/writing/xml_writer.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/window_workbook_session.h"

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "../tests/engine/biff_test_writer.h"
-#include "engine/xls_reader.h"
+#include "engine/reading/xls/xls_reader.h"
 
 namespace kestrilo {
 namespace {

@@ -12,9 +12,9 @@
 #include <new>
 #include <string>
 
-#include "engine/workbook.h"
-#include "engine/workbook_cell_source.h"
-#include "engine/xml_writer.h"
+#include "engine/model/workbook.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/writing/xml_writer.h"
 
 namespace {
 

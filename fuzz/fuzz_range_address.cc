@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/address_error.h"
-#include "engine/range_address.h"
+#include "engine/model/address_error.h"
+#include "engine/model/range_address.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {

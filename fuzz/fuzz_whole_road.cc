@@ -16,14 +16,14 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/address_error.h"
-#include "engine/cell_text.h"
-#include "engine/export_options.h"
-#include "engine/range_address.h"
-#include "engine/workbook_cell_source.h"
-#include "engine/workbook_error.h"
-#include "engine/workbook_reader.h"
-#include "engine/xml_writer.h"
+#include "engine/model/address_error.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/writing/cell_text.h"
+#include "engine/writing/export_options.h"
+#include "engine/writing/xml_writer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/wildcard_match.h"
+#include "engine/folder_scan/wildcard_match.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {

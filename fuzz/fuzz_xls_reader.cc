@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/cell_text.h"
-#include "engine/workbook_error.h"
-#include "engine/xls_reader.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/xls/xls_reader.h"
+#include "engine/writing/cell_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {

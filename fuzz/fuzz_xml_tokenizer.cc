@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/xml_error.h"
-#include "engine/xml_tokenizer.h"
+#include "engine/reading/xml/xml_error.h"
+#include "engine/reading/xml/xml_tokenizer.h"
 
 namespace {
 

@@ -27,7 +27,7 @@
 #include "cli/report_writer.h"
 #include "cli/usage_error.h"
 #include "cli/workbook_conversion.h"
-#include "engine/output_file.h"
+#include "engine/writing/output_file.h"
 
 namespace kestrilo::cli {
 

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "cli/usage_error.h"
-#include "engine/address_error.h"
-#include "engine/range_address.h"
+#include "engine/model/address_error.h"
+#include "engine/model/range_address.h"
 
 namespace kestrilo::cli {
 

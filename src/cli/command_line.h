@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/export_options.h"
+#include "engine/writing/export_options.h"
 
 namespace kestrilo::cli {
 

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <unordered_map>
 
-#include "engine/folder_scan.h"
-#include "engine/output_file.h"
-#include "engine/output_plan.h"
+#include "engine/folder_scan/folder_scan.h"
+#include "engine/writing/output_file.h"
+#include "engine/writing/output_plan.h"
 
 namespace kestrilo::cli {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/folder_scan_hooks.h"
+#include "engine/folder_scan/folder_scan_hooks.h"
 
 namespace kestrilo::cli {
 

@@ -7,15 +7,15 @@
 #include <new>
 #include <stdexcept>
 
-#include "engine/address_error.h"
-#include "engine/block_clip.h"
-#include "engine/cell_text.h"
-#include "engine/output_file.h"
-#include "engine/range_address.h"
-#include "engine/workbook_cell_source.h"
-#include "engine/workbook_error.h"
-#include "engine/workbook_reader.h"
-#include "engine/xml_writer.h"
+#include "engine/model/address_error.h"
+#include "engine/model/block_clip.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/writing/cell_text.h"
+#include "engine/writing/output_file.h"
+#include "engine/writing/xml_writer.h"
 
 namespace kestrilo::cli {
 

@@ -7,7 +7,7 @@
 
 #include "cli/job_plan.h"
 #include "cli/job_result.h"
-#include "engine/export_options.h"
+#include "engine/writing/export_options.h"
 
 namespace kestrilo::cli {
 

@@ -1,4 +1,4 @@
-#include "engine/biff_record_reader.h"
+#include "engine/reading/xls/biff_record_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/block_clip.h"
+#include "engine/model/block_clip.h"
 
 #include <gtest/gtest.h>
 

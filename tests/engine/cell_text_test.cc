@@ -1,4 +1,4 @@
-#include "engine/cell_text.h"
+#include "engine/writing/cell_text.h"
 
 #include <gtest/gtest.h>
 

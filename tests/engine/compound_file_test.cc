@@ -1,4 +1,4 @@
-#include "engine/compound_file.h"
+#include "engine/reading/xls/compound_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "biff_test_writer.h"
-#include "engine/workbook_error.h"
+#include "engine/reading/workbook_error.h"
 
 namespace kestrilo {
 namespace {

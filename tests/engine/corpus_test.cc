@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "corpus_reference.h"
-#include "engine/cell_text.h"
-#include "engine/workbook.h"
-#include "engine/workbook_error.h"
-#include "engine/workbook_reader.h"
+#include "engine/model/workbook.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/writing/cell_text.h"
 
 namespace kestrilo {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/csv_reader.h"
+#include "engine/reading/csv/csv_reader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/text_decoding.h"
-#include "engine/workbook_error.h"
+#include "engine/reading/text_decoding.h"
+#include "engine/reading/workbook_error.h"
 
 namespace kestrilo {
 namespace {

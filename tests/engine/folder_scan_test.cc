@@ -1,4 +1,4 @@
-#include "engine/folder_scan.h"
+#include "engine/folder_scan/folder_scan.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/folder_scan_order.h"
-#include "engine/wildcard_match.h"
+#include "engine/folder_scan/folder_scan_order.h"
+#include "engine/folder_scan/wildcard_match.h"
 #include "without_read_override.h"
 
 namespace kestrilo {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/cell_source.h"
-#include "engine/range_address.h"
+#include "engine/model/cell_source.h"
+#include "engine/model/range_address.h"
 
 namespace kestrilo {
 

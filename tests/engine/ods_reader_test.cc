@@ -1,4 +1,4 @@
-#include "engine/ods_reader.h"
+#include "engine/reading/ods/ods_reader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <random>
 #include <string>
 
-#include "engine/workbook_error.h"
-#include "engine/workbook_reader.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_reader.h"
 #include "test_package.h"
 
 namespace kestrilo {

@@ -1,4 +1,4 @@
-#include "engine/output_file.h"
+#include "engine/writing/output_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,4 +1,4 @@
-#include "engine/output_plan.h"
+#include "engine/writing/output_plan.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "engine/range_address.h"
+#include "engine/model/range_address.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "engine/address_error.h"
+#include "engine/model/address_error.h"
 
 namespace kestrilo {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/cell_text.h"
-#include "engine/folder_scan.h"
-#include "engine/workbook_reader.h"
+#include "engine/folder_scan/folder_scan.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/writing/cell_text.h"
 
 namespace kestrilo {
 namespace {

@@ -1,8 +1,8 @@
-#include "engine/sheet_layout.h"
+#include "engine/model/sheet_layout.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/excel_width.h"
+#include "engine/model/excel_width.h"
 
 namespace kestrilo {
 namespace {

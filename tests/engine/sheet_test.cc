@@ -1,8 +1,8 @@
-#include "engine/sheet.h"
+#include "engine/model/sheet.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/workbook.h"
+#include "engine/model/workbook.h"
 
 namespace kestrilo {
 namespace {

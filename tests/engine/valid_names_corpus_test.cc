@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/range_address.h"
-#include "engine/workbook.h"
-#include "engine/workbook_cell_source.h"
-#include "engine/workbook_reader.h"
-#include "engine/xml_writer.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/writing/xml_writer.h"
 
 namespace kestrilo {
 namespace {

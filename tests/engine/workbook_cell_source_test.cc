@@ -1,9 +1,9 @@
-#include "engine/workbook_cell_source.h"
+#include "engine/model/workbook_cell_source.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/address_error.h"
-#include "engine/xml_writer.h"
+#include "engine/model/address_error.h"
+#include "engine/writing/xml_writer.h"
 
 namespace kestrilo {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/workbook_reader.h"
+#include "engine/reading/workbook_reader.h"
 
 #include <fcntl.h>
 #include <gmock/gmock.h>
@@ -14,8 +14,8 @@
 #include <thread>
 
 #include "biff_test_writer.h"
-#include "engine/reader_budget.h"
-#include "engine/workbook_error.h"
+#include "engine/reading/reader_budget.h"
+#include "engine/reading/workbook_error.h"
 #include "test_package.h"
 
 namespace kestrilo {

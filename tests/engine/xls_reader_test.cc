@@ -1,4 +1,4 @@
-#include "engine/xls_reader.h"
+#include "engine/reading/xls/xls_reader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "biff_test_writer.h"
-#include "engine/cell_text.h"
-#include "engine/workbook_error.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/writing/cell_text.h"
 
 namespace kestrilo {
 namespace {

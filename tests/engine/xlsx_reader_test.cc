@@ -1,4 +1,4 @@
-#include "engine/xlsx_reader.h"
+#include "engine/reading/xlsx/xlsx_reader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "engine/cell_text.h"
-#include "engine/package_reader.h"
-#include "engine/reader_budget.h"
-#include "engine/workbook_error.h"
-#include "engine/workbook_reader.h"
+#include "engine/reading/reader_budget.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/reading/zip/package_reader.h"
+#include "engine/writing/cell_text.h"
 #include "test_package.h"
 
 namespace kestrilo {

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "engine/output_file.h"
-#include "engine/xml_writer.h"
+#include "engine/writing/output_file.h"
+#include "engine/writing/xml_writer.h"
 #include "memory_cell_source.h"
 
 namespace kestrilo {

@@ -1,4 +1,4 @@
-#include "engine/xml_tokenizer.h"
+#include "engine/reading/xml/xml_tokenizer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

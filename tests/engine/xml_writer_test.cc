@@ -1,4 +1,4 @@
-#include "engine/xml_writer.h"
+#include "engine/writing/xml_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/address_error.h"
-#include "engine/cell_text.h"
-#include "engine/range_address.h"
-#include "engine/workbook_cell_source.h"
-#include "engine/workbook_reader.h"
+#include "engine/model/address_error.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/writing/cell_text.h"
 #include "memory_cell_source.h"
 #include "test_package.h"
 

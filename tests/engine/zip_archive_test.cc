@@ -1,4 +1,4 @@
-#include "engine/zip_archive.h"
+#include "engine/reading/zip/zip_archive.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "engine/background_inflater.h"
-#include "engine/workbook_error.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/zip/background_inflater.h"
 #include "test_package.h"
 
 namespace kestrilo {

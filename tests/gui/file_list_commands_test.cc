@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/folder_scan_order.h"
+#include "engine/folder_scan/folder_scan_order.h"
 #include "filelist_test_support.h"
 #include "gui/common/data_folder.h"
 #include "gui/common/path_text.h"

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "../engine/memory_cell_source.h"
-#include "engine/xml_writer.h"
+#include "engine/writing/xml_writer.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/workbook_opener.h"
 #include "gui/common/workbook_session.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <memory>
 
-#include "engine/workbook.h"
+#include "engine/model/workbook.h"
 #include "gui/spreadsheet/sheet_grid.h"
 
 namespace kestrilo::testing {

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <functional>
 
-#include "engine/workbook_cell_source.h"
-#include "engine/xml_writer.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/writing/xml_writer.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"

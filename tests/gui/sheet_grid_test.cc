@@ -17,9 +17,9 @@
 #include <sstream>
 
 #include "../engine/biff_test_writer.h"
-#include "engine/workbook.h"
-#include "engine/workbook_reader.h"
-#include "engine/xls_reader.h"
+#include "engine/model/workbook.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/reading/xls/xls_reader.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/section_sizes.h"
 #include "gui/spreadsheet/sheet_model.h"

@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "engine/workbook_cell_source.h"
-#include "engine/xml_writer.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/writing/xml_writer.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"

@@ -9,8 +9,8 @@
 #include <QTabBar>
 #include <QTest>
 
-#include "engine/block_geometry.h"
-#include "engine/range_address.h"
+#include "engine/model/block_geometry.h"
+#include "engine/model/range_address.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
 #include "gui_test_support.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/export_options.h"
+#include "engine/writing/export_options.h"
 
 namespace kestrilo::gui {
 

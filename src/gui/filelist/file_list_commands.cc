@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "engine/folder_scan.h"
+#include "engine/folder_scan/folder_scan.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/settings_store.h"

@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "engine/folder_scan.h"
+#include "engine/folder_scan/folder_scan.h"
 #include "gui/common/data_folder.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"

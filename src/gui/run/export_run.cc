@@ -4,7 +4,7 @@
 #include <exception>
 #include <stdexcept>
 
-#include "engine/output_file.h"
+#include "engine/writing/output_file.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/step_guard.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/output_plan.h"
+#include "engine/writing/output_plan.h"
 
 namespace kestrilo::gui {
 

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-#include "engine/export_options.h"
+#include "engine/writing/export_options.h"
 #include "gui/common/settings_store.h"
 #include "gui/common/ui_texts.h"
 

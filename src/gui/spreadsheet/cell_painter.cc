@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "engine/sheet.h"
+#include "engine/model/sheet.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/sheet_grid.h"

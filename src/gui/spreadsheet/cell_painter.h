@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/block_geometry.h"
+#include "engine/model/block_geometry.h"
 
 class QPainter;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/block_geometry.h"
+#include "engine/model/block_geometry.h"
 
 namespace kestrilo::gui {
 

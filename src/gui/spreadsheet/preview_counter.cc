@@ -1,7 +1,7 @@
 #include "gui/spreadsheet/preview_counter.h"
 
-#include "engine/workbook_cell_source.h"
-#include "engine/xml_writer.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/writing/xml_writer.h"
 
 namespace kestrilo::gui {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <thread>
 
-#include "engine/export_options.h"
-#include "engine/workbook.h"
+#include "engine/model/workbook.h"
+#include "engine/writing/export_options.h"
 
 namespace kestrilo::gui {
 

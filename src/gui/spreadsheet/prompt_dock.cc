@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "engine/range_address.h"
-#include "engine/workbook_cell_source.h"
-#include "engine/xml_writer.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/writing/xml_writer.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/workbook_window.h"

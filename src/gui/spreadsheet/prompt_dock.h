@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/export_options.h"
+#include "engine/writing/export_options.h"
 #include "gui/common/workbook_session.h"
 #include "gui/spreadsheet/preview_counter.h"
 

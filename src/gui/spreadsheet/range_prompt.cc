@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/address_error.h"
+#include "engine/model/address_error.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/xml_preview_pane.h"

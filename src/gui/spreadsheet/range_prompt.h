@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/range_address.h"
+#include "engine/model/range_address.h"
 
 class QLabel;
 class QLineEdit;

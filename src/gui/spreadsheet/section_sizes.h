@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/sheet_layout.h"
+#include "engine/model/sheet_layout.h"
 
 class QHeaderView;
 

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "engine/block_clip.h"
+#include "engine/model/block_clip.h"
 #include "gui/spreadsheet/cell_painter.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/grid_header.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/block_geometry.h"
-#include "engine/sheet.h"
+#include "engine/model/block_geometry.h"
+#include "engine/model/sheet.h"
 #include "gui/spreadsheet/cell_painter.h"
 #include "gui/spreadsheet/key_move.h"
 

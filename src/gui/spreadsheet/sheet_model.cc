@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "engine/block_geometry.h"
-#include "engine/cell_text.h"
-#include "engine/xml_writer.h"
+#include "engine/model/block_geometry.h"
+#include "engine/writing/cell_text.h"
+#include "engine/writing/xml_writer.h"
 
 namespace kestrilo::gui {
 

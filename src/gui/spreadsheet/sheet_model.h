@@ -3,9 +3,9 @@
 #include <QAbstractTableModel>
 #include <QString>
 
-#include "engine/block_geometry.h"
-#include "engine/cell_value.h"
-#include "engine/sheet.h"
+#include "engine/model/block_geometry.h"
+#include "engine/model/cell_value.h"
+#include "engine/model/sheet.h"
 
 namespace kestrilo::gui {
 

@@ -8,10 +8,10 @@
 #include <stdexcept>
 #include <utility>
 
-#include "engine/block_clip.h"
-#include "engine/range_address.h"
-#include "engine/workbook_cell_source.h"
-#include "engine/xml_writer.h"
+#include "engine/model/block_clip.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/writing/xml_writer.h"
 #include "gui/common/path_text.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/workbook_window.h"

@@ -15,10 +15,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "engine/address_error.h"
-#include "engine/block_clip.h"
-#include "engine/workbook_reader.h"
-#include "engine/xml_writer.h"
+#include "engine/model/address_error.h"
+#include "engine/model/block_clip.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/writing/xml_writer.h"
 #include "gui/common/path_text.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/grid_colors.h"

@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/export_options.h"
-#include "engine/range_address.h"
-#include "engine/workbook.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook.h"
+#include "engine/writing/export_options.h"
 #include "gui/common/workbook_session.h"
 
 class QLabel;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "engine/xml_writer.h"
+#include "engine/writing/xml_writer.h"
 
 class QLabel;
 class QPlainTextEdit;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/model/block_geometry.h"
+#include "engine/model/cell_value.h"
+
+namespace kestrilo {
+
+/// What the XML writer needs of the spreadsheet component: the cells of the
+/// active sheet, and a place to show progress. Readers' workbooks, the
+/// workbook window and tests' in-memory sheets implement it.
+class CellSource {
+ public:
+  virtual ~CellSource() = default;
+
+  /// The geometry of an address on the active sheet (for several areas, that
+  /// of the first one). Throws AddressError for a malformed address.
+  virtual BlockGeometry Geometry(std::string_view address) const = 0;
+
+  /// The value of the cell at (row, column) of the active sheet, 1-based.
+  virtual CellValue Value(std::int32_t row, std::int32_t column) const = 0;
+
+  /// Whether the cell at (row, column) holds an error value.
+  virtual bool IsError(std::int32_t row, std::int32_t column) const {
+    return Value(row, column).is_error();
+  }
+
+  /// Shows a progress text in the component's status bar.
+  virtual void SetStatusText(std::string_view /*text*/) {}
+
+  /// Shows the wait pointer (true) or the default pointer (false).
+  virtual void SetWaitPointer(bool /*wait*/) {}
+
+  /// Lets the program's window process its pending events; called once per
+  /// outer step of a conversion.
+  virtual void ProcessEvents() {}
+};
+
+}  // namespace kestrilo

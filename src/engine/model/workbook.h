@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/model/sheet.h"
+#include "engine/model/string_pool.h"
+#include "engine/reading/reader_budget.h"
+
+namespace kestrilo {
+
+/// A workbook as our readers deliver it: its sheets in workbook order
+/// (hidden ones included), which one is active, and the texts they share.
+class Workbook {
+ public:
+  /// `path` is the file it was read from; `format` a short name such as
+  /// "xlsx", "ods", "xls" or "csv".
+  Workbook(std::string path, std::string format);
+  Workbook(const Workbook&) = delete;
+  Workbook& operator=(const Workbook&) = delete;
+
+  const std::string& path() const { return path_; }
+  const std::string& format() const { return format_; }
+
+  Sheet& AddSheet(std::string name, bool hidden);
+  int sheet_count() const { return static_cast<int>(sheets_.size()); }
+  const Sheet& sheet(int index) const { return *sheets_.at(index); }
+  Sheet& sheet(int index) { return *sheets_.at(index); }
+  /// The index of the sheet with this name (compared without regard to
+  /// ASCII letter case, as spreadsheet applications do), or -1.
+  int FindSheet(std::string_view name) const;
+
+  /// The sheet the file marks as active; the first one otherwise.
+  int active_sheet() const { return active_sheet_; }
+  void set_active_sheet(int index);
+
+  /// Texts shared by the sheets' cells (shared strings of xlsx and so on).
+  StringPool& strings() { return *strings_; }
+
+  /// What reading the file has used of the limits; the sheets and texts
+  /// charge their cells to it.
+  ReaderBudget& budget() { return budget_; }
+
+  /// Formula cells that carry no cached value and so read as empty; the
+  /// count stops at the largest int.
+  int formulas_without_value() const { return formulas_without_value_; }
+  void CountFormulaWithoutValue() { CountFormulasWithoutValue(1); }
+  void CountFormulasWithoutValue(std::int64_t cells);
+
+ private:
+  std::string path_;
+  std::string format_;
+  ReaderBudget budget_;
+  std::unique_ptr<StringPool> strings_;
+  std::vector<std::unique_ptr<Sheet>> sheets_;
+  int active_sheet_ = 0;
+  int formulas_without_value_ = 0;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,71 @@
+#include "engine/reading/value_format.h"
+
+#include <cctype>
+
+#include "engine/reading/number_format.h"
+
+namespace kestrilo {
+
+namespace {
+
+// The built-in format "[h]:mm:ss".
+constexpr int kElapsedBuiltinFormat = 46;
+
+// True for formats with elapsed-time brackets such as "[h]:mm:ss".
+bool IsElapsedFormat(std::string_view code) {
+  for (std::size_t open = code.find('['); open != std::string_view::npos;
+       open = code.find('[', open + 1)) {
+    if (open + 1 < code.size()) {
+      const char c = static_cast<char>(
+          std::tolower(static_cast<unsigned char>(code[open + 1])));
+      if (c == 'h' || c == 'm' || c == 's') return true;
+    }
+  }
+  return false;
+}
+
+ValueFormat ToValueFormat(NumberFormatKind kind, bool elapsed) {
+  switch (kind) {
+    case NumberFormatKind::kNumber:
+      return ValueFormat::kNumber;
+    case NumberFormatKind::kDateTime:
+      return ValueFormat::kDateTime;
+    case NumberFormatKind::kTime:
+      break;
+  }
+  return elapsed ? ValueFormat::kDuration : ValueFormat::kTimeOfDay;
+}
+
+}  // namespace
+
+ValueFormat ValueFormatOfCode(std::string_view code) {
+  return ToValueFormat(ClassifyFormatCode(code), IsElapsedFormat(code));
+}
+
+ValueFormat ValueFormatOfBuiltin(int id) {
+  return ToValueFormat(ClassifyBuiltinFormat(id), id == kElapsedBuiltinFormat);
+}
+
+void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
+                        double number, ValueFormat format, bool date1904) {
+  switch (format) {
+    case ValueFormat::kNumber:
+      sheet.SetNumber(row, column, number);
+      return;
+    case ValueFormat::kDuration:
+      // A count of days whatever the date system: no epoch correction.
+      sheet.SetDateTime(row, column, number, true);
+      return;
+    case ValueFormat::kTimeOfDay:
+      if (number >= 0 && number < 1) {
+        sheet.SetDateTime(row, column, number, true);
+        return;
+      }
+      break;  // a time format on a full date-time still holds that date
+    case ValueFormat::kDateTime:
+      break;
+  }
+  sheet.SetDateTime(row, column, NormalizeDateSerial(number, date1904), false);
+}
+
+}  // namespace kestrilo

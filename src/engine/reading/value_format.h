@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/model/sheet.h"
+
+namespace kestrilo {
+
+/// What a cell's number format makes of the number it holds, as the xlsx
+/// and xls readers store it.
+enum class ValueFormat : std::uint8_t {
+  kNumber,
+  kDateTime,
+  kTimeOfDay,  // a time format: shows the time of a date-time
+  kDuration,   // an elapsed-time format ([h]:mm): a count of days
+};
+
+/// The value format of a custom format code such as "[h]:mm" or "d-mmm".
+ValueFormat ValueFormatOfCode(std::string_view code);
+
+/// The value format of a built-in format id.
+ValueFormat ValueFormatOfBuiltin(int id);
+
+/// Stores a number under its format: a plain number, a date-time converted
+/// from the workbook's date system, or a time or duration.
+void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
+                        double number, ValueFormat format, bool date1904);
+
+}  // namespace kestrilo

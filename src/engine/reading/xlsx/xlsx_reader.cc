@@ -1,0 +1,937 @@
+#include "engine/reading/xlsx/xlsx_reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/model/block_geometry.h"
+#include "engine/model/excel_width.h"
+#include "engine/reading/text_decoding.h"
+#include "engine/reading/value_format.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/xml/xml_tokenizer.h"
+#include "engine/reading/zip/arriving_xml.h"
+#include "engine/reading/zip/background_inflater.h"
+#include "engine/reading/zip/package_part.h"
+
+namespace kestrilo {
+
+namespace {
+
+using Token = XmlTokenizer::Token;
+
+// The most cells we set aside room for before seeing them.
+constexpr std::size_t kMaxReserve = 8 << 20;
+
+struct SheetEntry {
+  std::string name;
+  std::string relationship_id;
+  bool hidden = false;
+};
+
+// A cell's value type as the `t` attribute gives it.
+enum class CellType : std::uint8_t {
+  kNumber,
+  kShared,
+  kFormulaText,
+  kInline,
+  kBoolean,
+  kError,
+  kIsoDate,
+};
+
+CellType ParseCellType(std::string_view t) {
+  if (t.size() == 1) {  // the common case, decided without comparisons
+    switch (t[0]) {
+      case 's':
+        return CellType::kShared;
+      case 'b':
+        return CellType::kBoolean;
+      case 'e':
+        return CellType::kError;
+      case 'd':
+        return CellType::kIsoDate;
+      default:
+        return CellType::kNumber;
+    }
+  }
+  if (t == "str") return CellType::kFormulaText;
+  if (t == "inlineStr") return CellType::kInline;
+  if (t == "b") return CellType::kBoolean;
+  if (t == "e") return CellType::kError;
+  if (t == "d") return CellType::kIsoDate;
+  return CellType::kNumber;
+}
+
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
+         (c >= 'A' && c <= 'F');
+}
+
+std::uint32_t HexValue(std::string_view hex) {
+  std::uint32_t value = 0;
+  std::from_chars(hex.data(), hex.data() + hex.size(), value, 16);
+  return value;
+}
+
+bool IsEscapeAt(std::string_view text, std::size_t i) {
+  return i + 7 <= text.size() && text[i] == '_' && text[i + 1] == 'x' &&
+         IsHex(text[i + 2]) && IsHex(text[i + 3]) && IsHex(text[i + 4]) &&
+         IsHex(text[i + 5]) && text[i + 6] == '_';
+}
+
+// Decodes the `_xHHHH_` escapes OOXML uses for characters XML cannot carry
+// (control characters) in place; `_x005F_` escapes a literal underscore.
+// UTF-16 surrogate pairs come as two escapes.
+void DecodeEscapes(std::string& text) {
+  if (text.find("_x") == std::string::npos) return;
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (!IsEscapeAt(text, i)) {
+      out += text[i++];
+      continue;
+    }
+    std::uint32_t code = HexValue(std::string_view(text).substr(i + 2, 4));
+    i += 7;
+    if (code >= 0xD800 && code <= 0xDBFF && IsEscapeAt(text, i)) {
+      const std::uint32_t low =
+          HexValue(std::string_view(text).substr(i + 2, 4));
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        i += 7;
+      }
+    }
+    if (code >= 0xD800 && code <= 0xDFFF) code = 0xFFFD;
+    AppendUtf8(out, code);
+  }
+  text.swap(out);
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\n' ||
+                           text.front() == '\t' || text.front() == '\r')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\n' ||
+                           text.back() == '\t' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+  text = Trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  // Whole numbers of up to 15 digits are exact in a double: the common
+  // case, read without the general conversion.
+  const bool negative = text.front() == '-';
+  const std::string_view digits = text.substr(negative ? 1 : 0);
+  if (!digits.empty() && digits.size() <= 15) {
+    std::int64_t whole = 0;
+    std::size_t i = 0;
+    for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
+      whole = whole * 10 + (digits[i] - '0');
+    }
+    if (i == digits.size()) {
+      value = static_cast<double>(negative ? -whole : whole);
+      return true;
+    }
+  }
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() &&
+         std::isfinite(value);
+}
+
+template <typename Integer>
+bool ParseInteger(std::string_view text, Integer& value) {
+  if (!text.empty() && text.size() <= 9) {  // plain digits: no overflow
+    Integer digits = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      digits = static_cast<Integer>(digits * 10 + (text[i] - '0'));
+    }
+    if (i == text.size()) {
+      value = digits;
+      return true;
+    }
+  }
+  text = Trim(text);
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && error == std::errc() &&
+         end == text.data() + text.size();
+}
+
+// "B12" -> row 12, column 2. False for anything else.
+bool ParseCellReference(std::string_view ref, std::int32_t& row,
+                        std::int32_t& column) {
+  std::size_t i = 0;
+  std::int32_t col = 0;
+  while (i < ref.size() && i < 4) {
+    char c = ref[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c < 'A' || c > 'Z') break;
+    col = col * 26 + (c - 'A' + 1);
+    ++i;
+  }
+  if (i == 0 || col > kMaxColumns) return false;
+  std::int32_t r = 0;
+  const std::size_t digits = i;
+  while (i < ref.size() && i - digits < 8) {
+    const char c = ref[i];
+    if (c < '0' || c > '9') return false;
+    r = r * 10 + (c - '0');
+    ++i;
+  }
+  // Row 0 does not exist: read as row 1 it would overwrite A1.
+  if (i != ref.size() || i == digits || r < 1) return false;
+  row = r;
+  column = col;
+  return true;
+}
+
+bool IsTrue(std::string_view value) { return value == "1" || value == "true"; }
+
+// Excel's row height for Calibri 11, the default font.
+constexpr float kExcelDefaultRowHeight = 15;
+// The tallest row Excel allows, in points.
+constexpr double kMaxRowHeight = 409.5;
+
+// A row height in points; nothing for one that is missing or out of range.
+std::optional<float> RowHeight(std::string_view text) {
+  double height = 0;
+  if (!ParseDouble(text, height) || height < 0 || height > kMaxRowHeight) {
+    return std::nullopt;
+  }
+  return static_cast<float>(height);
+}
+
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+// Parses the ISO 8601 forms of `t="d"` cells: "2021-03-04",
+// "2021-03-04T12:30:00[.5][Z|+01:00]", "12:30:00". The zone suffix is
+// ignored: spreadsheets have no time zones, the writer means local time.
+bool ParseIsoDate(std::string_view text, double& serial, bool& time_only) {
+  text = Trim(text);
+  double days = 0;
+  time_only = true;
+  auto number = [&](std::size_t from, std::size_t count, int& out) {
+    if (from + count > text.size()) return false;
+    return ParseInteger(text.substr(from, count), out);
+  };
+  std::size_t i = 0;
+  if (text.size() >= 10 && text[4] == '-' && text[7] == '-') {
+    int year, month, day;
+    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, day) ||
+        month < 1 || month > 12 || day < 1 || day > 31) {
+      return false;
+    }
+    days = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
+                                             static_cast<unsigned>(day)) -
+                               DaysFromCivil(1899, 12, 30));
+    time_only = false;
+    i = 10;
+    if (i == text.size()) {
+      serial = days;
+      return true;
+    }
+    if (text[i] != 'T' && text[i] != ' ') return false;
+    ++i;
+  }
+  int hour, minute;
+  if (!number(i, 2, hour) || text.size() < i + 5 || text[i + 2] != ':' ||
+      !number(i + 3, 2, minute)) {
+    return false;
+  }
+  i += 5;
+  double second = 0;
+  if (i < text.size() && text[i] == ':') {
+    std::size_t end = i + 1;
+    while (end < text.size() &&
+           ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) {
+      ++end;
+    }
+    if (!ParseDouble(text.substr(i + 1, end - i - 1), second)) return false;
+    i = end;
+  }
+  const std::string_view zone = text.substr(i);
+  if (!zone.empty() && zone != "Z" && zone.front() != '+' &&
+      zone.front() != '-') {
+    return false;
+  }
+  serial = days + (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+  return true;
+}
+
+// The position and content of the cell being read.
+struct CellState {
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+  CellType type = CellType::kNumber;
+  std::uint32_t style = 0;
+  bool in_cell = false;
+  bool has_value = false;
+  bool has_formula = false;
+  bool in_v = false;
+  bool in_inline = false;
+  bool in_t = false;
+  int phonetic_depth = 0;
+  std::string value;
+  std::string inline_text;
+
+  // Forgets the previous cell but keeps the position and the buffers.
+  void StartNew() {
+    type = CellType::kNumber;
+    style = 0;
+    in_cell = true;
+    has_value = has_formula = in_v = in_inline = in_t = false;
+    phonetic_depth = 0;
+    value.clear();
+    inline_text.clear();
+  }
+};
+
+class XlsxReader {
+ public:
+  XlsxReader(const std::string& path, const ZipArchive& zip,
+             std::string workbook_part)
+      : path_(path),
+        zip_(zip),
+        workbook_part_(std::move(workbook_part)),
+        workbook_(std::make_unique<Workbook>(path, "xlsx")) {}
+
+  std::unique_ptr<Workbook> Read();
+
+ private:
+  [[noreturn]] void Fail(const std::string& reason) const {
+    throw WorkbookError(path_, reason);
+  }
+  std::vector<SheetEntry> ReadWorkbookPart();
+  /// Reads a small part whole, charged to the budget.
+  std::string ReadPart(const std::string& part);
+  void ReadSharedStrings(const std::string& part);
+  void ParseSharedStrings(XmlTokenizer& xml, StringPool& pool);
+  void ReadStyles(const std::string& part);
+  /// The part of a sheet's relationship target; throws when it is absent.
+  std::string SheetPart(const std::string& target,
+                        const std::string& sheet_name) const;
+  void ReadWorksheet(const std::string& part, BackgroundInflater& inflater,
+                     Sheet& sheet);
+  void ParseWorksheet(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
+  void ParseSheetData(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
+  void StartRow(const XmlTokenizer& xml, CellState& cell, SheetLayout& layout,
+                const std::string& part);
+  void ReadSheetFormat(const XmlTokenizer& xml, SheetLayout& layout);
+  void ReadColumns(const XmlTokenizer& xml, SheetLayout& layout);
+  void ReadMergedArea(const XmlTokenizer& xml, SheetLayout& layout);
+  void StartCell(const XmlTokenizer& xml, CellState& cell,
+                 const std::string& part);
+  void StoreCell(CellState& cell, Sheet& sheet, const std::string& part);
+
+  const std::string& path_;
+  const ZipArchive& zip_;
+  std::string workbook_part_;
+  std::unique_ptr<Workbook> workbook_;
+  bool date1904_ = false;
+  int active_tab_ = 0;
+  std::uint32_t shared_base_ = 0;
+  std::uint32_t shared_count_ = 0;
+  std::optional<float> default_row_height_;
+  // The number format kind of each cell format (cellXfs index).
+  std::vector<ValueFormat> xf_formats_;
+};
+
+std::vector<SheetEntry> XlsxReader::ReadWorkbookPart() {
+  const std::string xml_text = ReadPart(workbook_part_);
+  std::vector<SheetEntry> sheets;
+  try {
+    XmlTokenizer xml(xml_text);
+    bool active_seen = false;
+    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+      // Extensions repeat some names (x15:workbookPr): only the main
+      // elements count, at their fixed depths.
+      if (token != Token::kStartTag || xml.depth() > 3) continue;
+      const std::string_view name = xml.local_name();
+      if (name == "workbookPr" && xml.depth() == 2) {
+        const std::string_view value = xml.AttributeOr("date1904");
+        date1904_ = value == "1" || value == "true";
+      } else if (name == "workbookView" && xml.depth() == 3 && !active_seen) {
+        active_seen = true;
+        ParseInteger(xml.AttributeOr("activeTab", "0"), active_tab_);
+      } else if (name == "sheet" && xml.depth() == 3) {
+        SheetEntry entry;
+        entry.name = xml.AttributeOr("name");
+        const std::string_view state = xml.AttributeOr("state");
+        entry.hidden = state == "hidden" || state == "veryHidden";
+        // The relationship id is the namespaced "id" (r:id), not sheetId;
+        // a bare "id" of careless writers serves when there is no other.
+        for (const auto& attribute : xml.attributes()) {
+          const bool prefixed =
+              attribute.name.find(':') != std::string_view::npos;
+          if (XmlTokenizer::LocalName(attribute.name) == "id" &&
+              (prefixed || entry.relationship_id.empty())) {
+            entry.relationship_id = attribute.value;
+          }
+        }
+        sheets.push_back(std::move(entry));
+      }
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip_, workbook_part_, error);
+  }
+  return sheets;
+}
+
+std::string XlsxReader::ReadPart(const std::string& part) {
+  workbook_->budget().ChargePart(part, zip_.EntrySize(part).value_or(0));
+  return PackagePart::ReadXml(zip_, part);
+}
+
+// Parsed while it is inflated, like the sheets: a crafted part of millions
+// of empty items meets the budget of texts long before all of it is there.
+void XlsxReader::ReadSharedStrings(const std::string& part) {
+  workbook_->budget().ChargePart(part, zip_.EntrySize(part).value_or(0));
+  StringPool& pool = workbook_->strings();
+  shared_base_ = static_cast<std::uint32_t>(pool.size());
+  try {
+    BackgroundInflater inflater(zip_, part);
+    ParseArrivingXml(inflater,
+                     [&](XmlTokenizer& xml) { ParseSharedStrings(xml, pool); });
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip_, part, error);
+  }
+  shared_count_ = static_cast<std::uint32_t>(pool.size()) - shared_base_;
+}
+
+void XlsxReader::ParseSharedStrings(XmlTokenizer& xml, StringPool& pool) {
+  std::string text;
+  int phonetic_depth = 0;  // inside <rPh>: reading aids, not the text
+  bool in_item = false;
+  bool in_t = false;
+  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+    if (token == Token::kText) {
+      if (in_t && phonetic_depth == 0) text.append(xml.text());
+      continue;
+    }
+    const std::string_view name = xml.local_name();
+    const bool start = token == Token::kStartTag;
+    if (name == "t") {
+      in_t = start && in_item;
+    } else if (name == "rPh") {
+      phonetic_depth += start ? 1 : -1;
+    } else if (name == "si") {
+      if (start) {
+        in_item = true;
+        text.clear();
+      } else {
+        in_item = false;
+        DecodeEscapes(text);
+        pool.Add(text);
+      }
+    }
+  }
+}
+
+void XlsxReader::ReadStyles(const std::string& part) {
+  const std::string xml_text = ReadPart(part);
+  std::unordered_map<int, ValueFormat> custom;
+  try {
+    XmlTokenizer xml(xml_text);
+    bool in_cell_xfs = false;
+    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+      if (token == Token::kText) continue;
+      const std::string_view name = xml.local_name();
+      if (name == "cellXfs") {
+        in_cell_xfs = token == Token::kStartTag;
+        continue;
+      }
+      if (token != Token::kStartTag) continue;
+      if (name == "numFmt") {
+        int id = 0;
+        if (ParseInteger(xml.AttributeOr("numFmtId"), id)) {
+          const std::string_view code = xml.AttributeOr("formatCode");
+          custom[id] = ValueFormatOfCode(code);
+        }
+      } else if (name == "xf" && in_cell_xfs) {
+        int id = 0;
+        ParseInteger(xml.AttributeOr("numFmtId", "0"), id);
+        const auto it = custom.find(id);
+        xf_formats_.push_back(it != custom.end() ? it->second
+                                                 : ValueFormatOfBuiltin(id));
+      }
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip_, part, error);
+  }
+}
+
+// The sheet part is by far the largest: it is parsed while it is inflated.
+void XlsxReader::ReadWorksheet(const std::string& part,
+                               BackgroundInflater& inflater, Sheet& sheet) {
+  // Each cell takes some 25 bytes or more of XML: room for them all at
+  // once spares copying the cells while the sheet grows. Memory not used
+  // is never touched, so a generous guess costs little.
+  sheet.Reserve(std::min<std::size_t>(inflater.size() / 25, kMaxReserve));
+  try {
+    ParseArrivingXml(
+        inflater, [&](XmlTokenizer& xml) { ParseWorksheet(xml, sheet, part); });
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip_, part, error);
+  }
+}
+
+void XlsxReader::ParseWorksheet(XmlTokenizer& xml, Sheet& sheet,
+                                const std::string& part) {
+  SheetLayout& layout = sheet.layout();
+  // What Excel shows for a sheet that states no defaults, with Calibri 11.
+  layout.SetDefaultColumnWidth(*ExcelBaseWidthToPoints(8));
+  layout.SetDefaultRowHeight(kExcelDefaultRowHeight);
+  default_row_height_ = kExcelDefaultRowHeight;
+  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+    if (token != Token::kStartTag || xml.depth() != 2) {
+      if (token == Token::kStartTag && xml.depth() == 3 &&
+          xml.local_name() == "col") {
+        ReadColumns(xml, layout);
+      } else if (token == Token::kStartTag && xml.depth() == 3 &&
+                 xml.local_name() == "mergeCell") {
+        ReadMergedArea(xml, layout);
+      }
+      continue;
+    }
+    const std::string_view name = xml.local_name();
+    if (name == "sheetData" && !xml.self_closing()) {
+      ParseSheetData(xml, sheet, part);
+    } else if (name == "sheetFormatPr") {
+      ReadSheetFormat(xml, layout);
+    }
+  }
+}
+
+void XlsxReader::ReadSheetFormat(const XmlTokenizer& xml, SheetLayout& layout) {
+  double value = 0;
+  std::optional<float> width;
+  if (ParseDouble(xml.AttributeOr("defaultColWidth"), value)) {
+    width = ExcelColumnWidthToPoints(value);
+  } else if (ParseDouble(xml.AttributeOr("baseColWidth"), value)) {
+    width = ExcelBaseWidthToPoints(value);
+  }
+  if (width) layout.SetDefaultColumnWidth(*width);
+  if (const auto height = RowHeight(xml.AttributeOr("defaultRowHeight"))) {
+    layout.SetDefaultRowHeight(*height);
+    default_row_height_ = *height;
+  }
+}
+
+void XlsxReader::ReadColumns(const XmlTokenizer& xml, SheetLayout& layout) {
+  std::int32_t first = 0, last = 0;
+  if (!ParseInteger(xml.AttributeOr("min"), first) ||
+      !ParseInteger(xml.AttributeOr("max"), last) || first < 1 ||
+      first > kMaxColumns || last < first) {
+    return;  // a column record no application would draw
+  }
+  SheetLayout::Span span;
+  span.first = first;
+  span.last = std::min(last, kMaxColumns);
+  double width = 0;
+  if (ParseDouble(xml.AttributeOr("width"), width)) {
+    span.size = ExcelColumnWidthToPoints(width);
+  }
+  span.hidden = IsTrue(xml.AttributeOr("hidden"));
+  if (span.size || span.hidden) layout.AddColumns(span);
+}
+
+void XlsxReader::ReadMergedArea(const XmlTokenizer& xml, SheetLayout& layout) {
+  const std::string_view ref = xml.AttributeOr("ref");
+  const std::size_t colon = ref.find(':');
+  std::int32_t top = 0, left = 0, bottom = 0, right = 0;
+  if (colon == std::string_view::npos ||
+      !ParseCellReference(ref.substr(0, colon), top, left) ||
+      !ParseCellReference(ref.substr(colon + 1), bottom, right) ||
+      bottom > kMaxRows || top > bottom || left > right) {
+    return;  // outside the worksheet or no area: nothing to draw
+  }
+  layout.AddMergedArea(
+      BlockGeometry{top, bottom - top + 1, left, right - left + 1});
+}
+
+// Element names that matter inside <sheetData>, told apart cheaply: this
+// loop runs for every tag of every cell.
+enum class SheetTag : std::uint8_t { kOther, kRow, kC, kV, kF, kIs, kT, kRPh };
+
+SheetTag ClassifySheetTag(std::string_view name) {
+  switch (name.size()) {
+    case 1:
+      switch (name[0]) {
+        case 'c':
+          return SheetTag::kC;
+        case 'v':
+          return SheetTag::kV;
+        case 'f':
+          return SheetTag::kF;
+        case 't':
+          return SheetTag::kT;
+      }
+      return SheetTag::kOther;
+    case 2:
+      return name == "is" ? SheetTag::kIs : SheetTag::kOther;
+    case 3:
+      if (name[0] == 'r' && name[1] == 'o' && name[2] == 'w') {
+        return SheetTag::kRow;
+      }
+      return name == "rPh" ? SheetTag::kRPh : SheetTag::kOther;
+  }
+  return SheetTag::kOther;
+}
+
+void XlsxReader::StartCell(const XmlTokenizer& xml, CellState& cell,
+                           const std::string& part) {
+  cell.StartNew();
+  bool has_ref = false;
+  for (const auto& attribute : xml.attributes()) {
+    if (attribute.name.size() != 1) continue;
+    switch (attribute.name[0]) {
+      case 'r':
+        if (!ParseCellReference(attribute.value, cell.row, cell.column)) {
+          Fail("in the part " + part + ", a cell has a bad reference \"" +
+               std::string(attribute.value) + "\"");
+        }
+        has_ref = true;
+        break;
+      case 's':
+        ParseInteger(attribute.value, cell.style);
+        break;
+      case 't':
+        cell.type = ParseCellType(attribute.value);
+        break;
+    }
+  }
+  if (!has_ref) ++cell.column;
+  if (cell.row < 1) cell.row = 1;
+}
+
+void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
+                          SheetLayout& layout, const std::string& part) {
+  const std::string_view* number = nullptr;
+  std::optional<float> height;
+  bool hidden = false;
+  for (const auto& attribute : xml.attributes()) {
+    const std::string_view name = attribute.name;
+    if (name.size() == 1 && name[0] == 'r') {
+      number = &attribute.value;
+    } else if (name == "ht") {
+      height = RowHeight(attribute.value);
+    } else if (name == "hidden") {
+      hidden = IsTrue(attribute.value);
+    }
+  }
+  if (number != nullptr) {
+    std::int32_t r = 0;
+    if (!ParseInteger(*number, r) || r < 1 || r > kMaxRows) {
+      Fail("in the part " + part + ", a row has a bad number \"" +
+           std::string(*number) + "\"");
+    }
+    cell.row = r;
+  } else {
+    ++cell.row;
+  }
+  cell.column = 0;
+  // Most writers give every row its height: only those that differ from
+  // the default are kept.
+  if (height == default_row_height_) height.reset();
+  if ((height || hidden) && cell.row >= 1 && cell.row <= kMaxRows) {
+    layout.AddRows(SheetLayout::Span{cell.row, cell.row, height, hidden});
+  }
+}
+
+// Reads the rows of <sheetData>, from after its start tag to its end tag.
+void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
+                                const std::string& part) {
+  CellState cell;
+  XmlTokenizer::FlatElement flat;
+  for (;;) {
+    // Most cells come whole in one step; the rest token by token.
+    while (!cell.in_cell && xml.ReadFlatElement("c", flat)) {
+      StartCell(xml, cell, part);
+      const std::string_view child = XmlTokenizer::LocalName(flat.child);
+      if (child == "v") {
+        cell.value.assign(flat.text);
+        cell.has_value = true;
+      } else if (child == "f") {
+        cell.has_formula = true;
+      }
+      StoreCell(cell, sheet, part);
+      cell.in_cell = false;
+    }
+    const Token token = xml.Next();
+    if (token == Token::kEnd) return;
+    if (token == Token::kText) {
+      if (cell.in_v) {
+        cell.value.append(xml.text());
+      } else if (cell.in_t && cell.phonetic_depth == 0) {
+        cell.inline_text.append(xml.text());
+      }
+      continue;
+    }
+    const std::string_view name = xml.local_name();
+    const SheetTag tag = ClassifySheetTag(name);
+    if (token == Token::kStartTag) {
+      switch (tag) {
+        case SheetTag::kC:
+          StartCell(xml, cell, part);
+          break;
+        case SheetTag::kRow:
+          StartRow(xml, cell, sheet.layout(), part);
+          break;
+        case SheetTag::kV:
+          cell.in_v = cell.has_value = cell.in_cell;
+          break;
+        case SheetTag::kF:
+          cell.has_formula = cell.in_cell;
+          break;
+        case SheetTag::kIs:
+          cell.in_inline = cell.has_value = cell.in_cell;
+          break;
+        case SheetTag::kT:
+          cell.in_t = cell.in_inline;
+          break;
+        case SheetTag::kRPh:
+          ++cell.phonetic_depth;
+          break;
+        case SheetTag::kOther:
+          break;
+      }
+      continue;
+    }
+    switch (tag) {
+      case SheetTag::kV:
+        cell.in_v = false;
+        break;
+      case SheetTag::kT:
+        cell.in_t = false;
+        break;
+      case SheetTag::kRPh:
+        --cell.phonetic_depth;
+        break;
+      case SheetTag::kIs:
+        cell.in_inline = false;
+        break;
+      case SheetTag::kC:
+        if (cell.in_cell) StoreCell(cell, sheet, part);
+        cell.in_cell = false;
+        break;
+      default:
+        if (name.size() == 9 && name == "sheetData") return;
+    }
+  }
+}
+
+void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
+                           const std::string& part) {
+  const std::int32_t row = cell.row;
+  const std::int32_t column = cell.column;
+  std::string& value = cell.value;
+  const auto fail_cell = [&](const std::string& why) {
+    Fail("in the part " + part + ", the cell at row " + std::to_string(row) +
+         ", column " + std::to_string(column) + " " + why);
+  };
+  if (row > kMaxRows || column > kMaxColumns) {
+    fail_cell("lies outside the worksheet");
+  }
+  const std::string_view trimmed = Trim(value);
+  // An empty cached text (the result of ="") shows nothing and reads as
+  // empty; it is a value all the same.
+  if (cell.type == CellType::kFormulaText && cell.has_value && value.empty()) {
+    return;
+  }
+  if (!cell.has_value ||
+      (cell.type != CellType::kInline && cell.type != CellType::kFormulaText &&
+       trimmed.empty())) {
+    // No cached value: a formula reads as empty, and a cell that is only
+    // formatted is no cell at all.
+    if (cell.has_formula) workbook_->CountFormulaWithoutValue();
+    return;
+  }
+  switch (cell.type) {
+    case CellType::kNumber: {
+      double number;
+      if (!ParseDouble(trimmed, number)) {
+        fail_cell("holds no number: \"" + value + "\"");
+      }
+      SetFormattedNumber(sheet, row, column, number,
+                         cell.style < xf_formats_.size()
+                             ? xf_formats_[cell.style]
+                             : ValueFormat::kNumber,
+                         date1904_);
+      return;
+    }
+    case CellType::kShared: {
+      std::uint32_t index = 0;
+      if (!ParseInteger(trimmed, index) || index >= shared_count_) {
+        fail_cell("refers to a missing shared string \"" + value + "\"");
+      }
+      sheet.SetPooledText(row, column, shared_base_ + index);
+      return;
+    }
+    case CellType::kFormulaText:
+      DecodeEscapes(value);
+      sheet.SetText(row, column, value);
+      return;
+    case CellType::kInline:
+      if (cell.inline_text.empty()) {
+        cell.inline_text = value;  // some writers use <v> for inline text
+      }
+      DecodeEscapes(cell.inline_text);
+      sheet.SetText(row, column, cell.inline_text);
+      return;
+    case CellType::kBoolean:
+      if (trimmed == "1" || trimmed == "true") {
+        sheet.SetBoolean(row, column, true);
+      } else if (trimmed == "0" || trimmed == "false") {
+        sheet.SetBoolean(row, column, false);
+      } else {
+        fail_cell("holds no boolean: \"" + value + "\"");
+      }
+      return;
+    case CellType::kError:
+      sheet.SetError(row, column, trimmed);
+      return;
+    case CellType::kIsoDate: {
+      double serial;
+      bool time_only;
+      if (!ParseIsoDate(trimmed, serial, time_only)) {
+        fail_cell("holds no date: \"" + value + "\"");
+      }
+      sheet.SetDateTime(row, column, serial, time_only);
+      return;
+    }
+  }
+}
+
+// Part names are found without regard to ASCII case, so two spellings may
+// name one part.
+std::string FoldCase(std::string name) {
+  for (char& c : name) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return name;
+}
+
+// Targets are URIs: a part named "sheet 1.xml" may be written
+// "sheet%201.xml".
+std::string PercentDecoded(const std::string& target) {
+  std::string decoded;
+  for (std::size_t i = 0; i < target.size(); ++i) {
+    if (target[i] == '%' && i + 2 < target.size() && IsHex(target[i + 1]) &&
+        IsHex(target[i + 2])) {
+      decoded += static_cast<char>(
+          HexValue(std::string_view(target).substr(i + 1, 2)));
+      i += 2;
+    } else {
+      decoded += target[i];
+    }
+  }
+  return decoded;
+}
+
+std::string XlsxReader::SheetPart(const std::string& target,
+                                  const std::string& sheet_name) const {
+  if (zip_.Contains(target)) return target;
+  const std::string decoded = PercentDecoded(target);
+  if (zip_.Contains(decoded)) return decoded;
+  Fail("the part " + target + " of the sheet \"" + sheet_name +
+       "\" is missing");
+}
+
+std::unique_ptr<Workbook> XlsxReader::Read() {
+  const std::vector<SheetEntry> entries = ReadWorkbookPart();
+  if (entries.empty()) Fail("the workbook lists no sheets");
+  std::unordered_map<std::string, PackageRelationship> by_id;
+  std::string shared_strings_part, styles_part;
+  for (PackageRelationship& relationship :
+       PackagePart::Relationships(zip_, workbook_part_)) {
+    if (relationship.external) continue;
+    if (PackagePart::TypeIs(relationship.type, "sharedStrings")) {
+      shared_strings_part = relationship.target;
+    } else if (PackagePart::TypeIs(relationship.type, "styles")) {
+      styles_part = relationship.target;
+    }
+    by_id.emplace(relationship.id, std::move(relationship));
+  }
+  // The part of each sheet; empty for chart sheets, which hold no cells and
+  // stay in the list as empty sheets, so that sheet positions (and the
+  // active tab) match the file.
+  std::vector<std::string> parts;
+  for (const SheetEntry& entry : entries) {
+    const auto it = by_id.find(entry.relationship_id);
+    if (it == by_id.end()) {
+      Fail("the sheet \"" + entry.name + "\" has no part in the package");
+    }
+    parts.push_back(PackagePart::TypeIs(it->second.type, "chartsheet")
+                        ? std::string()
+                        : SheetPart(it->second.target, entry.name));
+  }
+  // Sheets are inflated on a worker through a handle of their own, the
+  // first one while the shared strings are read here.
+  ZipArchive sheet_zip(path_);
+  std::unique_ptr<BackgroundInflater> inflater;
+  const auto first =
+      std::find_if(parts.begin(), parts.end(),
+                   [](const std::string& p) { return !p.empty(); });
+  if (first != parts.end()) {
+    inflater = std::make_unique<BackgroundInflater>(sheet_zip, *first);
+  }
+  if (!shared_strings_part.empty() && zip_.Contains(shared_strings_part)) {
+    ReadSharedStrings(shared_strings_part);
+  }
+  if (!styles_part.empty() && zip_.Contains(styles_part)) {
+    ReadStyles(styles_part);
+  }
+  // A part listed for several sheets (no application writes that) is read
+  // once; the later sheets show the same cells, charged to the budget.
+  std::unordered_map<std::string, std::size_t> read_parts;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    Sheet& sheet = workbook_->AddSheet(entries[i].name, entries[i].hidden);
+    if (!parts[i].empty()) {
+      const auto [it, first_time] = read_parts.emplace(FoldCase(parts[i]), i);
+      if (!first_time) {
+        sheet.CopyFrom(workbook_->sheet(static_cast<int>(it->second)));
+      } else {
+        if (!inflater) {
+          inflater = std::make_unique<BackgroundInflater>(sheet_zip, parts[i]);
+        }
+        workbook_->budget().ChargePart(parts[i], inflater->size());
+        ReadWorksheet(parts[i], *inflater, sheet);
+        inflater.reset();
+      }
+    }
+    sheet.Finish();
+  }
+  workbook_->set_active_sheet(active_tab_);
+  return std::move(workbook_);
+}
+
+}  // namespace
+
+std::unique_ptr<Workbook> ReadXlsx(const std::string& path,
+                                   const ZipArchive& zip,
+                                   const std::string& workbook_part) {
+  return XlsxReader(path, zip, workbook_part).Read();
+}
+
+}  // namespace kestrilo

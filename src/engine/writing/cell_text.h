@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/model/cell_value.h"
+
+namespace kestrilo {
+
+/// Appends the text form of a cell's value to `out`. The forms do not
+/// depend on the locale, so files come out the same on every machine:
+/// numbers with at most 15 significant digits (1.5, 10, 1e+15), booleans as
+/// True / False, dates as 2021-08-31, 2021-08-31 13:45:00 or 13:45:00,
+/// texts unchanged, and empty cells and error values as empty text.
+void AppendCellText(const CellValue& value, std::string& out);
+
+/// The text form of a cell's value (see AppendCellText).
+std::string CellText(const CellValue& value);
+
+/// Appends `text` with "&", "<" and ">" written as entities, and each
+/// character that XML cannot hold in any form (the control characters but
+/// TAB, LF and CR; U+FFFE, U+FFFF; bytes that are not UTF-8) as U+FFFD.
+void AppendEscaped(std::string_view text, std::string& out);
+
+/// Appends the tag name that a header cell's or a title's `text` gives: the
+/// text without its space characters. When `safe`, a name never carries
+/// markup: each of < > & " ' / = becomes "_", and each character XML cannot
+/// hold becomes U+FFFD; otherwise the rest is kept raw.
+void AppendTagName(std::string_view text, bool safe, std::string& out);
+
+/// Makes the tag name that `name` ends with, from byte `start` on, a valid
+/// XML name: each character a name may not hold (read as UTF-8; a byte that
+/// begins no character counts as one) becomes "_", and "_" goes in front of
+/// a name that is empty or whose first character may not start a name or is
+/// ":". Characters are judged as IsXmlNameChar and IsXmlNameStartChar do.
+void MakeNameValid(std::string& name, std::size_t start = 0);
+
+/// Whether `text` holds a character that XML cannot hold in any form (see
+/// AppendEscaped).
+bool HoldsCharactersXmlCannot(std::string_view text);
+
+}  // namespace kestrilo

@@ -1,0 +1,168 @@
+#include "engine/writing/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+
+namespace kestrilo {
+
+namespace {
+
+#ifdef _WIN32
+constexpr std::string_view kSeparators = "/\\";
+#else
+constexpr std::string_view kSeparators = "/";
+#endif
+
+[[noreturn]] void Fail(const std::string& path, const std::string& what,
+                       int error) {
+  throw std::runtime_error("Cannot write \"" + path + "\": " + what + ": " +
+                           std::strerror(error));
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t last = path.find_last_of(kSeparators);
+  if (last == std::string::npos) return ".";
+  if (last == 0) return path.substr(0, 1);
+  return path.substr(0, last);
+}
+
+// Writes all of `text` to `fd`, retrying short writes and interruptions.
+// Returns 0 or the errno of the failure.
+int WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return 0;
+}
+
+// The temporary files being written, so that a program ending on a signal
+// can remove them. Files are created and renamed under the lock: once
+// AbandonTemporaryFiles holds it, none appears that it does not see.
+struct TemporaryFiles {
+  std::mutex mutex;
+  std::set<std::string> paths;
+};
+
+TemporaryFiles& Temporaries() {
+  static TemporaryFiles* files = new TemporaryFiles;  // outlives every thread
+  return *files;
+}
+
+// Creates a new, empty file beside `path` under a name no one else uses and
+// records it. Returns the descriptor, or -1 with errno set.
+int CreateTemporaryBeside(const std::string& path, std::string& temp) {
+  static std::atomic<unsigned> counter{0};
+  const std::string stem = FolderOf(path) + "/." +
+                           FileNameOfPath(path).substr(0, 100) + "." +
+                           std::to_string(::getpid()) + ".";
+  TemporaryFiles& files = Temporaries();
+  std::lock_guard lock(files.mutex);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = stem + std::to_string(counter++) + ".tmp";
+    const int fd =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) files.paths.insert(temp);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Renames the finished temporary file over `path`, or removes it on
+// `error`. Returns 0 or the errno of a failed rename.
+int PutInPlace(const std::string& temp, const std::string& path, int error) {
+  TemporaryFiles& files = Temporaries();
+  std::lock_guard lock(files.mutex);
+  if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) {
+    error = errno;
+  }
+  if (error != 0) ::unlink(temp.c_str());
+  files.paths.erase(temp);
+  return error;
+}
+
+// A replaced file keeps its permissions and, where we may set them, its
+// owner and group: a private 0600 file must not come back readable by all.
+// A new file gets the permissions of any new file (0666 less the umask).
+struct Replaced {
+  bool exists = false;
+  struct stat info {};
+};
+
+Replaced ExistingFile(const std::string& path) {
+  Replaced replaced;
+  replaced.exists = ::stat(path.c_str(), &replaced.info) == 0 &&
+                    S_ISREG(replaced.info.st_mode);
+  return replaced;
+}
+
+int TakeOverAttributes(int fd, const Replaced& replaced) {
+  if (!replaced.exists) return 0;
+  if ((replaced.info.st_uid != ::geteuid() ||
+       replaced.info.st_gid != ::getegid()) &&
+      ::fchown(fd, replaced.info.st_uid, replaced.info.st_gid) != 0) {
+    // Not ours to give away: the file is still written, owned by us.
+  }
+  return ::fchmod(fd, replaced.info.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+void WriteTextFile(std::string_view text, const std::string& path) {
+  if (path.empty()) Fail(path, "no file name given", ENOENT);
+  const Replaced replaced = ExistingFile(path);
+  std::string temp;
+  const int fd = CreateTemporaryBeside(path, temp);
+  if (fd < 0) Fail(path, "cannot create a file in its folder", errno);
+  const char* step = "writing failed";
+  int error = TakeOverAttributes(fd, replaced);
+  if (error != 0) step = "cannot keep the permissions of the file";
+  if (error == 0) error = WriteAll(fd, text);
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0) step = "cannot replace the file";
+  error = PutInPlace(temp, path, error);
+  if (error != 0) Fail(path, step, error);
+}
+
+void AbandonTemporaryFiles() {
+  TemporaryFiles& files = Temporaries();
+  files.mutex.lock();  // held for good: the program is ending
+  for (const std::string& temp : files.paths) ::unlink(temp.c_str());
+  files.paths.clear();
+}
+
+std::string FileNameOfPath(std::string_view path) {
+  const std::size_t last = path.find_last_of(kSeparators);
+  if (last == std::string_view::npos) return std::string(path);
+  return std::string(path.substr(last + 1));
+}
+
+bool IsFolder(const std::string& path) {
+  if (path.empty()) return false;
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return false;
+  return S_ISDIR(info.st_mode);
+}
+
+std::string OutputNameFor(std::string_view workbook_path) {
+  std::string name = FileNameOfPath(workbook_path);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.resize(dot);
+  return name + ".xml";
+}
+
+}  // namespace kestrilo

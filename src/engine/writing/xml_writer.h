@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/model/cell_source.h"
+#include "engine/writing/export_options.h"
+
+namespace kestrilo {
+
+/// Converts the block at `address` of the source's active sheet to XML text
+/// under `options`, choosing the layout from the two header flags. Throws
+/// AddressError for an address that names no block.
+std::string BlockToXml(CellSource& application, const ExportOptions& options,
+                       std::string_view address);
+
+/// The start of the XML BlockToXml would give, and its size, built without
+/// keeping more than the start: a preview of a million cells costs little
+/// memory.
+struct XmlPreview {
+  /// The first lines (at most the number asked for), each ending in CR LF.
+  std::string head;
+  /// All lines and bytes of the whole text.
+  std::int64_t line_count = 0;
+  std::int64_t byte_count = 0;
+};
+
+/// The preview of BlockToXml(application, options, address): its first
+/// `max_lines` lines and the size of the whole.
+XmlPreview BlockPreview(CellSource& application, const ExportOptions& options,
+                        std::string_view address, int max_lines);
+
+/// The four layouts. The flat ones (header row, header column) ignore
+/// `options.row_first`.
+std::string XmlWithBothHeaders(CellSource& application,
+                               const ExportOptions& options,
+                               std::string_view address);
+std::string XmlWithoutHeaders(CellSource& application,
+                              const ExportOptions& options,
+                              std::string_view address);
+std::string XmlWithHeaderRow(CellSource& application,
+                             const ExportOptions& options,
+                             std::string_view address);
+std::string XmlWithHeaderColumn(CellSource& application,
+                                const ExportOptions& options,
+                                std::string_view address);
+
+/// The letters of a column number, 1 to 16384: A ... Z, AA ... XFD. Empty
+/// for numbers outside that range.
+std::string ColumnLetters(std::int32_t column);
+
+}  // namespace kestrilo
