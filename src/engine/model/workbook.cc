@@ -24,16 +24,34 @@ void Workbook::CountFormulasWithoutValue(std::int64_t cells) {
       kMost, formulas_without_value_ + std::max<std::int64_t>(cells, 0)));
 }
 
-int Workbook::FindSheet(std::string_view name) const {
+namespace {
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
   auto lower = [](unsigned char c) { return std::tolower(c); };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+}  // namespace
+
+int Workbook::FindSheet(std::string_view name) const {
   for (int i = 0; i < sheet_count(); ++i) {
-    const std::string& candidate = sheets_[i]->name();
-    if (std::equal(candidate.begin(), candidate.end(), name.begin(), name.end(),
-                   [&](char a, char b) { return lower(a) == lower(b); })) {
-      return i;
-    }
+    if (SameIgnoringAsciiCase(sheets_[i]->name(), name)) return i;
   }
   return -1;
+}
+
+const BlockName* Workbook::FindName(std::string_view name,
+                                    int sheet_index) const {
+  const BlockName* workbook_level = nullptr;
+  for (const BlockName& candidate : names_) {
+    if (!SameIgnoringAsciiCase(candidate.name, name)) continue;
+    if (candidate.scope_sheet == sheet_index) return &candidate;
+    if (candidate.scope_sheet < 0 && !workbook_level) {
+      workbook_level = &candidate;
+    }
+  }
+  return workbook_level;
 }
 
 void Workbook::set_active_sheet(int index) {

@@ -4,8 +4,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "engine/model/block_name.h"
 #include "engine/model/sheet.h"
 #include "engine/model/string_pool.h"
 #include "engine/reading/reader_budget.h"
@@ -50,12 +52,23 @@ class Workbook {
   void CountFormulaWithoutValue() { CountFormulasWithoutValue(1); }
   void CountFormulasWithoutValue(std::int64_t cells);
 
+  /// The defined names and tables of the file, usable or not, in the order
+  /// the file lists them.
+  const std::vector<BlockName>& names() const { return names_; }
+  void AddName(BlockName name) { names_.push_back(std::move(name)); }
+  /// The name or table `name` means on sheet `sheet_index` (letter case
+  /// does not matter): a name of that sheet wins over one of the workbook,
+  /// as spreadsheet applications resolve them. Null when there is none.
+  /// The result may be unusable; the caller says why.
+  const BlockName* FindName(std::string_view name, int sheet_index) const;
+
  private:
   std::string path_;
   std::string format_;
   ReaderBudget budget_;
   std::unique_ptr<StringPool> strings_;
   std::vector<std::unique_ptr<Sheet>> sheets_;
+  std::vector<BlockName> names_;
   int active_sheet_ = 0;
   int formulas_without_value_ = 0;
 };
