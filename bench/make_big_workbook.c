@@ -1,13 +1,19 @@
 /* Writes the workbook of the whole-road benchmark: 100,000 rows of 10
  * columns (a header row on top) holding repeated and unique texts (shared
- * strings), integers, decimals, booleans, dates and date-times. */
+ * strings), integers, decimals, booleans, dates and date-times. A second
+ * argument asks for another count of rows (1000000 gives 10,000,000 cells). */
 #include <stdio.h>
 #include <stdlib.h>
 #include <xlsxwriter.h>
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: %s OUTPUT.xlsx\n", argv[0]);
+  if (argc != 2 && argc != 3) {
+    fprintf(stderr, "usage: %s OUTPUT.xlsx [ROWS]\n", argv[0]);
+    return 2;
+  }
+  const long rows = argc == 3 ? strtol(argv[2], NULL, 10) : 100000;
+  if (rows < 1 || rows > 1048575) {
+    fprintf(stderr, "ROWS must lie between 1 and 1048575\n");
     return 2;
   }
   static const char* const kHeaders[10] = {
@@ -23,7 +29,7 @@ int main(int argc, char** argv) {
   format_set_num_format(date_time, "yyyy-mm-dd hh:mm");
   for (int c = 0; c < 10; ++c) worksheet_write_string(sheet, 0, c, kHeaders[c], NULL);
   char text[64];
-  for (int r = 1; r <= 100000; ++r) {
+  for (int r = 1; r <= rows; ++r) {
     worksheet_write_string(sheet, r, 0, kRegions[r % 5], NULL);
     snprintf(text, sizeof text, "Customer %d", r);
     worksheet_write_string(sheet, r, 1, text, NULL);
