@@ -13,6 +13,7 @@
 #include "engine/model/workbook_cell_source.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/workbook_reader.h"
+#include "engine/reading/xlsx/xlsx_row_reader.h"
 #include "engine/writing/cell_text.h"
 #include "engine/writing/output_file.h"
 #include "engine/writing/xml_writer.h"
@@ -44,21 +45,29 @@ void Skip(JobResult& result, const std::string& prefix,
   result.reason = text;
 }
 
+// The road changed under a conversion read row by row: the model road
+// decides instead.
+struct RoadChanged {};
+
 // Forwards the writer's progress texts to the front end, and notes the
 // first cell read whose text holds characters XML cannot hold, which the
 // writer replaces.
-class ReportingCellSource : public WorkbookCellSource {
+class ReportingCellSource : public CellSource {
  public:
-  ReportingCellSource(const Workbook& workbook, int sheet,
+  ReportingCellSource(const CellSource& cells,
                       const std::function<void(std::string_view)>& status)
-      : WorkbookCellSource(workbook, sheet), status_(status) {}
+      : cells_(cells), status_(status) {}
+
+  BlockGeometry Geometry(std::string_view address) const override {
+    return cells_.Geometry(address);
+  }
 
   void SetStatusText(std::string_view text) override {
     if (status_) status_(text);
   }
 
   CellValue Value(std::int32_t row, std::int32_t column) const override {
-    const CellValue value = WorkbookCellSource::Value(row, column);
+    const CellValue value = cells_.Value(row, column);
     if (first_unholdable_.empty() && value.kind == CellKind::kText &&
         HoldsCharactersXmlCannot(value.text)) {
       first_unholdable_ = ColumnLetters(column) + std::to_string(row);
@@ -70,6 +79,7 @@ class ReportingCellSource : public WorkbookCellSource {
   const std::string& first_unholdable() const { return first_unholdable_; }
 
  private:
+  const CellSource& cells_;
   const std::function<void(std::string_view)>& status_;
   mutable std::string first_unholdable_;
 };
@@ -101,16 +111,14 @@ int SheetIndex(const Workbook& workbook, const ConversionSettings& settings) {
 // The address to convert, or nothing when there is nothing to convert: an
 // empty sheet without --range, or whole rows or columns without cells. Adds
 // the empty-block warning to the result.
-std::optional<std::string> BlockAddress(const Sheet& sheet,
-                                        const ConversionSettings& settings,
-                                        const std::string& warning_prefix,
-                                        JobResult& result) {
-  const std::optional<BlockGeometry> used = sheet.UsedRange();
+std::optional<std::string> BlockAddress(
+    const std::string& sheet_name, const std::optional<BlockGeometry>& used,
+    const ConversionSettings& settings, const std::string& warning_prefix,
+    JobResult& result) {
   if (settings.range.empty()) {
     if (!used) {
       Skip(result, warning_prefix,
-           "block is empty (sheet '" + sheet.name() +
-               "' has no cells); skipped");
+           "block is empty (sheet '" + sheet_name + "' has no cells); skipped");
       return std::nullopt;
     }
     return FormatArea(*used);
@@ -118,7 +126,7 @@ std::optional<std::string> BlockAddress(const Sheet& sheet,
   const BlockGeometry block = ParseAddress(settings.range).areas.front();
   if (!used || !Overlaps(block, *used)) {
     const std::string empty = "block is empty (" + FormatArea(block) +
-                              " of sheet '" + sheet.name() + "' has no cells)";
+                              " of sheet '" + sheet_name + "' has no cells)";
     if (SpansWholeLines(block)) {
       Skip(result, warning_prefix, empty + "; skipped");
       return std::nullopt;
@@ -161,39 +169,21 @@ void MakeParentFolder(const std::string& path) {
   }
 }
 
-void Convert(const Job& job, const ConversionSettings& settings,
-             JobResult& result) {
-  if (!job.refusal.empty()) throw JobFailure(job.refusal);
-  const std::string warning_prefix = kPrefix + job.input + ": warning: ";
-  if (!job.replaces.empty()) {
-    Warn(result, warning_prefix,
-         "writes the same file " + job.output_path + " as " + job.replaces +
-             ", and replaces it");
-  }
-  std::unique_ptr<Workbook> workbook = ReadWorkbook(job.input);
-  if (const int count = workbook->formulas_without_value(); count > 0) {
+void WarnOfFormulasWithoutValue(const Workbook& workbook,
+                                const std::string& warning_prefix,
+                                JobResult& result) {
+  if (const int count = workbook.formulas_without_value(); count > 0) {
     Warn(result, warning_prefix,
          std::to_string(count) +
              (count == 1 ? " formula has" : " formulas have") +
              " no cached value and read as empty");
   }
-  const int sheet = SheetIndex(*workbook, settings);
-  std::optional<std::string> address =
-      BlockAddress(workbook->sheet(sheet), settings, warning_prefix, result);
-  if (!address) {
-    result.status = JobResult::Status::kSkipped;
-    return;
-  }
-  ReportingCellSource source(*workbook, sheet, settings.status);
-  std::string xml = BlockToXml(source, settings.options, *address);
-  if (settings.options.escape_text) {
-    WarnOfReplacedCharacters(settings.options, source.first_unholdable(),
-                             workbook->sheet(sheet).name(), warning_prefix,
-                             result);
-  }
-  result.sheet = workbook->sheet(sheet).name();
-  workbook.reset();  // the cells are no longer needed while writing
-  const BlockGeometry block = ParseAddress(*address).areas.front();
+}
+
+// Hands the XML of `address` on: to its file, or into the result.
+void Deliver(const Job& job, std::string xml, const std::string& address,
+             JobResult& result) {
+  const BlockGeometry block = ParseAddress(address).areas.front();
   result.block = FormatArea(block);
   result.rows = block.row_count;
   result.columns = block.column_count;
@@ -205,6 +195,121 @@ void Convert(const Job& job, const ConversionSettings& settings,
     WriteTextFile(xml, job.output_path);
   }
   result.status = JobResult::Status::kConverted;
+}
+
+// The layouts that read the block row after row.
+bool ReadsRowByRow(const ExportOptions& options) {
+  return options.header_row != options.header_column || options.row_first;
+}
+
+// The road for an xlsx workbook in a layout that reads row by row: its
+// cells go from the parser to the writer as they are read, without the
+// sheet ever being built, while the file is still being inflated. When the
+// block depends on the used range, the sheet's <dimension> stands for it
+// until the end of the sheet shows the true one. False when this road
+// cannot be taken (another format, rows out of order, a used range other
+// than claimed, a file the model road must judge): then nothing is
+// written and `result` is as it was.
+bool ConvertRowByRow(const Job& job, const ConversionSettings& settings,
+                     const std::string& warning_prefix, JobResult& result) {
+  if (!ReadsRowByRow(settings.options)) return false;
+  bool needs_used_range = settings.range.empty();
+  if (!needs_used_range) {
+    try {
+      needs_used_range =
+          SpansWholeLines(ParseAddress(settings.range).areas.front());
+    } catch (const AddressError&) {
+      return false;
+    }
+  }
+  JobResult done = result;
+  try {
+    std::unique_ptr<XlsxRowReader> rows =
+        XlsxRowReader::Open(job.input, [&](const Workbook& workbook) {
+          return SheetIndex(workbook, settings);
+        });
+    if (!rows) return false;
+    const std::string sheet_name =
+        rows->workbook().sheet(rows->sheet_index()).name();
+    std::optional<std::string> address = settings.range;
+    if (needs_used_range) {
+      if (!rows->dimension()) return false;
+      rows->ExpectUsedRange(*rows->dimension());
+      JobResult unused;
+      address = BlockAddress(sheet_name, rows->dimension(), settings,
+                             warning_prefix, unused);
+      if (!address) return false;
+    }
+    const BlockGeometry block = ParseAddress(*address).areas.front();
+    std::optional<BlockGeometry> used;
+    rows->FinishAtCell(block.last_row(), block.last_column(),
+                       [&](const std::optional<BlockGeometry>& true_used) {
+                         JobResult unused;
+                         if (BlockAddress(sheet_name, true_used, settings,
+                                          warning_prefix, unused) != address) {
+                           throw RoadChanged{};
+                         }
+                         used = true_used;
+                       });
+    ReportingCellSource source(*rows, settings.status);
+    std::string xml = BlockToXml(source, settings.options, *address);
+    used = rows->Finish();
+    WarnOfFormulasWithoutValue(rows->workbook(), warning_prefix, done);
+    BlockAddress(sheet_name, used, settings, warning_prefix, done);
+    if (settings.options.escape_text) {
+      WarnOfReplacedCharacters(settings.options, source.first_unholdable(),
+                               sheet_name, warning_prefix, done);
+    }
+    done.sheet = sheet_name;
+    rows.reset();  // the shared strings are no longer needed while writing
+    Deliver(job, std::move(xml), *address, done);
+  } catch (const XlsxRowReader::OutOfOrder&) {
+    return false;
+  } catch (const RoadChanged&) {
+    return false;
+  } catch (const XlsxRowReader::UsedRangeDiffers&) {
+    return false;
+  } catch (const WorkbookError&) {
+    return false;  // the model road says what is wrong
+  } catch (const JobFailure&) {
+    return false;
+  } catch (const std::logic_error&) {
+    return false;
+  }
+  result = std::move(done);
+  return true;
+}
+
+void Convert(const Job& job, const ConversionSettings& settings,
+             JobResult& result) {
+  if (!job.refusal.empty()) throw JobFailure(job.refusal);
+  const std::string warning_prefix = kPrefix + job.input + ": warning: ";
+  if (!job.replaces.empty()) {
+    Warn(result, warning_prefix,
+         "writes the same file " + job.output_path + " as " + job.replaces +
+             ", and replaces it");
+  }
+  if (ConvertRowByRow(job, settings, warning_prefix, result)) return;
+  std::unique_ptr<Workbook> workbook = ReadWorkbook(job.input);
+  WarnOfFormulasWithoutValue(*workbook, warning_prefix, result);
+  const int sheet = SheetIndex(*workbook, settings);
+  const Sheet& cells = workbook->sheet(sheet);
+  std::optional<std::string> address = BlockAddress(
+      cells.name(), cells.UsedRange(), settings, warning_prefix, result);
+  if (!address) {
+    result.status = JobResult::Status::kSkipped;
+    return;
+  }
+  WorkbookCellSource sheet_cells(*workbook, sheet);
+  ReportingCellSource source(sheet_cells, settings.status);
+  std::string xml = BlockToXml(source, settings.options, *address);
+  if (settings.options.escape_text) {
+    WarnOfReplacedCharacters(settings.options, source.first_unholdable(),
+                             cells.name(), warning_prefix, result);
+  }
+  result.sheet = cells.name();
+  workbook.reset();  // the cells are no longer needed while writing
+  Deliver(job, std::move(xml), *address, result);
 }
 
 }  // namespace

@@ -46,26 +46,30 @@ ValueFormat ValueFormatOfBuiltin(int id) {
   return ToValueFormat(ClassifyBuiltinFormat(id), id == kElapsedBuiltinFormat);
 }
 
-void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
-                        double number, ValueFormat format, bool date1904) {
+CellValue FormattedNumber(double number, ValueFormat format, bool date1904) {
   switch (format) {
     case ValueFormat::kNumber:
-      sheet.SetNumber(row, column, number);
-      return;
+      return CellValue::Number(number);
     case ValueFormat::kDuration:
       // A count of days whatever the date system: no epoch correction.
-      sheet.SetDateTime(row, column, number, true);
-      return;
+      return CellValue::DateTime(number, true);
     case ValueFormat::kTimeOfDay:
-      if (number >= 0 && number < 1) {
-        sheet.SetDateTime(row, column, number, true);
-        return;
-      }
+      if (number >= 0 && number < 1) return CellValue::DateTime(number, true);
       break;  // a time format on a full date-time still holds that date
     case ValueFormat::kDateTime:
       break;
   }
-  sheet.SetDateTime(row, column, NormalizeDateSerial(number, date1904), false);
+  return CellValue::DateTime(NormalizeDateSerial(number, date1904), false);
+}
+
+void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
+                        double number, ValueFormat format, bool date1904) {
+  const CellValue value = FormattedNumber(number, format, date1904);
+  if (value.kind == CellKind::kNumber) {
+    sheet.SetNumber(row, column, value.number);
+  } else {
+    sheet.SetDateTime(row, column, value.number, value.time_only);
+  }
 }
 
 }  // namespace kestrilo

@@ -22,6 +22,10 @@ ValueFormat ValueFormatOfCode(std::string_view code);
 /// The value format of a built-in format id.
 ValueFormat ValueFormatOfBuiltin(int id);
 
+/// A number as its format shows it: a plain number, a date-time converted
+/// from the workbook's date system, or a time or duration.
+CellValue FormattedNumber(double number, ValueFormat format, bool date1904);
+
 /// Stores a number under its format: a plain number, a date-time converted
 /// from the workbook's date system, or a time or duration.
 void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,

@@ -5,20 +5,27 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/excel_width.h"
+#include "engine/model/workbook_cell_source.h"
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/value_format.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/reading/xlsx/xlsx_row_reader.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/reading/zip/arriving_xml.h"
 #include "engine/reading/zip/background_inflater.h"
 #include "engine/reading/zip/package_part.h"
+#include "engine/reading/zip/package_reader.h"
 
 namespace kestrilo {
 
@@ -307,6 +314,172 @@ struct CellState {
   }
 };
 
+// Where the cells of <sheetData> go: the sheet of the model.
+class SheetTarget {
+ public:
+  explicit SheetTarget(Sheet& sheet) : sheet_(sheet) {}
+
+  void Put(std::int32_t row, std::int32_t column, const CellValue& value) {
+    switch (value.kind) {
+      case CellKind::kNumber:
+        sheet_.SetNumber(row, column, value.number);
+        return;
+      case CellKind::kBoolean:
+        sheet_.SetBoolean(row, column, value.number != 0);
+        return;
+      case CellKind::kDateTime:
+        sheet_.SetDateTime(row, column, value.number, value.time_only);
+        return;
+      case CellKind::kText:
+        sheet_.SetText(row, column, value.text);
+        return;
+      case CellKind::kError:
+        sheet_.SetError(row, column, value.text);
+        return;
+      case CellKind::kEmpty:
+        return;
+    }
+  }
+  void PutPooled(std::int32_t row, std::int32_t column, std::uint32_t index) {
+    sheet_.SetPooledText(row, column, index);
+  }
+  SheetLayout* layout() { return &sheet_.layout(); }
+  static constexpr bool Paused() { return false; }
+
+ private:
+  Sheet& sheet_;
+};
+
+// Where the cells of <sheetData> go when the sheet is read row by row:
+// the row being parsed, and the last complete one. Parsing pauses as a row
+// is completed (by the first cell of a later row), so that the reader
+// takes it before it is replaced.
+class RowTarget {
+ public:
+  explicit RowTarget(const StringPool& strings) : strings_(strings) {}
+
+  void Put(std::int32_t row, std::int32_t column, const CellValue& value) {
+    Cell& cell = Add(row, column);
+    cell.value = value;
+    if (value.kind == CellKind::kText || value.kind == CellKind::kError) {
+      cell.text_begin = building_texts_.size();
+      building_texts_.append(value.text);
+      cell.owns_text = true;
+    }
+  }
+  void PutPooled(std::int32_t row, std::int32_t column, std::uint32_t index) {
+    Add(row, column).value = CellValue::Text(strings_.Get(index));
+  }
+  static SheetLayout* layout() { return nullptr; }
+  bool Paused() const { return fresh_; }
+
+  // Makes the row being parsed the complete one; at the end of the rows.
+  void Flush() {
+    if (!building_.empty()) Complete();
+  }
+  // Lets parsing go on past the complete row.
+  void Resume() { fresh_ = false; }
+
+  std::int32_t row() const { return row_; }
+  // The value at `column` of the complete row.
+  CellValue Value(std::int32_t column) const {
+    const auto it = std::lower_bound(
+        cells_.begin(), cells_.end(), column,
+        [](const Cell& cell, std::int32_t c) { return cell.column < c; });
+    if (it == cells_.end() || it->column != column) return CellValue::Empty();
+    return it->value;
+  }
+  // The bounding box of every cell stored so far.
+  std::optional<BlockGeometry> used() const {
+    if (last_row_ == 0) return std::nullopt;
+    return BlockGeometry{first_row_, last_row_ - first_row_ + 1, first_column_,
+                         last_column_ - first_column_ + 1};
+  }
+
+ private:
+  struct Cell {
+    std::int32_t column;
+    bool owns_text;
+    std::size_t text_begin;
+    CellValue value;
+  };
+  // More cells than a row can hold: values given twice are dropped early.
+  static constexpr std::size_t kCompactAt = 2 * kMaxColumns;
+
+  Cell& Add(std::int32_t row, std::int32_t column) {
+    if (row != building_row_) {
+      if (row < building_row_) throw XlsxRowReader::OutOfOrder{};
+      if (!building_.empty()) Complete();
+      building_row_ = row;
+    }
+    if (last_row_ == 0) first_row_ = row;
+    last_row_ = row;
+    first_column_ = std::min(first_column_, column);
+    last_column_ = std::max(last_column_, column);
+    if (!building_.empty() && column <= building_.back().column) {
+      building_sorted_ = false;
+    }
+    if (building_.size() >= kCompactAt) Tidy(building_, building_texts_);
+    Cell& cell = building_.emplace_back();
+    cell.column = column;
+    cell.owns_text = false;
+    return cell;
+  }
+
+  // Sorts the cells by column, the later of two values for one cell
+  // winning as in the sheet model, and keeps only the texts still used.
+  void Tidy(std::vector<Cell>& cells, std::string& texts) {
+    std::stable_sort(
+        cells.begin(), cells.end(),
+        [](const Cell& a, const Cell& b) { return a.column < b.column; });
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (kept > 0 && cells[kept - 1].column == cells[i].column) --kept;
+      cells[kept++] = cells[i];
+    }
+    cells.resize(kept);
+    std::string live;
+    for (Cell& cell : cells) {
+      if (!cell.owns_text) continue;
+      const std::size_t begin = live.size();
+      live.append(texts, cell.text_begin, cell.value.text.size());
+      cell.text_begin = begin;
+    }
+    texts.swap(live);
+  }
+
+  void Complete() {
+    if (!building_sorted_) Tidy(building_, building_texts_);
+    cells_.swap(building_);
+    texts_.swap(building_texts_);
+    building_.clear();
+    building_texts_.clear();
+    building_sorted_ = true;
+    for (Cell& cell : cells_) {
+      if (cell.owns_text) {
+        cell.value.text = std::string_view(texts_).substr(
+            cell.text_begin, cell.value.text.size());
+      }
+    }
+    row_ = building_row_;
+    fresh_ = true;
+  }
+
+  const StringPool& strings_;
+  std::vector<Cell> building_;
+  std::string building_texts_;
+  std::int32_t building_row_ = 0;
+  bool building_sorted_ = true;
+  std::vector<Cell> cells_;
+  std::string texts_;
+  std::int32_t row_ = 0;
+  bool fresh_ = false;
+  std::int32_t first_row_ = 0;
+  std::int32_t last_row_ = 0;
+  std::int32_t first_column_ = kMaxColumns + 1;
+  std::int32_t last_column_ = 0;
+};
+
 class XlsxReader {
  public:
   XlsxReader(const std::string& path, const ZipArchive& zip,
@@ -318,10 +491,25 @@ class XlsxReader {
 
   std::unique_ptr<Workbook> Read();
 
+  // Reading one sheet row by row, for XlsxRowReader.
+  std::optional<BlockGeometry> OpenRows(
+      const std::function<int(const Workbook&)>& choose_sheet);
+  const Workbook& workbook() const { return *workbook_; }
+  int sheet_index() const { return sheet_index_; }
+  // Parses on until the complete row is `row` or a later one, or to the
+  // end of the rows.
+  void ReadRowsTo(std::int32_t row);
+  const RowTarget& rows() const { return *rows_; }
+  bool rows_ended() const { return rows_ended_; }
+
  private:
   [[noreturn]] void Fail(const std::string& reason) const {
     throw WorkbookError(path_, reason);
   }
+  // The sheets, their parts and the shared parts, from the workbook part
+  // and its relationships.
+  void ReadStructure();
+  void ReadSharedParts();
   std::vector<SheetEntry> ReadWorkbookPart();
   /// Reads a small part whole, charged to the budget.
   std::string ReadPart(const std::string& part);
@@ -334,15 +522,23 @@ class XlsxReader {
   void ReadWorksheet(const std::string& part, BackgroundInflater& inflater,
                      Sheet& sheet);
   void ParseWorksheet(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
-  void ParseSheetData(XmlTokenizer& xml, Sheet& sheet, const std::string& part);
-  void StartRow(const XmlTokenizer& xml, CellState& cell, SheetLayout& layout,
+  /// Parses <sheetData> from where `xml` is; true once its end is read,
+  /// false when the target pauses.
+  template <typename Target>
+  bool ParseSheetData(XmlTokenizer& xml, CellState& cell, Target& target,
+                      const std::string& part);
+  /// Reads up to the start of <sheetData> (false when there is none) and
+  /// the area <dimension> states.
+  bool ReachSheetData(XmlTokenizer& xml, std::optional<BlockGeometry>& area);
+  void StartRow(const XmlTokenizer& xml, CellState& cell, SheetLayout* layout,
                 const std::string& part);
   void ReadSheetFormat(const XmlTokenizer& xml, SheetLayout& layout);
   void ReadColumns(const XmlTokenizer& xml, SheetLayout& layout);
   void ReadMergedArea(const XmlTokenizer& xml, SheetLayout& layout);
   void StartCell(const XmlTokenizer& xml, CellState& cell,
                  const std::string& part);
-  void StoreCell(CellState& cell, Sheet& sheet, const std::string& part);
+  template <typename Target>
+  void StoreCell(CellState& cell, Target& target, const std::string& part);
 
   const std::string& path_;
   const ZipArchive& zip_;
@@ -355,6 +551,21 @@ class XlsxReader {
   std::optional<float> default_row_height_;
   // The number format kind of each cell format (cellXfs index).
   std::vector<ValueFormat> xf_formats_;
+
+  std::vector<SheetEntry> entries_;
+  // The part of each sheet; empty for chart sheets.
+  std::vector<std::string> parts_;
+  std::string shared_strings_part_;
+  std::string styles_part_;
+
+  // The sheet read row by row.
+  int sheet_index_ = 0;
+  std::unique_ptr<ZipArchive> sheet_zip_;
+  std::unique_ptr<BackgroundInflater> inflater_;
+  std::unique_ptr<ArrivingXml> arriving_;
+  std::unique_ptr<RowTarget> rows_;
+  CellState row_cell_;
+  bool rows_ended_ = true;
 };
 
 std::vector<SheetEntry> XlsxReader::ReadWorkbookPart() {
@@ -516,7 +727,9 @@ void XlsxReader::ParseWorksheet(XmlTokenizer& xml, Sheet& sheet,
     }
     const std::string_view name = xml.local_name();
     if (name == "sheetData" && !xml.self_closing()) {
-      ParseSheetData(xml, sheet, part);
+      CellState cell;
+      SheetTarget target(sheet);
+      ParseSheetData(xml, cell, target, part);
     } else if (name == "sheetFormatPr") {
       ReadSheetFormat(xml, layout);
     }
@@ -626,7 +839,7 @@ void XlsxReader::StartCell(const XmlTokenizer& xml, CellState& cell,
 }
 
 void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
-                          SheetLayout& layout, const std::string& part) {
+                          SheetLayout* layout, const std::string& part) {
   const std::string_view* number = nullptr;
   std::optional<float> height;
   bool hidden = false;
@@ -654,15 +867,16 @@ void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
   // Most writers give every row its height: only those that differ from
   // the default are kept.
   if (height == default_row_height_) height.reset();
-  if ((height || hidden) && cell.row >= 1 && cell.row <= kMaxRows) {
-    layout.AddRows(SheetLayout::Span{cell.row, cell.row, height, hidden});
+  if (layout != nullptr && (height || hidden) && cell.row >= 1 &&
+      cell.row <= kMaxRows) {
+    layout->AddRows(SheetLayout::Span{cell.row, cell.row, height, hidden});
   }
 }
 
 // Reads the rows of <sheetData>, from after its start tag to its end tag.
-void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
-                                const std::string& part) {
-  CellState cell;
+template <typename Target>
+bool XlsxReader::ParseSheetData(XmlTokenizer& xml, CellState& cell,
+                                Target& target, const std::string& part) {
   XmlTokenizer::FlatElement flat;
   for (;;) {
     // Most cells come whole in one step; the rest token by token.
@@ -675,11 +889,12 @@ void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
       } else if (child == "f") {
         cell.has_formula = true;
       }
-      StoreCell(cell, sheet, part);
+      StoreCell(cell, target, part);
       cell.in_cell = false;
+      if (target.Paused()) return false;
     }
     const Token token = xml.Next();
-    if (token == Token::kEnd) return;
+    if (token == Token::kEnd) return true;
     if (token == Token::kText) {
       if (cell.in_v) {
         cell.value.append(xml.text());
@@ -696,7 +911,7 @@ void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
           StartCell(xml, cell, part);
           break;
         case SheetTag::kRow:
-          StartRow(xml, cell, sheet.layout(), part);
+          StartRow(xml, cell, target.layout(), part);
           break;
         case SheetTag::kV:
           cell.in_v = cell.has_value = cell.in_cell;
@@ -732,16 +947,18 @@ void XlsxReader::ParseSheetData(XmlTokenizer& xml, Sheet& sheet,
         cell.in_inline = false;
         break;
       case SheetTag::kC:
-        if (cell.in_cell) StoreCell(cell, sheet, part);
+        if (cell.in_cell) StoreCell(cell, target, part);
         cell.in_cell = false;
+        if (target.Paused()) return false;
         break;
       default:
-        if (name.size() == 9 && name == "sheetData") return;
+        if (name.size() == 9 && name == "sheetData") return true;
     }
   }
 }
 
-void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
+template <typename Target>
+void XlsxReader::StoreCell(CellState& cell, Target& target,
                            const std::string& part) {
   const std::int32_t row = cell.row;
   const std::int32_t column = cell.column;
@@ -773,11 +990,12 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
       if (!ParseDouble(trimmed, number)) {
         fail_cell("holds no number: \"" + value + "\"");
       }
-      SetFormattedNumber(sheet, row, column, number,
-                         cell.style < xf_formats_.size()
-                             ? xf_formats_[cell.style]
-                             : ValueFormat::kNumber,
-                         date1904_);
+      target.Put(row, column,
+                 FormattedNumber(number,
+                                 cell.style < xf_formats_.size()
+                                     ? xf_formats_[cell.style]
+                                     : ValueFormat::kNumber,
+                                 date1904_));
       return;
     }
     case CellType::kShared: {
@@ -785,31 +1003,31 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
       if (!ParseInteger(trimmed, index) || index >= shared_count_) {
         fail_cell("refers to a missing shared string \"" + value + "\"");
       }
-      sheet.SetPooledText(row, column, shared_base_ + index);
+      target.PutPooled(row, column, shared_base_ + index);
       return;
     }
     case CellType::kFormulaText:
       DecodeEscapes(value);
-      sheet.SetText(row, column, value);
+      target.Put(row, column, CellValue::Text(value));
       return;
     case CellType::kInline:
       if (cell.inline_text.empty()) {
         cell.inline_text = value;  // some writers use <v> for inline text
       }
       DecodeEscapes(cell.inline_text);
-      sheet.SetText(row, column, cell.inline_text);
+      target.Put(row, column, CellValue::Text(cell.inline_text));
       return;
     case CellType::kBoolean:
       if (trimmed == "1" || trimmed == "true") {
-        sheet.SetBoolean(row, column, true);
+        target.Put(row, column, CellValue::Boolean(true));
       } else if (trimmed == "0" || trimmed == "false") {
-        sheet.SetBoolean(row, column, false);
+        target.Put(row, column, CellValue::Boolean(false));
       } else {
         fail_cell("holds no boolean: \"" + value + "\"");
       }
       return;
     case CellType::kError:
-      sheet.SetError(row, column, trimmed);
+      target.Put(row, column, CellValue::Error(trimmed));
       return;
     case CellType::kIsoDate: {
       double serial;
@@ -817,7 +1035,7 @@ void XlsxReader::StoreCell(CellState& cell, Sheet& sheet,
       if (!ParseIsoDate(trimmed, serial, time_only)) {
         fail_cell("holds no date: \"" + value + "\"");
       }
-      sheet.SetDateTime(row, column, serial, time_only);
+      target.Put(row, column, CellValue::DateTime(serial, time_only));
       return;
     }
   }
@@ -858,65 +1076,70 @@ std::string XlsxReader::SheetPart(const std::string& target,
        "\" is missing");
 }
 
-std::unique_ptr<Workbook> XlsxReader::Read() {
-  const std::vector<SheetEntry> entries = ReadWorkbookPart();
-  if (entries.empty()) Fail("the workbook lists no sheets");
+void XlsxReader::ReadStructure() {
+  entries_ = ReadWorkbookPart();
+  if (entries_.empty()) Fail("the workbook lists no sheets");
   std::unordered_map<std::string, PackageRelationship> by_id;
-  std::string shared_strings_part, styles_part;
   for (PackageRelationship& relationship :
        PackagePart::Relationships(zip_, workbook_part_)) {
     if (relationship.external) continue;
     if (PackagePart::TypeIs(relationship.type, "sharedStrings")) {
-      shared_strings_part = relationship.target;
+      shared_strings_part_ = relationship.target;
     } else if (PackagePart::TypeIs(relationship.type, "styles")) {
-      styles_part = relationship.target;
+      styles_part_ = relationship.target;
     }
     by_id.emplace(relationship.id, std::move(relationship));
   }
-  // The part of each sheet; empty for chart sheets, which hold no cells and
-  // stay in the list as empty sheets, so that sheet positions (and the
-  // active tab) match the file.
-  std::vector<std::string> parts;
-  for (const SheetEntry& entry : entries) {
+  // Chart sheets hold no cells and stay in the list as empty sheets, so
+  // that sheet positions (and the active tab) match the file.
+  for (const SheetEntry& entry : entries_) {
     const auto it = by_id.find(entry.relationship_id);
     if (it == by_id.end()) {
       Fail("the sheet \"" + entry.name + "\" has no part in the package");
     }
-    parts.push_back(PackagePart::TypeIs(it->second.type, "chartsheet")
-                        ? std::string()
-                        : SheetPart(it->second.target, entry.name));
+    parts_.push_back(PackagePart::TypeIs(it->second.type, "chartsheet")
+                         ? std::string()
+                         : SheetPart(it->second.target, entry.name));
   }
+}
+
+void XlsxReader::ReadSharedParts() {
+  if (!shared_strings_part_.empty() && zip_.Contains(shared_strings_part_)) {
+    ReadSharedStrings(shared_strings_part_);
+  }
+  if (!styles_part_.empty() && zip_.Contains(styles_part_)) {
+    ReadStyles(styles_part_);
+  }
+}
+
+std::unique_ptr<Workbook> XlsxReader::Read() {
+  ReadStructure();
   // Sheets are inflated on a worker through a handle of their own, the
   // first one while the shared strings are read here.
   ZipArchive sheet_zip(path_);
   std::unique_ptr<BackgroundInflater> inflater;
   const auto first =
-      std::find_if(parts.begin(), parts.end(),
+      std::find_if(parts_.begin(), parts_.end(),
                    [](const std::string& p) { return !p.empty(); });
-  if (first != parts.end()) {
+  if (first != parts_.end()) {
     inflater = std::make_unique<BackgroundInflater>(sheet_zip, *first);
   }
-  if (!shared_strings_part.empty() && zip_.Contains(shared_strings_part)) {
-    ReadSharedStrings(shared_strings_part);
-  }
-  if (!styles_part.empty() && zip_.Contains(styles_part)) {
-    ReadStyles(styles_part);
-  }
+  ReadSharedParts();
   // A part listed for several sheets (no application writes that) is read
   // once; the later sheets show the same cells, charged to the budget.
   std::unordered_map<std::string, std::size_t> read_parts;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    Sheet& sheet = workbook_->AddSheet(entries[i].name, entries[i].hidden);
-    if (!parts[i].empty()) {
-      const auto [it, first_time] = read_parts.emplace(FoldCase(parts[i]), i);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    Sheet& sheet = workbook_->AddSheet(entries_[i].name, entries_[i].hidden);
+    if (!parts_[i].empty()) {
+      const auto [it, first_time] = read_parts.emplace(FoldCase(parts_[i]), i);
       if (!first_time) {
         sheet.CopyFrom(workbook_->sheet(static_cast<int>(it->second)));
       } else {
         if (!inflater) {
-          inflater = std::make_unique<BackgroundInflater>(sheet_zip, parts[i]);
+          inflater = std::make_unique<BackgroundInflater>(sheet_zip, parts_[i]);
         }
-        workbook_->budget().ChargePart(parts[i], inflater->size());
-        ReadWorksheet(parts[i], *inflater, sheet);
+        workbook_->budget().ChargePart(parts_[i], inflater->size());
+        ReadWorksheet(parts_[i], *inflater, sheet);
         inflater.reset();
       }
     }
@@ -926,12 +1149,219 @@ std::unique_ptr<Workbook> XlsxReader::Read() {
   return std::move(workbook_);
 }
 
+std::optional<BlockGeometry> XlsxReader::OpenRows(
+    const std::function<int(const Workbook&)>& choose_sheet) {
+  ReadStructure();
+  for (const SheetEntry& entry : entries_) {
+    workbook_->AddSheet(entry.name, entry.hidden).Finish();
+  }
+  workbook_->set_active_sheet(active_tab_);
+  sheet_index_ = choose_sheet(*workbook_);
+  const std::string& part = parts_.at(static_cast<std::size_t>(sheet_index_));
+  // The sheet is inflated on a worker while the shared strings are read.
+  if (!part.empty()) {
+    sheet_zip_ = std::make_unique<ZipArchive>(path_);
+    inflater_ = std::make_unique<BackgroundInflater>(*sheet_zip_, part);
+    workbook_->budget().ChargePart(part, inflater_->size());
+  }
+  ReadSharedParts();
+  rows_ = std::make_unique<RowTarget>(workbook_->strings());
+  std::optional<BlockGeometry> area;
+  if (part.empty()) return area;
+  try {
+    arriving_ = std::make_unique<ArrivingXml>(*inflater_);
+    rows_ended_ = !ReachSheetData(arriving_->xml(), area);
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(*sheet_zip_, part, error);
+  }
+  // A claim of far more cells than the part holds bytes would, if false,
+  // cost far more XML than the file's own cells.
+  constexpr std::int64_t kSmallArea = 1 << 20;
+  if (area && static_cast<std::int64_t>(area->row_count) * area->column_count >
+                  std::max<std::int64_t>(kSmallArea, static_cast<std::int64_t>(
+                                                         inflater_->size()))) {
+    area.reset();
+  }
+  return area;
+}
+
+bool XlsxReader::ReachSheetData(XmlTokenizer& xml,
+                                std::optional<BlockGeometry>& area) {
+  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+    if (token != Token::kStartTag || xml.depth() != 2) continue;
+    const std::string_view name = xml.local_name();
+    if (name == "dimension") {
+      const std::string_view ref = xml.AttributeOr("ref");
+      const std::size_t colon = ref.find(':');
+      std::int32_t top = 0, left = 0, bottom = 0, right = 0;
+      if (ParseCellReference(ref.substr(0, colon), top, left)) {
+        bottom = top;
+        right = left;
+        if (colon == std::string_view::npos ||
+            ParseCellReference(ref.substr(colon + 1), bottom, right)) {
+          if (top <= bottom && left <= right) {
+            area = BlockGeometry{top, bottom - top + 1, left, right - left + 1};
+          }
+        }
+      }
+    } else if (name == "sheetData") {
+      if (xml.self_closing()) return false;
+      // The rows are read once, front to back: the bytes behind them are
+      // given back as they are passed, but the open elements stay open.
+      xml.KeepOpenNames();
+      return true;
+    }
+  }
+  return false;
+}
+
+void XlsxReader::ReadRowsTo(std::int32_t row) {
+  const std::string& part = parts_[static_cast<std::size_t>(sheet_index_)];
+  try {
+    while (!rows_ended_ && rows_->row() < row) {
+      rows_->Resume();
+      rows_ended_ = ParseSheetData(arriving_->xml(), row_cell_, *rows_, part);
+      arriving_->DiscardRead();
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(*sheet_zip_, part, error);
+  }
+  if (rows_ended_) {
+    rows_->Flush();
+    arriving_.reset();
+    inflater_.reset();
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<Workbook> ReadXlsx(const std::string& path,
                                    const ZipArchive& zip,
                                    const std::string& workbook_part) {
   return XlsxReader(path, zip, workbook_part).Read();
+}
+
+struct XlsxRowReader::Parts {
+  Parts(const std::string& path, std::string workbook_part)
+      : path(path),
+        zip(path),
+        reader(this->path, zip, std::move(workbook_part)) {}
+
+  std::string path;
+  ZipArchive zip;
+  XlsxReader reader;
+  std::optional<BlockGeometry> dimension;
+  bool finished = false;
+  std::int32_t last_row = 0;
+  std::int32_t last_column = 0;
+  std::int32_t asked_row = 0;
+  std::optional<BlockGeometry> expected_used;
+  std::string last_text;
+  std::function<void(const std::optional<BlockGeometry>&)> check;
+};
+
+std::unique_ptr<XlsxRowReader> XlsxRowReader::Open(
+    const std::string& path,
+    const std::function<int(const Workbook&)>& choose_sheet) {
+  char head[4] = {};
+  {
+    std::ifstream file(path, std::ios::binary);
+    if (!file.read(head, sizeof head)) return nullptr;
+  }
+  if (head[0] != 'P' || head[1] != 'K' || head[2] != 3 || head[3] != 4 ||
+      !std::filesystem::is_regular_file(path)) {
+    return nullptr;
+  }
+  std::unique_ptr<XlsxRowReader> rows(new XlsxRowReader);
+  {
+    ZipArchive zip(path);
+    const std::string part = SpreadsheetMainPart(zip);
+    if (part.empty()) return nullptr;
+    rows->parts_ = std::make_unique<Parts>(path, part);
+  }
+  rows->parts_->dimension = rows->parts_->reader.OpenRows(choose_sheet);
+  return rows;
+}
+
+XlsxRowReader::XlsxRowReader() = default;
+XlsxRowReader::~XlsxRowReader() = default;
+
+const Workbook& XlsxRowReader::workbook() const {
+  return parts_->reader.workbook();
+}
+
+int XlsxRowReader::sheet_index() const { return parts_->reader.sheet_index(); }
+
+std::optional<BlockGeometry> XlsxRowReader::dimension() const {
+  return parts_->dimension;
+}
+
+void XlsxRowReader::FinishAtCell(
+    std::int32_t row, std::int32_t column,
+    std::function<void(const std::optional<BlockGeometry>&)> check) {
+  parts_->last_row = row;
+  parts_->last_column = column;
+  parts_->check = std::move(check);
+}
+
+BlockGeometry XlsxRowReader::Geometry(std::string_view address) const {
+  return WorkbookCellSource(workbook(), sheet_index()).Geometry(address);
+}
+
+CellValue XlsxRowReader::Value(std::int32_t row, std::int32_t column) const {
+  XlsxReader& reader = parts_->reader;
+  if (row < parts_->asked_row) {
+    throw std::logic_error("rows read row by row were asked for out of order");
+  }
+  if (row != parts_->asked_row) {
+    parts_->asked_row = row;
+    reader.ReadRowsTo(row);
+    if (parts_->expected_used) CheckUsedRange();
+  }
+  if (row == parts_->last_row && column == parts_->last_column) {
+    // The last cell: the sheet is checked to its end before the writer
+    // completes its text. Reading on replaces the row, so its text is kept.
+    CellValue value = reader.rows().row() == row ? reader.rows().Value(column)
+                                                 : CellValue::Empty();
+    if (value.kind == CellKind::kText || value.kind == CellKind::kError) {
+      parts_->last_text.assign(value.text);
+      value.text = parts_->last_text;
+    }
+    Finish();
+    return value;
+  }
+  if (reader.rows().row() != row) return CellValue::Empty();
+  return reader.rows().Value(column);
+}
+
+void XlsxRowReader::ExpectUsedRange(const BlockGeometry& used) {
+  parts_->expected_used = used;
+}
+
+void XlsxRowReader::CheckUsedRange() const {
+  const XlsxReader& reader = parts_->reader;
+  const BlockGeometry& expected = *parts_->expected_used;
+  const std::optional<BlockGeometry> used = reader.rows().used();
+  // The rows read so far have cells; the first of them starts the used
+  // range, and none may lie outside it.
+  if (used && (used->first_row != expected.first_row ||
+               used->first_column < expected.first_column ||
+               used->last_column() > expected.last_column() ||
+               used->last_row() > expected.last_row())) {
+    throw UsedRangeDiffers{};
+  }
+  if (reader.rows_ended() && used != expected) throw UsedRangeDiffers{};
+}
+
+std::optional<BlockGeometry> XlsxRowReader::Finish() const {
+  XlsxReader& reader = parts_->reader;
+  reader.ReadRowsTo(kMaxRows + 1);
+  const std::optional<BlockGeometry> used = reader.rows().used();
+  if (!parts_->finished) {
+    parts_->finished = true;
+    if (parts_->check) parts_->check(used);
+  }
+  return used;
 }
 
 }  // namespace kestrilo

@@ -173,6 +173,26 @@ std::string_view XmlTokenizer::AttributeOr(std::string_view local,
   return value != nullptr ? *value : fallback;
 }
 
+void XmlTokenizer::KeepOpenNames() {
+  for (std::string_view& name : open_) {
+    if (name.data() >= begin_ && name.data() < end_) {
+      name = kept_names_.emplace_back(name);
+    }
+  }
+}
+
+std::size_t XmlTokenizer::NeededFrom() const {
+  const char* needed = p_;
+  for (const std::string_view name : open_) {
+    if (name.data() >= begin_ && name.data() < needed) needed = name.data();
+  }
+  // A self-closing tag's end is still to come, under its name.
+  if (pending_end_ && name_.data() >= begin_ && name_.data() < needed) {
+    needed = name_.data();
+  }
+  return static_cast<std::size_t>(needed - begin_);
+}
+
 XmlTokenizer::Token XmlTokenizer::Next() {
   if (pending_end_) {
     pending_end_ = false;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -94,6 +95,16 @@ class XmlTokenizer {
   /// Byte offset of the current token in the document.
   std::size_t offset() const { return token_start_; }
 
+  /// Copies the names of the elements open now into the tokenizer's own
+  /// storage, so that the bytes they were read from may be dropped while
+  /// the elements stay open (the root of a document streamed in part).
+  void KeepOpenNames();
+  /// The offset of the first byte the tokenizer still needs: the names of
+  /// open elements not kept, and what follows the current token. The
+  /// bytes before it may be dropped from the buffer; views of the current
+  /// token then become invalid.
+  std::size_t NeededFrom() const;
+
   static std::string_view LocalName(std::string_view name) {
     const std::size_t colon = name.rfind(':');
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
@@ -138,6 +149,9 @@ class XmlTokenizer {
   bool complete_ = true;
   MoreData more_;
   std::vector<std::string_view> open_;
+  // Names of open elements copied by KeepOpenNames(); a deque, so that
+  // they never move.
+  std::deque<std::string> kept_names_;
   std::vector<Attribute> attributes_;
   std::vector<std::size_t> attribute_decodes_;
   std::string attribute_scratch_;

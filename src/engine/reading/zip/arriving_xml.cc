@@ -1,11 +1,8 @@
 #include "engine/reading/zip/arriving_xml.h"
 
-#include <string>
-
 namespace kestrilo {
 
-void ParseArrivingXml(BackgroundInflater& inflater,
-                      const std::function<void(XmlTokenizer&)>& parse) {
+ArrivingXml::ArrivingXml(BackgroundInflater& inflater) : inflater_(inflater) {
   // The first three bytes tell the encoding.
   std::size_t have = inflater.WaitBeyond(0);
   while (have > 0 && have < 3) {
@@ -20,18 +17,26 @@ void ParseArrivingXml(BackgroundInflater& inflater,
                                    (head[0] == 0xFF && head[1] == 0xFE) ||
                                    (head[0] == 0xFE && head[1] == 0xFF));
   if (utf16) {
-    std::string text(inflater.data(), inflater.WaitAll());
-    XmlTokenizer::ConvertToUtf8(text);
-    XmlTokenizer xml(text);
-    parse(xml);
+    converted_.assign(inflater.data(), inflater.WaitAll());
+    XmlTokenizer::ConvertToUtf8(converted_);
+    xml_ = std::make_unique<XmlTokenizer>(converted_);
     return;
   }
-  const std::size_t skip = utf8_bom ? 3 : 0;
-  XmlTokenizer xml(inflater.data() + skip, have - skip,
-                   [&](std::size_t received) {
-                     return inflater.WaitBeyond(received + skip) - skip;
-                   });
-  parse(xml);
+  skip_ = utf8_bom ? 3 : 0;
+  xml_ = std::make_unique<XmlTokenizer>(
+      inflater.data() + skip_, have - skip_, [this](std::size_t received) {
+        return inflater_.WaitBeyond(received + skip_) - skip_;
+      });
+}
+
+void ArrivingXml::DiscardRead() {
+  if (converted_.empty()) inflater_.Discard(xml_->NeededFrom() + skip_);
+}
+
+void ParseArrivingXml(BackgroundInflater& inflater,
+                      const std::function<void(XmlTokenizer&)>& parse) {
+  ArrivingXml arriving(inflater);
+  parse(arriving.xml());
 }
 
 }  // namespace kestrilo

@@ -1,14 +1,13 @@
 #include "engine/reading/zip/background_inflater.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "engine/reading/reader_budget.h"
 #include "engine/reading/workbook_error.h"
 
 #ifdef __linux__
 #include <sys/mman.h>
-
-#include <cstdint>
 #endif
 
 namespace kestrilo {
@@ -88,6 +87,24 @@ std::size_t BackgroundInflater::WaitBeyond(std::size_t have) {
     if (error_) std::rethrow_exception(error_);
   }
   return available_;
+}
+
+void BackgroundInflater::Discard(std::size_t offset) {
+#ifdef MADV_DONTNEED
+  // Given back a few megabytes at a time: each call costs a system call
+  // and a flush of the address translations.
+  constexpr std::size_t kStep = std::size_t{2} << 20;
+  constexpr std::uintptr_t kPage = 4096;
+  const auto start = reinterpret_cast<std::uintptr_t>(buffer_.get());
+  const std::uintptr_t from =
+      std::max((start + kPage - 1) & ~(kPage - 1), start + discarded_);
+  const std::uintptr_t to = (start + std::min(offset, size_)) & ~(kPage - 1);
+  if (to < from + kStep) return;
+  madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+  discarded_ = to - start;
+#else
+  (void)offset;
+#endif
 }
 
 std::size_t BackgroundInflater::WaitAll() {

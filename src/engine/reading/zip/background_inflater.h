@@ -39,6 +39,10 @@ class BackgroundInflater {
   std::size_t WaitBeyond(std::size_t have);
   /// Blocks until the whole entry is there; returns its size.
   std::size_t WaitAll();
+  /// Gives the memory of the bytes before `offset` back to the system: a
+  /// part read once from front to back then needs memory for the stretch
+  /// being read, not for all of it. Those bytes must never be read again.
+  void Discard(std::size_t offset);
 
  private:
   void Work(const ZipArchive& zip);
@@ -51,6 +55,8 @@ class BackgroundInflater {
   /// How far the worker may inflate beyond what the parser has asked for.
   static constexpr std::size_t kRunAhead = std::size_t{16} << 20;
 
+  /// Bytes before this offset have been given back (page-aligned).
+  std::size_t discarded_ = 0;
   std::size_t available_ = 0;
   std::size_t requested_ = 0;
   bool done_ = false;

@@ -102,13 +102,20 @@ std::string MimeType(const ZipArchive& zip) {
                       "nor ods)");
 }
 
-std::unique_ptr<Workbook> ReadPackage(const std::string& path) {
-  ZipArchive zip(path);
+// The main part of the package, found as an application would; empty when
+// there is none.
+std::string MainPart(const ZipArchive& zip) {
   std::string main_part = OfficeDocumentPart(zip);
   if (main_part.empty() && zip.Contains("xl/workbook.xml")) {
     main_part = "xl/workbook.xml";
   }
   if (main_part.empty()) main_part = ContentTypesWorkbookPart(zip);
+  return main_part;
+}
+
+std::unique_ptr<Workbook> ReadPackage(const std::string& path) {
+  ZipArchive zip(path);
+  const std::string main_part = MainPart(zip);
   if (!main_part.empty() && main_part.ends_with(".xml")) {
     return ReadXlsx(path, zip, main_part);
   }
@@ -122,6 +129,12 @@ std::unique_ptr<Workbook> ReadPackage(const std::string& path) {
 }
 
 }  // namespace
+
+std::string SpreadsheetMainPart(const ZipArchive& zip) {
+  std::string main_part = MainPart(zip);
+  if (!main_part.ends_with(".xml")) main_part.clear();
+  return main_part;
+}
 
 std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path) {
   try {

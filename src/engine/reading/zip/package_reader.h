@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/model/workbook.h"
+#include "engine/reading/zip/zip_archive.h"
 
 namespace kestrilo {
 
@@ -11,5 +12,9 @@ namespace kestrilo {
 /// or OpenDocument (ods). Throws WorkbookError for anything else in a zip
 /// (xlsb, documents that are no spreadsheets) and for damaged packages.
 std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path);
+
+/// The workbook part of an Office Open XML spreadsheet package, as
+/// ReadPackageWorkbook finds it; empty for any other package.
+std::string SpreadsheetMainPart(const ZipArchive& zip);
 
 }  // namespace kestrilo

@@ -1,0 +1,95 @@
+// The CLI reads xlsx sheets row by row for the row-wise layouts, and takes
+// the sheet model instead whenever the file does not allow that; the XML
+// must be the model's either way.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../engine/test_package.h"
+#include "cli/workbook_conversion.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/reading/workbook_reader.h"
+#include "engine/writing/xml_writer.h"
+
+namespace kestrilo::cli {
+namespace {
+
+using testing_support::kMainNamespace;
+using testing_support::OneSheetPackage;
+using testing_support::WritePackage;
+
+// A one-sheet workbook whose sheet part states `dimension` (none when
+// empty).
+std::string PackageWithDimension(const std::string& name,
+                                 const std::string& dimension,
+                                 const std::string& rows) {
+  auto parts = OneSheetPackage(rows);
+  for (auto& [part, content] : parts) {
+    if (part == "xl/worksheets/sheet1.xml") {
+      content =
+          std::string("<worksheet xmlns=\"") + kMainNamespace + "\">" +
+          (dimension.empty() ? "" : "<dimension ref=\"" + dimension + "\"/>") +
+          "<sheetData>" + rows + "</sheetData></worksheet>";
+    }
+  }
+  return WritePackage(name, parts);
+}
+
+JobResult Convert(const std::string& path, const std::string& range = "") {
+  Job job;
+  job.input = path;
+  ConversionSettings settings;
+  settings.range = range;
+  return ConvertWorkbook(job, settings);
+}
+
+std::string ModelXml(const std::string& path, const std::string& address) {
+  const auto workbook = ReadWorkbook(path);
+  WorkbookCellSource cells(*workbook, 0);
+  return BlockToXml(cells, ExportOptions(), address);
+}
+
+TEST(RowByRowRoad, GivesTheModelsXmlWhereTheFileMisleads) {
+  const std::string rows =
+      "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a</t></is></c>"
+      "<c r=\"B1\" t=\"inlineStr\"><is><t>b</t></is></c></row>"
+      "<row r=\"3\"><c r=\"A3\"><v>3</v></c></row>"
+      "<row r=\"2\"><c r=\"B2\"><v>2</v></c></row>";
+  // Rows out of order, with a true dimension and with none.
+  for (const char* dimension : {"A1:B3", ""}) {
+    const std::string path =
+        PackageWithDimension("unsorted.xlsx", dimension, rows);
+    const JobResult result = Convert(path);
+    ASSERT_EQ(result.status, JobResult::Status::kConverted) << result.reason;
+    EXPECT_EQ(result.xml, ModelXml(path, "A1:B3")) << dimension;
+  }
+  // A dimension smaller and one larger than the cells.
+  const std::string sorted =
+      "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a</t></is></c></row>"
+      "<row r=\"4\"><c r=\"C4\"><v>4</v></c></row>";
+  for (const char* dimension : {"A1:B2", "A1:D9", "A1:C4"}) {
+    const std::string path =
+        PackageWithDimension("claims.xlsx", dimension, sorted);
+    const JobResult result = Convert(path);
+    ASSERT_EQ(result.status, JobResult::Status::kConverted) << result.reason;
+    EXPECT_EQ(result.block, "$A$1:$C$4") << dimension;
+    EXPECT_EQ(result.xml, ModelXml(path, "A1:C4")) << dimension;
+  }
+}
+
+TEST(RowByRowRoad, WarnsAsTheModelRoadDoes) {
+  const std::string path = PackageWithDimension(
+      "warnings.xlsx", "A1:B2",
+      "<row r=\"1\"><c r=\"A1\"><f>1+1</f></c><c r=\"B1\"><v>1</v></c></row>"
+      "<row r=\"2\"><c r=\"B2\"><v>2</v></c></row>");
+  const JobResult result = Convert(path, "D5:E6");
+  ASSERT_EQ(result.status, JobResult::Status::kConverted) << result.reason;
+  EXPECT_EQ(result.warnings,
+            (std::vector<std::string>{
+                "1 formula has no cached value and read as empty",
+                "block is empty ($D$5:$E$6 of sheet 'Sheet1' has no cells)"}));
+  EXPECT_EQ(result.xml, ModelXml(path, "D5:E6"));
+}
+
+}  // namespace
+}  // namespace kestrilo::cli
