@@ -2,10 +2,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/model/range_address.h"
+#include "engine/reading/ods/ods_names.h"
 #include "engine/reading/reader_budget.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/workbook_reader.h"
@@ -170,6 +173,42 @@ TEST(XlsxNamesTest, DamagedPartsAndTooManyNamesAreErrorsNamingTheFile) {
   EXPECT_THROW(
       ReadWorkbook(WritePackage("names_many.xlsx", NamedPackage(names))),
       WorkbookError);
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)),
+                     std::istreambuf_iterator<char>());
+}
+
+TEST(OdsNamesTest, NamedRangesAndDatabaseRangesOfTheFixture) {
+  const auto workbook = ReadWorkbook(WritePackage(
+      "names.ods",
+      {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+       {"content.xml", ReadText(kFixtures + "/names.fods")}}));
+  EXPECT_THAT(
+      ShowAll(*workbook),
+      UnorderedElementsAre(
+          "Prices@My Other = My Other!$A$1", "Prices = Data!$B$1:$B$2",
+          "Fruits = Data!$A$1:$B$2", "Corner = My Other!$A$1",
+          "Pair: refers to several areas", "Spanning: refers to several sheets",
+          "Gone: refers to a deleted reference",
+          "Elsewhere: refers to another workbook",
+          "Nowhere: refers to a sheet that does not exist",
+          "Total: refers to a formula",
+          "table Goods = Data!$A$1:$B$2 (1 header)",
+          "table Bare = My Other!$A$1 (0 header)",
+          "table __Anonymous_Sheet_DB__0: built-in filter name"));
+  EXPECT_EQ(workbook->FindName("prices", 1)->sheet, 1);
+  EXPECT_EQ(workbook->FindName("prices", 0)->sheet, 0);
+}
+
+TEST(OdsNamesTest, RangeListsBecomeA1Addresses) {
+  EXPECT_EQ(OdsRangesToA1("$Sheet1.$A$1:.$C$5"), "'Sheet1'!$A$1:$C$5");
+  EXPECT_EQ(OdsRangesToA1("$'It''s'.B2"), "'It''s'!B2");
+  EXPECT_EQ(OdsRangesToA1("A1:B2 $S.C3"), "A1:B2,'S'!C3");
+  EXPECT_EQ(OdsRangesToA1("$'open"), "");
+  EXPECT_EQ(OdsRangesToA1("a:b:c"), "");
 }
 
 }  // namespace
