@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/reading/ods/ods_names.h"
 #include "engine/reading/ods/repeated_texts.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/xml/xml_error.h"
@@ -338,6 +339,7 @@ class OdsContentReader {
                           "content.xml holds no spreadsheet (no "
                           "office:spreadsheet element)");
     }
+    names_.AddToWorkbook();
   }
 
  private:
@@ -356,7 +358,7 @@ class OdsContentReader {
       } else if (Is(name, "table") && spreadsheet_depth_ != 0 &&
                  depth == spreadsheet_depth_ + 1) {
         StartTable();
-      } else {
+      } else if (!names_.Take(xml_, -1)) {
         StartStyleElement(name);
       }
       return;
@@ -368,6 +370,8 @@ class OdsContentReader {
       StartRow(depth);
     } else if (Is(name, "table-column")) {
       StartColumn();
+    } else {
+      names_.Take(xml_, workbook_.sheet_count() - 1);
     }
   }
 
@@ -857,6 +861,7 @@ class OdsContentReader {
 
   const std::string& path_;
   Workbook& workbook_;
+  OdsNames names_{workbook_};
   XmlTokenizer& xml_;
   BackgroundInflater& inflater_;
   std::size_t kept_depth_ = 0;

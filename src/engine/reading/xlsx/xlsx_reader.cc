@@ -15,6 +15,7 @@
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/value_format.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/reading/xlsx/xlsx_names.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/reading/zip/arriving_xml.h"
 #include "engine/reading/zip/background_inflater.h"
@@ -922,6 +923,7 @@ std::unique_ptr<Workbook> XlsxReader::Read() {
     }
     sheet.Finish();
   }
+  ReadXlsxNames(zip_, workbook_part_, parts, *workbook_);
   workbook_->set_active_sheet(active_tab_);
   return std::move(workbook_);
 }
