@@ -187,25 +187,30 @@ void Convert(const Job& job, const ConversionSettings& settings,
     return;
   }
   ReportingCellSource source(*workbook, sheet, settings.status);
-  std::string xml = BlockToXml(source, settings.options, *address);
+  // Standard output takes the whole text at the end, in input order; a
+  // file takes it as it is made.
+  std::string xml;
+  if (job.output_path.empty()) {
+    xml = BlockToXml(source, settings.options, *address);
+    result.bytes = xml.size();
+  } else {
+    MakeParentFolder(job.output_path);
+    OutputFile file(job.output_path);
+    WriteBlockXml(source, settings.options, *address, file);
+    file.Commit();
+    result.bytes = file.bytes();
+  }
   if (settings.options.escape_text) {
     WarnOfReplacedCharacters(settings.options, source.first_unholdable(),
                              workbook->sheet(sheet).name(), warning_prefix,
                              result);
   }
   result.sheet = workbook->sheet(sheet).name();
-  workbook.reset();  // the cells are no longer needed while writing
   const BlockGeometry block = ParseAddress(*address).areas.front();
   result.block = FormatArea(block);
   result.rows = block.row_count;
   result.columns = block.column_count;
-  result.bytes = xml.size();
-  if (job.output_path.empty()) {
-    result.xml = std::move(xml);
-  } else {
-    MakeParentFolder(job.output_path);
-    WriteTextFile(xml, job.output_path);
-  }
+  result.xml = std::move(xml);
   result.status = JobResult::Status::kConverted;
 }
 

@@ -286,7 +286,16 @@ class WorkbookWindowTest : public QObject {
     QCOMPARE(Address(), QString("$A$1:$E$5"));
     QCOMPARE(box->text(), QString("Stock"));
     QCOMPARE(box->currentIndex(), -1);
-    // Typed names resolve as the active sheet sees them.
+    // Typing completes names, not headings; names typed resolve as the
+    // active sheet sees them.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    box->lineEdit()->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), "Ta");
+    QCOMPARE(box->text(), QString("Ta"));
+    EnterInNameBox("pa");
+    QCOMPARE(Address(), QString("$A$1:$C$5"));
     EnterInNameBox("answer");
     QCOMPARE(Address(), QString("$B$2:$B$5"));
     EnterInNameBox("'totals'!answer");

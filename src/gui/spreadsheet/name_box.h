@@ -11,7 +11,8 @@ namespace kestrilo::gui {
 /// The name box beside the formula line, as in spreadsheets: it shows the
 /// active cell's address (or the name of the block selected), takes an
 /// address or a name typed and entered, and drops down the workbook's
-/// usable names, then its tables under a heading of their own. Names that
+/// usable names, then its tables under a heading of their own; typing
+/// completes a name. Names that
 /// stand for no block are not offered. Picking one leaves nothing chosen in
 /// the box, so that the next pick or Enter is always a fresh one.
 class NameBox : public QComboBox {
