@@ -7,6 +7,7 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #endif
@@ -97,6 +98,21 @@ std::size_t BackgroundInflater::WaitAll() {
   arrived_.wait(lock, [&] { return done_; });
   if (error_) std::rethrow_exception(error_);
   return available_;
+}
+
+void BackgroundInflater::Release(std::size_t begin, std::size_t end) {
+#ifdef MADV_DONTNEED
+  static const auto kPage = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(buffer_.get());
+  const std::uintptr_t first = (start + begin + kPage - 1) & ~(kPage - 1);
+  const std::uintptr_t last = (start + std::min(end, size_)) & ~(kPage - 1);
+  if (first < last) {
+    madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+  }
+#else
+  (void)begin;
+  (void)end;
+#endif
 }
 
 }  // namespace kestrilo

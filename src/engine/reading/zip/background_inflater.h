@@ -39,6 +39,11 @@ class BackgroundInflater {
   std::size_t WaitBeyond(std::size_t have);
   /// Blocks until the whole entry is there; returns its size.
   std::size_t WaitAll();
+  /// Gives the memory of the bytes in [begin, end), which the caller has
+  /// read and will never look at again, back to the system: they read as
+  /// zeros from then on. Only whole pages inside the range go; `end` must
+  /// not pass what WaitBeyond() has returned.
+  void Release(std::size_t begin, std::size_t end);
 
  private:
   void Work(const ZipArchive& zip);
