@@ -27,6 +27,7 @@
 #include "cli/report_writer.h"
 #include "cli/usage_error.h"
 #include "cli/workbook_conversion.h"
+#include "cli/workbook_listing.h"
 #include "engine/writing/output_file.h"
 
 namespace kestrilo::cli {
@@ -320,6 +321,7 @@ int Convert(const CommandLine& line) {
     workbooks.push_back(workbook.path);
     if (line.keep_tree) subfolders.push_back(workbook.tree_folder);
   }
+  if (line.list) return ListWorkbooks(workbooks, stdout, stderr);
   if (line.to_stdout() && workbooks.size() != 1) {
     return UsageFailure("-o - writes a single workbook; the inputs give " +
                         std::to_string(workbooks.size()));

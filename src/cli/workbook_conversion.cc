@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "cli/named_block.h"
 #include "engine/model/address_error.h"
 #include "engine/model/block_clip.h"
 #include "engine/model/range_address.h"
@@ -177,9 +178,10 @@ void Convert(const Job& job, const ConversionSettings& settings,
              (count == 1 ? " formula has" : " formulas have") +
              " no cached value and read as empty");
   }
-  const int sheet = SheetIndex(*workbook, settings);
+  const ConversionSettings named = WithNamedBlock(*workbook, settings);
+  const int sheet = SheetIndex(*workbook, named);
   std::optional<std::string> address =
-      BlockAddress(workbook->sheet(sheet), settings, warning_prefix, result);
+      BlockAddress(workbook->sheet(sheet), named, warning_prefix, result);
   if (!address) {
     result.status = JobResult::Status::kSkipped;
     return;
