@@ -167,11 +167,6 @@ void PrintSummary(const Counts& counts, const CommandLine& line) {
   PrintLine(text);
 }
 
-bool WriteToStdout(const std::string& text) {
-  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-         std::fflush(stdout) == 0;
-}
-
 int ExitStatus(const Counts& counts) {
   if (interrupted) return kExitInterrupted;
   return counts.failed > 0 || counts.report_failed ? kExitFailed
@@ -234,7 +229,7 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
       },
       [&](int job, JobResult& result) {
         std::lock_guard lock(bar_mutex);
-        if (!result.xml.empty() && !WriteToStdout(result.xml)) {
+        if (!result.xml.empty() && !result.xml.WriteTo(stdout)) {
           result.status = JobResult::Status::kFailed;
           result.messages.push_back(
               kPrefix + jobs[job].input +

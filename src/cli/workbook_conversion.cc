@@ -189,10 +189,10 @@ void Convert(const Job& job, const ConversionSettings& settings,
   ReportingCellSource source(*workbook, sheet, settings.status);
   // Standard output takes the whole text at the end, in input order; a
   // file takes it as it is made.
-  std::string xml;
+  XmlPieces xml;
   if (job.output_path.empty()) {
-    xml = BlockToXml(source, settings.options, *address);
-    result.bytes = xml.size();
+    WriteBlockXml(source, settings.options, *address, xml);
+    result.bytes = xml.bytes();
   } else {
     MakeParentFolder(job.output_path);
     OutputFile file(job.output_path);
