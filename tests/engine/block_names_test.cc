@@ -195,7 +195,7 @@ TEST(OdsNamesTest, NamedRangesAndDatabaseRangesOfTheFixture) {
           "Gone: refers to a deleted reference",
           "Elsewhere: refers to another workbook",
           "Nowhere: refers to a sheet that does not exist",
-          "Total: refers to a formula",
+          "Total: refers to a formula", "Broken: refers to a deleted reference",
           "table Goods = Data!$A$1:$B$2 (1 header)",
           "table Bare = My Other!$A$1 (0 header)",
           "table __Anonymous_Sheet_DB__0: built-in filter name"));

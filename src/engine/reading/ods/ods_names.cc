@@ -111,7 +111,9 @@ bool OdsNames::Take(const XmlTokenizer& xml, int sheet) {
   } else if (element == "named-expression") {
     name.definition = std::string(xml.AttributeOr("expression"));
     name.scope_sheet = sheet;
-    name.unusable_reason = "refers to a formula";
+    name.unusable_reason = name.definition.find("#REF") != std::string::npos
+                               ? "refers to a deleted reference"
+                               : "refers to a formula";
   } else if (element == "database-range") {
     name.kind = BlockNameKind::kTable;
     name.definition = std::string(xml.AttributeOr("target-range-address"));
