@@ -62,13 +62,21 @@ QualifiedName SplitSheet(std::string_view text) {
   return {unquoted, text.substr(bang + 1)};
 }
 
-// The sheet a name is looked up from: --sheet's, else the active one.
+// The sheet a name is looked up from: --sheet's, else the active one. A
+// --sheet the workbook lacks fails here, as it would for an address.
 int ContextSheet(const Workbook& workbook, const ConversionSettings& settings) {
   if (!settings.sheet_name.empty()) {
     const int index = workbook.FindSheet(settings.sheet_name);
-    if (index >= 0) return index;
-  } else if (settings.sheet_number &&
-             *settings.sheet_number <= workbook.sheet_count()) {
+    if (index < 0) {
+      throw std::runtime_error("no sheet named '" + settings.sheet_name + "'");
+    }
+    return index;
+  }
+  if (settings.sheet_number) {
+    if (*settings.sheet_number > workbook.sheet_count()) {
+      throw std::runtime_error("no sheet number " +
+                               std::to_string(*settings.sheet_number));
+    }
     return *settings.sheet_number - 1;
   }
   return workbook.active_sheet();
@@ -87,7 +95,7 @@ ConversionSettings WithNamedBlock(const Workbook& workbook,
                                   const ConversionSettings& settings) {
   if (settings.range.empty() || !IsBlockName(settings.range)) return settings;
   const QualifiedName qualified = SplitSheet(settings.range);
-  int context = ContextSheet(workbook, settings);
+  int context = -1;
   const BlockName* name = nullptr;
   if (!qualified.sheet.empty()) {
     context = workbook.FindSheet(qualified.sheet);
@@ -98,6 +106,7 @@ ConversionSettings WithNamedBlock(const Workbook& workbook,
     name = workbook.FindName(qualified.name, context);
     if (name && name->scope_sheet != context) name = nullptr;
   } else {
+    context = ContextSheet(workbook, settings);
     name = workbook.FindName(qualified.name, context);
   }
   if (name == nullptr) {

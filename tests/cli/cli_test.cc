@@ -935,6 +935,9 @@ TEST_F(CliTest, AWorkbookWithoutTheNameFailsAndTheOthersConvert) {
   EXPECT_EQ(outcome.err,
             "kestrilo-cli: a.xlsx: the name 'Rate' cannot be converted: "
             "refers to a constant\n");
+  outcome = Run({"--range", "Fruits", "--sheet", "Gone", "a.xlsx", "-o", "-"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("a.xlsx: no sheet named 'Gone'"));
 }
 
 TEST_F(CliTest, ListShowsSheetsNamesAndTablesAndWritesNothing) {
