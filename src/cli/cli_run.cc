@@ -27,6 +27,7 @@
 #include "cli/report_writer.h"
 #include "cli/usage_error.h"
 #include "cli/workbook_conversion.h"
+#include "cli/workbook_listing.h"
 #include "engine/writing/output_file.h"
 
 namespace kestrilo::cli {
@@ -166,11 +167,6 @@ void PrintSummary(const Counts& counts, const CommandLine& line) {
   PrintLine(text);
 }
 
-bool WriteToStdout(const std::string& text) {
-  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-         std::fflush(stdout) == 0;
-}
-
 int ExitStatus(const Counts& counts) {
   if (interrupted) return kExitInterrupted;
   return counts.failed > 0 || counts.report_failed ? kExitFailed
@@ -233,7 +229,7 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
       },
       [&](int job, JobResult& result) {
         std::lock_guard lock(bar_mutex);
-        if (!result.xml.empty() && !WriteToStdout(result.xml)) {
+        if (!result.xml.empty() && !result.xml.WriteTo(stdout)) {
           result.status = JobResult::Status::kFailed;
           result.messages.push_back(
               kPrefix + jobs[job].input +
@@ -325,6 +321,7 @@ int Convert(const CommandLine& line) {
     workbooks.push_back(workbook.path);
     if (line.keep_tree) subfolders.push_back(workbook.tree_folder);
   }
+  if (line.list) return ListWorkbooks(workbooks, stdout, stderr);
   if (line.to_stdout() && workbooks.size() != 1) {
     return UsageFailure("-o - writes a single workbook; the inputs give " +
                         std::to_string(workbooks.size()));

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "cli/named_block.h"
 #include "cli/usage_error.h"
 #include "engine/model/address_error.h"
 #include "engine/model/range_address.h"
@@ -86,11 +87,15 @@ void SetSheet(const std::string& value, CommandLine& line) {
   }
 }
 
+// An address, or a name that each workbook looks up for itself.
 void SetRange(const std::string& value, CommandLine& line) {
-  try {
-    ParseAddress(value);
-  } catch (const AddressError& error) {
-    throw UsageError("--range '" + value + "': " + error.what());
+  if (!IsBlockName(value)) {
+    try {
+      ParseAddress(value);
+    } catch (const AddressError& error) {
+      throw UsageError("--range '" + value + "': " + error.what() +
+                       " It is no defined name or table name either.");
+    }
   }
   line.range = value;
 }
@@ -166,6 +171,8 @@ bool ApplyFlag(const std::string& name, CommandLine& line) {
     line.null_separated = true;
   } else if (name == "--keep-tree") {
     line.keep_tree = true;
+  } else if (name == "--list") {
+    line.list = true;
   } else if (name == "--quiet" || name == "-q") {
     line.quiet = true;
   } else if (name == "--help" || name == "-h") {
@@ -227,6 +234,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (line.inputs.empty() && line.files_from.empty()) {
     throw UsageError("no input workbook or folder");
   }
+  if (line.list) return line;  // writes nothing: output options do not matter
   if (line.report == "-" && line.to_stdout()) {
     throw UsageError("--report - needs the XML to go to files (-o DIR)");
   }
@@ -246,7 +254,8 @@ const char* UsageText() {
          "           --valid-names\n"
          "           -o DIR|-  --keep-tree  --ext EXT[,EXT...]  "
          "--files-from FILE|-  -0\n"
-         "           --report FILE|-  --jobs N  --quiet  --help  --version\n"
+         "           --report FILE|-  --jobs N  --quiet  --list  --help  "
+         "--version\n"
          "Try 'kestrilo-cli --help' for more.\n";
 }
 
@@ -261,9 +270,13 @@ adds every matching file in it and in all folders below it, skipping names
 that begin with "~".
 
 Options:
-  --range ADDR       the block, as an A1 address: B2:D4, $B$2:$D$4,
+  --range ADDR|NAME  the block, as an A1 address: B2:D4, $B$2:$D$4,
                      'Sheet 2'!A1:C9 (default: the used range of the sheet);
-                     whole columns (A:C) or rows (2:9) mean their filled part
+                     whole columns (A:C) or rows (2:9) mean their filled part;
+                     or a defined name or table name of the workbook (a
+                     table with its header row), looked up from the sheet
+                     of --sheet or the active one; Sheet!NAME for the name
+                     of that sheet; a workbook without it fails
   --sheet NAME|NUMBER
                      the sheet when the address names none, by name or by
                      number counted from 1 (default: the active sheet)
@@ -302,6 +315,10 @@ Options:
                      number of hardware threads); the output is the same
                      for every N
   -q, --quiet        no progress bar and no summary line
+  --list             convert nothing: print for each workbook one line per
+                     sheet (active, hidden, used range), per defined name
+                     and per table (its block and sheet, or why it is not
+                     usable) to standard output
   -h, --help         this text
   --version          the version
 

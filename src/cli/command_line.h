@@ -38,6 +38,8 @@ struct CommandLine {
   /// Workbooks converted at the same time; 0 means one per hardware thread.
   int jobs = 0;
   bool quiet = false;
+  /// List each workbook's sheets, names and tables instead of converting.
+  bool list = false;
   bool help = false;
   bool version = false;
 

@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "cli/named_block.h"
 #include "engine/model/address_error.h"
 #include "engine/model/block_clip.h"
 #include "engine/model/range_address.h"
@@ -180,20 +181,31 @@ void WarnOfFormulasWithoutValue(const Workbook& workbook,
   }
 }
 
-// Hands the XML of `address` on: to its file, or into the result.
-void Deliver(const Job& job, std::string xml, const std::string& address,
-             JobResult& result) {
+// Writes the XML of `address` to the job's file, or into the result for
+// standard output, which takes the whole text at the end, in input order.
+// A file takes the text as it is made, and is put in place only once
+// `check` has passed: a road given up leaves no file behind.
+void WriteXml(const Job& job, CellSource& source, const ExportOptions& options,
+              const std::string& address, const std::function<void()>& check,
+              JobResult& result) {
+  if (job.output_path.empty()) {
+    XmlPieces xml;
+    WriteBlockXml(source, options, address, xml);
+    check();
+    result.bytes = xml.bytes();
+    result.xml = std::move(xml);
+  } else {
+    MakeParentFolder(job.output_path);
+    OutputFile file(job.output_path);
+    WriteBlockXml(source, options, address, file);
+    check();
+    file.Commit();
+    result.bytes = file.bytes();
+  }
   const BlockGeometry block = ParseAddress(address).areas.front();
   result.block = FormatArea(block);
   result.rows = block.row_count;
   result.columns = block.column_count;
-  result.bytes = xml.size();
-  if (job.output_path.empty()) {
-    result.xml = std::move(xml);
-  } else {
-    MakeParentFolder(job.output_path);
-    WriteTextFile(xml, job.output_path);
-  }
   result.status = JobResult::Status::kConverted;
 }
 
@@ -252,8 +264,9 @@ bool ConvertRowByRow(const Job& job, const ConversionSettings& settings,
                          used = true_used;
                        });
     ReportingCellSource source(*rows, settings.status);
-    std::string xml = BlockToXml(source, settings.options, *address);
-    used = rows->Finish();
+    WriteXml(
+        job, source, settings.options, *address, [&] { used = rows->Finish(); },
+        done);
     WarnOfFormulasWithoutValue(rows->workbook(), warning_prefix, done);
     BlockAddress(sheet_name, used, settings, warning_prefix, done);
     if (settings.options.escape_text) {
@@ -261,8 +274,6 @@ bool ConvertRowByRow(const Job& job, const ConversionSettings& settings,
                                sheet_name, warning_prefix, done);
     }
     done.sheet = sheet_name;
-    rows.reset();  // the shared strings are no longer needed while writing
-    Deliver(job, std::move(xml), *address, done);
   } catch (const XlsxRowReader::OutOfOrder&) {
     return false;
   } catch (const RoadChanged&) {
@@ -292,24 +303,24 @@ void Convert(const Job& job, const ConversionSettings& settings,
   if (ConvertRowByRow(job, settings, warning_prefix, result)) return;
   std::unique_ptr<Workbook> workbook = ReadWorkbook(job.input);
   WarnOfFormulasWithoutValue(*workbook, warning_prefix, result);
-  const int sheet = SheetIndex(*workbook, settings);
+  const ConversionSettings named = WithNamedBlock(*workbook, settings);
+  const int sheet = SheetIndex(*workbook, named);
   const Sheet& cells = workbook->sheet(sheet);
   std::optional<std::string> address = BlockAddress(
-      cells.name(), cells.UsedRange(), settings, warning_prefix, result);
+      cells.name(), cells.UsedRange(), named, warning_prefix, result);
   if (!address) {
     result.status = JobResult::Status::kSkipped;
     return;
   }
   WorkbookCellSource sheet_cells(*workbook, sheet);
   ReportingCellSource source(sheet_cells, settings.status);
-  std::string xml = BlockToXml(source, settings.options, *address);
+  WriteXml(
+      job, source, settings.options, *address, [] {}, result);
   if (settings.options.escape_text) {
     WarnOfReplacedCharacters(settings.options, source.first_unholdable(),
                              cells.name(), warning_prefix, result);
   }
   result.sheet = cells.name();
-  workbook.reset();  // the cells are no longer needed while writing
-  Deliver(job, std::move(xml), *address, result);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "cli/command_line.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
+#include "cli/named_block.h"
 #include "cli/usage_error.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
@@ -58,6 +59,25 @@ TEST(ParseCommandLineTest, ValuesAttachedSeparateOrAfterEquals) {
   EXPECT_THAT(line.extensions, ElementsAre("xlsx"));
   EXPECT_EQ(line.range, "'Sheet 2'!$A$1:$C$3");
   EXPECT_EQ(line.sheet_name, "Prices");
+}
+
+TEST(ParseCommandLineTest, RangeTakesDefinedNamesAndListWaivesOutputChecks) {
+  for (const char* name :
+       {"Prices", "_total.2024", "Other!Prices", "'My ''Sheet'''!Prices",
+        "\xC3\x9C"
+        "ber",
+        "Tax"}) {
+    EXPECT_TRUE(IsBlockName(name)) << name;
+    EXPECT_EQ(ParseCommandLine({"--range", name, "x"}).range, name);
+  }
+  for (const char* text : {"B2", "$A:$C", "'Sheet 2'!B2", "B2:", "Other!",
+                           "!Prices", "2x", "not a range", "a-b"}) {
+    EXPECT_FALSE(IsBlockName(text)) << text;
+  }
+  const CommandLine line =
+      ParseCommandLine({"--list", "--report", "-", "-o", "-", "a", "b"});
+  EXPECT_TRUE(line.list);
+  EXPECT_THAT(line.inputs, ElementsAre("a", "b"));
 }
 
 TEST(ParseCommandLineTest, BatchOptions) {

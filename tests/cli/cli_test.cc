@@ -888,5 +888,85 @@ TEST_F(CliCorpusTest, EveryBadWorkbookFailsNamingItselfAndWritesNothing) {
   EXPECT_TRUE(FilesIn("out").empty());
 }
 
+// --- Defined names and tables -----------------------------------------------
+
+// names.xlsx: the active sheet Other has a name Prices of its own, over
+// Own/7; the workbook's Prices and Fruits lie on Data (Item, Price: Apple
+// 1.5, Pear 2, Plum 3); the table Codes on Other has the header Code,
+// Label.
+std::string NamesWorkbook() { return Fixture("../names.xlsx").string(); }
+
+TEST_F(CliTest, RangeTakesNamesOfTheWorkbookOfASheetAndTables) {
+  Outcome outcome = Run({"--range", "Fruits", NamesWorkbook(), "-o", "-"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out,
+            "<XML>\r\n\t<Item>Apple</Item>\r\n\t<Price>1.5</Price>\r\n"
+            "\t<Item>Pear</Item>\r\n\t<Price>2</Price>\r\n"
+            "\t<Item>Plum</Item>\r\n\t<Price>3</Price>\r\n</XML>\r\n");
+  // The active sheet's own Prices wins; --sheet looks up from Data.
+  outcome = Run({"--range", "prices", NamesWorkbook(), "-o", "-"});
+  EXPECT_EQ(outcome.out, "<XML>\r\n\t<Own>7</Own>\r\n</XML>\r\n");
+  outcome =
+      Run({"--range", "Prices", "--sheet", "Data", NamesWorkbook(), "-o", "-"});
+  EXPECT_THAT(outcome.out, HasSubstr("<Price>1.5</Price>"));
+  EXPECT_THAT(outcome.out, Not(HasSubstr("Own")));
+  outcome = Run({"--range", "Other!Prices", "--sheet", "Data", NamesWorkbook(),
+                 "-o", "-"});
+  EXPECT_EQ(outcome.out, "<XML>\r\n\t<Own>7</Own>\r\n</XML>\r\n");
+  // A table stands for its block with the header row.
+  outcome = Run({"--range", "Codes", NamesWorkbook(), "-o", "-"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_THAT(outcome.out, HasSubstr("\t<Code>c2</Code>\r\n"
+                                     "\t<Label>second</Label>\r\n"));
+}
+
+TEST_F(CliTest, AWorkbookWithoutTheNameFailsAndTheOthersConvert) {
+  Place("../names.xlsx", "a.xlsx");
+  Place("fruit.xlsx", "b.xlsx");
+  Place("../names.xlsx", "c.xlsx");
+  Outcome outcome = Run(
+      {"--range", "Fruits", "a.xlsx", "b.xlsx", "c.xlsx", "-o", "out", "-q"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err,
+            "kestrilo-cli: b.xlsx: no defined name or table 'Fruits'\n");
+  EXPECT_EQ(FilesIn("out"), (std::vector<std::string>{"a.xml", "c.xml"}));
+  outcome = Run({"--range", "Rate", "a.xlsx", "-o", "out", "-q"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err,
+            "kestrilo-cli: a.xlsx: the name 'Rate' cannot be converted: "
+            "refers to a constant\n");
+  outcome = Run({"--range", "Fruits", "--sheet", "Gone", "a.xlsx", "-o", "-"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("a.xlsx: no sheet named 'Gone'"));
+}
+
+TEST_F(CliTest, ListShowsSheetsNamesAndTablesAndWritesNothing) {
+  Place("../names.xlsx", "names.xlsx");
+  Place("fruit.xls", "fruit.xls");
+  const Outcome outcome =
+      Run({"--list", "names.xlsx", "fruit.xls", "missing.ods"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(
+      outcome.out,
+      "names.xlsx: sheet \"Data\" used $A$1:$B$4\n"
+      "names.xlsx: sheet \"Other\" active used $B$1:$E$6\n"
+      "names.xlsx: name \"Corners\" not usable: refers to several areas\n"
+      "names.xlsx: name \"Fruits\" $A$1:$B$4 on \"Data\"\n"
+      "names.xlsx: name \"Gone\" not usable: refers to a deleted reference\n"
+      "names.xlsx: name \"Prices\" $B$1:$B$4 on \"Data\"\n"
+      "names.xlsx: name \"Prices\" of sheet \"Other\" $B$1:$B$2 on \"Other\"\n"
+      "names.xlsx: name \"_xlnm.Print_Area\" of sheet \"Data\" not usable: "
+      "built-in print name\n"
+      "names.xlsx: name \"Rate\" not usable: refers to a constant\n"
+      "names.xlsx: name \"Total\" not usable: refers to a formula\n"
+      "names.xlsx: table \"Codes\" $D$4:$E$6 on \"Other\" (1 header row)\n"
+      "fruit.xls: sheet \"Notes\" used $A$1\n"
+      "fruit.xls: sheet \"Prices\" active used $B$2:$D$4\n"
+      "fruit.xls: sheet \"Sheet 2\" used $A$1:$C$3\n");
+  EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: missing.ods: "));
+  EXPECT_EQ(FilesIn("."),
+            (std::vector<std::string>{"fruit.xls", "names.xlsx"}));
+}
+
 }  // namespace
 }  // namespace kestrilo::cli

@@ -400,6 +400,56 @@ TEST(OdsReaderTest, RepeatedSpacesStayWithinTheBudget) {
               HasSubstr("more than 16 MB of text"));
 }
 
+// The rows of a large content.xml are let go of as they are read, all but
+// the names of the elements still open around them: megabytes of rows in
+// header rows and nested groups, in two tables, after a byte-order mark.
+// A text met again, in either table, is kept once; each cell reads its own.
+TEST(OdsReaderTest, LargeContentReadWholeWithRepeatedTextsKeptOnce) {
+  constexpr int kRows = 8000;
+  const std::string kCities[] = {"Athens", "Berlin", "Cairo", "Dublin"};
+  auto customer = [](int row) {
+    return "Customer " + std::to_string(row) + std::string(200, '.');
+  };
+  auto text = [](const std::string& value) {
+    return "<table:table-cell office:value-type=\"string\"><text:p>" + value +
+           "</text:p></table:table-cell>";
+  };
+  auto rows = [&](int first, int last) {
+    std::string xml;
+    for (int row = first; row <= last; ++row) {
+      xml += Row(text(kCities[row % 4]) + text(customer(row)) +
+                 "<table:table-cell office:value-type=\"float\" "
+                 "office:value=\"" +
+                 std::to_string(row) + "\"/>");
+    }
+    return xml;
+  };
+  const std::string content =
+      "\xEF\xBB\xBF" +
+      ContentXml(
+          "<table:table table:name=\"Grouped\"><table:table-header-rows>" +
+          rows(1, 2) + "</table:table-header-rows><table:table-row-group>" +
+          rows(3, kRows / 2) + "<table:table-row-group>" +
+          rows(kRows / 2 + 1, kRows - 1) +
+          "</table:table-row-group></table:table-row-group>" +
+          rows(kRows, kRows) +
+          "</table:table><table:table table:name=\"Plain\">" + rows(1, kRows) +
+          "</table:table>");
+  ASSERT_GT(content.size(), std::size_t{4} << 20);
+  auto book = ReadParts(OdsParts(content));
+  ASSERT_EQ(book->sheet_count(), 2);
+  for (int sheet = 0; sheet < 2; ++sheet) {
+    const Sheet& s = book->sheet(sheet);
+    ASSERT_EQ(s.cell_count(), 3u * kRows);
+    for (int row = 1; row <= kRows; ++row) {
+      ASSERT_EQ(s.Cell(row, 1).text, kCities[row % 4]) << sheet << " " << row;
+      ASSERT_EQ(s.Cell(row, 2).text, customer(row)) << sheet << " " << row;
+      ASSERT_EQ(s.Cell(row, 3).number, row) << sheet << " " << row;
+    }
+  }
+  EXPECT_LT(book->strings().size(), std::size_t{2} * kRows);
+}
+
 // LibreOffice saves a truth value it imported, or got from =TRUE(), as the
 // number 1 or 0 with a boolean number style, and shows TRUE or FALSE.
 TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {

@@ -644,5 +644,124 @@ TEST(XlsReaderTest, TruncatedOrBitFlippedFilesNeverCrash) {
   EXPECT_GT(refused, 0);
 }
 
+// ------------------------------------------------------------------ names
+
+// A NAME record: `itab` is the 1-based sheet of a sheet-level name, 0 for
+// the workbook; `name` Latin-1 (BIFF8, stored compressed) or code page
+// bytes (BIFF5); `tokens` the parsed expression.
+std::string NameRecord(const std::string& name, const std::string& tokens,
+                       std::uint16_t itab = 0, std::uint16_t options = 0,
+                       bool biff8 = true) {
+  BiffStream record;
+  record.Record(0x0018, U16(options) + U8(0) +
+                            U8(static_cast<std::uint8_t>(name.size())) +
+                            U16(static_cast<std::uint16_t>(tokens.size())) +
+                            U16(0) + U16(itab) + U32(0) + (biff8 ? U8(0) : "") +
+                            name + tokens);
+  return record.bytes();
+}
+
+// tArea3d (0x3B and its class variants) through EXTERNSHEET entry `xti`.
+std::string Area3d(std::uint16_t xti, int first_row, int last_row,
+                   int first_column, int last_column, std::uint8_t ptg = 0x3B) {
+  return U8(ptg) + U16(xti) + U16(static_cast<std::uint16_t>(first_row)) +
+         U16(static_cast<std::uint16_t>(last_row)) +
+         U16(static_cast<std::uint16_t>(first_column | 0xC000)) +
+         U16(static_cast<std::uint16_t>(last_column | 0xC000));
+}
+
+std::string Ref3d(std::uint16_t xti, int row, int column,
+                  std::uint8_t ptg = 0x3A) {
+  return U8(ptg) + U16(xti) + U16(static_cast<std::uint16_t>(row)) +
+         U16(static_cast<std::uint16_t>(column));
+}
+
+std::string ShowName(const Workbook& workbook, const BlockName& name) {
+  std::string text = name.name;
+  if (name.scope_sheet >= 0) {
+    text += "@" + workbook.sheet(name.scope_sheet).name();
+  }
+  if (!name.usable()) return text + ": " + name.unusable_reason;
+  return text + " = " + name.definition;
+}
+
+std::vector<std::string> ShowNames(const Workbook& workbook) {
+  std::vector<std::string> shown;
+  for (const BlockName& name : workbook.names()) {
+    shown.push_back(ShowName(workbook, name));
+  }
+  return shown;
+}
+
+TEST(XlsReaderTest, NamesOfBiff8ThroughExternSheetAndTheirReasons) {
+  std::vector<TestSheet> sheets(3);
+  sheets[0].name = "Data";
+  sheets[1].name = "Chart";
+  sheets[1].type = 2;
+  sheets[2].name = "Other";
+  BiffStream globals;
+  globals.Record(0x01AE, U16(3) + U16(0x0401));       // own sheets
+  globals.Record(0x01AE, U16(1) + U16(3) + "x.xls");  // another workbook
+  globals.Record(0x0017, U16(5) + U16(0) + U16(0) + U16(0) +  // Data
+                             U16(0) + U16(2) + U16(2) +       // Other
+                             U16(1) + U16(0) + U16(0) +       // x.xls
+                             U16(0) + U16(0) + U16(2) +       // Data:Other
+                             U16(0) + U16(1) + U16(1));       // Chart
+  globals.bytes() +=
+      NameRecord("Prices", Area3d(0, 0, 3, 1, 1)) +
+      NameRecord("Prices", Ref3d(1, 1, 1, 0x5A), 3) +
+      NameRecord("Cols", Area3d(0, 0, 0xFFFF, 0, 1, 0x7B)) +
+      NameRecord("Elsewhere", Ref3d(2, 0, 0)) +
+      NameRecord("Spanning", Area3d(3, 0, 1, 0, 1)) +
+      NameRecord("OnChart", Ref3d(4, 0, 0)) +
+      NameRecord("Gone", Ref3d(0, 0, 0, 0x3C)) +
+      NameRecord("Pair", U8(0x29) + U16(22) + Area3d(0, 0, 0, 0, 0) +
+                             Area3d(0, 1, 1, 1, 1) + U8(0x10)) +
+      NameRecord("Rate", U8(0x1F) + F64(0.25)) +
+      NameRecord("Sum", Area3d(0, 0, 3, 1, 1, 0x5B) + U8(0x41) + U16(4)) +
+      NameRecord("\x06", Area3d(0, 0, 3, 0, 1), 1, 0x0020) +
+      NameRecord("Empty", "") + NameRecord("Lost", Ref3d(9, 0, 0));
+  const auto workbook =
+      Read(Container(WorkbookStream(sheets, globals.bytes())));
+  EXPECT_THAT(
+      ShowNames(*workbook),
+      testing::ElementsAre(
+          "Prices = 'Data'!$B$1:$B$4", "Prices@Other = 'Other'!$B$2",
+          "Cols = 'Data'!$A:$B", "Elsewhere: refers to another workbook",
+          "Spanning: refers to several sheets",
+          "OnChart: refers to a sheet that does not exist",
+          "Gone: refers to a deleted reference",
+          "Pair: refers to several areas", "Rate: refers to a constant",
+          "Sum: refers to a formula",
+          "_xlnm.Print_Area@Data: built-in print name",
+          "Empty: has no definition", "Lost: has a bad reference"));
+  EXPECT_EQ(workbook->FindName("prices", 1)->sheet, 1);
+  EXPECT_EQ(workbook->FindName("prices", 0)->block,
+            (BlockGeometry{1, 4, 2, 1}));
+}
+
+TEST(XlsReaderTest, NamesOfBiff5InTheirCodePageAndDamagedNames) {
+  std::vector<TestSheet> sheets(2);
+  sheets[0].name = "Data";
+  sheets[1].name = "More";
+  // BIFF5 tArea3d: own workbook (negative index), 8 reserved bytes, the
+  // sheets, then rows of 16 bits and columns of 8.
+  const std::string area = U8(0x3B) + U16(0xFFFF) + std::string(8, '\0') +
+                           U16(1) + U16(1) + U16(0) + U16(1) + U8(0) + U8(2);
+  BiffStream globals;
+  globals.Record(0x0042, U16(1252));
+  globals.bytes() += NameRecord("Caf\xE9", area, 0, 0, false);
+  const auto workbook =
+      Read(Container(WorkbookStream(sheets, globals.bytes(), 0, false)));
+  EXPECT_THAT(ShowNames(*workbook),
+              testing::ElementsAre("Caf\xC3\xA9 = 'More'!$A$1:$C$2"));
+
+  // A NAME that ends inside its own header.
+  BiffStream short_name;
+  short_name.Record(0x0018, U16(0) + U8(0) + U8(4));
+  EXPECT_THAT(Reason(Container(WorkbookStream(sheets, short_name.bytes()))),
+              HasSubstr("record 0x0018"));
+}
+
 }  // namespace
 }  // namespace kestrilo

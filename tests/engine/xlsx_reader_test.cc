@@ -547,7 +547,8 @@ TEST(XlsxReaderTest, OtherPackagesAreNamed) {
 // read or refused with a WorkbookError: never a crash or another exception.
 TEST(XlsxReaderTest, TruncatedAndBitFlippedFixturesFailCleanly) {
   int refused = 0, read = 0;
-  for (const char* name : {"kinds.xlsx", "inline.xlsx", "date1904.xlsx"}) {
+  for (const char* name :
+       {"kinds.xlsx", "inline.xlsx", "date1904.xlsx", "names.xlsx"}) {
     std::ifstream in(kFixtures + "/" + name, std::ios::binary);
     const std::string bytes(std::istreambuf_iterator<char>(in), {});
     ASSERT_GT(bytes.size(), 1000u) << name;

@@ -94,10 +94,17 @@ void ExpectSameXmlAsModel(const std::string& path) {
     WorkbookCellSource model(*workbook, sheet);
     for (const std::string& block : BlocksOf(*used)) {
       for (const ExportOptions& options : RowWiseLayouts()) {
-        ASSERT_EQ(RowByRowXml(path, sheet, options, block),
-                  BlockToXml(model, options, block))
+        const std::string rows = RowByRowXml(path, sheet, options, block);
+        const std::string cells = BlockToXml(model, options, block);
+        const std::size_t at = static_cast<std::size_t>(
+            std::mismatch(rows.begin(), rows.end(), cells.begin(), cells.end())
+                .first -
+            rows.begin());
+        ASSERT_TRUE(rows == cells)
             << path << ", sheet " << sheet << ", block " << block
-            << ", headers " << options.header_row << options.header_column;
+            << ", headers " << options.header_row << options.header_column
+            << ": \"" << rows.substr(at, 60) << "\" where the model has \""
+            << cells.substr(at, 60) << "\"";
       }
     }
   }

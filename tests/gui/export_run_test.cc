@@ -4,11 +4,14 @@
 
 #include "gui/run/export_run.h"
 
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 #include <memory>
 
 #include "gui/filelist/file_list_model.h"
@@ -220,6 +223,34 @@ class ExportRunTest : public QObject {
     // A failed conversion writes nothing under the workbook's name.
     QCOMPARE(OutputFiles(), QStringList{"Fruit.xml"});
     QCOMPARE(Events("quit").size(), std::size_t{5});
+  }
+
+  // The file fails while the text streams in (here: beyond the file size
+  // limit): a failed write, not a failed conversion, and the earlier file
+  // stays whole.
+  void WriteFailingHalfWayKeepsTheEarlierFile() {
+    QFile earlier(out_->filePath("Fruit.xml"));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+    List({"/in/a/Fruit.xlsx"});
+    opener_.prompts = {Select("$B$2:$D$4")};
+    rlimit saved;
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = kFruitXml.size() / 2;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    Run();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous_handler);
+    const QStringList reports = dialogs_.Texts("error");
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(reports[0].contains(out_->filePath("Fruit.xml")));
+    QVERIFY(reports[0].contains("File too large"));
+    QVERIFY(reports[0].contains("PushButton8_Click at line 166\r\r"));
+    QCOMPARE(Output("Fruit.xml"), QByteArray("earlier"));
+    QCOMPARE(OutputFiles(), QStringList{"Fruit.xml"});
   }
 
   void UnopenableWorkbookAfterACancelStillEndsWithDone() {

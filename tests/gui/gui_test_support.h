@@ -4,11 +4,13 @@
 // memory and mouse gestures on the grid.
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QHeaderView>
 #include <QTest>
 #include <memory>
 
 #include "engine/model/workbook.h"
+#include "gui/spreadsheet/name_box.h"
 #include "gui/spreadsheet/sheet_grid.h"
 
 namespace kestrilo::testing {
@@ -41,6 +43,44 @@ inline std::unique_ptr<Workbook> SampleWorkbook(
   totals.SetNumber(2, 2, 42);
   totals.Finish();
   return workbook;
+}
+
+/// Names of the sample workbook: "Parts" (Data!A1:C5) and "Answer"
+/// (Data!B2:B5) of the workbook, "Answer" of sheet Totals (Totals!B2), the
+/// table "Stock" (Data!A1:E5) and "Rates", a formula that is no block.
+inline void AddSampleNames(Workbook& workbook) {
+  auto add = [&](const char* name, BlockNameKind kind, int scope, int sheet,
+                 BlockGeometry block) {
+    BlockName entry;
+    entry.name = name;
+    entry.kind = kind;
+    entry.scope_sheet = scope;
+    entry.sheet = sheet;
+    entry.block = block;
+    workbook.AddName(entry);
+  };
+  add("Parts", BlockNameKind::kDefinedName, -1, 0, {1, 5, 1, 3});
+  add("Answer", BlockNameKind::kDefinedName, 2, 2, {2, 1, 2, 1});
+  add("Answer", BlockNameKind::kDefinedName, -1, 0, {2, 4, 2, 1});
+  add("Stock", BlockNameKind::kTable, -1, 0, {1, 5, 1, 5});
+  BlockName rates;
+  rates.name = "Rates";
+  rates.definition = "=0.2";
+  rates.unusable_reason = "refers to a formula";
+  workbook.AddName(rates);
+}
+
+/// Picks the entry `label` from the name box's drop-down with the mouse.
+inline bool PickName(gui::NameBox& box, const QString& label) {
+  const int row = box.findText(label);
+  if (row < 0) return false;
+  box.showPopup();
+  QAbstractItemView* list = box.view();
+  if (!QTest::qWaitForWindowExposed(list->window())) return false;
+  const QPoint point = list->visualRect(box.model()->index(row, 0)).center();
+  QTest::mouseMove(list->viewport(), point);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, point);
+  return !list->isVisible();
 }
 
 /// The centre of a cell (1-based) in the grid's viewport.

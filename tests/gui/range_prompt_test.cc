@@ -191,6 +191,52 @@ class RangePromptTest : public QObject {
     }
   }
 
+  void NamesAnswerTheirBlocksOnTheirSheets() {
+    auto workbook = testing::SampleWorkbook();
+    testing::AddSampleNames(*workbook);
+    window_->SetWorkbook(std::move(workbook));
+    // Picked from the name box: the field and the answer follow.
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               QVERIFY(testing::PickName(*window_->name_box(), "Parts"));
+               QCOMPARE(prompt.address_field()->text(), QString("$A$1:$C$5"));
+               ClickOk(prompt);
+             }),
+             std::optional<std::string>("$A$1:$C$5"));
+    // Typed: a table, then a name of another sheet, which becomes active.
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               Type(prompt, "stock");
+               QCOMPARE(grid().areas().front(), (BlockGeometry{1, 5, 1, 5}));
+               ClickOk(prompt);
+             }),
+             std::optional<std::string>("$A$1:$E$5"));
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               Type(prompt, "Totals!Answer");
+               QTest::keyClick(prompt.address_field(), Qt::Key_Return);
+             }),
+             std::optional<std::string>("$B$2"));
+    QCOMPARE(window_->active_sheet(), 2);
+    // The name of the sheet wins over the workbook's on that sheet only.
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               Type(prompt, "Answer");
+               ClickOk(prompt);
+             }),
+             std::optional<std::string>("$B$2"));
+    window_->SetActiveSheet(0);
+    QCOMPARE(Prompt([&](RangePrompt& prompt) {
+               Type(prompt, "Answer");
+               ClickOk(prompt);
+             }),
+             std::optional<std::string>("$B$2:$B$5"));
+    // A name that stands for no block says why and asks again.
+    Prompt([&](RangePrompt& prompt) {
+      Type(prompt, "rates");
+      ClickOk(prompt);
+    });
+    QVERIFY(!answered_);
+    QCOMPARE(prompt().message_label()->text(),
+             QString("The name Rates cannot be used: it refers to a formula."));
+  }
+
   void PreviewShowsTheXmlOfTheSelectionUnderTheOptions() {
     PromptContext context;
     context.options.title = "Parts";

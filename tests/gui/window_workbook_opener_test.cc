@@ -75,7 +75,7 @@ class WindowWorkbookOpenerTest : public QObject {
     auto session = opener.Create(workbook.toStdString());
     QCOMPARE(Open(*session), std::optional<std::string>());
     const std::string xml =
-        session->Convert(ExportOptions{}, block.toStdString());
+        session->ConvertToText(ExportOptions{}, block.toStdString());
     QCOMPARE(QByteArray::fromStdString(xml),
              Contents(Fixture("expected/fruit.xml")));
     session->Quit();
@@ -95,7 +95,7 @@ class WindowWorkbookOpenerTest : public QObject {
     auto session = opener.Create(path);
     QCOMPARE(Open(*session), std::optional<std::string>());
     QCOMPARE(QByteArray::fromStdString(
-                 session->Convert(ExportOptions{}, "$A$1:$C$3")),
+                 session->ConvertToText(ExportOptions{}, "$A$1:$C$3")),
              Contents(Fixture("expected/fruit.xml")));
   }
 

@@ -166,11 +166,11 @@ class WindowWorkbookSessionTest : public QObject {
         {"$G$7:$H$8", "$G$7:$H$8"},  // drawn by hand: converts as drawn
     };
     for (const auto& [selected, converted] : cases) {
-      QCOMPARE(session_->Convert(options, selected),
+      QCOMPARE(session_->ConvertToText(options, selected),
                BlockToXml(cells, options, converted));
     }
     try {
-      session_->Convert(options, "$H:$J");
+      session_->ConvertToText(options, "$H:$J");
       QFAIL("whole empty columns converted");
     } catch (const std::exception& error) {
       QVERIFY(std::string(error.what()).find("holds no cells") !=
@@ -192,7 +192,7 @@ class WindowWorkbookSessionTest : public QObject {
         options.title_tag = layout < 8;
         options.title = "Parts List";
         session_->UpdateOptions(options);
-        const std::string written = session_->Convert(
+        const std::string written = session_->ConvertToText(
             options, prompt().address_field()->text().toStdString());
         QCOMPARE(pane.xml().toStdString(),
                  FirstLines(written, XmlPreviewPane::kLines));

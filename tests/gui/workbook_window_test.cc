@@ -11,6 +11,7 @@
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/range_address.h"
+#include "gui/spreadsheet/name_box.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
 #include "gui_test_support.h"
@@ -31,6 +32,12 @@ class WorkbookWindowTest : public QObject {
   SheetGrid& grid() { return *window_->grid(); }
   QString Address() {
     return QString::fromStdString(FormatAddress(grid().areas()));
+  }
+  void EnterInNameBox(const QString& text) {
+    QLineEdit* line = window_->name_box()->lineEdit();
+    line->selectAll();
+    QTest::keyClicks(line, text);
+    QTest::keyClick(line, Qt::Key_Return);
   }
   QString Shown(int row, int column) {
     return grid().model()->index(row - 1, column - 1).data().toString();
@@ -243,17 +250,63 @@ class WorkbookWindowTest : public QObject {
   }
 
   void NameBoxSelectsATypedAddress() {
-    QLineEdit* box = window_->name_box();
-    box->selectAll();
-    QTest::keyClicks(box, "Totals!b2:c4");
-    QTest::keyClick(box, Qt::Key_Return);
+    NameBox* box = window_->name_box();
+    QCOMPARE(box->accessibleName(), QString("Name box"));
+    EnterInNameBox("Totals!b2:c4");
     QCOMPARE(window_->active_sheet(), 2);
     QCOMPARE(Address(), QString("$B$2:$C$4"));
     QCOMPARE(window_->formula_line()->text(), QString("42"));
-    box->selectAll();
-    QTest::keyClicks(box, "no such place");
-    QTest::keyClick(box, Qt::Key_Return);
+    EnterInNameBox("no such place");
     QCOMPARE(box->text(), QString("B2"));
+    // Without names there is nothing to drop down.
+    QVERIFY(box->Offered().isEmpty());
+    box->showPopup();
+    QVERIFY(!box->view()->isVisible());
+  }
+
+  void NameBoxDropsDownTheUsableNamesAndGoesToThem() {
+    auto workbook = testing::SampleWorkbook();
+    testing::AddSampleNames(*workbook);
+    window_->SetWorkbook(std::move(workbook));
+    NameBox* box = window_->name_box();
+    // Sheet-level names carry their sheet; tables follow under a heading;
+    // "Rates" stands for no block and is left out.
+    QCOMPARE(box->Offered(),
+             (QStringList{"Answer", "Parts", "Totals!Answer", "Stock"}));
+    const int heading = box->findText("Tables");
+    QVERIFY(heading > 0 && heading < box->findText("Stock"));
+    QVERIFY(!(box->model()->flags(box->model()->index(heading, 0)) &
+              Qt::ItemIsEnabled));
+    QVERIFY(testing::PickName(*box, "Totals!Answer"));
+    QCOMPARE(window_->active_sheet(), 2);
+    QCOMPARE(Address(), QString("$B$2"));
+    QCOMPARE(box->text(), QString("Totals!Answer"));
+    QVERIFY(testing::PickName(*box, "Stock"));
+    QCOMPARE(window_->active_sheet(), 0);
+    QCOMPARE(Address(), QString("$A$1:$E$5"));
+    QCOMPARE(box->text(), QString("Stock"));
+    QCOMPARE(box->currentIndex(), -1);
+    // Typing completes names, not headings; names typed resolve as the
+    // active sheet sees them.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    box->lineEdit()->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), "Ta");
+    QCOMPARE(box->text(), QString("Ta"));
+    EnterInNameBox("pa");
+    QCOMPARE(Address(), QString("$A$1:$C$5"));
+    EnterInNameBox("answer");
+    QCOMPARE(Address(), QString("$B$2:$B$5"));
+    EnterInNameBox("'totals'!answer");
+    QCOMPARE(window_->active_sheet(), 2);
+    QCOMPARE(Address(), QString("$B$2"));
+    Click(grid(), 1, 1);
+    EnterInNameBox("Answer");
+    QCOMPARE(Address(), QString("$B$2"));
+    EnterInNameBox("Rates");
+    QCOMPARE(Address(), QString("$B$2"));
+    QCOMPARE(box->text(), QString("Totals!Answer"));
   }
 
   void StatusTextIsThrottledButEndsOnTheLastText() {

@@ -99,7 +99,9 @@ void Sheet::Finish() {
     cells_.swap(unique);
     sorted_ = true;
   }
-  cells_.shrink_to_fit();
+  // No shrink_to_fit(): room reserved beyond the last cell is never
+  // written, so the system lends it no memory, while copying the cells to
+  // fit would hold them twice at the peak of reading.
   row_starts_.clear();
   if (cells_.empty()) return;
   first_row_ = cells_.front().row;

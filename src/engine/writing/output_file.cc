@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 namespace kestrilo {
 
@@ -21,12 +22,6 @@ constexpr std::string_view kSeparators = "/\\";
 #else
 constexpr std::string_view kSeparators = "/";
 #endif
-
-[[noreturn]] void Fail(const std::string& path, const std::string& what,
-                       int error) {
-  throw std::runtime_error("Cannot write \"" + path + "\": " + what + ": " +
-                           std::strerror(error));
-}
 
 std::string FolderOf(const std::string& path) {
   const std::size_t last = path.find_last_of(kSeparators);
@@ -121,21 +116,60 @@ int TakeOverAttributes(int fd, const Replaced& replaced) {
 
 }  // namespace
 
+OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+  if (path_.empty()) Fail("no file name given", ENOENT);
+  const Replaced replaced = ExistingFile(path_);
+  fd_ = CreateTemporaryBeside(path_, temp_);
+  if (fd_ < 0) {
+    const int error = errno;
+    temp_.clear();  // never created
+    Fail("cannot create a file in its folder", error);
+  }
+  if (const int error = TakeOverAttributes(fd_, replaced); error != 0) {
+    Fail("cannot keep the permissions of the file", error);
+  }
+}
+
+OutputFile::~OutputFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!temp_.empty()) PutInPlace(temp_, path_, ECANCELED);
+}
+
+void OutputFile::Write(std::string_view text) {
+  if (fd_ < 0) Fail("writing failed", EBADF);
+  if (const int error = WriteAll(fd_, text); error != 0) {
+    Fail("writing failed", error);
+  }
+  bytes_ += text.size();
+}
+
+void OutputFile::Commit() {
+  if (fd_ < 0) Fail("writing failed", EBADF);
+  int error = ::fsync(fd_) == 0 ? 0 : errno;
+  if (::close(fd_) != 0 && error == 0) error = errno;
+  fd_ = -1;
+  if (error != 0) Fail("writing failed", error);
+  error = PutInPlace(temp_, path_, 0);
+  temp_.clear();  // renamed, or removed by PutInPlace
+  if (error != 0) Fail("cannot replace the file", error);
+}
+
+// Ends the file for good: the temporary file goes at once, so that a failed
+// write never leaves a partial file even while the caller unwinds.
+void OutputFile::Fail(const char* step, int error) {
+  failed_ = true;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) PutInPlace(temp_, path_, error);
+  temp_.clear();
+  throw std::runtime_error("Cannot write \"" + path_ + "\": " + step + ": " +
+                           std::strerror(error));
+}
+
 void WriteTextFile(std::string_view text, const std::string& path) {
-  if (path.empty()) Fail(path, "no file name given", ENOENT);
-  const Replaced replaced = ExistingFile(path);
-  std::string temp;
-  const int fd = CreateTemporaryBeside(path, temp);
-  if (fd < 0) Fail(path, "cannot create a file in its folder", errno);
-  const char* step = "writing failed";
-  int error = TakeOverAttributes(fd, replaced);
-  if (error != 0) step = "cannot keep the permissions of the file";
-  if (error == 0) error = WriteAll(fd, text);
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0) step = "cannot replace the file";
-  error = PutInPlace(temp, path, error);
-  if (error != 0) Fail(path, step, error);
+  OutputFile file(path);
+  file.Write(text);
+  file.Commit();
 }
 
 void AbandonTemporaryFiles() {

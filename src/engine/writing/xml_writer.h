@@ -6,12 +6,19 @@
 
 #include "engine/model/cell_source.h"
 #include "engine/writing/export_options.h"
+#include "engine/writing/xml_sink.h"
 
 namespace kestrilo {
 
 /// Converts the block at `address` of the source's active sheet to XML text
-/// under `options`, choosing the layout from the two header flags. Throws
-/// AddressError for an address that names no block.
+/// under `options`, choosing the layout from the two header flags, and hands
+/// the text to `sink` piece by piece as it is made: memory stays small
+/// whatever the size of the block. Throws AddressError for an address that
+/// names no block, and whatever the sink throws.
+void WriteBlockXml(CellSource& application, const ExportOptions& options,
+                   std::string_view address, XmlSink& sink);
+
+/// The same text, whole, in memory.
 std::string BlockToXml(CellSource& application, const ExportOptions& options,
                        std::string_view address);
 

@@ -166,8 +166,12 @@ inline constexpr char kWorkbooks[] = "workbooks";
 inline constexpr char kReady[] = "Ready";
 inline constexpr char kLoading[] = "Loading %1...";
 inline constexpr char kWorkbookUnreadable[] = "The workbook could not be read.";
+inline constexpr char kNameBoxName[] = "Name box";
 inline constexpr char kNameBoxToolTip[] =
-    "Name box: type an address and press Enter";
+    "Name box: type an address or a name and press Enter, or pick a named "
+    "block from the list";
+// The heading of the name box's list above the workbook's tables.
+inline constexpr char kNameBoxTables[] = "Tables";
 inline constexpr char kFormulaBarMark[] = "fx";
 // A number too wide for its cell.
 inline constexpr char kOverflowMark[] = "###";
@@ -195,6 +199,8 @@ inline constexpr char kPromptOk[] = "OK";
 inline constexpr char kPromptCancel[] = "Cancel";
 inline constexpr char kRunPosition[] = "Workbook %1 of %2: %3";
 inline constexpr char kNotAnAddress[] = "That is not a cell address.";
+// A name the workbook defines that stands for no block: the name, and why.
+inline constexpr char kNameUnusable[] = "The name %1 cannot be used: it %2.";
 inline constexpr char kBlockHoldsNoCells[] =
     "The selected rows or columns hold no cells.";
 inline constexpr char kXmlPreviewTitle[] = "XML preview";

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "engine/writing/export_options.h"
+#include "engine/writing/string_sink.h"
+#include "engine/writing/xml_sink.h"
 
 namespace kestrilo::gui {
 
@@ -45,12 +47,19 @@ class WorkbookSession {
   /// New options while the prompt is up (the user changed them in the main
   /// window): the preview follows them.
   virtual void UpdateOptions(const ExportOptions& options) = 0;
-  /// The XML of the block at `address` under `options`. Whole rows and
-  /// columns are clipped to the sheet's used range first. Throws an
-  /// exception whose message names the problem for a block it can't
-  /// convert.
-  virtual std::string Convert(const ExportOptions& options,
-                              const std::string& address) = 0;
+  /// Writes the XML of the block at `address` under `options` into `sink`
+  /// as it is made. Whole rows and columns are clipped to the sheet's used
+  /// range first. Throws an exception whose message names the problem for a
+  /// block it can't convert, and whatever the sink throws.
+  virtual void Convert(const ExportOptions& options, const std::string& address,
+                       XmlSink& sink) = 0;
+  /// The same XML, whole, in memory.
+  std::string ConvertToText(const ExportOptions& options,
+                            const std::string& address) {
+    StringSink text;
+    Convert(options, address, text);
+    return text.Take();
+  }
   /// Closes the window; the session answers nothing more.
   virtual void Quit() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <exception>
+#include <memory>
 #include <stdexcept>
 
 #include "engine/writing/output_file.h"
@@ -25,6 +26,37 @@ QString Shown(const std::string& path) {
 // that the report says which file.
 std::string NamingWorkbook(const std::string& path, const std::string& what) {
   return what.find(path) != std::string::npos ? what : path + ": " + what;
+}
+
+// Converts the block straight into the entry's output file. A failure of
+// the file itself is told as a failed write, any other as a failed
+// conversion; either way the earlier file stays and no partial file is
+// left. True when the file is in place.
+bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
+                     const ExportOptions& options, const std::string& address,
+                     const OutputPlan::Entry& entry) {
+  std::unique_ptr<OutputFile> file;
+  if (!guard.Run(Step::kWriteOutput, [&] {
+        file = std::make_unique<OutputFile>(entry.output_path);
+      })) {
+    return false;
+  }
+  std::exception_ptr write_failure;
+  const bool converted = guard.Run(Step::kConvertBlock, [&] {
+    try {
+      session.Convert(options, address, *file);
+    } catch (const std::exception& error) {
+      if (file->failed()) {
+        write_failure = std::current_exception();
+        return;
+      }
+      throw std::runtime_error(NamingWorkbook(entry.input, error.what()));
+    }
+  });
+  return converted && guard.Run(Step::kWriteOutput, [&] {
+    if (write_failure) std::rethrow_exception(write_failure);
+    file->Commit();
+  });
 }
 
 }  // namespace
@@ -152,19 +184,7 @@ void ExportRun::Answered(const std::optional<std::string>& address) {
 void ExportRun::Export(const std::string& address) {
   const OutputPlan::Entry& entry = (*plan_)[current_];
   StepGuard guard(dialogs_);
-  std::string xml;
-  const bool converted = guard.Run(Step::kConvertBlock, [&] {
-    try {
-      xml = session_->Convert(settings_.Options(), address);
-    } catch (const std::exception& error) {
-      throw std::runtime_error(NamingWorkbook(entry.input, error.what()));
-    }
-  });
-  // A failed conversion writes nothing: never an earlier workbook's text
-  // under this workbook's name.
-  if (!converted || !guard.Run(Step::kWriteOutput, [&] {
-        WriteTextFile(xml, entry.output_path);
-      })) {
+  if (!ConvertIntoFile(guard, *session_, settings_.Options(), address, entry)) {
     ++failed_;
     return;
   }

@@ -8,6 +8,7 @@
 #include "engine/writing/xml_writer.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/range_prompt.h"
+#include "gui/spreadsheet/typed_reference.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
 
@@ -48,6 +49,10 @@ bool PromptDock::Begin(const gui::PromptContext& context,
       window_->grid(),
       [this](const RangeAddress& address) {
         return window_->SelectAddress(address);
+      },
+      [this](const QString& text) {
+        return TypedReference::Resolve(window_->workbook(),
+                                       window_->active_sheet(), text);
       },
       this);
   prompt_->SetRunPosition(context.position, context.count, context.file_name);

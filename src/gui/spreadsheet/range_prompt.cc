@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/model/address_error.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
@@ -30,22 +29,14 @@ bool StartsAnAddress(const QKeyEvent& key) {
   return !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace();
 }
 
-std::optional<RangeAddress> Parse(const QString& text) {
-  if (text.trimmed().isEmpty()) return std::nullopt;
-  try {
-    return ParseAddress(text.trimmed().toStdString());
-  } catch (const AddressError&) {
-    return std::nullopt;
-  }
-}
-
 }  // namespace
 
 RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
-                         QWidget* parent)
+                         ResolveFunction resolve, QWidget* parent)
     : QWidget(parent),
       grid_(grid),
       select_(std::move(select)),
+      resolve_(std::move(resolve)),
       run_position_(new QLabel(this)),
       field_(new QLineEdit(this)),
       message_(new QLabel(this)),
@@ -131,7 +122,7 @@ void RangePrompt::keyPressEvent(QKeyEvent* event) {
 }
 
 std::optional<std::string> RangePrompt::Address() const {
-  const std::optional<RangeAddress> address = Parse(field_->text());
+  const std::optional<RangeAddress> address = resolve_(field_->text()).address;
   if (!address) return std::nullopt;
   if (!address->sheet.empty() && !select_(*address)) return std::nullopt;
   return FormatAddress(address->areas);
@@ -145,7 +136,13 @@ void RangePrompt::Confirm() {
     return;
   }
   // A slip of the keyboard must not skip the workbook: say so, ask again.
-  message_->setText(tr(texts::kNotAnAddress));
+  const BlockName* unusable = resolve_(field_->text()).unusable_name;
+  message_->setText(
+      unusable != nullptr
+          ? tr(texts::kNameUnusable)
+                .arg(QString::fromStdString(unusable->name),
+                     QString::fromStdString(unusable->unusable_reason))
+          : tr(texts::kNotAnAddress));
   message_->show();
   MarkValid(false);
   field_->setFocus();
@@ -162,7 +159,7 @@ void RangePrompt::FollowSelection() {
 }
 
 void RangePrompt::SelectTyped(const QString& text) {
-  const std::optional<RangeAddress> address = Parse(text);
+  const std::optional<RangeAddress> address = resolve_(text).address;
   typing_ = true;
   const bool valid = address && select_(*address);
   typing_ = false;

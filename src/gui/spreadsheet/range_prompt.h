@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/model/range_address.h"
+#include "gui/spreadsheet/typed_reference.h"
 
 class QLabel;
 class QLineEdit;
@@ -21,9 +22,9 @@ class XmlPreviewPane;
 /// of cells with mouse", an address field, OK and Cancel, and a preview of
 /// the XML the selection gives. The field follows the grid's selection in
 /// absolute form ($B$2:$D$4, several areas joined by ","), and an address
-/// typed into the field is selected in the grid. OK with a text that is no
-/// address says so and asks again; Cancel and Escape (here or in the grid)
-/// cancel.
+/// or a name of the workbook typed into the field is selected in the grid.
+/// OK answers the block's absolute address; with a text that is neither it
+/// says so and asks again. Cancel and Escape (here or in the grid) cancel.
 class RangePrompt : public QWidget {
   Q_OBJECT
 
@@ -31,14 +32,19 @@ class RangePrompt : public QWidget {
   /// Selects a typed address in the workbook (switching to the sheet it
   /// names); false when it names no sheet of the workbook.
   using SelectFunction = std::function<bool(const RangeAddress&)>;
+  /// What a typed text means in the workbook (an address or a name).
+  using ResolveFunction = std::function<TypedReference(const QString&)>;
 
-  RangePrompt(SheetGrid* grid, SelectFunction select, QWidget* parent);
+  RangePrompt(SheetGrid* grid, SelectFunction select, ResolveFunction resolve,
+              QWidget* parent);
 
   /// Shows which workbook of the run this is; an empty name hides the line.
   void SetRunPosition(int position, int count, const QString& file_name);
 
-  /// The absolute address of the field's text, or nothing when it is empty,
-  /// malformed or names a sheet the workbook lacks.
+  /// The absolute address of the field's text (of a name: its block's), or
+  /// nothing when it is empty, neither an address nor a usable name, or
+  /// names a sheet the workbook lacks. A block on another sheet makes that
+  /// sheet active, as the answer is an address on the active sheet.
   std::optional<std::string> Address() const;
 
   QLineEdit* address_field() const { return field_; }
@@ -66,6 +72,7 @@ class RangePrompt : public QWidget {
 
   SheetGrid* grid_;
   SelectFunction select_;
+  ResolveFunction resolve_;
   QLabel* run_position_;
   QLineEdit* field_;
   QLabel* message_;

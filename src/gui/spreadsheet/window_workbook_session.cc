@@ -86,8 +86,8 @@ void WindowWorkbookSession::UpdateOptions(const ExportOptions& options) {
   if (window_) window_->SetPreviewOptions(options);
 }
 
-std::string WindowWorkbookSession::Convert(const ExportOptions& options,
-                                           const std::string& address) {
+void WindowWorkbookSession::Convert(const ExportOptions& options,
+                                    const std::string& address, XmlSink& sink) {
   if (!window_ || window_->workbook() == nullptr ||
       window_->active_sheet() < 0) {
     throw std::runtime_error(path_ + texts::kWorkbookNotOpen);
@@ -102,7 +102,7 @@ std::string WindowWorkbookSession::Convert(const ExportOptions& options,
         texts::kEmptyBlockSheet + sheet.name() + texts::kEmptyBlockEnd);
   }
   WorkbookCellSource cells(*window_->workbook(), window_->active_sheet());
-  return BlockToXml(cells, options, FormatArea(*block));
+  WriteBlockXml(cells, options, FormatArea(*block), sink);
 }
 
 void WindowWorkbookSession::Quit() {

@@ -15,17 +15,18 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "engine/model/address_error.h"
 #include "engine/model/block_clip.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/writing/xml_writer.h"
 #include "gui/common/path_text.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/grid_colors.h"
+#include "gui/spreadsheet/name_box.h"
 #include "gui/spreadsheet/prompt_dock.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
+#include "gui/spreadsheet/typed_reference.h"
 
 namespace kestrilo::gui {
 
@@ -42,7 +43,7 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
     : QMainWindow(parent),
       grid_(new SheetGrid(this)),
       tabs_(new QTabBar(this)),
-      name_box_(new QLineEdit(this)),
+      name_box_(new NameBox(this)),
       formula_line_(new QLineEdit(this)),
       pages_(new QStackedWidget(this)),
       loading_label_(new QLabel(this)),
@@ -77,8 +78,9 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
   connect(grid_, &SheetGrid::SelectionChanged, this,
           &WorkbookWindow::SelectionChanged);
   connect(tabs_, &QTabBar::currentChanged, this, &WorkbookWindow::TabChosen);
-  connect(name_box_, &QLineEdit::returnPressed, this,
+  connect(name_box_, &NameBox::TextEntered, this,
           &WorkbookWindow::NameBoxEntered);
+  connect(name_box_, &NameBox::NamePicked, this, &WorkbookWindow::NamePicked);
   ShowActiveCell();
 }
 
@@ -100,8 +102,7 @@ QWidget* WorkbookWindow::CreateFormulaBar() {
   auto* layout = new QHBoxLayout(bar);
   layout->setContentsMargins(6, 4, 6, 4);
   layout->setSpacing(6);
-  name_box_->setFixedWidth(110);
-  name_box_->setToolTip(tr(texts::kNameBoxToolTip));
+  name_box_->setFixedWidth(160);
   auto* fx = new QLabel(QString::fromLatin1(texts::kFormulaBarMark), bar);
   QFont italic = fx->font();
   italic.setItalic(true);
@@ -240,6 +241,7 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
         workbook_->sheet_count() > 0 ? workbook_->active_sheet() : -1;
   }
   FillTabs();
+  name_box_->SetWorkbook(workbook_.get());
   if (active_sheet_ >= 0) grid_->SetSheet(&workbook_->sheet(active_sheet_));
   pages_->setCurrentWidget(grid_);
   status_label_->setText(tr(texts::kReady));
@@ -253,6 +255,7 @@ void WorkbookWindow::ReleaseWorkbook() {
   workbook_.reset();
   active_sheet_ = -1;
   FillTabs();
+  name_box_->SetWorkbook(nullptr);
   ShowActiveCell();
 }
 
@@ -306,23 +309,39 @@ bool WorkbookWindow::SelectAddress(const RangeAddress& address) {
 
 void WorkbookWindow::ShowActiveCell() {
   const CellPosition cell = grid_->active_cell();
-  name_box_->setText(QString::fromStdString(ColumnLetters(cell.column)) +
-                     QString::number(cell.row));
+  // A named block selected shows its name, as in spreadsheets.
+  const BlockName* name =
+      grid_->areas().size() == 1
+          ? TypedReference::NameOfBlock(workbook_.get(), active_sheet_,
+                                        grid_->areas().front())
+          : nullptr;
+  name_box_->ShowText(name != nullptr
+                          ? TypedReference::Label(*workbook_, *name)
+                          : QString::fromStdString(ColumnLetters(cell.column)) +
+                                QString::number(cell.row));
   formula_line_->setText(SheetModel::DisplayText(
       grid_->sheet_model()->Cell(cell.row, cell.column)));
   formula_line_->setCursorPosition(0);  // a long value shows its start
 }
 
-void WorkbookWindow::NameBoxEntered() {
-  try {
-    if (SelectAddress(
-            ParseAddress(name_box_->text().trimmed().toStdString()))) {
-      grid_->setFocus();
-      return;
-    }
-  } catch (const AddressError&) {
+void WorkbookWindow::NameBoxEntered(const QString& text) {
+  const TypedReference reference =
+      TypedReference::Resolve(workbook_.get(), active_sheet_, text);
+  if (reference.address && SelectAddress(*reference.address)) {
+    grid_->setFocus();
+    return;
   }
   ShowActiveCell();  // puts the active cell's address back
+}
+
+void WorkbookWindow::NamePicked(int name_index) {
+  if (!workbook_ || name_index < 0 ||
+      name_index >= static_cast<int>(workbook_->names().size())) {
+    return;
+  }
+  SelectAddress(
+      TypedReference::OfName(*workbook_, workbook_->names()[name_index]));
+  grid_->setFocus();
 }
 
 void WorkbookWindow::ShowStatusText(std::string_view text) {

@@ -27,12 +27,14 @@ class QTabBar;
 
 namespace kestrilo::gui {
 
+class NameBox;
 class PromptDock;
 class RangePrompt;
 class SheetGrid;
 
 /// The window of one open workbook: its file name as title, a formula line
-/// with the active cell's address and content, the grid of the active
+/// with the name box (the active cell's address, the workbook's named
+/// blocks to go to) and the active cell's content, the grid of the active
 /// sheet, sheet tabs and a status bar with the selection's size. It reads the
 /// workbook on a thread of its own and shows that it is loading meanwhile. It
 /// never writes to the workbook's file; closing it only hides it, its owner
@@ -98,7 +100,7 @@ class WorkbookWindow : public QMainWindow {
 
   SheetGrid* grid() const { return grid_; }
   QTabBar* sheet_tabs() const { return tabs_; }
-  QLineEdit* name_box() const { return name_box_; }
+  NameBox* name_box() const { return name_box_; }
   QLineEdit* formula_line() const { return formula_line_; }
   QString selection_size_text() const;
 
@@ -119,13 +121,14 @@ class WorkbookWindow : public QMainWindow {
   void FillTabs();
   void TabChosen(int tab);
   void ShowActiveCell();
-  void NameBoxEntered();
+  void NameBoxEntered(const QString& text);
+  void NamePicked(int name_index);
   void SelectionChanged();
   void ShowSelectionSize();
 
   SheetGrid* grid_;
   QTabBar* tabs_;
-  QLineEdit* name_box_;
+  NameBox* name_box_;
   QLineEdit* formula_line_;
   QStackedWidget* pages_;
   QLabel* loading_label_;

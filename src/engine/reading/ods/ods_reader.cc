@@ -11,6 +11,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/reading/ods/ods_names.h"
+#include "engine/reading/ods/repeated_texts.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/xml/xml_error.h"
 #include "engine/reading/xml/xml_tokenizer.h"
@@ -36,6 +38,13 @@ constexpr std::size_t kBytesPerCell = 100;
 constexpr std::size_t kMaxReserve = 8u << 20;
 // text:s expands a few bytes into many spaces; one cell's text is bounded.
 constexpr std::size_t kMaxCellText = 16u << 20;
+// content.xml is as large as 150 bytes a cell: the rows already read are
+// given back to the system in steps of this size, so that only the part
+// still being inflated stays in memory, not the whole part.
+constexpr std::size_t kReleaseStep = 1u << 20;
+// A byte-order mark the tokenizer does not see puts the bytes of the
+// document this much further into the inflater's buffer.
+constexpr std::size_t kByteOrderMark = 3;
 
 // ---------------------------------------------------------------- values
 
@@ -295,14 +304,16 @@ struct PendingCell {
 // then every table of office:spreadsheet.
 class OdsContentReader {
  public:
-  // `content_size` is the size of content.xml, from which the cells of a
-  // sheet are estimated.
+  // `inflater` holds content.xml, whose size estimates the cells of a
+  // sheet and whose rows already read it gives back.
   OdsContentReader(const std::string& path, Workbook& workbook,
-                   XmlTokenizer& xml, std::size_t content_size)
+                   XmlTokenizer& xml, BackgroundInflater& inflater)
       : path_(path),
         workbook_(workbook),
         xml_(xml),
-        reserve_(std::min(content_size / kBytesPerCell, kMaxReserve)) {}
+        inflater_(inflater),
+        reserve_(std::min(inflater.size() / kBytesPerCell, kMaxReserve)),
+        texts_(workbook.strings()) {}
 
   void Read() {
     XmlTokenizer::FlatElement flat;
@@ -328,12 +339,14 @@ class OdsContentReader {
                           "content.xml holds no spreadsheet (no "
                           "office:spreadsheet element)");
     }
+    names_.AddToWorkbook();
   }
 
  private:
   void Start() {
     const std::string_view name = xml_.name();
     const std::size_t depth = xml_.depth();
+    KeepName(name, depth);
     if (cell_depth_ != 0) {
       StartInsideCell(name, depth);
       return;
@@ -345,7 +358,7 @@ class OdsContentReader {
       } else if (Is(name, "table") && spreadsheet_depth_ != 0 &&
                  depth == spreadsheet_depth_ + 1) {
         StartTable();
-      } else {
+      } else if (!names_.Take(xml_, -1)) {
         StartStyleElement(name);
       }
       return;
@@ -357,6 +370,8 @@ class OdsContentReader {
       StartRow(depth);
     } else if (Is(name, "table-column")) {
       StartColumn();
+    } else {
+      names_.Take(xml_, workbook_.sheet_count() - 1);
     }
   }
 
@@ -451,6 +466,7 @@ class OdsContentReader {
   }
   void End() {
     const std::size_t depth = xml_.depth() + 1;  // of the closed element
+    if (depth <= kept_depth_) kept_depth_ = depth - 1;
     if (cell_depth_ != 0) {
       if (depth == cell_depth_) {
         EndCell();
@@ -510,7 +526,31 @@ class OdsContentReader {
     next_layout_column_ = 1;
   }
 
+  // The tokenizer keeps a view of the name of every element still open, to
+  // match its end tag. The names of the elements open from the root down
+  // to the first row stay in memory; those of rows and what they hold are
+  // needed only until the row ends.
+  void KeepName(std::string_view name, std::size_t depth) {
+    if (depth != kept_depth_ + 1 || Is(name, "table-row")) return;
+    kept_depth_ = depth;
+    keep_until_ =
+        std::max(keep_until_, xml_.offset() + 1 + name.size() + kByteOrderMark);
+  }
+
+  // At the start of a row whose enclosing elements are all kept, nothing
+  // before it is needed any more but their names.
+  void ReleaseReadBytes() {
+    const std::size_t horizon = xml_.offset();
+    if (xml_.depth() != kept_depth_ + 1 ||
+        horizon < released_until_ + kReleaseStep) {
+      return;
+    }
+    inflater_.Release(std::max(released_until_, keep_until_), horizon);
+    released_until_ = horizon;
+  }
+
   void StartRow(std::size_t depth) {
+    ReleaseReadBytes();
     row_depth_ = depth;
     row_repeat_ = RepeatCount(xml_.AttributeOr("number-rows-repeated"));
     AddRowSpan();
@@ -761,9 +801,7 @@ class OdsContentReader {
     }
   }
 
-  std::uint32_t Pool(std::string_view text) {
-    return workbook_.strings().Add(text);
-  }
+  std::uint32_t Pool(std::string_view text) { return texts_.Add(text); }
 
   // Fills in the cell's value; false for an empty cell.
   bool ValueOf(PendingCell& cell) {
@@ -823,8 +861,14 @@ class OdsContentReader {
 
   const std::string& path_;
   Workbook& workbook_;
+  OdsNames names_{workbook_};
   XmlTokenizer& xml_;
+  BackgroundInflater& inflater_;
+  std::size_t kept_depth_ = 0;
+  std::size_t keep_until_ = 0;
+  std::size_t released_until_ = 0;
   std::size_t reserve_;
+  RepeatedTexts texts_;
   bool saw_spreadsheet_ = false;
   std::size_t spreadsheet_depth_ = 0;
   std::string style_family_;
@@ -906,7 +950,7 @@ void ReadContent(const std::string& path, const ZipArchive& zip,
   workbook.budget().ChargePart("content.xml", inflater.size());
   try {
     ParseArrivingXml(inflater, [&](XmlTokenizer& xml) {
-      OdsContentReader(path, workbook, xml, inflater.size()).Read();
+      OdsContentReader(path, workbook, xml, inflater).Read();
     });
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip, "content.xml", error);

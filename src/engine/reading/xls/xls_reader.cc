@@ -20,6 +20,7 @@
 #include "engine/reading/xls/biff_record_reader.h"
 #include "engine/reading/xls/code_page_decoder.h"
 #include "engine/reading/xls/compound_file.h"
+#include "engine/reading/xls/xls_names.h"
 
 namespace kestrilo {
 
@@ -207,6 +208,7 @@ class XlsParser {
   bool standard_width_seen_ = false;
   std::u16string units_;
   std::string scratch_;
+  XlsNames names_;
 };
 
 bool XlsParser::NextRecord(std::size_t* position, RecordView* record) const {
@@ -261,9 +263,11 @@ std::unique_ptr<Workbook> XlsParser::Parse() {
   ReadGlobals();
   ClassifyXfs();
   int active = 0;
+  std::vector<int> sheet_of_bound(bound_sheets_.size(), -1);
   for (std::size_t i = 0; i < bound_sheets_.size(); ++i) {
     const BoundSheet& bound = bound_sheets_[i];
     if (!bound.worksheet) continue;
+    sheet_of_bound[i] = workbook_->sheet_count();
     std::string name;
     if (bound.name_is_utf8) {
       name = bound.raw_name;
@@ -280,6 +284,11 @@ std::unique_ptr<Workbook> XlsParser::Parse() {
   if (workbook_->sheet_count() == 0) {
     Fail("the workbook holds no worksheets");
   }
+  names_.AddTo(*workbook_, sheet_of_bound, [this](std::string_view raw) {
+    std::string name;
+    Decoder().Append(raw, &name);
+    return name;
+  });
   workbook_->set_active_sheet(active);
   return std::move(workbook_);
 }
@@ -373,6 +382,10 @@ void XlsParser::HandleGlobalRecord(const RecordView& record, std::size_t next) {
       ReadSst(record, next);
       break;
     default:
+      if (XlsNames::Reads(record.type)) {
+        BiffRecordReader reader = ReaderWithContinues(record, next);
+        names_.Read(record.type, reader, version_ == kBiff8, *workbook_);
+      }
       break;
   }
 }

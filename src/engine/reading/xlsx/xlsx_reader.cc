@@ -20,6 +20,7 @@
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/value_format.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/reading/xlsx/xlsx_names.h"
 #include "engine/reading/xlsx/xlsx_row_reader.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/reading/zip/arriving_xml.h"
@@ -362,8 +363,8 @@ class RowTarget {
     Cell& cell = Add(row, column);
     cell.value = value;
     if (value.kind == CellKind::kText || value.kind == CellKind::kError) {
-      cell.text_begin = building_texts_.size();
-      building_texts_.append(value.text);
+      cell.text_begin = building_texts_->size();
+      building_texts_->append(value.text);
       cell.owns_text = true;
     }
   }
@@ -379,6 +380,12 @@ class RowTarget {
   }
   // Lets parsing go on past the complete row.
   void Resume() { fresh_ = false; }
+  // Keeps the texts of the complete row valid for as long as this lives,
+  // whatever is read after it.
+  void KeepTexts() {
+    kept_texts_.push_back(std::move(texts_));
+    texts_ = std::make_unique<std::string>();
+  }
 
   std::int32_t row() const { return row_; }
   // The value at `column` of the complete row.
@@ -419,7 +426,7 @@ class RowTarget {
     if (!building_.empty() && column <= building_.back().column) {
       building_sorted_ = false;
     }
-    if (building_.size() >= kCompactAt) Tidy(building_, building_texts_);
+    if (building_.size() >= kCompactAt) Tidy(building_, *building_texts_);
     Cell& cell = building_.emplace_back();
     cell.column = column;
     cell.owns_text = false;
@@ -449,15 +456,15 @@ class RowTarget {
   }
 
   void Complete() {
-    if (!building_sorted_) Tidy(building_, building_texts_);
+    if (!building_sorted_) Tidy(building_, *building_texts_);
     cells_.swap(building_);
     texts_.swap(building_texts_);
     building_.clear();
-    building_texts_.clear();
+    building_texts_->clear();
     building_sorted_ = true;
     for (Cell& cell : cells_) {
       if (cell.owns_text) {
-        cell.value.text = std::string_view(texts_).substr(
+        cell.value.text = std::string_view(*texts_).substr(
             cell.text_begin, cell.value.text.size());
       }
     }
@@ -466,12 +473,16 @@ class RowTarget {
   }
 
   const StringPool& strings_;
+  // The texts are held through pointers: swapping the rows then leaves
+  // every text where it was, short ones included.
   std::vector<Cell> building_;
-  std::string building_texts_;
+  std::unique_ptr<std::string> building_texts_ =
+      std::make_unique<std::string>();
   std::int32_t building_row_ = 0;
   bool building_sorted_ = true;
   std::vector<Cell> cells_;
-  std::string texts_;
+  std::unique_ptr<std::string> texts_ = std::make_unique<std::string>();
+  std::vector<std::unique_ptr<std::string>> kept_texts_;
   std::int32_t row_ = 0;
   bool fresh_ = false;
   std::int32_t first_row_ = 0;
@@ -500,6 +511,7 @@ class XlsxReader {
   // end of the rows.
   void ReadRowsTo(std::int32_t row);
   const RowTarget& rows() const { return *rows_; }
+  RowTarget& rows() { return *rows_; }
   bool rows_ended() const { return rows_ended_; }
 
  private:
@@ -1145,6 +1157,7 @@ std::unique_ptr<Workbook> XlsxReader::Read() {
     }
     sheet.Finish();
   }
+  ReadXlsxNames(zip_, workbook_part_, parts_, *workbook_);
   workbook_->set_active_sheet(active_tab_);
   return std::move(workbook_);
 }
@@ -1256,7 +1269,6 @@ struct XlsxRowReader::Parts {
   std::int32_t last_column = 0;
   std::int32_t asked_row = 0;
   std::optional<BlockGeometry> expected_used;
-  std::string last_text;
   std::function<void(const std::optional<BlockGeometry>&)> check;
 };
 
@@ -1320,13 +1332,12 @@ CellValue XlsxRowReader::Value(std::int32_t row, std::int32_t column) const {
   }
   if (row == parts_->last_row && column == parts_->last_column) {
     // The last cell: the sheet is checked to its end before the writer
-    // completes its text. Reading on replaces the row, so its text is kept.
-    CellValue value = reader.rows().row() == row ? reader.rows().Value(column)
-                                                 : CellValue::Empty();
-    if (value.kind == CellKind::kText || value.kind == CellKind::kError) {
-      parts_->last_text.assign(value.text);
-      value.text = parts_->last_text;
-    }
+    // completes its text. Reading on replaces the row, whose texts the
+    // writer may still hold, so they are kept.
+    const CellValue value = reader.rows().row() == row
+                                ? reader.rows().Value(column)
+                                : CellValue::Empty();
+    reader.rows().KeepTexts();
     Finish();
     return value;
   }

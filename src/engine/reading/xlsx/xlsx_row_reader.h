@@ -39,7 +39,7 @@ class XlsxRowReader : public CellSource {
       const std::function<int(const Workbook&)>& choose_sheet);
   ~XlsxRowReader() override;
 
-  /// The workbook's sheets (without cells), its active sheet and names; the
+  /// The workbook's sheets (without cells) and its active sheet; the
   /// formulas without value counted in the rows read so far.
   const Workbook& workbook() const;
   int sheet_index() const;

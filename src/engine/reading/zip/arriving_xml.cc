@@ -30,7 +30,14 @@ ArrivingXml::ArrivingXml(BackgroundInflater& inflater) : inflater_(inflater) {
 }
 
 void ArrivingXml::DiscardRead() {
-  if (converted_.empty()) inflater_.Discard(xml_->NeededFrom() + skip_);
+  if (!converted_.empty()) return;
+  // Given back a few megabytes at a time: each call costs a system call
+  // and a flush of the address translations.
+  constexpr std::size_t kStep = std::size_t{2} << 20;
+  const std::size_t needed = xml_->NeededFrom() + skip_;
+  if (needed < released_ + kStep) return;
+  inflater_.Release(released_, needed);
+  released_ = needed;
 }
 
 void ParseArrivingXml(BackgroundInflater& inflater,

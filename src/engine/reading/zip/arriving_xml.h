@@ -27,6 +27,8 @@ class ArrivingXml {
  private:
   BackgroundInflater& inflater_;
   std::size_t skip_ = 0;
+  /// The bytes before this offset have been given back.
+  std::size_t released_ = 0;
   /// The whole part converted to UTF-8, when it came as UTF-16.
   std::string converted_;
   std::unique_ptr<XmlTokenizer> xml_;

@@ -1,13 +1,15 @@
 #include "engine/reading/zip/background_inflater.h"
 
 #include <algorithm>
-#include <cstdint>
 
 #include "engine/reading/reader_budget.h"
 #include "engine/reading/workbook_error.h"
 
 #ifdef __linux__
 #include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 #endif
 
 namespace kestrilo {
@@ -89,24 +91,6 @@ std::size_t BackgroundInflater::WaitBeyond(std::size_t have) {
   return available_;
 }
 
-void BackgroundInflater::Discard(std::size_t offset) {
-#ifdef MADV_DONTNEED
-  // Given back a few megabytes at a time: each call costs a system call
-  // and a flush of the address translations.
-  constexpr std::size_t kStep = std::size_t{2} << 20;
-  constexpr std::uintptr_t kPage = 4096;
-  const auto start = reinterpret_cast<std::uintptr_t>(buffer_.get());
-  const std::uintptr_t from =
-      std::max((start + kPage - 1) & ~(kPage - 1), start + discarded_);
-  const std::uintptr_t to = (start + std::min(offset, size_)) & ~(kPage - 1);
-  if (to < from + kStep) return;
-  madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
-  discarded_ = to - start;
-#else
-  (void)offset;
-#endif
-}
-
 std::size_t BackgroundInflater::WaitAll() {
   std::unique_lock<std::mutex> lock(mutex_);
   requested_ = size_;
@@ -114,6 +98,21 @@ std::size_t BackgroundInflater::WaitAll() {
   arrived_.wait(lock, [&] { return done_; });
   if (error_) std::rethrow_exception(error_);
   return available_;
+}
+
+void BackgroundInflater::Release(std::size_t begin, std::size_t end) {
+#ifdef MADV_DONTNEED
+  static const auto kPage = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(buffer_.get());
+  const std::uintptr_t first = (start + begin + kPage - 1) & ~(kPage - 1);
+  const std::uintptr_t last = (start + std::min(end, size_)) & ~(kPage - 1);
+  if (first < last) {
+    madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+  }
+#else
+  (void)begin;
+  (void)end;
+#endif
 }
 
 }  // namespace kestrilo

@@ -39,10 +39,11 @@ class BackgroundInflater {
   std::size_t WaitBeyond(std::size_t have);
   /// Blocks until the whole entry is there; returns its size.
   std::size_t WaitAll();
-  /// Gives the memory of the bytes before `offset` back to the system: a
-  /// part read once from front to back then needs memory for the stretch
-  /// being read, not for all of it. Those bytes must never be read again.
-  void Discard(std::size_t offset);
+  /// Gives the memory of the bytes in [begin, end), which the caller has
+  /// read and will never look at again, back to the system: they read as
+  /// zeros from then on. Only whole pages inside the range go; `end` must
+  /// not pass what WaitBeyond() has returned.
+  void Release(std::size_t begin, std::size_t end);
 
  private:
   void Work(const ZipArchive& zip);
@@ -55,8 +56,6 @@ class BackgroundInflater {
   /// How far the worker may inflate beyond what the parser has asked for.
   static constexpr std::size_t kRunAhead = std::size_t{16} << 20;
 
-  /// Bytes before this offset have been given back (page-aligned).
-  std::size_t discarded_ = 0;
   std::size_t available_ = 0;
   std::size_t requested_ = 0;
   bool done_ = false;

@@ -1,0 +1,79 @@
+#include "cli/workbook_listing.h"
+
+#include <exception>
+#include <new>
+
+#include "cli/named_block.h"
+#include "engine/model/range_address.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_reader.h"
+
+namespace kestrilo::cli {
+
+namespace {
+
+std::string SheetLine(const Workbook& workbook, int index) {
+  const Sheet& sheet = workbook.sheet(index);
+  std::string line = "sheet \"" + sheet.name() + "\"";
+  if (index == workbook.active_sheet()) line += " active";
+  if (sheet.hidden()) line += " hidden";
+  const std::optional<BlockGeometry> used = sheet.UsedRange();
+  line += used ? " used " + FormatArea(*used) : std::string(" empty");
+  return line;
+}
+
+std::string HeaderRows(int count) {
+  if (count == 0) return " (no header row)";
+  return " (" + std::to_string(count) +
+         (count == 1 ? " header row)" : " header rows)");
+}
+
+std::string NameLine(const Workbook& workbook, const BlockName& name) {
+  std::string line = DescribeName(workbook, name);
+  if (!name.usable()) return line + " not usable: " + name.unusable_reason;
+  line.append(" ").append(FormatArea(name.block));
+  line.append(" on \"").append(workbook.sheet(name.sheet).name()).append("\"");
+  if (name.kind == BlockNameKind::kTable) line += HeaderRows(name.header_rows);
+  return line;
+}
+
+}  // namespace
+
+std::vector<std::string> ListingLines(const Workbook& workbook,
+                                      const std::string& shown) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < workbook.sheet_count(); ++i) {
+    lines.push_back(shown + ": " + SheetLine(workbook, i));
+  }
+  for (const BlockName& name : workbook.names()) {
+    lines.push_back(shown + ": " + NameLine(workbook, name));
+  }
+  return lines;
+}
+
+int ListWorkbooks(const std::vector<std::string>& workbooks, std::FILE* out,
+                  std::FILE* err) {
+  int status = 0;
+  for (const std::string& path : workbooks) {
+    std::string problem;
+    try {
+      for (const std::string& line : ListingLines(*ReadWorkbook(path), path)) {
+        std::fprintf(out, "%s\n", line.c_str());
+      }
+    } catch (const WorkbookError& error) {
+      problem = error.path() + ": " + error.reason();
+    } catch (const std::bad_alloc&) {
+      problem = path + ": not enough memory";
+    } catch (const std::exception& error) {
+      problem = path + ": " + error.what();
+    }
+    if (!problem.empty()) {
+      std::fflush(out);
+      std::fprintf(err, "kestrilo-cli: %s\n", problem.c_str());
+      status = 1;
+    }
+  }
+  return std::fflush(out) == 0 ? status : 1;
+}
+
+}  // namespace kestrilo::cli

@@ -1,0 +1,173 @@
+#include "engine/model/block_name_definition.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "engine/model/address_error.h"
+#include "engine/model/range_address.h"
+
+namespace kestrilo {
+
+namespace {
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin(),
+                    [](char a, char b) {
+                      return std::tolower(static_cast<unsigned char>(a)) ==
+                             std::tolower(static_cast<unsigned char>(b));
+                    });
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view other) {
+  return text.size() == other.size() && StartsWithIgnoringCase(text, other);
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text[0]))) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() &&
+         std::isspace(static_cast<unsigned char>(text.back()))) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+// The pieces of a definition between its commas, leaving alone the commas
+// inside quotes (sheet names, texts) and parentheses (function arguments).
+std::vector<std::string_view> TopLevelPieces(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  int depth = 0;
+  char quote = 0;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '(' || c == '{') {
+      ++depth;
+    } else if (c == ')' || c == '}') {
+      --depth;
+    } else if (c == ',' && depth == 0) {
+      pieces.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+bool IsConstant(std::string_view text) {
+  if (text.empty()) return false;
+  const char c = text.front();
+  return std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' ||
+         c == '.' || c == '"' || c == '{' || c == '#' ||
+         EqualsIgnoringCase(text, "TRUE") || EqualsIgnoringCase(text, "FALSE");
+}
+
+bool ParsesAsAddress(std::string_view text) {
+  try {
+    ParseAddress(text);
+    return true;
+  } catch (const AddressError&) {
+    return false;
+  }
+}
+
+// Why a definition that is no address cannot be used.
+std::string NotAnAddressReason(std::string_view text) {
+  const std::vector<std::string_view> pieces = TopLevelPieces(text);
+  if (pieces.size() > 1 &&
+      std::all_of(pieces.begin(), pieces.end(), [](std::string_view piece) {
+        return ParsesAsAddress(Trim(piece));
+      })) {
+    return "refers to several areas";
+  }
+  return IsConstant(text) ? "refers to a constant" : "refers to a formula";
+}
+
+// Another workbook's cells: "[1]Sheet1!A1" or "'C:\dir\[Book.xlsx]Sheet1'!A1".
+bool NamesAnotherWorkbook(std::string_view text) {
+  const std::size_t bracket = text.find('[');
+  return bracket != std::string_view::npos &&
+         text.find('!', bracket) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string BuiltInNameReason(std::string_view name) {
+  constexpr std::string_view kPrefix = "_xlnm.";
+  if (!StartsWithIgnoringCase(name, kPrefix)) return {};
+  const std::string_view rest = name.substr(kPrefix.size());
+  if (EqualsIgnoringCase(rest, "Print_Area") ||
+      EqualsIgnoringCase(rest, "Print_Titles")) {
+    return "built-in print name";
+  }
+  if (EqualsIgnoringCase(rest, "_FilterDatabase") ||
+      EqualsIgnoringCase(rest, "Criteria") ||
+      EqualsIgnoringCase(rest, "Extract")) {
+    return "built-in filter name";
+  }
+  return "built-in name";
+}
+
+std::string QuotedSheetName(std::string_view sheet) {
+  std::string quoted = "'";
+  for (char c : sheet) {
+    quoted += c;
+    if (c == '\'') quoted += '\'';
+  }
+  return quoted + "'";
+}
+
+void ResolveA1Definition(BlockName& name, const Workbook& workbook) {
+  if (!name.unusable_reason.empty()) return;
+  std::string_view text = Trim(name.definition);
+  if (!text.empty() && text.front() == '=') text = Trim(text.substr(1));
+  if (text.empty()) {
+    name.unusable_reason = "has no definition";
+    return;
+  }
+  if (NamesAnotherWorkbook(text)) {
+    name.unusable_reason = "refers to another workbook";
+    return;
+  }
+  if (text.find("#REF!") != std::string_view::npos) {
+    name.unusable_reason = "refers to a deleted reference";
+    return;
+  }
+  RangeAddress address;
+  try {
+    address = ParseAddress(text);
+  } catch (const AddressError&) {
+    name.unusable_reason = NotAnAddressReason(text);
+    return;
+  }
+  if (address.areas.size() > 1) {
+    name.unusable_reason = "refers to several areas";
+    return;
+  }
+  int sheet = name.scope_sheet;
+  if (!address.sheet.empty()) {
+    sheet = workbook.FindSheet(address.sheet);
+    if (sheet < 0) {
+      // "Jan:Mar!B2" spans sheets; no sheet name holds a colon.
+      name.unusable_reason = address.sheet.find(':') != std::string::npos
+                                 ? "refers to several sheets"
+                                 : "refers to a sheet that does not exist";
+      return;
+    }
+  }
+  if (sheet < 0) {
+    name.unusable_reason = "names no sheet";
+    return;
+  }
+  name.sheet = sheet;
+  name.block = address.areas.front();
+}
+
+}  // namespace kestrilo

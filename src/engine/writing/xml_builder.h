@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/model/block_geometry.h"
+#include "engine/model/cell_value.h"
+#include "engine/writing/export_options.h"
+#include "engine/writing/xml_sink.h"
+
+namespace kestrilo {
+
+// The common frame of the layouts: title lines, indents, the progress of
+// each outer step, and a short working text that goes to the sink whenever
+// it reaches a chunk, so that the whole text is never held anywhere.
+class XmlBuilder {
+ public:
+  // Receives "Rows completed: N" at the start of each outer step.
+  using StepCallback = std::function<void(std::string_view status)>;
+
+  // Throws AddressError, naming `address`, for a block that does not lie
+  // inside the worksheet. Writes the title's opening line.
+  XmlBuilder(const BlockGeometry& block, std::string_view address,
+             const ExportOptions& options, XmlSink& sink, StepCallback step);
+  XmlBuilder(const XmlBuilder&) = delete;
+  XmlBuilder& operator=(const XmlBuilder&) = delete;
+
+  std::int64_t rows() const { return block_.row_count; }
+  std::int64_t columns() const { return block_.column_count; }
+  const ExportOptions& options() const { return options_; }
+  std::int32_t r0() const { return block_.first_row; }
+  std::int32_t r1() const { return block_.last_row(); }
+  std::int32_t c0() const { return block_.first_column; }
+  std::int32_t c1() const { return block_.last_column(); }
+
+  // Announces the outer step for row (or column) `number`.
+  void BeginStep(std::int32_t number);
+
+  void OpenOuter(std::string_view tag) { OpenLine(outer_indent_, tag); }
+  void CloseOuter(std::string_view tag) { CloseLine(outer_indent_, tag); }
+  void NestedCell(std::string_view tag, const CellValue& value) {
+    CellLine(nested_indent_, tag, value);
+  }
+  void FlatCell(std::string_view tag, const CellValue& value) {
+    CellLine(outer_indent_, tag, value);
+  }
+
+  // Writes the title's closing line and hands the rest to the sink.
+  void Finish();
+
+ private:
+  void OpenLine(std::string_view indent, std::string_view tag);
+  void CloseLine(std::string_view indent, std::string_view tag);
+  void CellLine(std::string_view indent, std::string_view tag,
+                const CellValue& value);
+  void HandOn();
+
+  BlockGeometry block_;
+  const ExportOptions& options_;
+  XmlSink& sink_;
+  StepCallback step_;
+  std::string title_;
+  std::string_view outer_indent_;
+  std::string_view nested_indent_ = "\t";
+  std::string working_;
+};
+
+// Appends the tag name a header cell stands for: its text with every space
+// removed, without markup when escaping, and made a valid name when asked.
+void AppendHeaderTag(const CellValue& header, const ExportOptions& options,
+                     std::string& out);
+
+// The tag name of a header cell, as a text of its own.
+std::string HeaderTag(const CellValue& header, const ExportOptions& options);
+
+void AppendColumnLetters(std::int32_t column, std::string& out);
+
+// Row numbers as tags: decimal digits, no sign or separators; a valid name
+// cannot start with a digit, so valid names have "_" in front. (Column
+// letters are valid names as they are.)
+struct RowNumberTag {
+  RowNumberTag(std::int32_t row, const ExportOptions& options);
+  std::string_view view() const { return std::string_view(digits, length); }
+  char digits[16];
+  std::ptrdiff_t length;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "engine/model/block_geometry.h"
+#include "engine/model/cell_value.h"
+#include "engine/writing/export_options.h"
+#include "engine/writing/xml_sink.h"
+
+namespace kestrilo {
+
+class TagTable;
+class XmlBuilder;
+
+/// Writes the XML of a block whose cells arrive row by row, top to bottom,
+/// instead of being looked up in a CellSource: a reader can stream a sheet
+/// into the sink without keeping its cells. Only the layouts that walk the
+/// block row by row can be fed this way (see Handles): header row, header
+/// column, and both headers or none with the hierarchy row first. The bytes
+/// are those BlockToXml gives for a source holding the same cells.
+///
+/// Use:
+///   XmlRowWriter writer(block, options, sink);
+///   for each row of the sheet, in ascending order:
+///     writer.AddRow(row, cells_of_that_row);  // sorted by column
+///   writer.Finish();
+class XmlRowWriter {
+ public:
+  /// One non-empty cell of a fed row.
+  struct Cell {
+    std::int32_t column = 0;
+    /// Its text (if any) need only live until AddRow returns.
+    CellValue value;
+  };
+
+  /// Receives "Rows completed: N" as each row is written.
+  using StatusCallback = std::function<void(std::string_view status)>;
+
+  /// Whether `options` choose a layout that can be fed row by row.
+  static bool Handles(const ExportOptions& options);
+
+  /// Starts the XML of `block` (absolute rows and columns) in `sink`: the
+  /// title line is written at once. `options` must outlive the writer.
+  /// Throws std::invalid_argument for options that Handles refuses, and
+  /// AddressError, naming `address` (the block's text for the message), for
+  /// a block outside the worksheet.
+  XmlRowWriter(const BlockGeometry& block, std::string_view address,
+               const ExportOptions& options, XmlSink& sink,
+               StatusCallback status = {});
+  ~XmlRowWriter();
+  XmlRowWriter(const XmlRowWriter&) = delete;
+  XmlRowWriter& operator=(const XmlRowWriter&) = delete;
+
+  /// Feeds the cells of worksheet row `row`, sorted by ascending column.
+  /// Cells left out are empty; cells outside the block's columns and rows
+  /// outside the block are ignored, so a whole sheet row may be given. Rows
+  /// must come in ascending order; a row left out is written as empty.
+  /// Throws std::invalid_argument for a row not after the previous one, and
+  /// whatever the sink throws.
+  void AddRow(std::int32_t row, std::span<const Cell> cells);
+
+  /// The first column whose cell `row` needs: cells left of it (the corner
+  /// of a block with both headers) are never written and may be left out.
+  std::int32_t FirstColumnUsed(std::int32_t row) const;
+
+  /// Writes the block's remaining rows (as empty) and the title's closing
+  /// line. The text is complete in the sink only after Finish.
+  void Finish();
+
+ private:
+  enum class Layout { kHeaderRow, kHeaderColumn, kNoHeaders, kBothHeaders };
+  class Cursor;
+
+  void WriteRow(std::int32_t row, std::span<const Cell> cells);
+  void WriteDataRow(std::int32_t row, Cursor& cells);
+
+  Layout layout_;
+  std::unique_ptr<XmlBuilder> xml_;
+  // Tag names of the block's columns: header texts, or column letters.
+  std::unique_ptr<TagTable> columns_;
+  std::int32_t next_row_;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QComboBox>
+#include <QString>
+#include <QStringList>
+
+#include "engine/model/workbook.h"
+
+namespace kestrilo::gui {
+
+/// The name box beside the formula line, as in spreadsheets: it shows the
+/// active cell's address (or the name of the block selected), takes an
+/// address or a name typed and entered, and drops down the workbook's
+/// usable names, then its tables under a heading of their own; typing
+/// completes a name. Names that
+/// stand for no block are not offered. Picking one leaves nothing chosen in
+/// the box, so that the next pick or Enter is always a fresh one.
+class NameBox : public QComboBox {
+  Q_OBJECT
+
+ public:
+  explicit NameBox(QWidget* parent = nullptr);
+
+  /// Offers the usable names and tables of `workbook` (null: none). The
+  /// workbook must outlive the offer.
+  void SetWorkbook(const Workbook* workbook);
+  /// Shows `text` in the box.
+  void ShowText(const QString& text);
+  QString text() const;
+  /// The names offered, in order (headings left out).
+  QStringList Offered() const;
+
+  /// Opens the list only when there is something to pick.
+  void showPopup() override;
+
+ signals:
+  /// A name was picked from the list: its index in the workbook's names.
+  void NamePicked(int name_index);
+  /// Enter was pressed on a typed text.
+  void TextEntered(const QString& text);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  /// The wheel would pick names while the user scrolls past the box.
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  void AddSection(const Workbook& workbook, BlockNameKind kind);
+  void Picked(int row);
+
+  static constexpr int kNameIndexRole = Qt::UserRole;
+};
+
+}  // namespace kestrilo::gui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "engine/model/block_name.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook.h"
+
+namespace kestrilo::gui {
+
+/// What a text typed into the name box or the range prompt's field means:
+/// the block of an address or of a usable name (its sheet always named for
+/// a name), or a name the workbook defines that stands for no block.
+struct TypedReference {
+  std::optional<RangeAddress> address;
+  const BlockName* unusable_name = nullptr;
+
+  /// Resolves `text` in `workbook` (may be null) as seen from sheet
+  /// `active_sheet`: a name first ("Budget", or "Sheet2!Budget" for a name
+  /// of that sheet), as spreadsheet applications resolve them, then an
+  /// address. Empty when it is neither.
+  static TypedReference Resolve(const Workbook* workbook, int active_sheet,
+                                const QString& text);
+  /// The address of a usable name's block, its sheet named.
+  static RangeAddress OfName(const Workbook& workbook, const BlockName& name);
+  /// How a name is offered and shown: a sheet-level one with its sheet in
+  /// front ("'My Sheet'!Budget"), so that the text typed back means it.
+  static QString Label(const Workbook& workbook, const BlockName& name);
+  /// The usable name whose block is exactly `block` of sheet `sheet` and
+  /// that sheet can see, or null.
+  static const BlockName* NameOfBlock(const Workbook* workbook, int sheet,
+                                      const BlockGeometry& block);
+};
+
+}  // namespace kestrilo::gui
