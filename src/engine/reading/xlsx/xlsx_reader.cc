@@ -4,13 +4,18 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -357,6 +362,13 @@ class SheetTarget {
 // takes it before it is replaced.
 class RowTarget {
  public:
+  struct Cell {
+    std::int32_t column;
+    bool owns_text;
+    std::size_t text_begin;
+    CellValue value;
+  };
+
   explicit RowTarget(const StringPool& strings) : strings_(strings) {}
 
   void Put(std::int32_t row, std::int32_t column, const CellValue& value) {
@@ -380,22 +392,22 @@ class RowTarget {
   }
   // Lets parsing go on past the complete row.
   void Resume() { fresh_ = false; }
-  // Keeps the texts of the complete row valid for as long as this lives,
-  // whatever is read after it.
-  void KeepTexts() {
-    kept_texts_.push_back(std::move(texts_));
-    texts_ = std::make_unique<std::string>();
+  // A complete row handed over: its cells, whose texts point into `texts`.
+  struct Row {
+    std::int32_t row = 0;
+    std::vector<Cell> cells;
+    std::unique_ptr<std::string> texts;
+  };
+  // Hands the complete row over (its texts stay where they are).
+  void TakeRow(Row& taken) {
+    taken.row = row_;
+    taken.cells.swap(cells_);
+    cells_.clear();
+    taken.texts.swap(texts_);
+    if (!texts_) texts_ = std::make_unique<std::string>();
   }
 
   std::int32_t row() const { return row_; }
-  // The value at `column` of the complete row.
-  CellValue Value(std::int32_t column) const {
-    const auto it = std::lower_bound(
-        cells_.begin(), cells_.end(), column,
-        [](const Cell& cell, std::int32_t c) { return cell.column < c; });
-    if (it == cells_.end() || it->column != column) return CellValue::Empty();
-    return it->value;
-  }
   // The bounding box of every cell stored so far.
   std::optional<BlockGeometry> used() const {
     if (last_row_ == 0) return std::nullopt;
@@ -404,12 +416,6 @@ class RowTarget {
   }
 
  private:
-  struct Cell {
-    std::int32_t column;
-    bool owns_text;
-    std::size_t text_begin;
-    CellValue value;
-  };
   // More cells than a row can hold: values given twice are dropped early.
   static constexpr std::size_t kCompactAt = 2 * kMaxColumns;
 
@@ -482,7 +488,6 @@ class RowTarget {
   bool building_sorted_ = true;
   std::vector<Cell> cells_;
   std::unique_ptr<std::string> texts_ = std::make_unique<std::string>();
-  std::vector<std::unique_ptr<std::string>> kept_texts_;
   std::int32_t row_ = 0;
   bool fresh_ = false;
   std::int32_t first_row_ = 0;
@@ -1254,23 +1259,128 @@ std::unique_ptr<Workbook> ReadXlsx(const std::string& path,
   return XlsxReader(path, zip, workbook_part).Read();
 }
 
+// The rows of the sheet are parsed on a thread of their own and queued for
+// the writer, so that parsing, writing and inflating share the cores.
 struct XlsxRowReader::Parts {
   Parts(const std::string& path, std::string workbook_part)
       : path(path),
         zip(path),
         reader(this->path, zip, std::move(workbook_part)) {}
+  ~Parts() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      cancelled = true;
+      changed.notify_all();
+    }
+    if (parser.joinable()) parser.join();
+  }
+
+  // One queued row, with the bounding box of the cells read up to it; the
+  // last entry is the end of the rows or the error that ended parsing.
+  struct Entry {
+    RowTarget::Row row;
+    std::optional<BlockGeometry> used;
+    bool end = false;
+    std::exception_ptr error;
+  };
+  // Rows are handed over in batches of about this many cells, so that the
+  // two threads meet seldom; the queue holds at most kQueuedCells.
+  static constexpr std::size_t kBatchCells = 1 << 12;
+  static constexpr std::size_t kQueuedCells = 1 << 16;
+  struct Batch {
+    std::vector<Entry> entries;
+    std::size_t cells = 0;
+  };
+
+  void Parse();
+  // Adds `entry` to the batch being made, and queues the batch when it is
+  // full or `entry` ends the rows; false when cancelled.
+  bool Push(Entry entry);
+  // Takes the next entry; rethrows the parser's error.
+  void Pop(Entry& entry);
 
   std::string path;
   ZipArchive zip;
   XlsxReader reader;
   std::optional<BlockGeometry> dimension;
+
+  std::thread parser;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::deque<Batch> queue;
+  std::size_t queued_cells = 0;
+  bool cancelled = false;
+  Batch making;  // the parser's
+  Batch taken;   // the writer's
+  std::size_t next_taken = 0;
+
+  // The writer's side: the row being read and what is known so far.
+  Entry current;
   bool finished = false;
   std::int32_t last_row = 0;
   std::int32_t last_column = 0;
   std::int32_t asked_row = 0;
+  std::size_t cursor = 0;
   std::optional<BlockGeometry> expected_used;
   std::function<void(const std::optional<BlockGeometry>&)> check;
 };
+
+void XlsxRowReader::Parts::Parse() {
+  Entry entry;
+  try {
+    std::int32_t taken = 0;
+    for (;;) {
+      reader.ReadRowsTo(taken + 1);
+      if (reader.rows().row() > taken) {
+        taken = reader.rows().row();
+        reader.rows().TakeRow(entry.row);
+        entry.used = reader.rows().used();
+        if (!Push(std::move(entry))) return;
+        entry = Entry();
+      } else if (reader.rows_ended()) {
+        break;
+      }
+    }
+    entry.used = reader.rows().used();
+    entry.end = true;
+  } catch (...) {
+    entry = Entry();
+    entry.error = std::current_exception();
+    entry.end = true;
+  }
+  Push(std::move(entry));
+}
+
+bool XlsxRowReader::Parts::Push(Entry entry) {
+  const bool end = entry.end;
+  making.cells += entry.row.cells.size() + 1;
+  making.entries.push_back(std::move(entry));
+  if (!end && making.cells < kBatchCells) return true;
+  std::unique_lock<std::mutex> lock(mutex);
+  changed.wait(lock, [&] {
+    return cancelled || queue.empty() || queued_cells < kQueuedCells;
+  });
+  if (cancelled) return false;
+  queued_cells += making.cells;
+  queue.push_back(std::move(making));
+  making = Batch();
+  changed.notify_all();
+  return true;
+}
+
+void XlsxRowReader::Parts::Pop(Entry& entry) {
+  if (next_taken == taken.entries.size()) {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return !queue.empty(); });
+    taken = std::move(queue.front());
+    queue.pop_front();
+    queued_cells -= taken.cells;
+    next_taken = 0;
+    changed.notify_all();
+  }
+  entry = std::move(taken.entries[next_taken++]);
+  if (entry.error) std::rethrow_exception(entry.error);
+}
 
 std::unique_ptr<XlsxRowReader> XlsxRowReader::Open(
     const std::string& path,
@@ -1291,7 +1401,9 @@ std::unique_ptr<XlsxRowReader> XlsxRowReader::Open(
     if (part.empty()) return nullptr;
     rows->parts_ = std::make_unique<Parts>(path, part);
   }
-  rows->parts_->dimension = rows->parts_->reader.OpenRows(choose_sheet);
+  Parts& parts = *rows->parts_;
+  parts.dimension = parts.reader.OpenRows(choose_sheet);
+  parts.parser = std::thread([&parts] { parts.Parse(); });
   return rows;
 }
 
@@ -1321,28 +1433,45 @@ BlockGeometry XlsxRowReader::Geometry(std::string_view address) const {
 }
 
 CellValue XlsxRowReader::Value(std::int32_t row, std::int32_t column) const {
-  XlsxReader& reader = parts_->reader;
-  if (row < parts_->asked_row) {
-    throw std::logic_error("rows read row by row were asked for out of order");
+  Parts& parts = *parts_;
+  if (row != parts.asked_row) {
+    if (row < parts.asked_row) {
+      throw std::logic_error(
+          "rows read row by row were asked for out of order");
+    }
+    parts.asked_row = row;
+    while (!parts.current.end && parts.current.row.row < row) {
+      parts.Pop(parts.current);
+    }
+    parts.cursor = 0;
+    if (parts.expected_used) CheckUsedRange();
   }
-  if (row != parts_->asked_row) {
-    parts_->asked_row = row;
-    reader.ReadRowsTo(row);
-    if (parts_->expected_used) CheckUsedRange();
-  }
-  if (row == parts_->last_row && column == parts_->last_column) {
+  if (row == parts.last_row && column == parts.last_column) {
     // The last cell: the sheet is checked to its end before the writer
-    // completes its text. Reading on replaces the row, whose texts the
-    // writer may still hold, so they are kept.
-    const CellValue value = reader.rows().row() == row
-                                ? reader.rows().Value(column)
-                                : CellValue::Empty();
-    reader.rows().KeepTexts();
+    // completes its text.
+    const CellValue value = ValueInRow(column);
     Finish();
     return value;
   }
-  if (reader.rows().row() != row) return CellValue::Empty();
-  return reader.rows().Value(column);
+  return ValueInRow(column);
+}
+
+CellValue XlsxRowReader::ValueInRow(std::int32_t column) const {
+  Parts& parts = *parts_;
+  if (parts.current.row.row != parts.asked_row) return CellValue::Empty();
+  // The writer asks for the columns of a row in order: a cursor finds
+  // them without a search.
+  const auto& cells = parts.current.row.cells;
+  if (parts.cursor < cells.size() && cells[parts.cursor].column > column) {
+    parts.cursor = 0;
+  }
+  while (parts.cursor < cells.size() && cells[parts.cursor].column < column) {
+    ++parts.cursor;
+  }
+  if (parts.cursor == cells.size() || cells[parts.cursor].column != column) {
+    return CellValue::Empty();
+  }
+  return cells[parts.cursor].value;
 }
 
 void XlsxRowReader::ExpectUsedRange(const BlockGeometry& used) {
@@ -1350,9 +1479,9 @@ void XlsxRowReader::ExpectUsedRange(const BlockGeometry& used) {
 }
 
 void XlsxRowReader::CheckUsedRange() const {
-  const XlsxReader& reader = parts_->reader;
-  const BlockGeometry& expected = *parts_->expected_used;
-  const std::optional<BlockGeometry> used = reader.rows().used();
+  const Parts& parts = *parts_;
+  const BlockGeometry& expected = *parts.expected_used;
+  const std::optional<BlockGeometry>& used = parts.current.used;
   // The rows read so far have cells; the first of them starts the used
   // range, and none may lie outside it.
   if (used && (used->first_row != expected.first_row ||
@@ -1361,18 +1490,27 @@ void XlsxRowReader::CheckUsedRange() const {
                used->last_row() > expected.last_row())) {
     throw UsedRangeDiffers{};
   }
-  if (reader.rows_ended() && used != expected) throw UsedRangeDiffers{};
+  if (parts.current.end && used != expected) throw UsedRangeDiffers{};
 }
 
 std::optional<BlockGeometry> XlsxRowReader::Finish() const {
-  XlsxReader& reader = parts_->reader;
-  reader.ReadRowsTo(kMaxRows + 1);
-  const std::optional<BlockGeometry> used = reader.rows().used();
-  if (!parts_->finished) {
-    parts_->finished = true;
-    if (parts_->check) parts_->check(used);
+  Parts& parts = *parts_;
+  // The rest is read into a row of its own: the writer may still hold
+  // texts of the current one.
+  Parts::Entry rest;
+  if (!parts.current.end) {
+    do {
+      parts.Pop(rest);
+    } while (!rest.end);
+    parts.current.end = true;
+    parts.current.used = rest.used;
   }
-  return used;
+  if (parts.parser.joinable()) parts.parser.join();
+  if (!parts.finished) {
+    parts.finished = true;
+    if (parts.check) parts.check(parts.current.used);
+  }
+  return parts.current.used;
 }
 
 }  // namespace kestrilo

@@ -71,6 +71,7 @@ class XlsxRowReader : public CellSource {
  private:
   XlsxRowReader();
   void CheckUsedRange() const;
+  CellValue ValueInRow(std::int32_t column) const;
   struct Parts;
   std::unique_ptr<Parts> parts_;
 };
