@@ -398,15 +398,20 @@ class RowTarget {
     std::vector<Cell> cells;
     std::unique_ptr<std::string> texts;
   };
-  // Hands the complete row over (its texts stay where they are).
-  void TakeRow(Row& taken) {
+  // Hands a copy of the complete row over, its texts in a string of the
+  // copy's own; the row keeps its room for the next one.
+  void TakeRow(Row& taken) const {
     taken.row = row_;
-    taken.cells.swap(cells_);
-    cells_.clear();
-    taken.texts.swap(texts_);
-    if (!texts_) texts_ = std::make_unique<std::string>();
+    taken.cells.assign(cells_.begin(), cells_.end());
+    if (texts_->empty()) return;
+    taken.texts = std::make_unique<std::string>(*texts_);
+    for (Cell& cell : taken.cells) {
+      if (cell.owns_text) {
+        cell.value.text = std::string_view(*taken.texts)
+                              .substr(cell.text_begin, cell.value.text.size());
+      }
+    }
   }
-
   std::int32_t row() const { return row_; }
   // The bounding box of every cell stored so far.
   std::optional<BlockGeometry> used() const {
