@@ -15,8 +15,9 @@ namespace kestrilo {
 
 /// One sheet of an xlsx workbook read row by row while the writer asks for
 /// its cells, without building the sheet: the memory needed is that of the
-/// shared strings and one row, whatever the size of the sheet, and parsing
-/// runs while the rest of the sheet is still being inflated.
+/// shared strings and a few rows, whatever the size of the sheet. The rows
+/// are parsed on a thread of their own, a little ahead of the writer, while
+/// the rest of the sheet is still being inflated on another.
 ///
 /// Cells must be asked for row by row (the row-wise layouts do); within a
 /// row, in any order. A file that lists its rows out of order cannot be
