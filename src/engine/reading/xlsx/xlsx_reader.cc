@@ -143,18 +143,39 @@ bool ParseDouble(std::string_view text, double& value) {
   text = Trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
-  // Whole numbers of up to 15 digits are exact in a double: the common
-  // case, read without the general conversion.
+  // Up to 15 digits, with or without a decimal point, are read without the
+  // general conversion: the digits make a whole number exact in a double,
+  // and so is the power of ten under the point, and the division rounds
+  // their quotient correctly, just as the general conversion would.
   const bool negative = text.front() == '-';
   const std::string_view digits = text.substr(negative ? 1 : 0);
-  if (!digits.empty() && digits.size() <= 15) {
+  if (!digits.empty() && digits.size() <= 16) {
     std::int64_t whole = 0;
+    std::size_t point = std::string_view::npos;
     std::size_t i = 0;
-    for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
-      whole = whole * 10 + (digits[i] - '0');
+    for (; i < digits.size(); ++i) {
+      const char c = digits[i];
+      if (c >= '0' && c <= '9') {
+        whole = whole * 10 + (c - '0');
+      } else if (c == '.' && point == std::string_view::npos && i > 0 &&
+                 i + 1 < digits.size()) {
+        point = i;
+      } else {
+        break;
+      }
     }
-    if (i == digits.size()) {
+    if (i == digits.size() && point == std::string_view::npos &&
+        digits.size() <= 15) {
       value = static_cast<double>(negative ? -whole : whole);
+      return true;
+    }
+    if (i == digits.size() && point != std::string_view::npos) {
+      static constexpr double kPowersOfTen[] = {
+          1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+      const double quotient =
+          static_cast<double>(whole) / kPowersOfTen[digits.size() - point - 1];
+      value = negative ? -quotient : quotient;
       return true;
     }
   }
