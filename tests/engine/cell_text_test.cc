@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
 namespace kestrilo {
 namespace {
 
@@ -14,6 +22,52 @@ TEST(CellTextTest, NumbersHaveAtMostFifteenSignificantDigits) {
   EXPECT_EQ(CellText(CellValue::Number(-0.0)), "0");
   EXPECT_EQ(CellText(CellValue::Number(123456789012345678.0)),
             "1.23456789012346e+17");
+}
+
+// Integers and short decimals take a quicker road than the general
+// conversion; both must give exactly the text of printf("%.15g").
+TEST(CellTextTest, NumbersMatchTheGeneralFormWhateverTheRoad) {
+  const auto printed = [](double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", value == 0 ? 0.0 : value);
+    return std::string(text);
+  };
+  std::vector<double> values = {1e15,
+                                1e15 - 1,
+                                1e15 - 0.5,
+                                999999999999999.4,
+                                1e16,
+                                1e-4,
+                                1e-7,
+                                0.1 + 0.2,
+                                1.0 / 3,
+                                4.9e-324,
+                                1e300,
+                                125.99,
+                                0.0001,
+                                99999.99999999999,
+                                12345678901234.5,
+                                0.00012345678901234567};
+  std::mt19937_64 random(15);
+  for (int i = 0; i < 20000; ++i) {
+    const auto digits = static_cast<std::int64_t>(random() >> (random() % 64));
+    values.push_back(static_cast<double>(digits));
+    values.push_back(static_cast<double>(digits % 100000000) /
+                     std::pow(10.0, static_cast<int>(random() % 16)));
+    double any;
+    const std::uint64_t bits = random();
+    std::memcpy(&any, &bits, sizeof any);
+    if (std::isfinite(any)) values.push_back(any);
+  }
+  for (const double value : values) {
+    for (const double signed_value : {value, -value}) {
+      ASSERT_EQ(CellText(CellValue::Number(signed_value)),
+                printed(signed_value))
+          << signed_value;
+      ASSERT_EQ(CellText(CellValue::Number(std::nextafter(signed_value, 0))),
+                printed(std::nextafter(signed_value, 0)));
+    }
+  }
 }
 
 TEST(CellTextTest, BooleansTextsEmptyAndErrors) {
@@ -35,6 +89,8 @@ TEST(CellTextTest, DatesAndTimes) {
   EXPECT_EQ(CellText(CellValue::DateTime(1.5, true)), "36:00:00");
   EXPECT_EQ(CellText(CellValue::DateTime(2)), "1900-01-01");
   EXPECT_EQ(CellText(CellValue::DateTime(-1)), "1899-12-29");
+  EXPECT_EQ(CellText(CellValue::DateTime(2958466)), "10000-01-01");
+  EXPECT_EQ(CellText(CellValue::DateTime(-693960)), "-1-12-31");
 }
 
 TEST(CellTextTest, EscapingReplacesOnlyTheThreeCharacters) {

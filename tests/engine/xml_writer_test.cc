@@ -636,5 +636,41 @@ TEST(XmlWriterTest, LargeBlocksComeOutWhole) {
   EXPECT_EQ(BlockToXml(source, options, "A1:B3000"), column_first);
 }
 
+// Cells and tags far longer than the room a line normally gets go out
+// piece by piece; around them, short lines go on in the same text.
+TEST(XmlWriterTest, CellsAndTagsLongerThanAChunkComeOutWhole) {
+  const std::string long_tag(300000, 't');
+  const std::string long_text = std::string(200000, 'a') + "&<\x01";
+  MemoryCellSource source;
+  source.SetText(1, 1, "H");
+  source.SetText(1, 2, long_tag);
+  for (int row = 2; row <= 4; ++row) {
+    source.SetText(row, 1, long_text);
+    source.Set(row, 2, CellValue::Number(row));
+  }
+  const std::string escaped =
+      std::string(200000, 'a') + "&amp;&lt;\xEF\xBF\xBD";
+  std::string wanted = "<" + long_tag + ">\r\n";
+  for (int row = 2; row <= 4; ++row) {
+    wanted += "\t<H>" + escaped + "</H>\r\n\t<" + long_tag + ">" +
+              std::to_string(row) + "</" + long_tag + ">\r\n";
+  }
+  wanted += "</" + long_tag + ">\r\n";
+  ExportOptions options;
+  options.title = long_tag;
+  EXPECT_EQ(BlockToXml(source, options, "A1:B4"), wanted);
+
+  options.row_first = false;
+  options.header_row = false;
+  options.title_tag = false;
+  std::string column_first = "<A>\r\n\t<1>H</1>\r\n";
+  for (int row = 2; row <= 4; ++row) {
+    column_first += "\t<" + std::to_string(row) + ">" + escaped + "</" +
+                    std::to_string(row) + ">\r\n";
+  }
+  EXPECT_EQ(BlockToXml(source, options, "A1:B4").substr(0, column_first.size()),
+            column_first);
+}
+
 }  // namespace
 }  // namespace kestrilo

@@ -1,9 +1,10 @@
 #include "engine/writing/cell_text.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "engine/writing/xml_name_chars.h"
 
@@ -11,21 +12,61 @@ namespace kestrilo {
 
 namespace {
 
-void AppendNumber(double value, std::string& out) {
-  if (std::isnan(value)) {
-    out += "NaN";
-    return;
+// Powers of ten that doubles hold exactly.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3, 1e4,  1e5,
+                                   1e6,  1e7,  1e8,  1e9, 1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15};
+
+// Most numbers of a sheet are integers or decimals of a few digits, for
+// which the general conversion is needlessly slow. When `magnitude` is the
+// double nearest to a decimal of at most 15 significant digits that prints
+// without an exponent, "%.15g" gives exactly that decimal (15 digits
+// survive a round trip through a double), so its digits are written
+// directly. Returns nullptr for any other number.
+char* WriteShortDecimal(double magnitude, char* out) {
+  if (!(magnitude >= 1e-4 && magnitude < 1e15)) return nullptr;
+  for (int places = 0; places < 16; ++places) {
+    const double scaled = magnitude * kPowersOfTen[places];
+    if (scaled >= 1e15) return nullptr;
+    // Any integer near `scaled` will do: the division proves it or not.
+    const auto digits = static_cast<std::int64_t>(scaled + 0.5);
+    if (static_cast<double>(digits) / kPowersOfTen[places] != magnitude) {
+      continue;
+    }
+    char text[24];
+    char* end = std::to_chars(text, text + sizeof text, digits).ptr;
+    const auto count = static_cast<int>(end - text);
+    if (places == 0) return std::copy(text, end, out);
+    // The first places that fit leave no trailing zero behind the point.
+    if (count <= places) {
+      *out++ = '0';
+      *out++ = '.';
+      out = std::fill_n(out, places - count, '0');
+      return std::copy(text, end, out);
+    }
+    out = std::copy(text, end - places, out);
+    *out++ = '.';
+    return std::copy(end - places, end, out);
   }
+  return nullptr;
+}
+
+char* WriteNumber(double value, char* out) {
+  if (std::isnan(value)) return std::copy_n("NaN", 3, out);
   if (std::isinf(value)) {
-    out += value < 0 ? "-Infinity" : "Infinity";
-    return;
+    return value < 0 ? std::copy_n("-Infinity", 9, out)
+                     : std::copy_n("Infinity", 8, out);
   }
-  if (value == 0) value = 0;  // no "-0"
-  char buffer[32];
+  if (value == 0) {  // no "-0"
+    *out = '0';
+    return out + 1;
+  }
+  char* sign_end = out;
+  if (value < 0) *sign_end++ = '-';
+  if (char* end = WriteShortDecimal(std::fabs(value), sign_end)) return end;
   // The same text as printf("%.15g"), without its locale lookups.
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                              std::chars_format::general, 15);
-  out.append(buffer, result.ptr);
+  return std::to_chars(out, out + 32, value, std::chars_format::general, 15)
+      .ptr;
 }
 
 // Days since 1970-01-01 to a civil date (proleptic Gregorian).
@@ -42,42 +83,40 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
   year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-void AppendTwoDigits(int value, std::string& out) {
-  out += static_cast<char>('0' + value / 10);
-  out += static_cast<char>('0' + value % 10);
+char* WriteTwoDigits(int value, char* out) {
+  out[0] = static_cast<char>('0' + value / 10);
+  out[1] = static_cast<char>('0' + value % 10);
+  return out + 2;
 }
 
-void AppendClock(std::int64_t seconds_of_day, std::string& out) {
+char* WriteClock(std::int64_t seconds_of_day, char* out) {
   const std::int64_t hours = seconds_of_day / 3600;
   if (hours >= 100) {
-    out += std::to_string(hours);
+    out = std::to_chars(out, out + 24, hours).ptr;
   } else {
-    AppendTwoDigits(static_cast<int>(hours), out);
+    out = WriteTwoDigits(static_cast<int>(hours), out);
   }
-  out += ':';
-  AppendTwoDigits(static_cast<int>(seconds_of_day / 60 % 60), out);
-  out += ':';
-  AppendTwoDigits(static_cast<int>(seconds_of_day % 60), out);
+  *out++ = ':';
+  out = WriteTwoDigits(static_cast<int>(seconds_of_day / 60 % 60), out);
+  *out++ = ':';
+  return WriteTwoDigits(static_cast<int>(seconds_of_day % 60), out);
 }
 
-void AppendDateTime(double serial, bool time_only, std::string& out) {
+char* WriteDateTime(double serial, bool time_only, char* out) {
   // Days from 1899-12-30 (serial 0) to 1970-01-01.
   constexpr std::int64_t kEpochOffset = 25569;
   constexpr double kLimit = 1e9;  // far beyond any calendar a sheet shows
   if (!std::isfinite(serial) || std::fabs(serial) > kLimit) {
-    AppendNumber(serial, out);
-    return;
+    return WriteNumber(serial, out);
   }
   const auto total_seconds =
       static_cast<std::int64_t>(std::llround(serial * 86400.0));
   if (time_only) {
     if (total_seconds < 0) {
-      out += '-';
-      AppendClock(-total_seconds, out);
-    } else {
-      AppendClock(total_seconds, out);
+      *out++ = '-';
+      return WriteClock(-total_seconds, out);
     }
-    return;
+    return WriteClock(total_seconds, out);
   }
   std::int64_t days = total_seconds / 86400;
   std::int64_t seconds = total_seconds % 86400;
@@ -87,42 +126,49 @@ void AppendDateTime(double serial, bool time_only, std::string& out) {
   }
   int year, month, day;
   CivilFromDays(days - kEpochOffset, year, month, day);
-  char buffer[32];
-  int length;
   if (year >= 0 && year <= 9999) {
-    length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month,
-                           day);
+    out = WriteTwoDigits(year / 100, out);
+    out = WriteTwoDigits(year % 100, out);
   } else {
-    length =
-        std::snprintf(buffer, sizeof buffer, "%d-%02d-%02d", year, month, day);
+    out = std::to_chars(out, out + 16, year).ptr;
   }
-  out.append(buffer, static_cast<std::size_t>(length));
+  *out++ = '-';
+  out = WriteTwoDigits(month, out);
+  *out++ = '-';
+  out = WriteTwoDigits(day, out);
   if (seconds != 0) {
-    out += ' ';
-    AppendClock(seconds, out);
+    *out++ = ' ';
+    out = WriteClock(seconds, out);
   }
+  return out;
 }
 
 }  // namespace
 
-void AppendCellText(const CellValue& value, std::string& out) {
+char* WriteCellText(const CellValue& value, char* out) {
   switch (value.kind) {
     case CellKind::kEmpty:
     case CellKind::kError:
-      return;
     case CellKind::kText:
-      out += value.text;
-      return;
+      return out;
     case CellKind::kNumber:
-      AppendNumber(value.number, out);
-      return;
+      return WriteNumber(value.number, out);
     case CellKind::kBoolean:
-      out += value.number != 0 ? "True" : "False";
-      return;
+      return value.number != 0 ? std::copy_n("True", 4, out)
+                               : std::copy_n("False", 5, out);
     case CellKind::kDateTime:
-      AppendDateTime(value.number, value.time_only, out);
-      return;
+      return WriteDateTime(value.number, value.time_only, out);
   }
+  return out;
+}
+
+void AppendCellText(const CellValue& value, std::string& out) {
+  if (value.kind == CellKind::kText) {
+    out += value.text;
+    return;
+  }
+  char text[kMaxCellTextSize];
+  out.append(text, WriteCellText(value, text));
 }
 
 std::string CellText(const CellValue& value) {
@@ -193,9 +239,33 @@ bool IsMarkup(char c) {
 
 }  // namespace
 
-void AppendEscaped(std::string_view text, std::string& out) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+namespace {
+
+// Bytes that escaping must look at: "&", "<", ">", the control characters
+// and every byte of a character beyond ASCII.
+constexpr auto kNeedsLook = [] {
+  std::array<bool, 256> table{};
+  for (int code = 0; code < 256; ++code) {
+    table[code] = code < 0x20 || code >= 0x80 || code == '&' || code == '<' ||
+                  code == '>';
+  }
+  return table;
+}();
+
+// The first byte from `i` on that escaping must look at; the size of
+// `text` when there is none.
+std::size_t NextToLook(std::string_view text, std::size_t i) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  while (i < text.size() && !kNeedsLook[bytes[i]]) ++i;
+  return i;
+}
+
+}  // namespace
+
+char* WriteEscaped(std::string_view text, char* out) {
+  std::size_t i = NextToLook(text, 0);
+  out = std::copy_n(text.data(), i, out);
+  while (i < text.size()) {
     std::string_view entity;
     std::size_t length = 1;
     switch (text[i]) {
@@ -209,24 +279,24 @@ void AppendEscaped(std::string_view text, std::string& out) {
         entity = "&gt;";
         break;
       default: {
-        // Printable ASCII, most of any sheet, needs no closer look.
-        const auto code = static_cast<unsigned char>(text[i]);
-        if (code >= 0x20 && code < 0x80) continue;
         bool holdable;
         length = CharacterAt(text, i, holdable);
-        if (holdable) {
-          i += length - 1;
-          continue;
-        }
-        entity = kReplacement;
+        entity = holdable ? text.substr(i, length) : kReplacement;
       }
     }
-    out.append(text, start, i - start);
-    out += entity;
-    i += length - 1;
-    start = i + 1;
+    out = std::copy(entity.begin(), entity.end(), out);
+    i += length;
+    const std::size_t next = NextToLook(text, i);
+    out = std::copy(text.data() + i, text.data() + next, out);
+    i = next;
   }
-  out.append(text, start, text.size() - start);
+  return out;
+}
+
+void AppendEscaped(std::string_view text, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + kMaxEscapedGrowth * text.size());
+  out.resize(WriteEscaped(text, out.data() + start) - out.data());
 }
 
 void AppendTagName(std::string_view text, bool safe, std::string& out) {
@@ -295,7 +365,8 @@ void MakeNameValid(std::string& name, std::size_t start) {
 
 bool HoldsCharactersXmlCannot(std::string_view text) {
   bool holdable = true;
-  for (std::size_t i = 0; i < text.size() && holdable;) {
+  for (std::size_t i = NextToLook(text, 0); i < text.size() && holdable;
+       i = NextToLook(text, i)) {
     i += CharacterAt(text, i, holdable);
   }
   return !holdable;

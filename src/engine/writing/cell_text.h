@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,14 @@ namespace kestrilo {
 /// texts unchanged, and empty cells and error values as empty text.
 void AppendCellText(const CellValue& value, std::string& out);
 
+/// The most bytes WriteCellText writes.
+inline constexpr std::size_t kMaxCellTextSize = 64;
+
+/// Writes the text form of a value that is not a text (see AppendCellText)
+/// at `out`, at most kMaxCellTextSize bytes, and returns its end. A text
+/// value writes nothing: its bytes are the caller's to copy or escape.
+char* WriteCellText(const CellValue& value, char* out);
+
 /// The text form of a cell's value (see AppendCellText).
 std::string CellText(const CellValue& value);
 
@@ -21,6 +30,13 @@ std::string CellText(const CellValue& value);
 /// character that XML cannot hold in any form (the control characters but
 /// TAB, LF and CR; U+FFFE, U+FFFF; bytes that are not UTF-8) as U+FFFD.
 void AppendEscaped(std::string_view text, std::string& out);
+
+/// The most bytes WriteEscaped writes for each byte of its text.
+inline constexpr std::size_t kMaxEscapedGrowth = 5;
+
+/// Writes `text` escaped as AppendEscaped does at `out`, which must have
+/// room for kMaxEscapedGrowth bytes per byte of `text`, and returns its end.
+char* WriteEscaped(std::string_view text, char* out);
 
 /// Appends the tag name that a header cell's or a title's `text` gives: the
 /// text without its space characters. When `safe`, a name never carries

@@ -1,5 +1,6 @@
 #include "engine/writing/xml_builder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <utility>
@@ -15,6 +16,9 @@ namespace {
 // that a file sink makes few system calls, small enough that memory stays
 // flat whatever the size of the block.
 constexpr std::size_t kChunkSize = std::size_t{256} << 10;
+// Room kept beyond the chunk for the line that passes it: a line that may
+// need more is written piece by piece instead.
+constexpr std::size_t kLineRoom = kChunkSize / 8;
 
 constexpr std::string_view kStatusPrefix = "Rows completed: ";
 
@@ -37,9 +41,7 @@ XmlBuilder::XmlBuilder(const BlockGeometry& block, std::string_view address,
     throw AddressError("The cell address \"" + std::string(address) +
                        "\" names cells outside the worksheet.");
   }
-  // One cell's text may overshoot the chunk; a reserve a little above it
-  // spares most regrowth.
-  working_.reserve(kChunkSize + kChunkSize / 8);
+  working_.resize(kChunkSize + kLineRoom);
   if (options_.title_tag) {
     AppendTagName(options_.title, options_.escape_text, title_);
     if (options_.valid_names) MakeNameValid(title_);
@@ -61,50 +63,164 @@ void XmlBuilder::BeginStep(std::int32_t number) {
 
 void XmlBuilder::Finish() {
   if (options_.title_tag) CloseLine(std::string_view(), title_);
-  if (!working_.empty()) sink_.Write(working_);
-  working_.clear();
+  if (used_ != 0) HandOn();
 }
 
+namespace {
+
+char* Put(std::string_view text, char* out) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+}  // namespace
+
 void XmlBuilder::OpenLine(std::string_view indent, std::string_view tag) {
-  working_ += indent;
-  working_ += '<';
-  working_ += tag;
-  working_ += ">\r\n";
-  if (working_.size() >= kChunkSize) HandOn();
+  if (tag.size() > kLineRoom / 2) {
+    Append(indent);
+    Append("<");
+    Append(tag);
+    Append(">\r\n");
+    EndLine(working_.data() + used_);
+    return;
+  }
+  char* out = Put(indent, Room(indent.size() + tag.size() + 4));
+  *out++ = '<';
+  out = Put(tag, out);
+  EndLine(Put(">\r\n", out));
 }
 
 void XmlBuilder::CloseLine(std::string_view indent, std::string_view tag) {
-  working_ += indent;
-  working_ += "</";
-  working_ += tag;
-  working_ += ">\r\n";
-  if (working_.size() >= kChunkSize) HandOn();
+  if (tag.size() > kLineRoom / 2) {
+    Append(indent);
+    Append("</");
+    Append(tag);
+    Append(">\r\n");
+    EndLine(working_.data() + used_);
+    return;
+  }
+  char* out = Put(indent, Room(indent.size() + tag.size() + 5));
+  out = Put("</", out);
+  out = Put(tag, out);
+  EndLine(Put(">\r\n", out));
 }
 
 void XmlBuilder::CellLine(std::string_view indent, std::string_view tag,
                           const CellValue& value) {
-  working_ += indent;
-  working_ += '<';
-  working_ += tag;
-  working_ += '>';
-  if (value.kind == CellKind::kText) {
-    if (options_.escape_text) {
-      AppendEscaped(value.text, working_);
-    } else {
-      working_ += value.text;
-    }
-  } else {
-    AppendCellText(value, working_);
+  const std::size_t most =
+      indent.size() + 2 * tag.size() + 6 + MostValueBytes(value);
+  if (most > kLineRoom) {
+    LongCellLine(indent, &tag, std::string_view(), value);
+    return;
   }
-  working_ += "</";
-  working_ += tag;
-  working_ += ">\r\n";
-  if (working_.size() >= kChunkSize) HandOn();
+  char* out = Put(indent, Room(most));
+  *out++ = '<';
+  out = Put(tag, out);
+  *out++ = '>';
+  out = WriteValue(value, out);
+  out = Put("</", out);
+  out = Put(tag, out);
+  EndLine(Put(">\r\n", out));
+}
+
+void XmlBuilder::AppendCellOpening(bool nested, std::string_view tag,
+                                   std::string& out) const {
+  out += nested ? nested_indent_ : outer_indent_;
+  out += '<';
+  out += tag;
+  out += '>';
+}
+
+void XmlBuilder::AppendCellClosing(std::string_view tag, std::string& out) {
+  out += "</";
+  out += tag;
+  out += ">\r\n";
+}
+
+void XmlBuilder::FramedCell(std::string_view opening, std::string_view closing,
+                            const CellValue& value) {
+  const std::size_t most =
+      opening.size() + closing.size() + MostValueBytes(value);
+  if (most > kLineRoom) {
+    LongCellLine(opening, nullptr, closing, value);
+    return;
+  }
+  char* out = Put(opening, Room(most));
+  out = WriteValue(value, out);
+  EndLine(Put(closing, out));
+}
+
+// A line too long for the room kept goes piece by piece; a `tag` given
+// stands for "<tag>" before the text and "</tag>" and the line end after it.
+void XmlBuilder::LongCellLine(std::string_view opening,
+                              const std::string_view* tag,
+                              std::string_view closing,
+                              const CellValue& value) {
+  Append(opening);
+  if (tag) {
+    Append("<");
+    Append(*tag);
+    Append(">");
+  }
+  if (value.kind != CellKind::kText) {
+    char text[kMaxCellTextSize];
+    Append(std::string_view(text, WriteCellText(value, text) - text));
+  } else if (options_.escape_text) {
+    long_text_.clear();
+    AppendEscaped(value.text, long_text_);
+    Append(long_text_);
+  } else {
+    Append(value.text);
+  }
+  if (tag) {
+    Append("</");
+    Append(*tag);
+    Append(">\r\n");
+  }
+  Append(closing);
+  EndLine(working_.data() + used_);
+}
+
+std::size_t XmlBuilder::MostValueBytes(const CellValue& value) const {
+  if (value.kind != CellKind::kText) return kMaxCellTextSize;
+  return options_.escape_text ? kMaxEscapedGrowth * value.text.size()
+                              : value.text.size();
+}
+
+char* XmlBuilder::WriteValue(const CellValue& value, char* out) const {
+  if (value.kind != CellKind::kText) return WriteCellText(value, out);
+  if (options_.escape_text) return WriteEscaped(value.text, out);
+  return Put(value.text, out);
+}
+
+// Where `bytes` more may be written: the text so far goes to the sink first
+// when they would not fit behind it.
+char* XmlBuilder::Room(std::size_t bytes) {
+  if (working_.size() - used_ < bytes) HandOn();
+  return working_.data() + used_;
+}
+
+// Takes the bytes written up to `end`; the text goes to the sink once it
+// holds a chunk.
+void XmlBuilder::EndLine(char* end) {
+  used_ = static_cast<std::size_t>(end - working_.data());
+  if (used_ >= kChunkSize) HandOn();
+}
+
+void XmlBuilder::Append(std::string_view text) {
+  while (!text.empty()) {
+    if (used_ == working_.size()) HandOn();
+    const std::size_t count = std::min(text.size(), working_.size() - used_);
+    std::memcpy(working_.data() + used_, text.data(), count);
+    used_ += count;
+    text.remove_prefix(count);
+  }
 }
 
 void XmlBuilder::HandOn() {
-  sink_.Write(working_);
-  working_.clear();
+  const std::size_t used = used_;
+  used_ = 0;
+  sink_.Write(std::string_view(working_.data(), used));
 }
 
 void AppendHeaderTag(const CellValue& header, const ExportOptions& options,

@@ -48,6 +48,15 @@ class XmlBuilder {
     CellLine(outer_indent_, tag, value);
   }
 
+  // The bytes before a cell's text under `tag` (its indent and opening tag)
+  // and after it (the closing tag and line end), made once for a column
+  // whose cells are then written with FramedCell.
+  void AppendCellOpening(bool nested, std::string_view tag,
+                         std::string& out) const;
+  static void AppendCellClosing(std::string_view tag, std::string& out);
+  void FramedCell(std::string_view opening, std::string_view closing,
+                  const CellValue& value);
+
   // Writes the title's closing line and hands the rest to the sink.
   void Finish();
 
@@ -56,6 +65,13 @@ class XmlBuilder {
   void CloseLine(std::string_view indent, std::string_view tag);
   void CellLine(std::string_view indent, std::string_view tag,
                 const CellValue& value);
+  void LongCellLine(std::string_view opening, const std::string_view* tag,
+                    std::string_view closing, const CellValue& value);
+  std::size_t MostValueBytes(const CellValue& value) const;
+  char* WriteValue(const CellValue& value, char* out) const;
+  char* Room(std::size_t bytes);
+  void EndLine(char* end);
+  void Append(std::string_view text);
   void HandOn();
 
   BlockGeometry block_;
@@ -65,7 +81,13 @@ class XmlBuilder {
   std::string title_;
   std::string_view outer_indent_;
   std::string_view nested_indent_ = "\t";
+  // The working text: the first used_ bytes of working_, whose size is its
+  // capacity, so that a line is written with one check for room instead of
+  // one for each of its pieces.
   std::string working_;
+  std::size_t used_ = 0;
+  // The escaped text of a cell too long for the room kept for a line.
+  std::string long_text_;
 };
 
 // Appends the tag name a header cell stands for: its text with every space

@@ -14,15 +14,16 @@ class XmlRowWriter::Cursor {
  public:
   explicit Cursor(std::span<const Cell> cells) : cells_(cells) {}
 
-  CellValue At(std::int32_t column) {
+  const CellValue& At(std::int32_t column) {
     while (next_ < cells_.size() && cells_[next_].column < column) ++next_;
     if (next_ < cells_.size() && cells_[next_].column == column) {
       return cells_[next_].value;
     }
-    return CellValue::Empty();
+    return kEmpty;
   }
 
  private:
+  static inline const CellValue kEmpty;
   std::span<const Cell> cells_;
   std::size_t next_ = 0;
 };
@@ -49,10 +50,13 @@ XmlRowWriter::XmlRowWriter(const BlockGeometry& block, std::string_view address,
                                       std::move(status));
   next_row_ = xml_->r0();
   if (layout_ == Layout::kNoHeaders) {
-    columns_ = std::make_unique<TagTable>(xml_->c0());
+    openings_ = std::make_unique<TagTable>(xml_->c0());
+    closings_ = std::make_unique<TagTable>(xml_->c0());
+    std::string letters;
     for (std::int32_t column = xml_->c0(); column <= xml_->c1(); ++column) {
-      AppendColumnLetters(column, columns_->chars());
-      columns_->EndTag();
+      letters.clear();
+      AppendColumnLetters(column, letters);
+      AddColumnFrame(letters);
     }
   }
 }
@@ -80,53 +84,78 @@ void XmlRowWriter::Finish() {
 }
 
 void XmlRowWriter::WriteRow(std::int32_t row, std::span<const Cell> cells) {
-  Cursor cursor(cells);
   const bool header_line =
       row == xml_->r0() &&
       (layout_ == Layout::kHeaderRow || layout_ == Layout::kBothHeaders);
   if (!header_line) {
-    WriteDataRow(row, cursor);
+    WriteDataRow(row, cells);
     return;
   }
+  Cursor cursor(cells);
   const std::int32_t first = FirstColumnUsed(row);
-  columns_ = std::make_unique<TagTable>(first);
+  openings_ = std::make_unique<TagTable>(first);
+  closings_ = std::make_unique<TagTable>(first);
+  std::string tag;
   for (std::int32_t column = first; column <= xml_->c1(); ++column) {
-    AppendHeaderTag(cursor.At(column), xml_->options(), columns_->chars());
-    columns_->EndTag();
+    tag.clear();
+    AppendHeaderTag(cursor.At(column), xml_->options(), tag);
+    AddColumnFrame(tag);
   }
 }
 
-void XmlRowWriter::WriteDataRow(std::int32_t row, Cursor& cells) {
+void XmlRowWriter::AddColumnFrame(std::string_view tag) {
+  xml_->AppendCellOpening(layout_ != Layout::kHeaderRow, tag,
+                          openings_->chars());
+  openings_->EndTag();
+  XmlBuilder::AppendCellClosing(tag, closings_->chars());
+  closings_->EndTag();
+}
+
+// The cells of a data row from the first column with a frame of its own.
+void XmlRowWriter::WriteColumnCells(std::span<const Cell> cells) {
+  XmlBuilder& xml = *xml_;
+  const TagTable& openings = *openings_;
+  const TagTable& closings = *closings_;
+  Cursor cursor(cells);
+  const std::int32_t first =
+      layout_ == Layout::kBothHeaders ? xml.c0() + 1 : xml.c0();
+  for (std::int32_t column = first; column <= xml.c1(); ++column) {
+    xml.FramedCell(openings[column], closings[column], cursor.At(column));
+  }
+}
+
+void XmlRowWriter::WriteDataRow(std::int32_t row, std::span<const Cell> cells) {
   XmlBuilder& xml = *xml_;
   xml.BeginStep(row);
   switch (layout_) {
     case Layout::kHeaderRow:
-      for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
-        xml.FlatCell((*columns_)[column], cells.At(column));
-      }
+      WriteColumnCells(cells);
       break;
     case Layout::kHeaderColumn: {
-      const std::string tag = HeaderTag(cells.At(xml.c0()), xml.options());
+      Cursor cursor(cells);
+      std::string tag;
+      AppendHeaderTag(cursor.At(xml.c0()), xml.options(), tag);
+      row_opening_.clear();
+      xml.AppendCellOpening(false, tag, row_opening_);
+      row_closing_.clear();
+      XmlBuilder::AppendCellClosing(tag, row_closing_);
       for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
-        xml.FlatCell(tag, cells.At(column));
+        xml.FramedCell(row_opening_, row_closing_, cursor.At(column));
       }
       break;
     }
     case Layout::kNoHeaders: {
       const RowNumberTag tag(row, xml.options());
       xml.OpenOuter(tag.view());
-      for (std::int32_t column = xml.c0(); column <= xml.c1(); ++column) {
-        xml.NestedCell((*columns_)[column], cells.At(column));
-      }
+      WriteColumnCells(cells);
       xml.CloseOuter(tag.view());
       break;
     }
     case Layout::kBothHeaders: {
-      const std::string tag = HeaderTag(cells.At(xml.c0()), xml.options());
+      const std::string tag =
+          HeaderTag(Cursor(cells).At(xml.c0()), xml.options());
       xml.OpenOuter(tag);
-      for (std::int32_t column = xml.c0() + 1; column <= xml.c1(); ++column) {
-        xml.NestedCell((*columns_)[column], cells.At(column));
-      }
+      WriteColumnCells(cells);
       xml.CloseOuter(tag);
       break;
     }

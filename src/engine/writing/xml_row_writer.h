@@ -76,12 +76,19 @@ class XmlRowWriter {
   class Cursor;
 
   void WriteRow(std::int32_t row, std::span<const Cell> cells);
-  void WriteDataRow(std::int32_t row, Cursor& cells);
+  void WriteDataRow(std::int32_t row, std::span<const Cell> cells);
+  void AddColumnFrame(std::string_view tag);
+  void WriteColumnCells(std::span<const Cell> cells);
 
   Layout layout_;
   std::unique_ptr<XmlBuilder> xml_;
-  // Tag names of the block's columns: header texts, or column letters.
-  std::unique_ptr<TagTable> columns_;
+  // The bytes around each of the block's cells, by column: the openings
+  // and closings of the tags that header texts or column letters give.
+  std::unique_ptr<TagTable> openings_;
+  std::unique_ptr<TagTable> closings_;
+  // Those of the row being written, when the header column names its cells.
+  std::string row_opening_;
+  std::string row_closing_;
   std::int32_t next_row_;
 };
 
