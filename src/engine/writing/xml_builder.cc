@@ -6,19 +6,10 @@
 #include <utility>
 
 #include "engine/model/address_error.h"
-#include "engine/writing/cell_text.h"
 
 namespace kestrilo {
 
 namespace {
-
-// The working text goes to the sink once it holds this much: large enough
-// that a file sink makes few system calls, small enough that memory stays
-// flat whatever the size of the block.
-constexpr std::size_t kChunkSize = std::size_t{256} << 10;
-// Room kept beyond the chunk for the line that passes it: a line that may
-// need more is written piece by piece instead.
-constexpr std::size_t kLineRoom = kChunkSize / 8;
 
 constexpr std::string_view kStatusPrefix = "Rows completed: ";
 
@@ -137,8 +128,11 @@ void XmlBuilder::AppendCellClosing(std::string_view tag, std::string& out) {
   out += ">\r\n";
 }
 
-void XmlBuilder::FramedCell(std::string_view opening, std::string_view closing,
-                            const CellValue& value) {
+// A framed cell that would not fit behind the working text, or that might
+// not fit the room kept for a line.
+void XmlBuilder::RoomyFramedCell(std::string_view opening,
+                                 std::string_view closing,
+                                 const CellValue& value) {
   const std::size_t most =
       opening.size() + closing.size() + MostValueBytes(value);
   if (most > kLineRoom) {
@@ -179,18 +173,6 @@ void XmlBuilder::LongCellLine(std::string_view opening,
   }
   Append(closing);
   EndLine(working_.data() + used_);
-}
-
-std::size_t XmlBuilder::MostValueBytes(const CellValue& value) const {
-  if (value.kind != CellKind::kText) return kMaxCellTextSize;
-  return options_.escape_text ? kMaxEscapedGrowth * value.text.size()
-                              : value.text.size();
-}
-
-char* XmlBuilder::WriteValue(const CellValue& value, char* out) const {
-  if (value.kind != CellKind::kText) return WriteCellText(value, out);
-  if (options_.escape_text) return WriteEscaped(value.text, out);
-  return Put(value.text, out);
 }
 
 // Where `bytes` more may be written: the text so far goes to the sink first

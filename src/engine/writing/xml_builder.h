@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/cell_value.h"
+#include "engine/writing/cell_text.h"
 #include "engine/writing/export_options.h"
 #include "engine/writing/xml_sink.h"
 
@@ -54,21 +56,55 @@ class XmlBuilder {
   void AppendCellOpening(bool nested, std::string_view tag,
                          std::string& out) const;
   static void AppendCellClosing(std::string_view tag, std::string& out);
+  // Inline: the cells of a large block are written here, nearly all on the
+  // first road.
   void FramedCell(std::string_view opening, std::string_view closing,
-                  const CellValue& value);
+                  const CellValue& value) {
+    const std::size_t most =
+        opening.size() + closing.size() + MostValueBytes(value);
+    if (most > kLineRoom || working_.size() - used_ < most) {
+      RoomyFramedCell(opening, closing, value);
+      return;
+    }
+    char* out = working_.data() + used_;
+    std::memcpy(out, opening.data(), opening.size());
+    out = WriteValue(value, out + opening.size());
+    std::memcpy(out, closing.data(), closing.size());
+    used_ = static_cast<std::size_t>(out + closing.size() - working_.data());
+    if (used_ >= kChunkSize) HandOn();
+  }
 
   // Writes the title's closing line and hands the rest to the sink.
   void Finish();
 
  private:
+  // The working text goes to the sink once it holds this much: large enough
+  // that a file sink makes few system calls, small enough that memory stays
+  // flat whatever the size of the block.
+  static constexpr std::size_t kChunkSize = std::size_t{256} << 10;
+  // Room kept beyond the chunk for the line that passes it: a line that may
+  // need more is written piece by piece instead.
+  static constexpr std::size_t kLineRoom = kChunkSize / 8;
+
+  void RoomyFramedCell(std::string_view opening, std::string_view closing,
+                       const CellValue& value);
   void OpenLine(std::string_view indent, std::string_view tag);
   void CloseLine(std::string_view indent, std::string_view tag);
   void CellLine(std::string_view indent, std::string_view tag,
                 const CellValue& value);
   void LongCellLine(std::string_view opening, const std::string_view* tag,
                     std::string_view closing, const CellValue& value);
-  std::size_t MostValueBytes(const CellValue& value) const;
-  char* WriteValue(const CellValue& value, char* out) const;
+  std::size_t MostValueBytes(const CellValue& value) const {
+    if (value.kind != CellKind::kText) return kMaxCellTextSize;
+    return options_.escape_text ? kMaxEscapedGrowth * value.text.size()
+                                : value.text.size();
+  }
+  char* WriteValue(const CellValue& value, char* out) const {
+    if (value.kind != CellKind::kText) return WriteCellText(value, out);
+    if (options_.escape_text) return WriteEscaped(value.text, out);
+    std::memcpy(out, value.text.data(), value.text.size());
+    return out + value.text.size();
+  }
   char* Room(std::size_t bytes);
   void EndLine(char* end);
   void Append(std::string_view text);

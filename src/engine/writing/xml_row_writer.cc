@@ -58,6 +58,7 @@ XmlRowWriter::XmlRowWriter(const BlockGeometry& block, std::string_view address,
       AppendColumnLetters(column, letters);
       AddColumnFrame(letters);
     }
+    ListFrames(xml_->c0());
   }
 }
 
@@ -101,6 +102,7 @@ void XmlRowWriter::WriteRow(std::int32_t row, std::span<const Cell> cells) {
     AppendHeaderTag(cursor.At(column), xml_->options(), tag);
     AddColumnFrame(tag);
   }
+  ListFrames(first);
 }
 
 void XmlRowWriter::AddColumnFrame(std::string_view tag) {
@@ -111,16 +113,20 @@ void XmlRowWriter::AddColumnFrame(std::string_view tag) {
   closings_->EndTag();
 }
 
+void XmlRowWriter::ListFrames(std::int32_t first) {
+  frames_.clear();
+  for (std::int32_t column = first; column <= xml_->c1(); ++column) {
+    frames_.push_back({(*openings_)[column], (*closings_)[column]});
+  }
+}
+
 // The cells of a data row from the first column with a frame of its own.
 void XmlRowWriter::WriteColumnCells(std::span<const Cell> cells) {
   XmlBuilder& xml = *xml_;
-  const TagTable& openings = *openings_;
-  const TagTable& closings = *closings_;
   Cursor cursor(cells);
-  const std::int32_t first =
-      layout_ == Layout::kBothHeaders ? xml.c0() + 1 : xml.c0();
-  for (std::int32_t column = first; column <= xml.c1(); ++column) {
-    xml.FramedCell(openings[column], closings[column], cursor.At(column));
+  std::int32_t column = xml.c1() - static_cast<std::int32_t>(frames_.size());
+  for (const Frame& frame : frames_) {
+    xml.FramedCell(frame.opening, frame.closing, cursor.At(++column));
   }
 }
 

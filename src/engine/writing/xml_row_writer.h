@@ -4,7 +4,9 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/cell_value.h"
@@ -77,7 +79,14 @@ class XmlRowWriter {
 
   void WriteRow(std::int32_t row, std::span<const Cell> cells);
   void WriteDataRow(std::int32_t row, std::span<const Cell> cells);
+  // The opening and closing of one column's cells.
+  struct Frame {
+    std::string_view opening;
+    std::string_view closing;
+  };
+
   void AddColumnFrame(std::string_view tag);
+  void ListFrames(std::int32_t first);
   void WriteColumnCells(std::span<const Cell> cells);
 
   Layout layout_;
@@ -86,6 +95,8 @@ class XmlRowWriter {
   // and closings of the tags that header texts or column letters give.
   std::unique_ptr<TagTable> openings_;
   std::unique_ptr<TagTable> closings_;
+  // Views of those, one for each column from the first used.
+  std::vector<Frame> frames_;
   // Those of the row being written, when the header column names its cells.
   std::string row_opening_;
   std::string row_closing_;
