@@ -132,6 +132,15 @@ TEST(CellTextTest, EscapingReplacesBytesThatAreNotUtf8) {
   EXPECT_EQ(escaped("cut \xE6\x9D"), "cut " + r + r);
   EXPECT_EQ(escaped("\xF0\x9F\x8D\x8E \xE6\x9D\xB1"),  // kept whole
             "\xF0\x9F\x8D\x8E \xE6\x9D\xB1");
+  // Long texts are escaped part by part, never cutting a character.
+  std::string long_text = "x", long_wanted = "x";
+  for (int i = 0; i < 5000; ++i) long_text += "\xC3\xA9";
+  long_wanted += long_text.substr(1);
+  for (int i = 0; i < 5000; ++i) {
+    long_text += '\x80';
+    long_wanted += r;
+  }
+  EXPECT_EQ(escaped(long_text), long_wanted);
   EXPECT_TRUE(HoldsCharactersXmlCannot("\xEF\xBF"));
   EXPECT_FALSE(HoldsCharactersXmlCannot("\xF0\x9F\x8D\x8E"));
   std::string name;

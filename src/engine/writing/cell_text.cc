@@ -293,10 +293,26 @@ char* WriteEscaped(std::string_view text, char* out) {
   return out;
 }
 
+std::size_t EscapablePart(std::string_view text, std::size_t most) {
+  if (text.size() <= most) return text.size();
+  // No character reads past a byte that cannot continue one, nor past four
+  // bytes that all continue one: either is a place to cut.
+  for (std::size_t cut = most; cut + 4 > most; --cut) {
+    if ((static_cast<unsigned char>(text[cut]) & 0xC0) != 0x80) return cut;
+  }
+  return most;
+}
+
 void AppendEscaped(std::string_view text, std::string& out) {
-  const std::size_t start = out.size();
-  out.resize(start + kMaxEscapedGrowth * text.size());
-  out.resize(WriteEscaped(text, out.data() + start) - out.data());
+  constexpr std::size_t kPart = 4096;
+  while (!text.empty()) {
+    const std::size_t part = EscapablePart(text, kPart);
+    const std::size_t start = out.size();
+    out.resize(start + kMaxEscapedGrowth * part);
+    out.resize(WriteEscaped(text.substr(0, part), out.data() + start) -
+               out.data());
+    text.remove_prefix(part);
+  }
 }
 
 void AppendTagName(std::string_view text, bool safe, std::string& out) {

@@ -38,6 +38,11 @@ inline constexpr std::size_t kMaxEscapedGrowth = 5;
 /// room for kMaxEscapedGrowth bytes per byte of `text`, and returns its end.
 char* WriteEscaped(std::string_view text, char* out);
 
+/// How many bytes from the start of `text`, at most `most` (at least 4) and
+/// more than `most` - 4, can be escaped apart from the rest with the same
+/// result as escaping the whole: a long text goes through a small buffer.
+std::size_t EscapablePart(std::string_view text, std::size_t most);
+
 /// Appends the tag name that a header cell's or a title's `text` gives: the
 /// text without its space characters. When `safe`, a name never carries
 /// markup: each of < > & " ' / = becomes "_", and each character XML cannot

@@ -160,9 +160,13 @@ void XmlBuilder::LongCellLine(std::string_view opening,
     char text[kMaxCellTextSize];
     Append(std::string_view(text, WriteCellText(value, text) - text));
   } else if (options_.escape_text) {
-    long_text_.clear();
-    AppendEscaped(value.text, long_text_);
-    Append(long_text_);
+    constexpr std::size_t kPart = kLineRoom / kMaxEscapedGrowth;
+    for (std::string_view rest = value.text; !rest.empty();) {
+      const std::size_t part = EscapablePart(rest, kPart);
+      EndLine(
+          WriteEscaped(rest.substr(0, part), Room(kMaxEscapedGrowth * part)));
+      rest.remove_prefix(part);
+    }
   } else {
     Append(value.text);
   }

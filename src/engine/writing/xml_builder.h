@@ -122,8 +122,6 @@ class XmlBuilder {
   // one for each of its pieces.
   std::string working_;
   std::size_t used_ = 0;
-  // The escaped text of a cell too long for the room kept for a line.
-  std::string long_text_;
 };
 
 // Appends the tag name a header cell stands for: its text with every space
