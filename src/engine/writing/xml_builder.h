@@ -66,11 +66,9 @@ class XmlBuilder {
       RoomyFramedCell(opening, closing, value);
       return;
     }
-    char* out = working_.data() + used_;
-    std::memcpy(out, opening.data(), opening.size());
-    out = WriteValue(value, out + opening.size());
-    std::memcpy(out, closing.data(), closing.size());
-    used_ = static_cast<std::size_t>(out + closing.size() - working_.data());
+    char* out = Copy(opening, working_.data() + used_);
+    out = Copy(closing, WriteValue(value, out));
+    used_ = static_cast<std::size_t>(out - working_.data());
     if (used_ >= kChunkSize) HandOn();
   }
 
@@ -102,8 +100,30 @@ class XmlBuilder {
   char* WriteValue(const CellValue& value, char* out) const {
     if (value.kind != CellKind::kText) return WriteCellText(value, out);
     if (options_.escape_text) return WriteEscaped(value.text, out);
-    std::memcpy(out, value.text.data(), value.text.size());
-    return out + value.text.size();
+    return Copy(value.text, out);
+  }
+
+  // Tags and cell texts are mostly a few bytes long: two overlapping words
+  // copy them without a call.
+  static char* Copy(std::string_view text, char* out) {
+    const std::size_t size = text.size();
+    const char* from = text.data();
+    if (size >= 8 && size <= 16) {
+      std::uint64_t head, tail;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + size - 8, 8);
+      std::memcpy(out, &head, 8);
+      std::memcpy(out + size - 8, &tail, 8);
+    } else if (size >= 4 && size < 8) {
+      std::uint32_t head, tail;
+      std::memcpy(&head, from, 4);
+      std::memcpy(&tail, from + size - 4, 4);
+      std::memcpy(out, &head, 4);
+      std::memcpy(out + size - 4, &tail, 4);
+    } else {
+      std::memcpy(out, from, size);
+    }
+    return out + size;
   }
   char* Room(std::size_t bytes);
   void EndLine(char* end);
