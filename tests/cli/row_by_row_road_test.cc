@@ -1,11 +1,18 @@
 // The CLI reads xlsx sheets row by row for the row-wise layouts, and takes
 // the sheet model instead whenever the file does not allow that; the XML
 // must be the model's either way.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "../engine/test_package.h"
 #include "cli/workbook_conversion.h"
@@ -100,6 +107,36 @@ TEST(RowByRowRoad, WarnsAsTheModelRoadDoes) {
                 "1 formula has no cached value and read as empty",
                 "block is empty ($D$5:$E$6 of sheet 'Sheet1' has no cells)"}));
   EXPECT_EQ(xml, ModelXml(path, "D5:E6"));
+}
+
+// Opening a named pipe waits for a writer; a workbook name on a pipe must be
+// refused without opening it. A watchdog plays the writer: if it finds a
+// reader waiting, the pipe was opened.
+TEST(RowByRowRoad, RefusesANamedPipeWithoutOpeningIt) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "row_road_pipe.xlsx").string();
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  std::atomic<bool> done = false;
+  std::atomic<bool> opened = false;
+  std::thread watchdog([&] {
+    while (!done) {
+      const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      if (fd >= 0) {
+        opened = true;
+        ::close(fd);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  });
+  const JobResult result = Convert(path).result;
+  done = true;
+  watchdog.join();
+  std::filesystem::remove(path);
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(result.status, JobResult::Status::kFailed);
+  EXPECT_NE(result.reason.find("not a regular file"), std::string::npos)
+      << result.reason;
 }
 
 }  // namespace

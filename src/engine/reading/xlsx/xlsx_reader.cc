@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -22,6 +20,7 @@
 #include "engine/model/block_geometry.h"
 #include "engine/model/excel_width.h"
 #include "engine/model/workbook_cell_source.h"
+#include "engine/reading/input_file.h"
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/value_format.h"
 #include "engine/reading/workbook_error.h"
@@ -1411,14 +1410,15 @@ void XlsxRowReader::Parts::Pop(Entry& entry) {
 std::unique_ptr<XlsxRowReader> XlsxRowReader::Open(
     const std::string& path,
     const std::function<int(const Workbook&)>& choose_sheet) {
-  char head[4] = {};
   {
-    std::ifstream file(path, std::ios::binary);
-    if (!file.read(head, sizeof head)) return nullptr;
-  }
-  if (head[0] != 'P' || head[1] != 'K' || head[2] != 3 || head[3] != 4 ||
-      !std::filesystem::is_regular_file(path)) {
-    return nullptr;
+    // Looked at through InputFile, which checks the kind of file before
+    // opening it: opening a named pipe would wait for a writer. Anything but
+    // a regular zip file takes the other road, which refuses it by name.
+    InputFile file(path, /*text_name=*/false);
+    const std::string_view head = file.Head(4);
+    if (!file.regular() || head != std::string_view("PK\x03\x04", 4)) {
+      return nullptr;
+    }
   }
   std::unique_ptr<XlsxRowReader> rows(new XlsxRowReader);
   {
