@@ -127,6 +127,11 @@ void DecodeEscapes(std::string& text) {
 }
 
 std::string_view Trim(std::string_view text) {
+  // Values are seldom padded: a look at both ends settles most.
+  if (!text.empty() && static_cast<unsigned char>(text.front()) > ' ' &&
+      static_cast<unsigned char>(text.back()) > ' ') {
+    return text;
+  }
   while (!text.empty() && (text.front() == ' ' || text.front() == '\n' ||
                            text.front() == '\t' || text.front() == '\r')) {
     text.remove_prefix(1);
@@ -142,13 +147,16 @@ bool ParseDouble(std::string_view text, double& value) {
   text = Trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
-  // Up to 15 digits, with or without a decimal point, are read without the
-  // general conversion: the digits make a whole number exact in a double,
-  // and so is the power of ten under the point, and the division rounds
-  // their quotient correctly, just as the general conversion would.
+  // Up to 15 digits, or a decimal point among digits that make a whole
+  // number up to 2^53 (the 17 significant digits written for a date and
+  // time among them), are read without the general conversion: that whole
+  // number is exact in a double, and so is the power of ten under the
+  // point, and the division rounds their quotient correctly, just as the
+  // general conversion would.
   const bool negative = text.front() == '-';
   const std::string_view digits = text.substr(negative ? 1 : 0);
-  if (!digits.empty() && digits.size() <= 16) {
+  constexpr std::int64_t kExactWhole = std::int64_t{1} << 53;
+  if (!digits.empty() && digits.size() <= 18) {
     std::int64_t whole = 0;
     std::size_t point = std::string_view::npos;
     std::size_t i = 0;
@@ -168,10 +176,11 @@ bool ParseDouble(std::string_view text, double& value) {
       value = static_cast<double>(negative ? -whole : whole);
       return true;
     }
-    if (i == digits.size() && point != std::string_view::npos) {
+    if (i == digits.size() && point != std::string_view::npos &&
+        whole <= kExactWhole) {
       static constexpr double kPowersOfTen[] = {
-          1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+          1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+          1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
       const double quotient =
           static_cast<double>(whole) / kPowersOfTen[digits.size() - point - 1];
       value = negative ? -quotient : quotient;
@@ -204,29 +213,31 @@ bool ParseInteger(std::string_view text, Integer& value) {
          end == text.data() + text.size();
 }
 
-// "B12" -> row 12, column 2. False for anything else.
+// "B12" -> row 12, column 2. False for anything else. Every cell has one:
+// a tight pass, letters of either case then at most eight digits.
 bool ParseCellReference(std::string_view ref, std::int32_t& row,
                         std::int32_t& column) {
-  std::size_t i = 0;
+  const char* p = ref.data();
+  const char* const end = p + ref.size();
+  const char* const letters_end = ref.size() > 4 ? p + 4 : end;
   std::int32_t col = 0;
-  while (i < ref.size() && i < 4) {
-    char c = ref[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c < 'A' || c > 'Z') break;
-    col = col * 26 + (c - 'A' + 1);
-    ++i;
+  for (; p != letters_end; ++p) {
+    // Folds capitals to small letters; no other byte lands on those.
+    const unsigned letter = (static_cast<unsigned char>(*p) | 0x20u) - 'a';
+    if (letter >= 26) break;
+    col = col * 26 + static_cast<std::int32_t>(letter) + 1;
   }
-  if (i == 0 || col > kMaxColumns) return false;
+  if (p == ref.data() || col > kMaxColumns) return false;
+  const char* const digits = p;
+  const char* const digits_end = end - p > 8 ? p + 8 : end;
   std::int32_t r = 0;
-  const std::size_t digits = i;
-  while (i < ref.size() && i - digits < 8) {
-    const char c = ref[i];
-    if (c < '0' || c > '9') return false;
-    r = r * 10 + (c - '0');
-    ++i;
+  for (; p != digits_end; ++p) {
+    const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit > 9) return false;
+    r = r * 10 + static_cast<std::int32_t>(digit);
   }
   // Row 0 does not exist: read as row 1 it would overwrite A1.
-  if (i != ref.size() || i == digits || r < 1) return false;
+  if (p != end || p == digits || r < 1) return false;
   row = r;
   column = col;
   return true;
@@ -579,8 +590,11 @@ class XlsxReader {
   void ReadMergedArea(const XmlTokenizer& xml, SheetLayout& layout);
   void StartCell(const XmlTokenizer& xml, CellState& cell,
                  const std::string& part);
+  // Stores the cell whose <v> holds `value`: a view of the part itself
+  // for a cell read whole, spared a copy.
   template <typename Target>
-  void StoreCell(CellState& cell, Target& target, const std::string& part);
+  void StoreCell(CellState& cell, std::string_view value, Target& target,
+                 const std::string& part);
 
   const std::string& path_;
   const ZipArchive& zip_;
@@ -925,13 +939,14 @@ bool XlsxReader::ParseSheetData(XmlTokenizer& xml, CellState& cell,
     while (!cell.in_cell && xml.ReadFlatElement("c", flat)) {
       StartCell(xml, cell, part);
       const std::string_view child = XmlTokenizer::LocalName(flat.child);
+      std::string_view value;
       if (child == "v") {
-        cell.value.assign(flat.text);
+        value = flat.text;
         cell.has_value = true;
       } else if (child == "f") {
         cell.has_formula = true;
       }
-      StoreCell(cell, target, part);
+      StoreCell(cell, value, target, part);
       cell.in_cell = false;
       if (target.Paused()) return false;
     }
@@ -989,7 +1004,7 @@ bool XlsxReader::ParseSheetData(XmlTokenizer& xml, CellState& cell,
         cell.in_inline = false;
         break;
       case SheetTag::kC:
-        if (cell.in_cell) StoreCell(cell, target, part);
+        if (cell.in_cell) StoreCell(cell, cell.value, target, part);
         cell.in_cell = false;
         if (target.Paused()) return false;
         break;
@@ -1000,11 +1015,10 @@ bool XlsxReader::ParseSheetData(XmlTokenizer& xml, CellState& cell,
 }
 
 template <typename Target>
-void XlsxReader::StoreCell(CellState& cell, Target& target,
-                           const std::string& part) {
+void XlsxReader::StoreCell(CellState& cell, std::string_view value,
+                           Target& target, const std::string& part) {
   const std::int32_t row = cell.row;
   const std::int32_t column = cell.column;
-  std::string& value = cell.value;
   const auto fail_cell = [&](const std::string& why) {
     Fail("in the part " + part + ", the cell at row " + std::to_string(row) +
          ", column " + std::to_string(column) + " " + why);
@@ -1030,7 +1044,7 @@ void XlsxReader::StoreCell(CellState& cell, Target& target,
     case CellType::kNumber: {
       double number;
       if (!ParseDouble(trimmed, number)) {
-        fail_cell("holds no number: \"" + value + "\"");
+        fail_cell("holds no number: \"" + std::string(value) + "\"");
       }
       target.Put(row, column,
                  FormattedNumber(number,
@@ -1043,15 +1057,18 @@ void XlsxReader::StoreCell(CellState& cell, Target& target,
     case CellType::kShared: {
       std::uint32_t index = 0;
       if (!ParseInteger(trimmed, index) || index >= shared_count_) {
-        fail_cell("refers to a missing shared string \"" + value + "\"");
+        fail_cell("refers to a missing shared string \"" + std::string(value) +
+                  "\"");
       }
       target.PutPooled(row, column, shared_base_ + index);
       return;
     }
-    case CellType::kFormulaText:
-      DecodeEscapes(value);
-      target.Put(row, column, CellValue::Text(value));
+    case CellType::kFormulaText: {
+      std::string text(value);
+      DecodeEscapes(text);
+      target.Put(row, column, CellValue::Text(text));
       return;
+    }
     case CellType::kInline:
       if (cell.inline_text.empty()) {
         cell.inline_text = value;  // some writers use <v> for inline text
@@ -1065,7 +1082,7 @@ void XlsxReader::StoreCell(CellState& cell, Target& target,
       } else if (trimmed == "0" || trimmed == "false") {
         target.Put(row, column, CellValue::Boolean(false));
       } else {
-        fail_cell("holds no boolean: \"" + value + "\"");
+        fail_cell("holds no boolean: \"" + std::string(value) + "\"");
       }
       return;
     case CellType::kError:
@@ -1075,7 +1092,7 @@ void XlsxReader::StoreCell(CellState& cell, Target& target,
       double serial;
       bool time_only;
       if (!ParseIsoDate(trimmed, serial, time_only)) {
-        fail_cell("holds no date: \"" + value + "\"");
+        fail_cell("holds no date: \"" + std::string(value) + "\"");
       }
       target.Put(row, column, CellValue::DateTime(serial, time_only));
       return;
