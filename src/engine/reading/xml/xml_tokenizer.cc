@@ -120,6 +120,12 @@ inline bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+// True for a byte SkipName goes past.
+inline bool IsNameByte(char c) {
+  return static_cast<unsigned char>(c) > 0x20 &&
+         !kNameEnd.ends[static_cast<unsigned char>(c)];
+}
+
 inline bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -341,11 +347,116 @@ bool XmlTokenizer::ReadFlatChild(const char*& q, FlatElement& element) const {
   return SkipEndTag(q, element.child);
 }
 
+bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
+                                           FlatElement& element) {
+#ifdef __SSE2__
+  constexpr std::size_t kWindow = 64;
+  const std::size_t name_end = local.size() + 1;
+  if (static_cast<std::size_t>(end_ - p_) < kWindow ||
+      name_end + 1 >= kWindow || !SameName({p_ + 1, local.size()}, local) ||
+      (p_[name_end] != ' ' && p_[name_end] != '>' && p_[name_end] != '/')) {
+    return false;
+  }
+  // Bit i of `marks` is set for a '"' at p_[i] and for the bytes that end
+  // a plain value or text: '<', '&' and control characters. One signed
+  // comparison finds those with the bytes above 0x7F, which are marked too:
+  // a value or text holding them takes the general way.
+  std::uint64_t marks = 0;
+  for (std::size_t i = 0; i < kWindow; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + i));
+    const __m128i found =
+        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
+                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')),
+                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+    marks |= static_cast<std::uint64_t>(
+                 static_cast<std::uint32_t>(_mm_movemask_epi8(found)))
+             << i;
+  }
+  // The first mark at or after `from`, or kWindow.
+  const auto next_mark = [marks](std::size_t from) {
+    if (from >= kWindow) return kWindow;
+    const std::uint64_t after = marks >> from;
+    return after == 0 ? kWindow
+                      : from + static_cast<std::size_t>(__builtin_ctzll(after));
+  };
+  const auto at = [&](std::size_t i, char c) {
+    return i < kWindow && p_[i] == c;
+  };
+  // Where the name from `i` ends, as SkipName finds it.
+  const auto skip_name = [&](std::size_t i) {
+    while (i < kWindow && IsNameByte(p_[i])) ++i;
+    return i;
+  };
+  attributes_.clear();
+  std::size_t i = name_end;
+  bool empty_element = false;
+  for (;;) {
+    while (at(i, ' ')) ++i;
+    if (i >= kWindow) return false;
+    if (p_[i] == '>') {
+      ++i;
+      break;
+    }
+    if (p_[i] == '/') {
+      if (!at(i + 1, '>')) return false;
+      i += 2;
+      empty_element = true;
+      break;
+    }
+    const std::size_t attribute = i;
+    i = skip_name(i);
+    if (i == attribute || !at(i, '=') || !at(i + 1, '"')) return false;
+    const std::size_t value = i + 2;
+    const std::size_t close = next_mark(value);
+    if (close == kWindow || p_[close] != '"') return false;
+    attributes_.push_back(
+        {{p_ + attribute, i - attribute}, {p_ + value, close - value}});
+    i = close + 1;
+  }
+  element = {};
+  if (!empty_element) {
+    if (at(i, '<') && !at(i + 1, '/')) {
+      const std::size_t child = i + 1;
+      i = skip_name(child);
+      if (i == child || !at(i, '>')) return false;
+      const std::size_t text = i + 1;
+      const std::size_t lt = next_mark(text);
+      if (lt == kWindow || p_[lt] != '<') return false;
+      element.child = std::string_view(p_ + child, i - child);
+      element.text = std::string_view(p_ + text, lt - text);
+      i = lt;
+      if (!at(i + 1, '/') || i + element.child.size() + 3 > kWindow ||
+          !SameName({p_ + i + 2, element.child.size()}, element.child) ||
+          p_[i + 2 + element.child.size()] != '>') {
+        return false;
+      }
+      i += element.child.size() + 3;
+    }
+    if (!at(i, '<') || !at(i + 1, '/') || i + local.size() + 3 > kWindow ||
+        !SameName({p_ + i + 2, local.size()}, local) ||
+        p_[i + 2 + local.size()] != '>') {
+      return false;
+    }
+    i += local.size() + 3;
+  }
+  name_ = std::string_view(p_ + 1, local.size());
+  self_closing_ = false;
+  p_ += i;
+  return true;
+#else
+  (void)local;
+  (void)element;
+  return false;
+#endif
+}
+
 bool XmlTokenizer::ReadFlatElement(std::string_view local,
                                    FlatElement& element) {
   if (pending_end_ || open_.empty() || end_ - p_ < 3 || *p_ != '<') {
     return false;
   }
+  if (ReadFlatElementInWindow(local, element)) return true;
   const char* name = p_ + 1;
   const char* q = SkipName(name, end_);
   const std::string_view qualified(name, static_cast<std::size_t>(q - name));
