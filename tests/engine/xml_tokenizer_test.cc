@@ -253,6 +253,36 @@ TEST(XmlTokenizerTest, ArrivingDocumentGivesTheSameFlatElements) {
   }
 }
 
+// Cells of every length, the shortcut's 64-byte look holding them whole or
+// not, and of unusual shapes: read as Next() reads them, or refused alike.
+TEST(XmlTokenizerTest, FlatElementsOfEveryLengthReadAsTokens) {
+  std::string document =
+      "<sheetData><c r=\"A1\" s=\"3\"><v>1.5</v></c><c r=\"B1\"/>"
+      "<c r='C1'><v>2</v></c><c r=\"D1\" t=\"str\"><v>caf\xC3\xA9 \"x\"</v></c>"
+      "<c r=\"E1\"  t=\"s\" ><v>4</v></c><c r=\"F1\"></c><c\tr=\"G1\"/>"
+      "<c r=\"H1\"><v>a&amp;b</v></c><c r=\"I1\" t=\"\xC3\xA9\"/><cc/>"
+      "<c r=\"J\x01\"/>";
+  for (std::size_t length = 0; length < 70; ++length) {
+    document += "<c r=\"A" + std::to_string(length) + "\" s=\"12\"><v>" +
+                std::string(length, '7') + "</v></c>";
+  }
+  document += "</sheetData>";
+  XmlTokenizer whole(document);
+  const std::vector<std::string> expected = Trace(whole);
+  XmlTokenizer xml(document);
+  EXPECT_EQ(TraceWithShortcut(xml), expected);
+
+  const std::string padding =
+      "<c r=\"A2\"><v>" + std::string(64, '1') + "</v></c>";
+  for (const std::string bad :
+       {"<c r=\"A1\"><v>1</w></c>", "<c r\x01=\"A1\"/>",
+        "<c r=\"A1\"><v>1</v></d>", "<c r=\"A1\" / >"}) {
+    const std::string text = "<d>" + bad + padding + "</d>";
+    XmlTokenizer malformed(text);
+    EXPECT_THROW(TraceWithShortcut(malformed), XmlError) << bad;
+  }
+}
+
 // A document arriving in pieces must give the same tokens wherever the
 // pieces are cut, and the same error for a malformed one.
 TEST(XmlTokenizerTest, ArrivingDocumentGivesTheSameTokens) {
