@@ -2,21 +2,11 @@
 
 #include <stdexcept>
 
-#include "engine/model/address_error.h"
 #include "engine/model/range_address.h"
 
 namespace kestrilo::cli {
 
 namespace {
-
-bool IsAddress(std::string_view text) {
-  try {
-    ParseAddress(text);
-    return true;
-  } catch (const AddressError&) {
-    return false;
-  }
-}
 
 bool IsNameCharacter(unsigned char c, bool first) {
   const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

@@ -10,6 +10,7 @@
 #include "cli/named_block.h"
 #include "engine/model/address_error.h"
 #include "engine/model/block_clip.h"
+#include "engine/model/column_letters.h"
 #include "engine/model/range_address.h"
 #include "engine/model/workbook_cell_source.h"
 #include "engine/reading/workbook_error.h"

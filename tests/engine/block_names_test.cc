@@ -203,6 +203,28 @@ TEST(OdsNamesTest, NamedRangesAndDatabaseRangesOfTheFixture) {
   EXPECT_EQ(workbook->FindName("prices", 0)->sheet, 0);
 }
 
+// names.ods and names.xls are names.fods saved by LibreOffice, which
+// rewrites the unusable definitions its own way; the blocks must stay.
+TEST(OdsNamesTest, LibreOfficeKeepsTheUsableNamesInOdsAndXls) {
+  for (const char* file : {"names.ods", "names.xls"}) {
+    const auto workbook = ReadWorkbook(kFixtures + "/" + file);
+    std::vector<std::string> usable;
+    for (const BlockName& name : workbook->names()) {
+      if (name.usable()) usable.push_back(Show(*workbook, name));
+    }
+    const bool ods = std::string(file) == "names.ods";
+    std::vector<std::string> expected = {
+        "Prices@My Other = My Other!$A$1", "Prices = Data!$B$1:$B$2",
+        "Fruits = Data!$A$1:$B$2", "Corner = My Other!$A$1"};
+    if (ods) {
+      expected.push_back("table Goods = Data!$A$1:$B$2 (1 header)");
+      expected.push_back("table Bare = My Other!$A$1 (0 header)");
+    }
+    EXPECT_THAT(usable, ::testing::UnorderedElementsAreArray(expected)) << file;
+    EXPECT_EQ(workbook->FindName("PRICES", 1)->sheet, 1) << file;
+  }
+}
+
 TEST(OdsNamesTest, RangeListsBecomeA1Addresses) {
   EXPECT_EQ(OdsRangesToA1("$Sheet1.$A$1:.$C$5"), "'Sheet1'!$A$1:$C$5");
   EXPECT_EQ(OdsRangesToA1("$'It''s'.B2"), "'It''s'!B2");

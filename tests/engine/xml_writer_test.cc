@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/model/address_error.h"
+#include "engine/model/column_letters.h"
 #include "engine/model/range_address.h"
 #include "engine/model/workbook_cell_source.h"
 #include "engine/reading/workbook_reader.h"

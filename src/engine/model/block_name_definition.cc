@@ -69,21 +69,12 @@ bool IsConstant(std::string_view text) {
          EqualsIgnoringCase(text, "TRUE") || EqualsIgnoringCase(text, "FALSE");
 }
 
-bool ParsesAsAddress(std::string_view text) {
-  try {
-    ParseAddress(text);
-    return true;
-  } catch (const AddressError&) {
-    return false;
-  }
-}
-
 // Why a definition that is no address cannot be used.
 std::string NotAnAddressReason(std::string_view text) {
   const std::vector<std::string_view> pieces = TopLevelPieces(text);
   if (pieces.size() > 1 &&
       std::all_of(pieces.begin(), pieces.end(), [](std::string_view piece) {
-        return ParsesAsAddress(Trim(piece));
+        return IsAddress(Trim(piece));
       })) {
     return "refers to several areas";
   }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/model/address_error.h"
-#include "engine/writing/xml_writer.h"
+#include "engine/model/column_letters.h"
 
 namespace kestrilo {
 
@@ -221,6 +221,15 @@ bool WholeRows(const BlockGeometry& area) {
 
 RangeAddress ParseAddress(std::string_view text) {
   return AddressParser(text).Parse();
+}
+
+bool IsAddress(std::string_view text) {
+  try {
+    ParseAddress(text);
+    return true;
+  } catch (const AddressError&) {
+    return false;
+  }
 }
 
 std::string FormatArea(const BlockGeometry& area) {

@@ -22,6 +22,9 @@ struct RangeAddress {
 /// AddressError naming what is wrong.
 RangeAddress ParseAddress(std::string_view text);
 
+/// Whether ParseAddress accepts `text`.
+bool IsAddress(std::string_view text);
+
 /// The absolute form of one area: "$B$2:$D$4", "$B$2" for one cell,
 /// "$A:$C" for whole columns, "$2:$5" for whole rows.
 std::string FormatArea(const BlockGeometry& area);

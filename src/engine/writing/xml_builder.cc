@@ -232,17 +232,6 @@ std::string HeaderTag(const CellValue& header, const ExportOptions& options) {
   return tag;
 }
 
-void AppendColumnLetters(std::int32_t column, std::string& out) {
-  char letters[4];
-  int count = 0;
-  while (column > 0 && count < 4) {
-    --column;
-    letters[count++] = static_cast<char>('A' + column % 26);
-    column /= 26;
-  }
-  while (count > 0) out += letters[--count];
-}
-
 RowNumberTag::RowNumberTag(std::int32_t row, const ExportOptions& options) {
   char* start = digits;
   if (options.valid_names) *start++ = '_';

@@ -9,6 +9,7 @@
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/cell_value.h"
+#include "engine/model/column_letters.h"
 #include "engine/writing/cell_text.h"
 #include "engine/writing/export_options.h"
 #include "engine/writing/xml_sink.h"
@@ -151,8 +152,6 @@ void AppendHeaderTag(const CellValue& header, const ExportOptions& options,
 
 // The tag name of a header cell, as a text of its own.
 std::string HeaderTag(const CellValue& header, const ExportOptions& options);
-
-void AppendColumnLetters(std::int32_t column, std::string& out);
 
 // Row numbers as tags: decimal digits, no sign or separators; a valid name
 // cannot start with a digit, so valid names have "_" in front. (Column

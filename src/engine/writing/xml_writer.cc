@@ -204,12 +204,4 @@ XmlPreview BlockPreview(CellSource& application, const ExportOptions& options,
   return preview;
 }
 
-std::string ColumnLetters(std::int32_t column) {
-  std::string letters;
-  if (column >= 1 && column <= kMaxColumns) {
-    AppendColumnLetters(column, letters);
-  }
-  return letters;
-}
-
 }  // namespace kestrilo

@@ -53,8 +53,4 @@ std::string XmlWithHeaderColumn(CellSource& application,
                                 const ExportOptions& options,
                                 std::string_view address);
 
-/// The letters of a column number, 1 to 16384: A ... Z, AA ... XFD. Empty
-/// for numbers outside that range.
-std::string ColumnLetters(std::int32_t column);
-
 }  // namespace kestrilo

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/model/block_geometry.h"
+#include "engine/model/column_letters.h"
 #include "engine/writing/cell_text.h"
-#include "engine/writing/xml_writer.h"
 
 namespace kestrilo::gui {
 

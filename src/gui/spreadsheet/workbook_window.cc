@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "engine/model/block_clip.h"
+#include "engine/model/column_letters.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/writing/xml_writer.h"
 #include "gui/common/path_text.h"
