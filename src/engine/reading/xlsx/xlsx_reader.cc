@@ -938,7 +938,9 @@ bool XlsxReader::ParseSheetData(XmlTokenizer& xml, CellState& cell,
     // Most cells come whole in one step; the rest token by token.
     while (!cell.in_cell && xml.ReadFlatElement("c", flat)) {
       StartCell(xml, cell, part);
-      const std::string_view child = XmlTokenizer::LocalName(flat.child);
+      const std::string_view child = flat.child.size() == 1
+                                         ? flat.child
+                                         : XmlTokenizer::LocalName(flat.child);
       std::string_view value;
       if (child == "v") {
         value = flat.text;

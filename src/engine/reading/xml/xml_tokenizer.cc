@@ -451,12 +451,8 @@ bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
 #endif
 }
 
-bool XmlTokenizer::ReadFlatElement(std::string_view local,
-                                   FlatElement& element) {
-  if (pending_end_ || open_.empty() || end_ - p_ < 3 || *p_ != '<') {
-    return false;
-  }
-  if (ReadFlatElementInWindow(local, element)) return true;
+bool XmlTokenizer::ReadFlatElementAnyLength(std::string_view local,
+                                            FlatElement& element) {
   const char* name = p_ + 1;
   const char* q = SkipName(name, end_);
   const std::string_view qualified(name, static_cast<std::size_t>(q - name));

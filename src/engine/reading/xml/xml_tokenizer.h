@@ -71,7 +71,14 @@ class XmlTokenizer {
   /// consumed whole: attributes() and name() describe it and `element` its
   /// child. Otherwise nothing is consumed and Next() reads it as usual
   /// (attributes() then holds nothing useful until the next start tag).
-  bool ReadFlatElement(std::string_view local, FlatElement& element);
+  bool ReadFlatElement(std::string_view local, FlatElement& element) {
+    // Called for every cell: the usual case is decided without a call.
+    if (pending_end_ || open_.empty() || end_ - p_ < 3 || *p_ != '<') {
+      return false;
+    }
+    return ReadFlatElementInWindow(local, element) ||
+           ReadFlatElementAnyLength(local, element);
+  }
 
   /// The qualified name of the current start or end tag.
   std::string_view name() const { return name_; }
@@ -134,6 +141,8 @@ class XmlTokenizer {
   /// are sorted in one look, and values and texts found by their marks.
   /// Nothing (false) for anything else, which the general way then reads.
   bool ReadFlatElementInWindow(std::string_view local, FlatElement& element);
+  /// ReadFlatElement for any other element.
+  bool ReadFlatElementAnyLength(std::string_view local, FlatElement& element);
   /// At "<child>text</child>": reads it for ReadFlatElement.
   bool ReadFlatChild(const char*& q, FlatElement& element) const;
   /// Steps `q` over "</name>" if that is what it points at.
