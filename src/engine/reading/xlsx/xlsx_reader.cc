@@ -338,6 +338,23 @@ struct CellState {
   int phonetic_depth = 0;
   std::string value;
   std::string inline_text;
+  // The number of the current row as its <row> writes it, when plain
+  // digits that a cell reference may end with: most of its cells repeat
+  // them, and are spared reading them again.
+  char row_digits[8] = {};
+  std::size_t row_digits_size = 0;
+  std::int32_t row_number = 0;
+
+  void KeepRowDigits(std::string_view digits, std::int32_t number) {
+    row_digits_size = 0;
+    if (digits.empty() || digits.size() > sizeof row_digits) return;
+    for (char c : digits) {
+      if (c < '0' || c > '9') return;
+    }
+    digits.copy(row_digits, digits.size());
+    row_digits_size = digits.size();
+    row_number = number;
+  }
 
   // Forgets the previous cell but keeps the position and the buffers.
   void StartNew() {
@@ -350,6 +367,32 @@ struct CellState {
     inline_text.clear();
   }
 };
+
+// ParseCellReference for a cell of the row `cell` is in: when `ref` ends
+// with the row's own digits, only its letters are read.
+bool ParseReferenceInRow(std::string_view ref, CellState& cell) {
+  const std::size_t digits = cell.row_digits_size;
+  if (digits != 0 && ref.size() > digits && ref.size() - digits <= 3) {
+    const std::size_t letters = ref.size() - digits;
+    std::size_t i = 0;
+    while (i < digits && ref[letters + i] == cell.row_digits[i]) ++i;
+    std::int32_t col = 0;
+    std::size_t j = 0;
+    for (; i == digits && j < letters; ++j) {
+      const unsigned letter =
+          (static_cast<unsigned char>(ref[j]) | 0x20u) - unsigned{'a'};
+      if (letter >= 26) break;
+      col = col * 26 + static_cast<std::int32_t>(letter) + 1;
+    }
+    if (i == digits && j == letters) {
+      if (col > kMaxColumns) return false;
+      cell.row = cell.row_number;
+      cell.column = col;
+      return true;
+    }
+  }
+  return ParseCellReference(ref, cell.row, cell.column);
+}
 
 // Where the cells of <sheetData> go: the sheet of the model.
 class SheetTarget {
@@ -876,7 +919,7 @@ void XlsxReader::StartCell(const XmlTokenizer& xml, CellState& cell,
     if (attribute.name.size() != 1) continue;
     switch (attribute.name[0]) {
       case 'r':
-        if (!ParseCellReference(attribute.value, cell.row, cell.column)) {
+        if (!ParseReferenceInRow(attribute.value, cell)) {
           Fail("in the part " + part + ", a cell has a bad reference \"" +
                std::string(attribute.value) + "\"");
         }
@@ -916,8 +959,10 @@ void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
            std::string(*number) + "\"");
     }
     cell.row = r;
+    cell.KeepRowDigits(*number, r);
   } else {
     ++cell.row;
+    cell.row_digits_size = 0;
   }
   cell.column = 0;
   // Most writers give every row its height: only those that differ from

@@ -364,11 +364,13 @@ bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
   std::uint64_t marks = 0;
   for (std::size_t i = 0; i < kWindow; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + i));
-    const __m128i found =
-        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
-                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))),
-                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')),
-                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+    // '"' (0x22) and '&' (0x26) differ in one bit: setting it makes both,
+    // and no other byte, 0x26.
+    const __m128i found = _mm_or_si128(
+        _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
+                     _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x04)),
+                                    _mm_set1_epi8('&'))),
+        _mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
     marks |= static_cast<std::uint64_t>(
                  static_cast<std::uint32_t>(_mm_movemask_epi8(found)))
              << i;
