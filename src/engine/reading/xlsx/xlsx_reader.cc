@@ -126,12 +126,7 @@ void DecodeEscapes(std::string& text) {
   text.swap(out);
 }
 
-std::string_view Trim(std::string_view text) {
-  // Values are seldom padded: a look at both ends settles most.
-  if (!text.empty() && static_cast<unsigned char>(text.front()) > ' ' &&
-      static_cast<unsigned char>(text.back()) > ' ') {
-    return text;
-  }
+std::string_view TrimSpaces(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\n' ||
                            text.front() == '\t' || text.front() == '\r')) {
     text.remove_prefix(1);
@@ -141,6 +136,15 @@ std::string_view Trim(std::string_view text) {
     text.remove_suffix(1);
   }
   return text;
+}
+
+// Values are seldom padded: a look at both ends settles most, inline.
+inline std::string_view Trim(std::string_view text) {
+  if (!text.empty() && static_cast<unsigned char>(text.front()) > ' ' &&
+      static_cast<unsigned char>(text.back()) > ' ') {
+    return text;
+  }
+  return TrimSpaces(text);
 }
 
 bool ParseDouble(std::string_view text, double& value) {
@@ -157,34 +161,30 @@ bool ParseDouble(std::string_view text, double& value) {
   const std::string_view digits = text.substr(negative ? 1 : 0);
   constexpr std::int64_t kExactWhole = std::int64_t{1} << 53;
   if (!digits.empty() && digits.size() <= 18) {
+    const char* p = digits.data();
+    const char* const end = p + digits.size();
     std::int64_t whole = 0;
-    std::size_t point = std::string_view::npos;
-    std::size_t i = 0;
-    for (; i < digits.size(); ++i) {
-      const char c = digits[i];
-      if (c >= '0' && c <= '9') {
-        whole = whole * 10 + (c - '0');
-      } else if (c == '.' && point == std::string_view::npos && i > 0 &&
-                 i + 1 < digits.size()) {
-        point = i;
-      } else {
-        break;
-      }
-    }
-    if (i == digits.size() && point == std::string_view::npos &&
-        digits.size() <= 15) {
+    const auto read_digits = [&] {
+      while (p != end && *p >= '0' && *p <= '9')
+        whole = whole * 10 + (*p++ - '0');
+    };
+    read_digits();
+    if (p == end && digits.size() <= 15) {
       value = static_cast<double>(negative ? -whole : whole);
       return true;
     }
-    if (i == digits.size() && point != std::string_view::npos &&
-        whole <= kExactWhole) {
-      static constexpr double kPowersOfTen[] = {
-          1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
-          1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
-      const double quotient =
-          static_cast<double>(whole) / kPowersOfTen[digits.size() - point - 1];
-      value = negative ? -quotient : quotient;
-      return true;
+    if (p != end && p != digits.data() && *p == '.' && end - p > 1) {
+      const char* const fraction = ++p;
+      read_digits();
+      if (p == end && whole <= kExactWhole) {
+        static constexpr double kPowersOfTen[] = {
+            1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+            1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+        const double quotient =
+            static_cast<double>(whole) / kPowersOfTen[end - fraction];
+        value = negative ? -quotient : quotient;
+        return true;
+      }
     }
   }
   const auto [end, error] =
@@ -1093,12 +1093,14 @@ void XlsxReader::StoreCell(CellState& cell, std::string_view value,
       if (!ParseDouble(trimmed, number)) {
         fail_cell("holds no number: \"" + std::string(value) + "\"");
       }
-      target.Put(row, column,
-                 FormattedNumber(number,
-                                 cell.style < xf_formats_.size()
+      const ValueFormat format = cell.style < xf_formats_.size()
                                      ? xf_formats_[cell.style]
-                                     : ValueFormat::kNumber,
-                                 date1904_));
+                                     : ValueFormat::kNumber;
+      // Most numbers are plain: no call to make them so.
+      target.Put(row, column,
+                 format == ValueFormat::kNumber
+                     ? CellValue::Number(number)
+                     : FormattedNumber(number, format, date1904_));
       return;
     }
     case CellType::kShared: {
