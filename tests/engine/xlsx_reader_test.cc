@@ -224,6 +224,26 @@ TEST(XlsxReaderTest, RowsAndCellsWithoutReferencesFollowOnePrevious) {
   EXPECT_EQ(sheet.Cell(6, 1).number, 5);
 }
 
+TEST(XlsxReaderTest, ReferencesReadWhetherOrNotTheyEndWithTheRowNumber) {
+  const auto workbook = ReadParts(
+      "references.xlsx",
+      OneSheetPackage("<row r=\"05\"><c r=\"A05\"><v>1</v></c>"
+                      "<c r=\"b5\"><v>2</v></c><c r=\"C7\"><v>3</v></c>"
+                      "<c r=\"D5\"><v>4</v></c><c r=\"xfd5\"><v>5</v></c></row>"
+                      "<row r=\"9\"><c r=\"AB19\"><v>6</v></c></row>"));
+  const Sheet& sheet = workbook->sheet(0);
+  EXPECT_EQ(sheet.Cell(5, 1).number, 1);
+  EXPECT_EQ(sheet.Cell(5, 2).number, 2);
+  EXPECT_EQ(sheet.Cell(7, 3).number, 3);
+  EXPECT_EQ(sheet.Cell(5, 4).number, 4);
+  EXPECT_EQ(sheet.Cell(5, 16384).number, 5);
+  EXPECT_EQ(sheet.Cell(19, 28).number, 6);
+  EXPECT_THAT(ErrorReading("wide.xlsx",
+                           OneSheetPackage("<row r=\"5\"><c r=\"XFE5\"><v>1</v>"
+                                           "</c></row>")),
+              HasSubstr("bad reference \"XFE5\""));
+}
+
 TEST(XlsxReaderTest, IgnoresHugeDimensionClaims) {
   Parts parts = OneSheetPackage("<row r=\"3\"><c r=\"B3\"><v>1</v></c></row>");
   parts[2].second.insert(parts[2].second.find("<sheetData>"),
