@@ -602,6 +602,13 @@ class XlsxReader {
   [[noreturn]] void Fail(const std::string& reason) const {
     throw WorkbookError(path_, reason);
   }
+  // Out of line, so that storing a cell sets nothing up for its failure.
+  [[noreturn]] void FailCell(const std::string& part, std::int32_t row,
+                             std::int32_t column,
+                             const std::string& why) const {
+    Fail("in the part " + part + ", the cell at row " + std::to_string(row) +
+         ", column " + std::to_string(column) + " " + why);
+  }
   // The sheets, their parts and the shared parts, from the workbook part
   // and its relationships.
   void ReadStructure();
@@ -1066,9 +1073,8 @@ void XlsxReader::StoreCell(CellState& cell, std::string_view value,
                            Target& target, const std::string& part) {
   const std::int32_t row = cell.row;
   const std::int32_t column = cell.column;
-  const auto fail_cell = [&](const std::string& why) {
-    Fail("in the part " + part + ", the cell at row " + std::to_string(row) +
-         ", column " + std::to_string(column) + " " + why);
+  const auto fail_cell = [&part, row, column, this](const std::string& why) {
+    FailCell(part, row, column, why);
   };
   if (row > kMaxRows || column > kMaxColumns) {
     fail_cell("lies outside the worksheet");

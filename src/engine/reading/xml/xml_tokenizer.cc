@@ -407,7 +407,8 @@ bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
       break;
     }
     const std::size_t attribute = i;
-    i = skip_name(i);
+    // Cells' attributes have one-letter names.
+    i = at(i + 1, '=') && IsNameByte(p_[i]) ? i + 1 : skip_name(i);
     if (i == attribute || !at(i, '=') || !at(i + 1, '"')) return false;
     const std::size_t value = i + 2;
     const std::size_t close = next_mark(value);
@@ -420,7 +421,8 @@ bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
   if (!empty_element) {
     if (at(i, '<') && !at(i + 1, '/')) {
       const std::size_t child = i + 1;
-      i = skip_name(child);
+      i = at(child + 1, '>') && IsNameByte(p_[child]) ? child + 1
+                                                      : skip_name(child);
       if (i == child || !at(i, '>')) return false;
       const std::size_t text = i + 1;
       const std::size_t lt = next_mark(text);
