@@ -953,9 +953,9 @@ void XlsxReader::StartRow(const XmlTokenizer& xml, CellState& cell,
     const std::string_view name = attribute.name;
     if (name.size() == 1 && name[0] == 'r') {
       number = &attribute.value;
-    } else if (name == "ht") {
+    } else if (name.size() == 2 && name == "ht") {
       height = RowHeight(attribute.value);
-    } else if (name == "hidden") {
+    } else if (name.size() == 6 && name == "hidden") {
       hidden = IsTrue(attribute.value);
     }
   }
@@ -1459,8 +1459,11 @@ bool XlsxRowReader::Parts::Push(Entry entry) {
   });
   if (cancelled) return false;
   queued_cells += making.cells;
+  // The next batch likely holds as many rows: room for them at once.
+  const std::size_t rows = making.entries.size();
   queue.push_back(std::move(making));
   making = Batch();
+  making.entries.reserve(rows);
   changed.notify_all();
   return true;
 }

@@ -73,7 +73,8 @@ class XmlTokenizer {
   /// (attributes() then holds nothing useful until the next start tag).
   bool ReadFlatElement(std::string_view local, FlatElement& element) {
     // Called for every cell: the usual case is decided without a call.
-    if (pending_end_ || open_.empty() || end_ - p_ < 3 || *p_ != '<') {
+    if (pending_end_ || open_.empty() || end_ - p_ < 3 || p_[0] != '<' ||
+        p_[1] == '/') {
       return false;
     }
     return ReadFlatElementInWindow(local, element) ||
