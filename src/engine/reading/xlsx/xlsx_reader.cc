@@ -194,7 +194,18 @@ bool ParseDouble(std::string_view text, double& value) {
 }
 
 template <typename Integer>
-bool ParseInteger(std::string_view text, Integer& value) {
+bool ParseIntegerGenerally(std::string_view text, Integer& value) {
+  text = Trim(text);
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && error == std::errc() &&
+         end == text.data() + text.size();
+}
+
+// Styles and shared strings of every cell are numbered: plain digits are
+// read inline, anything else by the general conversion.
+template <typename Integer>
+inline bool ParseInteger(std::string_view text, Integer& value) {
   if (!text.empty() && text.size() <= 9) {  // plain digits: no overflow
     Integer digits = 0;
     std::size_t i = 0;
@@ -206,11 +217,7 @@ bool ParseInteger(std::string_view text, Integer& value) {
       return true;
     }
   }
-  text = Trim(text);
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  return !text.empty() && error == std::errc() &&
-         end == text.data() + text.size();
+  return ParseIntegerGenerally(text, value);
 }
 
 // "B12" -> row 12, column 2. False for anything else. Every cell has one:
