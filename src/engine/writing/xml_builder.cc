@@ -60,7 +60,8 @@ void XmlBuilder::Finish() {
 namespace {
 
 char* Put(std::string_view text, char* out) {
-  std::memcpy(out, text.data(), text.size());
+  // An empty view may hold a null pointer, which memcpy must never get.
+  if (!text.empty()) std::memcpy(out, text.data(), text.size());
   return out + text.size();
 }
 

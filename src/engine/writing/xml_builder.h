@@ -121,7 +121,8 @@ class XmlBuilder {
       std::memcpy(&tail, from + size - 4, 4);
       std::memcpy(out, &head, 4);
       std::memcpy(out + size - 4, &tail, 4);
-    } else {
+    } else if (size != 0) {
+      // Never for an empty text: its pointer may be null.
       std::memcpy(out, from, size);
     }
     return out + size;
