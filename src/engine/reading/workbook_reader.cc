@@ -1,7 +1,6 @@
 #include "engine/reading/workbook_reader.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "engine/reading/csv/csv_reader.h"
@@ -9,6 +8,7 @@
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/xls/xls_reader.h"
 #include "engine/reading/zip/package_reader.h"
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
@@ -16,9 +16,7 @@ namespace {
 
 std::string LowerExtension(const std::string& path) {
   std::string extension = std::filesystem::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return std::tolower(c); });
-  return extension;
+  return AsciiLowered(extension);
 }
 
 bool StartsWith(const unsigned char* bytes, std::size_t size,
