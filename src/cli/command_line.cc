@@ -3,8 +3,8 @@
 #include <charconv>
 #include <string_view>
 
-#include "cli/named_block.h"
 #include "cli/usage_error.h"
+#include "engine/conversion/block_resolver.h"
 #include "engine/model/address_error.h"
 #include "engine/model/range_address.h"
 
@@ -89,7 +89,7 @@ void SetSheet(const std::string& value, CommandLine& line) {
 
 // An address, or a name that each workbook looks up for itself.
 void SetRange(const std::string& value, CommandLine& line) {
-  if (!IsBlockName(value)) {
+  if (!MayNameABlock(value)) {
     try {
       ParseAddress(value);
     } catch (const AddressError& error) {

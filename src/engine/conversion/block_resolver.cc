@@ -50,26 +50,27 @@ ResolvedBlock ResolveBlock(const Workbook& workbook, int context,
                            std::string_view text) {
   text = TrimAsciiBlanks(text);
   if (text.empty()) return {context, std::nullopt, nullptr};
+  if (IsAddress(text)) {
+    const RangeAddress address = ParseAddress(text);
+    const int sheet =
+        address.sheet.empty() ? context : SheetNamed(workbook, address.sheet);
+    return {sheet, address.areas.front(), nullptr};
+  }
   const std::optional<SheetQualified> split = SplitSheetPrefix(text);
-  if (split) {
+  if (split && IsNameSpelling(split->rest)) {
     const int seen_from =
         split->sheet ? SheetNamed(workbook, *split->sheet) : context;
     if (const BlockName* name = workbook.FindName(split->rest, seen_from)) {
       return OfName(workbook, *name);
     }
+    throw BlockError("no defined name or table '" + std::string(text) + "'");
   }
-  RangeAddress address;
   try {
-    address = ParseAddress(text);
+    ParseAddress(text);
   } catch (const AddressError& error) {
-    if (split && IsNameSpelling(split->rest)) {
-      throw BlockError("no defined name or table '" + std::string(text) + "'");
-    }
     throw BlockError(error.what());
   }
-  const int sheet =
-      address.sheet.empty() ? context : SheetNamed(workbook, address.sheet);
-  return {sheet, address.areas.front(), nullptr};
+  throw BlockError("no block '" + std::string(text) + "'");
 }
 
 bool MayNameABlock(std::string_view text) {

@@ -26,14 +26,15 @@ struct ResolvedBlock {
 /// window's name box and range prompt) in `workbook`, whose sheets and
 /// names suffice, as seen from sheet `context`:
 ///  - nothing (or blanks): the used range of `context`;
-///  - a defined name or table, letter case aside: a name of the sheet seen
-///    from wins over a name of the workbook, as spreadsheet applications
-///    resolve names; its block may lie on another sheet;
-///  - otherwise an address in A1 style ("B2:D9", "$B$2", "A:C", "2:5"; of
-///    several areas, the first counts);
-///  - either behind a sheet prefix, "Data!Prices", "'It''s'!A1" (blanks
-///    around "!" allowed): the name as seen from that sheet, the address on
-///    it.
+///  - an address in A1 style ("B2:D9", "$B$2", "A:C", "2:5", "'It''s'!A1";
+///    of several areas, the first counts): that block, on the sheet it
+///    names or on `context`;
+///  - otherwise a defined name or table, letter case aside, perhaps behind
+///    a sheet prefix ("Prices", "Data!Prices", "'My Sheet' ! Prices"): the
+///    name as seen from that sheet (or `context`), a name of the sheet
+///    winning over a name of the workbook, as spreadsheet applications
+///    resolve names. Its block may lie on another sheet.
+/// An address comes first: no application lets a name look like one.
 /// Throws BlockError for a sheet, name or table the workbook lacks, a name
 /// that stands for no block, and a malformed address.
 ResolvedBlock ResolveBlock(const Workbook& workbook, int context,

@@ -41,6 +41,7 @@ class Workbook {
 
   /// Texts shared by the sheets' cells (shared strings of xlsx and so on).
   StringPool& strings() { return *strings_; }
+  const StringPool& strings() const { return *strings_; }
 
   /// What reading the file has used of the limits; the sheets and texts
   /// charge their cells to it.

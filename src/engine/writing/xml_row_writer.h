@@ -10,6 +10,7 @@
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/cell_value.h"
+#include "engine/model/row_sink.h"
 #include "engine/writing/export_options.h"
 #include "engine/writing/xml_sink.h"
 
@@ -32,12 +33,9 @@ class XmlBuilder;
 ///   writer.Finish();
 class XmlRowWriter {
  public:
-  /// One non-empty cell of a fed row.
-  struct Cell {
-    std::int32_t column = 0;
-    /// Its text (if any) need only live until AddRow returns.
-    CellValue value;
-  };
+  /// One non-empty cell of a fed row; its text (if any) need only live
+  /// until AddRow returns.
+  using Cell = RowCell;
 
   /// Receives "Rows completed: N" as each row is written.
   using StatusCallback = std::function<void(std::string_view status)>;
