@@ -53,4 +53,8 @@ void BlockRowWriter::NoteCells(std::int32_t row,
 
 void BlockRowWriter::Finish() { Writer().Finish(); }
 
+void BlockRowWriter::FinishAt(std::int32_t last_row) {
+  Writer().FinishAt(last_row);
+}
+
 }  // namespace kestrilo

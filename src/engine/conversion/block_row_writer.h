@@ -33,6 +33,8 @@ class BlockRowWriter : public RowSink {
   void AddRow(std::int32_t row, std::span<const RowCell> cells) override;
   /// Writes the rest of the block and the closing lines.
   void Finish();
+  /// The same for a block that turns out to end at `last_row`.
+  void FinishAt(std::int32_t last_row);
 
   /// Whether any cell of the block held a value.
   bool any_cell() const { return any_cell_; }

@@ -6,6 +6,7 @@
 #include "engine/conversion/block_resolver.h"
 #include "engine/conversion/block_row_writer.h"
 #include "engine/conversion/row_spool.h"
+#include "engine/conversion/spool_follower.h"
 #include "engine/model/block_clip.h"
 #include "engine/model/column_letters.h"
 #include "engine/model/range_address.h"
@@ -193,11 +194,23 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   if (target.block && !SpansWholeLines(*target.block)) {
     spool.KeepOnly(*target.block);
   }
+  // The used range is guessed from the first rows and written meanwhile,
+  // where the sink can take it back should the guess fail.
+  std::optional<SpoolFollower> follower;
+  if (!target.block && sink.CanRestart()) {
+    follower.emplace(spool, options, sink, observer);
+  }
   const SheetRead read = file.ReadRows(target.sheet, spool);
+  spool.Close();
   report.sheet = read.name;
   WarnOfFormulas(read.formulas_without_value, report);
   report.block = DecideBlock(target.block, spool.used(), read.name, report);
   if (!report.skipped.empty()) return report;
+  if (follower && follower->Complete(*report.block)) {
+    WarnOfUnholdable(options, follower->first_unholdable(), read.name, report);
+    return report;
+  }
+  if (follower) sink.Restart();
   BlockRowWriter writer(*report.block, options, sink, observer);
   spool.Send(writer, report.block->first_row, report.block->last_row());
   writer.Finish();

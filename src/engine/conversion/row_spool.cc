@@ -1,6 +1,12 @@
 #include "engine/conversion/row_spool.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -10,6 +16,9 @@
 namespace kestrilo {
 
 namespace {
+
+// Rows go to the file a piece at a time; cursors read it so too.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 // A record: its size (these four bytes included), the row number and the
 // count of cells, then each cell: its column, its kind (the top bit set for
@@ -60,18 +69,32 @@ std::int32_t Decode(const char* record, std::vector<RowCell>& cells) {
   return row;
 }
 
+// An unnamed file in the system's temporary folder, gone once closed.
+int OpenUnnamedFile() {
+  const char* folder = std::getenv("TMPDIR");
+  if (folder == nullptr || *folder == '\0') folder = "/tmp";
+  int fd = ::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  // File systems without unnamed files: a named one, unlinked at once.
+  std::string name = std::string(folder) + "/kestrilo-rows-XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(name.c_str());
+  return fd;
+}
+
 }  // namespace
 
-RowSpool::RowSpool(std::string path, std::size_t memory_limit)
-    : path_(std::move(path)), memory_limit_(memory_limit) {}
+RowSpool::RowSpool(std::string path) : path_(std::move(path)) {
+  piece_.reserve(kPiece + kPiece / 4);
+}
 
 RowSpool::~RowSpool() {
-  if (file_ != nullptr) std::fclose(file_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 void RowSpool::FailFile(const char* what) const {
   throw WorkbookError(path_, std::string("cannot ") + what +
-                                 " the temporary file that holds the rows "
+                                 " the temporary file that keeps the rows "
                                  "read: " +
                                  std::strerror(errno));
 }
@@ -101,38 +124,74 @@ void RowSpool::AddRow(std::int32_t row, std::span<const RowCell> cells) {
   first_column_ = std::min(first_column_, cells.front().column);
   last_column_ = std::max(last_column_, cells.back().column);
 
-  const std::size_t start = bytes_.size();
-  Append<std::uint32_t>(bytes_, 0);
-  Append(bytes_, row);
-  Append(bytes_, static_cast<std::uint32_t>(cells.size()));
+  const std::size_t start = piece_.size();
+  Append<std::uint32_t>(piece_, 0);
+  Append(piece_, row);
+  Append(piece_, static_cast<std::uint32_t>(cells.size()));
   for (const RowCell& cell : cells) {
-    Append(bytes_, cell.column);
-    Append(bytes_, static_cast<unsigned char>(
+    Append(piece_, cell.column);
+    Append(piece_, static_cast<unsigned char>(
                        static_cast<unsigned char>(cell.value.kind) |
                        (cell.value.time_only ? kTimeOnly : 0)));
     if (cell.value.kind == CellKind::kText ||
         cell.value.kind == CellKind::kError) {
-      Append(bytes_, static_cast<std::uint32_t>(cell.value.text.size()));
-      bytes_.append(cell.value.text);
+      Append(piece_, static_cast<std::uint32_t>(cell.value.text.size()));
+      piece_.append(cell.value.text);
     } else {
-      Append(bytes_, cell.value.number);
+      Append(piece_, cell.value.number);
     }
   }
-  const auto size = static_cast<std::uint32_t>(bytes_.size() - start);
-  std::memcpy(bytes_.data() + start, &size, sizeof size);
-  if (bytes_.size() >= memory_limit_) Spill();
+  const auto size = static_cast<std::uint32_t>(piece_.size() - start);
+  std::memcpy(piece_.data() + start, &size, sizeof size);
+  if (piece_.size() >= kPiece) Flush();
 }
 
-void RowSpool::Spill() {
-  if (file_ == nullptr) {
-    file_ = std::tmpfile();
-    if (file_ == nullptr) FailFile("create");
+void RowSpool::Flush() {
+  if (piece_.empty()) return;
+  if (fd_ < 0) {
+    fd_ = OpenUnnamedFile();
+    if (fd_ < 0) FailFile("create");
   }
-  if (std::fwrite(bytes_.data(), 1, bytes_.size(), file_) != bytes_.size()) {
-    FailFile("write");
+  for (std::size_t done = 0; done < piece_.size();) {
+    const ssize_t written =
+        ::pwrite(fd_, piece_.data() + done, piece_.size() - done,
+                 static_cast<off_t>(file_bytes_ + done));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) FailFile("write");
+    done += static_cast<std::size_t>(written);
   }
-  file_bytes_ += bytes_.size();
-  bytes_.clear();
+  file_bytes_ += piece_.size();
+  piece_.clear();
+  std::lock_guard lock(mutex_);
+  readable_ = file_bytes_;
+  published_.notify_all();
+}
+
+void RowSpool::Close() {
+  try {
+    Flush();
+  } catch (...) {
+    Abandon();
+    throw;
+  }
+  Abandon();
+}
+
+void RowSpool::Abandon() {
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  published_.notify_all();
+}
+
+bool RowSpool::closed() const {
+  std::lock_guard lock(mutex_);
+  return closed_;
+}
+
+std::uint64_t RowSpool::WaitBeyond(std::uint64_t offset) const {
+  std::unique_lock lock(mutex_);
+  published_.wait(lock, [&] { return closed_ || readable_ > offset; });
+  return readable_;
 }
 
 std::optional<BlockGeometry> RowSpool::used() const {
@@ -144,66 +203,55 @@ std::optional<BlockGeometry> RowSpool::used() const {
 void RowSpool::ReadAt(std::uint64_t offset, std::size_t size,
                       std::string& out) const {
   out.resize(size);
-  std::size_t done = 0;
-  if (offset < file_bytes_) {
-    const std::size_t from_file = static_cast<std::size_t>(
-        std::min<std::uint64_t>(size, file_bytes_ - offset));
-    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0 ||
-        std::fread(out.data(), 1, from_file, file_) != from_file) {
-      FailFile("read");
-    }
-    done = from_file;
-    offset += from_file;
+  for (std::size_t done = 0; done < size;) {
+    const ssize_t read = ::pread(fd_, out.data() + done, size - done,
+                                 static_cast<off_t>(offset + done));
+    if (read < 0 && errno == EINTR) continue;
+    if (read <= 0) FailFile("read");
+    done += static_cast<std::size_t>(read);
   }
-  if (done < size) {
-    std::memcpy(out.data() + done, bytes_.data() + (offset - file_bytes_),
-                size - done);
+}
+
+bool RowSpool::Cursor::Next(std::uint64_t end, std::int32_t& row,
+                            std::vector<RowCell>& cells) {
+  const std::uint64_t offset = piece_offset_ + at_;
+  if (offset >= end) return false;
+  const bool whole_head = at_ + kRecordHead <= piece_.size();
+  if (!whole_head || at_ + RecordSize(piece_.data() + at_) > piece_.size()) {
+    // The next record starts a new piece, which holds at least all of it.
+    std::string head;
+    spool_.ReadAt(offset, kRecordHead, head);
+    const std::size_t want =
+        std::max<std::size_t>(RecordSize(head.data()),
+                              static_cast<std::size_t>(std::min<std::uint64_t>(
+                                  kPiece, end - offset)));
+    spool_.ReadAt(offset, want, piece_);
+    piece_offset_ = offset;
+    at_ = 0;
   }
+  row = Decode(piece_.data() + at_, cells);
+  at_ += RecordSize(piece_.data() + at_);
+  return true;
 }
 
 void RowSpool::Send(RowSink& sink, std::int32_t first_row,
                     std::int32_t last_row) const {
-  if (ascending_) {
-    SendInOrder(sink, first_row, last_row);
-  } else {
+  if (!ascending_) {
     SendSorted(sink, first_row, last_row);
+    return;
   }
-}
-
-void RowSpool::SendInOrder(RowSink& sink, std::int32_t first_row,
-                           std::int32_t last_row) const {
-  // The file is read a piece at a time, each piece holding whole records.
-  constexpr std::size_t kPiece = std::size_t{1} << 20;
-  std::string piece;
+  Cursor cursor(*this);
+  std::int32_t row = 0;
   std::vector<RowCell> cells;
-  std::uint64_t offset = 0;
-  const std::uint64_t end = total_bytes();
-  while (offset < end) {
-    ReadAt(offset,
-           static_cast<std::size_t>(std::min<std::uint64_t>(
-               std::max<std::size_t>(kPiece, kRecordHead), end - offset)),
-           piece);
-    std::size_t at = 0;
-    while (at + kRecordHead <= piece.size()) {
-      const std::uint32_t size = RecordSize(piece.data() + at);
-      if (at + size > piece.size()) {
-        if (at == 0)
-          ReadAt(offset, size, piece);  // a record beyond a piece
-        else
-          break;
-      }
-      const std::int32_t row = Decode(piece.data() + at, cells);
-      if (row >= first_row && row <= last_row) sink.AddRow(row, cells);
-      at += size;
-    }
-    offset += at;
+  while (cursor.Next(file_bytes_, row, cells)) {
+    if (row >= first_row && row <= last_row) sink.AddRow(row, cells);
   }
 }
 
 std::vector<RowSpool::RowPlace> RowSpool::Places() const {
   std::vector<RowPlace> places;
   std::string head;
-  for (std::uint64_t offset = 0; offset < total_bytes();) {
+  for (std::uint64_t offset = 0; offset < file_bytes_;) {
     ReadAt(offset, kRecordHead, head);
     const char* p = head.data();
     const auto size = Take<std::uint32_t>(p);

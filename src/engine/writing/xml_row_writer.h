@@ -70,6 +70,10 @@ class XmlRowWriter {
   /// Writes the block's remaining rows (as empty) and the title's closing
   /// line. The text is complete in the sink only after Finish.
   void Finish();
+  /// The same for a block that turns out to end at `last_row` (no later
+  /// than its own last row, and no earlier than a row fed): a writer that
+  /// starts before the block's last row is known.
+  void FinishAt(std::int32_t last_row);
 
  private:
   enum class Layout { kHeaderRow, kHeaderColumn, kNoHeaders, kBothHeaders };
