@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "cli/command_line.h"
+#include "cli/help_text.h"
 #include "cli/input_list.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
