@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/shell/application_title.h"
 
@@ -39,8 +40,7 @@ bool QtDialogs::Question(const QString& text) {
 }
 
 void QtDialogs::ErrorReport(const QString& text) {
-  QMessageBox box(QMessageBox::Warning,
-                  QString::fromLatin1(texts::kErrorReportCaption),
+  QMessageBox box(QMessageBox::Warning, Tr(texts::kErrorReportCaption),
                   ForDisplay(text), QMessageBox::Ok, owner_);
   box.exec();
 }
