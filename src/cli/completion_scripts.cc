@@ -39,43 +39,29 @@ std::string BashPattern(const Option& option) {
              : std::string(option.short_name) + " | " + option.name;
 }
 
-// The case branch of each value option: the patterns of the options that
-// complete alike, then what they complete to.
+std::string BashAction(const Option& option) {
+  switch (option.completion) {
+    case ValueCompletion::kWords:
+      return std::string("COMPREPLY=($(compgen -W '") + option.words +
+             "' -- \"$cur\"))";
+    case ValueCompletion::kFile:
+      return "_filedir";
+    case ValueCompletion::kFolder:
+      return "_filedir -d";
+    case ValueCompletion::kNothing:
+      break;
+  }
+  return "";  // free text: nothing to offer
+}
+
+// A case branch for each option that takes a value.
 std::string BashValueCases() {
-  struct Branch {
-    std::string patterns;
-    std::string action;
-  };
-  std::vector<Branch> branches = {{"", "_filedir"},     // kFile
-                                  {"", "_filedir -d"},  // kFolder
-                                  {"", ""}};            // kNothing
+  std::string cases;
   for (const Option& option : Options()) {
     if (!option.takes_value()) continue;
-    Branch* branch = nullptr;
-    switch (option.completion) {
-      case ValueCompletion::kWords:
-        branches.push_back({"", std::string("COMPREPLY=($(compgen -W '") +
-                                    option.words + "' -- \"$cur\"))"});
-        branch = &branches.back();
-        break;
-      case ValueCompletion::kFile:
-        branch = &branches[0];
-        break;
-      case ValueCompletion::kFolder:
-        branch = &branches[1];
-        break;
-      case ValueCompletion::kNothing:
-        branch = &branches[2];
-        break;
-    }
-    if (!branch->patterns.empty()) branch->patterns += " | ";
-    branch->patterns += BashPattern(option);
-  }
-  std::string cases;
-  for (const Branch& branch : branches) {
-    if (branch.patterns.empty()) continue;
-    cases += "        " + branch.patterns + ")\n";
-    if (!branch.action.empty()) cases += "            " + branch.action + "\n";
+    cases += "        " + BashPattern(option) + ")\n";
+    const std::string action = BashAction(option);
+    if (!action.empty()) cases += "            " + action + "\n";
     cases += "            return\n            ;;\n";
   }
   return cases;
@@ -85,18 +71,19 @@ std::string BashOptionWords() {
   std::string words;
   for (const Option& option : Options()) {
     if (!words.empty()) words += ' ';
-    if (option.short_name != nullptr)
+    if (option.short_name != nullptr) {
       words += option.short_name + std::string(" ");
+    }
     words += option.name;
   }
   return words;
 }
 
-// Zsh: '[summary]' with the characters _arguments reads escaped, inside a
-// single-quoted word.
-std::string ZshQuoted(std::string_view text) {
+// Zsh: `text` inside a single-quoted word, with `special`, the characters
+// _arguments reads there, escaped.
+std::string ZshQuoted(std::string_view text, std::string_view special) {
   std::string quoted;
-  for (char c : Escaped(text, "\\[]:")) {
+  for (char c : Escaped(text, special)) {
     if (c == '\'') {
       quoted += "'\\''";
     } else {
@@ -123,11 +110,11 @@ std::string ZshAction(const Option& option) {
 // One argument of _arguments: '(-o --output)'{-o+,--output=}'[...]:DIR:...'.
 std::string ZshSpec(const Option& option) {
   const std::string summary =
-      std::string("[") + ZshQuoted(Summary(option)) + "]";
-  const std::string value = option.takes_value()
-                                ? std::string(":") + ZshQuoted(option.value) +
-                                      ":" + ZshQuoted(ZshAction(option))
-                                : "";
+      std::string("[") + ZshQuoted(Summary(option), "\\[]:") + "]";
+  const std::string value =
+      option.takes_value() ? std::string(":") + ZshQuoted(option.value, "\\:") +
+                                 ":" + ZshQuoted(ZshAction(option), "")
+                           : "";
   const std::string suffix = option.takes_value() ? "=" : "";
   if (option.short_name == nullptr) {
     return std::string("'") + option.name + suffix + summary + value + "'";
