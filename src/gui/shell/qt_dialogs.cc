@@ -66,9 +66,15 @@ QString QtDialogs::BrowseForFolder(const QString& prompt,
 QStringList QtDialogs::OpenFileNames(const QString& title,
                                      const QStringList& filters) {
   QString selected = filters.isEmpty() ? QString() : filters.first();
-  QStringList names = QFileDialog::getOpenFileNames(
-      owner_, title, QString(), filters.join(QStringLiteral(";;")), &selected);
-  for (QString& name : names) name = QDir::toNativeSeparators(name);
+  const QList<QUrl> urls = QFileDialog::getOpenFileUrls(
+      owner_, title, QUrl(), filters.join(QStringLiteral(";;")), &selected, {},
+      {QStringLiteral("file")});
+  QStringList names;
+  for (const QUrl& url : urls) {
+    // A file of a remote location has no local path: an empty name.
+    names << (url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile())
+                                : QString());
+  }
   return names;
 }
 
