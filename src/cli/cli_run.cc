@@ -21,6 +21,7 @@
 
 #include "cli/command_line.h"
 #include "cli/failure_text.h"
+#include "cli/help_text.h"
 #include "cli/input_list.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
