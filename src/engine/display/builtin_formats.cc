@@ -6,9 +6,10 @@ namespace kestrilo {
 
 namespace {
 
-// Ids 0 to 58. Ids 14 and 22 are written "mm-dd-yy" and "m/d/yy h:mm" in
-// the file format's description, and 47 "mmss.0", but Excel shows them as
-// below. 23 to 26 are defined by no version and show General.
+// Ids 0 to 58. The file format's description writes 14 "mm-dd-yy", 22
+// "m/d/yy h:mm", 37 "#,##0 ;(#,##0)" (and 38 to 40 alike) and 47 "mmss.0";
+// Excel shows them as below. 23 to 26 are defined by no version and show
+// General.
 constexpr std::array<std::string_view, 59> kCodes = {
     "General",
     "0",
@@ -47,10 +48,10 @@ constexpr std::array<std::string_view, 59> kCodes = {
     "h:mm",
     "h:mm:ss",
     "yyyy-mm-dd",
-    "#,##0 ;(#,##0)",
-    "#,##0 ;[Red](#,##0)",
-    "#,##0.00;(#,##0.00)",
-    "#,##0.00;[Red](#,##0.00)",
+    "#,##0_);(#,##0)",
+    "#,##0_);[Red](#,##0)",
+    "#,##0.00_);(#,##0.00)",
+    "#,##0.00_);[Red](#,##0.00)",
     R"(_(* #,##0_);_(* \(#,##0\);_(* "-"_);_(@_))",
     R"(_("$"* #,##0_);_("$"* \(#,##0\);_("$"* "-"_);_(@_))",
     R"(_(* #,##0.00_);_(* \(#,##0.00\);_(* "-"??_);_(@_))",
