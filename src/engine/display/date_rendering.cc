@@ -20,7 +20,7 @@ constexpr std::array<std::string_view, 7> kDayNames = {
 
 // Beyond this many days, counting in units of a thousandth of a second
 // could overflow; no date or duration a spreadsheet shows comes near.
-constexpr double kMaxDays = 1e11;
+constexpr double kMaxDays = 1e10;
 
 struct Moment {
   CivilDate date;

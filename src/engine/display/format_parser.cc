@@ -441,7 +441,7 @@ void BuildDateSection(const std::vector<Raw>& raws, Section& section) {
           writer.Literal(".");
           break;
         }
-        zeros = std::min(zeros, 9);
+        zeros = std::min(zeros, 3);  // thousandths at most, as in Excel
         section.subsecond_digits = std::max(section.subsecond_digits, zeros);
         writer.Add(TokenKind::kSubSecond, 0, zeros);
         i += zeros;
