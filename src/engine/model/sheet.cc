@@ -170,4 +170,16 @@ std::optional<BlockGeometry> Sheet::UsedRange() const {
                        last_column_ - first_column_ + 1};
 }
 
+void Sheet::SendRows(RowSink& sink) const {
+  std::vector<RowCell> row;
+  for (std::size_t i = 0; i < cells_.size();) {
+    const std::int32_t number = cells_[i].row;
+    row.clear();
+    for (; i < cells_.size() && cells_[i].row == number; ++i) {
+      row.push_back({cells_[i].column, ValueOf(cells_[i])});
+    }
+    sink.AddRow(number, row);
+  }
+}
+
 }  // namespace kestrilo

@@ -9,6 +9,7 @@
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/cell_value.h"
+#include "engine/model/row_sink.h"
 #include "engine/model/sheet_layout.h"
 #include "engine/model/string_pool.h"
 #include "engine/reading/reader_budget.h"
@@ -63,6 +64,8 @@ class Sheet {
   /// The bounding box of the filled cells; nothing for an empty sheet.
   std::optional<BlockGeometry> UsedRange() const;
   std::size_t cell_count() const { return cells_.size(); }
+  /// Hands the filled cells to `sink`, row by row in ascending order.
+  void SendRows(RowSink& sink) const;
 
   /// Column widths, row heights, hidden columns and rows and merged areas,
   /// as the file stores them. Readers fill it before Finish().

@@ -1,7 +1,6 @@
 #include "engine/reading/xlsx/xlsx_reader.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <condition_variable>
@@ -31,6 +30,9 @@
 #include "engine/reading/zip/background_inflater.h"
 #include "engine/reading/zip/package_part.h"
 #include "engine/reading/zip/package_reader.h"
+#include "engine/text/ascii_text.h"
+#include "engine/text/iso_date.h"
+#include "engine/text/number_text.h"
 
 namespace kestrilo {
 
@@ -126,100 +128,6 @@ void DecodeEscapes(std::string& text) {
   text.swap(out);
 }
 
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\n' ||
-                           text.front() == '\t' || text.front() == '\r')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\n' ||
-                           text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
-// Values are seldom padded: a look at both ends settles most, inline.
-inline std::string_view Trim(std::string_view text) {
-  if (!text.empty() && static_cast<unsigned char>(text.front()) > ' ' &&
-      static_cast<unsigned char>(text.back()) > ' ') {
-    return text;
-  }
-  return TrimSpaces(text);
-}
-
-bool ParseDouble(std::string_view text, double& value) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return false;
-  // Up to 15 digits, or a decimal point among digits that make a whole
-  // number up to 2^53 (the 17 significant digits written for a date and
-  // time among them), are read without the general conversion: that whole
-  // number is exact in a double, and so is the power of ten under the
-  // point, and the division rounds their quotient correctly, just as the
-  // general conversion would.
-  const bool negative = text.front() == '-';
-  const std::string_view digits = text.substr(negative ? 1 : 0);
-  constexpr std::int64_t kExactWhole = std::int64_t{1} << 53;
-  if (!digits.empty() && digits.size() <= 18) {
-    const char* p = digits.data();
-    const char* const end = p + digits.size();
-    std::int64_t whole = 0;
-    const auto read_digits = [&] {
-      while (p != end && *p >= '0' && *p <= '9')
-        whole = whole * 10 + (*p++ - '0');
-    };
-    read_digits();
-    if (p == end && digits.size() <= 15) {
-      value = static_cast<double>(negative ? -whole : whole);
-      return true;
-    }
-    if (p != end && p != digits.data() && *p == '.' && end - p > 1) {
-      const char* const fraction = ++p;
-      read_digits();
-      if (p == end && whole <= kExactWhole) {
-        static constexpr double kPowersOfTen[] = {
-            1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
-            1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
-        const double quotient =
-            static_cast<double>(whole) / kPowersOfTen[end - fraction];
-        value = negative ? -quotient : quotient;
-        return true;
-      }
-    }
-  }
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() &&
-         std::isfinite(value);
-}
-
-template <typename Integer>
-bool ParseIntegerGenerally(std::string_view text, Integer& value) {
-  text = Trim(text);
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  return !text.empty() && error == std::errc() &&
-         end == text.data() + text.size();
-}
-
-// Styles and shared strings of every cell are numbered: plain digits are
-// read inline, anything else by the general conversion.
-template <typename Integer>
-inline bool ParseInteger(std::string_view text, Integer& value) {
-  if (!text.empty() && text.size() <= 9) {  // plain digits: no overflow
-    Integer digits = 0;
-    std::size_t i = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-      digits = static_cast<Integer>(digits * 10 + (text[i] - '0'));
-    }
-    if (i == text.size()) {
-      value = digits;
-      return true;
-    }
-  }
-  return ParseIntegerGenerally(text, value);
-}
-
 // "B12" -> row 12, column 2. False for anything else. Every cell has one:
 // a tight pass, letters of either case then at most eight digits.
 bool ParseCellReference(std::string_view ref, std::int32_t& row,
@@ -264,70 +172,6 @@ std::optional<float> RowHeight(std::string_view text) {
     return std::nullopt;
   }
   return static_cast<float>(height);
-}
-
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-// Parses the ISO 8601 forms of `t="d"` cells: "2021-03-04",
-// "2021-03-04T12:30:00[.5][Z|+01:00]", "12:30:00". The zone suffix is
-// ignored: spreadsheets have no time zones, the writer means local time.
-bool ParseIsoDate(std::string_view text, double& serial, bool& time_only) {
-  text = Trim(text);
-  double days = 0;
-  time_only = true;
-  auto number = [&](std::size_t from, std::size_t count, int& out) {
-    if (from + count > text.size()) return false;
-    return ParseInteger(text.substr(from, count), out);
-  };
-  std::size_t i = 0;
-  if (text.size() >= 10 && text[4] == '-' && text[7] == '-') {
-    int year, month, day;
-    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, day) ||
-        month < 1 || month > 12 || day < 1 || day > 31) {
-      return false;
-    }
-    days = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                             static_cast<unsigned>(day)) -
-                               DaysFromCivil(1899, 12, 30));
-    time_only = false;
-    i = 10;
-    if (i == text.size()) {
-      serial = days;
-      return true;
-    }
-    if (text[i] != 'T' && text[i] != ' ') return false;
-    ++i;
-  }
-  int hour, minute;
-  if (!number(i, 2, hour) || text.size() < i + 5 || text[i + 2] != ':' ||
-      !number(i + 3, 2, minute)) {
-    return false;
-  }
-  i += 5;
-  double second = 0;
-  if (i < text.size() && text[i] == ':') {
-    std::size_t end = i + 1;
-    while (end < text.size() &&
-           ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) {
-      ++end;
-    }
-    if (!ParseDouble(text.substr(i + 1, end - i - 1), second)) return false;
-    i = end;
-  }
-  const std::string_view zone = text.substr(i);
-  if (!zone.empty() && zone != "Z" && zone.front() != '+' &&
-      zone.front() != '-') {
-    return false;
-  }
-  serial = days + (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
-  return true;
 }
 
 // The position and content of the cell being read.
@@ -1086,7 +930,7 @@ void XlsxReader::StoreCell(CellState& cell, std::string_view value,
   if (row > kMaxRows || column > kMaxColumns) {
     fail_cell("lies outside the worksheet");
   }
-  const std::string_view trimmed = Trim(value);
+  const std::string_view trimmed = TrimmedValue(value);
   // An empty cached text (the result of ="") shows nothing and reads as
   // empty; it is a value all the same.
   if (cell.type == CellType::kFormulaText && cell.has_value && value.empty()) {
@@ -1153,22 +997,13 @@ void XlsxReader::StoreCell(CellState& cell, std::string_view value,
     case CellType::kIsoDate: {
       double serial;
       bool time_only;
-      if (!ParseIsoDate(trimmed, serial, time_only)) {
+      if (!ParseIsoDateTime(trimmed, serial, time_only)) {
         fail_cell("holds no date: \"" + std::string(value) + "\"");
       }
       target.Put(row, column, CellValue::DateTime(serial, time_only));
       return;
     }
   }
-}
-
-// Part names are found without regard to ASCII case, so two spellings may
-// name one part.
-std::string FoldCase(std::string name) {
-  for (char& c : name) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return name;
 }
 
 // Targets are URIs: a part named "sheet 1.xml" may be written
@@ -1252,7 +1087,8 @@ std::unique_ptr<Workbook> XlsxReader::Read() {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     Sheet& sheet = workbook_->AddSheet(entries_[i].name, entries_[i].hidden);
     if (!parts_[i].empty()) {
-      const auto [it, first_time] = read_parts.emplace(FoldCase(parts_[i]), i);
+      const auto [it, first_time] =
+          read_parts.emplace(AsciiLowered(parts_[i]), i);
       if (!first_time) {
         sheet.CopyFrom(workbook_->sheet(static_cast<int>(it->second)));
       } else {
