@@ -1,6 +1,6 @@
 #include "engine/display/format_palette.h"
 
-#include <cctype>
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
@@ -25,16 +25,6 @@ constexpr struct {
     {"blue", 5},  {"yellow", 6}, {"magenta", 7}, {"cyan", 8},
 };
 
-bool EqualsNoCase(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != lower[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::uint32_t ExcelPaletteColor(int number) {
@@ -44,15 +34,17 @@ std::uint32_t ExcelPaletteColor(int number) {
 
 std::uint32_t FormatColorNamed(std::string_view name) {
   for (const auto& color : kNamedColors) {
-    if (EqualsNoCase(name, color.name)) return ExcelPaletteColor(color.number);
+    if (EqualsIgnoringAsciiCase(name, color.name))
+      return ExcelPaletteColor(color.number);
   }
-  if (name.size() < 6 || !EqualsNoCase(name.substr(0, 5), "color")) return 0;
+  if (name.size() < 6 || !EqualsIgnoringAsciiCase(name.substr(0, 5), "color"))
+    return 0;
   std::size_t at = 5;
   while (at < name.size() && name[at] == ' ') ++at;
   if (at == name.size() || name.size() - at > 2) return 0;
   int number = 0;
   for (; at < name.size(); ++at) {
-    if (!std::isdigit(static_cast<unsigned char>(name[at]))) return 0;
+    if (!(name[at] >= '0' && name[at] <= '9')) return 0;
     number = number * 10 + (name[at] - '0');
   }
   return ExcelPaletteColor(number);

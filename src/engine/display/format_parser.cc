@@ -1,11 +1,11 @@
 #include "engine/display/format_parser.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <string>
 
 #include "engine/display/display_width.h"
 #include "engine/display/format_palette.h"
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo::format_internal {
 
@@ -41,19 +41,6 @@ struct Raw {
   // A literal's or fill's text; for the others, as the code writes them.
   std::string text;
 };
-
-char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool StartsWithNoCase(std::string_view text, std::size_t at,
-                      std::string_view prefix) {
-  if (text.size() - at < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(text[at + i]) != prefix[i]) return false;
-  }
-  return true;
-}
 
 // The bytes of the UTF-8 character starting at `at` (1 for a stray byte).
 std::size_t CharacterLength(std::string_view text, std::size_t at) {
@@ -223,27 +210,27 @@ class SectionLexer {
   // Words and date letters; false for a character shown as it is.
   bool Letters(char c) {
     const std::size_t start = at_ - 1;
-    if (StartsWithNoCase(text_, start, "general")) {
+    if (StartsWithIgnoringAsciiCase(text_.substr(start), "general")) {
       at_ = start + 7;
       Add(Raw::Kind::kGeneral);
       return true;
     }
-    if (StartsWithNoCase(text_, start, "am/pm")) {
+    if (StartsWithIgnoringAsciiCase(text_.substr(start), "am/pm")) {
       at_ = start + 5;
       Add(Raw::Kind::kAmPm, c);
       return true;
     }
-    if (StartsWithNoCase(text_, start, "a/p")) {
+    if (StartsWithIgnoringAsciiCase(text_.substr(start), "a/p")) {
       at_ = start + 3;
       Add(Raw::Kind::kAP, c);
       return true;
     }
-    const char lower = Lower(c);
+    const char lower = AsciiLower(c);
     if (std::string_view("ymdhse").find(lower) == std::string_view::npos) {
       return false;
     }
     int count = 1;
-    while (at_ < text_.size() && Lower(text_[at_]) == lower) {
+    while (at_ < text_.size() && AsciiLower(text_[at_]) == lower) {
       ++at_;
       ++count;
     }
@@ -267,10 +254,10 @@ class SectionLexer {
       return;
     }
     if (ParseCondition(inner, section_.condition)) return;
-    const char first = Lower(inner[0]);
+    const char first = AsciiLower(inner[0]);
     if (first == 'h' || first == 'm' || first == 's') {
       bool same = true;
-      for (const char c : inner) same = same && Lower(c) == first;
+      for (const char c : inner) same = same && AsciiLower(c) == first;
       if (same) {
         Add(Raw::Kind::kElapsed, first, static_cast<int>(inner.size()));
         return;
