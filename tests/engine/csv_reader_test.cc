@@ -1,5 +1,3 @@
-#include "engine/reading/csv/csv_reader.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_reader.h"
 
 namespace kestrilo {
 namespace {
@@ -24,7 +23,7 @@ class CsvReaderTest : public ::testing::Test {
                                  const std::string& name = "data.csv") {
     path_ = (folder_ / name).string();
     std::ofstream(path_, std::ios::binary) << bytes;
-    return ReadCsv(path_);
+    return ReadWorkbook(path_);
   }
 
   // The sheet's cells row by row, "" for empty ones, over its used range
@@ -146,9 +145,12 @@ TEST_F(CsvReaderTest, Encodings) {
 }
 
 TEST_F(CsvReaderTest, BadInput) {
-  EXPECT_THROW(ReadCsv((folder_ / "missing.csv").string()), WorkbookError);
+  EXPECT_THROW(ReadWorkbook((folder_ / "missing.csv").string()), WorkbookError);
   try {
-    Read(std::string("PK\3\4\0\0binary\0stuff", 18), "fake.csv");
+    Read(std::string("\x7F"
+                     "ELF\2\1\0binary\0stuff",
+                     19),
+         "fake.csv");
     FAIL() << "a file with NUL bytes was read as text";
   } catch (const WorkbookError& error) {
     EXPECT_EQ(error.path(), path_);

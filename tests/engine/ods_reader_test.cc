@@ -1,5 +1,3 @@
-#include "engine/reading/ods/ods_reader.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "engine/reading/ods/ods_file.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/workbook_reader.h"
 #include "test_package.h"

@@ -80,6 +80,21 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+std::size_t WholeUtf8Prefix(std::string_view bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+    const unsigned char byte = data[size - back];
+    if (IsContinuation(byte)) continue;
+    const std::size_t length = byte >= 0xF0   ? 4
+                               : byte >= 0xE0 ? 3
+                               : byte >= 0xC0 ? 2
+                                              : 1;
+    return length > back ? size - back : size;
+  }
+  return size;
+}
+
 std::string RepairUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
