@@ -15,7 +15,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/model/row_sink.h"
+#include "counting_sink.h"
 #include "engine/model/sheet_choice.h"
 #include "engine/reading/workbook_file.h"
 #include "engine/reading/workbook_reader.h"
@@ -45,22 +45,6 @@ std::string WriteCsv(bool windows_1252) {
   if (windows_1252) out << "caf\xE9\r\n";
   return path;
 }
-
-// Counts the cells and their bytes, as cheaply as a sink can.
-class CountingSink : public kestrilo::RowSink {
- public:
-  void AddRow(std::int32_t /*row*/,
-              std::span<const kestrilo::RowCell> cells) override {
-    cells_ += cells.size();
-    for (const kestrilo::RowCell& cell : cells)
-      bytes_ += cell.value.text.size();
-  }
-  std::size_t cells() const { return cells_; }
-
- private:
-  std::size_t cells_ = 0;
-  std::size_t bytes_ = 0;
-};
 
 double PeakMegabytes() {
   rusage usage{};
@@ -92,7 +76,7 @@ void Read(benchmark::State& state, bool windows_1252) {
 void ReadRows(benchmark::State& state, bool windows_1252) {
   const std::string path = WriteCsv(windows_1252);
   for (auto _ : state) {
-    CountingSink sink;
+    kestrilo_bench::CountingSink sink;
     kestrilo::WorkbookFile::Open(path)->ReadRows(kestrilo::SheetChoice(), sink);
     if (sink.cells() < std::size_t{kRecords} * kFields) {
       state.SkipWithError("the file was not read completely");

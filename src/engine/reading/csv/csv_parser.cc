@@ -178,8 +178,9 @@ const char* CsvParser::QuotedField(const char* p, const char* end,
       if (!ended_) return nullptr;
       break;
     }
-    // Whether a quote is doubled shows only in the byte after it.
-    if (quote + 1 == end && !ended_) return nullptr;
+    // A quote at the end of the text so far closes the field only if the
+    // text ends there: otherwise the field's end, awaited below, is not
+    // here yet either.
     if (quote + 1 == end || quote[1] != '"') {
       close = quote;
       break;
