@@ -89,6 +89,16 @@ std::string ErrorOf(const Parts& parts) {
   return {};
 }
 
+// The rows of the sheet `choice` picks in `parts`; its index in `read`.
+RowCollector RowsOf(const Parts& parts, const SheetChoice& choice,
+                    SheetRead* read = nullptr) {
+  RowCollector rows;
+  const SheetRead result = WorkbookFile::Open(WritePackage("rows.ods", parts))
+                               ->ReadRows(choice, rows);
+  if (read != nullptr) *read = result;
+  return rows;
+}
+
 // ------------------------------------------------- the LibreOffice fixture
 
 TEST(OdsReaderTest, LibreOfficeFixtureEveryCellKind) {
@@ -472,7 +482,7 @@ TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
            "calcext:value-type=\"float\"><text:p>" +
            shown + "</text:p></table:table-cell>";
   };
-  const auto book = ReadParts(OdsParts(ContentXml(
+  const Parts parts = OdsParts(ContentXml(
       "<table:table table:name=\"S\"><table:table-column "
       "table:number-columns-repeated=\"6\" "
       "table:default-cell-style-name=\"Default\"/><table:table-column "
@@ -491,7 +501,8 @@ TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
               cell(" table:style-name=\"ce2\" office:value=\"1\"", "1") +
               cell(" office:value=\"1\"", "1")) +
           "</table:table>",
-      styles)));
+      styles));
+  const auto book = ReadParts(parts);
   const Sheet& s = book->sheet(0);
   // Column 7 takes the boolean style of its column; column 8 has a style
   // of its own, column 9 the default of no column.
@@ -503,6 +514,8 @@ TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
   for (int column : {4, 5, 6, 8, 9}) {
     EXPECT_EQ(s.Cell(1, column).kind, CellKind::kNumber) << column;
   }
+  // Rows read without their layout know the columns' styles too.
+  EXPECT_EQ(RowsOf(parts, SheetChoice()).cells, CellsOf(s));
 }
 
 TEST(OdsReaderTest, HiddenAndActiveSheets) {
@@ -571,16 +584,6 @@ std::string Table(const std::string& name, int row) {
              "office:value-type=\"string\"><text:p>" +
              name + "</text:p></table:table-cell>") +
          "</table:table>";
-}
-
-// The rows of the sheet `choice` picks in `parts`; its index in `read`.
-RowCollector RowsOf(const Parts& parts, const SheetChoice& choice,
-                    SheetRead* read = nullptr) {
-  RowCollector rows;
-  const SheetRead result = WorkbookFile::Open(WritePackage("rows.ods", parts))
-                               ->ReadRows(choice, rows);
-  if (read != nullptr) *read = result;
-  return rows;
 }
 
 TEST(OdsReaderTest, RowsOfTheSheetChosenByNameNumberOrActive) {

@@ -207,8 +207,7 @@ class OdsContentReader {
 
   // A column (or run of repeated columns) of the current table.
   void StartColumn() {
-    SheetLayout* const layout = target_ ? target_->layout() : nullptr;
-    if (layout == nullptr) return;
+    if (target_ == nullptr) return;
     const std::int64_t first = next_layout_column_;
     const std::int64_t repeat =
         OdsRepeatCount(xml_.AttributeOr("number-columns-repeated"));
@@ -221,8 +220,9 @@ class OdsContentReader {
         boolean_cell_styles_.count(std::string(cell_style)) != 0) {
       boolean_columns_.push_back({first, next_layout_column_ - 1});
     }
+    SheetLayout* const layout = target_->layout();
     SheetLayout::Span span;
-    if (!ReadSpan(column_widths_, span)) return;
+    if (layout == nullptr || !ReadSpan(column_widths_, span)) return;
     span.first = static_cast<std::int32_t>(first);
     span.last = static_cast<std::int32_t>(next_layout_column_ - 1);
     layout->AddColumns(span);
