@@ -323,6 +323,10 @@ TEST(TextDecodingTest, Utf8Validation) {
                        "b\xE4\xB8"),
             "a\uFFFD"
             "b\uFFFD\uFFFD");
+  // Windows-1252 copies runs of ASCII whole: high bytes inside and after
+  // them, and at the end.
+  EXPECT_EQ(Windows1252ToUtf8("abcdefgh\xE9ijklmnopqrstu\x80v\x9F"),
+            "abcdefgh\xC3\xA9ijklmnopqrstu\xE2\x82\xACv\xC5\xB8");
   // A sequence cut at the end is left for the bytes after it.
   for (const auto& [bytes, whole] : {std::pair{"ab\xF0\x9F\x98", 2},
                                      {"ab\xE2\x82", 2},

@@ -138,10 +138,16 @@ void AppendUtf8(std::string& out, char32_t code_point) {
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t i = 0; i < bytes.size();) {
+    // Runs of ASCII, most of such text, are copied as they are.
+    const std::size_t ascii = SkipAscii(data, bytes.size(), i);
+    out.append(bytes.data() + i, ascii - i);
+    if (ascii == bytes.size()) break;
+    i = ascii + 1;
+    const unsigned char byte = data[ascii];
     if (byte < 0x80) {
-      out.push_back(c);
+      out.push_back(static_cast<char>(byte));
     } else if (byte < 0xA0) {
       AppendUtf8(out, kWindows1252High[byte - 0x80]);
     } else {
