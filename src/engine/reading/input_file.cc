@@ -78,6 +78,22 @@ std::string_view InputFile::Head(std::size_t count) {
   return std::string_view(buffer_).substr(0, count);
 }
 
+std::size_t InputFile::ReadAt(unsigned long long offset, char* into,
+                              std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(fd_, into + done, count - done,
+                                static_cast<off_t>(offset + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      Fail(std::string("cannot read the file: ") + std::strerror(errno));
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
 std::string InputFile::ReadAll(
     const std::function<void(std::string_view)>& inspect) {
   if (regular_) {
