@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/reading/reader_budget.h"
+#include "engine/reading/reading_tally.h"
 #include "engine/reading/workbook_error.h"
 
 namespace kestrilo {
@@ -34,6 +35,7 @@ InputFile::InputFile(std::string path, bool text_name)
         "not a regular file (a pipe, device or socket); only csv, txt and "
         "tsv text is read from a pipe, workbooks only from files");
   }
+  ReadingTally::CountOpen();
   fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
     Fail(std::string("cannot open the file: ") + std::strerror(errno));
