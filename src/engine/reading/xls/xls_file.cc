@@ -122,8 +122,8 @@ class XlsFile : public WorkbookFile {
   }
 
  private:
-  int Chosen(const SheetChoice& choice) const {
-    const Workbook& workbook = *workbook_;
+  int Chosen(const SheetChoice& choice) {
+    const Workbook& workbook = Structure();
     const std::optional<int> index = choice.Find(workbook);
     if (!index) {
       throw WorkbookError(workbook.path(),

@@ -15,7 +15,8 @@ namespace kestrilo {
 /// Gathers the cells of a sheet's records into rows for a RowSink: a row
 /// is sent when a cell of another row comes (so a row listed again, or out
 /// of order, is sent again where it comes), its cells sorted by column and
-/// each column once, the later value winning. Holds one row at a time.
+/// each column once, the later value winning. Holds one row at a time, of
+/// at most twice as many cells as a sheet has columns.
 class XlsRowTarget : public XlsCellTarget {
  public:
   /// Shared strings come from `strings`; each cell and text is charged to
@@ -42,6 +43,12 @@ class XlsRowTarget : public XlsCellTarget {
   };
 
   void Add(std::int32_t row, std::int32_t column, const CellValue& value);
+  /// Points the cells of the row's own texts at them.
+  void PointAtTexts();
+  /// Sorts the row's cells by column, keeping the later of two for one.
+  void SortColumns();
+  /// Keeps each column of the row once, and only the texts of those.
+  void Compact();
   void SendRow();
 
   RowSink& sink_;
