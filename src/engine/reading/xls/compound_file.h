@@ -12,11 +12,11 @@ namespace kestrilo {
 /// A read-only view of a compound file (the OLE2 container of .xls, .doc
 /// and encrypted Office Open XML files): the streams of its root storage.
 ///
-/// The whole file is held in memory (once: streams are read where their
-/// sectors lie) and every sector number, chain and size
-/// is checked before use, so a damaged or hostile file ends in a
-/// WorkbookError naming the file and the problem, never in a crash, a hang
-/// or an allocation larger than the file.
+/// The whole file is held in memory, once (streams are read where their
+/// sectors lie), and every sector number, chain and size is checked before
+/// use, so a damaged or hostile file ends in a WorkbookError naming the
+/// file and the problem, never in a crash, a hang or an allocation larger
+/// than the file.
 class CompoundFile {
  public:
   /// Reads the file at `path`. Throws WorkbookError.

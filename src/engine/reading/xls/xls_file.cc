@@ -79,15 +79,16 @@ class ModelTarget : public XlsCellTarget {
 
 // The workbook's globals are read when it opens, into the workbook that
 // is its structure; ReadCells fills that workbook's sheets and hands it
-// over.
+// over. Once the cells are read, the file's bytes go.
 class XlsFile : public WorkbookFile {
  public:
   XlsFile(const std::string& path, std::string bytes)
-      : container_(path, std::move(bytes)),
-        records_(path, WorkbookStream(container_)),
+      : container_(std::make_unique<CompoundFile>(path, std::move(bytes))),
+        records_(std::make_unique<BiffRecordCursor>(
+            path, WorkbookStream(*container_))),
         workbook_(std::make_unique<Workbook>(path, "xls")),
-        globals_(records_, *workbook_),
-        sheets_(records_, globals_, *workbook_) {}
+        globals_(*records_, *workbook_),
+        sheets_(*records_, globals_, *workbook_) {}
 
   const Workbook& Structure() override {
     if (!workbook_) throw std::logic_error("ReadCells took the workbook");
@@ -100,6 +101,7 @@ class XlsFile : public WorkbookFile {
     XlsRowTarget target(sink, workbook_->strings(), workbook_->budget());
     const int without_value = sheets_.Read(index, target);
     target.Finish();
+    ReleaseFile();
     return {index, workbook_->sheet(index).name(), without_value};
   }
 
@@ -118,6 +120,7 @@ class XlsFile : public WorkbookFile {
         sheet.Finish();
       }
     });
+    ReleaseFile();
     return std::move(workbook_);
   }
 
@@ -139,8 +142,14 @@ class XlsFile : public WorkbookFile {
     read_ = true;
   }
 
-  CompoundFile container_;
-  BiffRecordCursor records_;
+  // Lets go of the file's bytes, which the cells read need no more.
+  void ReleaseFile() {
+    records_.reset();
+    container_.reset();
+  }
+
+  std::unique_ptr<CompoundFile> container_;
+  std::unique_ptr<BiffRecordCursor> records_;
   std::unique_ptr<Workbook> workbook_;
   XlsGlobals globals_;
   XlsSheetReader sheets_;
