@@ -81,7 +81,10 @@ Converted Convert(const std::string& path, const std::string& block = "",
                   const ExportOptions& options = {}) {
   StringSink sink;
   Converted converted;
-  converted.report = ConvertFile(path, {{}, block, options}, sink);
+  ConversionRequest request;
+  request.block = block;
+  request.options = options;
+  converted.report = ConvertFile(path, request, sink);
   converted.xml = sink.Take();
   return converted;
 }
@@ -103,7 +106,9 @@ TEST(ConversionTest, EachRequestTakesItsRoadAndGivesTheModelsXml) {
   EXPECT_EQ(model.xml, ModelXml(path, "B2:D3001", column_first));
   // A sink that cannot take its text back is never written early.
   OnceSink once;
-  const ConversionReport report = ConvertFile(path, {{}, "C10:D20", {}}, once);
+  ConversionRequest request;
+  request.block = "C10:D20";
+  const ConversionReport report = ConvertFile(path, request, once);
   EXPECT_EQ(report.road, ConversionRoad::kSpooled);
   EXPECT_EQ(once.text_, given.xml);
 }
