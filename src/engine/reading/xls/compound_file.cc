@@ -145,6 +145,24 @@ void CompoundFile::ReadFat() {
   }
 }
 
+const char* CompoundFile::ChainSector(std::uint32_t sector, std::size_t wanted,
+                                      std::vector<bool>& visited,
+                                      const char* what) const {
+  if (sector >= fat_.size()) {
+    Fail(std::string(what) + " refers to sector " + std::to_string(sector) +
+         ", outside the allocation table");
+  }
+  if (visited[sector]) Fail(std::string(what) + ": its chain loops");
+  visited[sector] = true;
+  std::size_t available = 0;
+  const char* data = SectorData(sector, &available);
+  if (data == nullptr || available < wanted) {
+    Fail("the file is truncated: " + std::string(what) +
+         " continues beyond its end");
+  }
+  return data;
+}
+
 std::vector<CompoundStream::Run> CompoundFile::ChainRuns(
     std::uint32_t start, std::uint64_t size, const char* what) const {
   if (size > bytes_.size()) {
@@ -160,20 +178,9 @@ std::vector<CompoundStream::Run> CompoundFile::ChainRuns(
     if (sector == kEndOfChain || sector == kFreeSector) {
       Fail(std::string(what) + " ends before its stated size");
     }
-    if (sector >= fat_.size()) {
-      Fail(std::string(what) + " refers to sector " + std::to_string(sector) +
-           ", outside the allocation table");
-    }
-    if (visited[sector]) Fail(std::string(what) + ": its chain loops");
-    visited[sector] = true;
-    std::size_t available = 0;
-    const char* data = SectorData(sector, &available);
     const std::size_t wanted =
         std::min<std::uint64_t>(sector_size_, size - gathered);
-    if (data == nullptr || available < wanted) {
-      Fail("the file is truncated: " + std::string(what) +
-           " continues beyond its end");
-    }
+    const char* data = ChainSector(sector, wanted, visited, what);
     // A sector that follows the previous one in the file lengthens its run.
     if (!runs.empty() && sector == previous + 1) {
       std::string_view& bytes = runs.back().bytes;
@@ -194,19 +201,7 @@ std::string CompoundFile::ReadWholeChain(std::uint32_t start,
   std::uint32_t sector = start;
   std::vector<bool> visited(fat_.size(), false);
   while (sector != kEndOfChain) {
-    if (sector >= fat_.size()) {
-      Fail(std::string(what) + " refers to sector " + std::to_string(sector) +
-           ", outside the allocation table");
-    }
-    if (visited[sector]) Fail(std::string(what) + ": its chain loops");
-    visited[sector] = true;
-    std::size_t available = 0;
-    const char* data = SectorData(sector, &available);
-    if (data == nullptr || available < sector_size_) {
-      Fail("the file is truncated: " + std::string(what) +
-           " continues beyond its end");
-    }
-    out.append(data, sector_size_);
+    out.append(ChainSector(sector, sector_size_, visited, what), sector_size_);
     sector = fat_[sector];
   }
   return out;

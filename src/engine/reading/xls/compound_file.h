@@ -60,6 +60,11 @@ class CompoundFile {
                                              std::uint64_t size,
                                              const char* what) const;
   std::string ReadWholeChain(std::uint32_t start, const char* what) const;
+  /// The bytes of `sector` of the chain of `what`, of which `wanted` must
+  /// lie in the file; throws for a sector outside the table, a chain that
+  /// comes back to a sector in `visited`, and a truncated file.
+  const char* ChainSector(std::uint32_t sector, std::size_t wanted,
+                          std::vector<bool>& visited, const char* what) const;
   std::string ReadMiniChain(std::uint32_t start, std::uint64_t size) const;
   const Entry* FindStream(std::string_view name) const;
 
