@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "engine/model/sheet.h"
-#include "gui/common/translation.h"
-#include "gui/common/ui_texts.h"
+#include "gui/spreadsheet/fitted_text.h"
 #include "gui/spreadsheet/grid_colors.h"
+#include "gui/spreadsheet/grid_fonts.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
 
@@ -20,8 +20,24 @@ constexpr int kPadding = 3;
 // texts wider than this many columns.
 constexpr int kSpillReach = 32;
 
-bool IsNumeric(const CellValue& value) {
-  return value.kind == CellKind::kNumber || value.kind == CellKind::kDateTime;
+// A cell's rectangle without its own right and bottom grid lines.
+QRect Inside(const QRect& rect) { return rect.adjusted(0, 0, -1, -1); }
+
+// Where a cell's text goes: inside its lines, padded across and kept off
+// the bottom line.
+QRect TextBox(const QRect& rect) {
+  return Inside(rect).adjusted(kPadding, 0, -kPadding, -2);
+}
+
+// Colours come as 0xAARRGGBB, 0 for none; a colour given is opaque.
+QColor ColorOf(std::uint32_t argb) {
+  return argb != 0 ? QColor::fromRgb(argb) : QColor();
+}
+
+bool Wraps(const CellStyle& style, CellKind kind) {
+  return kind == CellKind::kText &&
+         (style.wrap || style.horizontal == HorizontalAlignment::kJustify ||
+          style.horizontal == HorizontalAlignment::kDistributed);
 }
 
 }  // namespace
@@ -68,6 +84,39 @@ std::vector<TextRun> CellPainter::Runs(const QRect& area) const {
   return runs;
 }
 
+TextRun CellPainter::MakeRun(std::int32_t row, std::int32_t column,
+                             const CellValue& value, const QRect& cell) const {
+  const SheetModel& model = *grid_.sheet_model();
+  const std::uint32_t style_index = model.StyleIndex(row, column);
+  const CellStyle& style = model.Style(style_index);
+  TextRun run;
+  run.row = row;
+  run.column = column;
+  run.rect = cell;
+  run.cell = cell;
+  run.alignment = SheetModel::Alignment(style, value.kind);
+  run.wrap = Wraps(style, value.kind);
+  run.font = GridFonts::IndexOf(style);
+  run.fill = ColorOf(style.fill_color);
+  const GridFonts::Variant& font = grid_.fonts().variant(run.font);
+  const int available = TextBox(cell).width();
+  FittedText fitted = FitCellText(value, model.Format(style_index), font,
+                                  available, rendered_);
+  run.color = fitted.color.isValid()        ? fitted.color
+              : style.font_color != 0 ? ColorOf(style.font_color)
+                                      : QColor(Qt::black);
+  run.fill_at = fitted.fill_at;
+  run.fill_with = std::move(fitted.fill_with);
+  run.text = std::move(fitted.text);
+  if (style.horizontal == HorizontalAlignment::kFill && !fitted.overflow &&
+      run.fill_at < 0 && !run.text.isEmpty()) {
+    // "Fill" repeats the text as often as it fits across the cell.
+    const int once = font.metrics.horizontalAdvance(run.text);
+    if (once > 0) run.text = run.text.repeated(std::max(1, available / once));
+  }
+  return run;
+}
+
 void CellPainter::AddMergedRuns(const QRect& area,
                                 std::vector<TextRun>& runs) const {
   const Sheet& sheet = *grid_.sheet_model()->sheet();
@@ -87,19 +136,10 @@ void CellPainter::AddMergedRuns(const QRect& area,
     const QRect bottom_right =
         CellRect(std::min(merged.last_row() - 1, last_row),
                  std::min(merged.last_column() - 1, last_column));
-    TextRun run;
-    run.row = merged.first_row;
-    run.column = merged.first_column;
-    run.rect = QRect(top_left.topLeft(), bottom_right.bottomRight());
+    TextRun run = MakeRun(merged.first_row, merged.first_column,
+                          sheet.Cell(merged.first_row, merged.first_column),
+                          QRect(top_left.topLeft(), bottom_right.bottomRight()));
     run.joined = true;
-    const CellValue value = sheet.Cell(run.row, run.column);
-    run.alignment = SheetModel::Alignment(value);
-    run.text = SheetModel::DisplayText(value);
-    if (IsNumeric(value) &&
-        grid_.fontMetrics().horizontalAdvance(run.text) + 2 * kPadding >
-            run.rect.width()) {
-      run.text = Tr(texts::kOverflowMark);
-    }
     runs.push_back(std::move(run));
   }
 }
@@ -126,7 +166,6 @@ void CellPainter::AddRowRuns(int row, Lines columns,
     if (any_merged && Covered(row + 1, column + 1)) continue;
     filled.emplace_back(column, value);
   }
-  const QFontMetrics& metrics = grid_.fontMetrics();
   for (std::size_t i = 0; i < filled.size(); ++i) {
     const auto& [column, value] = filled[i];
     // Off the screen only the nearest text on either side can reach into
@@ -138,32 +177,45 @@ void CellPainter::AddRowRuns(int row, Lines columns,
               : i == 0 || filled[i - 1].first <= columns.last;
       if (!nearest || value.kind != CellKind::kText) continue;
     }
-    TextRun run;
-    run.row = row + 1;
-    run.column = column + 1;
-    run.text = SheetModel::DisplayText(value);
-    run.alignment = SheetModel::Alignment(value);
-    run.rect = CellRect(row, column);
-    const int needed = metrics.horizontalAdvance(run.text) + 2 * kPadding;
-    if (needed > run.rect.width()) {
-      if (IsNumeric(value)) {
-        run.text = Tr(texts::kOverflowMark);
-      } else if (value.kind == CellKind::kText) {
-        // Left-aligned text reaches right up to the next filled cell,
-        // right-aligned text left down to the previous one.
-        const bool right = run.alignment & Qt::AlignRight;
-        const int stop =
-            right ? (i > 0 ? filled[i - 1].first + 1 : first)
-                  : (i + 1 < filled.size() ? filled[i + 1].first - 1 : last);
-        for (int next = column; run.rect.width() < needed && next != stop;) {
-          next += right ? -1 : 1;
-          if (any_merged && Covered(row + 1, next + 1)) break;
-          run.rect = run.rect.united(CellRect(row, next));
-          run.joined = true;
-        }
-      }
+    TextRun run = MakeRun(row + 1, column + 1, value, CellRect(row, column));
+    if (value.kind == CellKind::kText && !run.wrap && run.fill_at < 0) {
+      // Up to the filled cells on either side.
+      Spill(run, i > 0 ? filled[i - 1].first + 1 : first,
+            i + 1 < filled.size() ? filled[i + 1].first - 1 : last,
+            any_merged);
     }
     runs.push_back(std::move(run));
+  }
+}
+
+// A text too wide for its cell reaches into the empty cells from `first` to
+// `last` (0-based columns) where its alignment places it: left-aligned text
+// to the right, right-aligned text to the left, centred text both ways.
+void CellPainter::Spill(TextRun& run, int first, int last,
+                        bool any_merged) const {
+  const QFontMetrics& metrics = grid_.fonts().variant(run.font).metrics;
+  const int needed = metrics.horizontalAdvance(run.text) + 2 * kPadding;
+  const QRect& cell = run.cell;
+  if (needed <= cell.width()) return;
+  int want_left = cell.left();
+  if (run.alignment & Qt::AlignRight) {
+    want_left = cell.right() + 1 - needed;
+  } else if (run.alignment & Qt::AlignHCenter) {
+    want_left = cell.left() + (cell.width() - needed) / 2;
+  }
+  const int want_right = want_left + needed - 1;
+  const int row = run.row - 1;
+  for (int next = run.column - 2;
+       run.rect.left() > want_left && next >= first; --next) {
+    if (any_merged && Covered(run.row, next + 1)) break;
+    run.rect = run.rect.united(CellRect(row, next));
+    run.joined = true;
+  }
+  for (int next = run.column;
+       run.rect.right() < want_right && next <= last; ++next) {
+    if (any_merged && Covered(run.row, next + 1)) break;
+    run.rect = run.rect.united(CellRect(row, next));
+    run.joined = true;
   }
 }
 
@@ -197,30 +249,71 @@ void CellPainter::Paint(QPainter& painter, const QRect& area) const {
   painter.fillRect(area, Qt::white);
   DrawGridLines(painter, area);
   const std::vector<TextRun> runs = Runs(area);
-  painter.setPen(Qt::black);
-  const QFontMetrics metrics = grid_.fontMetrics();
+  // A run's cells' own bottom and right lines stay; lines inside go. Fills
+  // come after, so that a spill never wipes one out.
   for (const TextRun& run : runs) {
-    // The cell's own bottom and right lines stay; lines inside go.
-    const QRect inside = run.rect.adjusted(0, 0, -1, -1);
-    if (run.joined) painter.fillRect(inside, Qt::white);
-    // Placed by hand: drawing into a rectangle with alignment flags lays
-    // the text out anew each time, several times slower.
-    const QRect box = inside.adjusted(kPadding, 0, -kPadding, -2);
-    const int width = metrics.horizontalAdvance(run.text);
-    int x = box.left();
-    if (run.alignment & Qt::AlignRight) x = box.right() + 1 - width;
-    if (run.alignment & Qt::AlignHCenter) x += (box.width() - width) / 2;
-    const bool middle =
-        run.joined && run.rect.height() > grid_.rowHeight(run.row - 1);
-    const int y =
-        middle ? box.top() +
-                     (box.height() + metrics.ascent() - metrics.descent()) / 2
-               : box.bottom() - metrics.descent();
-    const bool fits = width <= box.width() && box.height() >= metrics.height();
-    if (!fits) painter.setClipRect(inside.intersected(area));
-    painter.drawText(QPoint(x, y), run.text);
-    if (!fits) painter.setClipping(false);
+    if (run.joined) painter.fillRect(Inside(run.rect), Qt::white);
   }
+  for (const TextRun& run : runs) {
+    if (run.fill.isValid()) painter.fillRect(run.cell, run.fill);
+  }
+  int font = -1;
+  for (const TextRun& run : runs) {
+    if (run.font != font) {
+      font = run.font;
+      painter.setFont(grid_.fonts().variant(run.font).font);
+    }
+    if (painter.pen().color() != run.color) painter.setPen(run.color);
+    DrawRun(painter, run, area);
+  }
+}
+
+void CellPainter::DrawRun(QPainter& painter, const TextRun& run,
+                          const QRect& area) const {
+  const QFontMetrics& metrics = grid_.fonts().variant(run.font).metrics;
+  const QRect box = TextBox(run.cell);
+  if (run.wrap) {
+    painter.setClipRect(Inside(run.cell).intersected(area));
+    painter.drawText(box, static_cast<int>(run.alignment) | Qt::TextWordWrap,
+                     run.text);
+    painter.setClipping(false);
+    return;
+  }
+  // Placed by hand: drawing into a rectangle with alignment flags lays the
+  // text out anew each time, several times slower.
+  const int width = metrics.horizontalAdvance(run.text);
+  int x = box.left();
+  if (run.fill_at < 0 && (run.alignment & Qt::AlignRight)) {
+    x = box.right() + 1 - width;
+  } else if (run.fill_at < 0 && (run.alignment & Qt::AlignHCenter)) {
+    x += (box.width() - width) / 2;
+  }
+  int y = box.bottom() - metrics.descent();
+  if (run.alignment & Qt::AlignTop) {
+    y = box.top() + metrics.ascent();
+  } else if (run.alignment & Qt::AlignVCenter) {
+    y = box.top() + (box.height() + metrics.ascent() - metrics.descent()) / 2;
+  }
+  const QRect room = TextBox(run.rect);
+  const bool fits = x >= room.left() && x + width <= room.right() + 1 &&
+                    box.height() >= metrics.height();
+  if (!fits) painter.setClipRect(Inside(run.rect).intersected(area));
+  if (run.fill_at < 0) {
+    painter.drawText(QPoint(x, y), run.text);
+  } else {
+    // The text before the fill starts the cell, the rest ends it, and the
+    // fill character repeats between them.
+    const QString before = run.text.left(run.fill_at);
+    const QString after = run.text.mid(run.fill_at);
+    const int after_width = metrics.horizontalAdvance(after);
+    const int gap = box.width() - width;
+    const int step = metrics.horizontalAdvance(run.fill_with);
+    const QString filler =
+        step > 0 && gap > 0 ? run.fill_with.repeated(gap / step) : QString();
+    painter.drawText(QPoint(x, y), before + filler);
+    painter.drawText(QPoint(box.right() + 1 - after_width, y), after);
+  }
+  if (!fits) painter.setClipping(false);
 }
 
 QRect CellPainter::AreaRect(const BlockGeometry& area) const {

@@ -51,7 +51,7 @@ constexpr std::int64_t kMaxCopiedCells = 1'000'000;
 }  // namespace
 
 SheetGrid::SheetGrid(QWidget* parent)
-    : QTableView(parent), model_(new SheetModel(this)) {
+    : QTableView(parent), model_(new SheetModel(this)), fonts_(font()) {
   setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
   setVerticalHeader(new GridHeader(Qt::Vertical, this));
   setModel(model_);
@@ -152,8 +152,13 @@ void SheetGrid::GrowAtScrollEnd(Qt::Orientation orientation, int value) {
   }
 }
 
-void SheetGrid::SetSheet(const Sheet* sheet) {
-  model_->SetSheet(sheet);
+void SheetGrid::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange) fonts_ = GridFonts(font());
+}
+
+void SheetGrid::SetSheet(const Sheet* sheet, const StyleTable* styles) {
+  model_->SetSheet(sheet, styles);
   ApplyLayout(Qt::Horizontal, 0, model_->columnCount() - 1);
   ApplyLayout(Qt::Vertical, 0, model_->rowCount() - 1);
   FillViewport();

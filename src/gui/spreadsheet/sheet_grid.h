@@ -7,7 +7,9 @@
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/sheet.h"
+#include "engine/model/style_table.h"
 #include "gui/spreadsheet/cell_painter.h"
+#include "gui/spreadsheet/grid_fonts.h"
 #include "gui/spreadsheet/key_move.h"
 
 namespace kestrilo::gui {
@@ -31,9 +33,12 @@ class SheetGrid : public QTableView {
  public:
   explicit SheetGrid(QWidget* parent = nullptr);
 
-  /// Shows `sheet` (nullptr: blank) and puts the active cell on A1.
-  void SetSheet(const Sheet* sheet);
+  /// Shows `sheet` (nullptr: blank) in the workbook's `styles` (nullptr:
+  /// the default style) and puts the active cell on A1.
+  void SetSheet(const Sheet* sheet, const StyleTable* styles = nullptr);
   SheetModel* sheet_model() const { return model_; }
+  /// The grid's font in the variants the cells' styles ask for.
+  const GridFonts& fonts() const { return fonts_; }
 
   /// The selected areas, never empty; the last one is the one being made.
   const std::vector<BlockGeometry>& areas() const { return areas_; }
@@ -77,6 +82,7 @@ class SheetGrid : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   enum class Mode { kNone, kCells, kColumns, kRows };
@@ -102,6 +108,7 @@ class SheetGrid : public QTableView {
   void Changed();
 
   SheetModel* model_;
+  GridFonts fonts_;
   std::vector<BlockGeometry> areas_{{1, 1, 1, 1}};
   CellPosition active_;
   // The cell an area grows from, and the far corner shift+keys move.

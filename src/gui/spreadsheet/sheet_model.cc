@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/display/cell_alignment.h"
 #include "engine/model/block_geometry.h"
 #include "engine/model/column_letters.h"
 #include "engine/writing/cell_text.h"
@@ -25,16 +26,60 @@ int ColumnsToReach(std::int32_t column) {
       std::int64_t{column} + kColumnMargin, kMaxColumns));
 }
 
+// The styles of a workbook whose reader keeps none: the default style.
+const StyleTable& DefaultStyles() {
+  static const StyleTable table;
+  return table;
+}
+
+Qt::Alignment HorizontalFlag(HorizontalAlignment alignment) {
+  switch (alignment) {
+    case HorizontalAlignment::kRight:
+      return Qt::AlignRight;
+    case HorizontalAlignment::kCenter:
+    case HorizontalAlignment::kCenterAcross:
+    case HorizontalAlignment::kDistributed:
+      return Qt::AlignHCenter;
+    case HorizontalAlignment::kJustify:
+      return Qt::AlignJustify;
+    default:
+      return Qt::AlignLeft;
+  }
+}
+
+Qt::Alignment VerticalFlag(VerticalAlignment alignment) {
+  switch (alignment) {
+    case VerticalAlignment::kTop:
+    case VerticalAlignment::kJustify:
+      return Qt::AlignTop;
+    case VerticalAlignment::kCenter:
+    case VerticalAlignment::kDistributed:
+      return Qt::AlignVCenter;
+    case VerticalAlignment::kBottom:
+      break;
+  }
+  return Qt::AlignBottom;
+}
+
 }  // namespace
 
 SheetModel::SheetModel(QObject* parent)
     : QAbstractTableModel(parent),
+      styles_(&DefaultStyles()),
+      formats_(std::make_unique<StyleFormats>(*styles_)),
       rows_(RowsToReach(0)),
       columns_(ColumnsToReach(0)) {}
 
-void SheetModel::SetSheet(const Sheet* sheet) {
+void SheetModel::SetSheet(const Sheet* sheet, const StyleTable* styles) {
   beginResetModel();
   sheet_ = sheet;
+  // Without a sheet the table is let go, so that a later table at the same
+  // address is never taken for it.
+  if (sheet == nullptr || styles == nullptr) styles = &DefaultStyles();
+  if (styles != styles_) {
+    styles_ = styles;
+    formats_ = std::make_unique<StyleFormats>(*styles);
+  }
   const BlockGeometry used = sheet != nullptr && sheet->cell_count() > 0
                                  ? sheet->UsedRange().value_or(BlockGeometry{})
                                  : BlockGeometry{};
@@ -63,7 +108,18 @@ CellValue SheetModel::Cell(std::int32_t row, std::int32_t column) const {
   return sheet_->Cell(row, column);
 }
 
-QString SheetModel::DisplayText(const CellValue& value) {
+std::uint32_t SheetModel::StyleIndex(std::int32_t row,
+                                     std::int32_t column) const {
+  return sheet_ != nullptr ? sheet_->StyleIndex(row, column) : 0;
+}
+
+QString SheetModel::ShownText(std::int32_t row, std::int32_t column) const {
+  const CellValue value = Cell(row, column);
+  if (value.is_empty()) return {};
+  return QString::fromStdString(Format(StyleIndex(row, column)).Text(value));
+}
+
+QString SheetModel::ValueText(const CellValue& value) {
   if (value.is_error()) {
     return QString::fromUtf8(value.text.data(),
                              static_cast<qsizetype>(value.text.size()));
@@ -71,18 +127,9 @@ QString SheetModel::DisplayText(const CellValue& value) {
   return QString::fromStdString(CellText(value));
 }
 
-Qt::Alignment SheetModel::Alignment(const CellValue& value) {
-  // As spreadsheets show them.
-  switch (value.kind) {
-    case CellKind::kNumber:
-    case CellKind::kDateTime:
-      return Qt::AlignRight | Qt::AlignVCenter;
-    case CellKind::kBoolean:
-    case CellKind::kError:
-      return Qt::AlignHCenter | Qt::AlignVCenter;
-    default:
-      return Qt::AlignLeft | Qt::AlignVCenter;
-  }
+Qt::Alignment SheetModel::Alignment(const CellStyle& style, CellKind kind) {
+  return HorizontalFlag(ResolvedAlignment(style.horizontal, kind)) |
+         VerticalFlag(style.vertical);
 }
 
 QString SheetModel::TabSeparatedText(const BlockGeometry& area) const {
@@ -91,7 +138,7 @@ QString SheetModel::TabSeparatedText(const BlockGeometry& area) const {
     for (std::int32_t column = area.first_column; column <= area.last_column();
          ++column) {
       if (column > area.first_column) text += QLatin1Char('\t');
-      text += DisplayText(Cell(row, column));
+      text += ShownText(row, column);
     }
     text += QStringLiteral("\r\n");
   }
@@ -112,10 +159,14 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
       role != Qt::ToolTipRole) {
     return {};
   }
-  const CellValue value = Cell(index.row() + 1, index.column() + 1);
+  const std::int32_t row = index.row() + 1;
+  const std::int32_t column = index.column() + 1;
+  const CellValue value = Cell(row, column);
   if (value.is_empty()) return {};
-  if (role == Qt::TextAlignmentRole) return QVariant(Alignment(value));
-  return DisplayText(value);
+  if (role == Qt::TextAlignmentRole) {
+    return QVariant(Alignment(Style(StyleIndex(row, column)), value.kind));
+  }
+  return ShownText(row, column);
 }
 
 QVariant SheetModel::headerData(int section, Qt::Orientation orientation,

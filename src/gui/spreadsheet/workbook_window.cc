@@ -244,7 +244,9 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
   }
   FillTabs();
   name_box_->SetWorkbook(workbook_.get());
-  if (active_sheet_ >= 0) grid_->SetSheet(&workbook_->sheet(active_sheet_));
+  if (active_sheet_ >= 0) {
+    grid_->SetSheet(&workbook_->sheet(active_sheet_), &workbook_->styles());
+  }
   pages_->setCurrentWidget(grid_);
   status_label_->setText(Tr(texts::kReady));
   grid_->setFocus();
@@ -295,7 +297,7 @@ void WorkbookWindow::SetActiveSheet(int index) {
     const QSignalBlocker blocker(tabs_);
     tabs_->setCurrentIndex(static_cast<int>(tab - tab_sheets_.begin()));
   }
-  grid_->SetSheet(&workbook_->sheet(index));
+  grid_->SetSheet(&workbook_->sheet(index), &workbook_->styles());
 }
 
 bool WorkbookWindow::SelectAddress(const RangeAddress& address) {
@@ -321,7 +323,7 @@ void WorkbookWindow::ShowActiveCell() {
                           ? TypedReference::Label(*workbook_, *name)
                           : QString::fromStdString(ColumnLetters(cell.column)) +
                                 QString::number(cell.row));
-  formula_line_->setText(SheetModel::DisplayText(
+  formula_line_->setText(SheetModel::ValueText(
       grid_->sheet_model()->Cell(cell.row, cell.column)));
   formula_line_->setCursorPosition(0);  // a long value shows its start
 }
