@@ -31,6 +31,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/model/range_address.h"
 #include "engine/model/workbook.h"
 #include "engine/model/workbook_cell_source.h"
 #include "engine/writing/xml_writer.h"
@@ -206,24 +207,69 @@ BENCHMARK(BM_ShowAndScrollInMemory)
     ->Iterations(3);
 
 // One full screen of the benchmark's kind of data, repainted: texts of
-// every length (some spilling), numbers, dates, a merged title.
+// every length (some spilling), numbers, dates, a merged title, drawn in
+// their styles: number formats (thousands, percent, accounting with a
+// fill, dates), bold, italic and underlined fonts, a font colour, fills on
+// every other row, centred and right-aligned texts.
 void BM_PaintFullScreen(benchmark::State& state) {
   auto workbook = std::make_unique<Workbook>("memory.xlsx", "xlsx");
+  StyleTable& styles = workbook->styles();
+  const auto style = [&](const char* format, bool banded, auto&& set) {
+    CellStyle look;
+    look.format = styles.AddFormat(format);
+    if (banded) look.fill_color = 0xFFF2F2F2;
+    set(look);
+    return styles.Add(look);
+  };
+  // By column and by banding: [column][row % 2].
+  std::uint32_t looks[kColumns + 1][2];
+  for (int banded = 0; banded < 2; ++banded) {
+    const bool band = banded == 1;
+    const auto plain = [](CellStyle&) {};
+    looks[1][banded] = style("#,##0.00", band, plain);
+    looks[2][banded] =
+        style("General", band, [](CellStyle& s) { s.bold = true; });
+    looks[3][banded] = style("General", band, plain);
+    looks[4][banded] = style("General", band, [](CellStyle& s) {
+      s.italic = true;
+      s.font_color = 0xFFC00000;
+    });
+    looks[5][banded] = style("d-mmm-yy", band, plain);
+    looks[6][banded] = style("General", band, [](CellStyle& s) {
+      s.horizontal = HorizontalAlignment::kRight;
+    });
+    looks[7][banded] =
+        style("_(\"$\"* #,##0.00_);[Red]_(\"$\"* (#,##0.00)", band, plain);
+    looks[8][banded] = style("General", band, [](CellStyle& s) {
+      s.horizontal = HorizontalAlignment::kCenter;
+    });
+    looks[9][banded] = style("0.0%", band, plain);
+    looks[10][banded] = style("General", band, [](CellStyle& s) {
+      s.underline = Underline::kSingle;
+    });
+  }
+  CellStyle title;
+  title.bold = true;
+  title.fill_color = 0xFFDDEBF7;
+  title.horizontal = HorizontalAlignment::kCenter;
   Sheet& sheet = workbook->AddSheet("Data", false);
-  sheet.SetText(1, 1, "Customers and their orders, all regions");
+  sheet.SetText(1, 1, "Customers and their orders, all regions",
+                styles.Add(title));
   sheet.layout().AddMergedArea({1, 1, 1, 6});
   for (int row = 2; row <= kRows; ++row) {
     for (int column = 1; column <= kColumns; ++column) {
+      const std::uint32_t look = looks[column][row % 2];
       if (column % 3 == 0) {
         if (row % 4 != 0)
           sheet.SetText(row, column,
-                        RowText(row, column) + " " + RowText(row, 1));
+                        RowText(row, column) + " " + RowText(row, 1), look);
       } else if (column == 5) {
-        sheet.SetDateTime(row, column, 44000 + row % 2000, false);
+        sheet.SetDateTime(row, column, 44000 + row % 2000, false, look);
       } else if (column % 2 == 0) {
-        sheet.SetText(row, column, RowText(row, column));
+        sheet.SetText(row, column, RowText(row, column), look);
       } else {
-        sheet.SetNumber(row, column, row * 1.25 * column);
+        const double sign = column == 7 && row % 5 == 0 ? -1 : 1;
+        sheet.SetNumber(row, column, sign * row * 1.25 * column, look);
       }
     }
   }
@@ -361,6 +407,136 @@ int Screenshot(const QString& file) {
   return QFile::exists(file) ? 0 : 1;
 }
 
+// Cells in number formats, fonts, colours, fills and alignments: the format
+// code, the cell as a wide column shows it, and the same value in a column
+// of the default width (General rounded to it, "###" for a date).
+std::unique_ptr<Workbook> FormatsWorkbook() {
+  auto workbook = std::make_unique<Workbook>("/home/user/Formats.xlsx", "xlsx");
+  StyleTable& styles = workbook->styles();
+  const auto with_format = [&](const std::string& code) {
+    CellStyle look;
+    look.format = styles.AddFormat(code);
+    return styles.Add(look);
+  };
+  CellStyle heading;
+  heading.bold = true;
+  heading.fill_color = 0xFFDDEBF7;
+  heading.horizontal = HorizontalAlignment::kCenter;
+  const std::uint32_t heading_style = styles.Add(heading);
+  Sheet& sheet = workbook->AddSheet("Formats", false);
+  sheet.layout().AddColumns({1, 1, 120.0F, false});
+  sheet.layout().AddColumns({2, 2, 130.0F, false});
+  sheet.layout().AddColumns({5, 5, 150.0F, false});
+  const char* headings[] = {"Format code", "Shown", "Narrow", "", "Looks"};
+  for (int column = 1; column <= 5; ++column) {
+    if (*headings[column - 1] != '\0') {
+      sheet.SetText(1, column, headings[column - 1], heading_style);
+    }
+  }
+  struct Row {
+    const char* code;
+    CellValue value;
+  };
+  const Row rows[] = {
+      {"0.00%", CellValue::Number(0.125)},
+      {"\"$\"#,##0.00", CellValue::Number(12.5)},
+      {"#,##0.00;[Red]-#,##0.00", CellValue::Number(-1234.5)},
+      {"#,##0", CellValue::Number(1234567.891)},
+      {"# ?/?", CellValue::Number(0.75)},
+      {"0.00E+00", CellValue::Number(12345.678)},
+      {"h:mm AM/PM", CellValue::DateTime(44439.5729166667)},
+      {"d-mmm-yy", CellValue::DateTime(44439)},
+      {"dddd, mmmm d, yyyy", CellValue::DateTime(44439)},
+      {"hh:mm", CellValue::DateTime(0.3541666667, true)},
+      {"[h]:mm:ss", CellValue::DateTime(1.5, true)},
+      {"_(\"$\"* #,##0.00_)", CellValue::Number(1234.5)},
+      {"General", CellValue::Number(1.0 / 7)},
+      {"General", CellValue::Number(123456789012345.0)},
+      {"General", CellValue::Boolean(true)},
+  };
+  int row = 2;
+  for (const Row& shown : rows) {
+    sheet.SetText(row, 1, shown.code);
+    const std::uint32_t look = with_format(shown.code);
+    for (int column = 2; column <= 3; ++column) {
+      switch (shown.value.kind) {
+        case CellKind::kDateTime:
+          sheet.SetDateTime(row, column, shown.value.number,
+                            shown.value.time_only, look);
+          break;
+        case CellKind::kBoolean:
+          sheet.SetBoolean(row, column, shown.value.number != 0, look);
+          break;
+        default:
+          sheet.SetNumber(row, column, shown.value.number, look);
+      }
+    }
+    ++row;
+  }
+  const auto look = [&](auto&& set) {
+    CellStyle style;
+    set(style);
+    return styles.Add(style);
+  };
+  sheet.SetText(2, 5, "Left", look([](CellStyle&) {}));
+  sheet.SetText(3, 5, "Centred", look([](CellStyle& s) {
+                  s.horizontal = HorizontalAlignment::kCenter;
+                }));
+  sheet.SetText(4, 5, "Right", look([](CellStyle& s) {
+                  s.horizontal = HorizontalAlignment::kRight;
+                }));
+  sheet.SetText(5, 5, "Bold", look([](CellStyle& s) { s.bold = true; }));
+  sheet.SetText(6, 5, "Italic", look([](CellStyle& s) { s.italic = true; }));
+  sheet.SetText(7, 5, "Underlined",
+                look([](CellStyle& s) { s.underline = Underline::kSingle; }));
+  sheet.SetText(8, 5, "Blue on yellow", look([](CellStyle& s) {
+                  s.font_color = 0xFF1F4E79;
+                  s.fill_color = 0xFFFFF2CC;
+                }));
+  sheet.SetText(9, 5, "White on green, bold", look([](CellStyle& s) {
+                  s.bold = true;
+                  s.font_color = 0xFFFFFFFF;
+                  s.fill_color = 0xFF548235;
+                }));
+  sheet.SetText(10, 5, "Top", look([](CellStyle& s) {
+                  s.vertical = VerticalAlignment::kTop;
+                }));
+  sheet.SetText(11, 5, "Middle, centred", look([](CellStyle& s) {
+                  s.vertical = VerticalAlignment::kCenter;
+                  s.horizontal = HorizontalAlignment::kCenter;
+                }));
+  sheet.SetText(12, 5, "A longer text wrapped within its cell",
+                look([](CellStyle& s) { s.wrap = true; }));
+  sheet.SetNumber(13, 5, 42, look([](CellStyle& s) {
+                    s.horizontal = HorizontalAlignment::kLeft;
+                  }));
+  sheet.SetText(
+      14, 8, "Centred text spilling both ways",
+      look([](CellStyle& s) { s.horizontal = HorizontalAlignment::kCenter; }));
+  sheet.layout().AddRows({10, 11, 30.0F, false});
+  sheet.layout().AddRows({12, 12, 45.0F, false});
+  sheet.Finish();
+  return workbook;
+}
+
+// The formats sheet with `cell` selected: the grid shows the cells as
+// displayed, the formula line the selected cell's value.
+int FormatsScreenshot(const QString& file, const QString& cell) {
+  WorkbookWindow window;
+  window.SetWorkbook(FormatsWorkbook());
+  window.resize(1000, 560);
+  window.move(20, 20);
+  window.show();
+  window.SelectAddress(ParseAddress(cell.toStdString()));
+  QEventLoop loop;
+  QTimer::singleShot(600, &window, [&] {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    loop.quit();
+  });
+  loop.exec();
+  return QFile::exists(file) ? 0 : 1;
+}
+
 // A sheet of a workbook file, as the window shows it.
 int WorkbookScreenshot(const QString& file, const QString& path,
                        const QString& sheet_name) {
@@ -410,6 +586,8 @@ int main(int argc, char** argv) {
   QString workbook_screenshot;
   QString workbook;
   QString sheet;
+  QString formats_screenshot;
+  QString cell = QStringLiteral("B2");
   for (int i = 1; i < argc; ++i) {
     const QString argument = QString::fromLocal8Bit(argv[i]);
     const QString value = argument.section('=', 1);
@@ -423,15 +601,22 @@ int main(int argc, char** argv) {
       workbook = value;
     } else if (argument.startsWith("--sheet=")) {
       sheet = value;
+    } else if (argument.startsWith("--formats-screenshot=")) {
+      formats_screenshot = value;
+    } else if (argument.startsWith("--cell=")) {
+      cell = value;
     }
   }
   if (screenshot.isEmpty() && loading_screenshot.isEmpty() &&
-      workbook_screenshot.isEmpty() &&
+      workbook_screenshot.isEmpty() && formats_screenshot.isEmpty() &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
   if (!screenshot.isEmpty()) return kestrilo::gui::Screenshot(screenshot);
+  if (!formats_screenshot.isEmpty()) {
+    return kestrilo::gui::FormatsScreenshot(formats_screenshot, cell);
+  }
   if (!workbook_screenshot.isEmpty()) {
     return kestrilo::gui::WorkbookScreenshot(workbook_screenshot, workbook,
                                              sheet);

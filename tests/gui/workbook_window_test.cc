@@ -4,10 +4,12 @@
 #include "gui/spreadsheet/workbook_window.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QToolButton>
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/range_address.h"
@@ -155,6 +157,58 @@ class WorkbookWindowTest : public QObject {
     tabs->setCurrentIndex(0);
     QCOMPARE(window_->active_sheet(), 0);
     QCOMPARE(Shown(1, 1), QString("Name"));
+  }
+
+  void TabsStayWhollyShownAfterSwitchingSheetsInANarrowWindow() {
+    auto workbook = std::make_unique<Workbook>("/tmp/tabs.xlsx", "xlsx");
+    for (const char* name : {"Read Me", "Second sheet", "Sales 2021", "Tot"}) {
+      workbook->AddSheet(name, false).Finish();
+    }
+    window_->SetWorkbook(std::move(workbook));
+    window_->resize(560, 400);
+    QTabBar* tabs = window_->sheet_tabs();
+    for (int tab : {3, 1, 2, 0, 3}) {
+      tabs->setCurrentIndex(tab);
+      QCoreApplication::processEvents();
+      // The bar reaches the window's right edge, and every tab is whole.
+      QCOMPARE(tabs->mapTo(window_.get(), tabs->rect().topRight()).x(),
+               window_->rect().right());
+      for (int i = 0; i < tabs->count(); ++i) {
+        QVERIFY2(tabs->rect().contains(tabs->tabRect(i)),
+                 qPrintable(tabs->tabText(i)));
+      }
+      for (const QWidget* arrow : tabs->findChildren<QToolButton*>()) {
+        QVERIFY(!arrow->isVisible());
+      }
+    }
+  }
+
+  void ControlPageKeysSwitchSheetsAndF6ReachesTheTabs() {
+    QTabBar* tabs = window_->sheet_tabs();
+    grid().setFocus();
+    QTest::keyClick(&grid(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(window_->active_sheet(), 2);  // past the hidden sheet
+    QCOMPARE(Address(), QString("$A$1"));
+    QTest::keyClick(&grid(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(window_->active_sheet(), 2);
+    QTest::keyClick(&grid(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(window_->active_sheet(), 0);
+    // The name box passes them on too.
+    QTest::keyClick(window_->name_box(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(window_->active_sheet(), 2);
+    // F6 takes the keyboard from the grid to the tabs, where the arrow keys
+    // choose a sheet; F6 again goes on to the name box.
+    grid().setFocus();
+    QTest::keyClick(&grid(), Qt::Key_F6);
+    QCOMPARE(QApplication::focusWidget(), tabs);
+    QTest::keyClick(tabs, Qt::Key_Left);
+    QCOMPARE(window_->active_sheet(), 0);
+    QTest::keyClick(tabs, Qt::Key_F6);
+    QVERIFY(window_->name_box()->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == window_->name_box());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), tabs);
+    QVERIFY(!tabs->accessibleName().isEmpty());
   }
 
   void PressAndDragSelectsABlock() {

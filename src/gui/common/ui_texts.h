@@ -240,6 +240,14 @@ inline constexpr char kNameBoxToolTip[] = QT_TRANSLATE_NOOP(
 inline constexpr char kNameBoxTables[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Tables");
 inline constexpr char kFormulaBarMark[] = QT_TRANSLATE_NOOP("Kestrilo", "fx");
+//: The sheet tabs, for screen readers: their name and how the keyboard
+//: reaches them.
+inline constexpr char kSheetTabsName[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Sheets");
+inline constexpr char kSheetTabsKeys[] = QT_TRANSLATE_NOOP(
+    "Kestrilo",
+    "Ctrl+Page Down and Ctrl+Page Up switch sheets; F6 moves the keyboard "
+    "to the tabs, where the arrow keys choose one");
 //: A number too wide for its cell.
 inline constexpr char kOverflowMark[] = QT_TRANSLATE_NOOP("Kestrilo", "###");
 //: The status bar's size of the selection.

@@ -1,5 +1,6 @@
 #include "gui/spreadsheet/workbook_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -83,7 +85,51 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
   connect(name_box_, &NameBox::TextEntered, this,
           &WorkbookWindow::NameBoxEntered);
   connect(name_box_, &NameBox::NamePicked, this, &WorkbookWindow::NamePicked);
+  AddKeys();
   ShowActiveCell();
+}
+
+void WorkbookWindow::AddKeys() {
+  // As in spreadsheets: Ctrl+Page Down and Ctrl+Page Up go to the next and
+  // the previous sheet, F6 and Shift+F6 move the keyboard from part to
+  // part of the window.
+  const auto add = [this](QKeyCombination key, auto slot) {
+    auto* shortcut = new QShortcut(QKeySequence(key), this);
+    connect(shortcut, &QShortcut::activated, this, slot);
+  };
+  add(Qt::CTRL | Qt::Key_PageDown, [this] { StepSheet(1); });
+  add(Qt::CTRL | Qt::Key_PageUp, [this] { StepSheet(-1); });
+  add(QKeyCombination(Qt::Key_F6), [this] { StepFocus(1); });
+  add(Qt::SHIFT | Qt::Key_F6, [this] { StepFocus(-1); });
+  setTabOrder(name_box_, formula_line_);
+  setTabOrder(formula_line_, grid_);
+  setTabOrder(grid_, tabs_);
+}
+
+void WorkbookWindow::StepSheet(int step) {
+  // Not while the workbook is being read from: the sheet stays put.
+  if (!tabs_->isEnabled()) return;
+  const int tab = tabs_->currentIndex() + step;
+  if (tab >= 0 && tab < tabs_->count()) tabs_->setCurrentIndex(tab);
+}
+
+void WorkbookWindow::StepFocus(int step) {
+  std::vector<QWidget*> parts = {grid_, tabs_};
+  if (range_prompt() != nullptr) parts.push_back(range_prompt());
+  parts.push_back(name_box_);
+  const QWidget* focus = QApplication::focusWidget();
+  const auto holding =
+      std::find_if(parts.begin(), parts.end(), [&](QWidget* part) {
+        return part == focus || part->isAncestorOf(focus);
+      });
+  const int count = static_cast<int>(parts.size());
+  const int at = holding == parts.end()
+                     ? (step > 0 ? -1 : 0)
+                     : static_cast<int>(holding - parts.begin());
+  QWidget* next = parts[(at + step + count) % count];
+  // The prompt takes the keyboard in its address field.
+  if (next == range_prompt()) next = range_prompt()->address_field();
+  next->setFocus(Qt::ShortcutFocusReason);
 }
 
 WorkbookWindow::~WorkbookWindow() {
@@ -153,8 +199,15 @@ QWidget* WorkbookWindow::CreateTabRow() {
   tabs_->setDrawBase(false);
   tabs_->setExpanding(false);
   tabs_->setUsesScrollButtons(true);
-  layout->addWidget(tabs_);
-  layout->addStretch();
+  // Reached with F6 and moved along with the arrow keys; a click on a tab
+  // leaves the keyboard where it was.
+  tabs_->setFocusPolicy(Qt::TabFocus);
+  tabs_->setAccessibleName(Tr(texts::kSheetTabsName));
+  tabs_->setAccessibleDescription(Tr(texts::kSheetTabsKeys));
+  // All of the row's width: a bar sized to its tabs keeps the size it had
+  // when they were laid out, and the selected tab, drawn bold, then
+  // pushes the first one out of view.
+  layout->addWidget(tabs_, 1);
   return row;
 }
 
@@ -323,8 +376,8 @@ void WorkbookWindow::ShowActiveCell() {
                           ? TypedReference::Label(*workbook_, *name)
                           : QString::fromStdString(ColumnLetters(cell.column)) +
                                 QString::number(cell.row));
-  formula_line_->setText(SheetModel::ValueText(
-      grid_->sheet_model()->Cell(cell.row, cell.column)));
+  formula_line_->setText(
+      SheetModel::ValueText(grid_->sheet_model()->Cell(cell.row, cell.column)));
   formula_line_->setCursorPosition(0);  // a long value shows its start
 }
 

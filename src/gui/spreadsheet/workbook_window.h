@@ -117,6 +117,12 @@ class WorkbookWindow : public QMainWindow {
   QWidget* CreateFormulaBar();
   QWidget* CreateLoadingPage();
   QWidget* CreateTabRow();
+  void AddKeys();
+  /// Goes `step` tabs on, when there is a tab there.
+  void StepSheet(int step);
+  /// Gives the keyboard to the part of the window `step` parts on: the
+  /// grid, the sheet tabs, the range prompt when it is up, the name box.
+  void StepFocus(int step);
   void FinishLoading();
   void FillTabs();
   void TabChosen(int tab);
