@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QPixmap>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -613,6 +614,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
+  // Workbook windows store their size and position: not in the user's own
+  // settings.
+  QStandardPaths::setTestModeEnabled(true);
   if (!screenshot.isEmpty()) return kestrilo::gui::Screenshot(screenshot);
   if (!formats_screenshot.isEmpty()) {
     return kestrilo::gui::FormatsScreenshot(formats_screenshot, cell);

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMap>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,7 @@
 #include "gui/shell/pointer_rule.h"
 #include "gui/shell/start_up.h"
 #include "gui/shell/text_progress_bar.h"
+#include "gui/spreadsheet/workbook_window.h"
 #include "gui_fakes.h"
 
 using namespace kestrilo;
@@ -97,6 +99,7 @@ class MainWindowTest : public QObject {
     QVERIFY(Checked("escape_text_check"));
     QCOMPARE(window.windowTitle(), QStringLiteral("Kestrilo"));
     QVERIFY(!window.windowIcon().isNull());
+    QVERIFY(!WorkbookWindow().windowIcon().isNull());  // every window
     QCOMPARE(ApplicationTitle(), QStringLiteral("Kestrilo"));
     QCOMPARE(window.list().headerData(0, Qt::Horizontal, Qt::DisplayRole),
              QVariant("Excel File(s)"));
@@ -257,6 +260,44 @@ class MainWindowTest : public QObject {
       keys.insert(key);
     }
     QCOMPARE(keys.size(), 6);
+  }
+
+  void EveryOptionHasAnAccessKeyOfItsOwn() {
+    Load();
+    ShowWindow();
+    // The buttons, option buttons and check boxes by their own captions,
+    // the title and folder fields by their frames'.
+    QMap<QKeySequence, QString> keys;
+    const auto take = [&](const QString& text, QKeySequence key) {
+      if (key.isEmpty()) key = QKeySequence::mnemonic(text);
+      QVERIFY2(!key.isEmpty(), qPrintable(text + ": no access key"));
+      QVERIFY2(!keys.contains(key),
+               qPrintable(text + ": the access key of " + keys.value(key)));
+      keys.insert(key, text);
+    };
+    for (QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
+      take(button->text(), button->shortcut());
+      if (QTest::currentTestFailed()) return;
+    }
+    QList<QLineEdit*> fields;
+    for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
+      const QList<QLineEdit*> edits = frame->findChildren<QLineEdit*>();
+      if (edits.isEmpty()) continue;
+      take(frame->title(), {});
+      if (QTest::currentTestFailed()) return;
+      fields << edits.front();
+    }
+    QCOMPARE(fields.size(), 2);
+    QVERIFY(keys.size() >= 16);
+    // A frame's key puts the keyboard in its field; an option's chooses it.
+    for (QLineEdit* field : fields) {
+      const auto* frame = qobject_cast<QGroupBox*>(field->parentWidget());
+      QTest::keySequence(window_.get(), QKeySequence::mnemonic(frame->title()));
+      QCOMPARE(QApplication::focusWidget(), field);
+    }
+    auto* none = Find<QRadioButton>("no_headers_option");
+    QTest::keySequence(window_.get(), QKeySequence::mnemonic(none->text()));
+    QTRY_VERIFY(none->isChecked());
   }
 
   void ButtonsReachTheListCommandsAndTheRun() {

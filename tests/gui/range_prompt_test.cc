@@ -13,6 +13,7 @@
 
 #include "engine/model/workbook_cell_source.h"
 #include "engine/writing/xml_writer.h"
+#include "gui/spreadsheet/elided_label.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
@@ -98,6 +99,36 @@ class RangePromptTest : public QObject {
     ClickOk(prompt());
     QVERIFY(answered_);
     QVERIFY(window_->range_prompt() == nullptr);
+  }
+
+  void LongFileNameIsShortenedInTheHeadingNotSqueezingTheGrid() {
+    const int window_width = window_->width();
+    PromptContext context;
+    context.position = 3;
+    context.count = 9;
+    context.file_name =
+        QString("Quarterly report of every regional office, ").repeated(2) +
+        "with the corrections of March and April 2021 (final).xlsx";
+    QVERIFY(context.file_name.size() > 110);
+    Prompt(
+        [&](RangePrompt& prompt) {
+          QCoreApplication::processEvents();
+          const QLabel* heading = prompt.run_position_label();
+          QCOMPARE(heading->toolTip(), context.file_name);
+          QVERIFY2(heading->text().startsWith("Workbook 3 of 9: Quart") &&
+                       heading->text().endsWith(").xlsx") &&
+                       heading->text().contains(QChar(0x2026)),
+                   qPrintable(heading->text()));
+          QVERIFY(heading->width() <= prompt.width());
+          const auto* dock = window_->findChild<QDockWidget*>();
+          QVERIFY(dock->width() <= dock->maximumWidth());
+          QCOMPARE(window_->width(), window_width);
+          // The grid keeps most of the window.
+          QVERIFY2(grid().width() > window_width / 2,
+                   qPrintable(QString::number(grid().width())));
+          ClickOk(prompt);
+        },
+        context);
   }
 
   void FieldFollowsTheSelectionAndOkAnswersIt() {

@@ -1,7 +1,9 @@
 // The grid draws a sheet as spreadsheets do: the column widths, row
-// heights and hidden columns and rows the file stores, texts spilling into
-// empty neighbours, "###" for numbers too wide for their column, merged
-// areas as one cell; and header borders resize.
+// heights and hidden columns and rows the file stores, cells in their
+// number formats, fonts, colours, fills and alignments, General numbers
+// rounded to their column, texts spilling into empty neighbours, "###" for
+// numbers too wide for their column, merged areas as one cell; and header
+// borders resize.
 
 #include "gui/spreadsheet/sheet_grid.h"
 
@@ -20,6 +22,7 @@
 #include "engine/model/workbook.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/reading/xls/xls_reader.h"
+#include "gui/spreadsheet/cell_painter.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/section_sizes.h"
 #include "gui/spreadsheet/sheet_model.h"
@@ -85,6 +88,27 @@ std::string OdsFromFlat(const std::string& flat, const QString& folder) {
   return path;
 }
 
+// Puts `value` into a cell, whatever its kind.
+void SetValue(Sheet& sheet, int row, int column, const CellValue& value,
+              std::uint32_t style) {
+  switch (value.kind) {
+    case CellKind::kNumber:
+      sheet.SetNumber(row, column, value.number, style);
+      break;
+    case CellKind::kDateTime:
+      sheet.SetDateTime(row, column, value.number, value.time_only, style);
+      break;
+    case CellKind::kBoolean:
+      sheet.SetBoolean(row, column, value.number != 0, style);
+      break;
+    case CellKind::kError:
+      sheet.SetError(row, column, value.text, style);
+      break;
+    default:
+      sheet.SetText(row, column, value.text, style);
+  }
+}
+
 }  // namespace
 
 class SheetGridTest : public QObject {
@@ -103,6 +127,26 @@ class SheetGridTest : public QObject {
     grid_->SetSheet(nullptr);
     workbook_ = std::make_unique<Workbook>("/tmp/grid.xlsx", "xlsx");
     return workbook_->AddSheet("Grid", false);
+  }
+  // Shows `style` in the workbook's table; its index.
+  std::uint32_t Style(const CellStyle& style) {
+    return workbook_->styles().Add(style);
+  }
+  std::uint32_t Format(const char* code, HorizontalAlignment across = {}) {
+    CellStyle style;
+    style.format = workbook_->styles().AddFormat(code);
+    style.horizontal = across;
+    return Style(style);
+  }
+  void ShowStyled() {
+    workbook_->sheet(0).Finish();
+    grid_->SetSheet(&workbook_->sheet(0), &workbook_->styles());
+  }
+  // Column `column` (1-based) just wide enough for `digits` digits.
+  void SetDigitsWide(int column, int digits) {
+    grid_->setColumnWidth(
+        column - 1,
+        digits * grid_->fonts().variant(0).digit_width + 2 * kCellPadding + 1);
   }
   int Pixels(float points) const {
     return PointsToPixels(points, grid_->logicalDpiX());
@@ -252,6 +296,113 @@ class SheetGridTest : public QObject {
     QCOMPARE(RunOf(1, 3)->text, QString("34225520.64"));
     QCOMPARE(RunOf(2, 3)->text, QString("2009-05-07 11:01:02"));
     QVERIFY(!RunOf(1, 1)->joined);  // numbers never spill
+  }
+
+  void CellsShowTheirFormatsAndAlignments() {
+    using H = HorizontalAlignment;
+    const struct {
+      const char* format;
+      CellValue value;
+      int digits;  // the column's width
+      const char* shown;
+      Qt::Alignment across;
+      H horizontal = H::kGeneral;
+    } cases[] = {
+        {"0.00%", CellValue::Number(0.125), 10, "12.50%", Qt::AlignRight},
+        {"\"$\"#,##0.00", CellValue::Number(12.5), 10, "$12.50",
+         Qt::AlignRight},
+        {"#,##0", CellValue::Number(-1234567.8), 12, "-1,234,568",
+         Qt::AlignRight},
+        {"?/?", CellValue::Number(0.75), 10, "3/4", Qt::AlignRight},
+        {"h:mm AM/PM", CellValue::DateTime(44439.5729166667), 10, "1:45 PM",
+         Qt::AlignRight},
+        {"hh:mm", CellValue::DateTime(0.3541666667, true), 10, "08:30",
+         Qt::AlignRight},
+        {"d-mmm-yy", CellValue::DateTime(44439), 10, "31-Aug-21",
+         Qt::AlignRight},
+        // General numbers are rounded to the column; formatted numbers and
+        // dates that don't fit show "###".
+        {"General", CellValue::Number(1.0 / 7), 8, "0.142857", Qt::AlignRight},
+        {"General", CellValue::Number(1.0 / 7), 20, "0.142857143",
+         Qt::AlignRight},
+        {"General", CellValue::Number(123456789012345.0), 12, "1.23457E+14",
+         Qt::AlignRight},
+        {"General", CellValue::Number(123456789012345.0), 6, "1E+14",
+         Qt::AlignRight},
+        {"General", CellValue::Number(2), 1, "2", Qt::AlignRight},
+        {"0.00", CellValue::Number(123456.789), 6, "###", Qt::AlignRight},
+        {"yyyy-mm-dd", CellValue::DateTime(44439), 6, "###", Qt::AlignRight},
+        // General places by kind; a style's alignment wins.
+        {"General", CellValue::Boolean(true), 10, "TRUE", Qt::AlignHCenter},
+        {"General", CellValue::Error("#N/A"), 10, "#N/A", Qt::AlignHCenter},
+        {"General", CellValue::Text("abc"), 10, "abc", Qt::AlignLeft},
+        {"@", CellValue::Text("abc"), 10, "abc", Qt::AlignRight, H::kRight},
+        {"0.0", CellValue::Number(5), 10, "5.0", Qt::AlignLeft, H::kLeft},
+        {"General", CellValue::Number(5), 10, "5", Qt::AlignHCenter,
+         H::kCenter},
+        {"General", CellValue::Text("ab"), 5, "abab", Qt::AlignLeft, H::kFill},
+    };
+    for (const auto& c : cases) {
+      Sheet& sheet = NewSheet();
+      SetValue(sheet, 1, 1, c.value, Format(c.format, c.horizontal));
+      ShowStyled();
+      SetDigitsWide(1, c.digits);
+      const std::optional<TextRun> run = RunOf(1, 1);
+      const QString label =
+          QString("%1 in %2 digits").arg(c.format).arg(c.digits);
+      QVERIFY2(run.has_value(), qPrintable(label));
+      QCOMPARE(run->text, QString(c.shown));
+      QVERIFY2(run->alignment & c.across, qPrintable(label));
+      // The grid's model says the same, in a column wide enough for all.
+      if (c.horizontal != H::kFill && QString(c.shown) != "###" &&
+          c.format != std::string_view("General")) {
+        QCOMPARE(grid_->model()->index(0, 0).data().toString(),
+                 QString(c.shown));
+      }
+    }
+  }
+
+  void StylesGiveFontsColoursFillsAndPlaces() {
+    Sheet& sheet = NewSheet();
+    CellStyle total;
+    total.bold = true;
+    total.font_color = 0xFFC00000;
+    total.fill_color = 0xFFFFF2CC;
+    total.vertical = VerticalAlignment::kTop;
+    sheet.SetText(1, 1, "Total", Style(total));
+    sheet.SetNumber(2, 1, -5, Format("0;[Blue]-0"));
+    const std::string long_text = "A longer text than its cell holds";
+    CellStyle wrapped;
+    wrapped.wrap = true;
+    sheet.SetText(3, 1, long_text, Style(wrapped));
+    sheet.SetText(4, 3, long_text,
+                  Format("General", HorizontalAlignment::kCenter));
+    sheet.SetNumber(5, 1, 1234.5, Format("_(\"$\"* #,##0.00_)"));
+    ShowStyled();
+    grid_->setColumnWidth(0, 150);
+    const TextRun bold = *RunOf(1, 1);
+    QVERIFY(grid_->fonts().variant(bold.font).font.bold());
+    QCOMPARE(bold.color, QColor(0xC0, 0, 0));
+    QVERIFY(bold.alignment & Qt::AlignTop);
+    QCOMPARE(RunOf(2, 1)->color, QColor(0, 0, 0xFF));  // the format's colour
+    // The fill covers the cell; the text stays inside a wrapped cell and
+    // spills both ways from a centred one.
+    const QImage image = grid_->viewport()->grab().toImage();
+    QCOMPARE(image.pixelColor(CellRect(1, 1).bottomRight() - QPoint(2, 2)),
+             QColor(0xFF, 0xF2, 0xCC));
+    const TextRun wrap = *RunOf(3, 1);
+    QVERIFY(wrap.wrap);
+    QCOMPARE(wrap.rect, CellRect(3, 1));
+    const TextRun centred = *RunOf(4, 3);
+    QVERIFY(centred.rect.left() < CellRect(4, 3).left());
+    QVERIFY(centred.rect.right() > CellRect(4, 3).right());
+    // An accounting format's "* " puts the currency at the left and the
+    // number at the right of the cell.
+    const TextRun money = *RunOf(5, 1);
+    QVERIFY(money.fill_at > 0);
+    QCOMPARE(money.fill_with, QString(" "));
+    QVERIFY(money.text.left(money.fill_at).contains('$'));
+    QVERIFY(money.text.mid(money.fill_at).startsWith("1,234.50"));
   }
 
   void MergedAreasAreDrawnAsOneCell() {

@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
@@ -13,9 +15,12 @@
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/range_address.h"
+#include "gui/common/settings_store.h"
 #include "gui/spreadsheet/name_box.h"
+#include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/sheet_model.h"
+#include "gui/spreadsheet/xml_preview_pane.h"
 #include "gui_test_support.h"
 
 namespace kestrilo::gui {
@@ -49,6 +54,8 @@ class WorkbookWindowTest : public QObject {
 
  private slots:
   void init() {
+    // Each test's window starts at the default size.
+    SettingsStore::Write(SettingsStore::Key::kWorkbookWindow, {});
     window_ = std::make_unique<WorkbookWindow>();
     window_->SetWorkbook(testing::SampleWorkbook("/data/parts list.xlsx"));
     window_->show();
@@ -57,7 +64,7 @@ class WorkbookWindowTest : public QObject {
   void cleanup() { window_.reset(); }
 
   void ShowsTheWorkbookUnderItsFileName() {
-    QCOMPARE(window_->windowTitle(), QString("parts list.xlsx"));
+    QCOMPARE(window_->windowTitle(), QString("parts list.xlsx — Kestrilo"));
     QCOMPARE(window_->status_text(), QString("Ready"));
     QCOMPARE(window_->active_sheet(), 0);
   }
@@ -209,6 +216,52 @@ class WorkbookWindowTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), tabs);
     QVERIFY(!tabs->accessibleName().isEmpty());
+  }
+
+  void NextWindowOpensWhereTheLastWasLeft() {
+    QCOMPARE(window_->size(), QSize(1100, 680));
+    window_->resize(720, 510);
+    window_->move(64, 48);
+    const QRect left_at = window_->geometry();
+    window_->close();
+    WorkbookWindow next;
+    next.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&next));
+    QCOMPARE(next.geometry(), left_at);
+    // A stored value that is no geometry gives the default size.
+    SettingsStore::Write(SettingsStore::Key::kWorkbookWindow, "no geometry");
+    QCOMPARE(WorkbookWindow().size(), QSize(1100, 680));
+  }
+
+  void CountsAreWrittenAlikeInTheStatusBarAndThePreview() {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    auto workbook = std::make_unique<Workbook>("/tmp/long.xlsx", "xlsx");
+    Sheet& sheet = workbook->AddSheet("Long", false);
+    for (int row = 1; row <= 2000; ++row) sheet.SetNumber(row, 1, row);
+    sheet.Finish();
+    window_->SetWorkbook(std::move(workbook));
+    window_->BeginPrompt({}, [](const auto&) {});
+    grid().SelectAreas({{1, 2000, 1, 1}});
+    QCOMPARE(window_->selection_size_text(), QString("2,000 rows × 1 column"));
+    const QRegularExpression grouped(R"(^\d,\d{3} lines, \d\d,\d{3} bytes)");
+    QTRY_VERIFY2(grouped.match(window_->range_prompt()->preview()->size_text())
+                     .hasMatch(),
+                 qPrintable(window_->range_prompt()->preview()->size_text()));
+    window_->EndPrompt();
+    QLocale::setDefault(before);
+  }
+
+  void FormulaLineShowsTheValueTheGridShowsFormatted() {
+    auto workbook = std::make_unique<Workbook>("/tmp/formats.xlsx", "xlsx");
+    CellStyle percent;
+    percent.format = workbook->styles().AddFormat("0.00%");
+    Sheet& sheet = workbook->AddSheet("Formats", false);
+    sheet.SetNumber(1, 1, 0.125, workbook->styles().Add(percent));
+    sheet.Finish();
+    window_->SetWorkbook(std::move(workbook));
+    QCOMPARE(Shown(1, 1), QString("12.50%"));
+    QCOMPARE(window_->formula_line()->text(), QString("0.125"));
   }
 
   void PressAndDragSelectsABlock() {

@@ -34,6 +34,7 @@ inline constexpr char kSettingEscapeText[] = "Escape Text";
 inline constexpr char kSettingExtension[] = "Extension";
 inline constexpr char kSettingLastFolder[] = "LastFolder";
 inline constexpr char kSettingValidNames[] = "Valid Names";
+inline constexpr char kSettingWorkbookWindow[] = "Workbook Window";
 // The values a setting starts with, as the window shows them.
 inline constexpr char kDefaultTitle[] = "XML";
 inline constexpr char kDefaultExtension[] = "xl*";
@@ -99,31 +100,33 @@ inline constexpr char kProgressProcessing[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Processing: ");
 
 // ---- Main window: export options frames ------------------------------------
+// Each option's access key is its "&" letter, one of its own beside the
+// buttons' (A, F, C, L, S, and Alt+O for "...").
 
 inline constexpr char kHeaderModeGroup[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Options");
 inline constexpr char kHeaderRowOption[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "First row in the selection is a header row");
+    QT_TRANSLATE_NOOP("Kestrilo", "First &row in the selection is a header row");
 inline constexpr char kHeaderColumnOption[] = QT_TRANSLATE_NOOP(
-    "Kestrilo", "First column in the selection is a header column");
+    "Kestrilo", "First column in the selection is a &header column");
 inline constexpr char kBothHeadersOption[] = QT_TRANSLATE_NOOP(
-    "Kestrilo", "First row and column in the selection are headers");
+    "Kestrilo", "First row an&d column in the selection are headers");
 inline constexpr char kNoHeadersOption[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "There are no headers in the selection");
+    QT_TRANSLATE_NOOP("Kestrilo", "There are &no headers in the selection");
 inline constexpr char kEscapeTextCheck[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "Escape &&, < and > in cell text");
+    QT_TRANSLATE_NOOP("Kestrilo", "&Escape &&, < and > in cell text");
 inline constexpr char kValidNamesCheck[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "Make tag names valid XML");
+    QT_TRANSLATE_NOOP("Kestrilo", "Make tag names &valid XML");
 inline constexpr char kHierarchyGroup[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Flip Row-Column Hierarchy");
 inline constexpr char kRowFirstOption[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "Row First");
+    QT_TRANSLATE_NOOP("Kestrilo", "Ro&w First");
 inline constexpr char kColumnFirstOption[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "Column First");
+    QT_TRANSLATE_NOOP("Kestrilo", "Col&umn First");
 inline constexpr char kTitleGroup[] = QT_TRANSLATE_NOOP(
-    "Kestrilo", "Title - This will appear as the first and last tag");
+    "Kestrilo", "&Title - This will appear as the first and last tag");
 inline constexpr char kOutputFolderGroup[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "Save Results To This Folder");
+    QT_TRANSLATE_NOOP("Kestrilo", "Save Results To Th&is Folder");
 inline constexpr char kChooseFolderButton[] =
     QT_TRANSLATE_NOOP("Kestrilo", "...");
 inline constexpr char kChooseFolderToolTip[] =
@@ -225,6 +228,10 @@ inline constexpr char kWorkbooks[] = QT_TRANSLATE_NOOP("Kestrilo", "workbooks");
 
 // ---- Workbook window -------------------------------------------------------
 
+//: A workbook window's title: the workbook's file name and the program's
+//: name ("Book1.xlsx — Kestrilo").
+inline constexpr char kWorkbookWindowTitle[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "%1 — %2");
 inline constexpr char kReady[] = QT_TRANSLATE_NOOP("Kestrilo", "Ready");
 inline constexpr char kLoading[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Loading %1...");

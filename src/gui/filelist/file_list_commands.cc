@@ -12,6 +12,7 @@
 
 #include "engine/folder_scan/folder_scan.h"
 #include "engine/reading/workbook_formats.h"
+#include "gui/common/count_text.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/settings_store.h"
@@ -77,7 +78,9 @@ QString SkippedText(const std::vector<std::string>& skipped) {
     lines << SkippedLine(skipped[i]);
   }
   if (skipped.size() > kMaxSkippedLines) {
-    lines << Tr(texts::kSkippedMore).arg(skipped.size() - kMaxSkippedLines);
+    lines << Tr(texts::kSkippedMore)
+                 .arg(CountText(
+                     static_cast<qint64>(skipped.size() - kMaxSkippedLines)));
   }
   return Tr(texts::kSkippedHeading) + lines.join(QStringLiteral("\r\n"));
 }

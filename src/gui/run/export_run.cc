@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "engine/writing/output_file.h"
+#include "gui/common/count_text.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/step_guard.h"
@@ -247,11 +248,10 @@ void ExportRun::Complete() {
     QString done =
         Tr(texts::kDone) +
         Tr(texts::kDoneCounts)
-            .arg(exported_)
-            .arg(count)
+            .arg(CountText(exported_), CountText(count))
             .arg(count == 1 ? Tr(texts::kWorkbook) : Tr(texts::kWorkbooks));
-    if (skipped_ > 0) done += Tr(texts::kDoneSkipped).arg(skipped_);
-    if (failed_ > 0) done += Tr(texts::kDoneFailed).arg(failed_);
+    if (skipped_ > 0) done += Tr(texts::kDoneSkipped).arg(CountText(skipped_));
+    if (failed_ > 0) done += Tr(texts::kDoneFailed).arg(CountText(failed_));
     dialogs_.Message(done);
   }
   list_.Unlock();

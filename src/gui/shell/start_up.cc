@@ -1,5 +1,6 @@
 #include "gui/shell/start_up.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
@@ -69,7 +70,10 @@ bool StartUp(MainWindow& window, WorkbookOpener& opener, Dialogs& dialogs) {
   guard.Run(Step::kApplySkin, [&] { ApplySkin(window); });
   LoadHandPointer(window.pointer());
   window.setWindowTitle(Tr(texts::kProductName));
-  window.setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
+  // The program's icon on every window it opens, the workbook windows too.
+  const QIcon icon(QStringLiteral(":/kestrilo/kestrilo.png"));
+  QApplication::setWindowIcon(icon);
+  window.setWindowIcon(icon);
   SetApplicationTitle();
   window.settings().Restore(guard);
   if (opener.CanOpenWindows()) return true;

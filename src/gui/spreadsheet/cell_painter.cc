@@ -14,7 +14,6 @@ namespace kestrilo::gui {
 
 namespace {
 
-constexpr int kPadding = 3;
 // Columns looked at beside the screen for a text reaching into it. A text
 // from further away is cut where the screen begins, which only happens for
 // texts wider than this many columns.
@@ -26,7 +25,7 @@ QRect Inside(const QRect& rect) { return rect.adjusted(0, 0, -1, -1); }
 // Where a cell's text goes: inside its lines, padded across and kept off
 // the bottom line.
 QRect TextBox(const QRect& rect) {
-  return Inside(rect).adjusted(kPadding, 0, -kPadding, -2);
+  return Inside(rect).adjusted(kCellPadding, 0, -kCellPadding, -2);
 }
 
 // Colours come as 0xAARRGGBB, 0 for none; a colour given is opaque.
@@ -100,9 +99,9 @@ TextRun CellPainter::MakeRun(std::int32_t row, std::int32_t column,
   run.fill = ColorOf(style.fill_color);
   const GridFonts::Variant& font = grid_.fonts().variant(run.font);
   const int available = TextBox(cell).width();
-  FittedText fitted = FitCellText(value, model.Format(style_index), font,
-                                  available, rendered_);
-  run.color = fitted.color.isValid()        ? fitted.color
+  FittedText fitted =
+      FitCellText(value, model.Format(style_index), font, available, rendered_);
+  run.color = fitted.color.isValid()  ? fitted.color
               : style.font_color != 0 ? ColorOf(style.font_color)
                                       : QColor(Qt::black);
   run.fill_at = fitted.fill_at;
@@ -136,9 +135,10 @@ void CellPainter::AddMergedRuns(const QRect& area,
     const QRect bottom_right =
         CellRect(std::min(merged.last_row() - 1, last_row),
                  std::min(merged.last_column() - 1, last_column));
-    TextRun run = MakeRun(merged.first_row, merged.first_column,
-                          sheet.Cell(merged.first_row, merged.first_column),
-                          QRect(top_left.topLeft(), bottom_right.bottomRight()));
+    TextRun run =
+        MakeRun(merged.first_row, merged.first_column,
+                sheet.Cell(merged.first_row, merged.first_column),
+                QRect(top_left.topLeft(), bottom_right.bottomRight()));
     run.joined = true;
     runs.push_back(std::move(run));
   }
@@ -181,8 +181,7 @@ void CellPainter::AddRowRuns(int row, Lines columns,
     if (value.kind == CellKind::kText && !run.wrap && run.fill_at < 0) {
       // Up to the filled cells on either side.
       Spill(run, i > 0 ? filled[i - 1].first + 1 : first,
-            i + 1 < filled.size() ? filled[i + 1].first - 1 : last,
-            any_merged);
+            i + 1 < filled.size() ? filled[i + 1].first - 1 : last, any_merged);
     }
     runs.push_back(std::move(run));
   }
@@ -194,7 +193,7 @@ void CellPainter::AddRowRuns(int row, Lines columns,
 void CellPainter::Spill(TextRun& run, int first, int last,
                         bool any_merged) const {
   const QFontMetrics& metrics = grid_.fonts().variant(run.font).metrics;
-  const int needed = metrics.horizontalAdvance(run.text) + 2 * kPadding;
+  const int needed = metrics.horizontalAdvance(run.text) + 2 * kCellPadding;
   const QRect& cell = run.cell;
   if (needed <= cell.width()) return;
   int want_left = cell.left();
@@ -205,14 +204,14 @@ void CellPainter::Spill(TextRun& run, int first, int last,
   }
   const int want_right = want_left + needed - 1;
   const int row = run.row - 1;
-  for (int next = run.column - 2;
-       run.rect.left() > want_left && next >= first; --next) {
+  for (int next = run.column - 2; run.rect.left() > want_left && next >= first;
+       --next) {
     if (any_merged && Covered(run.row, next + 1)) break;
     run.rect = run.rect.united(CellRect(row, next));
     run.joined = true;
   }
-  for (int next = run.column;
-       run.rect.right() < want_right && next <= last; ++next) {
+  for (int next = run.column; run.rect.right() < want_right && next <= last;
+       ++next) {
     if (any_merged && Covered(run.row, next + 1)) break;
     run.rect = run.rect.united(CellRect(row, next));
     run.joined = true;
@@ -342,8 +341,12 @@ void CellPainter::PaintSelection(QPainter& painter) const {
   for (const BlockGeometry& area : areas) {
     const QRect rect = AreaRect(area).intersected(visible);
     if (rect.isEmpty()) continue;
-    // The active cell stays white inside the tint, as in spreadsheets.
-    painter.setClipRegion(QRegion(rect).subtracted(QRegion(active)));
+    // The active cell stays white inside the tint, as in spreadsheets; an
+    // empty clip would clip nothing, so an area of the active cell alone
+    // gets no tint at all.
+    const QRegion tinted = QRegion(rect).subtracted(QRegion(active));
+    if (tinted.isEmpty()) continue;
+    painter.setClipRegion(tinted);
     painter.fillRect(rect, grid_colors::kSelectionFill);
   }
   painter.setClipping(false);

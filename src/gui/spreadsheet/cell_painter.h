@@ -16,6 +16,10 @@ namespace kestrilo::gui {
 
 class SheetGrid;
 
+/// Pixels kept free between a cell's text and its sides; the cell's own
+/// grid line on its right comes besides.
+inline constexpr int kCellPadding = 3;
+
 /// One cell's text as the grid draws it, and how: the text its number
 /// format gives (General numbers rounded to the column, "###" for a number
 /// or date that doesn't fit), the viewport rectangle it may use, where it
@@ -75,8 +79,8 @@ class CellPainter {
   Lines VisibleRows(const QRect& area) const;
   Lines VisibleColumns(const QRect& area) const;
   QRect CellRect(int row, int column) const;
-  TextRun MakeRun(std::int32_t row, std::int32_t column,
-                  const CellValue& value, const QRect& cell) const;
+  TextRun MakeRun(std::int32_t row, std::int32_t column, const CellValue& value,
+                  const QRect& cell) const;
   void AddMergedRuns(const QRect& area, std::vector<TextRun>& runs) const;
   void AddRowRuns(int row, Lines columns, std::vector<TextRun>& runs) const;
   void Spill(TextRun& run, int first, int last, bool any_merged) const;

@@ -27,8 +27,8 @@ FittedText FitCellText(const CellValue& value, const CompiledFormat& format,
   const bool numeric =
       value.kind == CellKind::kNumber || value.kind == CellKind::kDateTime;
   // The width only rounds General numbers; other texts ignore it.
-  int digits = numeric ? std::max(0, available / font.digit_width)
-                       : kUnlimitedWidth;
+  int digits =
+      numeric ? std::max(0, available / font.digit_width) : kUnlimitedWidth;
   RenderResult result = format.Render(value, buffer, digits);
   FittedText fitted;
   fitted.text = FromUtf8(buffer);

@@ -23,6 +23,9 @@ constexpr int kPreviewDelayMs = 30;
 // Blocks up to this many cells are counted at once; larger ones show their
 // first lines at once and their size when a thread has counted it.
 constexpr std::int64_t kCountedAtOnce = 50'000;
+// The dock grows with what it shows up to this many average characters:
+// a long file name is shortened rather than squeezing the grid.
+constexpr int kMaxWidthCharacters = 60;
 
 }  // namespace
 
@@ -31,6 +34,7 @@ PromptDock::PromptDock(WorkbookWindow* window)
   setObjectName(QStringLiteral("rangePromptDock"));
   setFeatures(QDockWidget::NoDockWidgetFeatures);
   setAllowedAreas(Qt::RightDockWidgetArea);
+  setMaximumWidth(fontMetrics().averageCharWidth() * kMaxWidthCharacters);
   hide();
   preview_timer_.setSingleShot(true);
   preview_timer_.setInterval(kPreviewDelayMs);

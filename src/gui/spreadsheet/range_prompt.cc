@@ -11,6 +11,7 @@
 
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
+#include "gui/spreadsheet/elided_label.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
 
@@ -38,7 +39,7 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
       grid_(grid),
       select_(std::move(select)),
       resolve_(std::move(resolve)),
-      run_position_(new QLabel(this)),
+      run_position_(new ElidedLabel(this)),
       field_(new QLineEdit(this)),
       message_(new QLabel(this)),
       ok_(new QPushButton(Tr(texts::kPromptOk), this)),
@@ -55,6 +56,7 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
   field_->setAccessibleName(Tr(texts::kPromptFieldName));
   message_->setObjectName(QStringLiteral("addressMessage"));
   message_->setStyleSheet(QStringLiteral("color: #b3261e;"));
+  message_->setWordWrap(true);  // it may quote a long name
   message_->hide();
 
   auto* buttons = new QHBoxLayout;
@@ -81,8 +83,8 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
 
 void RangePrompt::SetRunPosition(int position, int count,
                                  const QString& file_name) {
-  run_position_->setText(
-      Tr(texts::kRunPosition).arg(position).arg(count).arg(file_name));
+  run_position_->SetNamedText(
+      Tr(texts::kRunPosition).arg(position).arg(count), file_name);
   run_position_->setVisible(!file_name.isEmpty());
 }
 

@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace kestrilo::gui {
 
+class ElidedLabel;
 class SheetGrid;
 class XmlPreviewPane;
 
@@ -38,7 +39,9 @@ class RangePrompt : public QWidget {
   RangePrompt(SheetGrid* grid, SelectFunction select, ResolveFunction resolve,
               QWidget* parent);
 
-  /// Shows which workbook of the run this is; an empty name hides the line.
+  /// Shows which workbook of the run this is, shortened in the middle to
+  /// the prompt's width with the whole name as its tooltip; an empty name
+  /// hides the line.
   void SetRunPosition(int position, int count, const QString& file_name);
 
   /// The absolute address of the field's text (of a name: its block's), or
@@ -51,6 +54,7 @@ class RangePrompt : public QWidget {
   QPushButton* ok_button() const { return ok_; }
   QPushButton* cancel_button() const { return cancel_; }
   QLabel* message_label() const { return message_; }
+  ElidedLabel* run_position_label() const { return run_position_; }
   XmlPreviewPane* preview() const { return preview_; }
 
   /// Shows the grid's selection in the field.
@@ -73,7 +77,7 @@ class RangePrompt : public QWidget {
   SheetGrid* grid_;
   SelectFunction select_;
   ResolveFunction resolve_;
-  QLabel* run_position_;
+  ElidedLabel* run_position_;
   QLineEdit* field_;
   QLabel* message_;
   QPushButton* ok_;

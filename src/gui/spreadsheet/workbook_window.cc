@@ -21,7 +21,9 @@
 #include "engine/model/column_letters.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/writing/xml_writer.h"
+#include "gui/common/count_text.h"
 #include "gui/common/path_text.h"
+#include "gui/common/settings_store.h"
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/grid_colors.h"
@@ -40,6 +42,11 @@ constexpr int kStatusIntervalMs = 50;
 int open_windows = 0;
 
 QString FileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
+
+QString TitleFor(const QString& path) {
+  return Tr(texts::kWorkbookWindowTitle)
+      .arg(FileNameOf(path), Tr(texts::kProductName));
+}
 
 }  // namespace
 
@@ -73,7 +80,7 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
   // Docked beside the grid, the prompt covers no cells.
   addDockWidget(Qt::RightDockWidgetArea, prompt_dock_);
   statusBar()->setSizeGripEnabled(true);
-  resize(1100, 680);
+  RestoreGeometry();
 
   status_timer_.setSingleShot(true);
   status_timer_.setInterval(kStatusIntervalMs);
@@ -216,7 +223,7 @@ void WorkbookWindow::StartLoading(const std::string& file) {
   const QString path = PathText(file);
   path_ = path;
   loading_ = true;
-  setWindowTitle(FileNameOf(path));
+  setWindowTitle(TitleFor(path));
   loading_label_->setText(Tr(texts::kLoading).arg(FileNameOf(path)));
   loading_bar_->show();
   pages_->setCurrentIndex(0);
@@ -291,7 +298,7 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
   load_error_ = nullptr;
   active_sheet_ = -1;
   if (workbook_) {
-    setWindowTitle(FileNameOf(QString::fromStdString(workbook_->path())));
+    setWindowTitle(TitleFor(QString::fromStdString(workbook_->path())));
     active_sheet_ =
         workbook_->sheet_count() > 0 ? workbook_->active_sheet() : -1;
   }
@@ -475,15 +482,34 @@ void WorkbookWindow::ShowSelectionSize() {
   }
   selection_size_->setText(
       Tr(texts::kBlockSize)
-          .arg(block->row_count == 1 ? Tr(texts::kOneRow)
-                                     : Tr(texts::kRows).arg(block->row_count))
+          .arg(block->row_count == 1
+                   ? Tr(texts::kOneRow)
+                   : Tr(texts::kRows).arg(CountText(block->row_count)))
           .arg(block->column_count == 1
                    ? Tr(texts::kOneColumn)
-                   : Tr(texts::kColumns).arg(block->column_count)));
+                   : Tr(texts::kColumns).arg(CountText(block->column_count))));
 }
 
 QString WorkbookWindow::selection_size_text() const {
   return selection_size_->text();
+}
+
+void WorkbookWindow::RestoreGeometry() {
+  // Where the user last left a workbook window; restoring moves a window
+  // that would lie off every screen back onto one.
+  const QByteArray saved = QByteArray::fromBase64(
+      SettingsStore::Read(SettingsStore::Key::kWorkbookWindow, {}).toLatin1());
+  if (saved.isEmpty() || !restoreGeometry(saved)) resize(1100, 680);
+}
+
+void WorkbookWindow::hideEvent(QHideEvent* event) {
+  QMainWindow::hideEvent(event);
+  // Closed or put away by its run; a minimised window keeps the size and
+  // position it had.
+  if (!event->spontaneous()) {
+    SettingsStore::Write(SettingsStore::Key::kWorkbookWindow,
+                         QString::fromLatin1(saveGeometry().toBase64()));
+  }
 }
 
 void WorkbookWindow::closeEvent(QCloseEvent* event) {

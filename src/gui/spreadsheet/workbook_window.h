@@ -32,7 +32,8 @@ class PromptDock;
 class RangePrompt;
 class SheetGrid;
 
-/// The window of one open workbook: its file name as title, a formula line
+/// The window of one open workbook: its file name and the program's as
+/// title, at the size and position the last one was left at, a formula line
 /// with the name box (the active cell's address, the workbook's named
 /// blocks to go to) and the active cell's content, the grid of the active
 /// sheet, sheet tabs and a status bar with the selection's size. It reads the
@@ -112,11 +113,13 @@ class WorkbookWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   QWidget* CreateFormulaBar();
   QWidget* CreateLoadingPage();
   QWidget* CreateTabRow();
+  void RestoreGeometry();
   void AddKeys();
   /// Goes `step` tabs on, when there is a tab there.
   void StepSheet(int step);

@@ -2,10 +2,10 @@
 
 #include <QFontDatabase>
 #include <QLabel>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "gui/common/count_text.h"
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 
@@ -47,11 +47,9 @@ void XmlPreviewPane::ShowHead(const std::string& head) {
 }
 
 void XmlPreviewPane::ShowSize(std::int64_t lines, std::int64_t bytes) {
-  const QLocale locale;
-  QString size = Tr(texts::kPreviewSize)
-                     .arg(locale.toString(qlonglong{lines}),
-                          locale.toString(qlonglong{bytes}));
-  if (lines > kLines) size += Tr(texts::kPreviewCut).arg(kLines);
+  QString size =
+      Tr(texts::kPreviewSize).arg(CountText(lines), CountText(bytes));
+  if (lines > kLines) size += Tr(texts::kPreviewCut).arg(CountText(kLines));
   size_->setText(size);
 }
 
