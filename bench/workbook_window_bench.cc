@@ -24,6 +24,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -538,6 +539,41 @@ int FormatsScreenshot(const QString& file, const QString& cell) {
   return QFile::exists(file) ? 0 : 1;
 }
 
+// The sheet tabs of a narrow window after switching sheets with Ctrl+Page
+// Down and Ctrl+Page Up: every tab stays whole while there is room.
+int TabsScreenshot(const QString& file) {
+  auto workbook = std::make_unique<Workbook>("/home/user/Tabs.xlsx", "xlsx");
+  for (const char* name :
+       {"Read Me", "Second sheet", "Sales 2021", "Regions", "Totals"}) {
+    Sheet& sheet = workbook->AddSheet(name, false);
+    sheet.SetText(1, 1, name);
+    sheet.Finish();
+  }
+  WorkbookWindow window;
+  window.SetWorkbook(std::move(workbook));
+  window.resize(640, 300);
+  window.move(20, 20);
+  window.show();
+  window.activateWindow();
+  // The keys reach the window's shortcuts once it has the keyboard.
+  if (!QTest::qWaitForWindowActive(&window)) return 1;
+  window.grid()->setFocus();
+  for (int i = 0; i < 4; ++i) {
+    QTest::keyClick(window.grid(), Qt::Key_PageDown, Qt::ControlModifier);
+  }
+  QTest::keyClick(window.grid(), Qt::Key_PageUp, Qt::ControlModifier);
+  QTest::keyClick(window.grid(), Qt::Key_PageUp, Qt::ControlModifier);
+  QEventLoop loop;
+  QTimer::singleShot(600, &window, [&] {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    loop.quit();
+  });
+  loop.exec();
+  std::fprintf(stderr, "active sheet after switching: %s\n",
+               window.workbook()->sheet(window.active_sheet()).name().c_str());
+  return QFile::exists(file) ? 0 : 1;
+}
+
 // A sheet of a workbook file, as the window shows it.
 int WorkbookScreenshot(const QString& file, const QString& path,
                        const QString& sheet_name) {
@@ -588,6 +624,7 @@ int main(int argc, char** argv) {
   QString workbook;
   QString sheet;
   QString formats_screenshot;
+  QString tabs_screenshot;
   QString cell = QStringLiteral("B2");
   for (int i = 1; i < argc; ++i) {
     const QString argument = QString::fromLocal8Bit(argv[i]);
@@ -604,12 +641,15 @@ int main(int argc, char** argv) {
       sheet = value;
     } else if (argument.startsWith("--formats-screenshot=")) {
       formats_screenshot = value;
+    } else if (argument.startsWith("--tabs-screenshot=")) {
+      tabs_screenshot = value;
     } else if (argument.startsWith("--cell=")) {
       cell = value;
     }
   }
   if (screenshot.isEmpty() && loading_screenshot.isEmpty() &&
       workbook_screenshot.isEmpty() && formats_screenshot.isEmpty() &&
+      tabs_screenshot.isEmpty() &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
@@ -618,6 +658,9 @@ int main(int argc, char** argv) {
   // settings.
   QStandardPaths::setTestModeEnabled(true);
   if (!screenshot.isEmpty()) return kestrilo::gui::Screenshot(screenshot);
+  if (!tabs_screenshot.isEmpty()) {
+    return kestrilo::gui::TabsScreenshot(tabs_screenshot);
+  }
   if (!formats_screenshot.isEmpty()) {
     return kestrilo::gui::FormatsScreenshot(formats_screenshot, cell);
   }
