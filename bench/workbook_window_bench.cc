@@ -5,14 +5,19 @@
 // a temporary folder (xlsx with libxlsxwriter, csv by hand).
 //
 // BM_PaintFullScreen: painting one full screen of cells (1280 x 900), text
-// spilling and a merged area included.
+// spilling and a merged area included, with number formats, fonts, colours
+// and fills drawn; BM_PaintFullScreenUnstyled: the same cells all in the
+// default style.
 //
 // Also, run under Xvfb: `--screenshot=FILE.png` shows a workbook with stored
 // column widths and a merged title, a selected block and the range prompt
 // with its preview during a run; `--workbook=PATH --sheet=NAME
 // --workbook-screenshot=FILE.png` shows a sheet of any workbook;
 // `--loading-screenshot=FILE.png` shows the window while it reads the
-// benchmark workbook.
+// benchmark workbook; `--formats-screenshot=FILE.png [--cell=B2]` a sheet
+// of formatted cells with one selected, its value in the formula line;
+// `--tabs-screenshot=FILE.png` the sheet tabs of a narrow window after
+// switching sheets with Ctrl+Page Down and Ctrl+Page Up.
 
 #include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
@@ -208,15 +213,17 @@ BENCHMARK(BM_ShowAndScrollInMemory)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
-// One full screen of the benchmark's kind of data, repainted: texts of
-// every length (some spilling), numbers, dates, a merged title, drawn in
-// their styles: number formats (thousands, percent, accounting with a
-// fill, dates), bold, italic and underlined fonts, a font colour, fills on
-// every other row, centred and right-aligned texts.
-void BM_PaintFullScreen(benchmark::State& state) {
+// The benchmark's kind of data for one full screen: texts of every length
+// (some spilling), numbers, dates, a merged title; `styled`, in styles of
+// number formats (thousands, percent, accounting with a fill, dates),
+// bold, italic and underlined fonts, a font colour, fills on every other
+// row, centred and right-aligned texts.
+std::unique_ptr<Workbook> PaintWorkbook(bool styled) {
   auto workbook = std::make_unique<Workbook>("memory.xlsx", "xlsx");
   StyleTable& styles = workbook->styles();
-  const auto style = [&](const char* format, bool banded, auto&& set) {
+  const auto style = [&](const char* format, bool banded,
+                         auto&& set) -> std::uint32_t {
+    if (!styled) return 0;
     CellStyle look;
     look.format = styles.AddFormat(format);
     if (banded) look.fill_color = 0xFFF2F2F2;
@@ -256,7 +263,7 @@ void BM_PaintFullScreen(benchmark::State& state) {
   title.horizontal = HorizontalAlignment::kCenter;
   Sheet& sheet = workbook->AddSheet("Data", false);
   sheet.SetText(1, 1, "Customers and their orders, all regions",
-                styles.Add(title));
+                styled ? styles.Add(title) : 0);
   sheet.layout().AddMergedArea({1, 1, 1, 6});
   for (int row = 2; row <= kRows; ++row) {
     for (int column = 1; column <= kColumns; ++column) {
@@ -276,8 +283,13 @@ void BM_PaintFullScreen(benchmark::State& state) {
     }
   }
   sheet.Finish();
+  return workbook;
+}
+
+// One full screen repainted.
+void PaintFullScreen(benchmark::State& state, bool styled) {
   WorkbookWindow window;
-  window.SetWorkbook(std::move(workbook));
+  window.SetWorkbook(PaintWorkbook(styled));
   window.resize(1280, 900);
   QWidget* viewport = window.grid()->viewport();
   PaintWatcher watcher(viewport);
@@ -297,7 +309,14 @@ void BM_PaintFullScreen(benchmark::State& state) {
       benchmark::Counter((window.grid()->rowAt(viewport->height() - 1) + 1) *
                          (window.grid()->columnAt(viewport->width() - 1) + 1));
 }
+void BM_PaintFullScreen(benchmark::State& state) {
+  PaintFullScreen(state, true);
+}
+void BM_PaintFullScreenUnstyled(benchmark::State& state) {
+  PaintFullScreen(state, false);
+}
 BENCHMARK(BM_PaintFullScreen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintFullScreenUnstyled)->Unit(benchmark::kMillisecond);
 
 // The live preview of a 1,000,000-cell selection as the window makes it on
 // its own thread: the first lines, with the size counted on another thread

@@ -107,11 +107,12 @@ TextRun CellPainter::MakeRun(std::int32_t row, std::int32_t column,
   run.fill_at = fitted.fill_at;
   run.fill_with = std::move(fitted.fill_with);
   run.text = std::move(fitted.text);
+  run.width = fitted.width;
   if (style.horizontal == HorizontalAlignment::kFill && !fitted.overflow &&
-      run.fill_at < 0 && !run.text.isEmpty()) {
+      run.fill_at < 0 && run.width > 0) {
     // "Fill" repeats the text as often as it fits across the cell.
-    const int once = font.metrics.horizontalAdvance(run.text);
-    if (once > 0) run.text = run.text.repeated(std::max(1, available / once));
+    run.text = run.text.repeated(std::max(1, available / run.width));
+    run.width = font.metrics.horizontalAdvance(run.text);
   }
   return run;
 }
@@ -192,8 +193,7 @@ void CellPainter::AddRowRuns(int row, Lines columns,
 // to the right, right-aligned text to the left, centred text both ways.
 void CellPainter::Spill(TextRun& run, int first, int last,
                         bool any_merged) const {
-  const QFontMetrics& metrics = grid_.fonts().variant(run.font).metrics;
-  const int needed = metrics.horizontalAdvance(run.text) + 2 * kCellPadding;
+  const int needed = run.width + 2 * kCellPadding;
   const QRect& cell = run.cell;
   if (needed <= cell.width()) return;
   int want_left = cell.left();
@@ -256,14 +256,27 @@ void CellPainter::Paint(QPainter& painter, const QRect& area) const {
   for (const TextRun& run : runs) {
     if (run.fill.isValid()) painter.fillRect(run.cell, run.fill);
   }
+  DrawTexts(painter, runs, area);
+}
+
+void CellPainter::DrawTexts(QPainter& painter, const std::vector<TextRun>& runs,
+                            const QRect& area) const {
+  // Font by font: texts never overlap, and changing the painter's font
+  // looks the font up anew each time.
+  std::vector<const TextRun*> order;
+  order.reserve(runs.size());
+  for (const TextRun& run : runs) order.push_back(&run);
+  std::stable_sort(
+      order.begin(), order.end(),
+      [](const TextRun* a, const TextRun* b) { return a->font < b->font; });
   int font = -1;
-  for (const TextRun& run : runs) {
-    if (run.font != font) {
-      font = run.font;
-      painter.setFont(grid_.fonts().variant(run.font).font);
+  for (const TextRun* run : order) {
+    if (run->font != font) {
+      font = run->font;
+      painter.setFont(grid_.fonts().variant(run->font).font);
     }
-    if (painter.pen().color() != run.color) painter.setPen(run.color);
-    DrawRun(painter, run, area);
+    if (painter.pen().color() != run->color) painter.setPen(run->color);
+    DrawRun(painter, *run, area);
   }
 }
 
@@ -280,7 +293,7 @@ void CellPainter::DrawRun(QPainter& painter, const TextRun& run,
   }
   // Placed by hand: drawing into a rectangle with alignment flags lays the
   // text out anew each time, several times slower.
-  const int width = metrics.horizontalAdvance(run.text);
+  const int width = run.width;
   int x = box.left();
   if (run.fill_at < 0 && (run.alignment & Qt::AlignRight)) {
     x = box.right() + 1 - width;

@@ -31,6 +31,8 @@ struct TextRun {
   std::int32_t column = 1;
   /// Without a format's "*x" fill, which `fill_at` places.
   QString text;
+  /// The text's advance in its font, in pixels.
+  int width = 0;
   /// Where the text may be drawn.
   QRect rect;
   /// Its own cell, or merged area: the text is placed in it and its fill
@@ -86,6 +88,8 @@ class CellPainter {
   void Spill(TextRun& run, int first, int last, bool any_merged) const;
   bool Covered(int row, int column) const;
   void DrawGridLines(QPainter& painter, const QRect& area) const;
+  void DrawTexts(QPainter& painter, const std::vector<TextRun>& runs,
+                 const QRect& area) const;
   void DrawRun(QPainter& painter, const TextRun& run, const QRect& area) const;
   QRect AreaRect(const BlockGeometry& area) const;
 

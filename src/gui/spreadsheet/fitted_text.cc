@@ -31,19 +31,21 @@ FittedText FitCellText(const CellValue& value, const CompiledFormat& format,
       numeric ? std::max(0, available / font.digit_width) : kUnlimitedWidth;
   RenderResult result = format.Render(value, buffer, digits);
   FittedText fitted;
-  fitted.text = FromUtf8(buffer);
+  // Measured once: laying a text out is most of what drawing a cell costs.
+  const auto take = [&](QString text) {
+    fitted.width = font.metrics.horizontalAdvance(text);
+    fitted.text = std::move(text);
+  };
+  take(FromUtf8(buffer));
   for (int step = 0; numeric; ++step) {
-    if (!result.overflow &&
-        font.metrics.horizontalAdvance(fitted.text) <= available) {
-      break;
-    }
+    if (!result.overflow && fitted.width <= available) break;
     if (result.overflow || step == kNarrowingSteps || digits <= 1) {
-      fitted.text = Tr(texts::kOverflowMark);
+      take(Tr(texts::kOverflowMark));
       fitted.overflow = true;
       return fitted;
     }
     result = format.Render(value, buffer, --digits);
-    fitted.text = FromUtf8(buffer);
+    take(FromUtf8(buffer));
   }
   if (result.color != 0) fitted.color = QColor::fromRgb(result.color);
   if (result.fill_at != RenderResult::kNoFill) {

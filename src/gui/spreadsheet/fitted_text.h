@@ -13,6 +13,8 @@ namespace kestrilo::gui {
 /// A cell's text as it fits a cell of the grid.
 struct FittedText {
   QString text;
+  /// Its advance in the font it was fitted in, in pixels.
+  int width = 0;
   /// The colour the format asks for ("[Red]"); invalid for the font's own.
   QColor color;
   /// A number or date that no text of its format fits: the text is "###".
