@@ -262,6 +262,14 @@ class WorkbookWindowTest : public QObject {
     window_->SetWorkbook(std::move(workbook));
     QCOMPARE(Shown(1, 1), QString("12.50%"));
     QCOMPARE(window_->formula_line()->text(), QString("0.125"));
+    // The preview shows what the XML gets: by default the value.
+    ExportOptions options;
+    options.header_row = false;
+    PromptContext context;
+    context.options = options;
+    window_->BeginPrompt(context, [](const auto&) {});
+    QTRY_VERIFY(window_->range_prompt()->preview()->xml().contains(">0.125<"));
+    window_->EndPrompt();
   }
 
   void PressAndDragSelectsABlock() {
