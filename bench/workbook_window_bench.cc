@@ -9,9 +9,10 @@
 // and fills drawn; BM_PaintFullScreenUnstyled: the same cells all in the
 // default style.
 //
-// Also, run under Xvfb: `--screenshot=FILE.png` shows a workbook with stored
-// column widths and a merged title, a selected block and the range prompt
-// with its preview during a run; `--workbook=PATH --sheet=NAME
+// Also, run under Xvfb: `--screenshot=FILE.png [--file-name=NAME]` shows a
+// workbook with stored column widths and a merged title, a selected block
+// and the range prompt with its preview during a run (of a workbook of that
+// name); `--workbook=PATH --sheet=NAME
 // --workbook-screenshot=FILE.png` shows a sheet of any workbook;
 // `--loading-screenshot=FILE.png` shows the window while it reads the
 // benchmark workbook; `--formats-screenshot=FILE.png [--cell=B2]` a sheet
@@ -405,7 +406,7 @@ std::unique_ptr<Workbook> ScreenshotWorkbook() {
   return workbook;
 }
 
-int Screenshot(const QString& file) {
+int Screenshot(const QString& file, const QString& file_name) {
   WorkbookWindow window;
   window.SetWorkbook(ScreenshotWorkbook());
   window.resize(1120, 700);
@@ -414,7 +415,7 @@ int Screenshot(const QString& file) {
   PromptContext context;
   context.position = 2;
   context.count = 4;
-  context.file_name = "Orders 2021.xlsx";
+  context.file_name = file_name;
   context.options.title = "Orders";
   QEventLoop loop;
   window.BeginPrompt(context, [&](const auto&) { loop.quit(); });
@@ -644,6 +645,7 @@ int main(int argc, char** argv) {
   QString sheet;
   QString formats_screenshot;
   QString tabs_screenshot;
+  QString file_name = QStringLiteral("Orders 2021.xlsx");
   QString cell = QStringLiteral("B2");
   for (int i = 1; i < argc; ++i) {
     const QString argument = QString::fromLocal8Bit(argv[i]);
@@ -662,6 +664,8 @@ int main(int argc, char** argv) {
       formats_screenshot = value;
     } else if (argument.startsWith("--tabs-screenshot=")) {
       tabs_screenshot = value;
+    } else if (argument.startsWith("--file-name=")) {
+      file_name = value;
     } else if (argument.startsWith("--cell=")) {
       cell = value;
     }
@@ -676,7 +680,9 @@ int main(int argc, char** argv) {
   // Workbook windows store their size and position: not in the user's own
   // settings.
   QStandardPaths::setTestModeEnabled(true);
-  if (!screenshot.isEmpty()) return kestrilo::gui::Screenshot(screenshot);
+  if (!screenshot.isEmpty()) {
+    return kestrilo::gui::Screenshot(screenshot, file_name);
+  }
   if (!tabs_screenshot.isEmpty()) {
     return kestrilo::gui::TabsScreenshot(tabs_screenshot);
   }
