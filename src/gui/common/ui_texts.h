@@ -105,8 +105,8 @@ inline constexpr char kProgressProcessing[] =
 
 inline constexpr char kHeaderModeGroup[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Options");
-inline constexpr char kHeaderRowOption[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "First &row in the selection is a header row");
+inline constexpr char kHeaderRowOption[] = QT_TRANSLATE_NOOP(
+    "Kestrilo", "First &row in the selection is a header row");
 inline constexpr char kHeaderColumnOption[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "First column in the selection is a &header column");
 inline constexpr char kBothHeadersOption[] = QT_TRANSLATE_NOOP(

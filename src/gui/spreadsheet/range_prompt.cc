@@ -83,8 +83,8 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
 
 void RangePrompt::SetRunPosition(int position, int count,
                                  const QString& file_name) {
-  run_position_->SetNamedText(
-      Tr(texts::kRunPosition).arg(position).arg(count), file_name);
+  run_position_->SetNamedText(Tr(texts::kRunPosition).arg(position).arg(count),
+                              file_name);
   run_position_->setVisible(!file_name.isEmpty());
 }
 
