@@ -30,6 +30,7 @@
 #include "cli/usage_error.h"
 #include "cli/workbook_conversion.h"
 #include "cli/workbook_listing.h"
+#include "engine/files/file_names.h"
 #include "engine/writing/output_file.h"
 
 namespace kestrilo::cli {

@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "engine/files/file_names.h"
+
 namespace kestrilo {
 namespace {
 
