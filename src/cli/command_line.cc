@@ -165,8 +165,8 @@ bool ApplyFlag(const std::string& name, CommandLine& line) {
     line.options.title_tag = false;
   } else if (name == "--no-escape") {
     line.options.escape_text = false;
-  } else if (name == "--valid-names") {
-    line.options.valid_names = true;
+  } else if (name == "--valid-names" || name == "--raw-names") {
+    line.options.valid_names = name == "--valid-names";
   } else if (name == "--null" || name == "-0") {
     line.null_separated = true;
   } else if (name == "--keep-tree") {
@@ -251,7 +251,7 @@ const char* UsageText() {
          "--headers row|column|both|none\n"
          "           --order row|column  --title TEXT  --no-title-tag  "
          "--no-escape\n"
-         "           --valid-names\n"
+         "           --raw-names\n"
          "           -o DIR|-  --keep-tree  --ext EXT[,EXT...]  "
          "--files-from FILE|-  -0\n"
          "           --report FILE|-  --jobs N  --quiet  --list  --help  "
@@ -288,10 +288,15 @@ Options:
   --no-title-tag     no outermost tag
   --no-escape        write cell text raw, without &amp; &lt; &gt; (the old
                      behaviour; the result may not be well-formed XML)
-  --valid-names      make every tag name a valid XML name: characters a
-                     name may not hold become _, and a name that does not
-                     start with a letter or _ gets _ in front (<2> gives
-                     <_2>); with escaping, the result is always well-formed
+  --raw-names        keep tag names as the headers give them, as older
+                     versions did (<2>, <a:b>); the result may not be
+                     well-formed XML. By default every tag name is a valid
+                     XML name that namespace-aware parsers accept too:
+                     characters a name may not hold and : become _, and a
+                     name that does not start with a letter or _ gets _ in
+                     front (<2> gives <_2>, an empty title <_>); with
+                     escaping, the result is always well-formed.
+                     --valid-names asks for that default explicitly
   -o, --output DIR   output folder, created if missing (default: the
                      current folder); -o - writes the XML of a single
                      workbook to standard output

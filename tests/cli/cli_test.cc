@@ -181,6 +181,14 @@ INSTANTIATE_TEST_SUITE_P(
             "NoneColumnFirst",
             {"--headers", "none", "--order", "column", "--title", "My Data"},
             "fruit_none_column.xml"},
+        // Raw names: the row numbers as they are, as older versions wrote.
+        OptionCase{"NoneRawNames",
+                   {"--headers", "none", "--title", "My Data", "--raw-names"},
+                   "fruit_none_row_raw.xml"},
+        OptionCase{"NoneValidNamesAsked",
+                   {"--raw-names", "--valid-names", "--headers", "none",
+                    "--title", "My Data"},
+                   "fruit_none_row.xml"},
         OptionCase{"NoTitleTag", {"--no-title-tag"}, "fruit_no_title_tag.xml"},
         OptionCase{"NoTitleTagNested",
                    {"--no-title-tag", "--headers", "none"},
@@ -208,20 +216,26 @@ TEST_F(CliTest, EscapesCellTextUnlessToldNot) {
             Expected("special_raw.xml"));
 }
 
-TEST_F(CliTest, ValidNamesOnlyWhenAsked) {
+TEST_F(CliTest, ValidNamesUnlessRawNamesAsked) {
   {
     std::ofstream csv(dir_ / "years.csv", std::ios::binary);
-    csv << "2021 Sales,Name\r\n5,x\r\n";
+    csv << "2021 Sales,Name,a:b,Price(USD),\r\n5,x,y,z,w\r\n";
   }
-  Outcome outcome =
-      Run({"--valid-names", "years.csv", "-o", "-", "--title", "1 Q"});
+  Outcome outcome = Run({"years.csv", "-o", "-", "--title", "1 Q"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out,
             "<_1Q>\r\n\t<_2021Sales>5</_2021Sales>\r\n\t<Name>x</Name>\r\n"
+            "\t<a_b>y</a_b>\r\n\t<Price_USD_>z</Price_USD_>\r\n\t<_>w</_>\r\n"
             "</_1Q>\r\n");
-  outcome = Run({"years.csv", "-o", "-", "--title", "1 Q"});
-  EXPECT_NE(outcome.out.find("<2021Sales>5</2021Sales>"), std::string::npos)
-      << outcome.out;
+  EXPECT_EQ(Run({"--valid-names", "years.csv", "-o", "-", "--title", "1 Q"}).out,
+            outcome.out);
+  outcome = Run({"--raw-names", "years.csv", "-o", "-", "--title", ""});
+  EXPECT_EQ(outcome.out,
+            "<>\r\n\t<2021Sales>5</2021Sales>\r\n\t<Name>x</Name>\r\n"
+            "\t<a:b>y</a:b>\r\n\t<Price(USD)>z</Price(USD)>\r\n\t<>w</>\r\n"
+            "</>\r\n");
+  EXPECT_THAT(Run({"years.csv", "-o", "-", "--title", ""}).out,
+              testing::StartsWith("<_>\r\n"));
 }
 
 // A header meant to break out of its tag, and cells with characters XML
@@ -244,7 +258,7 @@ TEST_F(CliTest, HostileCellsGiveSafeOutputAndOneWarning) {
                         "hold are written as U+FFFD, first in cell B2 of "
                         "sheet 'hostile'\n"));
   EXPECT_THAT(outcome.err, Not(HasSubstr("cell B3")));
-  outcome = Run({"--no-escape", "hostile.csv", "-o", "raw"});
+  outcome = Run({"--no-escape", "--raw-names", "hostile.csv", "-o", "raw"});
   EXPECT_THAT(ReadFile(dir_ / "raw" / "hostile.xml"),
               HasSubstr("<role></role><admin>true</admin><role>bell\x07<"));
   EXPECT_THAT(outcome.err, Not(HasSubstr("U+FFFD")));
@@ -529,7 +543,7 @@ TEST_F(CliTest, EmptyRangeIsWrittenWithAWarning) {
                                Fixture("fruit.csv").string(), "-o", "-"});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_THAT(outcome.err, HasSubstr("fruit.csv: warning: block is empty"));
-  EXPECT_THAT(outcome.out, HasSubstr("\t<10>\r\n\t\t\t<H></H>\r\n"));
+  EXPECT_THAT(outcome.out, HasSubstr("\t<_10>\r\n\t\t\t<H></H>\r\n"));
 }
 
 TEST_F(CliTest, EmptyWholeColumnsAreSkippedWithAWarning) {
