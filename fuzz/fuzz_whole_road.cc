@@ -124,8 +124,9 @@ void CheckSafe(const std::string& xml) {
 // Parses the whole text with namespace processing on, as importers do.
 void CheckWellFormed(const std::string& xml) {
   XML_Parser parser = XML_ParserCreateNS("UTF-8", '|');
-  const bool parsed = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()),
-                                1) != XML_STATUS_ERROR;
+  const bool parsed =
+      XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 1) !=
+      XML_STATUS_ERROR;
   const std::string why =
       parsed ? "" : XML_ErrorString(XML_GetErrorCode(parser));
   XML_ParserFree(parser);

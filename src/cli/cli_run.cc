@@ -4,7 +4,6 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,6 +23,7 @@
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
 #include "cli/progress_bar.h"
+#include "cli/report_path.h"
 #include "cli/report_writer.h"
 #include "cli/usage_error.h"
 #include "cli/workbook_conversion.h"
@@ -280,28 +280,8 @@ std::vector<std::string> AllInputs(const CommandLine& line,
   return inputs;
 }
 
-// True when both paths name one existing file, however spelled.
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat first {};
-  struct stat second {};
-  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-// Opens the report, unless it would replace a workbook of the run.
-std::unique_ptr<ReportWriter> OpenReport(
-    const CommandLine& line, const std::vector<std::string>& workbooks) {
+std::unique_ptr<ReportWriter> OpenReport(const CommandLine& line) {
   if (line.report.empty()) return nullptr;
-  if (line.report != "-") {
-    for (const std::string& workbook : workbooks) {
-      if (SameFile(workbook, line.report)) {
-        throw std::runtime_error(line.report +
-                                 ": not written: the report would replace "
-                                 "the workbook " +
-                                 workbook + " of this run");
-      }
-    }
-  }
   return std::make_unique<ReportWriter>(line.report);
 }
 
@@ -327,9 +307,10 @@ int Convert(const CommandLine& line) {
                         std::to_string(workbooks.size()));
   }
   Counts counts;
-  const std::unique_ptr<ReportWriter> report = OpenReport(line, workbooks);
   const std::vector<Job> jobs = PlanJobs(
       workbooks, line.to_stdout() ? std::string() : line.output, subfolders);
+  CheckReportPath(line.report, line.files_from, jobs);
+  const std::unique_ptr<ReportWriter> report = OpenReport(line);
   if (!line.to_stdout()) {
     if (auto problem = PrepareOutputFolder(line.output)) {
       PrintLine(kPrefix + line.output + ": " + *problem);
@@ -363,6 +344,8 @@ int RunCli(const std::vector<std::string>& args) {
   }
   try {
     return Convert(line);
+  } catch (const UsageError& error) {
+    return UsageFailure(error.what());
   } catch (const std::exception& error) {
     // Each workbook's own failures are caught and reported with it; this is
     // for the rest (the folder scan, memory), which must not end in a crash.

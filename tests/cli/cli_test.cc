@@ -227,8 +227,9 @@ TEST_F(CliTest, ValidNamesUnlessRawNamesAsked) {
             "<_1Q>\r\n\t<_2021Sales>5</_2021Sales>\r\n\t<Name>x</Name>\r\n"
             "\t<a_b>y</a_b>\r\n\t<Price_USD_>z</Price_USD_>\r\n\t<_>w</_>\r\n"
             "</_1Q>\r\n");
-  EXPECT_EQ(Run({"--valid-names", "years.csv", "-o", "-", "--title", "1 Q"}).out,
-            outcome.out);
+  EXPECT_EQ(
+      Run({"--valid-names", "years.csv", "-o", "-", "--title", "1 Q"}).out,
+      outcome.out);
   outcome = Run({"--raw-names", "years.csv", "-o", "-", "--title", ""});
   EXPECT_EQ(outcome.out,
             "<>\r\n\t<2021Sales>5</2021Sales>\r\n\t<Name>x</Name>\r\n"

@@ -75,8 +75,8 @@ class NamespaceParser : public XmlSink {
       const std::size_t here = static_cast<std::size_t>(at) - offset_;
       const std::size_t start = piece.rfind('\n', here);
       const std::size_t begin = start == std::string_view::npos ? 0 : start + 1;
-      error_ += ": " + std::string(piece.substr(begin, piece.find('\r', here) -
-                                                           begin));
+      error_ += ": " + std::string(
+                           piece.substr(begin, piece.find('\r', here) - begin));
     }
   }
 
