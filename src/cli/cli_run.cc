@@ -22,6 +22,7 @@
 #include "cli/input_list.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
+#include "cli/printable_text.h"
 #include "cli/progress_bar.h"
 #include "cli/report_path.h"
 #include "cli/report_writer.h"
@@ -119,7 +120,7 @@ void OpenClosedStandardDescriptors() {
 }
 
 void PrintLine(const std::string& line) {
-  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fprintf(stderr, "%s\n", PrintableText(line).c_str());
 }
 
 int TerminalWidth() {
@@ -131,7 +132,8 @@ int TerminalWidth() {
 }
 
 int UsageFailure(const std::string& message) {
-  std::fprintf(stderr, "%s%s\n%s", kPrefix, message.c_str(), UsageText());
+  std::fprintf(stderr, "%s%s\n%s", kPrefix, PrintableText(message).c_str(),
+               UsageText());
   return kExitUsage;
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "cli/named_block.h"
+#include "cli/printable_text.h"
 #include "engine/model/range_address.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/workbook_reader.h"
@@ -69,7 +70,7 @@ int ListWorkbooks(const std::vector<std::string>& workbooks, std::FILE* out,
     }
     if (!problem.empty()) {
       std::fflush(out);
-      std::fprintf(err, "kestrilo-cli: %s\n", problem.c_str());
+      std::fprintf(err, "kestrilo-cli: %s\n", PrintableText(problem).c_str());
       status = 1;
     }
   }

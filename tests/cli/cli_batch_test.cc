@@ -197,6 +197,17 @@ TEST_F(CliFilesFromTest, ListedFoldersAreScannedAndMissingNamesFail) {
   EXPECT_EQ(TreeOf("out"), std::set<std::string>{"with space.xml"});
 }
 
+// A list with Windows line ends names "a.csv\r", which does not exist: the
+// message shows the CR rather than letting it hide at the end of the line.
+TEST_F(CliFilesFromTest, NamesWithControlCharactersAreShownEscaped) {
+  const Outcome outcome =
+      Run({"--files-from", "-", "-o", "out", "--report", "-"}, "a.csv\r\n");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: a.csv\\r: cannot open"));
+  EXPECT_THAT(outcome.err, Not(HasSubstr("\r")));
+  EXPECT_EQ(ParseLines(outcome.out).at(0)["input"], "a.csv\r");
+}
+
 TEST_F(CliFilesFromTest, UnreadableListFailsNamingItAndWritesNothing) {
   Outcome outcome = Run({"--files-from", "nowhere.txt", "-o", "out"});
   EXPECT_EQ(outcome.status, 1);

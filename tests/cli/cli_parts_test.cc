@@ -14,6 +14,7 @@
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
 #include "cli/named_block.h"
+#include "cli/printable_text.h"
 #include "cli/usage_error.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
@@ -164,6 +165,18 @@ TEST(ParseCommandLineTest, WrongUsageNamesTheArgument) {
       EXPECT_THAT(error.what(), ::testing::HasSubstr(expected));
     }
   }
+}
+
+TEST(PrintableTextTest, ControlCharactersAreEscapedAndTheRestKept) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Book1.xlsx\r", "Book1.xlsx\\r"},
+      {"two\nlines\tand\x1B[2J\x7F", "two\\nlines\\tand\\x1B[2J\\x7F"},
+      {"caf\xC3\xA9 \xC2\x9B"
+       "1m \xC2\xA0",
+       "caf\xC3\xA9 \\u009B1m \xC2\xA0"},
+      {"caf\xE9\xC2", "caf\xE9\xC2"},  // not UTF-8: kept as it is
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(PrintableText(text), shown);
 }
 
 TEST(PlanJobsTest, OutputPathsAndLaterDuplicatesReplaceEarlierOnes) {
