@@ -1,17 +1,13 @@
 #include "cli/cli_run.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -20,6 +16,7 @@
 
 #include "cli/command_line.h"
 #include "cli/input_list.h"
+#include "cli/interrupt_watch.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
 #include "cli/printable_text.h"
@@ -48,62 +45,9 @@ struct Counts {
   bool report_failed = false;
 };
 
-// Set by the first SIGINT, SIGTERM or SIGHUP: no further workbook is begun,
-// those under way finish, so no output file is left half made.
+// Set by the first SIGINT or SIGHUP: no further workbook is begun, those
+// under way finish, so no output file is left half made.
 std::atomic<bool> interrupted{false};
-
-// The interrupts are taken by a thread of their own (every other thread
-// blocks them) rather than by a handler, because the second one must stop
-// the run at once and yet remove the temporary files being written, which
-// takes locks no handler may take.
-class InterruptWatch {
- public:
-  InterruptWatch() {
-    sigemptyset(&signals_);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-      // One the caller ignores (nohup, a background job) stays ignored.
-      struct sigaction current {};
-      if (sigaction(signal, nullptr, &current) == 0 &&
-          current.sa_handler != SIG_IGN) {
-        sigaddset(&signals_, signal);
-      }
-    }
-    // Threads started from here on inherit the mask.
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    watcher_ = std::thread([this] { Watch(); });
-  }
-  ~InterruptWatch() {
-    stopping_ = true;
-    watcher_.join();
-  }
-  InterruptWatch(const InterruptWatch&) = delete;
-  InterruptWatch& operator=(const InterruptWatch&) = delete;
-
- private:
-  void Watch() {
-    // Waits a short while at a time, so that the end of the run is seen.
-    const timespec wait{0, 50'000'000};
-    while (!stopping_) {
-      const int signal = sigtimedwait(&signals_, nullptr, &wait);
-      if (signal <= 0) continue;
-      if (!interrupted.exchange(true)) continue;
-      // The second one: the files under way are abandoned, and the program
-      // ends as the signal's default would have ended it.
-      AbandonTemporaryFiles();
-      std::signal(signal, SIG_DFL);
-      sigset_t only;
-      sigemptyset(&only);
-      sigaddset(&only, signal);
-      pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-      raise(signal);
-      _exit(kExitInterrupted);
-    }
-  }
-
-  sigset_t signals_;
-  std::atomic<bool> stopping_{false};
-  std::thread watcher_;
-};
 
 // A descriptor 0 to 2 that the caller left closed (`2>&-`) would be handed
 // to the first file opened, an output file say, and the messages meant for
@@ -221,7 +165,13 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
                           : std::max(1u, std::thread::hardware_concurrency());
   JobRunner runner(threads);
   runner.StopWhen(&interrupted);
-  InterruptWatch watch;
+  InterruptWatch watch(interrupted, [&] {
+    if (line.quiet) return;
+    std::lock_guard lock(bar_mutex);
+    bar.Print(std::string(kPrefix) +
+              "interrupted: the workbooks under way finish, no more begin; "
+              "interrupt again to stop at once");
+  });
   runner.Run(
       GroupsOf(jobs), static_cast<int>(jobs.size()),
       [&](int job) { return ConvertWorkbook(jobs[job], settings); },
