@@ -3,7 +3,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +31,7 @@ namespace fs = std::filesystem;
 using test_support::Fixture;
 using test_support::Outcome;
 using test_support::ReadFile;
+using test_support::WriteFile;
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -834,6 +837,60 @@ TEST_F(CliSignalTest, HangupIgnoredAsUnderNohupStaysIgnored) {
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_THAT(outcome.err, HasSubstr("2 converted"));
   EXPECT_THAT(outcome.err, Not(HasSubstr("interrupted")));
+}
+
+// --- A full disk
+// --------------------------------------------------------------
+
+// Mounts a file system of `size` at `folder` that only this process and its
+// children see (a mount namespace of their own, so nothing outlives the
+// test); as root, or where user namespaces allow it. Returns why not, or
+// nothing.
+std::string MountSmallDisk(const fs::path& folder, const char* size) {
+  if (unshare(CLONE_NEWNS) != 0) {
+    const uid_t uid = getuid();
+    const gid_t gid = getgid();
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+      return std::string("no mount namespace of our own: ") + strerror(errno);
+    }
+    WriteFile("/proc/self/setgroups", "deny");
+    WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
+    WriteFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+  }
+  if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      mount("tmpfs", folder.c_str(), "tmpfs", 0,
+            ("size=" + std::string(size)).c_str()) != 0) {
+    return std::string("cannot mount a small tmpfs: ") + strerror(errno);
+  }
+  return {};
+}
+
+// An export that runs out of space fails, naming the file and the reason;
+// the earlier output survives byte for byte, no temporary file is left,
+// and the space given back lets the next workbook convert.
+TEST_F(CliTest, FullDiskFailsClearlyAndKeepsTheEarlierOutput) {
+  fs::create_directories(dir_ / "out");
+  if (const std::string why = MountSmallDisk(dir_ / "out", "1m");
+      !why.empty()) {
+    GTEST_SKIP() << why;
+  }
+  Place("fruit.csv", "in/big.csv");
+  ASSERT_EQ(Run({"in/big.csv", "-o", "out"}).status, 0);
+  const std::string earlier = ReadFile(dir_ / "out" / "big.xml");
+  ASSERT_EQ(earlier, Expected("fruit.xml"));
+  WriteLargeCsv(dir_ / "in" / "big.csv", 20000);  // about 3.6 MB of XML
+  const Outcome outcome =
+      Run({"--jobs", "1", "in/big.csv", Place("fruit.csv", "in/small.csv"),
+           "-o", "out"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err,
+              HasSubstr("kestrilo-cli: in/big.csv: Cannot write "
+                        "\"out/big.xml\": writing failed: No space left on "
+                        "device\n"));
+  EXPECT_THAT(outcome.err, HasSubstr("1 converted, 1 failed"));
+  EXPECT_EQ(ReadFile(dir_ / "out" / "big.xml"), earlier);
+  EXPECT_EQ(ReadFile(dir_ / "out" / "small.xml"), Expected("fruit.xml"));
+  EXPECT_EQ(FilesIn("out"), (std::vector<std::string>{"big.xml", "small.xml"}));
 }
 
 // --- Parallel runs
