@@ -11,8 +11,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Kestrilo reads xlsx, xlsm, ods, xls and csv workbooks itself and writes
 a block of cells of each as an XML file named after it. The package holds
 the desktop window (kestrilo), the command-line tool for scripts and batch
-jobs (kestrilo-cli, with its man page), the sample workbooks, a menu entry
-and an icon.")
+jobs (kestrilo-cli, with its man page and completions for bash, zsh and
+fish), the sample workbooks, a menu entry, an icon and AppStream metadata.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

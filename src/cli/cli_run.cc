@@ -15,6 +15,8 @@
 #include <thread>
 
 #include "cli/command_line.h"
+#include "cli/failure_text.h"
+#include "cli/help_text.h"
 #include "cli/input_list.h"
 #include "cli/interrupt_watch.h"
 #include "cli/job_plan.h"
@@ -31,8 +33,6 @@
 namespace kestrilo::cli {
 
 namespace {
-
-constexpr char kPrefix[] = "kestrilo-cli: ";
 
 // The exit status of a run stopped by an interrupt, as shells report it.
 constexpr int kExitInterrupted = 130;
@@ -76,8 +76,8 @@ int TerminalWidth() {
 }
 
 int UsageFailure(const std::string& message) {
-  std::fprintf(stderr, "%s%s\n%s", kPrefix, PrintableText(message).c_str(),
-               UsageText());
+  std::fprintf(stderr, "%s%s\n%s", kMessagePrefix,
+               PrintableText(message).c_str(), UsageText());
   return kExitUsage;
 }
 
@@ -100,7 +100,7 @@ std::string DisplayFolder(const std::string& folder) {
 }
 
 void PrintSummary(const Counts& counts, const CommandLine& line) {
-  std::string text = kPrefix;
+  std::string text = kMessagePrefix;
   if (interrupted) text += "interrupted; ";
   text += std::to_string(counts.converted) + " converted, " +
           std::to_string(counts.failed) + " failed, " +
@@ -121,10 +121,9 @@ int ExitStatus(const Counts& counts) {
 
 ConversionSettings SettingsOf(const CommandLine& line) {
   ConversionSettings settings;
-  settings.range = line.range;
-  settings.sheet_name = line.sheet_name;
-  settings.sheet_number = line.sheet_number;
-  settings.options = line.options;
+  settings.request.sheet = SheetChoice{line.sheet_name, line.sheet_number};
+  settings.request.block = line.range;
+  settings.request.options = line.options;
   return settings;
 }
 
@@ -168,7 +167,7 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
   InterruptWatch watch(interrupted, [&] {
     if (line.quiet) return;
     std::lock_guard lock(bar_mutex);
-    bar.Print(std::string(kPrefix) +
+    bar.Print(std::string(kMessagePrefix) +
               "interrupted: the workbooks under way finish, no more begin; "
               "interrupt again to stop at once");
   });
@@ -184,14 +183,14 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
         if (!result.xml.empty() && !result.xml.WriteTo(stdout)) {
           result.status = JobResult::Status::kFailed;
           result.messages.push_back(
-              kPrefix + jobs[job].input +
+              kMessagePrefix + jobs[job].input +
               ": cannot write to standard output: " + std::strerror(errno));
         }
         for (const std::string& message : result.messages) bar.Print(message);
         if (report && !counts.report_failed &&
             !report->Write(jobs[job], result)) {
           counts.report_failed = true;
-          bar.Print(kPrefix + report->error());
+          bar.Print(kMessagePrefix + report->error());
         }
         Count(result.status, counts);
         bar.Finished();
@@ -209,7 +208,7 @@ void FailEveryJob(const std::vector<Job>& jobs, const std::string& reason,
   for (const Job& job : jobs) {
     if (report && !counts.report_failed && !report->Write(job, result)) {
       counts.report_failed = true;
-      PrintLine(kPrefix + report->error());
+      PrintLine(kMessagePrefix + report->error());
     }
     ++counts.failed;
   }
@@ -226,7 +225,8 @@ std::vector<std::string> AllInputs(const CommandLine& line,
   std::vector<std::string> listed =
       ReadInputList(line.files_from, line.null_separated);
   if (listed.empty()) {
-    PrintLine(kPrefix + line.files_from + ": warning: the input list is empty");
+    PrintLine(kMessagePrefix + line.files_from +
+              ": warning: the input list is empty");
   }
   inputs.insert(inputs.end(), listed.begin(), listed.end());
   return inputs;
@@ -240,7 +240,7 @@ std::unique_ptr<ReportWriter> OpenReport(const CommandLine& line) {
 int Convert(const CommandLine& line) {
   FolderScanHooks hooks;
   hooks.report_error = [](const std::string& message) {
-    PrintLine(kPrefix + message);
+    PrintLine(kMessagePrefix + message);
   };
   hooks.report_skipped = hooks.report_error;
   std::size_t first_listed = 0;
@@ -265,7 +265,7 @@ int Convert(const CommandLine& line) {
   const std::unique_ptr<ReportWriter> report = OpenReport(line);
   if (!line.to_stdout()) {
     if (auto problem = PrepareOutputFolder(line.output)) {
-      PrintLine(kPrefix + line.output + ": " + *problem);
+      PrintLine(kMessagePrefix + line.output + ": " + *problem);
       FailEveryJob(jobs, line.output + ": " + *problem, report.get(), counts);
       if (!line.quiet) PrintSummary(counts, line);
       return kExitFailed;
@@ -301,7 +301,7 @@ int RunCli(const std::vector<std::string>& args) {
   } catch (const std::exception& error) {
     // Each workbook's own failures are caught and reported with it; this is
     // for the rest (the folder scan, memory), which must not end in a crash.
-    PrintLine(kPrefix + std::string(error.what()));
+    PrintLine(kMessagePrefix + std::string(error.what()));
     return kExitFailed;
   }
 }

@@ -51,10 +51,4 @@ struct CommandLine {
 /// inputs.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-/// The short usage text shown with a usage error.
-const char* UsageText();
-
-/// The full help text of --help.
-const char* HelpText();
-
 }  // namespace kestrilo::cli

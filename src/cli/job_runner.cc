@@ -7,6 +7,8 @@
 #include <optional>
 #include <thread>
 
+#include "cli/failure_text.h"
+
 namespace kestrilo::cli {
 
 namespace {
@@ -48,7 +50,7 @@ class RunState {
         result = work_(job);
       } catch (const std::exception& error) {
         result.status = JobResult::Status::kFailed;
-        result.messages.push_back(std::string("kestrilo-cli: ") + error.what());
+        result.messages.push_back(kMessagePrefix + std::string(error.what()));
       }
     }
     std::lock_guard lock(mutex_);

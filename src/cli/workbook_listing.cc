@@ -1,17 +1,25 @@
 #include "cli/workbook_listing.h"
 
-#include <exception>
-#include <new>
-
-#include "cli/named_block.h"
+#include "cli/failure_text.h"
 #include "cli/printable_text.h"
 #include "engine/model/range_address.h"
-#include "engine/reading/workbook_error.h"
 #include "engine/reading/workbook_reader.h"
 
 namespace kestrilo::cli {
 
 namespace {
+
+// How a listing names a name: `name "Prices"`, `name "Prices" of sheet
+// "Other"`, `table "Orders"`.
+std::string DescribeName(const Workbook& workbook, const BlockName& name) {
+  std::string text =
+      (name.kind == BlockNameKind::kTable ? "table \"" : "name \"") +
+      name.name + "\"";
+  if (name.scope_sheet >= 0 && name.scope_sheet < workbook.sheet_count()) {
+    text += " of sheet \"" + workbook.sheet(name.scope_sheet).name() + "\"";
+  }
+  return text;
+}
 
 std::string SheetLine(const Workbook& workbook, int index) {
   const Sheet& sheet = workbook.sheet(index);
@@ -56,21 +64,16 @@ int ListWorkbooks(const std::vector<std::string>& workbooks, std::FILE* out,
                   std::FILE* err) {
   int status = 0;
   for (const std::string& path : workbooks) {
-    std::string problem;
     try {
       for (const std::string& line : ListingLines(*ReadWorkbook(path), path)) {
         std::fprintf(out, "%s\n", line.c_str());
       }
-    } catch (const WorkbookError& error) {
-      problem = error.path() + ": " + error.reason();
-    } catch (const std::bad_alloc&) {
-      problem = path + ": not enough memory";
-    } catch (const std::exception& error) {
-      problem = path + ": " + error.what();
-    }
-    if (!problem.empty()) {
+    } catch (...) {
+      const FailureText failure =
+          DescribeFailure(path, std::current_exception());
       std::fflush(out);
-      std::fprintf(err, "kestrilo-cli: %s\n", PrintableText(problem).c_str());
+      std::fprintf(err, "%s%s\n", kMessagePrefix,
+                   PrintableText(failure.line).c_str());
       status = 1;
     }
   }

@@ -20,6 +20,12 @@ class XmlPieces : public XmlSink {
     bytes_ += text.size();
   }
 
+  bool CanRestart() const override { return true; }
+  void Restart() override {
+    pieces_.clear();
+    bytes_ = 0;
+  }
+
   bool empty() const { return bytes_ == 0; }
   std::uint64_t bytes() const { return bytes_; }
 

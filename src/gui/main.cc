@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_commands.h"
 #include "gui/shell/main_window.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
       QString::fromLatin1(kestrilo::gui::texts::kSettingsOrganization));
   QApplication::setApplicationName(
       QString::fromLatin1(kestrilo::gui::texts::kSettingsApplication));
+  kestrilo::gui::InstallTranslation();
 
   kestrilo::gui::QtDialogs dialogs;
   kestrilo::gui::WindowWorkbookOpener opener;

@@ -1,15 +1,12 @@
 // End-to-end tests of kestrilo-cli in batch pipelines: input lists, mirrored
-// output trees, the JSON Lines report, the man page and a sharded run.
+// output trees, the JSON Lines report and a sharded run.
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -27,42 +24,14 @@ namespace fs = std::filesystem;
 using test_support::Fixture;
 using test_support::Outcome;
 using test_support::ReadFile;
+using test_support::Start;
+using test_support::Wait;
 using test_support::WriteFile;
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
-
-// Starts `program` with `args` in `cwd`, standard input from `in` (or
-// /dev/null), standard output and error into the files `out` and `err`.
-pid_t Start(const std::string& program, const std::vector<std::string>& args,
-            const fs::path& cwd, const fs::path& in, const fs::path& out,
-            const fs::path& err) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  const int in_fd = open(in.empty() ? "/dev/null" : in.c_str(), O_RDONLY);
-  const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (in_fd < 0 || out_fd < 0 || err_fd < 0 || chdir(cwd.c_str()) != 0) {
-    _exit(127);
-  }
-  dup2(in_fd, STDIN_FILENO);
-  dup2(out_fd, STDOUT_FILENO);
-  dup2(err_fd, STDERR_FILENO);
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args)
-    argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
-  _exit(127);
-}
-
-int Wait(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 class CliBatchTest : public ::testing::Test {
  protected:
@@ -374,44 +343,6 @@ TEST_F(CliBatchTest, ReportNeverReplacesAFileOfTheRunAndAccountsForEach) {
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_THAT(unwritable.err,
               HasSubstr("no/such/folder/r.jsonl: cannot write the report"));
-}
-
-// --- The man page
-
-TEST(ManPageTest, NamesEveryOptionOfTheHelpAndHasTheUsualSections) {
-  const std::string source = ReadFile(KESTRILO_MAN_PAGE);
-  ASSERT_FALSE(source.empty()) << KESTRILO_MAN_PAGE;
-  // roff writes a hyphen-minus as "\-", and switches fonts with "\fB"...
-  const std::string page =
-      std::regex_replace(std::regex_replace(source, std::regex(R"(\\-)"), "-"),
-                         std::regex(R"(\\f[BIRP])"), " ");
-  for (const char* section :
-       {".SH NAME", ".SH SYNOPSIS", ".SH DESCRIPTION", ".SH OPTIONS",
-        ".SH EXIT STATUS", ".SH EXAMPLES", ".SH FILES"}) {
-    EXPECT_THAT(page, HasSubstr(section));
-  }
-  const fs::path dir = fs::temp_directory_path();
-  const std::string base = "kestrilo_man_" + std::to_string(getpid());
-  const int status = Wait(Start(KESTRILO_CLI, {"--help"}, dir, "",
-                                dir / (base + ".out"), dir / (base + ".err")));
-  const std::string help = ReadFile(dir / (base + ".out"));
-  fs::remove(dir / (base + ".out"));
-  fs::remove(dir / (base + ".err"));
-  ASSERT_EQ(status, 0);
-  // Every option the help lists at the start of a line.
-  const std::regex option(R"((^|\n)  (-[-a-zA-Z0-9]+)(, (--[-a-z0-9]+))?)");
-  std::set<std::string> options;
-  for (auto it = std::sregex_iterator(help.begin(), help.end(), option);
-       it != std::sregex_iterator(); ++it) {
-    options.insert((*it)[2]);
-    if ((*it)[4].matched) options.insert((*it)[4]);
-  }
-  EXPECT_GE(options.size(), 20u);
-  for (const std::string& name : options) {
-    // Whole: "-o" must not be found inside "--order".
-    const std::regex whole("(^|[^-a-zA-Z0-9])" + name + "($|[^-a-zA-Z0-9])");
-    EXPECT_TRUE(std::regex_search(page, whole)) << name;
-  }
 }
 
 // --- A sharded run

@@ -13,9 +13,9 @@
 #include "cli/command_line.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
-#include "cli/named_block.h"
 #include "cli/printable_text.h"
 #include "cli/usage_error.h"
+#include "engine/conversion/block_resolver.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 
@@ -68,12 +68,12 @@ TEST(ParseCommandLineTest, RangeTakesDefinedNamesAndListWaivesOutputChecks) {
         "\xC3\x9C"
         "ber",
         "Tax"}) {
-    EXPECT_TRUE(IsBlockName(name)) << name;
+    EXPECT_TRUE(MayNameABlock(name)) << name;
     EXPECT_EQ(ParseCommandLine({"--range", name, "x"}).range, name);
   }
   for (const char* text : {"B2", "$A:$C", "'Sheet 2'!B2", "B2:", "Other!",
                            "!Prices", "2x", "not a range", "a-b"}) {
-    EXPECT_FALSE(IsBlockName(text)) << text;
+    EXPECT_FALSE(MayNameABlock(text)) << text;
   }
   const CommandLine line =
       ParseCommandLine({"--list", "--report", "-", "-o", "-", "a", "b"});

@@ -54,7 +54,7 @@ Converted Convert(const std::string& path, const std::string& range = "") {
   job.input = path;
   job.output_path = path + ".xml";
   ConversionSettings settings;
-  settings.range = range;
+  settings.request.block = range;
   Converted converted{ConvertWorkbook(job, settings), ""};
   std::ifstream file(job.output_path, std::ios::binary);
   converted.xml.assign(std::istreambuf_iterator<char>(file), {});

@@ -14,7 +14,7 @@
 namespace kestrilo {
 
 // An in-memory active sheet for the writer's tests. It keeps its own copies
-// of texts and records every progress call in order.
+// of texts and counts the cells read.
 class MemoryCellSource : public CellSource {
  public:
   void SetText(std::int32_t row, std::int32_t column, std::string text) {
@@ -43,28 +43,11 @@ class MemoryCellSource : public CellSource {
     auto it = cells_.find({row, column});
     return it == cells_.end() ? CellValue::Empty() : it->second;
   }
-  void SetStatusText(std::string_view text) override {
-    events_.push_back("status " + std::string(text));
-  }
-  void SetWaitPointer(bool wait) override {
-    events_.push_back(wait ? "wait" : "default");
-  }
-  void ProcessEvents() override { events_.push_back("events"); }
-
-  const std::vector<std::string>& events() const { return events_; }
-  std::vector<std::string> StatusTexts() const {
-    std::vector<std::string> texts;
-    for (const std::string& event : events_) {
-      if (event.starts_with("status ")) texts.push_back(event.substr(7));
-    }
-    return texts;
-  }
   std::int64_t reads() const { return reads_; }
 
  private:
   std::map<std::pair<std::int32_t, std::int32_t>, CellValue> cells_;
   std::vector<std::unique_ptr<std::string>> texts_;
-  std::vector<std::string> events_;
   mutable std::int64_t reads_ = 0;
 };
 

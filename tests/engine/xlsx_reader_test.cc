@@ -1,4 +1,4 @@
-#include "engine/reading/xlsx/xlsx_reader.h"
+#include "engine/reading/xlsx/xlsx_workbook_reader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -25,10 +25,16 @@ class CommonTest : public QObject {
   void init() { ClearSettings(); }
 
   void ErrorReportTextIsTheOneUsersQuote() {
-    QCOMPARE(ErrorReportText("Disk full", Step::kRestoreOutputFolder),
-             QStringLiteral("Disk full\r\nin Kestrix2021/08/31.Form1.Form_Load "
-                            "at line 158\r\rPlease email screenshot of this "
-                            "message to support@kestrilo.example"));
+    const QString report = QStringLiteral(
+        "Disk full\r\nin Kestrix2021/08/31.Form1.Form_Load at line 158");
+    QCOMPARE(ErrorReportText("Disk full", Step::kRestoreOutputFolder,
+                             "help@velmora.example"),
+             report +
+                 "\r\rPlease email screenshot of this message to "
+                 "help@velmora.example");
+    // No contact set for the build: no one to ask, and nothing else changes.
+    QCOMPARE(ErrorReportText("Disk full", Step::kRestoreOutputFolder, ""),
+             report);
     QCOMPARE(LocationOf(Step::kReadFolder),
              QStringLiteral(
                  "in Tarnwick2021/08/31.AddFolder.GetSubDirectories2016 "));
@@ -52,9 +58,9 @@ class CommonTest : public QObject {
     QCOMPARE(reports.size(), 3);
     QVERIFY(reports[0].startsWith(
         "first\r\nin Kestrix2021/08/31.Form1.PushButton8_Click at line "
-        "150\r\r"));
+        "150"));
     QVERIFY(reports[1].startsWith("Unknown error\r\n"));
-    QVERIFY(reports[2].contains("PushButton1_Click at line 100\r\r"));
+    QVERIFY(reports[2].contains("PushButton1_Click at line 100"));
   }
 
   void SettingsKeepTheirOldNames() {

@@ -150,9 +150,9 @@ class MainWindowTest : public QObject {
     Load();
     const QStringList reports = dialogs_.Texts("error");
     QCOMPARE(reports.size(), 2);
-    QVERIFY(reports[0].contains(QString(kStartUpLocation) + "at line 132\r\r"));
+    QVERIFY(reports[0].contains(QString(kStartUpLocation) + "at line 132"));
     QVERIFY(reports[0].contains("abc"));
-    QVERIFY(reports[1].contains(QString(kStartUpLocation) + "at line 148\r\r"));
+    QVERIFY(reports[1].contains(QString(kStartUpLocation) + "at line 148"));
     QVERIFY(Checked("header_row_option"));
     QVERIFY(Checked("row_first_option"));
     QCOMPARE(Find<QLineEdit>("title_edit")->text(), QStringLiteral("Kept"));
@@ -186,7 +186,7 @@ class MainWindowTest : public QObject {
     Load();
     QCOMPARE(dialogs_.Texts("error").size(), 1);
     QVERIFY(dialogs_.Texts("error")[0].contains(QString(kStartUpLocation) +
-                                                "at line 100\r\r"));
+                                                "at line 100"));
   }
 
   void WindowGrowsFromItsDesignedSizeAndTheListTakesTheRoom() {

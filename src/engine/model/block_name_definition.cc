@@ -1,39 +1,15 @@
 #include "engine/model/block_name_definition.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 #include "engine/model/address_error.h"
 #include "engine/model/range_address.h"
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
 namespace {
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(),
-                    [](char a, char b) {
-                      return std::tolower(static_cast<unsigned char>(a)) ==
-                             std::tolower(static_cast<unsigned char>(b));
-                    });
-}
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view other) {
-  return text.size() == other.size() && StartsWithIgnoringCase(text, other);
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text[0]))) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() &&
-         std::isspace(static_cast<unsigned char>(text.back()))) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 // The pieces of a definition between its commas, leaving alone the commas
 // inside quotes (sheet names, texts) and parentheses (function arguments).
@@ -64,9 +40,10 @@ std::vector<std::string_view> TopLevelPieces(std::string_view text) {
 bool IsConstant(std::string_view text) {
   if (text.empty()) return false;
   const char c = text.front();
-  return std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' ||
-         c == '.' || c == '"' || c == '{' || c == '#' ||
-         EqualsIgnoringCase(text, "TRUE") || EqualsIgnoringCase(text, "FALSE");
+  return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' ||
+         c == '"' || c == '{' || c == '#' ||
+         EqualsIgnoringAsciiCase(text, "TRUE") ||
+         EqualsIgnoringAsciiCase(text, "FALSE");
 }
 
 // Why a definition that is no address cannot be used.
@@ -74,7 +51,7 @@ std::string NotAnAddressReason(std::string_view text) {
   const std::vector<std::string_view> pieces = TopLevelPieces(text);
   if (pieces.size() > 1 &&
       std::all_of(pieces.begin(), pieces.end(), [](std::string_view piece) {
-        return IsAddress(Trim(piece));
+        return IsAddress(TrimAsciiBlanks(piece));
       })) {
     return "refers to several areas";
   }
@@ -92,33 +69,25 @@ bool NamesAnotherWorkbook(std::string_view text) {
 
 std::string BuiltInNameReason(std::string_view name) {
   constexpr std::string_view kPrefix = "_xlnm.";
-  if (!StartsWithIgnoringCase(name, kPrefix)) return {};
+  if (!StartsWithIgnoringAsciiCase(name, kPrefix)) return {};
   const std::string_view rest = name.substr(kPrefix.size());
-  if (EqualsIgnoringCase(rest, "Print_Area") ||
-      EqualsIgnoringCase(rest, "Print_Titles")) {
+  if (EqualsIgnoringAsciiCase(rest, "Print_Area") ||
+      EqualsIgnoringAsciiCase(rest, "Print_Titles")) {
     return "built-in print name";
   }
-  if (EqualsIgnoringCase(rest, "_FilterDatabase") ||
-      EqualsIgnoringCase(rest, "Criteria") ||
-      EqualsIgnoringCase(rest, "Extract")) {
+  if (EqualsIgnoringAsciiCase(rest, "_FilterDatabase") ||
+      EqualsIgnoringAsciiCase(rest, "Criteria") ||
+      EqualsIgnoringAsciiCase(rest, "Extract")) {
     return "built-in filter name";
   }
   return "built-in name";
 }
 
-std::string QuotedSheetName(std::string_view sheet) {
-  std::string quoted = "'";
-  for (char c : sheet) {
-    quoted += c;
-    if (c == '\'') quoted += '\'';
-  }
-  return quoted + "'";
-}
-
 void ResolveA1Definition(BlockName& name, const Workbook& workbook) {
   if (!name.unusable_reason.empty()) return;
-  std::string_view text = Trim(name.definition);
-  if (!text.empty() && text.front() == '=') text = Trim(text.substr(1));
+  std::string_view text = TrimAsciiBlanks(name.definition);
+  if (!text.empty() && text.front() == '=')
+    text = TrimAsciiBlanks(text.substr(1));
   if (text.empty()) {
     name.unusable_reason = "has no definition";
     return;

@@ -23,7 +23,4 @@ std::string BuiltInNameReason(std::string_view name);
 /// set is kept.
 void ResolveA1Definition(BlockName& name, const Workbook& workbook);
 
-/// Quotes a sheet name for an A1 address: 'It''s'.
-std::string QuotedSheetName(std::string_view sheet);
-
 }  // namespace kestrilo

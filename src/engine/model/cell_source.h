@@ -9,8 +9,8 @@
 namespace kestrilo {
 
 /// What the XML writer needs of the spreadsheet component: the cells of the
-/// active sheet, and a place to show progress. Readers' workbooks, the
-/// workbook window and tests' in-memory sheets implement it.
+/// active sheet. Readers' workbooks, the workbook window and tests'
+/// in-memory sheets implement it.
 class CellSource {
  public:
   virtual ~CellSource() = default;
@@ -26,16 +26,6 @@ class CellSource {
   virtual bool IsError(std::int32_t row, std::int32_t column) const {
     return Value(row, column).is_error();
   }
-
-  /// Shows a progress text in the component's status bar.
-  virtual void SetStatusText(std::string_view /*text*/) {}
-
-  /// Shows the wait pointer (true) or the default pointer (false).
-  virtual void SetWaitPointer(bool /*wait*/) {}
-
-  /// Lets the program's window process its pending events; called once per
-  /// outer step of a conversion.
-  virtual void ProcessEvents() {}
 };
 
 }  // namespace kestrilo

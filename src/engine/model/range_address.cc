@@ -1,11 +1,12 @@
 #include "engine/model/range_address.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 
 #include "engine/model/address_error.h"
 #include "engine/model/column_letters.h"
+#include "engine/model/sheet_name.h"
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
@@ -22,32 +23,13 @@ bool IsLetter(char c) {
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
-// Sheet names compare without regard to ASCII letter case, as spreadsheet
-// applications compare them.
-bool SameSheetName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 class AddressParser {
  public:
   explicit AddressParser(std::string_view text) : text_(text) {}
 
   RangeAddress Parse() {
-    if (Trim(text_).empty()) throw AddressError("The cell address is empty.");
+    if (TrimAsciiBlanks(text_).empty())
+      throw AddressError("The cell address is empty.");
     RangeAddress address;
     while (true) {
       SkipBlanks();
@@ -88,29 +70,21 @@ class AddressParser {
   // Reads "'My Sheet'!" or "Sheet1!" if the area starts with one.
   bool ParseSheetPrefix(std::string& sheet) {
     if (pos_ < text_.size() && text_[pos_] == '\'') {
-      std::size_t i = pos_ + 1;
-      while (true) {
-        if (i >= text_.size()) Fail("a quoted sheet name is not closed");
-        if (text_[i] == '\'') {
-          if (i + 1 < text_.size() && text_[i + 1] == '\'') {
-            sheet += '\'';
-            i += 2;
-            continue;
-          }
-          break;
-        }
-        sheet += text_[i++];
+      std::size_t i = pos_;
+      if (!ReadQuotedSheetName(text_, i, sheet)) {
+        Fail("a quoted sheet name is not closed");
       }
-      if (i + 1 >= text_.size() || text_[i + 1] != '!') {
+      while (i < text_.size() && (text_[i] == ' ' || text_[i] == '\t')) ++i;
+      if (i >= text_.size() || text_[i] != '!') {
         Fail("a sheet name must be followed by \"!\"");
       }
       if (sheet.empty()) Fail("the sheet name is empty");
-      pos_ = i + 2;
+      pos_ = i + 1;
       return true;
     }
     const std::size_t end = text_.find_first_of(",!", pos_);
     if (end == std::string_view::npos || text_[end] != '!') return false;
-    sheet = std::string(Trim(text_.substr(pos_, end - pos_)));
+    sheet = std::string(TrimAsciiBlanks(text_.substr(pos_, end - pos_)));
     if (sheet.empty()) Fail("the sheet name is empty");
     pos_ = end + 1;
     return true;

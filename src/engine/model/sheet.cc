@@ -20,7 +20,8 @@ void Sheet::CopyFrom(const Sheet& other) {
 }
 
 void Sheet::Add(std::int32_t row, std::int32_t column, CellKind kind,
-                bool time_only, double number, std::uint32_t string_index) {
+                bool time_only, double number, std::uint32_t string_index,
+                std::uint32_t style) {
   if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) {
     throw std::out_of_range("cell outside the worksheet: row " +
                             std::to_string(row) + ", column " +
@@ -37,6 +38,7 @@ void Sheet::Add(std::int32_t row, std::int32_t column, CellKind kind,
   }
   cell.kind = kind;
   cell.time_only = time_only;
+  cell.style = style;
   if (!cells_.empty()) {
     const StoredCell& last = cells_.back();
     if (row < last.row || (row == last.row && column <= last.column)) {
@@ -46,33 +48,35 @@ void Sheet::Add(std::int32_t row, std::int32_t column, CellKind kind,
   cells_.push_back(cell);
 }
 
-void Sheet::SetNumber(std::int32_t row, std::int32_t column, double value) {
-  Add(row, column, CellKind::kNumber, false, value, 0);
+void Sheet::SetNumber(std::int32_t row, std::int32_t column, double value,
+                      std::uint32_t style) {
+  Add(row, column, CellKind::kNumber, false, value, 0, style);
 }
 
 void Sheet::SetText(std::int32_t row, std::int32_t column,
-                    std::string_view text) {
-  Add(row, column, CellKind::kText, false, 0, strings_->Add(text));
+                    std::string_view text, std::uint32_t style) {
+  Add(row, column, CellKind::kText, false, 0, strings_->Add(text), style);
 }
 
 void Sheet::SetPooledText(std::int32_t row, std::int32_t column,
-                          std::uint32_t index) {
+                          std::uint32_t index, std::uint32_t style) {
   if (index >= strings_->size()) throw std::out_of_range("no such text");
-  Add(row, column, CellKind::kText, false, 0, index);
+  Add(row, column, CellKind::kText, false, 0, index, style);
 }
 
-void Sheet::SetBoolean(std::int32_t row, std::int32_t column, bool value) {
-  Add(row, column, CellKind::kBoolean, false, value ? 1.0 : 0.0, 0);
+void Sheet::SetBoolean(std::int32_t row, std::int32_t column, bool value,
+                       std::uint32_t style) {
+  Add(row, column, CellKind::kBoolean, false, value ? 1.0 : 0.0, 0, style);
 }
 
 void Sheet::SetDateTime(std::int32_t row, std::int32_t column, double serial,
-                        bool time_only) {
-  Add(row, column, CellKind::kDateTime, time_only, serial, 0);
+                        bool time_only, std::uint32_t style) {
+  Add(row, column, CellKind::kDateTime, time_only, serial, 0, style);
 }
 
 void Sheet::SetError(std::int32_t row, std::int32_t column,
-                     std::string_view code) {
-  Add(row, column, CellKind::kError, false, 0, strings_->Add(code));
+                     std::string_view code, std::uint32_t style) {
+  Add(row, column, CellKind::kError, false, 0, strings_->Add(code), style);
 }
 
 void Sheet::Finish() {
@@ -138,21 +142,44 @@ CellValue Sheet::ValueOf(const StoredCell& cell) const {
   return CellValue::Empty();
 }
 
-CellValue Sheet::Cell(std::int32_t row, std::int32_t column) const {
-  if (row < first_row_ || row > last_row_) return CellValue::Empty();
+const Sheet::StoredCell* Sheet::Find(std::int32_t row,
+                                     std::int32_t column) const {
+  if (row < first_row_ || row > last_row_) return nullptr;
   auto begin = cells_.begin() + row_starts_[row - first_row_];
   auto end = cells_.begin() + row_starts_[row - first_row_ + 1];
   auto it = std::lower_bound(
       begin, end, column,
       [](const StoredCell& cell, std::int32_t c) { return cell.column < c; });
-  if (it == end || it->column != column) return CellValue::Empty();
-  return ValueOf(*it);
+  if (it == end || it->column != column) return nullptr;
+  return &*it;
+}
+
+CellValue Sheet::Cell(std::int32_t row, std::int32_t column) const {
+  const StoredCell* cell = Find(row, column);
+  return cell != nullptr ? ValueOf(*cell) : CellValue::Empty();
+}
+
+std::uint32_t Sheet::StyleIndex(std::int32_t row, std::int32_t column) const {
+  const StoredCell* cell = Find(row, column);
+  return cell != nullptr ? cell->style : 0;
 }
 
 std::optional<BlockGeometry> Sheet::UsedRange() const {
   if (cells_.empty()) return std::nullopt;
   return BlockGeometry{first_row_, last_row_ - first_row_ + 1, first_column_,
                        last_column_ - first_column_ + 1};
+}
+
+void Sheet::SendRows(RowSink& sink) const {
+  std::vector<RowCell> row;
+  for (std::size_t i = 0; i < cells_.size();) {
+    const std::int32_t number = cells_[i].row;
+    row.clear();
+    for (; i < cells_.size() && cells_[i].row == number; ++i) {
+      row.push_back({cells_[i].column, ValueOf(cells_[i])});
+    }
+    sink.AddRow(number, row);
+  }
 }
 
 }  // namespace kestrilo

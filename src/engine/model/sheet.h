@@ -9,6 +9,7 @@
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/cell_value.h"
+#include "engine/model/row_sink.h"
 #include "engine/model/sheet_layout.h"
 #include "engine/model/string_pool.h"
 #include "engine/reading/reader_budget.h"
@@ -33,15 +34,21 @@ class Sheet {
 
   // Filling. Rows and columns are 1-based and must lie within the format
   // limits (kMaxRows, kMaxColumns); a later value for the same cell wins.
-  void SetNumber(std::int32_t row, std::int32_t column, double value);
-  void SetText(std::int32_t row, std::int32_t column, std::string_view text);
+  // `style` is the cell's index into the workbook's StyleTable (0, the
+  // default style, when the reader keeps no styles).
+  void SetNumber(std::int32_t row, std::int32_t column, double value,
+                 std::uint32_t style = 0);
+  void SetText(std::int32_t row, std::int32_t column, std::string_view text,
+               std::uint32_t style = 0);
   /// A text already in the workbook's pool (shared strings).
-  void SetPooledText(std::int32_t row, std::int32_t column,
-                     std::uint32_t index);
-  void SetBoolean(std::int32_t row, std::int32_t column, bool value);
+  void SetPooledText(std::int32_t row, std::int32_t column, std::uint32_t index,
+                     std::uint32_t style = 0);
+  void SetBoolean(std::int32_t row, std::int32_t column, bool value,
+                  std::uint32_t style = 0);
   void SetDateTime(std::int32_t row, std::int32_t column, double serial,
-                   bool time_only);
-  void SetError(std::int32_t row, std::int32_t column, std::string_view code);
+                   bool time_only, std::uint32_t style = 0);
+  void SetError(std::int32_t row, std::int32_t column, std::string_view code,
+                std::uint32_t style = 0);
   /// Takes the cells and layout of `other`, a finished sheet of the same
   /// workbook (a sheet listed twice in a file), in place of its own.
   void CopyFrom(const Sheet& other);
@@ -52,9 +59,13 @@ class Sheet {
 
   // Reading (after Finish).
   CellValue Cell(std::int32_t row, std::int32_t column) const;
+  /// The cell's index into the workbook's StyleTable; 0 for an empty cell.
+  std::uint32_t StyleIndex(std::int32_t row, std::int32_t column) const;
   /// The bounding box of the filled cells; nothing for an empty sheet.
   std::optional<BlockGeometry> UsedRange() const;
   std::size_t cell_count() const { return cells_.size(); }
+  /// Hands the filled cells to `sink`, row by row in ascending order.
+  void SendRows(RowSink& sink) const;
 
   /// Column widths, row heights, hidden columns and rows and merged areas,
   /// as the file stores them. Readers fill it before Finish().
@@ -71,10 +82,14 @@ class Sheet {
     };
     CellKind kind;
     bool time_only;
+    // In what was padding: a style costs a cell no memory.
+    std::uint32_t style;
   };
+  static_assert(sizeof(StoredCell) == 24, "a cell takes 24 bytes");
 
   void Add(std::int32_t row, std::int32_t column, CellKind kind, bool time_only,
-           double number, std::uint32_t string_index);
+           double number, std::uint32_t string_index, std::uint32_t style);
+  const StoredCell* Find(std::int32_t row, std::int32_t column) const;
   CellValue ValueOf(const StoredCell& cell) const;
 
   std::string name_;

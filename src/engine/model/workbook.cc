@@ -1,8 +1,10 @@
 #include "engine/model/workbook.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
+
+#include "engine/model/sheet_name.h"
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
@@ -24,19 +26,9 @@ void Workbook::CountFormulasWithoutValue(std::int64_t cells) {
       kMost, formulas_without_value_ + std::max<std::int64_t>(cells, 0)));
 }
 
-namespace {
-
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  auto lower = [](unsigned char c) { return std::tolower(c); };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-}  // namespace
-
 int Workbook::FindSheet(std::string_view name) const {
   for (int i = 0; i < sheet_count(); ++i) {
-    if (SameIgnoringAsciiCase(sheets_[i]->name(), name)) return i;
+    if (SameSheetName(sheets_[i]->name(), name)) return i;
   }
   return -1;
 }
@@ -45,7 +37,7 @@ const BlockName* Workbook::FindName(std::string_view name,
                                     int sheet_index) const {
   const BlockName* workbook_level = nullptr;
   for (const BlockName& candidate : names_) {
-    if (!SameIgnoringAsciiCase(candidate.name, name)) continue;
+    if (!EqualsIgnoringAsciiCase(candidate.name, name)) continue;
     if (candidate.scope_sheet == sheet_index) return &candidate;
     if (candidate.scope_sheet < 0 && !workbook_level) {
       workbook_level = &candidate;

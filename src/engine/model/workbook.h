@@ -10,6 +10,7 @@
 #include "engine/model/block_name.h"
 #include "engine/model/sheet.h"
 #include "engine/model/string_pool.h"
+#include "engine/model/style_table.h"
 #include "engine/reading/reader_budget.h"
 
 namespace kestrilo {
@@ -41,6 +42,12 @@ class Workbook {
 
   /// Texts shared by the sheets' cells (shared strings of xlsx and so on).
   StringPool& strings() { return *strings_; }
+  const StringPool& strings() const { return *strings_; }
+
+  /// The cell styles the sheets' cells index; only the default style for a
+  /// reader that keeps none.
+  StyleTable& styles() { return styles_; }
+  const StyleTable& styles() const { return styles_; }
 
   /// What reading the file has used of the limits; the sheets and texts
   /// charge their cells to it.
@@ -68,6 +75,7 @@ class Workbook {
   ReaderBudget budget_;
   std::unique_ptr<StringPool> strings_;
   std::vector<std::unique_ptr<Sheet>> sheets_;
+  StyleTable styles_;
   std::vector<BlockName> names_;
   int active_sheet_ = 0;
   int formulas_without_value_ = 0;

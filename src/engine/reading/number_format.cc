@@ -1,7 +1,8 @@
 #include "engine/reading/number_format.h"
 
-#include <cctype>
 #include <string>
+
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
@@ -45,8 +46,7 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
         if (close == std::string_view::npos) return NumberFormatKind::kNumber;
         std::string inner;
         for (char ch : code.substr(i + 1, close - i - 1)) {
-          inner +=
-              static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+          inner += AsciiLower(ch);
         }
         if (!inner.empty() &&
             inner.find_first_not_of("hms") == std::string::npos) {
@@ -62,14 +62,14 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
       // "General" is a word, not era and date letters.
       std::string word;
       for (char ch : code.substr(i, 7)) {
-        word += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        word += AsciiLower(ch);
       }
       if (word == "general") {
         i += 6;
         continue;
       }
     }
-    switch (std::tolower(static_cast<unsigned char>(c))) {
+    switch (AsciiLower(c)) {
       case 'y':
       case 'd':
       case 'e':  // era year
@@ -122,8 +122,7 @@ NumberFormatKind ClassifyFormatCode(std::string_view code) {
         continue;
       }
       if (c == ';') break;
-      const char lower =
-          static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      const char lower = AsciiLower(c);
       if (lower == 'h' || lower == 's') hours_or_seconds = true;
     }
     return hours_or_seconds ? NumberFormatKind::kTime

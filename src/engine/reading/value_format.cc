@@ -1,8 +1,7 @@
 #include "engine/reading/value_format.h"
 
-#include <cctype>
-
 #include "engine/reading/number_format.h"
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
@@ -16,8 +15,7 @@ bool IsElapsedFormat(std::string_view code) {
   for (std::size_t open = code.find('['); open != std::string_view::npos;
        open = code.find('[', open + 1)) {
     if (open + 1 < code.size()) {
-      const char c = static_cast<char>(
-          std::tolower(static_cast<unsigned char>(code[open + 1])));
+      const char c = AsciiLower(code[open + 1]);
       if (c == 'h' || c == 'm' || c == 's') return true;
     }
   }

@@ -143,6 +143,14 @@ void OutputFile::Write(std::string_view text) {
   bytes_ += text.size();
 }
 
+void OutputFile::Restart() {
+  if (fd_ < 0) Fail("writing failed", EBADF);
+  if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+    Fail("writing failed", errno);
+  }
+  bytes_ = 0;
+}
+
 void OutputFile::Commit() {
   if (fd_ < 0) Fail("writing failed", EBADF);
   int error = ::fsync(fd_) == 0 ? 0 : errno;

@@ -26,6 +26,9 @@ class OutputFile : public XmlSink {
 
   /// Appends `text` (UTF-8, no byte-order mark is added).
   void Write(std::string_view text) override;
+  /// Empties the temporary file: the earlier file at `path` stays as it is.
+  bool CanRestart() const override { return true; }
+  void Restart() override;
   /// Flushes the text to the disk and puts the file in place.
   void Commit();
 

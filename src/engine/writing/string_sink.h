@@ -12,6 +12,8 @@ namespace kestrilo {
 class StringSink : public XmlSink {
  public:
   void Write(std::string_view text) override { text_.append(text); }
+  bool CanRestart() const override { return true; }
+  void Restart() override { text_.clear(); }
 
   /// The text so far, given up to the caller.
   std::string Take() { return std::move(text_); }

@@ -79,8 +79,10 @@ void XmlRowWriter::AddRow(std::int32_t row, std::span<const Cell> cells) {
   next_row_ = row + 1;
 }
 
-void XmlRowWriter::Finish() {
-  while (next_row_ <= xml_->r1()) WriteRow(next_row_++, {});
+void XmlRowWriter::Finish() { FinishAt(xml_->r1()); }
+
+void XmlRowWriter::FinishAt(std::int32_t last_row) {
+  while (next_row_ <= last_row) WriteRow(next_row_++, {});
   xml_->Finish();
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/cell_value.h"
+#include "engine/model/row_sink.h"
 #include "engine/writing/export_options.h"
 #include "engine/writing/xml_sink.h"
 
@@ -32,12 +33,9 @@ class XmlBuilder;
 ///   writer.Finish();
 class XmlRowWriter {
  public:
-  /// One non-empty cell of a fed row.
-  struct Cell {
-    std::int32_t column = 0;
-    /// Its text (if any) need only live until AddRow returns.
-    CellValue value;
-  };
+  /// One non-empty cell of a fed row; its text (if any) need only live
+  /// until AddRow returns.
+  using Cell = RowCell;
 
   /// Receives "Rows completed: N" as each row is written.
   using StatusCallback = std::function<void(std::string_view status)>;
@@ -72,6 +70,10 @@ class XmlRowWriter {
   /// Writes the block's remaining rows (as empty) and the title's closing
   /// line. The text is complete in the sink only after Finish.
   void Finish();
+  /// The same for a block that turns out to end at `last_row` (no later
+  /// than its own last row, and no earlier than a row fed): a writer that
+  /// starts before the block's last row is known.
+  void FinishAt(std::int32_t last_row);
 
  private:
   enum class Layout { kHeaderRow, kHeaderColumn, kNoHeaders, kBothHeaders };

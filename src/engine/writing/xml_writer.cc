@@ -12,33 +12,6 @@ namespace kestrilo {
 
 namespace {
 
-// Shows the wait pointer for as long as it lives. A conversion that fails
-// must not leave the application's pointer busy.
-class WaitPointer {
- public:
-  explicit WaitPointer(CellSource& source) : source_(source) {
-    source_.SetWaitPointer(true);
-  }
-  ~WaitPointer() {
-    if (released_) return;
-    try {
-      source_.SetWaitPointer(false);
-    } catch (...) {
-    }
-  }
-  WaitPointer(const WaitPointer&) = delete;
-  WaitPointer& operator=(const WaitPointer&) = delete;
-
-  void Release() {
-    released_ = true;
-    source_.SetWaitPointer(false);
-  }
-
- private:
-  CellSource& source_;
-  bool released_ = false;
-};
-
 // Counts the text into a preview, keeping only its first lines.
 class PreviewSink : public XmlSink {
  public:
@@ -64,21 +37,22 @@ class PreviewSink : public XmlSink {
   int max_lines_;
 };
 
-// The source's side of a conversion: its geometry, its cells, and its
-// status bar and event loop at each outer step.
+// The source's side of a conversion: its geometry and cells, and the
+// observer that hears of each outer step.
 struct Conversion {
-  Conversion(CellSource& source, std::string_view address)
-      : source(source), wait_pointer(source), block(source.Geometry(address)) {}
+  Conversion(const CellSource& source, std::string_view address,
+             ConversionObserver* observer)
+      : source(source), observer(observer), block(source.Geometry(address)) {}
 
-  XmlBuilder::StepCallback Steps() {
-    return [this](std::string_view status) {
-      source.ProcessEvents();
-      source.SetStatusText(status);
+  XmlBuilder::StepCallback Steps() const {
+    if (observer == nullptr) return {};
+    return [observer = observer](std::string_view status) {
+      observer->Progress(status);
     };
   }
 
-  CellSource& source;
-  WaitPointer wait_pointer;
+  const CellSource& source;
+  ConversionObserver* observer;
   BlockGeometry block;
 };
 
@@ -89,7 +63,7 @@ void FeedRows(Conversion& conversion, const ExportOptions& options,
   XmlRowWriter writer(conversion.block, address, options, sink,
                       conversion.Steps());
   const BlockGeometry& block = conversion.block;
-  std::vector<XmlRowWriter::Cell> cells;
+  std::vector<RowCell> cells;
   for (std::int32_t row = block.first_row; row <= block.last_row(); ++row) {
     cells.clear();
     for (std::int32_t column = writer.FirstColumnUsed(row);
@@ -136,19 +110,19 @@ void ColumnFirst(Conversion& conversion, const ExportOptions& options,
   xml.Finish();
 }
 
-void WriteLayout(CellSource& application, const ExportOptions& options,
-                 std::string_view address, XmlSink& sink) {
-  Conversion conversion(application, address);
+void WriteLayout(const CellSource& application, const ExportOptions& options,
+                 std::string_view address, XmlSink& sink,
+                 ConversionObserver* observer = nullptr) {
+  Conversion conversion(application, address, observer);
   if (XmlRowWriter::Handles(options)) {
     FeedRows(conversion, options, address, sink);
   } else {
     ColumnFirst(conversion, options, address, sink);
   }
-  conversion.wait_pointer.Release();
 }
 
-std::string LayoutText(CellSource& application, const ExportOptions& options,
-                       std::string_view address) {
+std::string LayoutText(const CellSource& application,
+                       const ExportOptions& options, std::string_view address) {
   StringSink sink;
   WriteLayout(application, options, address, sink);
   return sink.Take();
@@ -162,42 +136,44 @@ ExportOptions WithHeaders(ExportOptions options, bool row, bool column) {
 
 }  // namespace
 
-void WriteBlockXml(CellSource& application, const ExportOptions& options,
-                   std::string_view address, XmlSink& sink) {
-  WriteLayout(application, options, address, sink);
+void WriteBlockXml(const CellSource& application, const ExportOptions& options,
+                   std::string_view address, XmlSink& sink,
+                   ConversionObserver* observer) {
+  WriteLayout(application, options, address, sink, observer);
 }
 
-std::string BlockToXml(CellSource& application, const ExportOptions& options,
-                       std::string_view address) {
+std::string BlockToXml(const CellSource& application,
+                       const ExportOptions& options, std::string_view address) {
   return LayoutText(application, options, address);
 }
 
-std::string XmlWithBothHeaders(CellSource& application,
+std::string XmlWithBothHeaders(const CellSource& application,
                                const ExportOptions& options,
                                std::string_view address) {
   return LayoutText(application, WithHeaders(options, true, true), address);
 }
 
-std::string XmlWithoutHeaders(CellSource& application,
+std::string XmlWithoutHeaders(const CellSource& application,
                               const ExportOptions& options,
                               std::string_view address) {
   return LayoutText(application, WithHeaders(options, false, false), address);
 }
 
-std::string XmlWithHeaderRow(CellSource& application,
+std::string XmlWithHeaderRow(const CellSource& application,
                              const ExportOptions& options,
                              std::string_view address) {
   return LayoutText(application, WithHeaders(options, true, false), address);
 }
 
-std::string XmlWithHeaderColumn(CellSource& application,
+std::string XmlWithHeaderColumn(const CellSource& application,
                                 const ExportOptions& options,
                                 std::string_view address) {
   return LayoutText(application, WithHeaders(options, false, true), address);
 }
 
-XmlPreview BlockPreview(CellSource& application, const ExportOptions& options,
-                        std::string_view address, int max_lines) {
+XmlPreview BlockPreview(const CellSource& application,
+                        const ExportOptions& options, std::string_view address,
+                        int max_lines) {
   XmlPreview preview;
   PreviewSink sink(preview, max_lines);
   WriteLayout(application, options, address, sink);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/model/cell_source.h"
+#include "engine/writing/conversion_observer.h"
 #include "engine/writing/export_options.h"
 #include "engine/writing/xml_sink.h"
 
@@ -13,14 +14,16 @@ namespace kestrilo {
 /// Converts the block at `address` of the source's active sheet to XML text
 /// under `options`, choosing the layout from the two header flags, and hands
 /// the text to `sink` piece by piece as it is made: memory stays small
-/// whatever the size of the block. Throws AddressError for an address that
+/// whatever the size of the block. `observer`, when given, hears of each
+/// outer step and of the busy time. Throws AddressError for an address that
 /// names no block, and whatever the sink throws.
-void WriteBlockXml(CellSource& application, const ExportOptions& options,
-                   std::string_view address, XmlSink& sink);
+void WriteBlockXml(const CellSource& application, const ExportOptions& options,
+                   std::string_view address, XmlSink& sink,
+                   ConversionObserver* observer = nullptr);
 
 /// The same text, whole, in memory.
-std::string BlockToXml(CellSource& application, const ExportOptions& options,
-                       std::string_view address);
+std::string BlockToXml(const CellSource& application,
+                       const ExportOptions& options, std::string_view address);
 
 /// The start of the XML BlockToXml would give, and its size, built without
 /// keeping more than the start: a preview of a million cells costs little
@@ -35,21 +38,22 @@ struct XmlPreview {
 
 /// The preview of BlockToXml(application, options, address): its first
 /// `max_lines` lines and the size of the whole.
-XmlPreview BlockPreview(CellSource& application, const ExportOptions& options,
-                        std::string_view address, int max_lines);
+XmlPreview BlockPreview(const CellSource& application,
+                        const ExportOptions& options, std::string_view address,
+                        int max_lines);
 
 /// The four layouts. The flat ones (header row, header column) ignore
 /// `options.row_first`.
-std::string XmlWithBothHeaders(CellSource& application,
+std::string XmlWithBothHeaders(const CellSource& application,
                                const ExportOptions& options,
                                std::string_view address);
-std::string XmlWithoutHeaders(CellSource& application,
+std::string XmlWithoutHeaders(const CellSource& application,
                               const ExportOptions& options,
                               std::string_view address);
-std::string XmlWithHeaderRow(CellSource& application,
+std::string XmlWithHeaderRow(const CellSource& application,
                              const ExportOptions& options,
                              std::string_view address);
-std::string XmlWithHeaderColumn(CellSource& application,
+std::string XmlWithHeaderColumn(const CellSource& application,
                                 const ExportOptions& options,
                                 std::string_view address);
 

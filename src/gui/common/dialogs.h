@@ -31,7 +31,8 @@ class Dialogs {
   virtual QString BrowseForFolder(const QString& prompt,
                                   const QString& start_folder) = 0;
   /// A multi-select open-file dialog; an empty list on cancel. `filters` are
-  /// QFileDialog name filters, the first one being the default.
+  /// QFileDialog name filters, the first one being the default. A chosen
+  /// file that cannot be handed back as a local path is an empty name.
   virtual QStringList OpenFileNames(const QString& title,
                                     const QStringList& filters) = 0;
   /// Asks the desktop to open a folder in its file browser; false when no

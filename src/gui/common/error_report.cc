@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
@@ -51,12 +52,16 @@ QString LocationOf(Step step) {
 
 int LineOf(Step step) { return InfoOf(step).line; }
 
-QString ErrorReportText(const QString& description, Step step) {
-  return description + QStringLiteral("\r\n") + LocationOf(step) +
-         QString::fromLatin1(texts::kErrorReportAtLine) +
-         QString::number(LineOf(step)) +
-         QString::fromLatin1(texts::kErrorReportPlea) +
-         QString::fromLatin1(texts::kSupportAddress);
+QString SupportContact() { return QString::fromUtf8(KESTRILO_SUPPORT_CONTACT); }
+
+QString ErrorReportText(const QString& description, Step step,
+                        const QString& contact) {
+  QString text = description + QStringLiteral("\r\n") + LocationOf(step) +
+                 Tr(texts::kErrorReportAtLine) + QString::number(LineOf(step));
+  // Without a contact there is no one to mail a screenshot to: the report
+  // ends with its line rather than name an address that reads no mail.
+  if (!contact.isEmpty()) text += Tr(texts::kErrorReportPlea) + contact;
+  return text;
 }
 
 }  // namespace kestrilo::gui

@@ -26,11 +26,16 @@ enum class Step {
   kWriteOutput,
 };
 
+/// Where the error report asks users to mail a screenshot, as the build set
+/// it (-DKESTRILO_SUPPORT_CONTACT=...); empty when it set none.
+QString SupportContact();
+
 /// The error report's text for a failure of `step`: the description, CR LF,
 /// the location text of the step's command, "at line " and the step's
-/// number, two CR characters, and the sentence asking for a screenshot by
-/// e-mail.
-QString ErrorReportText(const QString& description, Step step);
+/// number; then, where there is a `contact`, two CR characters and the
+/// sentence asking for a screenshot by e-mail to it.
+QString ErrorReportText(const QString& description, Step step,
+                        const QString& contact = SupportContact());
 
 /// The location text of the command `step` belongs to, such as
 /// "in Kestrix2021/08/31.Form1.Form_Load " (note the final space).

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "gui/common/dialogs.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
@@ -15,7 +16,7 @@ bool StepGuard::Run(Step step, const std::function<void()>& work) {
   } catch (const std::exception& error) {
     description = QString::fromUtf8(error.what());
   } catch (...) {
-    description = QString::fromLatin1(texts::kUnknownError);
+    description = Tr(texts::kUnknownError);
   }
   Report(step, description);
   return false;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "gui/common/path_text.h"
 #include "gui/common/settings_store.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/filelist/sample_files.h"
@@ -28,17 +30,9 @@ using Key = SettingsStore::Key;
 constexpr std::size_t kMaxSkippedLines = 20;
 constexpr std::string_view kSkippedMark = ": skipped: ";
 
-// The room the classic open-file dialog had for its answer: the folder and
-// every chosen name, each closed by a NUL, and a final NUL. A selection
-// beyond it is refused as it always was, pointing the user to the folder
-// scan, which has no such limit.
-constexpr qsizetype kDialogBufferChars = 30000;
-
 QStringList AddFilesFilters() {
-  return {QString::fromLatin1(texts::kExcelFilesFilter),
-          QString::fromLatin1(texts::kOdsFilesFilter),
-          QString::fromLatin1(texts::kTextFilesFilter),
-          QString::fromLatin1(texts::kAllFilesFilter)};
+  return {Tr(texts::kExcelFilesFilter), Tr(texts::kOdsFilesFilter),
+          Tr(texts::kTextFilesFilter), Tr(texts::kAllFilesFilter)};
 }
 
 // The folder part of a chosen file, as the dialog reports it: "/" for a file
@@ -52,11 +46,11 @@ QString NameOf(const QString& path) {
   return path.mid(path.lastIndexOf(QDir::separator()) + 1);
 }
 
-qsizetype SelectionLength(const QStringList& chosen) {
-  if (chosen.size() == 1) return chosen.first().size() + 2;
-  qsizetype length = FolderOf(chosen.first()).size() + 2;
-  for (const QString& path : chosen) length += NameOf(path).size() + 1;
-  return length;
+// The dialog hands back an empty name for a chosen file it cannot give as
+// a local path (one of a remote location, say).
+bool AllReadable(const QStringList& chosen) {
+  return std::none_of(chosen.begin(), chosen.end(),
+                      [](const QString& path) { return path.isEmpty(); });
 }
 
 // "PATH: skipped: REASON" as the scan words it; under the heading the
@@ -75,11 +69,9 @@ QString SkippedText(const std::vector<std::string>& skipped) {
     lines << SkippedLine(skipped[i]);
   }
   if (skipped.size() > kMaxSkippedLines) {
-    lines << QString::fromLatin1(texts::kSkippedMore)
-                 .arg(skipped.size() - kMaxSkippedLines);
+    lines << Tr(texts::kSkippedMore).arg(skipped.size() - kMaxSkippedLines);
   }
-  return QString::fromLatin1(texts::kSkippedHeading) +
-         lines.join(QStringLiteral("\r\n"));
+  return Tr(texts::kSkippedHeading) + lines.join(QStringLiteral("\r\n"));
 }
 
 }  // namespace
@@ -103,11 +95,13 @@ void FileListCommands::LoadSamples() {
 void FileListCommands::ClearList() { list_.Clear(); }
 
 void FileListCommands::AddFiles() {
-  const QStringList chosen = dialogs_.OpenFileNames(
-      QString::fromLatin1(texts::kAddFilesTitle), AddFilesFilters());
+  const QStringList chosen =
+      dialogs_.OpenFileNames(Tr(texts::kAddFilesTitle), AddFilesFilters());
   if (chosen.isEmpty()) return;
-  if (SelectionLength(chosen) > kDialogBufferChars) {
-    dialogs_.Message(QString::fromLatin1(texts::kTooManyFiles));
+  // Any number of files is welcome; a selection that cannot be read in full
+  // adds none of them, as a partial list would go unnoticed.
+  if (!AllReadable(chosen)) {
+    dialogs_.Message(Tr(texts::kTooManyFiles));
     return;
   }
   if (chosen.size() == 1) {
@@ -124,7 +118,7 @@ void FileListCommands::AddFiles() {
 std::optional<QString> FileListCommands::AskExtension() {
   const QString answer =
       dialogs_
-          .InputText(QString::fromLatin1(texts::kExtensionPrompt),
+          .InputText(Tr(texts::kExtensionPrompt),
                      SettingsStore::Read(
                          Key::kScanExtension,
                          QString::fromLatin1(texts::kDefaultExtension)))
@@ -138,7 +132,7 @@ void FileListCommands::AddFolder() {
   const std::optional<QString> extension = AskExtension();
   if (!extension) return;
   const QString folder = dialogs_.BrowseForFolder(
-      QString::fromLatin1(texts::kFolderPrompt),
+      Tr(texts::kFolderPrompt),
       SettingsStore::Read(Key::kLastScanFolder, QString()));
   if (folder.isEmpty()) return;
   SettingsStore::Write(Key::kLastScanFolder, folder);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "gui/common/path_text.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
@@ -82,7 +83,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation,
                                    int role) const {
   if (section == 0 && orientation == Qt::Horizontal &&
       role == Qt::DisplayRole) {
-    return QString::fromLatin1(texts::kFileListHeader);
+    return Tr(texts::kFileListHeader);
   }
   return {};
 }

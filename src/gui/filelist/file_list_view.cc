@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include "gui/common/data_folder.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/filelist/file_drop_target.h"
 #include "gui/filelist/file_list_model.h"
@@ -37,7 +38,7 @@ FileListView::FileListView(FileListModel& model, QWidget* parent)
   setDragEnabled(false);
   connect(new FileDropTarget(viewport()), &FileDropTarget::FilesDropped, this,
           &FileListView::FilesDropped);
-  setToolTip(QString::fromLatin1(texts::kFileListToolTip));
+  setToolTip(Tr(texts::kFileListToolTip));
 }
 
 void FileListView::RemoveSelected() {

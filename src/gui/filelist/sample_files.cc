@@ -6,6 +6,7 @@
 #include "gui/common/data_folder.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_model.h"
 
@@ -21,10 +22,9 @@ void LoadSampleFiles(FileListModel& list, Dialogs& dialogs) {
     const std::string entry = bytes + name;
     if (!list.Contains(entry)) list.AppendPath(entry);
   }
-  if (dialogs.Question(QString::fromLatin1(texts::kOpenFolderQuestion)) &&
+  if (dialogs.Question(Tr(texts::kOpenFolderQuestion)) &&
       !dialogs.OpenFolder(folder)) {
-    dialogs.Message(QString::fromLatin1(texts::kFolderIsHere) +
-                    SamplesFolder());
+    dialogs.Message(Tr(texts::kFolderIsHere) + SamplesFolder());
   }
 }
 

@@ -9,6 +9,7 @@
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/common/workbook_opener.h"
 #include "gui/common/workbook_session.h"
@@ -103,15 +104,14 @@ void ExportRun::Start() {
 
 bool ExportRun::PreconditionsHold() {
   if (list_.Count() == 0) {
-    dialogs_.Message(QString::fromLatin1(texts::kNoFiles));
+    dialogs_.Message(Tr(texts::kNoFiles));
     return false;
   }
   if (!IsFolder(PathBytes(settings_.output_folder()))) {
-    dialogs_.Message(QString::fromLatin1(texts::kNoFolder));
+    dialogs_.Message(Tr(texts::kNoFolder));
     return false;
   }
-  return !opener_.AnyWindowOpen() ||
-         dialogs_.Question(QString::fromLatin1(texts::kWindowOpen));
+  return !opener_.AnyWindowOpen() || dialogs_.Question(Tr(texts::kWindowOpen));
 }
 
 const std::string& ExportRun::CurrentPath() const {
@@ -134,14 +134,12 @@ void ExportRun::NextWorkbook() {
     return;
   }
   const int count = static_cast<int>(workbooks_.size());
-  emit ProgressChanged(
-      qRound((current_ + 1) * 100.0 / count),
-      QString::fromLatin1(texts::kProgressProcessing) + CurrentName());
+  emit ProgressChanged(qRound((current_ + 1) * 100.0 / count),
+                       Tr(texts::kProgressProcessing) + CurrentName());
   const std::string problem = plan_->OverwriteProblem(current_);
   if (!problem.empty()) {
     // Never write over a workbook of this run: it would be lost.
-    dialogs_.Message(Shown(CurrentPath()) +
-                     QString::fromLatin1(texts::kPathSeparator) +
+    dialogs_.Message(Shown(CurrentPath()) + Tr(texts::kPathSeparator) +
                      QString::fromStdString(problem));
     Failed();
     return;
@@ -176,7 +174,7 @@ void ExportRun::Answered(const std::optional<std::string>& address) {
   if (address) {
     Export(*address);
   } else {
-    dialogs_.Message(QString::fromLatin1(texts::kNoRange));
+    dialogs_.Message(Tr(texts::kNoRange));
   }
   CloseWorkbook();
 }
@@ -191,7 +189,7 @@ void ExportRun::Export(const std::string& address) {
   ++exported_;
   const auto earlier = written_by_.constFind(entry.group);
   if (earlier != written_by_.constEnd()) {
-    replaced_files_.append(QString::fromLatin1(texts::kReplacedFile)
+    replaced_files_.append(Tr(texts::kReplacedFile)
                                .arg(Shown(entry.output_path),
                                     Shown(workbooks_.at(earlier.value())),
                                     Shown(CurrentPath())));
@@ -218,23 +216,23 @@ void ExportRun::CloseWorkbook() {
 
 void ExportRun::Complete() {
   emit BusyChanged(false);
-  emit ProgressChanged(0, QString::fromLatin1(texts::kProgressIdle));
+  emit ProgressChanged(0, Tr(texts::kProgressIdle));
   if (!replaced_files_.isEmpty()) {
     // Two workbooks of this run that share an output name: the later one's
     // XML stands, and the user hears which files were overwritten that way.
-    dialogs_.Message(QString::fromLatin1(texts::kReplacedFiles) +
+    dialogs_.Message(Tr(texts::kReplacedFiles) +
                      replaced_files_.join(QStringLiteral("\r\n")));
   }
   if (!last_cancelled_) {
-    QString done = QString::fromLatin1(texts::kDone);
+    QString done = Tr(texts::kDone);
     if (failed_ > 0) {
       const std::size_t count = workbooks_.size();
-      done += QString::fromLatin1(texts::kDoneCounts)
-                  .arg(exported_)
-                  .arg(count)
-                  .arg(count == 1 ? QString::fromLatin1(texts::kWorkbook)
-                                  : QString::fromLatin1(texts::kWorkbooks))
-                  .arg(failed_);
+      done +=
+          Tr(texts::kDoneCounts)
+              .arg(exported_)
+              .arg(count)
+              .arg(count == 1 ? Tr(texts::kWorkbook) : Tr(texts::kWorkbooks))
+              .arg(failed_);
     }
     dialogs_.Message(done);
   }

@@ -8,6 +8,7 @@
 #include "gui/common/dialogs.h"
 #include "gui/common/settings_store.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
@@ -21,7 +22,7 @@ double StoredNumber(Key key) {
   bool ok = false;
   const double number = value.trimmed().toDouble(&ok);
   if (!ok) {
-    throw std::invalid_argument(QString::fromLatin1(texts::kSettingNotNumber)
+    throw std::invalid_argument(Tr(texts::kSettingNotNumber)
                                     .arg(SettingsStore::NameOf(key), value)
                                     .toStdString());
   }
@@ -116,7 +117,7 @@ void ExportSettings::SetValidNames(bool valid) {
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {
   const QString chosen = dialogs.BrowseForFolder(
-      QString::fromLatin1(texts::kFolderPrompt),
+      Tr(texts::kFolderPrompt),
       SettingsStore::Read(Key::kLastOutputFolder, QString()));
   if (chosen.isEmpty()) return;
   SettingsStore::Write(Key::kLastOutputFolder, chosen);
@@ -134,7 +135,7 @@ QString ExportSettings::DesktopFolderPath() {
     desktop = QDir::homePath();
   }
   if (desktop.isEmpty()) {
-    throw std::invalid_argument(texts::kNoDesktopFolder);
+    throw std::invalid_argument(Tr(texts::kNoDesktopFolder).toStdString());
   }
   QString path = QDir::toNativeSeparators(desktop);
   if (!path.endsWith(QDir::separator())) path += QDir::separator();

@@ -1,5 +1,6 @@
 #include "gui/shell/application_title.h"
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
@@ -7,8 +8,9 @@ namespace {
 
 constexpr int kMaxTitleLength = 40;
 
+// Empty until set: the product name, in the language of the moment.
 QString& Title() {
-  static QString title = QString::fromLatin1(texts::kProductName);
+  static QString title;
   return title;
 }
 
@@ -27,6 +29,12 @@ QString SetApplicationTitle(const QString& product_name) {
   return title;
 }
 
-QString ApplicationTitle() { return Title(); }
+QString SetApplicationTitle() {
+  return SetApplicationTitle(Tr(texts::kProductName));
+}
+
+QString ApplicationTitle() {
+  return Title().isEmpty() ? Tr(texts::kProductName) : Title();
+}
 
 }  // namespace kestrilo::gui

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/run/export_settings.h"
 
@@ -74,45 +75,40 @@ ExportOptionsPanel::ExportOptionsPanel(ExportSettings& settings,
 }
 
 QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
-  header_mode_group_ = Make<QGroupBox>(
-      this, "header_mode_group", QString::fromLatin1(texts::kHeaderModeGroup));
+  header_mode_group_ =
+      Make<QGroupBox>(this, "header_mode_group", Tr(texts::kHeaderModeGroup));
   auto* layout = new QVBoxLayout(header_mode_group_);
   Tighten(layout);
   for (const HeaderModeOption& option : kHeaderModes) {
-    header_options_.append(Make<QRadioButton>(
-        header_mode_group_, option.role, QString::fromLatin1(option.caption)));
+    header_options_.append(Make<QRadioButton>(header_mode_group_, option.role,
+                                              Tr(option.caption)));
     layout->addWidget(header_options_.last());
   }
-  escape_text_check_ =
-      Make<QCheckBox>(header_mode_group_, "escape_text_check",
-                      QString::fromLatin1(texts::kEscapeTextCheck));
+  escape_text_check_ = Make<QCheckBox>(header_mode_group_, "escape_text_check",
+                                       Tr(texts::kEscapeTextCheck));
   layout->addWidget(escape_text_check_);
-  valid_names_check_ =
-      Make<QCheckBox>(header_mode_group_, "valid_names_check",
-                      QString::fromLatin1(texts::kValidNamesCheck));
+  valid_names_check_ = Make<QCheckBox>(header_mode_group_, "valid_names_check",
+                                       Tr(texts::kValidNamesCheck));
   layout->addWidget(valid_names_check_);
   return header_mode_group_;
 }
 
 QGroupBox* ExportOptionsPanel::BuildHierarchy() {
-  hierarchy_group_ = Make<QGroupBox>(
-      this, "hierarchy_group", QString::fromLatin1(texts::kHierarchyGroup));
+  hierarchy_group_ =
+      Make<QGroupBox>(this, "hierarchy_group", Tr(texts::kHierarchyGroup));
   auto* layout = new QHBoxLayout(hierarchy_group_);
   Tighten(layout);
-  row_first_option_ =
-      Make<QRadioButton>(hierarchy_group_, "row_first_option",
-                         QString::fromLatin1(texts::kRowFirstOption));
-  column_first_option_ =
-      Make<QRadioButton>(hierarchy_group_, "column_first_option",
-                         QString::fromLatin1(texts::kColumnFirstOption));
+  row_first_option_ = Make<QRadioButton>(hierarchy_group_, "row_first_option",
+                                         Tr(texts::kRowFirstOption));
+  column_first_option_ = Make<QRadioButton>(
+      hierarchy_group_, "column_first_option", Tr(texts::kColumnFirstOption));
   layout->addWidget(row_first_option_);
   layout->addWidget(column_first_option_);
   return hierarchy_group_;
 }
 
 QGroupBox* ExportOptionsPanel::BuildTitle() {
-  title_group_ = Make<QGroupBox>(this, "title_group",
-                                 QString::fromLatin1(texts::kTitleGroup));
+  title_group_ = Make<QGroupBox>(this, "title_group", Tr(texts::kTitleGroup));
   auto* layout = new QHBoxLayout(title_group_);
   Tighten(layout);
   title_edit_ = Make<QLineEdit>(title_group_, "title_edit");
@@ -121,22 +117,19 @@ QGroupBox* ExportOptionsPanel::BuildTitle() {
 }
 
 QGroupBox* ExportOptionsPanel::BuildOutputFolder() {
-  output_folder_group_ =
-      Make<QGroupBox>(this, "output_folder_group",
-                      QString::fromLatin1(texts::kOutputFolderGroup));
+  output_folder_group_ = Make<QGroupBox>(this, "output_folder_group",
+                                         Tr(texts::kOutputFolderGroup));
   auto* layout = new QHBoxLayout(output_folder_group_);
   Tighten(layout);
   output_folder_edit_ =
       Make<QLineEdit>(output_folder_group_, "output_folder_edit");
   choose_folder_button_ =
       Make<QPushButton>(output_folder_group_, "choose_folder_button",
-                        QString::fromLatin1(texts::kChooseFolderButton));
+                        Tr(texts::kChooseFolderButton));
   // "..." has no letter to underline: Alt+O stands in for one.
   choose_folder_button_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
-  choose_folder_button_->setToolTip(
-      QString::fromLatin1(texts::kChooseFolderToolTip));
-  choose_folder_button_->setAccessibleName(
-      QString::fromLatin1(texts::kChooseFolderName));
+  choose_folder_button_->setToolTip(Tr(texts::kChooseFolderToolTip));
+  choose_folder_button_->setAccessibleName(Tr(texts::kChooseFolderName));
   layout->addWidget(output_folder_edit_, 1);
   layout->addWidget(choose_folder_button_);
   return output_folder_group_;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_view.h"
 #include "gui/run/export_run.h"
@@ -68,7 +69,7 @@ MainWindow::MainWindow(WorkbookOpener& opener, Dialogs& dialogs,
   layout->addWidget(BuildRunButtons());
   progress_bar_ = new TextProgressBar(client);
   progress_bar_->setObjectName(QStringLiteral("progress_bar"));
-  progress_bar_->SetText(QString::fromLatin1(texts::kProgressIdle));
+  progress_bar_->SetText(Tr(texts::kProgressIdle));
   layout->addWidget(progress_bar_);
 
   ApplyFonts();
@@ -87,12 +88,12 @@ QWidget* MainWindow::BuildListButtons() {
   auto* row = new QWidget(centralWidget());
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  add_files_button_ = MakeButton(row, "add_files_button",
-                                 QString::fromLatin1(texts::kAddFilesButton));
-  add_folder_button_ = MakeButton(row, "add_folder_button",
-                                  QString::fromLatin1(texts::kAddFolderButton));
-  clear_list_button_ = MakeButton(row, "clear_list_button",
-                                  QString::fromLatin1(texts::kClearListButton));
+  add_files_button_ =
+      MakeButton(row, "add_files_button", Tr(texts::kAddFilesButton));
+  add_folder_button_ =
+      MakeButton(row, "add_folder_button", Tr(texts::kAddFolderButton));
+  clear_list_button_ =
+      MakeButton(row, "clear_list_button", Tr(texts::kClearListButton));
   layout->addWidget(add_files_button_, 3);
   layout->addWidget(add_folder_button_, 5);
   layout->addWidget(clear_list_button_, 2);
@@ -104,11 +105,9 @@ QWidget* MainWindow::BuildRunButtons() {
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   load_samples_button_ =
-      MakeButton(row, "load_samples_button",
-                 QString::fromLatin1(texts::kLoadSamplesButton));
+      MakeButton(row, "load_samples_button", Tr(texts::kLoadSamplesButton));
   start_export_button_ =
-      MakeButton(row, "start_export_button",
-                 QString::fromLatin1(texts::kStartExportButton));
+      MakeButton(row, "start_export_button", Tr(texts::kStartExportButton));
   layout->addWidget(load_samples_button_, 1);
   layout->addWidget(start_export_button_, 1);
   return row;

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/shell/application_title.h"
 
@@ -39,8 +40,7 @@ bool QtDialogs::Question(const QString& text) {
 }
 
 void QtDialogs::ErrorReport(const QString& text) {
-  QMessageBox box(QMessageBox::Warning,
-                  QString::fromLatin1(texts::kErrorReportCaption),
+  QMessageBox box(QMessageBox::Warning, Tr(texts::kErrorReportCaption),
                   ForDisplay(text), QMessageBox::Ok, owner_);
   box.exec();
 }
@@ -66,9 +66,15 @@ QString QtDialogs::BrowseForFolder(const QString& prompt,
 QStringList QtDialogs::OpenFileNames(const QString& title,
                                      const QStringList& filters) {
   QString selected = filters.isEmpty() ? QString() : filters.first();
-  QStringList names = QFileDialog::getOpenFileNames(
-      owner_, title, QString(), filters.join(QStringLiteral(";;")), &selected);
-  for (QString& name : names) name = QDir::toNativeSeparators(name);
+  const QList<QUrl> urls = QFileDialog::getOpenFileUrls(
+      owner_, title, QUrl(), filters.join(QStringLiteral(";;")), &selected, {},
+      {QStringLiteral("file")});
+  QStringList names;
+  for (const QUrl& url : urls) {
+    // A file of a remote location has no local path: an empty name.
+    names << (url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile())
+                                : QString());
+  }
   return names;
 }
 

@@ -9,6 +9,7 @@
 #include "gui/common/data_folder.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/common/workbook_opener.h"
 #include "gui/run/export_settings.h"
@@ -30,9 +31,8 @@ void ApplySkin(MainWindow& window) {
   if (!info.exists() || !info.isFile() || info.isHidden()) return;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-    throw std::runtime_error(QString::fromLatin1(texts::kSkinUnreadable)
-                                 .arg(path, file.errorString())
-                                 .toStdString());
+    throw std::runtime_error(
+        Tr(texts::kSkinUnreadable).arg(path, file.errorString()).toStdString());
   }
   window.setStyleSheet(QString::fromUtf8(file.readAll()));
 }
@@ -68,12 +68,12 @@ bool StartUp(MainWindow& window, WorkbookOpener& opener, Dialogs& dialogs) {
   StepGuard guard(dialogs);
   guard.Run(Step::kApplySkin, [&] { ApplySkin(window); });
   LoadHandPointer(window.pointer());
-  window.setWindowTitle(QString::fromLatin1(texts::kProductName));
+  window.setWindowTitle(Tr(texts::kProductName));
   window.setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
   SetApplicationTitle();
   window.settings().Restore(guard);
   if (opener.CanOpenWindows()) return true;
-  dialogs.Message(QString::fromLatin1(texts::kNoWindows));
+  dialogs.Message(Tr(texts::kNoWindows));
   return false;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/model/sheet.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/sheet_grid.h"
@@ -97,7 +98,7 @@ void CellPainter::AddMergedRuns(const QRect& area,
     if (IsNumeric(value) &&
         grid_.fontMetrics().horizontalAdvance(run.text) + 2 * kPadding >
             run.rect.width()) {
-      run.text = QString::fromLatin1(texts::kOverflowMark);
+      run.text = Tr(texts::kOverflowMark);
     }
     runs.push_back(std::move(run));
   }
@@ -146,7 +147,7 @@ void CellPainter::AddRowRuns(int row, Lines columns,
     const int needed = metrics.horizontalAdvance(run.text) + 2 * kPadding;
     if (needed > run.rect.width()) {
       if (IsNumeric(value)) {
-        run.text = QString::fromLatin1(texts::kOverflowMark);
+        run.text = Tr(texts::kOverflowMark);
       } else if (value.kind == CellKind::kText) {
         // Left-aligned text reaches right up to the next filled cell,
         // right-aligned text left down to the previous one.

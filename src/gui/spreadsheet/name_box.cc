@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/typed_reference.h"
 
@@ -15,8 +16,8 @@ namespace kestrilo::gui {
 
 NameBox::NameBox(QWidget* parent) : QComboBox(parent) {
   setObjectName(QStringLiteral("nameBox"));
-  setAccessibleName(tr(texts::kNameBoxName));
-  setToolTip(tr(texts::kNameBoxToolTip));
+  setAccessibleName(Tr(texts::kNameBoxName));
+  setToolTip(Tr(texts::kNameBoxToolTip));
   setEditable(true);
   // What the user types is an address or a name to go to, never an item.
   setInsertPolicy(QComboBox::NoInsert);
@@ -52,7 +53,7 @@ void NameBox::AddSection(const Workbook& workbook, BlockNameKind kind) {
       });
   if (kind == BlockNameKind::kTable) {
     if (count() > 0) insertSeparator(count());
-    addItem(tr(texts::kNameBoxTables));
+    addItem(Tr(texts::kNameBoxTables));
     // A heading, not a name: shown, never picked.
     auto* items = qobject_cast<QStandardItemModel*>(model());
     if (items != nullptr) items->item(count() - 1)->setFlags(Qt::NoItemFlags);

@@ -6,6 +6,7 @@
 #include "engine/model/range_address.h"
 #include "engine/model/workbook_cell_source.h"
 #include "engine/writing/xml_writer.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/typed_reference.h"
@@ -26,7 +27,7 @@ constexpr std::int64_t kCountedAtOnce = 50'000;
 }  // namespace
 
 PromptDock::PromptDock(WorkbookWindow* window)
-    : QDockWidget(tr(texts::kPromptDockTitle), window), window_(window) {
+    : QDockWidget(Tr(texts::kPromptDockTitle), window), window_(window) {
   setObjectName(QStringLiteral("rangePromptDock"));
   setFeatures(QDockWidget::NoDockWidgetFeatures);
   setAllowedAreas(Qt::RightDockWidgetArea);
@@ -99,7 +100,7 @@ void PromptDock::UpdatePreview() {
   XmlPreviewPane* pane = prompt_->preview();
   const std::optional<BlockGeometry> block = window_->SelectedBlock();
   if (!block) {
-    pane->ShowNote(tr(texts::kBlockHoldsNoCells));
+    pane->ShowNote(Tr(texts::kBlockHoldsNoCells));
     return;
   }
   try {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
@@ -40,8 +41,8 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
       run_position_(new QLabel(this)),
       field_(new QLineEdit(this)),
       message_(new QLabel(this)),
-      ok_(new QPushButton(tr(texts::kPromptOk), this)),
-      cancel_(new QPushButton(tr(texts::kPromptCancel), this)),
+      ok_(new QPushButton(Tr(texts::kPromptOk), this)),
+      cancel_(new QPushButton(Tr(texts::kPromptCancel), this)),
       preview_(new XmlPreviewPane(this)) {
   setObjectName(QStringLiteral("rangePrompt"));
   run_position_->setObjectName(QStringLiteral("runPosition"));
@@ -49,9 +50,9 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
   bold.setBold(true);
   run_position_->setFont(bold);
   run_position_->hide();
-  auto* instruction = new QLabel(tr(texts::kPromptInstruction), this);
+  auto* instruction = new QLabel(Tr(texts::kPromptInstruction), this);
   instruction->setObjectName(QStringLiteral("instruction"));
-  field_->setAccessibleName(tr(texts::kPromptFieldName));
+  field_->setAccessibleName(Tr(texts::kPromptFieldName));
   message_->setObjectName(QStringLiteral("addressMessage"));
   message_->setStyleSheet(QStringLiteral("color: #b3261e;"));
   message_->hide();
@@ -81,7 +82,7 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
 void RangePrompt::SetRunPosition(int position, int count,
                                  const QString& file_name) {
   run_position_->setText(
-      tr(texts::kRunPosition).arg(position).arg(count).arg(file_name));
+      Tr(texts::kRunPosition).arg(position).arg(count).arg(file_name));
   run_position_->setVisible(!file_name.isEmpty());
 }
 
@@ -139,10 +140,10 @@ void RangePrompt::Confirm() {
   const BlockName* unusable = resolve_(field_->text()).unusable_name;
   message_->setText(
       unusable != nullptr
-          ? tr(texts::kNameUnusable)
+          ? Tr(texts::kNameUnusable)
                 .arg(QString::fromStdString(unusable->name),
                      QString::fromStdString(unusable->unusable_reason))
-          : tr(texts::kNotAnAddress));
+          : Tr(texts::kNotAnAddress));
   message_->show();
   MarkValid(false);
   field_->setFocus();

@@ -20,6 +20,7 @@
 #include "engine/reading/workbook_reader.h"
 #include "engine/writing/xml_writer.h"
 #include "gui/common/path_text.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/spreadsheet/grid_colors.h"
 #include "gui/spreadsheet/name_box.h"
@@ -49,7 +50,7 @@ WorkbookWindow::WorkbookWindow(QWidget* parent)
       pages_(new QStackedWidget(this)),
       loading_label_(new QLabel(this)),
       loading_bar_(new QProgressBar(this)),
-      status_label_(new QLabel(tr(texts::kReady), this)),
+      status_label_(new QLabel(Tr(texts::kReady), this)),
       selection_size_(new QLabel(this)),
       prompt_dock_(new PromptDock(this)) {
   ++open_windows;
@@ -104,7 +105,7 @@ QWidget* WorkbookWindow::CreateFormulaBar() {
   layout->setContentsMargins(6, 4, 6, 4);
   layout->setSpacing(6);
   name_box_->setFixedWidth(160);
-  auto* fx = new QLabel(QString::fromLatin1(texts::kFormulaBarMark), bar);
+  auto* fx = new QLabel(Tr(texts::kFormulaBarMark), bar);
   QFont italic = fx->font();
   italic.setItalic(true);
   italic.setFamily(QStringLiteral("serif"));
@@ -163,10 +164,10 @@ void WorkbookWindow::StartLoading(const std::string& file) {
   path_ = path;
   loading_ = true;
   setWindowTitle(FileNameOf(path));
-  loading_label_->setText(tr(texts::kLoading).arg(FileNameOf(path)));
+  loading_label_->setText(Tr(texts::kLoading).arg(FileNameOf(path)));
   loading_bar_->show();
   pages_->setCurrentIndex(0);
-  status_label_->setText(tr(texts::kLoading).arg(FileNameOf(path)));
+  status_label_->setText(Tr(texts::kLoading).arg(FileNameOf(path)));
   setCursor(Qt::BusyCursor);
   loader_ = std::thread([this, file] {
     std::unique_ptr<Workbook> workbook;
@@ -198,7 +199,7 @@ void WorkbookWindow::FinishLoading() {
   if (workbook) {
     SetWorkbook(std::move(workbook));
   } else {
-    QString reason = tr(texts::kWorkbookUnreadable);
+    QString reason = Tr(texts::kWorkbookUnreadable);
     if (load_error_) {
       try {
         std::rethrow_exception(load_error_);  // the reader has ended
@@ -209,7 +210,7 @@ void WorkbookWindow::FinishLoading() {
     }
     loading_bar_->hide();
     loading_label_->setText(reason);
-    status_label_->setText(tr(texts::kReady));
+    status_label_->setText(Tr(texts::kReady));
   }
   emit LoadFinished();
 }
@@ -245,7 +246,7 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
   name_box_->SetWorkbook(workbook_.get());
   if (active_sheet_ >= 0) grid_->SetSheet(&workbook_->sheet(active_sheet_));
   pages_->setCurrentWidget(grid_);
-  status_label_->setText(tr(texts::kReady));
+  status_label_->setText(Tr(texts::kReady));
   grid_->setFocus();
   ShowActiveCell();
 }
@@ -414,16 +415,16 @@ void WorkbookWindow::SelectionChanged() {
 void WorkbookWindow::ShowSelectionSize() {
   const std::optional<BlockGeometry> block = SelectedBlock();
   if (!block) {
-    selection_size_->setText(workbook_ ? tr(texts::kNoCells) : QString());
+    selection_size_->setText(workbook_ ? Tr(texts::kNoCells) : QString());
     return;
   }
   selection_size_->setText(
-      tr(texts::kBlockSize)
-          .arg(block->row_count == 1 ? tr(texts::kOneRow)
-                                     : tr(texts::kRows).arg(block->row_count))
+      Tr(texts::kBlockSize)
+          .arg(block->row_count == 1 ? Tr(texts::kOneRow)
+                                     : Tr(texts::kRows).arg(block->row_count))
           .arg(block->column_count == 1
-                   ? tr(texts::kOneColumn)
-                   : tr(texts::kColumns).arg(block->column_count)));
+                   ? Tr(texts::kOneColumn)
+                   : Tr(texts::kColumns).arg(block->column_count)));
 }
 
 QString WorkbookWindow::selection_size_text() const {

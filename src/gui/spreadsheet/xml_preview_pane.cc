@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 
 namespace kestrilo::gui {
@@ -15,10 +16,10 @@ XmlPreviewPane::XmlPreviewPane(QWidget* parent)
       text_(new QPlainTextEdit(this)),
       size_(new QLabel(this)) {
   setObjectName(QStringLiteral("xmlPreview"));
-  auto* title = new QLabel(tr(texts::kXmlPreviewTitle), this);
+  auto* title = new QLabel(Tr(texts::kXmlPreviewTitle), this);
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  text_->setAccessibleName(tr(texts::kXmlPreviewTitle));
+  text_->setAccessibleName(Tr(texts::kXmlPreviewTitle));
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   text_->setFont(fixed);
   text_->setTabStopDistance(QFontMetricsF(fixed).horizontalAdvance(' ') * 4);
@@ -42,15 +43,15 @@ void XmlPreviewPane::ShowHead(const std::string& head) {
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
   text_->setPlainText(shown);
-  size_->setText(tr(texts::kCountingSize));
+  size_->setText(Tr(texts::kCountingSize));
 }
 
 void XmlPreviewPane::ShowSize(std::int64_t lines, std::int64_t bytes) {
   const QLocale locale;
-  QString size = tr(texts::kPreviewSize)
+  QString size = Tr(texts::kPreviewSize)
                      .arg(locale.toString(qlonglong{lines}),
                           locale.toString(qlonglong{bytes}));
-  if (lines > kLines) size += tr(texts::kPreviewCut).arg(kLines);
+  if (lines > kLines) size += Tr(texts::kPreviewCut).arg(kLines);
   size_->setText(size);
 }
 

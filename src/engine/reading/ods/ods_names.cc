@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/model/block_name_definition.h"
+#include "engine/model/sheet_name.h"
 
 namespace kestrilo {
 
@@ -14,23 +15,6 @@ struct OdsCell {
   std::string cell;
 };
 
-// Reads a sheet name quoted in ', with '' for a quote; false when it does
-// not close.
-bool ReadQuoted(std::string_view text, std::size_t& i, std::string& out) {
-  for (++i; i < text.size(); ++i) {
-    if (text[i] != '\'') {
-      out += text[i];
-    } else if (i + 1 < text.size() && text[i + 1] == '\'') {
-      out += '\'';
-      ++i;
-    } else {
-      ++i;
-      return true;
-    }
-  }
-  return false;
-}
-
 std::optional<OdsCell> ParseCell(std::string_view text) {
   OdsCell cell;
   std::size_t i = 0;
@@ -38,7 +22,8 @@ std::optional<OdsCell> ParseCell(std::string_view text) {
   const std::size_t dot = text.rfind('.');
   if (i < text.size() && text[i] == '\'') {
     std::string sheet;
-    if (!ReadQuoted(text, i, sheet) || i >= text.size() || text[i] != '.') {
+    if (!ReadQuotedSheetName(text, i, sheet) || i >= text.size() ||
+        text[i] != '.') {
       return std::nullopt;
     }
     cell.sheet = std::move(sheet);

@@ -1,7 +1,6 @@
 #include "engine/reading/ods/ods_reader.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -19,6 +18,9 @@
 #include "engine/reading/zip/arriving_xml.h"
 #include "engine/reading/zip/background_inflater.h"
 #include "engine/reading/zip/package_part.h"
+#include "engine/text/ascii_text.h"
+#include "engine/text/iso_date.h"
+#include "engine/text/number_text.h"
 
 namespace kestrilo {
 
@@ -47,22 +49,6 @@ constexpr std::size_t kReleaseStep = 1u << 20;
 constexpr std::size_t kByteOrderMark = 3;
 
 // ---------------------------------------------------------------- values
-
-bool ParseInteger(std::string_view text, std::int64_t& value) {
-  const auto result =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size();
-}
-
-bool ParseDouble(std::string_view text, double& value) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  const auto result =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-         std::isfinite(value);
-}
 
 // A repeat attribute: at least 1, and small enough that sums of repeats
 // cannot overflow; the callers cap them at the sheet's limits.
@@ -94,85 +80,10 @@ std::optional<float> LengthInPoints(std::string_view text) {
   return std::nullopt;
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const auto year_of_era = static_cast<unsigned>(year - era * 400);
-  const unsigned day_of_year =
-      (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const unsigned day_of_era =
-      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + static_cast<std::int64_t>(day_of_era) - 719468;
-}
-
-// Reads `digits` decimal digits at text[pos].
-bool Digits(std::string_view text, std::size_t& pos, int digits, int& value) {
-  if (pos + digits > text.size()) return false;
-  value = 0;
-  for (int i = 0; i < digits; ++i) {
-    const char c = text[pos++];
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  return true;
-}
-
-// office:date-value: "YYYY-MM-DD" with an optional "THH:MM[:SS[.fff]]" and
-// time zone (ignored, as spreadsheet applications do). Gives the serial.
+// office:date-value: a date, perhaps with a time; gives the serial.
 bool ParseDateValue(std::string_view text, double& serial) {
-  std::size_t pos = 0;
-  bool negative_year = false;
-  if (!text.empty() && text[0] == '-') {
-    negative_year = true;
-    ++pos;
-  }
-  int year, month, day;
-  std::size_t year_start = pos;
-  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
-  const std::size_t year_digits = pos - year_start;
-  if (year_digits < 4 || year_digits > 6) return false;
-  pos = year_start;
-  if (!Digits(text, pos, static_cast<int>(year_digits), year)) return false;
-  if (negative_year) year = -year;
-  if (pos >= text.size() || text[pos++] != '-' ||
-      !Digits(text, pos, 2, month) || pos >= text.size() ||
-      text[pos++] != '-' || !Digits(text, pos, 2, day)) {
-    return false;
-  }
-  if (month < 1 || month > 12 || day < 1 || day > 31) return false;
-  double seconds = 0;
-  if (pos < text.size() && text[pos] == 'T') {
-    ++pos;
-    int hour, minute, second = 0;
-    if (!Digits(text, pos, 2, hour) || pos >= text.size() ||
-        text[pos++] != ':' || !Digits(text, pos, 2, minute)) {
-      return false;
-    }
-    if (pos < text.size() && text[pos] == ':') {
-      ++pos;
-      if (!Digits(text, pos, 2, second)) return false;
-    }
-    seconds = hour * 3600.0 + minute * 60.0 + second;
-    if (pos < text.size() && (text[pos] == '.' || text[pos] == ',')) {
-      double scale = 0.1;
-      for (++pos; pos < text.size() && text[pos] >= '0' && text[pos] <= '9';
-           ++pos) {
-        seconds += (text[pos] - '0') * scale;
-        scale /= 10;
-      }
-    }
-  }
-  // A time zone ("Z", "+01:00") may follow; the wall-clock value counts.
-  if (pos < text.size() && text[pos] != 'Z' && text[pos] != '+' &&
-      text[pos] != '-') {
-    return false;
-  }
-  const std::int64_t days = DaysFromCivil(year, static_cast<unsigned>(month),
-                                          static_cast<unsigned>(day)) -
-                            DaysFromCivil(1899, 12, 30);
-  serial = static_cast<double>(days) + seconds / 86400.0;
-  return true;
+  bool time_only = false;
+  return ParseIsoDateTime(text, serial, time_only) && !time_only;
 }
 
 // office:time-value, an ISO 8601 duration such as "PT13H45M30S",
@@ -226,12 +137,12 @@ bool IsBooleanFormula(std::string_view formula) {
   if (equals == std::string_view::npos || formula.size() - equals > 16) {
     return false;
   }
-  std::string upper;
+  std::string bare;
   for (const char c : formula.substr(equals + 1)) {
-    if (c != ' ')
-      upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (c != ' ') bare += c;
   }
-  return upper == "TRUE()" || upper == "FALSE()";
+  return EqualsIgnoringAsciiCase(bare, "TRUE()") ||
+         EqualsIgnoringAsciiCase(bare, "FALSE()");
 }
 
 // The codes spreadsheet applications show for error results.

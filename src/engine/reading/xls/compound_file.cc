@@ -1,12 +1,12 @@
 #include "engine/reading/xls/compound_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "engine/reading/input_file.h"
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
@@ -38,10 +38,7 @@ std::uint32_t U32(const char* p) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
+  return EqualsIgnoringAsciiCase(a, b);
 }
 
 }  // namespace

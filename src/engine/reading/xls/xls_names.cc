@@ -3,6 +3,7 @@
 #include "engine/model/block_geometry.h"
 #include "engine/model/block_name_definition.h"
 #include "engine/model/range_address.h"
+#include "engine/model/sheet_name.h"
 
 namespace kestrilo {
 

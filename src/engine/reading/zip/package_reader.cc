@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "engine/reading/ods/ods_reader.h"
+#include "engine/reading/ods/ods_file.h"
 #include "engine/reading/workbook_error.h"
-#include "engine/reading/xlsx/xlsx_reader.h"
+#include "engine/reading/xlsx/xlsx_file.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/reading/zip/package_part.h"
 #include "engine/reading/zip/zip_archive.h"
@@ -113,17 +113,17 @@ std::string MainPart(const ZipArchive& zip) {
   return main_part;
 }
 
-std::unique_ptr<Workbook> ReadPackage(const std::string& path) {
-  ZipArchive zip(path);
+std::unique_ptr<WorkbookFile> OpenPackage(const std::string& path) {
+  const ZipArchive zip(path);
   const std::string main_part = MainPart(zip);
   if (!main_part.empty() && main_part.ends_with(".xml")) {
-    return ReadXlsx(path, zip, main_part);
+    return OpenXlsxFile(path, main_part);
   }
   const std::string mime = MimeType(zip);
   if (StartsWith(mime, kOdsMimeType) ||
       (mime.empty() && zip.Contains("content.xml") &&
        zip.Contains("META-INF/manifest.xml"))) {
-    return ReadOds(path, zip);
+    return OpenOdsFile(path);
   }
   RefuseOtherPackage(path, zip, main_part);
 }
@@ -136,9 +136,9 @@ std::string SpreadsheetMainPart(const ZipArchive& zip) {
   return main_part;
 }
 
-std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path) {
+std::unique_ptr<WorkbookFile> OpenPackageFile(const std::string& path) {
   try {
-    return ReadPackage(path);
+    return OpenPackage(path);
   } catch (const std::bad_alloc&) {
     throw WorkbookError(path, "not enough memory to read this workbook");
   }

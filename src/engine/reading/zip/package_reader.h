@@ -3,18 +3,18 @@
 #include <memory>
 #include <string>
 
-#include "engine/model/workbook.h"
+#include "engine/reading/workbook_file.h"
 #include "engine/reading/zip/zip_archive.h"
 
 namespace kestrilo {
 
-/// Reads a zip-packaged workbook: Office Open XML (xlsx, xlsm, xltx, xltm)
+/// Opens a zip-packaged workbook: Office Open XML (xlsx, xlsm, xltx, xltm)
 /// or OpenDocument (ods). Throws WorkbookError for anything else in a zip
 /// (xlsb, documents that are no spreadsheets) and for damaged packages.
-std::unique_ptr<Workbook> ReadPackageWorkbook(const std::string& path);
+std::unique_ptr<WorkbookFile> OpenPackageFile(const std::string& path);
 
 /// The workbook part of an Office Open XML spreadsheet package, as
-/// ReadPackageWorkbook finds it; empty for any other package.
+/// OpenPackageFile finds it; empty for any other package.
 std::string SpreadsheetMainPart(const ZipArchive& zip);
 
 }  // namespace kestrilo

@@ -4,10 +4,10 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "engine/reading/workbook_error.h"
+#include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
@@ -21,7 +21,7 @@ std::string FoldName(std::string_view name) {
   std::string folded(name);
   for (char& c : folded) {
     if (c == '\\') c = '/';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    c = AsciiLower(c);
   }
   return folded;
 }

@@ -1,0 +1,60 @@
+#include "engine/conversion/block_row_writer.h"
+
+#include "engine/model/column_letters.h"
+#include "engine/model/range_address.h"
+#include "engine/writing/cell_text.h"
+
+namespace kestrilo {
+
+BlockRowWriter::BlockRowWriter(const BlockGeometry& block,
+                               const ExportOptions& options, XmlSink& sink,
+                               ConversionObserver* observer)
+    : block_(block), options_(options), sink_(sink), observer_(observer) {}
+
+BlockRowWriter::~BlockRowWriter() = default;
+
+XmlRowWriter& BlockRowWriter::Writer() {
+  if (!writer_) {
+    XmlRowWriter::StatusCallback status;
+    if (observer_ != nullptr) {
+      status = [observer = observer_](std::string_view text) {
+        observer->Progress(text);
+      };
+    }
+    writer_ = std::make_unique<XmlRowWriter>(block_, FormatArea(block_),
+                                             options_, sink_, status);
+  }
+  return *writer_;
+}
+
+void BlockRowWriter::AddRow(std::int32_t row, std::span<const RowCell> cells) {
+  if (row < block_.first_row || row > block_.last_row()) return;
+  if (row <= last_row_) throw RowsOutOfOrder{};
+  last_row_ = row;
+  XmlRowWriter& writer = Writer();
+  NoteCells(row, cells);
+  writer.AddRow(row, cells);
+}
+
+void BlockRowWriter::NoteCells(std::int32_t row,
+                               std::span<const RowCell> cells) {
+  const std::int32_t written_from = writer_->FirstColumnUsed(row);
+  for (const RowCell& cell : cells) {
+    if (cell.column < block_.first_column) continue;
+    if (cell.column > block_.last_column()) break;
+    any_cell_ = true;
+    if (!options_.escape_text || !first_unholdable_.empty()) return;
+    if (cell.column >= written_from && cell.value.kind == CellKind::kText &&
+        HoldsCharactersXmlCannot(cell.value.text)) {
+      first_unholdable_ = ColumnLetters(cell.column) + std::to_string(row);
+    }
+  }
+}
+
+void BlockRowWriter::Finish() { Writer().Finish(); }
+
+void BlockRowWriter::FinishAt(std::int32_t last_row) {
+  Writer().FinishAt(last_row);
+}
+
+}  // namespace kestrilo

@@ -1,0 +1,277 @@
+#include "engine/conversion/conversion.h"
+
+#include <memory>
+
+#include "engine/conversion/block_error.h"
+#include "engine/conversion/block_resolver.h"
+#include "engine/conversion/block_row_writer.h"
+#include "engine/conversion/row_spool.h"
+#include "engine/conversion/spool_follower.h"
+#include "engine/model/block_clip.h"
+#include "engine/model/column_letters.h"
+#include "engine/model/range_address.h"
+#include "engine/model/workbook_cell_source.h"
+#include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_file.h"
+#include "engine/text/ascii_text.h"
+#include "engine/writing/cell_text.h"
+#include "engine/writing/xml_row_writer.h"
+#include "engine/writing/xml_writer.h"
+
+namespace kestrilo {
+
+namespace {
+
+// ---------------------------------------------------------------- texts
+
+std::string EmptyBlockText(const std::optional<BlockGeometry>& block,
+                           const std::string& sheet) {
+  return block ? "block is empty (" + FormatArea(*block) + " of sheet '" +
+                     sheet + "' has no cells)"
+               : "block is empty (sheet '" + sheet + "' has no cells)";
+}
+
+void WarnOfUnholdable(const ExportOptions& options, const std::string& cell,
+                      const std::string& sheet, ConversionReport& report) {
+  if (!options.escape_text) return;
+  const std::string replaced =
+      "characters that XML cannot hold are written as U+FFFD";
+  if (!cell.empty()) {
+    report.warnings.push_back(replaced + ", first in cell " + cell +
+                              " of sheet '" + sheet + "'");
+  } else if (options.title_tag && HoldsCharactersXmlCannot(options.title)) {
+    report.warnings.push_back(replaced + " in the title");
+  }
+}
+
+void WarnOfFormulas(int count, ConversionReport& report) {
+  if (count <= 0) return;
+  report.warnings.push_back(std::to_string(count) +
+                            (count == 1 ? " formula has" : " formulas have") +
+                            " no cached value and read as empty");
+}
+
+// ---------------------------------------------------------------- rules
+
+// Tells the observer the conversion is busy for as long as it lives; one
+// that fails must not leave the window's pointer busy.
+class BusyMark {
+ public:
+  explicit BusyMark(ConversionObserver* observer) : observer_(observer) {
+    if (observer_ != nullptr) observer_->Busy(true);
+  }
+  ~BusyMark() {
+    if (observer_ == nullptr) return;
+    try {
+      observer_->Busy(false);
+    } catch (...) {
+    }
+  }
+  BusyMark(const BusyMark&) = delete;
+  BusyMark& operator=(const BusyMark&) = delete;
+
+ private:
+  ConversionObserver* observer_;
+};
+
+// The block to convert once the sheet's used range is known, by the one
+// rule for empty blocks: the used range, whole rows and whole columns
+// stand for the cells they hold, and are skipped when they hold none; a
+// block given by address or name stands for itself, filled or not.
+std::optional<BlockGeometry> DecideBlock(
+    const std::optional<BlockGeometry>& asked,
+    const std::optional<BlockGeometry>& used, const std::string& sheet,
+    ConversionReport& report) {
+  if (!asked) {
+    if (!used) report.skipped = EmptyBlockText(std::nullopt, sheet);
+    return used;
+  }
+  if (SpansWholeLines(*asked)) {
+    const std::optional<BlockGeometry> clipped = ClipToUsedRange(*asked, used);
+    if (!clipped) report.skipped = EmptyBlockText(asked, sheet);
+    return clipped;
+  }
+  if (!used || !Overlaps(*asked, *used)) {
+    report.warnings.push_back(EmptyBlockText(asked, sheet));
+  }
+  return asked;
+}
+
+// Notes the first cell the writer reads whose text XML cannot hold.
+class NotingCellSource : public CellSource {
+ public:
+  explicit NotingCellSource(const CellSource& cells) : cells_(cells) {}
+
+  BlockGeometry Geometry(std::string_view address) const override {
+    return cells_.Geometry(address);
+  }
+  CellValue Value(std::int32_t row, std::int32_t column) const override {
+    const CellValue value = cells_.Value(row, column);
+    if (first_unholdable_.empty() && value.kind == CellKind::kText &&
+        HoldsCharactersXmlCannot(value.text)) {
+      first_unholdable_ = ColumnLetters(column) + std::to_string(row);
+    }
+    return value;
+  }
+  const std::string& first_unholdable() const { return first_unholdable_; }
+
+ private:
+  const CellSource& cells_;
+  mutable std::string first_unholdable_;
+};
+
+// The model's road: a sheet of a workbook read whole.
+ConversionReport ConvertSheet(const Workbook& workbook, int index,
+                              const std::optional<BlockGeometry>& asked,
+                              const ExportOptions& options, XmlSink& sink,
+                              ConversionObserver* observer) {
+  const Sheet& sheet = workbook.sheet(index);
+  ConversionReport report;
+  report.sheet = sheet.name();
+  report.road = ConversionRoad::kModel;
+  WarnOfFormulas(workbook.formulas_without_value(), report);
+  report.block = DecideBlock(asked, sheet.UsedRange(), sheet.name(), report);
+  if (!report.skipped.empty()) return report;
+  const WorkbookCellSource cells(workbook, index);
+  const NotingCellSource source(cells);
+  WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
+  WarnOfUnholdable(options, source.first_unholdable(), sheet.name(), report);
+  return report;
+}
+
+// ---------------------------------------------------------------- roads
+
+// The sheet and block a request asks for, before any cell is read.
+struct Target {
+  SheetChoice sheet;
+  std::optional<BlockGeometry> block;  // nothing: the used range
+};
+
+// An address needs nothing of the workbook; a name needs its structure.
+Target Resolve(WorkbookFile& file, const ConversionRequest& request) {
+  const std::string_view text = TrimAsciiBlanks(request.block);
+  if (text.empty()) return {request.sheet, std::nullopt};
+  if (IsAddress(text)) {
+    RangeAddress address = ParseAddress(text);
+    SheetChoice sheet = request.sheet;
+    if (!address.sheet.empty())
+      sheet = SheetChoice{std::move(address.sheet), {}};
+    return {std::move(sheet), address.areas.front()};
+  }
+  const Workbook& structure = file.Structure();
+  const std::optional<int> context = request.sheet.Find(structure);
+  if (!context) {
+    throw BlockError(request.sheet.MissingReason(structure.sheet_count()));
+  }
+  const ResolvedBlock resolved = ResolveBlock(structure, *context, text);
+  return {SheetChoice::AtIndex(resolved.sheet), resolved.block};
+}
+
+ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
+                            const ExportOptions& options, XmlSink& sink,
+                            ConversionObserver* observer) {
+  ConversionReport report;
+  report.road = ConversionRoad::kStreamed;
+  report.block = target.block;
+  BlockRowWriter writer(*target.block, options, sink, observer);
+  const SheetRead read = file.ReadRows(target.sheet, writer);
+  writer.Finish();
+  report.sheet = read.name;
+  WarnOfFormulas(read.formulas_without_value, report);
+  if (!writer.any_cell()) {
+    report.warnings.push_back(EmptyBlockText(report.block, read.name));
+  }
+  WarnOfUnholdable(options, writer.first_unholdable(), read.name, report);
+  return report;
+}
+
+ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
+                           const Target& target, const ExportOptions& options,
+                           XmlSink& sink, ConversionObserver* observer) {
+  ConversionReport report;
+  report.road = ConversionRoad::kSpooled;
+  RowSpool spool(path);
+  if (target.block && !SpansWholeLines(*target.block)) {
+    spool.KeepOnly(*target.block);
+  }
+  // The used range is guessed from the first rows and written meanwhile,
+  // where the sink can take it back should the guess fail.
+  std::optional<SpoolFollower> follower;
+  if (!target.block && sink.CanRestart()) {
+    follower.emplace(spool, options, sink, observer);
+  }
+  const SheetRead read = file.ReadRows(target.sheet, spool);
+  spool.Close();
+  report.sheet = read.name;
+  WarnOfFormulas(read.formulas_without_value, report);
+  report.block = DecideBlock(target.block, spool.used(), read.name, report);
+  if (!report.skipped.empty()) return report;
+  if (follower && follower->Complete(*report.block)) {
+    WarnOfUnholdable(options, follower->first_unholdable(), read.name, report);
+    return report;
+  }
+  if (follower) sink.Restart();
+  BlockRowWriter writer(*report.block, options, sink, observer);
+  spool.Send(writer, report.block->first_row, report.block->last_row());
+  writer.Finish();
+  WarnOfUnholdable(options, writer.first_unholdable(), read.name, report);
+  return report;
+}
+
+ConversionReport ModelRoad(const std::string& path, WorkbookFile& file,
+                           const Target& target, const ExportOptions& options,
+                           XmlSink& sink, ConversionObserver* observer) {
+  const std::unique_ptr<Workbook> workbook = file.ReadCells(target.sheet);
+  const std::optional<int> index = target.sheet.Find(*workbook);
+  if (!index) {
+    throw WorkbookError(path,
+                        target.sheet.MissingReason(workbook->sheet_count()));
+  }
+  return ConvertSheet(*workbook, *index, target.block, options, sink, observer);
+}
+
+}  // namespace
+
+ConversionReport ConvertFile(const std::string& path,
+                             const ConversionRequest& request, XmlSink& sink,
+                             ConversionObserver* observer) {
+  const BusyMark busy(observer);
+  std::unique_ptr<WorkbookFile> file = WorkbookFile::Open(path);
+  const Target target = Resolve(*file, request);
+  const ExportOptions& options = request.options;
+  if (!XmlRowWriter::Handles(options)) {
+    return ModelRoad(path, *file, target, options, sink, observer);
+  }
+  const bool known_block = target.block && !SpansWholeLines(*target.block);
+  if (!known_block || !sink.CanRestart()) {
+    return SpoolRoad(path, *file, target, options, sink, observer);
+  }
+  try {
+    return StreamRoad(*file, target, options, sink, observer);
+  } catch (const BlockRowWriter::RowsOutOfOrder&) {
+  }
+  // The file lists rows of the block out of order: what was written goes,
+  // and the rows are read again into a spool, which puts them in order.
+  sink.Restart();
+  file = WorkbookFile::Open(path);
+  ConversionReport report =
+      SpoolRoad(path, *file, target, options, sink, observer);
+  report.road_changed = true;
+  return report;
+}
+
+ConversionReport ConvertWorkbook(const Workbook& workbook,
+                                 const ConversionRequest& request,
+                                 XmlSink& sink, ConversionObserver* observer) {
+  const BusyMark busy(observer);
+  const std::optional<int> context = request.sheet.Find(workbook);
+  if (!context) {
+    throw BlockError(request.sheet.MissingReason(workbook.sheet_count()));
+  }
+  const ResolvedBlock resolved =
+      ResolveBlock(workbook, *context, request.block);
+  return ConvertSheet(workbook, resolved.sheet, resolved.block, request.options,
+                      sink, observer);
+}
+
+}  // namespace kestrilo

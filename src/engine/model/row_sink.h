@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "engine/model/cell_value.h"
+
+namespace kestrilo {
+
+class SheetLayout;
+
+/// One non-empty cell of a row, as a reader delivers it.
+struct RowCell {
+  std::int32_t column = 0;
+  /// Its text (if any) need only live until the row has been taken.
+  CellValue value;
+};
+
+/// Takes one sheet's cells row by row as a reader parses them, so that
+/// they can go on (to the XML writer, say) without the sheet being built.
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+
+  /// The non-empty cells of worksheet row `row` (1-based), sorted by
+  /// column, each column once. Rows come in the order the file lists them:
+  /// ascending in the files of every application we know, but a file may
+  /// list a row again, or after a later one, and the reader passes that on
+  /// as it is. Rows without cells may be left out.
+  virtual void AddRow(std::int32_t row, std::span<const RowCell> cells) = 0;
+
+  /// Where the reader puts the sheet's column widths, row heights and
+  /// merged areas as it meets them; null (the default) when they are not
+  /// wanted.
+  virtual SheetLayout* layout() { return nullptr; }
+};
+
+}  // namespace kestrilo
