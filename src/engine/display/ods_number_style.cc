@@ -232,8 +232,11 @@ std::string ColorCode(const OdsStyleElement& style) {
         best_distance = distance;
       }
     }
-    return best <= 8 ? "[" + std::string(kColorNames[best - 1]) + "]"
-                     : "[Color" + std::to_string(best) + "]";
+    std::string code = "[";
+    code += best <= 8 ? std::string(kColorNames[best - 1])
+                      : "Color" + std::to_string(best);
+    code += ']';
+    return code;
   }
   return {};
 }
@@ -249,7 +252,10 @@ std::string SectionCode(const OdsStyleElement& style) {
     if (name == "text") {
       AppendText(child.text, percentage, code);
     } else if (name == "fill-character") {
-      if (!child.text.empty()) code += "*" + child.text.substr(0, 1);
+      if (!child.text.empty()) {
+        code += '*';
+        code += child.text.front();
+      }
     } else if (name == "currency-symbol") {
       // Empty: the currency of the document's language; "$" for English.
       AppendQuoted(child.text.empty() ? "$" : child.text, code);

@@ -202,10 +202,22 @@ inline constexpr char kReplacedFiles[] = QT_TRANSLATE_NOOP(
     "holds the XML of the last of them:\r\n\r\n");
 inline constexpr char kReplacedFile[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "%1 (the XML of %2 was replaced by that of %3)");
-//: The message at the end of a run, and the count added when some failed.
+//: The message at the end of a run, and the counts added when not every
+//: workbook became a file: "5 of 8 workbooks exported; 2 skipped; 1 failed
+//: (see the messages before this one)".
 inline constexpr char kDone[] = QT_TRANSLATE_NOOP("Kestrilo", "Done.");
-inline constexpr char kDoneCounts[] = QT_TRANSLATE_NOOP(
-    "Kestrilo", "\r\n%1 of %2 %3 exported; %4 failed (reported above)");
+inline constexpr char kDoneCounts[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "\r\n%1 of %2 %3 exported");
+inline constexpr char kDoneSkipped[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "; %1 skipped");
+inline constexpr char kDoneFailed[] = QT_TRANSLATE_NOOP(
+    "Kestrilo", "; %1 failed (see the messages before this one)");
+//: A workbook's path, and what the user should know of the XML written.
+inline constexpr char kConversionWarning[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "%1: warning: %2");
+//: A workbook's path, and why its block gave no file.
+inline constexpr char kBlockSkipped[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "%1: %2; skipped");
 inline constexpr char kWorkbook[] = QT_TRANSLATE_NOOP("Kestrilo", "workbook");
 inline constexpr char kWorkbooks[] = QT_TRANSLATE_NOOP("Kestrilo", "workbooks");
 
@@ -240,12 +252,6 @@ inline constexpr char kReadingInterrupted[] =
     QT_TRANSLATE_NOOP("Kestrilo", ": reading was interrupted");
 inline constexpr char kWorkbookNotOpen[] =
     QT_TRANSLATE_NOOP("Kestrilo", ": the workbook is not open.");
-inline constexpr char kEmptyBlockStart[] =
-    QT_TRANSLATE_NOOP("Kestrilo", ": the block ");
-inline constexpr char kEmptyBlockSheet[] =
-    QT_TRANSLATE_NOOP("Kestrilo", " of sheet '");
-inline constexpr char kEmptyBlockEnd[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "' holds no cells.");
 
 // ---- Workbook window: range prompt and XML preview -------------------------
 
