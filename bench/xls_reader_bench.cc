@@ -10,7 +10,7 @@
 //
 // The workbook is written once, by the test writer, into the temporary
 // folder (about 20 MB) and removed at the end; nothing big is kept in the
-// repository.
+// repository. `--write=FILE` writes it to FILE instead, and stops.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -95,6 +95,8 @@ void AppendSheet(BiffStream& sheet, const std::string& bof) {
   sheet.Record(0x000A, "");
 }
 
+}  // namespace
+
 std::string BuildWorkbook() {
   BiffStream globals;
   const auto bof = [](std::uint16_t type) {
@@ -117,6 +119,8 @@ std::string BuildWorkbook() {
   writer.AddStream("Workbook", globals.bytes());
   return writer.Build();
 }
+
+namespace {
 
 class Workbook1M {
  public:
@@ -206,4 +210,17 @@ BENCHMARK(BM_ReadXlsRows1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 }  // namespace kestrilo
 
-BENCHMARK_MAIN();
+// `--write=FILE` writes the benchmark's workbook to FILE and stops, for the
+// whole-road benchmark of the command-line tool.
+int main(int argc, char** argv) {
+  const std::string_view write = "--write=";
+  if (argc == 2 && std::string_view(argv[1]).starts_with(write)) {
+    std::ofstream(argv[1] + write.size(), std::ios::binary)
+        << kestrilo::BuildWorkbook();
+    return 0;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -28,8 +28,9 @@ TEST(ParseCommandLineTest, DefaultsAreTheWindowsDefaults) {
   const CommandLine line = ParseCommandLine({"a.xlsx"});
   EXPECT_THAT(line.inputs, ElementsAre("a.xlsx"));
   // A folder adds every format the tool reads, not the window's "xl*".
-  EXPECT_THAT(line.extensions, ElementsAre("xlsx", "xlsm", "xltx", "xltm",
-                                           "ods", "xls", "csv", "txt"));
+  EXPECT_THAT(line.extensions,
+              ElementsAre("xlsx", "xlsm", "xltx", "xltm", "xls", "ods", "ots",
+                          "csv", "tsv", "txt"));
   EXPECT_EQ(line.files_from, "");
   EXPECT_FALSE(line.null_separated);
   EXPECT_FALSE(line.keep_tree);

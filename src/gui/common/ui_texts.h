@@ -147,10 +147,12 @@ inline constexpr char kAddFilesTitle[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "Add File(s) - Hold Ctrl to select multiple files");
 inline constexpr char kExcelFilesFilter[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Excel Files (*.xl*)");
+//: %1: the file name patterns of the formats read ("*.ods *.ots").
 inline constexpr char kOdsFilesFilter[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "OpenDocument Spreadsheets (*.ods)");
+    QT_TRANSLATE_NOOP("Kestrilo", "OpenDocument Spreadsheets (%1)");
+//: %1: the file name patterns of the formats read ("*.csv *.tsv *.txt").
 inline constexpr char kTextFilesFilter[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "CSV and Text Files (*.csv *.txt)");
+    QT_TRANSLATE_NOOP("Kestrilo", "CSV and Text Files (%1)");
 inline constexpr char kAllFilesFilter[] =
     QT_TRANSLATE_NOOP("Kestrilo", "All Files (*)");
 //: When the file dialog's selection cannot be read: nothing is added.
