@@ -125,6 +125,7 @@ ConversionSettings SettingsOf(const CommandLine& line) {
   settings.request.sheet = SheetChoice{line.sheet_name, line.sheet_number};
   settings.request.block = line.range;
   settings.request.options = line.options;
+  settings.request.max_output_bytes = line.max_output;
   return settings;
 }
 

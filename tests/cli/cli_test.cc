@@ -220,6 +220,35 @@ TEST_F(CliTest, EscapesCellTextUnlessToldNot) {
             Expected("special_raw.xml"));
 }
 
+// Two cells at A1 and XFD1048576: a block of seventeen billion cells, which
+// the budget refuses at once while the other workbooks still convert.
+TEST_F(CliTest, TheOutputBudgetRefusesABlockTooLargeAndLetsTheRestConvert) {
+  {
+    std::ofstream csv(dir_ / "corner.csv", std::ios::binary);
+    csv << "1" << std::string(1048575, '\n') << std::string(16383, ',')
+        << "2\n";
+    std::ofstream small(dir_ / "small.csv", std::ios::binary);
+    small << "a,b\r\n1,2\r\n";
+  }
+  Outcome outcome = Run({"corner.csv", "small.csv", "-o", "out"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err,
+              HasSubstr("kestrilo-cli: corner.csv: the block $1:$1048576 of "
+                        "sheet 'corner' has 17,179,869,184 cells, 2 of them "
+                        "filled: its XML would take at least 172 GB, more "
+                        "than the 2 GiB allowed (--max-output)"));
+  EXPECT_EQ(FilesIn("out"), std::vector<std::string>{"small.xml"});
+  // A lower limit stops a text that grows beyond it, and 0 lifts it.
+  outcome = Run({"--max-output", "1k", "--range", "A1:Z100", "corner.csv",
+                 "-o", "out"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("more than the 1 kB allowed"));
+  outcome = Run({"--max-output", "0", "--range", "A1:Z100", "corner.csv",
+                 "-o", "out"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(Run({"--max-output", "2X", "corner.csv"}).status, 2);
+}
+
 TEST_F(CliTest, ValidNamesUnlessRawNamesAsked) {
   {
     std::ofstream csv(dir_ / "years.csv", std::ios::binary);
