@@ -182,12 +182,6 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
       },
       [&](int job, JobResult& result) {
         std::lock_guard lock(bar_mutex);
-        if (!result.xml.empty() && !result.xml.WriteTo(stdout)) {
-          result.status = JobResult::Status::kFailed;
-          result.messages.push_back(
-              kMessagePrefix + jobs[job].input +
-              ": cannot write to standard output: " + std::strerror(errno));
-        }
         for (const std::string& message : result.messages) bar.Print(message);
         if (report && !counts.report_failed &&
             !report->Write(jobs[job], result)) {

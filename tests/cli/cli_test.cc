@@ -6,6 +6,7 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -247,6 +248,39 @@ TEST_F(CliTest, TheOutputBudgetRefusesABlockTooLargeAndLetsTheRestConvert) {
                  "-o", "out"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(Run({"--max-output", "2X", "corner.csv"}).status, 2);
+}
+
+// `-o -` writes as the XML is made: the tool's memory stays far below the
+// size of the text it writes.
+TEST_F(CliTest, StandardOutputTakesTheXmlAsItIsMade) {
+  {
+    std::ofstream csv(dir_ / "wide.csv", std::ios::binary);
+    for (int row = 0; row < 60000; ++row) {
+      for (int column = 0; column < 20; ++column) {
+        csv << (column ? "," : "") << "text " << row * 20 + column;
+      }
+      csv << "\r\n";
+    }
+  }
+  const fs::path out = dir_ / "wide.xml";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(fd, STDOUT_FILENO);
+    if (chdir(dir_.c_str()) != 0) _exit(127);
+    execl(KESTRILO_CLI, KESTRILO_CLI, "--quiet", "-o", "-", "wide.csv",
+          nullptr);
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  ASSERT_EQ(wait4(pid, &status, 0, &usage), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::uintmax_t xml_bytes = fs::file_size(out);
+  EXPECT_GT(xml_bytes, 30u << 20);
+  // ru_maxrss counts kilobytes.
+  EXPECT_LT(static_cast<std::uintmax_t>(usage.ru_maxrss) * 1024,
+            xml_bytes / 3);
 }
 
 TEST_F(CliTest, ValidNamesUnlessRawNamesAsked) {
