@@ -15,7 +15,7 @@
 #include "engine/reading/workbook_file.h"
 #include "engine/text/ascii_text.h"
 #include "engine/writing/cell_text.h"
-#include "engine/writing/xml_row_writer.h"
+#include "engine/writing/row_writer.h"
 #include "engine/writing/xml_writer.h"
 
 namespace kestrilo {
@@ -134,7 +134,8 @@ ConversionReport ConvertSheet(const Workbook& workbook, int index,
   if (!report.skipped.empty()) return report;
   const WorkbookCellSource cells(workbook, index);
   const NotingCellSource source(cells);
-  WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
+  report.schema =
+      WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
   WarnOfUnholdable(options, source.first_unholdable(), sheet.name(), report);
   return report;
 }
@@ -176,6 +177,7 @@ ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
   BlockRowWriter writer(*target.block, options, sink, observer);
   const SheetRead read = file.ReadRows(target.sheet, writer);
   writer.Finish();
+  report.schema = writer.schema();
   report.sheet = read.name;
   WarnOfFormulas(read.formulas_without_value, report);
   if (!writer.any_cell()) {
@@ -207,6 +209,7 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   report.block = DecideBlock(target.block, spool.used(), read.name, report);
   if (!report.skipped.empty()) return report;
   if (follower && follower->Complete(*report.block)) {
+    report.schema = follower->schema();
     WarnOfUnholdable(options, follower->first_unholdable(), read.name, report);
     return report;
   }
@@ -214,6 +217,7 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   BlockRowWriter writer(*report.block, options, sink, observer);
   spool.Send(writer, report.block->first_row, report.block->last_row());
   writer.Finish();
+  report.schema = writer.schema();
   WarnOfUnholdable(options, writer.first_unholdable(), read.name, report);
   return report;
 }
@@ -239,7 +243,7 @@ ConversionReport ConvertFile(const std::string& path,
   std::unique_ptr<WorkbookFile> file = WorkbookFile::Open(path);
   const Target target = Resolve(*file, request);
   const ExportOptions& options = request.options;
-  if (!XmlRowWriter::Handles(options)) {
+  if (!RowWriter::Handles(options)) {
     return ModelRoad(path, *file, target, options, sink, observer);
   }
   const bool known_block = target.block && !SpansWholeLines(*target.block);

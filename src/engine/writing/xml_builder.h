@@ -146,6 +146,15 @@ class XmlBuilder {
   std::size_t used_ = 0;
 };
 
+// Throws AddressError, naming `address`, for a block that does not lie
+// inside the worksheet: a block from elsewhere than our own parser might
+// have any geometry.
+void RequireInsideWorksheet(const BlockGeometry& block,
+                            std::string_view address);
+
+// Tells `step`, when there is one, "Rows completed: `number`".
+void TellStep(const XmlBuilder::StepCallback& step, std::int32_t number);
+
 // Appends the tag name a header cell stands for: its text with every space
 // removed, without markup when escaping, and made a valid name when asked.
 void AppendHeaderTag(const CellValue& header, const ExportOptions& options,
