@@ -10,7 +10,9 @@
 #include "engine/conversion/conversion.h"
 #include "engine/writing/record_shape.h"
 #include "engine/writing/string_sink.h"
+#include "engine/writing/output_file.h"
 #include "grid_workbooks.h"
+#include "xmllint_check.h"
 
 namespace kestrilo {
 namespace {
@@ -128,10 +130,11 @@ std::vector<HeaderCase> HeaderCases() {
        {"\t<r>", "\t\t<a x=\"1\">text</a>", "\t</r>"}},
       {"odd names made valid, spaces removed",
        {{Text(" 2021 Sales "), Text("a//b"), Text("@"), Text("x[0]"),
-         Text("<&>"), Text("@a/b"), Blank(), Number(2), Text("n[1]/@k [2]")},
+         Text("<&>"), Text("@a/b"), Blank(), Number(2), Text("n[1]/@k [2]"),
+         Text("@xmlns")},
         {Number(1), Number(2), Number(3), Number(4), Number(5), Number(6),
-         Number(7), Number(8), Number(9)}},
-       {"\t<r _=\"3\">", "\t\t<_2021Sales>1</_2021Sales>", "\t\t<a>",
+         Number(7), Number(8), Number(9), Number(10)}},
+       {"\t<r _=\"3\" _xmlns=\"10\">", "\t\t<_2021Sales>1</_2021Sales>", "\t\t<a>",
         "\t\t\t<_>", "\t\t\t\t<b>2</b>", "\t\t\t</_>", "\t\t</a>",
         "\t\t<x_0_>4</x_0_>", "\t\t<___>5</___>", "\t\t<__a>",
         "\t\t\t<b>6</b>", "\t\t</__a>", "\t\t<_>7</_>", "\t\t<_2>8</_2>",
@@ -247,6 +250,80 @@ TEST(RecordsLayoutTest, RootNamesItsSchema) {
   EXPECT_THAT(report.schema,
               AllOf(HasSubstr("<xs:element name=\"T\">"),
                     HasSubstr("<xs:element name=\"a\" type=\"xs:string\"/>")));
+}
+
+// Every case's XML, in every format, is valid against its own schema as
+// an independent validator reads both.
+TEST(RecordsLayoutTest, EveryOutputIsValidAgainstItsSchema) {
+  if (!HasXmllint()) GTEST_SKIP() << "xmllint (libxml2-utils) is not installed";
+  for (const HeaderCase& test : HeaderCases()) {
+    SCOPED_TRACE(test.rule);
+    ExportOptions options = RecordsOptions("T", "r");
+    options.keep_empty = test.keep_empty;
+    options.schema = true;
+    options.schema_name = "valid.xsd";
+    for (GridFormat format : kFormats) {
+      const std::string path = WriteGrid("valid", format, test.grid);
+      std::string xml;
+      const ConversionReport report = Convert(path, options, xml, test.block);
+      WriteTextFile(xml, TestFilePath("valid.xml"));
+      WriteTextFile(report.schema, TestFilePath("valid.xsd"));
+      EXPECT_EQ(XmllintComplaint(TestFilePath("valid.xml"),
+                                 TestFilePath("valid.xsd")),
+                "")
+          << path << "\n" << xml << report.schema;
+    }
+  }
+}
+
+// Types from every value of a column, occurrences from every record.
+TEST(RecordsLayoutTest, SchemaInfersTypesAndOccurrences) {
+  const Grid grid = {
+      {Text("i"), Text("d"), Text("x"), Text("b"), Text("day"), Text("at"),
+       Text("clock"), Text("s"), Text("mixed"), Text("a/@n"), Text("a"),
+       Text("g/@k"), Text("g/@k")},
+      {Number(1), Number(1.5), Number(1e20), Bool(true), Date(44439),
+       Date(44439.5), Time(0.5), Text("x"), Date(44439), Number(3), Number(5),
+       Number(1), Number(2)},
+      {Number(-2), Number(2), Number(2.5), Bool(false), Date(44440),
+       Date(44440.25), Time(0.25), Blank(), Text("later"), Number(4), Blank(),
+       Number(7), Blank()},
+  };
+  const std::vector<std::string> declared = {
+      "<xs:simpleType name=\"integer-or-empty\">\r\n"
+      "\t\t<xs:union memberTypes=\"xs:integer\">",
+      "<xs:element name=\"r\" minOccurs=\"0\" maxOccurs=\"unbounded\">",
+      "<xs:element name=\"i\" type=\"xs:integer\"/>",
+      "<xs:element name=\"d\" type=\"xs:decimal\"/>",
+      "<xs:element name=\"x\" type=\"xs:double\"/>",
+      "<xs:element name=\"b\" type=\"xs:boolean\"/>",
+      "<xs:element name=\"day\" type=\"xs:date\"/>",
+      "<xs:element name=\"at\" type=\"xs:dateTime\"/>",
+      "<xs:element name=\"clock\" type=\"xs:time\"/>",
+      "<xs:element name=\"s\" minOccurs=\"0\" type=\"xs:string\"/>",
+      "<xs:element name=\"mixed\" type=\"xs:string\"/>",
+      "<xs:extension base=\"integer-or-empty\">\r\n"
+      "\t\t\t\t\t\t\t\t\t\t\t<xs:attribute name=\"n\" type=\"xs:integer\" "
+      "use=\"required\"/>",
+      "<xs:element name=\"g\" maxOccurs=\"2\">",
+  };
+  ExportOptions options = RecordsOptions("T", "r");
+  options.schema = true;
+  for (GridFormat format : {GridFormat::kXlsx, GridFormat::kOds,
+                            GridFormat::kXls}) {
+    const std::string path = WriteGrid("typed", format, grid);
+    std::string xml;
+    const ConversionReport report = Convert(path, options, xml);
+    for (const std::string& declaration : declared) {
+      EXPECT_THAT(report.schema, HasSubstr(declaration)) << path;
+    }
+    if (!HasXmllint()) continue;
+    WriteTextFile(xml, TestFilePath("typed.xml"));
+    WriteTextFile(report.schema, TestFilePath("typed.xsd"));
+    EXPECT_EQ(
+        XmllintComplaint(TestFilePath("typed.xml"), TestFilePath("typed.xsd")),
+        "");
+  }
 }
 
 }  // namespace

@@ -66,6 +66,8 @@ HeaderPath ReadHeader(const std::string& header) {
       if (part.starts_with('@')) {
         path.is_attribute = true;
         path.attribute = RecordTagName(part.substr(1));
+        // An attribute of that name would declare a namespace instead.
+        if (path.attribute == "xmlns") path.attribute.insert(0, 1, '_');
       } else {
         path.elements.push_back(ReadStep(part));
       }
