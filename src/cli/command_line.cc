@@ -69,16 +69,19 @@ void CheckRecords(const CommandLine& line) {
     return;
   }
   if (!options.title_tag) {
-    throw UsageError("--records writes its records inside the title tag: "
-                     "--no-title-tag cannot go with it");
+    throw UsageError(
+        "--records writes its records inside the title tag: "
+        "--no-title-tag cannot go with it");
   }
   if (!options.escape_text) {
-    throw UsageError("--records always escapes its text: --no-escape cannot "
-                     "go with it");
+    throw UsageError(
+        "--records always escapes its text: --no-escape cannot "
+        "go with it");
   }
   if (options.schema && line.to_stdout()) {
-    throw UsageError("--schema writes a file beside each XML file, which -o - "
-                     "has not");
+    throw UsageError(
+        "--schema writes a file beside each XML file, which -o - "
+        "has not");
   }
 }
 

@@ -17,9 +17,9 @@ namespace fs = std::filesystem;
 using test_support::Outcome;
 using test_support::ReadFile;
 using test_support::WriteFile;
+using ::testing::HasSubstr;
 using testing_support::HasXmllint;
 using testing_support::XmllintComplaint;
-using ::testing::HasSubstr;
 
 class CliRecordsTest : public ::testing::Test {
  protected:

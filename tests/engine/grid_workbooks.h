@@ -30,7 +30,9 @@ inline GridCell Text(std::string text) {
 inline GridCell Number(double value) { return {CellValue::Number(value), {}}; }
 inline GridCell Bool(bool value) { return {CellValue::Boolean(value), {}}; }
 /// A date (whole serial) or date and time.
-inline GridCell Date(double serial) { return {CellValue::DateTime(serial), {}}; }
+inline GridCell Date(double serial) {
+  return {CellValue::DateTime(serial), {}};
+}
 /// A time of day, as a fraction of a day.
 inline GridCell Time(double fraction) {
   return {CellValue::DateTime(fraction, true), {}};
@@ -121,7 +123,8 @@ inline std::string XlsxSheetRows(const Grid& grid) {
         case CellKind::kError:
           break;
         case CellKind::kText:
-          rows += "<c" + ref + " t=\"inlineStr\"><is><t xml:space=\"preserve\">" +
+          rows += "<c" + ref +
+                  " t=\"inlineStr\"><is><t xml:space=\"preserve\">" +
                   Escaped(cell.text) + "</t></is></c>";
           break;
         case CellKind::kBoolean:
@@ -235,7 +238,8 @@ inline std::string XlsBytes(const Grid& grid) {
       const GridCell& cell = grid[r][c];
       const CellValue& value = cell.value;
       if (value.kind == CellKind::kText) {
-        cells.Record(0x0204, cell3(r, c, 0) + WideString(CodePoints(cell.text)));
+        cells.Record(0x0204,
+                     cell3(r, c, 0) + WideString(CodePoints(cell.text)));
       } else if (value.kind == CellKind::kBoolean) {
         cells.Record(0x0205, cell3(r, c, 0) + U8(value.number != 0) + U8(0));
       } else if (value.kind == CellKind::kNumber ||
@@ -250,8 +254,8 @@ inline std::string XlsBytes(const Grid& grid) {
     stream.Record(0x00E0, U16(0) + U16(static_cast<std::uint16_t>(format)) +
                               std::string(16, '\0'));
   }
-  stream.Record(0x003D, std::string(10, '\0') + U16(0) + U16(0) + U16(1) +
-                            U16(600));
+  stream.Record(0x003D,
+                std::string(10, '\0') + U16(0) + U16(0) + U16(1) + U16(600));
   const std::size_t position = stream.size() + 4;
   stream.Record(0x0085, U32(0) + U8(0) + U8(0) + U8(6) + U8(0) + "Sheet1");
   stream.Record(0x000A, "");
@@ -275,7 +279,8 @@ inline std::string CsvText(const Grid& grid) {
                               : SchemaForm(cell.value);
       if (field.find_first_of(",\"\r\n") != std::string::npos) {
         std::string quoted = "\"";
-        for (char ch : field) quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+        for (char ch : field)
+          quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
         field = quoted + "\"";
       }
       text += field;
@@ -295,13 +300,12 @@ inline std::string WriteGrid(const std::string& name, GridFormat format,
   switch (format) {
     case GridFormat::kXlsx:
       return WritePackage(
-          file,
-          OneSheetPackage(
-              grid_detail::XlsxSheetRows(grid), "",
-              "<cellXfs count=\"4\"><xf numFmtId=\"0\"/>"
-              "<xf numFmtId=\"14\" applyNumberFormat=\"1\"/>"
-              "<xf numFmtId=\"22\" applyNumberFormat=\"1\"/>"
-              "<xf numFmtId=\"21\" applyNumberFormat=\"1\"/></cellXfs>"));
+          file, OneSheetPackage(
+                    grid_detail::XlsxSheetRows(grid), "",
+                    "<cellXfs count=\"4\"><xf numFmtId=\"0\"/>"
+                    "<xf numFmtId=\"14\" applyNumberFormat=\"1\"/>"
+                    "<xf numFmtId=\"22\" applyNumberFormat=\"1\"/>"
+                    "<xf numFmtId=\"21\" applyNumberFormat=\"1\"/></cellXfs>"));
     case GridFormat::kOds:
       return WritePackage(
           file, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},

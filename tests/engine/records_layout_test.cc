@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/conversion/conversion.h"
+#include "engine/writing/output_file.h"
 #include "engine/writing/record_shape.h"
 #include "engine/writing/string_sink.h"
-#include "engine/writing/output_file.h"
 #include "grid_workbooks.h"
 #include "xmllint_check.h"
 
@@ -36,8 +36,8 @@ ExportOptions RecordsOptions(const std::string& title,
 // The document: the declaration, the title around `lines`, CR LF each.
 std::string Document(const std::string& title,
                      const std::vector<std::string>& lines) {
-  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<" + title +
-                     ">\r\n";
+  std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<" + title + ">\r\n";
   for (const std::string& line : lines) text += line + "\r\n";
   return text + "</" + title + ">\r\n";
 }
@@ -134,11 +134,11 @@ std::vector<HeaderCase> HeaderCases() {
          Text("@xmlns")},
         {Number(1), Number(2), Number(3), Number(4), Number(5), Number(6),
          Number(7), Number(8), Number(9), Number(10)}},
-       {"\t<r _=\"3\" _xmlns=\"10\">", "\t\t<_2021Sales>1</_2021Sales>", "\t\t<a>",
-        "\t\t\t<_>", "\t\t\t\t<b>2</b>", "\t\t\t</_>", "\t\t</a>",
-        "\t\t<x_0_>4</x_0_>", "\t\t<___>5</___>", "\t\t<__a>",
-        "\t\t\t<b>6</b>", "\t\t</__a>", "\t\t<_>7</_>", "\t\t<_2>8</_2>",
-        "\t\t<n k_2_=\"9\"/>", "\t</r>"}},
+       {"\t<r _=\"3\" _xmlns=\"10\">", "\t\t<_2021Sales>1</_2021Sales>",
+        "\t\t<a>", "\t\t\t<_>", "\t\t\t\t<b>2</b>", "\t\t\t</_>", "\t\t</a>",
+        "\t\t<x_0_>4</x_0_>", "\t\t<___>5</___>", "\t\t<__a>", "\t\t\t<b>6</b>",
+        "\t\t</__a>", "\t\t<_>7</_>", "\t\t<_2>8</_2>", "\t\t<n k_2_=\"9\"/>",
+        "\t</r>"}},
       {"empty attributes, elements, groups and rows are left out",
        {{Text("a/@x"), Text("a/@y"), Text("b/c"), Text("g/@n"), Text("g/@n")},
         {Blank(), Text("Y"), Blank(), Text("one"), Blank()},
@@ -150,23 +150,22 @@ std::vector<HeaderCase> HeaderCases() {
        {{Text("a/@x"), Text("a/@y"), Text("b/c"), Text("g/@n"), Text("g/@n")},
         {Blank(), Text("Y"), Blank(), Text("one"), Blank()},
         {Blank(), Blank(), Blank(), Blank(), Blank()}},
-       {"\t<r>", "\t\t<a x=\"\" y=\"Y\"/>", "\t\t<b>", "\t\t\t<c/>",
-        "\t\t</b>", "\t\t<g n=\"one\"/>", "\t\t<g n=\"\"/>", "\t</r>",
-        "\t<r>", "\t\t<a x=\"\" y=\"\"/>", "\t\t<b>", "\t\t\t<c/>",
-        "\t\t</b>", "\t\t<g n=\"\"/>", "\t\t<g n=\"\"/>", "\t</r>"},
+       {"\t<r>", "\t\t<a x=\"\" y=\"Y\"/>", "\t\t<b>", "\t\t\t<c/>", "\t\t</b>",
+        "\t\t<g n=\"one\"/>", "\t\t<g n=\"\"/>", "\t</r>", "\t<r>",
+        "\t\t<a x=\"\" y=\"\"/>", "\t\t<b>", "\t\t\t<c/>", "\t\t</b>",
+        "\t\t<g n=\"\"/>", "\t\t<g n=\"\"/>", "\t</r>"},
        true,
        "A1:E3"},
       {"values in XML Schema forms, escaped in text and attributes",
        {{Text("b"), Text("d"), Text("t"), Text("n"), Text("s"), Text("@s")},
         {Bool(true), Date(44439), Time(0.5734953703703704), Number(-0.25),
          Text("a<b & \"c\""), Text("1\"2\n3\t")},
-        {Bool(false), Date(44439.5729166667), Blank(), Number(1e15),
-         Blank(), Blank()}},
+        {Bool(false), Date(44439.5729166667), Blank(), Number(1e15), Blank(),
+         Blank()}},
        {"\t<r s=\"1&quot;2&#10;3&#9;\">", "\t\t<b>true</b>",
         "\t\t<d>2021-08-31</d>", "\t\t<t>13:45:50</t>", "\t\t<n>-0.25</n>",
-        "\t\t<s>a&lt;b &amp; \"c\"</s>", "\t</r>", "\t<r>",
-        "\t\t<b>false</b>", "\t\t<d>2021-08-31T13:45:00</d>",
-        "\t\t<n>1e+15</n>", "\t</r>"}},
+        "\t\t<s>a&lt;b &amp; \"c\"</s>", "\t</r>", "\t<r>", "\t\t<b>false</b>",
+        "\t\t<d>2021-08-31T13:45:00</d>", "\t\t<n>1e+15</n>", "\t</r>"}},
   };
 }
 
@@ -243,10 +242,10 @@ TEST(RecordsLayoutTest, RootNamesItsSchema) {
   options.schema_name = "My Book€.xsd";
   std::string xml;
   const ConversionReport report = Convert(path, options, xml);
-  EXPECT_THAT(xml, HasSubstr(
-                       "<T xmlns:xsi=\"http://www.w3.org/2001/"
-                       "XMLSchema-instance\" xsi:noNamespaceSchemaLocation="
-                       "\"My%20Book%E2%82%AC.xsd\">\r\n"));
+  EXPECT_THAT(xml,
+              HasSubstr("<T xmlns:xsi=\"http://www.w3.org/2001/"
+                        "XMLSchema-instance\" xsi:noNamespaceSchemaLocation="
+                        "\"My%20Book%E2%82%AC.xsd\">\r\n"));
   EXPECT_THAT(report.schema,
               AllOf(HasSubstr("<xs:element name=\"T\">"),
                     HasSubstr("<xs:element name=\"a\" type=\"xs:string\"/>")));
@@ -271,7 +270,8 @@ TEST(RecordsLayoutTest, EveryOutputIsValidAgainstItsSchema) {
       EXPECT_EQ(XmllintComplaint(TestFilePath("valid.xml"),
                                  TestFilePath("valid.xsd")),
                 "")
-          << path << "\n" << xml << report.schema;
+          << path << "\n"
+          << xml << report.schema;
     }
   }
 }
@@ -309,8 +309,8 @@ TEST(RecordsLayoutTest, SchemaInfersTypesAndOccurrences) {
   };
   ExportOptions options = RecordsOptions("T", "r");
   options.schema = true;
-  for (GridFormat format : {GridFormat::kXlsx, GridFormat::kOds,
-                            GridFormat::kXls}) {
+  for (GridFormat format :
+       {GridFormat::kXlsx, GridFormat::kOds, GridFormat::kXls}) {
     const std::string path = WriteGrid("typed", format, grid);
     std::string xml;
     const ConversionReport report = Convert(path, options, xml);

@@ -20,14 +20,14 @@ inline bool HasXmllint() {
 /// when it accepts the file.
 inline std::string XmllintComplaint(const std::string& xml_path,
                                     const std::string& schema_path) {
-  const std::string command = "xmllint --noout --schema '" + schema_path +
-                              "' '" + xml_path + "' 2>&1";
+  const std::string command =
+      "xmllint --noout --schema '" + schema_path + "' '" + xml_path + "' 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return "cannot run " + command;
   std::string said;
   std::array<char, 4096> buffer;
-  for (std::size_t got; (got = std::fread(buffer.data(), 1, buffer.size(),
-                                          pipe)) > 0;) {
+  for (std::size_t got;
+       (got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
     said.append(buffer.data(), got);
   }
   const int status = pclose(pipe);

@@ -21,8 +21,8 @@ RowWriter& BlockRowWriter::Writer() {
         observer->Progress(text);
       };
     }
-    writer_ = RowWriter::Make(block_, FormatArea(block_), options_, sink_,
-                              status);
+    writer_ =
+        RowWriter::Make(block_, FormatArea(block_), options_, sink_, status);
   }
   return *writer_;
 }

@@ -116,7 +116,8 @@ class RecordSchema::Maker {
 
   void Declare(int declaration, int depth, const std::string& occurs) {
     const Declaration& shaped = schema_.shape_.declarations()[declaration];
-    const std::string start = "xs:element name=\"" + shaped.name + "\"" + occurs;
+    const std::string start =
+        "xs:element name=\"" + shaped.name + "\"" + occurs;
     const bool attributes = !shaped.attributes.empty();
     if (shaped.has_text && !attributes) {
       Line(depth, "<" + start + " type=\"" +

@@ -41,8 +41,8 @@ Step ReadStep(std::string_view text) {
     const std::string_view digits =
         text.substr(open + 1, text.size() - open - 2);
     int sibling = 0;
-    const auto [end, error] = std::from_chars(
-        digits.data(), digits.data() + digits.size(), sibling);
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), sibling);
     if (!digits.empty() && digits.size() <= kMostDigits &&
         error == std::errc() && end == digits.data() + digits.size() &&
         digits.front() != '+' && sibling >= 1) {
@@ -102,9 +102,8 @@ class RecordShape::Builder {
       std::pair<int, int> repeatable;  // (parent element, declaration)
       bool can_repeat = false;
       for (const Step& step : path.elements) {
-        const int declaration =
-            ChildDeclaration(shape_.elements_[element].declaration, step.name,
-                             column);
+        const int declaration = ChildDeclaration(
+            shape_.elements_[element].declaration, step.name, column);
         int& chosen = current_[{element, declaration}];
         if (step.sibling > 0) {
           chosen = step.sibling;
@@ -134,8 +133,7 @@ class RecordShape::Builder {
         position[declaration.children[i]] = static_cast<int>(i);
       }
     }
-    std::vector<int> attribute_position(
-        shape_.attribute_declarations_.size());
+    std::vector<int> attribute_position(shape_.attribute_declarations_.size());
     for (const Declaration& declaration : shape_.declarations_) {
       for (std::size_t i = 0; i < declaration.attributes.size(); ++i) {
         attribute_position[declaration.attributes[i]] = static_cast<int>(i);
@@ -168,12 +166,11 @@ class RecordShape::Builder {
   [[noreturn]] void Mixed(int text_column, int child_column,
                           const std::string& name) const {
     const auto [first, second] = std::minmax(text_column, child_column);
-    throw RecordShapeError(
-        Describe(first) + " and " + Describe(second) + " give the element " +
-        name + " both " +
-        (first == text_column ? "text and child elements"
-                              : "child elements and text") +
-        ", which no element of a record can hold");
+    throw RecordShapeError(Describe(first) + " and " + Describe(second) +
+                           " give the element " + name + " both " +
+                           (first == text_column ? "text and child elements"
+                                                 : "child elements and text") +
+                           ", which no element of a record can hold");
   }
 
   int ChildDeclaration(int parent, const std::string& name, int column) {
@@ -192,9 +189,9 @@ class RecordShape::Builder {
   }
 
   int Child(int parent, int declaration, int sibling) {
-    const auto [found, added] = element_index_.try_emplace(
-        {parent, declaration, sibling},
-        static_cast<int>(shape_.elements_.size()));
+    const auto [found, added] =
+        element_index_.try_emplace({parent, declaration, sibling},
+                                   static_cast<int>(shape_.elements_.size()));
     if (added) {
       shape_.elements_[parent].children.push_back(found->second);
       Element child;

@@ -95,9 +95,7 @@ class RecordShape {
   RecordShape(std::span<const CellValue> headers, std::int32_t first_column,
               std::string_view record_name);
 
-  const std::vector<Declaration>& declarations() const {
-    return declarations_;
-  }
+  const std::vector<Declaration>& declarations() const { return declarations_; }
   const std::vector<AttributeDeclaration>& attribute_declarations() const {
     return attribute_declarations_;
   }

@@ -144,8 +144,7 @@ void RecordsWriter::Start(std::span<const Cell> headers) {
   const auto& declarations = shape_->declarations();
   for (const RecordShape::Element& element : shape_->elements()) {
     const std::string& name = declarations[element.declaration].name;
-    const std::string indent(static_cast<std::size_t>(element.depth) + 1,
-                             '\t');
+    const std::string indent(static_cast<std::size_t>(element.depth) + 1, '\t');
     openings_.push_back(indent + "<" + name);
     closings_.push_back("</" + name + ">\r\n");
     block_closings_.push_back(indent + closings_.back());
@@ -179,8 +178,8 @@ void RecordsWriter::ReadValues(std::span<const Cell> cells) {
     char* form = forms_.data() + column * kMaxSchemaValueSize;
     const char* end = WriteSchemaValue(cell.value, form, value.type);
     value.escaped = cell.value.kind == CellKind::kText;
-    value.text = value.escaped ? cell.value.text
-                               : std::string_view(form, end - form);
+    value.text =
+        value.escaped ? cell.value.text : std::string_view(form, end - form);
     set_columns_.push_back(column);
   }
 }

@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
+#include "engine/writing/row_writer.h"
 #include "engine/writing/string_sink.h"
 #include "engine/writing/tag_table.h"
 #include "engine/writing/xml_builder.h"
-#include "engine/writing/row_writer.h"
 
 namespace kestrilo {
 
