@@ -67,7 +67,7 @@ class RecordSchema {
   static void Note(Values& values, SchemaType type) {
     if (type == SchemaType::kNone) {
       values.empty = true;
-    } else {
+    } else if (type != values.type) {  // nearly always the same
       values.type = WiderSchemaType(values.type, type);
     }
   }

@@ -1,10 +1,12 @@
 #include "engine/writing/records_writer.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "engine/writing/cell_text.h"
 #include "engine/writing/record_schema.h"
 #include "engine/writing/record_shape.h"
+#include "engine/writing/short_copy.h"
 #include "engine/writing/xml_builder.h"
 
 namespace kestrilo {
@@ -14,9 +16,8 @@ namespace {
 // The text goes to the sink in pieces of about this size, as the other
 // layouts' does.
 constexpr std::size_t kChunkSize = std::size_t{256} << 10;
-// A long text is escaped this many bytes at a time, so that the text kept
-// stays near the chunk whatever the size of one cell.
-constexpr std::size_t kTextPart = std::size_t{64} << 10;
+// The most bytes an attribute's escaping writes for one byte ("&quot;").
+constexpr std::size_t kMaxAttributeGrowth = 6;
 
 constexpr std::string_view kDeclaration =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
@@ -41,34 +42,41 @@ std::string UriOfFileName(std::string_view name) {
   return uri;
 }
 
-// Escapes `text` for an attribute value in double quotes: besides what
-// AppendEscaped writes as entities, the quote, and TAB, LF and CR as
-// character references, which a parser would otherwise read as spaces.
-void AppendAttributeEscaped(std::string_view text, std::string& out) {
-  for (;;) {
-    const std::size_t special = text.find_first_of("\"\t\n\r");
-    AppendEscaped(text.substr(0, special), out);
-    if (special == std::string_view::npos) return;
-    switch (text[special]) {
+// Escapes `text` for an attribute value in double quotes at `out`, which
+// has room for kMaxAttributeGrowth bytes a byte: besides what WriteEscaped
+// writes as entities, the quote, and TAB, LF and CR as character
+// references, which a parser would otherwise read as spaces.
+char* WriteAttributeEscaped(std::string_view text, char* out) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::string_view reference;
+    switch (text[i]) {
       case '"':
-        out += "&quot;";
+        reference = "&quot;";
         break;
       case '\t':
-        out += "&#9;";
+        reference = "&#9;";
         break;
       case '\n':
-        out += "&#10;";
+        reference = "&#10;";
+        break;
+      case '\r':
+        reference = "&#13;";
         break;
       default:
-        out += "&#13;";
+        continue;
     }
-    text.remove_prefix(special + 1);
+    out = WriteEscaped(text.substr(start, i - start), out);
+    out = CopyShort(reference, out);
+    start = i + 1;
   }
+  return WriteEscaped(text.substr(start), out);
 }
 
-bool IsEmpty(SchemaType type, std::string_view text) {
-  return type == SchemaType::kNone ||
-         (type == SchemaType::kString && text.empty());
+// Empty cells, error values (which give empty text) and empty texts.
+bool IsEmpty(const CellValue& value) {
+  return value.kind == CellKind::kEmpty || value.kind == CellKind::kError ||
+         (value.kind == CellKind::kText && value.text.empty());
 }
 
 }  // namespace
@@ -106,9 +114,9 @@ void RecordsWriter::Finish() { FinishAt(block_.last_row()); }
 void RecordsWriter::FinishAt(std::int32_t last_row) {
   while (next_row_ <= last_row) WriteRow(next_row_++, {});
   if (!shape_) Start({});
-  out_ += "</";
-  out_ += title_;
-  out_ += ">\r\n";
+  Put("</");
+  Put(title_);
+  Put(">\r\n");
   PassOn();
 }
 
@@ -122,12 +130,10 @@ void RecordsWriter::WriteRow(std::int32_t row, std::span<const Cell> cells) {
     return;
   }
   TellStep(status_, row);
+  ++row_mark_;
   ReadValues(cells);
-  MarkFilled();
   if (filled_[0] || options_.keep_empty) WriteElement(0);
-  for (const std::int32_t column : set_columns_) values_[column] = Value();
-  set_columns_.clear();
-  if (out_.size() >= kChunkSize) PassOn();
+  if (used_ >= kChunkSize) PassOn();
 }
 
 void RecordsWriter::Start(std::span<const Cell> headers) {
@@ -142,65 +148,67 @@ void RecordsWriter::Start(std::span<const Cell> headers) {
                                          options_.record_tag);
   if (options_.schema) schema_ = std::make_unique<RecordSchema>(*shape_);
   const auto& declarations = shape_->declarations();
-  for (const RecordShape::Element& element : shape_->elements()) {
+  owners_.resize(block_.column_count);
+  const auto& elements = shape_->elements();
+  for (std::size_t index = 0; index < elements.size(); ++index) {
+    const RecordShape::Element& element = elements[index];
     const std::string& name = declarations[element.declaration].name;
     const std::string indent(static_cast<std::size_t>(element.depth) + 1, '\t');
     openings_.push_back(indent + "<" + name);
     closings_.push_back("</" + name + ">\r\n");
     block_closings_.push_back(indent + closings_.back());
+    leaf_openings_.push_back(openings_.back() + ">");
+    if (element.text >= 0) owners_[element.text] = static_cast<int>(index);
+    for (const RecordShape::AttributeSlot& slot : element.attributes) {
+      owners_[slot.column] = static_cast<int>(index);
+    }
+  }
+  // Views of the texts made above, now that no vector of them grows.
+  leaves_.resize(elements.size());
+  for (std::size_t index = 0; index < elements.size(); ++index) {
+    const RecordShape::Element& element = elements[index];
+    if (element.text < 0 || !element.attributes.empty() ||
+        !element.children.empty()) {
+      continue;
+    }
+    leaves_[index] = {leaf_openings_[index], closings_[index], element.text,
+                      element.declaration};
   }
   for (const auto& attribute : shape_->attribute_declarations()) {
     attribute_openings_.push_back(" " + attribute.name + "=\"");
   }
   values_.resize(block_.column_count);
-  forms_.resize(static_cast<std::size_t>(block_.column_count) *
-                kMaxSchemaValueSize);
+  marks_.resize(block_.column_count);
+  counts_.resize(declarations.size());
   filled_.resize(shape_->elements().size());
-  out_ += kDeclaration;
-  out_ += '<';
-  out_ += title_;
+  buffer_.resize(kChunkSize + kPieceRoom);
+  Put(kDeclaration);
+  Put("<");
+  Put(title_);
   if (options_.schema && !options_.schema_name.empty()) {
-    out_ +=
-        " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-        "xsi:noNamespaceSchemaLocation=\"";
-    out_ += UriOfFileName(options_.schema_name);
-    out_ += '"';
+    Put(" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+        "xsi:noNamespaceSchemaLocation=\"");
+    Put(UriOfFileName(options_.schema_name));
+    Put("\"");
   }
-  out_ += ">\r\n";
+  Put(">\r\n");
 }
 
+// Notes each cell's value in its column, and that the element it belongs to
+// holds a value, and so every element that one nests in.
 void RecordsWriter::ReadValues(std::span<const Cell> cells) {
+  const auto& elements = shape_->elements();
   for (const Cell& cell : cells) {
     const std::int32_t column = cell.column - block_.first_column;
     if (column < 0) continue;
     if (column >= block_.column_count) break;
-    Value& value = values_[column];
-    char* form = forms_.data() + column * kMaxSchemaValueSize;
-    const char* end = WriteSchemaValue(cell.value, form, value.type);
-    value.escaped = cell.value.kind == CellKind::kText;
-    value.text =
-        value.escaped ? cell.value.text : std::string_view(form, end - form);
-    set_columns_.push_back(column);
-  }
-}
-
-// Children come after their parents, so one backward pass carries each
-// element's values up to every element it nests in.
-void RecordsWriter::MarkFilled() {
-  const auto& elements = shape_->elements();
-  for (std::size_t index = elements.size(); index-- > 0;) {
-    const RecordShape::Element& element = elements[index];
-    char& filled = filled_[index];
-    if (!filled && element.text >= 0) {
-      const Value& value = values_[element.text];
-      filled = !IsEmpty(value.type, value.text);
+    values_[column] = cell.value;
+    marks_[column] = row_mark_;
+    if (IsEmpty(cell.value)) continue;
+    for (int element = owners_[column]; element >= 0 && !filled_[element];
+         element = elements[element].parent) {
+      filled_[element] = 1;
     }
-    for (const RecordShape::AttributeSlot& slot : element.attributes) {
-      if (filled) break;
-      const Value& value = values_[slot.column];
-      filled = !IsEmpty(value.type, value.text);
-    }
-    if (filled && element.parent >= 0) filled_[element.parent] = 1;
   }
 }
 
@@ -208,83 +216,132 @@ void RecordsWriter::WriteElement(int index) {
   const RecordShape::Element& element = shape_->elements()[index];
   filled_[index] = 0;  // ready for the next row
   if (schema_) schema_->CountElement(element.declaration);
-  out_ += openings_[index];
+  if (leaves_[index].column >= 0 && WriteLeaf(leaves_[index])) return;
+  WriteFrame(index);
+}
+
+// An element with attributes, children, or an empty or long text.
+void RecordsWriter::WriteFrame(int index) {
+  const RecordShape::Element& element = shape_->elements()[index];
+  Put(openings_[index]);
   for (const RecordShape::AttributeSlot& slot : element.attributes) {
-    const Value& value = values_[slot.column];
-    if (IsEmpty(value.type, value.text) && !options_.keep_empty) continue;
-    out_ += attribute_openings_[slot.declaration];
-    WriteValue(value, true);
-    out_ += '"';
-    if (schema_) schema_->NoteAttribute(slot.declaration, value.type);
+    const CellValue& value = ValueAt(slot.column);
+    if (IsEmpty(value) && !options_.keep_empty) continue;
+    Put(attribute_openings_[slot.declaration]);
+    const SchemaType type = WriteValue(value, true);
+    Put("\"");
+    if (schema_) schema_->NoteAttribute(slot.declaration, type);
   }
   if (!element.children.empty()) {
     WriteChildren(index);
     return;
   }
   const bool has_text = shape_->declarations()[element.declaration].has_text;
-  const Value* text = element.text >= 0 ? &values_[element.text] : nullptr;
-  if (text == nullptr || IsEmpty(text->type, text->text)) {
-    out_ += "/>\r\n";
+  const CellValue* text = element.text >= 0 ? &ValueAt(element.text) : nullptr;
+  if (text == nullptr || IsEmpty(*text)) {
+    Put("/>\r\n");
     if (schema_ && has_text) {
       schema_->NoteText(element.declaration, SchemaType::kNone);
     }
     return;
   }
-  out_ += '>';
-  WriteValue(*text, false);
-  out_ += closings_[index];
-  if (schema_) schema_->NoteText(element.declaration, text->type);
+  Put(">");
+  const SchemaType type = WriteValue(*text, false);
+  Put(closings_[index]);
+  if (schema_) schema_->NoteText(element.declaration, type);
+}
+
+// A text element without attributes, the most common of all, in one piece
+// when it has a value and fits the room for one; false, writing nothing,
+// otherwise.
+bool RecordsWriter::WriteLeaf(const Leaf& leaf) {
+  const CellValue& value = ValueAt(leaf.column);
+  const std::string_view opening = leaf.opening;
+  const std::string_view closing = leaf.closing;
+  const bool text = value.kind == CellKind::kText;
+  const std::size_t most =
+      opening.size() + closing.size() +
+      (text ? kMaxEscapedGrowth * value.text.size() : kMaxSchemaValueSize);
+  if (IsEmpty(value) || most > kPieceRoom) return false;
+  char* out = CopyShort(opening, Room(most));
+  SchemaType type = SchemaType::kString;
+  out =
+      text ? WriteEscaped(value.text, out) : WriteSchemaValue(value, out, type);
+  Took(CopyShort(closing, out));
+  if (schema_) schema_->NoteText(leaf.declaration, type);
+  return true;
 }
 
 // The children of a written element, each declaration's siblings together,
 // counting for the schema how many of each it held.
 void RecordsWriter::WriteChildren(int index) {
-  const auto& elements = shape_->elements();
-  const RecordShape::Element& element = elements[index];
+  const RecordShape::Element& element = shape_->elements()[index];
   const bool keep = options_.keep_empty;
   bool opened = false;
-  std::size_t next = 0;
+  for (const int child : element.children) {
+    if (!keep && !filled_[child]) continue;
+    if (!opened) Put(">\r\n");
+    opened = true;
+    // WriteElement, with its commonest case unfolded: a cell a line.
+    filled_[child] = 0;
+    if (schema_) {
+      const int declaration = shape_->elements()[child].declaration;
+      ++counts_[declaration];
+      schema_->CountElement(declaration);
+    }
+    const Leaf& leaf = leaves_[child];
+    if (leaf.column < 0 || !WriteLeaf(leaf)) WriteFrame(child);
+  }
+  Put(opened ? std::string_view(block_closings_[index])
+             : std::string_view("/>\r\n"));
+  if (!schema_) return;
   for (const int declaration :
        shape_->declarations()[element.declaration].children) {
-    std::int64_t count = 0;
-    for (; next < element.children.size() &&
-           elements[element.children[next]].declaration == declaration;
-         ++next) {
-      const int child = element.children[next];
-      if (!keep && !filled_[child]) continue;
-      if (!opened) out_ += ">\r\n";
-      opened = true;
-      WriteElement(child);
-      ++count;
-    }
-    if (schema_) schema_->CountChildren(declaration, count);
+    schema_->CountChildren(declaration, counts_[declaration]);
+    counts_[declaration] = 0;
   }
-  out_ += opened ? std::string_view(block_closings_[index])
-                 : std::string_view("/>\r\n");
 }
 
-void RecordsWriter::WriteValue(const Value& value, bool attribute) {
-  if (!value.escaped) {
-    out_ += value.text;
-    return;
+// Writes a value of a text or attribute, a long text a part at a time so
+// that the text kept stays near the chunk whatever the size of one cell;
+// returns its type.
+SchemaType RecordsWriter::WriteValue(const CellValue& value, bool attribute) {
+  if (value.kind != CellKind::kText) {
+    SchemaType type;
+    Took(WriteSchemaValue(value, Room(kMaxSchemaValueSize), type));
+    return type;
   }
-  std::string_view rest = value.text;
-  while (!rest.empty()) {
-    const std::size_t part = EscapablePart(rest, kTextPart);
-    if (attribute) {
-      AppendAttributeEscaped(rest.substr(0, part), out_);
-    } else {
-      AppendEscaped(rest.substr(0, part), out_);
-    }
+  const std::size_t growth =
+      attribute ? kMaxAttributeGrowth : kMaxEscapedGrowth;
+  const std::size_t part_size = kPieceRoom / growth;
+  for (std::string_view rest = value.text; !rest.empty();) {
+    const std::size_t part = EscapablePart(rest, part_size);
+    char* out = Room(growth * part);
+    Took(attribute ? WriteAttributeEscaped(rest.substr(0, part), out)
+                   : WriteEscaped(rest.substr(0, part), out));
     rest.remove_prefix(part);
-    if (out_.size() >= kChunkSize) PassOn();
   }
+  return value.text.empty() ? SchemaType::kNone : SchemaType::kString;
+}
+
+void RecordsWriter::PutLong(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t part = std::min(text.size(), kPieceRoom);
+    Took(CopyShort(text.substr(0, part), Room(part)));
+    text.remove_prefix(part);
+  }
+}
+
+char* RecordsWriter::Room(std::size_t bytes) {
+  if (buffer_.size() - used_ < bytes) PassOn();
+  return buffer_.data() + used_;
 }
 
 void RecordsWriter::PassOn() {
-  if (out_.empty()) return;
-  sink_.Write(out_);
-  out_.clear();
+  if (used_ == 0) return;
+  const std::size_t used = used_;
+  used_ = 0;
+  sink_.Write(std::string_view(buffer_.data(), used));
 }
 
 }  // namespace kestrilo

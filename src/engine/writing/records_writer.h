@@ -11,6 +11,7 @@
 #include "engine/writing/export_options.h"
 #include "engine/writing/row_writer.h"
 #include "engine/writing/schema_value.h"
+#include "engine/writing/short_copy.h"
 #include "engine/writing/xml_sink.h"
 
 namespace kestrilo {
@@ -60,21 +61,34 @@ class RecordsWriter : public RowWriter {
   std::string Schema() const override;
 
  private:
-  // One column's value in the row being written.
-  struct Value {
-    std::string_view text;
-    SchemaType type = SchemaType::kNone;
-    bool escaped = false;  // a cell's own text, which escaping must see
-  };
-
   void WriteRow(std::int32_t row, std::span<const Cell> cells);
   void Start(std::span<const Cell> headers);
   void ReadValues(std::span<const Cell> cells);
-  void MarkFilled();
   void WriteElement(int element);
+  void WriteFrame(int element);
+  struct Leaf;
+  bool WriteLeaf(const Leaf& leaf);
   void WriteChildren(int element);
-  void WriteValue(const Value& value, bool attribute);
+  SchemaType WriteValue(const CellValue& value, bool attribute);
+
+  // Where `bytes` (at most a piece's room) may be written, and the end of
+  // what was: the text goes to the sink first when they would not fit.
+  char* Room(std::size_t bytes);
+  void Took(char* end) {
+    used_ = static_cast<std::size_t>(end - buffer_.data());
+  }
+  void Put(std::string_view text) {
+    if (text.size() > kPieceRoom) {
+      PutLong(text);
+      return;
+    }
+    Took(CopyShort(text, Room(text.size())));
+  }
+  void PutLong(std::string_view text);
   void PassOn();
+
+  // Room kept beyond a chunk of text for one piece.
+  static constexpr std::size_t kPieceRoom = std::size_t{32} << 10;
 
   BlockGeometry block_;
   const ExportOptions& options_;
@@ -91,15 +105,37 @@ class RecordsWriter : public RowWriter {
   std::vector<std::string> closings_;
   std::vector<std::string> block_closings_;
   std::vector<std::string> attribute_openings_;
-  // The row being written: its values by column, the non-text ones' forms
-  // (kMaxSchemaValueSize bytes a column), and by element whether anything
-  // in it holds a value.
-  std::vector<Value> values_;
-  std::vector<std::int32_t> set_columns_;
-  std::string forms_;
+  // By element: the bytes before its text when it has no attributes or
+  // children ("\t\t<name>"); and then, side by side for the commonest line,
+  // what writing it takes.
+  std::vector<std::string> leaf_openings_;
+  struct Leaf {
+    std::string_view opening;
+    std::string_view closing;
+    int column = -1;  // -1: not text alone
+    int declaration = 0;
+  };
+  std::vector<Leaf> leaves_;
+  // By column: the element whose text or attribute it gives.
+  std::vector<int> owners_;
+  // The row being written: its values by column, each valid where its mark
+  // is the row's (so that no row need clear them), and by element whether
+  // anything in it holds a value.
+  const CellValue& ValueAt(int column) const {
+    static const CellValue kEmpty;
+    return marks_[column] == row_mark_ ? values_[column] : kEmpty;
+  }
+  std::vector<CellValue> values_;
+  std::vector<std::uint32_t> marks_;
+  std::uint32_t row_mark_ = 0;
   std::vector<char> filled_;
-  // The text made and not yet passed on to the sink.
-  std::string out_;
+  // By declaration: the children of the element being written, for the
+  // schema.
+  std::vector<std::int64_t> counts_;
+  // The text made and not yet passed on to the sink: the first used_ bytes
+  // of buffer_, whose size is its capacity.
+  std::string buffer_;
+  std::size_t used_ = 0;
 };
 
 }  // namespace kestrilo

@@ -15,11 +15,15 @@ bool AllDigits(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
 }
 
-// "-0.5", "12", "1e+15" as the cell text gives them.
+// "-0.5", "12", "1e+15" as the cell text gives them. A loop of its own:
+// these few bytes are read for every number of a sheet.
 SchemaType NumberType(std::string_view text) {
-  if (text.find('e') != std::string_view::npos) return SchemaType::kDouble;
-  if (text.find('.') != std::string_view::npos) return SchemaType::kDecimal;
-  return SchemaType::kInteger;
+  SchemaType type = SchemaType::kInteger;
+  for (const char c : text) {
+    if (c == 'e') return SchemaType::kDouble;
+    if (c == '.') type = SchemaType::kDecimal;
+  }
+  return type;
 }
 
 // "13:45:30": a time of day; "36:00:00" (a duration) or "-01:00:00" is none.
@@ -77,6 +81,14 @@ std::string_view SchemaTypeName(SchemaType type) {
 }
 
 char* WriteSchemaValue(const CellValue& value, char* out, SchemaType& type) {
+  // Numbers first: most values are.
+  if (value.kind == CellKind::kNumber) {
+    char* end = WriteCellText(value, out);
+    type = std::isfinite(value.number)
+               ? NumberType(std::string_view(out, end - out))
+               : SchemaType::kString;
+    return end;
+  }
   switch (value.kind) {
     case CellKind::kEmpty:
     case CellKind::kError:
@@ -89,13 +101,7 @@ char* WriteSchemaValue(const CellValue& value, char* out, SchemaType& type) {
       type = SchemaType::kBoolean;
       return value.number != 0 ? std::copy_n("true", 4, out)
                                : std::copy_n("false", 5, out);
-    case CellKind::kNumber: {
-      char* end = WriteCellText(value, out);
-      type = std::isfinite(value.number)
-                 ? NumberType(std::string_view(out, end - out))
-                 : SchemaType::kString;
-      return end;
-    }
+    case CellKind::kNumber:
     case CellKind::kDateTime:
       break;
   }
