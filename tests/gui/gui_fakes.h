@@ -171,11 +171,11 @@ class FakeSession : public QObject, public WorkbookSession {
   void UpdateOptions(const ExportOptions& /*options*/) override {
     opener_.events.push_back("options " + path_);
   }
-  void Convert(const ExportOptions& options, const std::string& address,
-               XmlSink& sink) override {
+  std::string Convert(const ExportOptions& options, const std::string& address,
+                      XmlSink& sink) override {
     MemoryCellSource cells;
     cells.SetRows(1, 1, opener_.workbooks.at(path_));
-    WriteBlockXml(cells, options, address, sink);
+    return WriteBlockXml(cells, options, address, sink);
   }
   void Quit() override { opener_.events.push_back("quit " + path_); }
 

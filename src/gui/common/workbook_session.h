@@ -49,10 +49,12 @@ class WorkbookSession {
   virtual void UpdateOptions(const ExportOptions& options) = 0;
   /// Writes the XML of the block at `address` under `options` into `sink`
   /// as it is made. Whole rows and columns are clipped to the sheet's used
-  /// range first. Throws an exception whose message names the problem for a
-  /// block it can't convert, and whatever the sink throws.
-  virtual void Convert(const ExportOptions& options, const std::string& address,
-                       XmlSink& sink) = 0;
+  /// range first. Returns the XML Schema of the text when the options ask
+  /// for one (the records layout), to be written beside it; else empty.
+  /// Throws an exception whose message names the problem for a block it
+  /// can't convert, and whatever the sink throws.
+  virtual std::string Convert(const ExportOptions& options,
+                              const std::string& address, XmlSink& sink) = 0;
   /// The same XML, whole, in memory.
   std::string ConvertToText(const ExportOptions& options,
                             const std::string& address) {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "engine/writing/output_file.h"
+#include "engine/writing/output_plan.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/step_guard.h"
@@ -29,13 +30,15 @@ std::string NamingWorkbook(const std::string& path, const std::string& what) {
   return what.find(path) != std::string::npos ? what : path + ": " + what;
 }
 
-// Converts the block straight into the entry's output file. A failure of
-// the file itself is told as a failed write, any other as a failed
+// Converts the block straight into the entry's output file, and writes
+// the schema the options ask for beside it once it is in place. A failure
+// of a file itself is told as a failed write, any other as a failed
 // conversion; either way the earlier file stays and no partial file is
 // left. True when the file is in place.
 bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
                      const ExportOptions& options, const std::string& address,
                      const OutputPlan::Entry& entry) {
+  std::string schema;
   std::unique_ptr<OutputFile> file;
   if (!guard.Run(Step::kWriteOutput, [&] {
         file = std::make_unique<OutputFile>(entry.output_path);
@@ -45,7 +48,7 @@ bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
   std::exception_ptr write_failure;
   const bool converted = guard.Run(Step::kConvertBlock, [&] {
     try {
-      session.Convert(options, address, *file);
+      schema = session.Convert(options, address, *file);
     } catch (const std::exception& error) {
       if (file->failed()) {
         write_failure = std::current_exception();
@@ -57,6 +60,9 @@ bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
   return converted && guard.Run(Step::kWriteOutput, [&] {
     if (write_failure) std::rethrow_exception(write_failure);
     file->Commit();
+    if (options.schema) {
+      WriteTextFile(schema, SchemaPathFor(entry.output_path));
+    }
   });
 }
 
@@ -72,8 +78,7 @@ ExportRun::ExportRun(WorkbookOpener& opener, Dialogs& dialogs,
       settings_(settings) {
   // Options changed while the user is at a prompt show in its preview.
   connect(&settings_, &ExportSettings::Changed, this, [this] {
-    if (state_ == State::kPrompting)
-      session_->UpdateOptions(settings_.Options());
+    if (state_ == State::kPrompting) session_->UpdateOptions(CurrentOptions());
   });
 }
 
@@ -116,6 +121,16 @@ bool ExportRun::PreconditionsHold() {
 
 const std::string& ExportRun::CurrentPath() const {
   return workbooks_.at(current_);
+}
+
+ExportOptions ExportRun::CurrentOptions() const {
+  ExportOptions options = settings_.Options();
+  // The XML names the schema beside it, in the preview as in the file.
+  if (options.schema) {
+    options.schema_name =
+        FileNameOfPath(SchemaPathFor((*plan_)[current_].output_path));
+  }
+  return options;
 }
 
 QString ExportRun::CurrentName() const {
@@ -162,7 +177,7 @@ void ExportRun::Opened(const std::optional<std::string>& error) {
   context.position = current_ + 1;
   context.count = static_cast<int>(workbooks_.size());
   context.file_name = CurrentName();
-  context.options = settings_.Options();
+  context.options = CurrentOptions();
   session_->Prompt(context, [this](const std::optional<std::string>& address) {
     Answered(address);
   });
@@ -182,7 +197,7 @@ void ExportRun::Answered(const std::optional<std::string>& address) {
 void ExportRun::Export(const std::string& address) {
   const OutputPlan::Entry& entry = (*plan_)[current_];
   StepGuard guard(dialogs_);
-  if (!ConvertIntoFile(guard, *session_, settings_.Options(), address, entry)) {
+  if (!ConvertIntoFile(guard, *session_, CurrentOptions(), address, entry)) {
     ++failed_;
     return;
   }

@@ -58,6 +58,18 @@ void ExportSettings::Restore(StepGuard& guard) {
     SetOutputFolder(
         SettingsStore::Read(Key::kOutputFolder, DesktopFolderPath()));
   });
+  RestoreRecords();
+}
+
+void ExportSettings::RestoreRecords() {
+  const auto on = [](Key key) {
+    return SettingsStore::Read(key, QStringLiteral("0")) == QStringLiteral("1");
+  };
+  if (on(Key::kRecords)) SetHeaderMode(HeaderMode::kRecords);
+  SetRecordTag(SettingsStore::Read(
+      Key::kRecordTag, QString::fromLatin1(texts::kDefaultRecordTag)));
+  SetKeepEmpty(on(Key::kKeepEmpty));
+  SetWriteSchema(on(Key::kWriteSchema));
 }
 
 bool ExportSettings::hierarchy_applies() const {
@@ -75,6 +87,10 @@ ExportOptions ExportSettings::Options() const {
   options.title = title_.toStdString();
   options.escape_text = escape_text_;
   options.valid_names = valid_names_;
+  options.records = records_apply();
+  options.record_tag = record_tag_.toStdString();
+  options.keep_empty = options.records && keep_empty_;
+  options.schema = options.records && write_schema_;
   return options;
 }
 
@@ -88,8 +104,19 @@ void ExportSettings::Change(Value& field, const Value& value, Key key,
 }
 
 void ExportSettings::SetHeaderMode(HeaderMode mode) {
-  Change(header_mode_, mode, Key::kHeaderMode,
-         QString::number(static_cast<int>(mode)));
+  if (header_mode_ == mode) return;
+  const bool records = mode == HeaderMode::kRecords;
+  if (records != records_apply()) {
+    SettingsStore::Write(Key::kRecords,
+                         records ? QStringLiteral("1") : QStringLiteral("0"));
+  }
+  // The header mode stored stays the last of the four.
+  if (!records) {
+    SettingsStore::Write(Key::kHeaderMode,
+                         QString::number(static_cast<int>(mode)));
+  }
+  header_mode_ = mode;
+  emit Changed();
 }
 
 void ExportSettings::SetRowFirst(bool row_first) {
@@ -113,6 +140,20 @@ void ExportSettings::SetEscapeText(bool escape) {
 void ExportSettings::SetValidNames(bool valid) {
   Change(valid_names_, valid, Key::kValidNames,
          valid ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ExportSettings::SetRecordTag(const QString& tag) {
+  Change(record_tag_, tag, Key::kRecordTag, tag);
+}
+
+void ExportSettings::SetKeepEmpty(bool keep) {
+  Change(keep_empty_, keep, Key::kKeepEmpty,
+         keep ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ExportSettings::SetWriteSchema(bool write) {
+  Change(write_schema_, write, Key::kWriteSchema,
+         write ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {

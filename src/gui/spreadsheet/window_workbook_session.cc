@@ -86,8 +86,9 @@ void WindowWorkbookSession::UpdateOptions(const ExportOptions& options) {
   if (window_) window_->SetPreviewOptions(options);
 }
 
-void WindowWorkbookSession::Convert(const ExportOptions& options,
-                                    const std::string& address, XmlSink& sink) {
+std::string WindowWorkbookSession::Convert(const ExportOptions& options,
+                                           const std::string& address,
+                                           XmlSink& sink) {
   if (!window_ || window_->workbook() == nullptr ||
       window_->active_sheet() < 0) {
     throw std::runtime_error(path_ + texts::kWorkbookNotOpen);
@@ -102,7 +103,7 @@ void WindowWorkbookSession::Convert(const ExportOptions& options,
         texts::kEmptyBlockSheet + sheet.name() + texts::kEmptyBlockEnd);
   }
   WorkbookCellSource cells(*window_->workbook(), window_->active_sheet());
-  WriteBlockXml(cells, options, FormatArea(*block), sink);
+  return WriteBlockXml(cells, options, FormatArea(*block), sink);
 }
 
 void WindowWorkbookSession::Quit() {

@@ -23,8 +23,8 @@ class WindowWorkbookSession : public QObject, public WorkbookSession {
   void Open(OpenedCallback opened) override;
   void Prompt(const PromptContext& context, AnsweredCallback answered) override;
   void UpdateOptions(const ExportOptions& options) override;
-  void Convert(const ExportOptions& options, const std::string& address,
-               XmlSink& sink) override;
+  std::string Convert(const ExportOptions& options, const std::string& address,
+                      XmlSink& sink) override;
   void Quit() override;
 
   /// The window, or nullptr after Quit.
