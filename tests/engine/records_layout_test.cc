@@ -1,17 +1,22 @@
 // The records layout end to end: workbooks of every format, read by the
 // conversion service, written by RecordsWriter.
 
+#include <expat.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "engine/conversion/conversion.h"
+#include "engine/model/column_letters.h"
 #include "engine/writing/output_file.h"
 #include "engine/writing/record_shape.h"
 #include "engine/writing/string_sink.h"
+#include "engine/writing/xml_writer.h"
 #include "grid_workbooks.h"
+#include "memory_cell_source.h"
 #include "xmllint_check.h"
 
 namespace kestrilo {
@@ -23,6 +28,21 @@ using namespace testing_support;
 
 constexpr GridFormat kFormats[] = {GridFormat::kXlsx, GridFormat::kOds,
                                    GridFormat::kXls, GridFormat::kCsv};
+
+// What expat says against `xml`; empty when it is well-formed.
+std::string ParseError(const std::string& xml) {
+  XML_Parser parser = XML_ParserCreate("UTF-8");
+  const bool parsed =
+      XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 1) !=
+      XML_STATUS_ERROR;
+  std::string error;
+  if (!parsed) {
+    error = std::string(XML_ErrorString(XML_GetErrorCode(parser))) +
+            " at line " + std::to_string(XML_GetCurrentLineNumber(parser));
+  }
+  XML_ParserFree(parser);
+  return error;
+}
 
 ExportOptions RecordsOptions(const std::string& title,
                              const std::string& record) {
@@ -324,6 +344,49 @@ TEST(RecordsLayoutTest, SchemaInfersTypesAndOccurrences) {
         XmllintComplaint(TestFilePath("typed.xml"), TestFilePath("typed.xsd")),
         "");
   }
+}
+
+// Whatever the headers and cells hold, the XML and its schema are
+// well-formed, or the headers are refused.
+TEST(RecordsLayoutTest, AnyHeadersAndCellsGiveWellFormedXmlOrARefusal) {
+  const std::vector<std::string> pieces = {
+      "a",     "b",        "@",    "/",  "[",  "]",    "1",   "2",
+      "0",     " ",        "<",    "&",  "\"", "'",    "=",   ":",
+      "xmlns", "\xC3\xA9", "\x01", "\t", "\n", "\xFF", "]]>", ""};
+  std::mt19937 random(22);
+  const auto text = [&](int most) {
+    std::string made;
+    for (int n = static_cast<int>(random() % most); n > 0; --n) {
+      made += pieces[random() % pieces.size()];
+    }
+    return made;
+  };
+  int refused = 0;
+  for (int round = 0; round < 400; ++round) {
+    MemoryCellSource cells;
+    const int columns = 1 + static_cast<int>(random() % 6);
+    for (int column = 1; column <= columns; ++column) {
+      cells.SetText(1, column, text(6));
+      for (int row = 2; row <= 4; ++row) cells.SetText(row, column, text(4));
+    }
+    ExportOptions options = RecordsOptions(text(3), text(3));
+    options.keep_empty = round % 2 == 1;
+    options.schema = true;
+    options.schema_name = text(3);
+    StringSink sink;
+    std::string schema;
+    try {
+      schema = WriteBlockXml(cells, options,
+                             "A1:" + ColumnLetters(columns) + "4", sink);
+    } catch (const RecordShapeError&) {
+      ++refused;
+      continue;
+    }
+    const std::string xml = sink.Take();
+    EXPECT_EQ(ParseError(xml), "") << xml;
+    EXPECT_EQ(ParseError(schema), "") << schema;
+  }
+  EXPECT_LT(refused, 300);
 }
 
 }  // namespace
