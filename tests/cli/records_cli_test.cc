@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../engine/recipe_example.h"
 #include "../engine/xmllint_check.h"
 #include "cli_test_support.h"
 #include "gmock/gmock.h"
@@ -23,53 +24,25 @@ using testing_support::XmllintComplaint;
 
 class CliRecordsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
-           ("kestrilo_records_" + std::string(info->name()) + "_" +
-            std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
   Outcome Run(const std::vector<std::string>& args) {
-    const pid_t pid = test_support::Start(KESTRILO_CLI, args, dir_, "",
-                                          dir_ / ".out", dir_ / ".err");
-    Outcome outcome;
-    outcome.status = test_support::Wait(pid);
-    outcome.out = ReadFile(dir_ / ".out");
-    outcome.err = ReadFile(dir_ / ".err");
-    return outcome;
+    return test_support::RunToolIn(dir_, args);
   }
 
-  fs::path dir_;
+  test_support::ToolFolder folder_{"records"};
+  const fs::path& dir_ = folder_.path();
 };
 
 TEST_F(CliRecordsTest, RecipeWithItsSchemaBeside) {
-  WriteFile(dir_ / "Book 1.csv",
-            "title,servings/@quantity,servings/@unit,ingredient/@name,"
-            "ingredient/@quantity,ingredient/@unit,ingredient/@name,"
-            "ingredient/@quantity,ingredient/@unit\r\n"
-            "Turkey Dinner,8,helpings,Turkey,20,pounds,Carrots,2,cups\r\n");
+  const std::string book =
+      testing_support::WriteGrid("Book 1", testing_support::GridFormat::kCsv,
+                                 testing_support::RecipeGrid());
   const Outcome outcome = Run({"--records", "recipe", "--title", "recipes",
-                               "--schema", "-o", "out", "Book 1.csv"});
+                               "--schema", "-o", "out", book});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(
-      ReadFile(dir_ / "out" / "Book 1.xml"),
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-      "<recipes xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-      "xsi:noNamespaceSchemaLocation=\"Book%201.xsd\">\r\n"
-      "\t<recipe>\r\n"
-      "\t\t<title>Turkey Dinner</title>\r\n"
-      "\t\t<servings quantity=\"8\" unit=\"helpings\"/>\r\n"
-      "\t\t<ingredient name=\"Turkey\" quantity=\"20\" unit=\"pounds\"/>\r\n"
-      "\t\t<ingredient name=\"Carrots\" quantity=\"2\" unit=\"cups\"/>\r\n"
-      "\t</recipe>\r\n"
-      "</recipes>\r\n");
+  EXPECT_EQ(ReadFile(dir_ / "out" / "Book 1.xml"),
+            testing_support::RecipeXml(
+                " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                "xsi:noNamespaceSchemaLocation=\"Book%201.xsd\""));
   EXPECT_THAT(ReadFile(dir_ / "out" / "Book 1.xsd"),
               HasSubstr("<xs:element name=\"ingredient\" minOccurs=\"2\" "
                         "maxOccurs=\"2\">"));

@@ -17,6 +17,7 @@
 #include "engine/writing/xml_writer.h"
 #include "grid_workbooks.h"
 #include "memory_cell_source.h"
+#include "recipe_example.h"
 #include "xmllint_check.h"
 
 namespace kestrilo {
@@ -74,26 +75,8 @@ ConversionReport Convert(const std::string& path, const ExportOptions& options,
 }
 
 TEST(RecordsLayoutTest, RecipeByteForByteInEveryFormatAndRoad) {
-  const Grid grid = {
-      {Text("title"), Text("servings/@quantity"), Text("servings/@unit"),
-       Text("ingredient/@name"), Text("ingredient/@quantity"),
-       Text("ingredient/@unit"), Text("ingredient/@name"),
-       Text("ingredient/@quantity"), Text("ingredient/@unit"),
-       Text("ingredient/@name"), Text("ingredient/@quantity"),
-       Text("ingredient/@unit")},
-      {Text("Turkey Dinner"), Number(8), Text("helpings"), Text("Turkey"),
-       Number(20), Text("pounds"), Text("Carrots"), Number(2), Text("cups")},
-  };
-  const std::string expected =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-      "<recipes>\r\n"
-      "\t<recipe>\r\n"
-      "\t\t<title>Turkey Dinner</title>\r\n"
-      "\t\t<servings quantity=\"8\" unit=\"helpings\"/>\r\n"
-      "\t\t<ingredient name=\"Turkey\" quantity=\"20\" unit=\"pounds\"/>\r\n"
-      "\t\t<ingredient name=\"Carrots\" quantity=\"2\" unit=\"cups\"/>\r\n"
-      "\t</recipe>\r\n"
-      "</recipes>\r\n";
+  const Grid grid = RecipeGrid();
+  const std::string expected = RecipeXml();
   const ExportOptions options = RecordsOptions("recipes", "recipe");
   for (GridFormat format : kFormats) {
     const std::string path = WriteGrid("recipe", format, grid);

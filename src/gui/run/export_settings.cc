@@ -29,6 +29,9 @@ double StoredNumber(Key key) {
   return number;
 }
 
+// A choice as it is stored: "1" on, "0" off.
+QString Flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+
 }  // namespace
 
 ExportSettings::ExportSettings(QObject* parent) : QObject(parent) {}
@@ -63,7 +66,7 @@ void ExportSettings::Restore(StepGuard& guard) {
 
 void ExportSettings::RestoreRecords() {
   const auto on = [](Key key) {
-    return SettingsStore::Read(key, QStringLiteral("0")) == QStringLiteral("1");
+    return SettingsStore::Read(key, Flag(false)) == Flag(true);
   };
   if (on(Key::kRecords)) SetHeaderMode(HeaderMode::kRecords);
   SetRecordTag(SettingsStore::Read(
@@ -107,8 +110,7 @@ void ExportSettings::SetHeaderMode(HeaderMode mode) {
   if (header_mode_ == mode) return;
   const bool records = mode == HeaderMode::kRecords;
   if (records != records_apply()) {
-    SettingsStore::Write(Key::kRecords,
-                         records ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsStore::Write(Key::kRecords, Flag(records));
   }
   // The header mode stored stays the last of the four.
   if (!records) {
@@ -133,13 +135,11 @@ void ExportSettings::SetOutputFolder(const QString& folder) {
 }
 
 void ExportSettings::SetEscapeText(bool escape) {
-  Change(escape_text_, escape, Key::kEscapeText,
-         escape ? QStringLiteral("1") : QStringLiteral("0"));
+  Change(escape_text_, escape, Key::kEscapeText, Flag(escape));
 }
 
 void ExportSettings::SetValidNames(bool valid) {
-  Change(valid_names_, valid, Key::kValidNames,
-         valid ? QStringLiteral("1") : QStringLiteral("0"));
+  Change(valid_names_, valid, Key::kValidNames, Flag(valid));
 }
 
 void ExportSettings::SetRecordTag(const QString& tag) {
@@ -147,13 +147,11 @@ void ExportSettings::SetRecordTag(const QString& tag) {
 }
 
 void ExportSettings::SetKeepEmpty(bool keep) {
-  Change(keep_empty_, keep, Key::kKeepEmpty,
-         keep ? QStringLiteral("1") : QStringLiteral("0"));
+  Change(keep_empty_, keep, Key::kKeepEmpty, Flag(keep));
 }
 
 void ExportSettings::SetWriteSchema(bool write) {
-  Change(write_schema_, write, Key::kWriteSchema,
-         write ? QStringLiteral("1") : QStringLiteral("0"));
+  Change(write_schema_, write, Key::kWriteSchema, Flag(write));
 }
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {
