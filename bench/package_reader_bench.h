@@ -113,11 +113,13 @@ inline void PrintSummary(const std::string& path) {
 }
 
 /// The whole benchmark program: `extension` names the temporary workbook,
-/// `read_name` the read benchmark, `write` makes the workbook.
-inline int RunPackageReaderBench(int argc, char** argv,
-                                 const std::string& extension,
-                                 const std::string& read_name,
-                                 WorkbookWriter write) {
+/// `read_name` the read benchmark, `write` makes the workbook;
+/// `register_more`, when given, registers more benchmarks of the workbook
+/// at `path`.
+inline int RunPackageReaderBench(
+    int argc, char** argv, const std::string& extension,
+    const std::string& read_name, WorkbookWriter write,
+    void (*register_more)(const std::string& path) = nullptr) {
   std::string keep;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -134,6 +136,7 @@ inline int RunPackageReaderBench(int argc, char** argv,
   }
   benchmark::Initialize(&argc, argv);
   RegisterBenchmarks(path, read_name);
+  if (register_more != nullptr) register_more(path);
   benchmark::RunSpecifiedBenchmarks();
   PrintSummary(path);
   if (keep.empty()) std::filesystem::remove(path);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/reading/workbook_formats.h"
+
 #include "engine/writing/export_options.h"
 
 namespace kestrilo::cli {
@@ -19,8 +21,7 @@ struct CommandLine {
   bool null_separated = false;
   /// Extensions of the folder scan: a file matching "*." followed by any of
   /// them is added. The default is every format the tool reads.
-  std::vector<std::string> extensions = {"xlsx", "xlsm", "xltx", "xltm",
-                                         "ods",  "xls",  "csv",  "txt"};
+  std::vector<std::string> extensions = WorkbookExtensions();
   /// Workbooks found below a folder input write to the same relative folder
   /// below the output folder.
   bool keep_tree = false;

@@ -214,7 +214,7 @@ constexpr Option kOptions[] = {
     {.name = "--ext",
      .value = "EXT[,EXT...]",
      .help = "extensions of the files a folder adds: the patterns are *.EXT "
-             "(default: xlsx,xlsm,xltx,xltm,ods,xls,csv,txt)",
+             "(default: every format the tool reads)",
      .apply = SetExtensions},
     {.name = "--files-from",
      .value = "FILE",

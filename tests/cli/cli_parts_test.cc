@@ -13,8 +13,8 @@
 #include "cli/command_line.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
-#include "engine/conversion/block_resolver.h"
 #include "cli/usage_error.h"
+#include "engine/conversion/block_resolver.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 
@@ -27,8 +27,9 @@ TEST(ParseCommandLineTest, DefaultsAreTheWindowsDefaults) {
   const CommandLine line = ParseCommandLine({"a.xlsx"});
   EXPECT_THAT(line.inputs, ElementsAre("a.xlsx"));
   // A folder adds every format the tool reads, not the window's "xl*".
-  EXPECT_THAT(line.extensions, ElementsAre("xlsx", "xlsm", "xltx", "xltm",
-                                           "ods", "xls", "csv", "txt"));
+  EXPECT_THAT(line.extensions,
+              ElementsAre("xlsx", "xlsm", "xltx", "xltm", "xls", "ods", "ots",
+                          "csv", "tsv", "txt"));
   EXPECT_EQ(line.files_from, "");
   EXPECT_FALSE(line.null_separated);
   EXPECT_FALSE(line.keep_tree);

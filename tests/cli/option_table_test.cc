@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "cli/help_text.h"
 #include "cli_test_support.h"
+#include "engine/reading/workbook_formats.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 
@@ -226,6 +228,18 @@ TEST_F(CompletionTest, ZshScriptParses) {
                                         std::string(KESTRILO_COMPLETIONS_DIR) +
                                             "/_kestrilo-cli"}),
               ::testing::IsEmpty());
+}
+
+// The default of --ext is the engine's table of formats, and the man page
+// says which those are.
+TEST(ManPageTest, NamesTheFormatsReadAsTheDefaultExtensions) {
+  std::string listed;
+  for (const std::string& extension : WorkbookExtensions()) {
+    listed += (listed.empty() ? "" : ",") + extension;
+  }
+  EXPECT_THAT(ReadFile(KESTRILO_MAN_PAGE),
+              HasSubstr("Default: \\fB" + listed + "\\fR"));
+  EXPECT_EQ(ParseCommandLine({"x"}).extensions, WorkbookExtensions());
 }
 
 }  // namespace

@@ -90,6 +90,10 @@ class CompoundFileWriter {
   explicit CompoundFileWriter(std::uint32_t sector_size = 512)
       : sector_size_(sector_size) {}
 
+  /// Writes the sectors of each stream and table in reverse order, so that
+  /// no two of them follow each other in the file.
+  void ScatterSectors() { scattered_ = true; }
+
   void AddStream(std::string name, std::string content) {
     streams_.emplace_back(std::move(name), std::move(content));
   }
@@ -103,14 +107,20 @@ class CompoundFileWriter {
     auto allocate = [&](const std::string& data) -> std::uint32_t {
       if (data.empty()) return kEnd;
       const auto first = static_cast<std::uint32_t>(sectors.size());
-      for (std::size_t at = 0; at < data.size(); at += size) {
-        std::string sector = data.substr(at, size);
-        sector.resize(size, '\0');
-        sectors.push_back(std::move(sector));
-        fat.push_back(static_cast<std::uint32_t>(sectors.size()));
+      const auto count =
+          static_cast<std::uint32_t>((data.size() + size - 1) / size);
+      sectors.resize(first + count);
+      fat.resize(first + count);
+      for (std::uint32_t k = 0; k < count; ++k) {
+        // Piece k lies in sector first + k, or counting down from the end
+        // when scattered.
+        const std::uint32_t at = scattered_ ? first + count - 1 - k : first + k;
+        const std::uint32_t next = scattered_ ? at - 1 : at + 1;
+        sectors[at] = data.substr(std::size_t{k} * size, size);
+        sectors[at].resize(size, '\0');
+        fat[at] = k + 1 < count ? next : kEnd;
       }
-      fat.back() = kEnd;
-      return first;
+      return scattered_ ? first + count - 1 : first;
     };
 
     struct Entry {
@@ -259,6 +269,7 @@ class CompoundFileWriter {
   }
 
   std::uint32_t sector_size_;
+  bool scattered_ = false;
   std::vector<std::pair<std::string, std::string>> streams_;
 };
 

@@ -136,6 +136,27 @@ TEST(CompoundFileTest, DamagedChainsAndSizesAreErrorsNotHangs) {
   EXPECT_THAT(ErrorOf(bad_sector_size), HasSubstr("sector size"));
 }
 
+TEST(CompoundFileTest, ScatteredSectorsAreReadInPlaceInChainOrder) {
+  const std::string content = Pattern(5000, 11);
+  CompoundFileWriter writer;
+  writer.ScatterSectors();
+  writer.AddStream("Workbook", content);
+  std::string file = writer.Build();
+  const CompoundFile compound("test.xls", file);
+  CompoundStream stream = compound.OpenStream("Workbook");
+  ASSERT_EQ(stream.size(), content.size());
+  EXPECT_EQ(stream.Contiguous(500).size(), 12u) << "to the sector's end";
+  std::string scratch;
+  for (const std::size_t at : {0, 500, 510, 1023, 4990, 5000}) {
+    EXPECT_EQ(stream.Read(at, 40, &scratch), content.substr(at, 40)) << at;
+  }
+  EXPECT_EQ(stream.Copy(), content);
+
+  // The stream's ten sectors lie in reverse, 9 -> 8 -> ... -> 0.
+  PutU32(file, FatOffset(file) + 4 * 4, 7);  // sector 4 leads back to 7
+  EXPECT_THAT(ErrorOf(file), HasSubstr("loops"));
+}
+
 TEST(CompoundFileTest, HugeClaimedStreamSizeIsAnError) {
   CompoundFileWriter writer;
   writer.AddStream("Workbook", Pattern(5000, 7));

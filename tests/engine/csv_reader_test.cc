@@ -1,5 +1,3 @@
-#include "engine/reading/csv/csv_reader.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,8 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "collected_rows.h"
+#include "engine/reading/csv/csv_input.h"
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_file.h"
+#include "engine/reading/workbook_reader.h"
 
 namespace kestrilo {
 namespace {
@@ -24,7 +26,7 @@ class CsvReaderTest : public ::testing::Test {
                                  const std::string& name = "data.csv") {
     path_ = (folder_ / name).string();
     std::ofstream(path_, std::ios::binary) << bytes;
-    return ReadCsv(path_);
+    return ReadWorkbook(path_);
   }
 
   // The sheet's cells row by row, "" for empty ones, over its used range
@@ -49,6 +51,16 @@ class CsvReaderTest : public ::testing::Test {
   }
 
   using Rows = std::vector<std::vector<std::string>>;
+
+  // Writes `bytes` like Read() and collects the rows a conversion reads.
+  testing_support::RowCollector ReadRows(const std::string& bytes,
+                                         const SheetChoice& choice = {}) {
+    path_ = (folder_ / "rows.csv").string();
+    std::ofstream(path_, std::ios::binary) << bytes;
+    testing_support::RowCollector rows;
+    WorkbookFile::Open(path_)->ReadRows(choice, rows);
+    return rows;
+  }
 
   void SetUp() override {
     folder_ = fs::path(::testing::TempDir()) /
@@ -146,9 +158,12 @@ TEST_F(CsvReaderTest, Encodings) {
 }
 
 TEST_F(CsvReaderTest, BadInput) {
-  EXPECT_THROW(ReadCsv((folder_ / "missing.csv").string()), WorkbookError);
+  EXPECT_THROW(ReadWorkbook((folder_ / "missing.csv").string()), WorkbookError);
   try {
-    Read(std::string("PK\3\4\0\0binary\0stuff", 18), "fake.csv");
+    Read(std::string("\x7F"
+                     "ELF\2\1\0binary\0stuff",
+                     19),
+         "fake.csv");
     FAIL() << "a file with NUL bytes was read as text";
   } catch (const WorkbookError& error) {
     EXPECT_EQ(error.path(), path_);
@@ -158,6 +173,143 @@ TEST_F(CsvReaderTest, BadInput) {
   EXPECT_THROW(Read(too_wide), WorkbookError);
   // Empty fields beyond the last column are harmless.
   EXPECT_NO_THROW(Read("x" + std::string(kMaxColumns + 5, ',') + "\n"));
+}
+
+using testing_support::CollectedCell;
+
+CollectedCell Text(std::int32_t row, std::int32_t column, std::string text) {
+  return {row, column, CellKind::kText, false, 0, std::move(text)};
+}
+
+// UTF-16 LE of UTF-8 `text` (code points below U+10000, and U+1F600).
+std::string Utf16Le(const std::string& text) {
+  std::string out;
+  auto unit = [&](unsigned u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                                             : 4;
+    unsigned code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+      code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    }
+    if (code >= 0x10000) {
+      unit(0xD800 + ((code - 0x10000) >> 10));
+      unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      unit(code);
+    }
+    i += length;
+  }
+  return out;
+}
+
+// The file is read in pieces: wherever one ends (inside a quoted field,
+// after a quote that may be doubled, between CR and LF, inside a UTF-8
+// sequence or a UTF-16 surrogate pair), the cells are those of the whole
+// text. A record of filler puts the records of interest across the end of
+// the first piece, cut at each of their bytes in turn.
+TEST_F(CsvReaderTest, PiecesMayEndAnywhere) {
+  const std::string records =
+      "\"q\"\"uo\"\"te\",\"x\r\ny\",\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\r\n"
+      "last,";
+  const struct {
+    const char* name;
+    std::string start;  // byte-order mark
+    std::string end;    // after "last,"
+    std::string last;   // the cell it gives
+    bool utf16;
+  } variants[] = {
+      {"UTF-8", "", "\r\n", "", false},
+      {"UTF-8 repaired", "\xEF\xBB\xBF", "\xFF\r\n", "\xEF\xBF\xBD", false},
+      {"UTF-16", "\xFF\xFE", "\r\n", "", true},
+  };
+  for (const auto& variant : variants) {
+    const std::string text = records + variant.end;
+    const std::string tail = variant.utf16 ? Utf16Le(text) : text;
+    for (std::size_t cut = 0; cut < tail.size(); cut += variant.utf16 ? 2 : 1) {
+      SCOPED_TRACE(std::string(variant.name) + ", cut after byte " +
+                   std::to_string(cut));
+      const std::size_t filler_bytes =
+          CsvInput::kPiece - cut - variant.start.size();
+      const std::string filler(filler_bytes / (variant.utf16 ? 2 : 1) - 1, 'f');
+      const std::string head = filler + "\n";
+      const auto rows = ReadRows(variant.start +
+                                 (variant.utf16 ? Utf16Le(head) : head) + tail);
+      std::vector<CollectedCell> expected = {
+          Text(1, 1, filler), Text(2, 1, "q\"uo\"te"), Text(2, 2, "x\r\ny"),
+          Text(2, 3, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"),
+          Text(3, 1, "last")};
+      if (!variant.last.empty()) expected.push_back(Text(3, 2, variant.last));
+      ASSERT_EQ(rows.cells, expected);
+    }
+  }
+}
+
+// A record longer than a piece is read whole (the first one, which tells
+// the delimiter, too), its quoted field unescaped across the pieces.
+TEST_F(CsvReaderTest, RecordsLongerThanAPiece) {
+  std::string field, quoted;
+  while (field.size() < 3 * CsvInput::kPiece) {
+    field += "a\";b\r\n";
+    quoted += "a\"\";b\r\n";
+  }
+  const auto rows = ReadRows("\"" + quoted + "\";x;y\n1;2\n");
+  EXPECT_EQ(rows.cells, (std::vector<CollectedCell>{
+                            Text(1, 1, field), Text(1, 2, "x"), Text(1, 3, "y"),
+                            Text(2, 1, "1"), Text(2, 2, "2")}));
+}
+
+// Whether a file is UTF-8 is decided on all of it, before a row is sent: a
+// byte that is not UTF-8 at its end makes all of it Windows-1252, and a
+// NUL at its end refuses it with nothing sent.
+TEST_F(CsvReaderTest, TheWholeFileDecidesBeforeAnyRowIsSent) {
+  std::string filler;
+  while (filler.size() < 2 * CsvInput::kPiece) filler += "a,b\n";
+  const auto rows = ReadRows("caf\xC3\xA9\n" + filler + "\xE9\n");
+  ASSERT_FALSE(rows.cells.empty());
+  EXPECT_EQ(rows.cells.front(), Text(1, 1, "caf\xC3\x83\xC2\xA9"));
+  EXPECT_EQ(rows.cells.back().text, "\xC3\xA9");
+
+  testing_support::RowCollector refused;
+  std::ofstream((folder_ / "nul.csv").string(), std::ios::binary)
+      << filler << std::string(1, '\0');
+  try {
+    WorkbookFile::Open((folder_ / "nul.csv").string())
+        ->ReadRows(SheetChoice(), refused);
+    ADD_FAILURE() << "a NUL was read as text";
+  } catch (const WorkbookError& error) {
+    EXPECT_THAT(error.reason(), ::testing::HasSubstr("not a text file"));
+  }
+  EXPECT_TRUE(refused.rows.empty());
+}
+
+// The one sheet is named after the file and is sheet 1; any other is
+// missing, said before the file is read.
+TEST_F(CsvReaderTest, TheOneSheetChosenByNameOrNumber) {
+  for (const SheetChoice& choice :
+       {SheetChoice{}, SheetChoice{"ROWS", std::nullopt}, SheetChoice{{}, 1}}) {
+    EXPECT_EQ(ReadRows("a,b\n", choice).cells.size(), 2u);
+  }
+  const auto file = WorkbookFile::Open(path_);
+  EXPECT_EQ(file->Structure().sheet(0).name(), "rows");
+  for (const auto& [choice, reason] :
+       {std::pair{SheetChoice{"Nope", std::nullopt}, "no sheet named 'Nope'"},
+        std::pair{SheetChoice{{}, 2},
+                  "no sheet number 2 (the workbook has 1)"}}) {
+    testing_support::RowCollector rows;
+    try {
+      WorkbookFile::Open(path_)->ReadRows(choice, rows);
+      ADD_FAILURE() << reason;
+    } catch (const WorkbookError& error) {
+      EXPECT_EQ(error.reason(), reason);
+    }
+  }
 }
 
 TEST(TextDecodingTest, Utf8Validation) {
@@ -171,6 +323,19 @@ TEST(TextDecodingTest, Utf8Validation) {
                        "b\xE4\xB8"),
             "a\uFFFD"
             "b\uFFFD\uFFFD");
+  // Windows-1252 copies runs of ASCII whole: high bytes inside and after
+  // them, and at the end.
+  EXPECT_EQ(Windows1252ToUtf8("abcdefgh\xE9ijklmnopqrstu\x80v\x9F"),
+            "abcdefgh\xC3\xA9ijklmnopqrstu\xE2\x82\xACv\xC5\xB8");
+  // A sequence cut at the end is left for the bytes after it.
+  for (const auto& [bytes, whole] : {std::pair{"ab\xF0\x9F\x98", 2},
+                                     {"ab\xE2\x82", 2},
+                                     {"ab\xC3", 2},
+                                     {"ab\xC3\xA9", 4},
+                                     {"ab\x98\x80", 4},
+                                     {"", 0}}) {
+    EXPECT_EQ(WholeUtf8Prefix(bytes), std::size_t(whole)) << bytes;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "engine/reading/ods/ods_reader.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,7 +8,10 @@
 #include <random>
 #include <string>
 
+#include "collected_rows.h"
+#include "engine/reading/ods/ods_file.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/reading/workbook_file.h"
 #include "engine/reading/workbook_reader.h"
 #include "test_package.h"
 
@@ -18,7 +19,10 @@ namespace kestrilo {
 namespace {
 
 using ::testing::HasSubstr;
+using testing_support::CellsOf;
+using testing_support::CollectedCell;
 using testing_support::Parts;
+using testing_support::RowCollector;
 using testing_support::TestFilePath;
 using testing_support::WritePackage;
 
@@ -83,6 +87,16 @@ std::string ErrorOf(const Parts& parts) {
   }
   ADD_FAILURE() << "no WorkbookError";
   return {};
+}
+
+// The rows of the sheet `choice` picks in `parts`; its index in `read`.
+RowCollector RowsOf(const Parts& parts, const SheetChoice& choice,
+                    SheetRead* read = nullptr) {
+  RowCollector rows;
+  const SheetRead result = WorkbookFile::Open(WritePackage("rows.ods", parts))
+                               ->ReadRows(choice, rows);
+  if (read != nullptr) *read = result;
+  return rows;
 }
 
 // ------------------------------------------------- the LibreOffice fixture
@@ -468,7 +482,7 @@ TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
            "calcext:value-type=\"float\"><text:p>" +
            shown + "</text:p></table:table-cell>";
   };
-  const auto book = ReadParts(OdsParts(ContentXml(
+  const Parts parts = OdsParts(ContentXml(
       "<table:table table:name=\"S\"><table:table-column "
       "table:number-columns-repeated=\"6\" "
       "table:default-cell-style-name=\"Default\"/><table:table-column "
@@ -487,7 +501,8 @@ TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
               cell(" table:style-name=\"ce2\" office:value=\"1\"", "1") +
               cell(" office:value=\"1\"", "1")) +
           "</table:table>",
-      styles)));
+      styles));
+  const auto book = ReadParts(parts);
   const Sheet& s = book->sheet(0);
   // Column 7 takes the boolean style of its column; column 8 has a style
   // of its own, column 9 the default of no column.
@@ -499,6 +514,8 @@ TEST(OdsReaderTest, NumbersShownAsTruthValuesAreBooleans) {
   for (int column : {4, 5, 6, 8, 9}) {
     EXPECT_EQ(s.Cell(1, column).kind, CellKind::kNumber) << column;
   }
+  // Rows read without their layout know the columns' styles too.
+  EXPECT_EQ(RowsOf(parts, SheetChoice()).cells, CellsOf(s));
 }
 
 TEST(OdsReaderTest, HiddenAndActiveSheets) {
@@ -544,6 +561,123 @@ TEST(OdsReaderTest, BadPackagesNameTheProblem) {
   EXPECT_THAT(ErrorOf(OdsParts(ContentXml(""))), HasSubstr("no sheets"));
   EXPECT_THAT(ErrorOf(OdsParts(OneTable(""), "<unclosed>")),
               HasSubstr("settings.xml"));
+}
+
+// ------------------------------------------------------ one sheet's rows
+
+std::string Settings(const std::string& active_table) {
+  return "<office:document-settings xmlns:office=\"o\" xmlns:config=\"c\">"
+         "<office:settings><config:config-item-set config:name=\"v\">"
+         "<config:config-item config:name=\"ActiveTable\" "
+         "config:type=\"string\">" +
+         active_table +
+         "</config:config-item></config:config-item-set></office:settings>"
+         "</office:document-settings>";
+}
+
+// A table named `name` whose one row holds the text `name` in B`row`.
+std::string Table(const std::string& name, int row) {
+  return "<table:table table:name=\"" + name + "\">" +
+         Row("<table:table-cell/>", " table:number-rows-repeated=\"" +
+                                        std::to_string(row - 1) + "\"") +
+         Row("<table:table-cell/><table:table-cell "
+             "office:value-type=\"string\"><text:p>" +
+             name + "</text:p></table:table-cell>") +
+         "</table:table>";
+}
+
+TEST(OdsReaderTest, RowsOfTheSheetChosenByNameNumberOrActive) {
+  const std::string tables =
+      ContentXml(Table("One", 2) + Table("Two", 3) + Table("Three", 4));
+  const struct {
+    std::string name;  // of the sheet chosen
+    std::optional<int> number;
+    std::string settings;  // its active table; none without
+    int index;
+  } cases[] = {
+      {"tWO", std::nullopt, Settings("Three"), 1},
+      {"", 3, "", 2},
+      {"", std::nullopt, Settings("Two"), 1},
+      {"", std::nullopt, "", 0},
+      // An active table the file lacks: the first, as spreadsheet
+      // applications open such a file.
+      {"", std::nullopt, Settings("Gone"), 0},
+  };
+  const std::string names[] = {"One", "Two", "Three"};
+  for (const auto& [name, number, settings, index] : cases) {
+    SCOPED_TRACE(index);
+    SheetRead read;
+    const RowCollector rows =
+        RowsOf(OdsParts(tables, settings), SheetChoice{name, number}, &read);
+    EXPECT_EQ(read.index, index);
+    EXPECT_EQ(read.name, names[index]);
+    const CollectedCell cell{index + 2, 2, CellKind::kText,
+                             false,     0, names[index]};
+    EXPECT_EQ(rows.cells, std::vector<CollectedCell>{cell});
+  }
+  for (const auto& [choice, reason] :
+       {std::pair{SheetChoice{"Nope", std::nullopt}, "no sheet named 'Nope'"},
+        std::pair{SheetChoice{{}, 4},
+                  "no sheet number 4 (the workbook has 3)"}}) {
+    try {
+      RowsOf(OdsParts(tables), choice);
+      ADD_FAILURE() << reason;
+    } catch (const WorkbookError& error) {
+      EXPECT_EQ(error.reason(), reason);
+    }
+  }
+}
+
+// Reading the rows of a table ends where that table ends: what follows is
+// never parsed, however damaged, and repeats are charged to the budget
+// before any of their rows is sent.
+TEST(OdsReaderTest, RowsStopWhereTheChosenTableEnds) {
+  const Parts parts = OdsParts(
+      ContentXml(Table("Good", 1) +
+                 "<table:table table:name=\"Damaged\"><table:table-row>"
+                 "<table:table-cell></table:table-row></table:table>"));
+  EXPECT_EQ(RowsOf(parts, SheetChoice{"Good", std::nullopt}).cells.size(), 1u);
+  EXPECT_THROW(RowsOf(parts, SheetChoice{"Damaged", std::nullopt}),
+               WorkbookError);
+  EXPECT_THROW(ReadParts(parts), WorkbookError);
+
+  RowCollector rows;
+  const std::string huge = WritePackage(
+      "huge.ods",
+      OdsParts(OneTable(Row("<table:table-cell office:value-type=\"string\" "
+                            "table:number-columns-repeated=\"16384\"><text:p>x"
+                            "</text:p></table:table-cell>",
+                            " table:number-rows-repeated=\"1048576\""))));
+  EXPECT_THROW(WorkbookFile::Open(huge)->ReadRows(SheetChoice(), rows),
+               WorkbookError);
+  EXPECT_TRUE(rows.rows.empty());
+}
+
+// The sheet's widths, heights and merged areas go to a sink that wants
+// them, as they go into the model; formulas without a value are counted
+// for the chosen sheet alone.
+TEST(OdsReaderTest, RowsCarryTheLayoutAndFormulasOfTheirSheet) {
+  const std::string path = WritePackage(
+      "layout.ods",
+      OdsParts(ReadText(std::string(KESTRILO_FIXTURES_DIR) + "/layout.fods")));
+  const auto model = ReadWorkbook(path);
+  RowCollector rows(true);
+  WorkbookFile::Open(path)->ReadRows(SheetChoice::AtIndex(0), rows);
+  rows.sheet_layout.Finish();
+  const SheetLayout& expected = model->sheet(0).layout();
+  ExpectSpans(rows.sheet_layout.columns(), expected.columns());
+  ExpectSpans(rows.sheet_layout.rows(), expected.rows());
+  EXPECT_EQ(rows.sheet_layout.merged_areas(), expected.merged_areas());
+  EXPECT_EQ(rows.cells, CellsOf(model->sheet(0)));
+
+  const std::string formula = "<table:table-cell table:formula=\"of:=A1\"/>";
+  SheetRead read;
+  RowsOf(OdsParts(ContentXml("<table:table table:name=\"A\">" +
+                             Row(formula + formula) +
+                             "</table:table><table:table table:name=\"B\">" +
+                             Row(formula) + "</table:table>")),
+         SheetChoice{"B", std::nullopt}, &read);
+  EXPECT_EQ(read.formulas_without_value, 1);
 }
 
 // ------------------------------------------------------ damaged files

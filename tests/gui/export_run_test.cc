@@ -175,31 +175,63 @@ class ExportRunTest : public QObject {
     QCOMPARE(opener_.events, expected);
   }
 
-  void CancelledPrompts_data() {
-    QTest::addColumn<int>("cancelled");
-    QTest::addColumn<bool>("done");
-    QTest::newRow("first") << 1 << true;
-    QTest::newRow("middle") << 2 << true;
-    QTest::newRow("last") << 3 << false;
+  // The run's last message is true however it ended: a cancelled prompt
+  // counts as skipped, even on the last workbook.
+  void TheLastMessageCountsWhatBecameNoFile_data() {
+    QTest::addColumn<QStringList>("answers");  // select, cancel or broken
+    QTest::addColumn<QString>("last");
+    QTest::newRow("all exported")
+        << QStringList{"select", "select"} << QStringLiteral("Done.");
+    QTest::newRow("one failed")
+        << QStringList{"select", "broken"}
+        << QStringLiteral(
+               "Done.\r\n1 of 2 workbooks exported; 1 failed "
+               "(see the messages before this one)");
+    QTest::newRow("last cancelled")
+        << QStringList{"select", "cancel"}
+        << QStringLiteral("Done.\r\n1 of 2 workbooks exported; 1 skipped");
+    QTest::newRow("last cancelled after a failure")
+        << QStringList{"broken", "select", "cancel"}
+        << QStringLiteral(
+               "Done.\r\n1 of 3 workbooks exported; 1 skipped; 1 "
+               "failed (see the messages before this one)");
+    QTest::newRow("all cancelled")
+        << QStringList{"cancel", "cancel"}
+        << QStringLiteral("Done.\r\n0 of 2 workbooks exported; 2 skipped");
   }
-  void CancelledPrompts() {
-    QFETCH(int, cancelled);
-    QFETCH(bool, done);
-    List({"/in/a/Fruit.xlsx", "/in/Tools.2021.q1.xls", "/in/README"});
-    for (int i = 1; i <= 3; ++i) {
-      opener_.prompts.push_back(i == cancelled ? Cancel()
-                                               : Select("$A$1:$B$2"));
+  void TheLastMessageCountsWhatBecameNoFile() {
+    QFETCH(QStringList, answers);
+    QFETCH(QString, last);
+    QStringList paths;
+    for (const QString& answer : answers) {
+      if (answer == "broken") {
+        paths << QStringLiteral("/in/broken.xlsx");
+        continue;
+      }
+      paths << (paths.size() % 2 == 0 ? QStringLiteral("/in/a/Fruit.xlsx")
+                                      : QStringLiteral("/in/README"));
+      opener_.prompts.push_back(answer == "cancel" ? Cancel()
+                                                   : Select("$A$1:$B$2"));
     }
+    List(paths);
     Run();
-    QStringList expected{kCancelText};
-    if (done) expected << "Done.";  // a cancel is no failure
-    QCOMPARE(dialogs_.Texts("message"), expected);
-    QCOMPARE(dialogs_.Kinds().size(), expected.size());
-    const QStringList names = {"Fruit.xml", "Tools.2021.q1.xml", "README.xml"};
-    for (int i = 1; i <= 3; ++i) {
-      QCOMPARE(QFile::exists(out_->filePath(names[i - 1])), i != cancelled);
-    }
-    QCOMPARE(Events("quit").size(), std::size_t{3});
+    QCOMPARE(dialogs_.Texts("message").last(), last);
+    QCOMPARE(Events("quit").size(), static_cast<std::size_t>(answers.size()));
+  }
+
+  // A block that holds no cells gives no file, and the run says why.
+  void AnEmptyBlockIsSkippedWithItsReason() {
+    List({"/in/a/Fruit.xlsx", "/in/README"});
+    opener_.prompts = {Select("$H:$J"), Select("$A$1:$B$2")};
+    Run();
+    const QStringList messages = dialogs_.Texts("message");
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[0],
+             QStringLiteral("/in/a/Fruit.xlsx: block is empty ($H:$J of "
+                            "sheet 'Sheet1' has no cells); skipped"));
+    QCOMPARE(messages[1], QStringLiteral("Done.\r\n1 of 2 workbooks "
+                                         "exported; 1 skipped"));
+    QCOMPARE(OutputFiles(), QStringList{"README.xml"});
   }
 
   void FailuresAreCountedInTheLastMessage() {
@@ -219,7 +251,7 @@ class ExportRunTest : public QObject {
     QVERIFY(reports[2].contains("PushButton8_Click at line 166"));
     QCOMPARE(dialogs_.Texts("message").last(),
              QStringLiteral("Done.\r\n2 of 5 workbooks exported; 3 failed "
-                            "(reported above)"));
+                            "(see the messages before this one)"));
     // A failed conversion writes nothing under the workbook's name.
     QCOMPARE(OutputFiles(), QStringList{"Fruit.xml"});
     QCOMPARE(Events("quit").size(), std::size_t{5});
@@ -259,8 +291,8 @@ class ExportRunTest : public QObject {
     Run();
     QCOMPARE(dialogs_.Texts("message"),
              (QStringList{kCancelText,
-                          "Done.\r\n0 of 2 workbooks exported; 1 failed "
-                          "(reported above)"}));
+                          "Done.\r\n0 of 2 workbooks exported; 1 skipped; 1 "
+                          "failed (see the messages before this one)"}));
   }
 
   void AnInputIsNeverOverwritten() {
@@ -280,8 +312,8 @@ class ExportRunTest : public QObject {
     QVERIFY(messages[0].contains(QDir::cleanPath(own.fileName()) +
                                  " is the workbook itself"));
     QCOMPARE(messages[1], QStringLiteral("Done.\r\n1 of 2 workbooks "
-                                         "exported; 1 failed (reported "
-                                         "above)"));
+                                         "exported; 1 failed (see the "
+                                         "messages before this one)"));
     QVERIFY(Events("open " + own.fileName().toStdString()).empty());
   }
 

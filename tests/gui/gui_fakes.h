@@ -21,8 +21,7 @@
 #include <utility>
 #include <vector>
 
-#include "../engine/memory_cell_source.h"
-#include "engine/writing/xml_writer.h"
+#include "engine/conversion/conversion.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/workbook_opener.h"
 #include "gui/common/workbook_session.h"
@@ -171,11 +170,22 @@ class FakeSession : public QObject, public WorkbookSession {
   void UpdateOptions(const ExportOptions& /*options*/) override {
     opener_.events.push_back("options " + path_);
   }
-  std::string Convert(const ExportOptions& options, const std::string& address,
-                      XmlSink& sink) override {
-    MemoryCellSource cells;
-    cells.SetRows(1, 1, opener_.workbooks.at(path_));
-    return WriteBlockXml(cells, options, address, sink);
+  ConversionReport Convert(const ExportOptions& options,
+                           const std::string& address, XmlSink& sink) override {
+    Workbook workbook(path_, "csv");
+    Sheet& sheet = workbook.AddSheet("Sheet1", false);
+    const auto& rows = opener_.workbooks.at(path_);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      for (std::size_t j = 0; j < rows[i].size(); ++j) {
+        if (!rows[i][j].empty()) {
+          sheet.SetText(static_cast<std::int32_t>(i + 1),
+                        static_cast<std::int32_t>(j + 1), rows[i][j]);
+        }
+      }
+    }
+    sheet.Finish();
+    return ConvertWorkbook(workbook,
+                           {SheetChoice::AtIndex(0), address, options}, sink);
   }
   void Quit() override { opener_.events.push_back("quit " + path_); }
 

@@ -65,9 +65,6 @@ QStringList MarkedNames() {
 const QStringList kHeldAsData = {
     // Rows of the header mode table, shown by Tr(option.caption).
     QStringLiteral("shell/export_options_panel.cc"),
-    // Descriptions put together as std::string for an exception: not yet
-    // through Tr().
-    QStringLiteral("spreadsheet/window_workbook_session.cc"),
 };
 
 // What shows a text to the user, and a literal with a letter given to it.

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "engine/model/workbook_cell_source.h"
+#include "engine/writing/string_sink.h"
 #include "engine/writing/xml_writer.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/workbook_window.h"
@@ -169,13 +170,35 @@ class WindowWorkbookSessionTest : public QObject {
       QCOMPARE(session_->ConvertToText(options, selected),
                BlockToXml(cells, options, converted));
     }
-    try {
-      session_->ConvertToText(options, "$H:$J");
-      QFAIL("whole empty columns converted");
-    } catch (const std::exception& error) {
-      QVERIFY(std::string(error.what()).find("holds no cells") !=
-              std::string::npos);
-    }
+    StringSink sink;
+    const ConversionReport report = session_->Convert(options, "$H:$J", sink);
+    QCOMPARE(report.skipped,
+             std::string("block is empty ($H:$J of sheet 'Data' has no "
+                         "cells)"));
+    QVERIFY(sink.Take().empty());
+  }
+
+  // While a block converts, the window shows how far it is and the wait
+  // pointer; afterwards the pointer is back.
+  void ConversionShowsItsProgressAndTheWaitPointer() {
+    window().SetWorkbook(LongWorkbook(200));
+    struct Watching : XmlSink {
+      explicit Watching(WorkbookWindow& window) : window(window) {}
+      void Write(std::string_view) override {
+        waiting = waiting || window.cursor().shape() == Qt::WaitCursor;
+        if (window.status_text().startsWith("Rows completed: ")) {
+          shown << window.status_text();
+        }
+      }
+      WorkbookWindow& window;
+      bool waiting = false;
+      QStringList shown;
+    } sink(window());
+    session_->Convert(ExportOptions(), "$A:$B", sink);
+    QVERIFY(sink.waiting);
+    QVERIFY(!sink.shown.isEmpty());
+    QCOMPARE(window().status_text(), QStringLiteral("Rows completed: 301"));
+    QVERIFY(window().cursor().shape() != Qt::WaitCursor);
   }
 
   void PreviewIsTheStartOfWhatIsWrittenForEveryLayout() {

@@ -33,11 +33,13 @@ class WorkbookWindowTest : public QObject {
   QString Address() {
     return QString::fromStdString(FormatAddress(grid().areas()));
   }
-  void EnterInNameBox(const QString& text) {
-    QLineEdit* line = window_->name_box()->lineEdit();
-    line->selectAll();
-    QTest::keyClicks(line, text);
-    QTest::keyClick(line, Qt::Key_Return);
+  // As a user types: the keys go to the combo box, which has the focus and
+  // passes them on to its line edit itself.
+  void EnterInNameBox(const QString& text, Qt::Key enter = Qt::Key_Return) {
+    NameBox* box = window_->name_box();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, enter);
   }
   QString Shown(int row, int column) {
     return grid().model()->index(row - 1, column - 1).data().toString();
@@ -252,7 +254,7 @@ class WorkbookWindowTest : public QObject {
   void NameBoxSelectsATypedAddress() {
     NameBox* box = window_->name_box();
     QCOMPARE(box->accessibleName(), QString("Name box"));
-    EnterInNameBox("Totals!b2:c4");
+    EnterInNameBox("Totals!b2:c4", Qt::Key_Enter);
     QCOMPARE(window_->active_sheet(), 2);
     QCOMPARE(Address(), QString("$B$2:$C$4"));
     QCOMPARE(window_->formula_line()->text(), QString("42"));

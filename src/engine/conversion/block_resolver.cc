@@ -41,7 +41,7 @@ ResolvedBlock OfName(const Workbook& workbook, const BlockName& name) {
                          "' cannot be converted: " + name.unusable_reason,
                      &name);
   }
-  return {name.sheet, name.block, &name};
+  return {name.sheet, name.block, {name.block}, &name};
 }
 
 }  // namespace
@@ -49,12 +49,12 @@ ResolvedBlock OfName(const Workbook& workbook, const BlockName& name) {
 ResolvedBlock ResolveBlock(const Workbook& workbook, int context,
                            std::string_view text) {
   text = TrimAsciiBlanks(text);
-  if (text.empty()) return {context, std::nullopt, nullptr};
+  if (text.empty()) return {context, std::nullopt, {}, nullptr};
   if (IsAddress(text)) {
     const RangeAddress address = ParseAddress(text);
     const int sheet =
         address.sheet.empty() ? context : SheetNamed(workbook, address.sheet);
-    return {sheet, address.areas.front(), nullptr};
+    return {sheet, address.areas.front(), address.areas, nullptr};
   }
   const std::optional<SheetQualified> split = SplitSheetPrefix(text);
   if (split && IsNameSpelling(split->rest)) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/model/block_geometry.h"
 #include "engine/model/block_name.h"
@@ -18,6 +19,9 @@ struct ResolvedBlock {
   /// sheet. Whole rows and columns still span the sheet: ClipToUsedRange
   /// makes them the cells they stand for.
   std::optional<BlockGeometry> block;
+  /// Every area of an address of several (`block` is the first, which a
+  /// conversion takes); the one block otherwise.
+  std::vector<BlockGeometry> areas;
   /// The defined name or table it was found by; null for an address.
   const BlockName* name = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/reading/reader_budget.h"
+#include "engine/reading/reading_tally.h"
 #include "engine/reading/workbook_error.h"
 
 namespace kestrilo {
@@ -34,6 +35,7 @@ InputFile::InputFile(std::string path, bool text_name)
         "not a regular file (a pipe, device or socket); only csv, txt and "
         "tsv text is read from a pipe, workbooks only from files");
   }
+  ReadingTally::CountOpen();
   fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
     Fail(std::string("cannot open the file: ") + std::strerror(errno));
@@ -76,6 +78,22 @@ void InputFile::Fill(std::size_t want) {
 std::string_view InputFile::Head(std::size_t count) {
   Fill(count);
   return std::string_view(buffer_).substr(0, count);
+}
+
+std::size_t InputFile::ReadAt(unsigned long long offset, char* into,
+                              std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(fd_, into + done, count - done,
+                                static_cast<off_t>(offset + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      Fail(std::string("cannot read the file: ") + std::strerror(errno));
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
 }
 
 std::string InputFile::ReadAll(

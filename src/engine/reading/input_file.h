@@ -29,6 +29,14 @@ class InputFile {
   /// Up to `count` first bytes (fewer for a shorter file).
   std::string_view Head(std::size_t count);
 
+  /// The size of a regular file when it was opened.
+  unsigned long long size() const { return size_; }
+
+  /// Reads up to `count` bytes of a regular file from `offset` into `into`,
+  /// fewer only where the file ends, so that it can be read in pieces
+  /// instead of whole; the pieces may be read again.
+  std::size_t ReadAt(unsigned long long offset, char* into, std::size_t count);
+
   /// The whole content, refused past the budget's file bytes before more
   /// is held. `inspect`, when given, sees the first bytes (up to 64 KB) as
   /// soon as they are read and may throw to refuse the file at once.

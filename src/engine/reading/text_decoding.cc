@@ -80,6 +80,21 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+std::size_t WholeUtf8Prefix(std::string_view bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+    const unsigned char byte = data[size - back];
+    if (IsContinuation(byte)) continue;
+    const std::size_t length = byte >= 0xF0   ? 4
+                               : byte >= 0xE0 ? 3
+                               : byte >= 0xC0 ? 2
+                                              : 1;
+    return length > back ? size - back : size;
+  }
+  return size;
+}
+
 std::string RepairUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
@@ -123,10 +138,16 @@ void AppendUtf8(std::string& out, char32_t code_point) {
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t i = 0; i < bytes.size();) {
+    // Runs of ASCII, most of such text, are copied as they are.
+    const std::size_t ascii = SkipAscii(data, bytes.size(), i);
+    out.append(bytes.data() + i, ascii - i);
+    if (ascii == bytes.size()) break;
+    i = ascii + 1;
+    const unsigned char byte = data[ascii];
     if (byte < 0x80) {
-      out.push_back(c);
+      out.push_back(static_cast<char>(byte));
     } else if (byte < 0xA0) {
       AppendUtf8(out, kWindows1252High[byte - 0x80]);
     } else {

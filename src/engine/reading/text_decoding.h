@@ -9,6 +9,13 @@ namespace kestrilo {
 /// nothing above U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+/// The length of `bytes` without a UTF-8 sequence cut short at its end: a
+/// lead byte among the last three whose sequence would reach beyond them
+/// starts what is left out. Text read in pieces is validated and repaired
+/// piece by piece this way, a cut sequence joined to the piece after it,
+/// with the same result as for the whole text.
+std::size_t WholeUtf8Prefix(std::string_view bytes);
+
 /// Copies UTF-8 text, each byte that starts no well-formed sequence
 /// replaced by U+FFFD.
 std::string RepairUtf8(std::string_view bytes);

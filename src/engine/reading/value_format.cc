@@ -60,14 +60,4 @@ CellValue FormattedNumber(double number, ValueFormat format, bool date1904) {
   return CellValue::DateTime(NormalizeDateSerial(number, date1904), false);
 }
 
-void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
-                        double number, ValueFormat format, bool date1904) {
-  const CellValue value = FormattedNumber(number, format, date1904);
-  if (value.kind == CellKind::kNumber) {
-    sheet.SetNumber(row, column, value.number);
-  } else {
-    sheet.SetDateTime(row, column, value.number, value.time_only);
-  }
-}
-
 }  // namespace kestrilo

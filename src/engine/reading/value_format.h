@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/model/sheet.h"
+#include "engine/model/cell_value.h"
 
 namespace kestrilo {
 
@@ -25,10 +25,5 @@ ValueFormat ValueFormatOfBuiltin(int id);
 /// A number as its format shows it: a plain number, a date-time converted
 /// from the workbook's date system, or a time or duration.
 CellValue FormattedNumber(double number, ValueFormat format, bool date1904);
-
-/// Stores a number under its format: a plain number, a date-time converted
-/// from the workbook's date system, or a time or duration.
-void SetFormattedNumber(Sheet& sheet, std::int32_t row, std::int32_t column,
-                        double number, ValueFormat format, bool date1904);
 
 }  // namespace kestrilo

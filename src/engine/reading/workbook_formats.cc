@@ -24,7 +24,7 @@ constexpr WorkbookFormat kFormats[] = {
      FormatFamily::kOpenDocument},
     {"csv", "text/csv", FormatFamily::kText},
     {"tsv", "text/tab-separated-values", FormatFamily::kText},
-    {"txt", "text/plain", FormatFamily::kText},
+    {"txt", "text/plain", FormatFamily::kText, false},
 };
 
 }  // namespace

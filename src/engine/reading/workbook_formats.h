@@ -17,6 +17,9 @@ struct WorkbookFormat {
   /// The MIME type desktops know it by.
   std::string_view mime_type;
   FormatFamily family;
+  /// Whether the desktop entry offers the program for such files. Not for
+  /// plain text: every text file would be offered to it.
+  bool desktop = true;
 };
 
 /// Every format read, in the order they are listed to users: the one table

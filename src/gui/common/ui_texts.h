@@ -162,10 +162,12 @@ inline constexpr char kAddFilesTitle[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "Add File(s) - Hold Ctrl to select multiple files");
 inline constexpr char kExcelFilesFilter[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Excel Files (*.xl*)");
+//: %1: the file name patterns of the formats read ("*.ods *.ots").
 inline constexpr char kOdsFilesFilter[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "OpenDocument Spreadsheets (*.ods)");
+    QT_TRANSLATE_NOOP("Kestrilo", "OpenDocument Spreadsheets (%1)");
+//: %1: the file name patterns of the formats read ("*.csv *.tsv *.txt").
 inline constexpr char kTextFilesFilter[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "CSV and Text Files (*.csv *.txt)");
+    QT_TRANSLATE_NOOP("Kestrilo", "CSV and Text Files (%1)");
 inline constexpr char kAllFilesFilter[] =
     QT_TRANSLATE_NOOP("Kestrilo", "All Files (*)");
 //: When the file dialog's selection cannot be read: nothing is added.
@@ -217,10 +219,22 @@ inline constexpr char kReplacedFiles[] = QT_TRANSLATE_NOOP(
     "holds the XML of the last of them:\r\n\r\n");
 inline constexpr char kReplacedFile[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "%1 (the XML of %2 was replaced by that of %3)");
-//: The message at the end of a run, and the count added when some failed.
+//: The message at the end of a run, and the counts added when not every
+//: workbook became a file: "5 of 8 workbooks exported; 2 skipped; 1 failed
+//: (see the messages before this one)".
 inline constexpr char kDone[] = QT_TRANSLATE_NOOP("Kestrilo", "Done.");
-inline constexpr char kDoneCounts[] = QT_TRANSLATE_NOOP(
-    "Kestrilo", "\r\n%1 of %2 %3 exported; %4 failed (reported above)");
+inline constexpr char kDoneCounts[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "\r\n%1 of %2 %3 exported");
+inline constexpr char kDoneSkipped[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "; %1 skipped");
+inline constexpr char kDoneFailed[] = QT_TRANSLATE_NOOP(
+    "Kestrilo", "; %1 failed (see the messages before this one)");
+//: A workbook's path, and what the user should know of the XML written.
+inline constexpr char kConversionWarning[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "%1: warning: %2");
+//: A workbook's path, and why its block gave no file.
+inline constexpr char kBlockSkipped[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "%1: %2; skipped");
 inline constexpr char kWorkbook[] = QT_TRANSLATE_NOOP("Kestrilo", "workbook");
 inline constexpr char kWorkbooks[] = QT_TRANSLATE_NOOP("Kestrilo", "workbooks");
 
@@ -255,12 +269,6 @@ inline constexpr char kReadingInterrupted[] =
     QT_TRANSLATE_NOOP("Kestrilo", ": reading was interrupted");
 inline constexpr char kWorkbookNotOpen[] =
     QT_TRANSLATE_NOOP("Kestrilo", ": the workbook is not open.");
-inline constexpr char kEmptyBlockStart[] =
-    QT_TRANSLATE_NOOP("Kestrilo", ": the block ");
-inline constexpr char kEmptyBlockSheet[] =
-    QT_TRANSLATE_NOOP("Kestrilo", " of sheet '");
-inline constexpr char kEmptyBlockEnd[] =
-    QT_TRANSLATE_NOOP("Kestrilo", "' holds no cells.");
 
 // ---- Workbook window: range prompt and XML preview -------------------------
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/conversion/conversion_report.h"
 #include "engine/writing/export_options.h"
 #include "engine/writing/string_sink.h"
 #include "engine/writing/xml_sink.h"
@@ -47,14 +48,16 @@ class WorkbookSession {
   /// New options while the prompt is up (the user changed them in the main
   /// window): the preview follows them.
   virtual void UpdateOptions(const ExportOptions& options) = 0;
-  /// Writes the XML of the block at `address` under `options` into `sink`
-  /// as it is made. Whole rows and columns are clipped to the sheet's used
-  /// range first. Returns the XML Schema of the text when the options ask
-  /// for one (the records layout), to be written beside it; else empty.
-  /// Throws an exception whose message names the problem for a block it
-  /// can't convert, and whatever the sink throws.
-  virtual std::string Convert(const ExportOptions& options,
-                              const std::string& address, XmlSink& sink) = 0;
+  /// Writes the XML of the block at `address` of the active sheet under
+  /// `options` into `sink` as it is made, through the engine's one
+  /// conversion (ConvertWorkbook): whole rows and columns stand for the
+  /// cells they hold, and a block that holds none is skipped (the report
+  /// says why; nothing is written). Throws an exception whose message names
+  /// the problem for a block it can't convert, and whatever the sink
+  /// throws.
+  virtual ConversionReport Convert(const ExportOptions& options,
+                                   const std::string& address,
+                                   XmlSink& sink) = 0;
   /// The same XML, whole, in memory.
   std::string ConvertToText(const ExportOptions& options,
                             const std::string& address) {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "engine/folder_scan/folder_scan.h"
+#include "engine/reading/workbook_formats.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/settings_store.h"
@@ -30,9 +31,16 @@ using Key = SettingsStore::Key;
 constexpr std::size_t kMaxSkippedLines = 20;
 constexpr std::string_view kSkippedMark = ": skipped: ";
 
+// The formats' own patterns come from the engine's table of the formats
+// read; "Excel Files (*.xl*)" stays as it always read.
 QStringList AddFilesFilters() {
-  return {Tr(texts::kExcelFilesFilter), Tr(texts::kOdsFilesFilter),
-          Tr(texts::kTextFilesFilter), Tr(texts::kAllFilesFilter)};
+  const auto patterns = [](FormatFamily family) {
+    return QString::fromStdString(ExtensionPatterns(family));
+  };
+  return {Tr(texts::kExcelFilesFilter),
+          Tr(texts::kOdsFilesFilter).arg(patterns(FormatFamily::kOpenDocument)),
+          Tr(texts::kTextFilesFilter).arg(patterns(FormatFamily::kText)),
+          Tr(texts::kAllFilesFilter)};
 }
 
 // The folder part of a chosen file, as the dialog reports it: "/" for a file

@@ -34,11 +34,11 @@ std::string NamingWorkbook(const std::string& path, const std::string& what) {
 // the schema the options ask for beside it once it is in place. A failure
 // of a file itself is told as a failed write, any other as a failed
 // conversion; either way the earlier file stays and no partial file is
-// left. True when the file is in place.
+// left. True when the conversion ended well: the file is in place, or the
+// report says why the block was skipped.
 bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
                      const ExportOptions& options, const std::string& address,
-                     const OutputPlan::Entry& entry) {
-  std::string schema;
+                     const OutputPlan::Entry& entry, ConversionReport& report) {
   std::unique_ptr<OutputFile> file;
   if (!guard.Run(Step::kWriteOutput, [&] {
         file = std::make_unique<OutputFile>(entry.output_path);
@@ -48,7 +48,7 @@ bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
   std::exception_ptr write_failure;
   const bool converted = guard.Run(Step::kConvertBlock, [&] {
     try {
-      schema = session.Convert(options, address, *file);
+      report = session.Convert(options, address, *file);
     } catch (const std::exception& error) {
       if (file->failed()) {
         write_failure = std::current_exception();
@@ -59,9 +59,10 @@ bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
   });
   return converted && guard.Run(Step::kWriteOutput, [&] {
     if (write_failure) std::rethrow_exception(write_failure);
+    if (!report.skipped.empty()) return;
     file->Commit();
     if (options.schema) {
-      WriteTextFile(schema, SchemaPathFor(entry.output_path));
+      WriteTextFile(report.schema, SchemaPathFor(entry.output_path));
     }
   });
 }
@@ -98,7 +99,7 @@ void ExportRun::Start() {
   plan_ = std::make_unique<OutputPlan>(workbooks_,
                                        PathBytes(settings_.output_folder()));
   current_ = -1;
-  exported_ = failed_ = 0;
+  exported_ = failed_ = skipped_ = 0;
   last_cancelled_ = false;
   written_by_.clear();
   replaced_files_.clear();
@@ -189,6 +190,7 @@ void ExportRun::Answered(const std::optional<std::string>& address) {
   if (address) {
     Export(*address);
   } else {
+    ++skipped_;
     dialogs_.Message(Tr(texts::kNoRange));
   }
   CloseWorkbook();
@@ -197,8 +199,21 @@ void ExportRun::Answered(const std::optional<std::string>& address) {
 void ExportRun::Export(const std::string& address) {
   const OutputPlan::Entry& entry = (*plan_)[current_];
   StepGuard guard(dialogs_);
-  if (!ConvertIntoFile(guard, *session_, CurrentOptions(), address, entry)) {
+  ConversionReport report;
+  if (!ConvertIntoFile(guard, *session_, CurrentOptions(), address, entry,
+                       report)) {
     ++failed_;
+    return;
+  }
+  const QString shown = Shown(CurrentPath());
+  for (const std::string& warning : report.warnings) {
+    dialogs_.Message(Tr(texts::kConversionWarning)
+                         .arg(shown, QString::fromStdString(warning)));
+  }
+  if (!report.skipped.empty()) {
+    ++skipped_;
+    dialogs_.Message(Tr(texts::kBlockSkipped)
+                         .arg(shown, QString::fromStdString(report.skipped)));
     return;
   }
   ++exported_;
@@ -238,17 +253,20 @@ void ExportRun::Complete() {
     dialogs_.Message(Tr(texts::kReplacedFiles) +
                      replaced_files_.join(QStringLiteral("\r\n")));
   }
-  if (!last_cancelled_) {
-    QString done = Tr(texts::kDone);
-    if (failed_ > 0) {
-      const std::size_t count = workbooks_.size();
-      done +=
-          Tr(texts::kDoneCounts)
-              .arg(exported_)
-              .arg(count)
-              .arg(count == 1 ? Tr(texts::kWorkbook) : Tr(texts::kWorkbooks))
-              .arg(failed_);
-    }
+  const int count = static_cast<int>(workbooks_.size());
+  if (exported_ == count) {
+    dialogs_.Message(Tr(texts::kDone));
+  } else {
+    // Whatever did not become a file is counted, even when the last
+    // workbook's prompt was cancelled: the run's last word is true.
+    QString done =
+        Tr(texts::kDone) +
+        Tr(texts::kDoneCounts)
+            .arg(exported_)
+            .arg(count)
+            .arg(count == 1 ? Tr(texts::kWorkbook) : Tr(texts::kWorkbooks));
+    if (skipped_ > 0) done += Tr(texts::kDoneSkipped).arg(skipped_);
+    if (failed_ > 0) done += Tr(texts::kDoneFailed).arg(failed_);
     dialogs_.Message(done);
   }
   list_.Unlock();

@@ -81,6 +81,8 @@ class ExportRun : public QObject {
   int current_ = -1;
   int exported_ = 0;
   int failed_ = 0;
+  // Cancelled at the prompt, or a block that holds no cells.
+  int skipped_ = 0;
   bool last_cancelled_ = false;
   // Per group of workbooks sharing an output file: the one that wrote it,
   // so that a later one replacing it is told at the end.

@@ -89,23 +89,33 @@ void NameBox::Picked(int row) {
   if (index.isValid()) emit NamePicked(index.toInt());
 }
 
+bool NameBox::TakeKey(const QKeyEvent& key) {
+  switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      emit TextEntered(lineEdit()->text());
+      return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      // The arrows open the list rather than step through it: each step
+      // would go to a name.
+      showPopup();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The combo box has the focus as the user types, and hands keys to its
+// line edit directly, past any filter there.
+void NameBox::keyPressEvent(QKeyEvent* event) {
+  if (!TakeKey(*event)) QComboBox::keyPressEvent(event);
+}
+
 bool NameBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    switch (key->key()) {
-      case Qt::Key_Return:
-      case Qt::Key_Enter:
-        emit TextEntered(lineEdit()->text());
-        return true;
-      case Qt::Key_Up:
-      case Qt::Key_Down:
-        // The arrows open the list rather than step through it: each step
-        // would go to a name.
-        showPopup();
-        return true;
-      default:
-        break;
-    }
+  if (watched == lineEdit() && event->type() == QEvent::KeyPress &&
+      TakeKey(*static_cast<QKeyEvent*>(event))) {
+    return true;
   }
   return QComboBox::eventFilter(watched, event);
 }

@@ -6,6 +6,8 @@
 
 #include "engine/model/workbook.h"
 
+class QKeyEvent;
+
 namespace kestrilo::gui {
 
 /// The name box beside the formula line, as in spreadsheets: it shows the
@@ -41,11 +43,15 @@ class NameBox : public QComboBox {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   /// The wheel would pick names while the user scrolls past the box.
   void wheelEvent(QWheelEvent* event) override;
 
  private:
   void AddSection(const Workbook& workbook, BlockNameKind kind);
+  /// Enter goes to what was typed, the arrows open the list; false for
+  /// any other key.
+  bool TakeKey(const QKeyEvent& key);
   void Picked(int row);
 
   static constexpr int kNameIndexRole = Qt::UserRole;

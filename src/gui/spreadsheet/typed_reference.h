@@ -9,17 +9,17 @@
 
 namespace kestrilo::gui {
 
-/// What a text typed into the name box or the range prompt's field means:
-/// the block of an address or of a usable name (its sheet always named for
-/// a name), or a name the workbook defines that stands for no block.
+/// What a text typed into the name box or the range prompt's field means,
+/// by the engine's rules for typed blocks (ResolveBlock), which the command
+/// line's --range follows too: the areas of an address or of a usable name
+/// (its sheet always named), or a name the workbook defines that stands for
+/// no block.
 struct TypedReference {
   std::optional<RangeAddress> address;
   const BlockName* unusable_name = nullptr;
 
   /// Resolves `text` in `workbook` (may be null) as seen from sheet
-  /// `active_sheet`: a name first ("Budget", or "Sheet2!Budget" for a name
-  /// of that sheet), as spreadsheet applications resolve them, then an
-  /// address. Empty when it is neither.
+  /// `active_sheet`. Empty when it names no block.
   static TypedReference Resolve(const Workbook* workbook, int active_sheet,
                                 const QString& text);
   /// The address of a usable name's block, its sheet named.

@@ -8,12 +8,11 @@
 #include <stdexcept>
 #include <utility>
 
-#include "engine/model/block_clip.h"
-#include "engine/model/range_address.h"
-#include "engine/model/workbook_cell_source.h"
-#include "engine/writing/xml_writer.h"
+#include "engine/conversion/conversion.h"
 #include "gui/common/path_text.h"
+#include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
+#include "gui/spreadsheet/window_conversion_observer.h"
 #include "gui/spreadsheet/workbook_window.h"
 
 namespace kestrilo::gui {
@@ -51,7 +50,7 @@ void WindowWorkbookSession::Open(OpenedCallback opened) {
         try {
           window->WaitUntilLoaded();  // returns at once: loading ended
           if (window->workbook() == nullptr) {
-            error = path_ + texts::kReadingInterrupted;
+            error = path_ + Tr(texts::kReadingInterrupted).toStdString();
           }
         } catch (const std::exception& failure) {
           error = failure.what();
@@ -86,24 +85,18 @@ void WindowWorkbookSession::UpdateOptions(const ExportOptions& options) {
   if (window_) window_->SetPreviewOptions(options);
 }
 
-std::string WindowWorkbookSession::Convert(const ExportOptions& options,
-                                           const std::string& address,
-                                           XmlSink& sink) {
+ConversionReport WindowWorkbookSession::Convert(const ExportOptions& options,
+                                                const std::string& address,
+                                                XmlSink& sink) {
   if (!window_ || window_->workbook() == nullptr ||
       window_->active_sheet() < 0) {
-    throw std::runtime_error(path_ + texts::kWorkbookNotOpen);
+    throw std::runtime_error(path_ + Tr(texts::kWorkbookNotOpen).toStdString());
   }
-  const Sheet& sheet = window_->workbook()->sheet(window_->active_sheet());
-  const RangeAddress parsed = ParseAddress(address);
-  const std::optional<BlockGeometry> block =
-      ClipToUsedRange(parsed.areas.front(), sheet.UsedRange());
-  if (!block) {
-    throw std::runtime_error(
-        path_ + texts::kEmptyBlockStart + FormatArea(parsed.areas.front()) +
-        texts::kEmptyBlockSheet + sheet.name() + texts::kEmptyBlockEnd);
-  }
-  WorkbookCellSource cells(*window_->workbook(), window_->active_sheet());
-  return WriteBlockXml(cells, options, FormatArea(*block), sink);
+  WindowConversionObserver observer(*window_);
+  return ConvertWorkbook(
+      *window_->workbook(),
+      {SheetChoice::AtIndex(window_->active_sheet()), address, options}, sink,
+      &observer);
 }
 
 void WindowWorkbookSession::Quit() {

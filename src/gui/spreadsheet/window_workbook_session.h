@@ -23,8 +23,8 @@ class WindowWorkbookSession : public QObject, public WorkbookSession {
   void Open(OpenedCallback opened) override;
   void Prompt(const PromptContext& context, AnsweredCallback answered) override;
   void UpdateOptions(const ExportOptions& options) override;
-  std::string Convert(const ExportOptions& options, const std::string& address,
-                      XmlSink& sink) override;
+  ConversionReport Convert(const ExportOptions& options,
+                           const std::string& address, XmlSink& sink) override;
   void Quit() override;
 
   /// The window, or nullptr after Quit.

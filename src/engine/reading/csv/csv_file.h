@@ -8,8 +8,10 @@
 
 namespace kestrilo {
 
-/// The WorkbookFile of a delimited text file (csv, tsv, txt) whose first bytes
-/// `file` has read: it reads the rest from there.
+/// The WorkbookFile of a delimited text file (csv, tsv, txt) whose first
+/// bytes `file` has read: one sheet named after the file, every field a
+/// text (see CsvParser for the rules, CsvEncoding for the encodings). Its
+/// rows go to a RowSink as they are parsed, the file read in pieces.
 std::unique_ptr<WorkbookFile> OpenCsvFile(const std::string& path,
                                           std::unique_ptr<InputFile> file);
 

@@ -6,6 +6,7 @@
 #include "engine/reading/input_file.h"
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/reading/xls/little_endian.h"
 #include "engine/text/ascii_text.h"
 
 namespace kestrilo {
@@ -23,19 +24,6 @@ constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 constexpr std::uint8_t kStorageType = 1;
 constexpr std::uint8_t kStreamType = 2;
 constexpr std::uint8_t kRootType = 5;
-
-std::uint16_t U16(const char* p) {
-  const auto* b = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-
-std::uint32_t U32(const char* p) {
-  const auto* b = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<std::uint32_t>(b[0]) |
-         (static_cast<std::uint32_t>(b[1]) << 8) |
-         (static_cast<std::uint32_t>(b[2]) << 16) |
-         (static_cast<std::uint32_t>(b[3]) << 24);
-}
 
 bool SameName(std::string_view a, std::string_view b) {
   return EqualsIgnoringAsciiCase(a, b);
@@ -71,9 +59,9 @@ void CompoundFile::ParseHeader() {
     throw WorkbookError(path_, "not a compound file");
   }
   const char* h = bytes_.data();
-  major_version_ = U16(h + 0x1A);
-  sector_shift_ = U16(h + 0x1E);
-  const std::uint32_t mini_shift = U16(h + 0x20);
+  major_version_ = LittleU16(h + 0x1A);
+  sector_shift_ = LittleU16(h + 0x1E);
+  const std::uint32_t mini_shift = LittleU16(h + 0x20);
   if (sector_shift_ != 9 && sector_shift_ != 12) {
     Fail("unsupported sector size 2^" + std::to_string(sector_shift_));
   }
@@ -82,11 +70,11 @@ void CompoundFile::ParseHeader() {
   }
   sector_size_ = 1u << sector_shift_;
   mini_sector_size_ = 1u << mini_shift;
-  fat_sector_count_ = U32(h + 0x2C);
-  first_directory_sector_ = U32(h + 0x30);
-  mini_cutoff_ = U32(h + 0x38);
-  first_mini_fat_sector_ = U32(h + 0x3C);
-  first_difat_sector_ = U32(h + 0x44);
+  fat_sector_count_ = LittleU32(h + 0x2C);
+  first_directory_sector_ = LittleU32(h + 0x30);
+  mini_cutoff_ = LittleU32(h + 0x38);
+  first_mini_fat_sector_ = LittleU32(h + 0x3C);
+  first_difat_sector_ = LittleU32(h + 0x44);
   // Allocation sectors can at most fill the file; a larger count is a lie
   // that would make us allocate without bound.
   const std::size_t file_sectors = bytes_.size() / sector_size_ + 1;
@@ -112,7 +100,7 @@ void CompoundFile::ReadFat() {
   fat_sectors.reserve(fat_sector_count_);
   for (std::size_t i = 0; i < 109 && fat_sectors.size() < fat_sector_count_;
        ++i) {
-    const std::uint32_t sector = U32(bytes_.data() + 0x4C + 4 * i);
+    const std::uint32_t sector = LittleU32(bytes_.data() + 0x4C + 4 * i);
     if (sector == kFreeSector) break;
     fat_sectors.push_back(sector);
   }
@@ -135,11 +123,11 @@ void CompoundFile::ReadFat() {
     }
     for (std::size_t i = 0;
          i < per_sector && fat_sectors.size() < fat_sector_count_; ++i) {
-      const std::uint32_t sector = U32(data + 4 * i);
+      const std::uint32_t sector = LittleU32(data + 4 * i);
       if (sector == kFreeSector) continue;
       fat_sectors.push_back(sector);
     }
-    difat = U32(data + 4 * per_sector);
+    difat = LittleU32(data + 4 * per_sector);
   }
   if (fat_sectors.empty()) Fail("the file has no allocation table");
 
@@ -152,43 +140,59 @@ void CompoundFile::ReadFat() {
       Fail("an allocation-table sector lies beyond the end of the file");
     }
     for (std::size_t j = 0; j + 4 <= available; j += 4) {
-      fat_[i * per_fat_sector + j / 4] = U32(data + j);
+      fat_[i * per_fat_sector + j / 4] = LittleU32(data + j);
     }
   }
 }
 
-std::string CompoundFile::ReadChain(std::uint32_t start, std::uint64_t size,
-                                    const char* what) const {
+const char* CompoundFile::ChainSector(std::uint32_t sector, std::size_t wanted,
+                                      std::vector<bool>& visited,
+                                      const char* what) const {
+  if (sector >= fat_.size()) {
+    Fail(std::string(what) + " refers to sector " + std::to_string(sector) +
+         ", outside the allocation table");
+  }
+  if (visited[sector]) Fail(std::string(what) + ": its chain loops");
+  visited[sector] = true;
+  std::size_t available = 0;
+  const char* data = SectorData(sector, &available);
+  if (data == nullptr || available < wanted) {
+    Fail("the file is truncated: " + std::string(what) +
+         " continues beyond its end");
+  }
+  return data;
+}
+
+std::vector<CompoundStream::Run> CompoundFile::ChainRuns(
+    std::uint32_t start, std::uint64_t size, const char* what) const {
   if (size > bytes_.size()) {
     Fail(std::string(what) + " claims " + std::to_string(size) +
          " bytes, more than the whole file");
   }
-  std::string out;
-  out.reserve(static_cast<std::size_t>(size));
+  std::vector<CompoundStream::Run> runs;
+  std::uint64_t gathered = 0;
   std::uint32_t sector = start;
+  std::uint32_t previous = kEndOfChain;
   std::vector<bool> visited(size > 0 ? fat_.size() : 0, false);
-  while (out.size() < size) {
+  while (gathered < size) {
     if (sector == kEndOfChain || sector == kFreeSector) {
       Fail(std::string(what) + " ends before its stated size");
     }
-    if (sector >= fat_.size()) {
-      Fail(std::string(what) + " refers to sector " + std::to_string(sector) +
-           ", outside the allocation table");
-    }
-    if (visited[sector]) Fail(std::string(what) + ": its chain loops");
-    visited[sector] = true;
-    std::size_t available = 0;
-    const char* data = SectorData(sector, &available);
     const std::size_t wanted =
-        std::min<std::uint64_t>(sector_size_, size - out.size());
-    if (data == nullptr || available < wanted) {
-      Fail("the file is truncated: " + std::string(what) +
-           " continues beyond its end");
+        std::min<std::uint64_t>(sector_size_, size - gathered);
+    const char* data = ChainSector(sector, wanted, visited, what);
+    // A sector that follows the previous one in the file lengthens its run.
+    if (!runs.empty() && sector == previous + 1) {
+      std::string_view& bytes = runs.back().bytes;
+      bytes = std::string_view(bytes.data(), bytes.size() + wanted);
+    } else {
+      runs.push_back({gathered, std::string_view(data, wanted)});
     }
-    out.append(data, wanted);
+    gathered += wanted;
+    previous = sector;
     sector = fat_[sector];
   }
-  return out;
+  return runs;
 }
 
 std::string CompoundFile::ReadWholeChain(std::uint32_t start,
@@ -197,19 +201,7 @@ std::string CompoundFile::ReadWholeChain(std::uint32_t start,
   std::uint32_t sector = start;
   std::vector<bool> visited(fat_.size(), false);
   while (sector != kEndOfChain) {
-    if (sector >= fat_.size()) {
-      Fail(std::string(what) + " refers to sector " + std::to_string(sector) +
-           ", outside the allocation table");
-    }
-    if (visited[sector]) Fail(std::string(what) + ": its chain loops");
-    visited[sector] = true;
-    std::size_t available = 0;
-    const char* data = SectorData(sector, &available);
-    if (data == nullptr || available < sector_size_) {
-      Fail("the file is truncated: " + std::string(what) +
-           " continues beyond its end");
-    }
-    out.append(data, sector_size_);
+    out.append(ChainSector(sector, sector_size_, visited, what), sector_size_);
     sector = fat_[sector];
   }
   return out;
@@ -226,20 +218,21 @@ void CompoundFile::ReadDirectory() {
     const char* e = directory.data() + i * kEntrySize;
     Entry entry;
     entry.type = static_cast<std::uint8_t>(e[0x42]);
-    const std::size_t name_bytes = std::min<std::size_t>(U16(e + 0x40), 64);
+    const std::size_t name_bytes =
+        std::min<std::size_t>(LittleU16(e + 0x40), 64);
     for (std::size_t j = 0; j + 2 <= name_bytes; j += 2) {
-      const std::uint16_t unit = U16(e + j);
+      const std::uint16_t unit = LittleU16(e + j);
       if (unit == 0) break;
       AppendUtf8(entry.name, unit);
     }
-    entry.left = U32(e + 0x44);
-    entry.right = U32(e + 0x48);
-    entry.child = U32(e + 0x4C);
-    entry.start = U32(e + 0x74);
-    entry.size = U32(e + 0x78);
+    entry.left = LittleU32(e + 0x44);
+    entry.right = LittleU32(e + 0x48);
+    entry.child = LittleU32(e + 0x4C);
+    entry.start = LittleU32(e + 0x74);
+    entry.size = LittleU32(e + 0x78);
     // Version 3 files may leave garbage in the high half of the size.
     if (major_version_ >= 4) {
-      entry.size |= static_cast<std::uint64_t>(U32(e + 0x7C)) << 32;
+      entry.size |= static_cast<std::uint64_t>(LittleU32(e + 0x7C)) << 32;
     }
     entries_.push_back(std::move(entry));
   }
@@ -290,17 +283,21 @@ bool CompoundFile::HasStream(std::string_view name) const {
   return FindStream(name) != nullptr;
 }
 
-std::string CompoundFile::ReadStream(std::string_view name) const {
+CompoundStream CompoundFile::OpenStream(std::string_view name) const {
   const Entry* entry = FindStream(name);
   if (entry == nullptr) {
     throw WorkbookError(
         path_, "the compound file has no stream named " + std::string(name));
   }
-  const std::string what = "the " + std::string(name) + " stream";
   if (entry->size < mini_cutoff_) {
-    return ReadMiniChain(entry->start, entry->size);
+    return CompoundStream(ReadMiniChain(entry->start, entry->size));
   }
-  return ReadChain(entry->start, entry->size, what.c_str());
+  const std::string what = "the " + std::string(name) + " stream";
+  return CompoundStream(ChainRuns(entry->start, entry->size, what.c_str()));
+}
+
+std::string CompoundFile::ReadStream(std::string_view name) const {
+  return OpenStream(name).Copy();
 }
 
 std::string CompoundFile::ReadMiniChain(std::uint32_t start,
@@ -310,7 +307,8 @@ std::string CompoundFile::ReadMiniChain(std::uint32_t start,
   // entry's data), chained through the mini allocation table.
   const Entry& root = entries_[0];
   const std::string mini_stream =
-      ReadChain(root.start, root.size, "the mini stream");
+      CompoundStream(ChainRuns(root.start, root.size, "the mini stream"))
+          .Copy();
   // Some writers overstate the number of mini allocation sectors; the
   // chain's end is what counts.
   const std::string mini_fat_bytes =
@@ -335,7 +333,8 @@ std::string CompoundFile::ReadMiniChain(std::uint32_t start,
       Fail("a small stream lies beyond the end of the mini stream");
     }
     out.append(mini_stream, static_cast<std::size_t>(offset), wanted);
-    sector = U32(mini_fat_bytes.data() + 4 * static_cast<std::size_t>(sector));
+    sector =
+        LittleU32(mini_fat_bytes.data() + 4 * static_cast<std::size_t>(sector));
   }
   return out;
 }

@@ -5,15 +5,18 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/reading/xls/compound_stream.h"
+
 namespace kestrilo {
 
 /// A read-only view of a compound file (the OLE2 container of .xls, .doc
 /// and encrypted Office Open XML files): the streams of its root storage.
 ///
-/// The whole file is held in memory and every sector number, chain and size
-/// is checked before use, so a damaged or hostile file ends in a
-/// WorkbookError naming the file and the problem, never in a crash, a hang
-/// or an allocation larger than the file.
+/// The whole file is held in memory, once (streams are read where their
+/// sectors lie), and every sector number, chain and size is checked before
+/// use, so a damaged or hostile file ends in a WorkbookError naming the
+/// file and the problem, never in a crash, a hang or an allocation larger
+/// than the file.
 class CompoundFile {
  public:
   /// Reads the file at `path`. Throws WorkbookError.
@@ -29,8 +32,11 @@ class CompoundFile {
   /// Whether the root storage holds a stream of that name (names compare
   /// without regard to ASCII letter case, as the container defines).
   bool HasStream(std::string_view name) const;
-  /// The content of a stream of the root storage. Throws WorkbookError when
-  /// there is no such stream or its sectors are damaged.
+  /// A stream of the root storage, read where it lies in the file held
+  /// here (a small stream is copied out of the mini stream). Throws
+  /// WorkbookError when there is no such stream or its sectors are damaged.
+  CompoundStream OpenStream(std::string_view name) const;
+  /// The content of a stream of the root storage, copied.
   std::string ReadStream(std::string_view name) const;
 
  private:
@@ -50,9 +56,15 @@ class CompoundFile {
   void ReadDirectory();
   void CollectRootStreams();
   const char* SectorData(std::uint32_t sector, std::size_t* available) const;
-  std::string ReadChain(std::uint32_t start, std::uint64_t size,
-                        const char* what) const;
+  std::vector<CompoundStream::Run> ChainRuns(std::uint32_t start,
+                                             std::uint64_t size,
+                                             const char* what) const;
   std::string ReadWholeChain(std::uint32_t start, const char* what) const;
+  /// The bytes of `sector` of the chain of `what`, of which `wanted` must
+  /// lie in the file; throws for a sector outside the table, a chain that
+  /// comes back to a sector in `visited`, and a truncated file.
+  const char* ChainSector(std::uint32_t sector, std::size_t wanted,
+                          std::vector<bool>& visited, const char* what) const;
   std::string ReadMiniChain(std::uint32_t start, std::uint64_t size) const;
   const Entry* FindStream(std::string_view name) const;
 

@@ -12,8 +12,8 @@ namespace {
 
 class XlsxFile : public WorkbookFile {
  public:
-  XlsxFile(const std::string& path, const std::string& workbook_part)
-      : reader_(path, workbook_part) {}
+  XlsxFile(std::unique_ptr<ZipArchive> zip, const std::string& workbook_part)
+      : reader_(std::move(zip), workbook_part) {}
 
   const Workbook& Structure() override { return reader_.structure(); }
 
@@ -47,9 +47,9 @@ class XlsxFile : public WorkbookFile {
 
 }  // namespace
 
-std::unique_ptr<WorkbookFile> OpenXlsxFile(const std::string& path,
+std::unique_ptr<WorkbookFile> OpenXlsxFile(std::unique_ptr<ZipArchive> zip,
                                            const std::string& workbook_part) {
-  return std::make_unique<XlsxFile>(path, workbook_part);
+  return std::make_unique<XlsxFile>(std::move(zip), workbook_part);
 }
 
 }  // namespace kestrilo

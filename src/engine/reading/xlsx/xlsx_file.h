@@ -4,12 +4,14 @@
 #include <string>
 
 #include "engine/reading/workbook_file.h"
+#include "engine/reading/zip/zip_archive.h"
 
 namespace kestrilo {
 
 /// The WorkbookFile of an Office Open XML workbook (xlsx, xlsm, xltx, xltm)
-/// at `path`, whose main part is `workbook_part` ("xl/workbook.xml").
-std::unique_ptr<WorkbookFile> OpenXlsxFile(const std::string& path,
+/// in the opened package `zip`, whose main part is `workbook_part`
+/// ("xl/workbook.xml").
+std::unique_ptr<WorkbookFile> OpenXlsxFile(std::unique_ptr<ZipArchive> zip,
                                            const std::string& workbook_part);
 
 }  // namespace kestrilo

@@ -52,10 +52,11 @@ void ParseSharedStrings(XmlTokenizer& xml, StringPool& pool) {
 
 }  // namespace
 
-XlsxWorkbookReader::XlsxWorkbookReader(std::string path,
+XlsxWorkbookReader::XlsxWorkbookReader(std::unique_ptr<ZipArchive> zip,
                                        std::string workbook_part)
-    : path_(std::move(path)),
-      zip_(path_),
+    : path_(zip->path()),
+      archive_(std::move(zip)),
+      zip_(*archive_),
       workbook_part_(std::move(workbook_part)),
       structure_(std::make_unique<Workbook>(path_, "xlsx")) {
   ReadStructure();

@@ -21,9 +21,10 @@ class XmlTokenizer;
 /// file for missing or malformed parts.
 class XlsxWorkbookReader {
  public:
-  /// Opens the package at `path`, whose main part is `workbook_part`
-  /// ("xl/workbook.xml"), and reads its structure.
-  XlsxWorkbookReader(std::string path, std::string workbook_part);
+  /// Reads the structure of the opened package `zip`, whose main part is
+  /// `workbook_part` ("xl/workbook.xml").
+  XlsxWorkbookReader(std::unique_ptr<ZipArchive> zip,
+                     std::string workbook_part);
   ~XlsxWorkbookReader();
   XlsxWorkbookReader(const XlsxWorkbookReader&) = delete;
   XlsxWorkbookReader& operator=(const XlsxWorkbookReader&) = delete;
@@ -70,7 +71,8 @@ class XlsxWorkbookReader {
   std::unique_ptr<Workbook> EmptyWorkbook() const;
 
   std::string path_;
-  ZipArchive zip_;
+  std::unique_ptr<ZipArchive> archive_;
+  const ZipArchive& zip_;
   std::string workbook_part_;
   std::unique_ptr<Workbook> structure_;
   XlsxCellContext context_;

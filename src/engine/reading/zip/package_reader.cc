@@ -114,10 +114,11 @@ std::string MainPart(const ZipArchive& zip) {
 }
 
 std::unique_ptr<WorkbookFile> OpenPackage(const std::string& path) {
-  const ZipArchive zip(path);
+  auto archive = std::make_unique<ZipArchive>(path);
+  const ZipArchive& zip = *archive;
   const std::string main_part = MainPart(zip);
   if (!main_part.empty() && main_part.ends_with(".xml")) {
-    return OpenXlsxFile(path, main_part);
+    return OpenXlsxFile(std::move(archive), main_part);
   }
   const std::string mime = MimeType(zip);
   if (StartsWith(mime, kOdsMimeType) ||

@@ -5,12 +5,20 @@
 #include <algorithm>
 #include <memory>
 
+#include "engine/reading/reading_tally.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
 namespace {
+
+// zip_fread, with what it inflates counted.
+zip_int64_t InflateSome(zip_file* file, void* into, zip_uint64_t size) {
+  const zip_int64_t got = zip_fread(file, into, size);
+  if (got > 0) ReadingTally::CountInflated(static_cast<std::uint64_t>(got));
+  return got;
+}
 
 constexpr std::size_t kChunkSize = 1 << 20;
 constexpr std::uint64_t kInitialSize = 64 << 20;
@@ -69,6 +77,7 @@ std::string ReadFailure(zip_error_t* error) {
 
 ZipArchive::ZipArchive(const std::string& path) : path_(path) {
   int code = 0;
+  ReadingTally::CountOpen();
   archive_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
   if (archive_ == nullptr) throw WorkbookError(path, OpenFailure(code));
   const zip_int64_t count = zip_get_num_entries(archive_, 0);
@@ -179,7 +188,7 @@ void ZipArchive::ReadChunks(std::string_view name,
   std::unique_ptr<char[]> buffer(new char[kChunkSize]);
   std::uint64_t total = 0;
   for (;;) {
-    const zip_int64_t got = zip_fread(file.get(), buffer.get(), kChunkSize);
+    const zip_int64_t got = InflateSome(file.get(), buffer.get(), kChunkSize);
     if (got < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
     if (got == 0) break;
     total += static_cast<std::uint64_t>(got);
@@ -201,15 +210,15 @@ void ZipArchive::ReadInto(
   std::uint64_t total = 0;
   while (total < stated) {
     const zip_int64_t got =
-        zip_fread(file.get(), buffer + total,
-                  std::min<std::uint64_t>(kChunkSize, stated - total));
+        InflateSome(file.get(), buffer + total,
+                    std::min<std::uint64_t>(kChunkSize, stated - total));
     if (got < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
     if (got == 0) Fail(name, "is shorter than its stated size");
     total += static_cast<std::uint64_t>(got);
     if (total < stated && !progress(total)) return;
   }
   char probe;
-  const zip_int64_t extra = zip_fread(file.get(), &probe, 1);
+  const zip_int64_t extra = InflateSome(file.get(), &probe, 1);
   if (extra < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
   if (extra > 0) Fail(name, "is larger than its stated size");
   progress(total);
@@ -231,13 +240,13 @@ std::string ZipArchive::Read(std::string_view name,
           std::min<std::uint64_t>(stated, 2 * content.size())));
     }
     const zip_int64_t got =
-        zip_fread(file.get(), content.data() + total, content.size() - total);
+        InflateSome(file.get(), content.data() + total, content.size() - total);
     if (got < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
     if (got == 0) Fail(name, "is shorter than its stated size");
     total += static_cast<std::uint64_t>(got);
   }
   char probe;
-  const zip_int64_t extra = zip_fread(file.get(), &probe, 1);
+  const zip_int64_t extra = InflateSome(file.get(), &probe, 1);
   if (extra < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
   if (extra > 0) Fail(name, "is larger than its stated size");
   return content;

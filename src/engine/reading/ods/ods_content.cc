@@ -1,8 +1,6 @@
-#include "engine/reading/ods/ods_reader.h"
+#include "engine/reading/ods/ods_content.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -11,15 +9,13 @@
 #include <vector>
 
 #include "engine/reading/ods/ods_names.h"
-#include "engine/reading/ods/repeated_texts.h"
+#include "engine/reading/ods/ods_values.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/xml/xml_error.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/reading/zip/arriving_xml.h"
 #include "engine/reading/zip/background_inflater.h"
 #include "engine/reading/zip/package_part.h"
-#include "engine/text/ascii_text.h"
-#include "engine/text/iso_date.h"
 #include "engine/text/number_text.h"
 
 namespace kestrilo {
@@ -29,9 +25,9 @@ namespace {
 using Token = XmlTokenizer::Token;
 
 // Repeat counts let a few bytes claim billions of cells. Empty repeats cost
-// nothing; a repeated value is stored once per cell, each charged to the
-// workbook's budget. Positions add up repeats without ever overflowing:
-// they stop far beyond the sheet, where nothing more is stored.
+// nothing; a repeated value is taken once per cell by the target, which
+// charges each to the workbook's budget. Positions add up repeats without ever
+// overflowing: they stop far beyond the sheet, where nothing more is stored.
 constexpr std::int64_t kFarBeyond = std::int64_t{1} << 50;
 // LibreOffice writes some 140 bytes of XML per cell, other writers more.
 // Each sheet gets room for as many cells as all of content.xml could hold
@@ -47,119 +43,6 @@ constexpr std::size_t kReleaseStep = 1u << 20;
 // A byte-order mark the tokenizer does not see puts the bytes of the
 // document this much further into the inflater's buffer.
 constexpr std::size_t kByteOrderMark = 3;
-
-// ---------------------------------------------------------------- values
-
-// A repeat attribute: at least 1, and small enough that sums of repeats
-// cannot overflow; the callers cap them at the sheet's limits.
-std::int64_t RepeatCount(std::string_view text) {
-  constexpr std::int64_t kMost = std::int64_t{1} << 40;
-  std::int64_t value = 1;
-  if (text.empty() || !ParseInteger(text, value) || value < 1) return 1;
-  return std::min(value, kMost);
-}
-
-// A length of the style properties ("2.258cm", "0.5in", "12pt") in points;
-// nothing for one without a known unit, negative, or absurdly large.
-std::optional<float> LengthInPoints(std::string_view text) {
-  static constexpr struct {
-    std::string_view unit;
-    double points;
-  } kUnits[] = {{"cm", 72 / 2.54}, {"mm", 72 / 25.4}, {"in", 72},
-                {"pt", 1},         {"pc", 12},        {"px", 0.75}};
-  constexpr double kMostPoints = 1e6;
-  for (const auto& [unit, points] : kUnits) {
-    if (!text.ends_with(unit)) continue;
-    double value = 0;
-    if (!ParseDouble(text.substr(0, text.size() - unit.size()), value) ||
-        value < 0 || value * points > kMostPoints) {
-      return std::nullopt;
-    }
-    return static_cast<float>(value * points);
-  }
-  return std::nullopt;
-}
-
-// office:date-value: a date, perhaps with a time; gives the serial.
-bool ParseDateValue(std::string_view text, double& serial) {
-  bool time_only = false;
-  return ParseIsoDateTime(text, serial, time_only) && !time_only;
-}
-
-// office:time-value, an ISO 8601 duration such as "PT13H45M30S",
-// "PT36H00M00S" or "-P1DT2H". Gives the duration in days.
-bool ParseTimeValue(std::string_view text, double& days) {
-  std::size_t pos = 0;
-  double sign = 1;
-  if (pos < text.size() && text[pos] == '-') {
-    sign = -1;
-    ++pos;
-  }
-  if (pos >= text.size() || text[pos++] != 'P') return false;
-  double total = 0;
-  bool in_time = false, any = false;
-  while (pos < text.size()) {
-    if (text[pos] == 'T') {
-      in_time = true;
-      ++pos;
-      continue;
-    }
-    const std::size_t start = pos;
-    while (pos < text.size() &&
-           ((text[pos] >= '0' && text[pos] <= '9') || text[pos] == '.')) {
-      ++pos;
-    }
-    if (pos == start || pos >= text.size()) return false;
-    double number;
-    if (!ParseDouble(text.substr(start, pos - start), number)) return false;
-    const char unit = text[pos++];
-    if (unit == 'D' && !in_time) {
-      total += number;
-    } else if (unit == 'H' && in_time) {
-      total += number / 24;
-    } else if (unit == 'M' && in_time) {
-      total += number / 1440;
-    } else if (unit == 'S' && in_time) {
-      total += number / 86400;
-    } else {
-      return false;
-    }
-    any = true;
-  }
-  days = sign * total;
-  return any;
-}
-
-// "of:=TRUE()" or "of:=FALSE()" (any namespace prefix, any case): the
-// formulas whose result LibreOffice shows, and means, as a truth value.
-bool IsBooleanFormula(std::string_view formula) {
-  const std::size_t equals = formula.find('=');
-  if (equals == std::string_view::npos || formula.size() - equals > 16) {
-    return false;
-  }
-  std::string bare;
-  for (const char c : formula.substr(equals + 1)) {
-    if (c != ' ') bare += c;
-  }
-  return EqualsIgnoringAsciiCase(bare, "TRUE()") ||
-         EqualsIgnoringAsciiCase(bare, "FALSE()");
-}
-
-// The codes spreadsheet applications show for error results.
-bool IsErrorCode(std::string_view text) {
-  static constexpr std::string_view kCodes[] = {
-      "#NULL!", "#DIV/0!", "#VALUE!", "#REF!", "#NAME?", "#NUM!", "#N/A"};
-  for (std::string_view code : kCodes) {
-    if (text == code) return true;
-  }
-  if (text.size() == 7 && text.substr(0, 4) == "Err:") {
-    return text[4] >= '0' && text[4] <= '9' && text[5] >= '0' &&
-           text[5] <= '9' && text[6] >= '0' && text[6] <= '9';
-  }
-  return false;
-}
-
-// ---------------------------------------------------------------- content
 
 // True when the qualified `name` is `local` with any namespace prefix.
 // Cheaper than splitting off the prefix: this runs for every tag and
@@ -200,35 +83,26 @@ struct CellAttributes {
   std::int64_t rows_spanned = 1;
 };
 
-// A cell of the current row, kept until the row ends so that repeated rows
-// store their values once per row, in order.
-struct PendingCell {
-  std::int32_t column;
-  std::int32_t count;
-  CellKind kind;
-  bool time_only;
-  double number;
-  std::uint32_t text_index;
-};
-
 // Reads content.xml in one pass: automatic table styles (hidden sheets),
-// then every table of office:spreadsheet.
+// then the tables of office:spreadsheet, each read into the target the
+// plan gives or passed by.
 class OdsContentReader {
  public:
   // `inflater` holds content.xml, whose size estimates the cells of a
   // sheet and whose rows already read it gives back.
   OdsContentReader(const std::string& path, Workbook& workbook,
-                   XmlTokenizer& xml, BackgroundInflater& inflater)
+                   XmlTokenizer& xml, BackgroundInflater& inflater,
+                   const OdsContentPlan& plan)
       : path_(path),
         workbook_(workbook),
         xml_(xml),
         inflater_(inflater),
-        reserve_(std::min(inflater.size() / kBytesPerCell, kMaxReserve)),
-        texts_(workbook.strings()) {}
+        plan_(plan),
+        reserve_(std::min(inflater.size() / kBytesPerCell, kMaxReserve)) {}
 
   void Read() {
     XmlTokenizer::FlatElement flat;
-    for (;;) {
+    while (!stopped_) {
       if (row_depth_ != 0 && cell_depth_ == 0 && xml_.depth() == row_depth_ &&
           (xml_.ReadFlatElement("table-cell", flat) ||
            xml_.ReadFlatElement("covered-table-cell", flat))) {
@@ -245,12 +119,13 @@ class OdsContentReader {
         AppendText(xml_.text());
       }
     }
+    if (stopped_) return;
     if (!saw_spreadsheet_) {
       throw WorkbookError(path_,
                           "content.xml holds no spreadsheet (no "
                           "office:spreadsheet element)");
     }
-    names_.AddToWorkbook();
+    if (plan_.names) names_.AddToWorkbook();
   }
 
  private:
@@ -269,7 +144,7 @@ class OdsContentReader {
       } else if (Is(name, "table") && spreadsheet_depth_ != 0 &&
                  depth == spreadsheet_depth_ + 1) {
         StartTable();
-      } else if (!names_.Take(xml_, -1)) {
+      } else if (!TakeName(-1)) {
         StartStyleElement(name);
       }
       return;
@@ -282,9 +157,11 @@ class OdsContentReader {
     } else if (Is(name, "table-column")) {
       StartColumn();
     } else {
-      names_.Take(xml_, workbook_.sheet_count() - 1);
+      TakeName(workbook_.sheet_count() - 1);
     }
   }
+
+  bool TakeName(int sheet) { return plan_.names && names_.Take(xml_, sheet); }
 
   // Automatic styles: which tables are hidden, and the widths and heights
   // of column and row styles.
@@ -303,12 +180,12 @@ class OdsContentReader {
       boolean_data_styles_.emplace(xml_.AttributeOr("name"));
     } else if (Is(name, "table-column-properties") &&
                style_family_ == "table-column") {
-      if (auto width = LengthInPoints(xml_.AttributeOr("column-width"))) {
+      if (auto width = OdsLengthInPoints(xml_.AttributeOr("column-width"))) {
         column_widths_[style_name_] = *width;
       }
     } else if (Is(name, "table-row-properties") &&
                style_family_ == "table-row") {
-      if (auto height = LengthInPoints(xml_.AttributeOr("row-height"))) {
+      if (auto height = OdsLengthInPoints(xml_.AttributeOr("row-height"))) {
         row_heights_[style_name_] = *height;
       }
     }
@@ -330,9 +207,10 @@ class OdsContentReader {
 
   // A column (or run of repeated columns) of the current table.
   void StartColumn() {
+    if (target_ == nullptr) return;
     const std::int64_t first = next_layout_column_;
     const std::int64_t repeat =
-        RepeatCount(xml_.AttributeOr("number-columns-repeated"));
+        OdsRepeatCount(xml_.AttributeOr("number-columns-repeated"));
     next_layout_column_ =
         std::min<std::int64_t>(first + repeat, kMaxColumns + 1);
     if (first > kMaxColumns) return;
@@ -342,20 +220,25 @@ class OdsContentReader {
         boolean_cell_styles_.count(std::string(cell_style)) != 0) {
       boolean_columns_.push_back({first, next_layout_column_ - 1});
     }
+    SheetLayout* const layout = target_->layout();
     SheetLayout::Span span;
-    if (!ReadSpan(column_widths_, span)) return;
+    if (layout == nullptr || !ReadSpan(column_widths_, span)) return;
     span.first = static_cast<std::int32_t>(first);
     span.last = static_cast<std::int32_t>(next_layout_column_ - 1);
-    sheet_->layout().AddColumns(span);
+    layout->AddColumns(span);
   }
 
   void AddRowSpan() {
+    SheetLayout* const layout = target_->layout();
     SheetLayout::Span span;
-    if (next_row_ > kMaxRows || !ReadSpan(row_heights_, span)) return;
+    if (layout == nullptr || next_row_ > kMaxRows ||
+        !ReadSpan(row_heights_, span)) {
+      return;
+    }
     span.first = static_cast<std::int32_t>(next_row_);
     span.last = static_cast<std::int32_t>(
         std::min<std::int64_t>(next_row_ + row_repeat_ - 1, kMaxRows));
-    sheet_->layout().AddRows(span);
+    layout->AddRows(span);
   }
 
   // A merged area starts at the cell just read. Repeated cells or rows
@@ -363,18 +246,20 @@ class OdsContentReader {
   // that the areas stay as many as the elements of the file.
   void AddMergedArea(std::int64_t column) {
     const CellAttributes& a = attributes_;
-    if ((a.columns_spanned < 2 && a.rows_spanned < 2) || next_row_ > kMaxRows ||
-        column > kMaxColumns) {
+    SheetLayout* const layout = target_->layout();
+    if ((a.columns_spanned < 2 && a.rows_spanned < 2) || layout == nullptr ||
+        next_row_ > kMaxRows || column > kMaxColumns) {
       return;
     }
     const std::int64_t rows =
         std::min<std::int64_t>(a.rows_spanned, kMaxRows - next_row_ + 1);
     const std::int64_t columns =
         std::min<std::int64_t>(a.columns_spanned, kMaxColumns - column + 1);
-    sheet_->layout().AddMergedArea(BlockGeometry{
+    layout->AddMergedArea(BlockGeometry{
         static_cast<std::int32_t>(next_row_), static_cast<std::int32_t>(rows),
         static_cast<std::int32_t>(column), static_cast<std::int32_t>(columns)});
   }
+
   void End() {
     const std::size_t depth = xml_.depth() + 1;  // of the closed element
     if (depth <= kept_depth_) kept_depth_ = depth - 1;
@@ -395,6 +280,8 @@ class OdsContentReader {
       sheet_->Finish();
       sheet_ = nullptr;
       table_depth_ = 0;
+      stopped_ = target_ != nullptr && plan_.stop_after_target;
+      target_ = nullptr;
     }
   }
 
@@ -429,9 +316,11 @@ class OdsContentReader {
     if (name.empty())
       name = "Sheet" + std::to_string(workbook_.sheet_count() + 1);
     sheet_ = &workbook_.AddSheet(std::move(name), hidden);
+    target_ = plan_.target ? plan_.target(workbook_.sheet_count() - 1, *sheet_)
+                           : nullptr;
     // Room for the cells at once spares copying them while the sheet grows;
     // memory reserved but not used is never touched.
-    sheet_->Reserve(reserve_);
+    if (target_ != nullptr) target_->Reserve(reserve_);
     table_depth_ = xml_.depth();
     next_row_ = 1;
     next_layout_column_ = 1;
@@ -463,13 +352,18 @@ class OdsContentReader {
   void StartRow(std::size_t depth) {
     ReleaseReadBytes();
     row_depth_ = depth;
-    row_repeat_ = RepeatCount(xml_.AttributeOr("number-rows-repeated"));
+    if (target_ == nullptr) return;
+    row_repeat_ = OdsRepeatCount(xml_.AttributeOr("number-rows-repeated"));
     AddRowSpan();
     next_column_ = 1;
     pending_.clear();
   }
 
   void EndRow() {
+    if (target_ == nullptr) {
+      row_depth_ = 0;
+      return;
+    }
     const std::int64_t first = next_row_;
     const std::int64_t last = first + row_repeat_ - 1;
     if (!pending_.empty()) {
@@ -477,7 +371,8 @@ class OdsContentReader {
         RefuseOutside(std::max<std::int64_t>(first, kMaxRows + 1),
                       pending_.front().column);
       }
-      StoreRows(first, last);
+      target_->AddRows(static_cast<std::int32_t>(first),
+                       static_cast<std::int32_t>(last), pending_);
     }
     next_row_ = std::min(last + 1, kFarBeyond);
     row_depth_ = 0;
@@ -492,46 +387,10 @@ class OdsContentReader {
                                    "\" lies outside the worksheet");
   }
 
-  void StoreRows(std::int64_t first, std::int64_t last) {
-    std::uint64_t per_row = 0;
-    for (const PendingCell& cell : pending_) per_row += cell.count;
-    workbook_.budget().CheckCells(per_row *
-                                  static_cast<std::uint64_t>(last - first + 1));
-    for (std::int64_t row = first; row <= last; ++row) {
-      const auto r = static_cast<std::int32_t>(row);
-      for (const PendingCell& cell : pending_) {
-        for (std::int32_t c = cell.column; c < cell.column + cell.count; ++c) {
-          Store(r, c, cell);
-        }
-      }
-    }
-  }
-
-  void Store(std::int32_t row, std::int32_t column, const PendingCell& cell) {
-    switch (cell.kind) {
-      case CellKind::kNumber:
-        sheet_->SetNumber(row, column, cell.number);
-        break;
-      case CellKind::kText:
-        sheet_->SetPooledText(row, column, cell.text_index);
-        break;
-      case CellKind::kBoolean:
-        sheet_->SetBoolean(row, column, cell.number != 0);
-        break;
-      case CellKind::kDateTime:
-        sheet_->SetDateTime(row, column, cell.number, cell.time_only);
-        break;
-      case CellKind::kError:
-        sheet_->SetError(row, column, workbook_.strings().Get(cell.text_index));
-        break;
-      case CellKind::kEmpty:
-        break;
-    }
-  }
-
   void StartCell(std::size_t depth) {
-    ReadCellAttributes();
     cell_depth_ = depth;
+    if (target_ == nullptr) return;
+    ReadCellAttributes();
     paragraph_count_ = 0;
     paragraph_depth_ = 0;
     skip_depth_ = 0;
@@ -545,6 +404,7 @@ class OdsContentReader {
   // A cell read whole by the tokenizer: attributes and at most one child
   // with plain text, the commonest shape by far.
   void FlatCell(const XmlTokenizer::FlatElement& flat) {
+    if (target_ == nullptr) return;
     ReadCellAttributes();
     text_.clear();
     if (Is(flat.child, "p") || Is(flat.child, "h")) AppendText(flat.text);
@@ -577,7 +437,7 @@ class OdsContentReader {
         string_value_ = attribute.value;
       } else if (Is(name, "formula")) {
         attributes_.has_formula = true;
-        if (IsBooleanFormula(attribute.value)) {
+        if (IsOdsBooleanFormula(attribute.value)) {
           attributes_.shown_as_boolean = true;
         }
       } else if (Is(name, "style-name")) {
@@ -587,11 +447,11 @@ class OdsContentReader {
           attributes_.shown_as_boolean = true;
         }
       } else if (Is(name, "number-columns-repeated")) {
-        attributes_.columns = RepeatCount(attribute.value);
+        attributes_.columns = OdsRepeatCount(attribute.value);
       } else if (Is(name, "number-columns-spanned")) {
-        attributes_.columns_spanned = RepeatCount(attribute.value);
+        attributes_.columns_spanned = OdsRepeatCount(attribute.value);
       } else if (Is(name, "number-rows-spanned")) {
-        attributes_.rows_spanned = RepeatCount(attribute.value);
+        attributes_.rows_spanned = OdsRepeatCount(attribute.value);
       }
     }
     CellAttributes& a = attributes_;
@@ -602,10 +462,10 @@ class OdsContentReader {
       a.parsed = ParseDouble(value, a.number);
     } else if (type == "date") {
       a.type = ValueType::kDate;
-      a.parsed = ParseDateValue(date_value, a.number);
+      a.parsed = ParseOdsDateValue(date_value, a.number);
     } else if (type == "time") {
       a.type = ValueType::kTime;
-      a.parsed = ParseTimeValue(time_value, a.number);
+      a.parsed = ParseOdsTimeValue(time_value, a.number);
     } else if (type == "boolean") {
       a.type = ValueType::kBoolean;
       a.number = boolean_value == "true" || boolean_value == "1" ||
@@ -618,7 +478,7 @@ class OdsContentReader {
   }
 
   void StartInsideCell(std::string_view name, std::size_t depth) {
-    if (skip_depth_ != 0) return;
+    if (target_ == nullptr || skip_depth_ != 0) return;
     if (depth == cell_depth_ + 1) {
       if (Is(name, "p") || Is(name, "h")) {
         if (paragraph_count_++ > 0) text_ += '\n';
@@ -674,7 +534,7 @@ class OdsContentReader {
   void EndCell() {
     cell_depth_ = 0;
     collecting_ = false;
-    FinishCell();
+    if (target_ != nullptr) FinishCell();
   }
 
   void FinishCell() {
@@ -686,7 +546,7 @@ class OdsContentReader {
         InBooleanColumn(first)) {
       attributes_.shown_as_boolean = true;
     }
-    PendingCell cell{0, 0, CellKind::kEmpty, false, 0.0, 0};
+    OdsCell cell{0, 0, CellKind::kEmpty, false, 0.0, 0};
     if (!ValueOf(cell)) {
       if (attributes_.has_formula) CountFormulasWithoutValue(first, last);
       return;
@@ -712,14 +572,14 @@ class OdsContentReader {
     }
   }
 
-  std::uint32_t Pool(std::string_view text) { return texts_.Add(text); }
+  std::uint32_t Pool(std::string_view text) { return target_->KeepText(text); }
 
   // Fills in the cell's value; false for an empty cell.
-  bool ValueOf(PendingCell& cell) {
+  bool ValueOf(OdsCell& cell) {
     const CellAttributes& a = attributes_;
     if (a.error) {
       cell.kind = CellKind::kError;
-      cell.text_index = Pool(text_);
+      cell.text = Pool(text_);
       return true;
     }
     cell.number = a.number;
@@ -728,9 +588,9 @@ class OdsContentReader {
         if (!a.parsed) return TextOf(cell);
         // Error results saved as the number 0 with the error code as their
         // displayed text (OpenOffice, Excel): the result is the error.
-        if (a.has_formula && a.number == 0 && IsErrorCode(text_)) {
+        if (a.has_formula && a.number == 0 && IsOdsErrorCode(text_)) {
           cell.kind = CellKind::kError;
-          cell.text_index = Pool(text_);
+          cell.text = Pool(text_);
           return true;
         }
         if (a.shown_as_boolean) {
@@ -751,7 +611,7 @@ class OdsContentReader {
         return true;
       case ValueType::kString:
         cell.kind = CellKind::kText;
-        cell.text_index = Pool(a.has_string_value ? string_value_ : text_);
+        cell.text = Pool(a.has_string_value ? string_value_ : text_);
         return true;
       case ValueType::kNone:
         // Text shown in a cell without a value type is read as text;
@@ -764,9 +624,9 @@ class OdsContentReader {
     return TextOf(cell);
   }
 
-  bool TextOf(PendingCell& cell) {
+  bool TextOf(OdsCell& cell) {
     cell.kind = CellKind::kText;
-    cell.text_index = Pool(text_);
+    cell.text = Pool(text_);
     return true;
   }
 
@@ -775,11 +635,11 @@ class OdsContentReader {
   OdsNames names_{workbook_};
   XmlTokenizer& xml_;
   BackgroundInflater& inflater_;
+  const OdsContentPlan& plan_;
   std::size_t kept_depth_ = 0;
   std::size_t keep_until_ = 0;
   std::size_t released_until_ = 0;
   std::size_t reserve_;
-  RepeatedTexts texts_;
   bool saw_spreadsheet_ = false;
   std::size_t spreadsheet_depth_ = 0;
   std::string style_family_;
@@ -798,14 +658,17 @@ class OdsContentReader {
   std::unordered_map<std::string, float> column_widths_;
   std::unordered_map<std::string, float> row_heights_;
 
+  // The table being read, and where its cells go (null: passed by).
   Sheet* sheet_ = nullptr;
+  OdsTableTarget* target_ = nullptr;
+  bool stopped_ = false;
   std::size_t table_depth_ = 0;
   std::size_t row_depth_ = 0;
   std::int64_t row_repeat_ = 1;
   std::int64_t next_row_ = 1;
   std::int64_t next_column_ = 1;
   std::int64_t next_layout_column_ = 1;
-  std::vector<PendingCell> pending_;
+  std::vector<OdsCell> pending_;
 
   std::size_t cell_depth_ = 0;
   CellAttributes attributes_;
@@ -817,79 +680,21 @@ class OdsContentReader {
   std::string text_;
 };
 
-// ---------------------------------------------------------------- package
-
-void RefuseEncrypted(const std::string& path, const ZipArchive& zip) {
-  if (!zip.Contains("META-INF/manifest.xml")) return;
-  const std::string manifest = zip.Read("META-INF/manifest.xml", 16u << 20);
-  if (manifest.find("encryption-data") != std::string::npos ||
-      manifest.find("encrypted-package") != std::string::npos) {
-    throw WorkbookError(path, "the workbook is password-protected (encrypted)");
-  }
-}
-
-// The name of the sheet settings.xml marks as active, or empty.
-std::string ActiveTableName(const ZipArchive& zip, ReaderBudget& budget) {
-  if (!zip.Contains("settings.xml")) return {};
-  budget.ChargePart("settings.xml", zip.EntrySize("settings.xml").value_or(0));
-  const std::string xml = PackagePart::ReadSmallXml(zip, "settings.xml");
-  try {
-    XmlTokenizer tokens(xml);
-    bool in_active_table = false;
-    for (Token token = tokens.Next(); token != Token::kEnd;
-         token = tokens.Next()) {
-      if (token == Token::kStartTag) {
-        in_active_table = tokens.local_name() == "config-item" &&
-                          tokens.AttributeOr("name") == "ActiveTable";
-      } else if (token == Token::kText && in_active_table) {
-        return std::string(tokens.text());
-      } else {
-        in_active_table = false;
-      }
-    }
-  } catch (const XmlError& error) {
-    PackagePart::FailXml(zip, "settings.xml", error);
-  }
-  return {};
-}
+}  // namespace
 
 // content.xml holds all the cells and is by far the largest part: it is
 // parsed while a worker thread inflates it.
-void ReadContent(const std::string& path, const ZipArchive& zip,
-                 Workbook& workbook) {
+void ReadOdsContent(const std::string& path, const ZipArchive& zip,
+                    Workbook& workbook, const OdsContentPlan& plan) {
   BackgroundInflater inflater(zip, "content.xml");
   workbook.budget().ChargePart("content.xml", inflater.size());
   try {
     ParseArrivingXml(inflater, [&](XmlTokenizer& xml) {
-      OdsContentReader(path, workbook, xml, inflater).Read();
+      OdsContentReader(path, workbook, xml, inflater, plan).Read();
     });
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip, "content.xml", error);
   }
-}
-
-}  // namespace
-
-std::unique_ptr<Workbook> ReadOds(const std::string& path, ZipArchive& zip) {
-  RefuseEncrypted(path, zip);
-  if (!zip.Contains("content.xml")) {
-    throw WorkbookError(path, "the OpenDocument package has no content.xml");
-  }
-  auto workbook = std::make_unique<Workbook>(path, "ods");
-  ReadContent(path, zip, *workbook);
-  if (workbook->sheet_count() == 0) {
-    throw WorkbookError(path, "the spreadsheet has no sheets");
-  }
-  const std::string active = ActiveTableName(zip, workbook->budget());
-  if (!active.empty()) {
-    for (int i = 0; i < workbook->sheet_count(); ++i) {
-      if (workbook->sheet(i).name() == active) {
-        workbook->set_active_sheet(i);
-        break;
-      }
-    }
-  }
-  return workbook;
 }
 
 }  // namespace kestrilo

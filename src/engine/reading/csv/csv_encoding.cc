@@ -1,0 +1,163 @@
+#include "engine/reading/csv/csv_encoding.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "engine/reading/text_decoding.h"
+#include "engine/reading/workbook_error.h"
+
+namespace kestrilo {
+
+namespace {
+
+using Kind = CsvEncoding::Kind;
+
+constexpr const char* kNotText =
+    "not a text file: it holds NUL bytes (a binary file with a text-file "
+    "extension?)";
+
+// Bytes of a character cut at the end of a piece, carried to the next.
+constexpr std::size_t kMostCarried = 3;
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// UTF-16 written without a byte-order mark shows itself by zero bytes in
+// every other position of mostly-ASCII text. Returns 1 for little endian,
+// 2 for big endian, 0 otherwise.
+int GuessUtf16(std::string_view bytes) {
+  const std::size_t sample = std::min<std::size_t>(bytes.size(), 4096) & ~1u;
+  if (sample < 2) return 0;
+  std::size_t zero_even = 0, zero_odd = 0;
+  for (std::size_t i = 0; i < sample; i += 2) {
+    zero_even += bytes[i] == '\0';
+    zero_odd += bytes[i + 1] == '\0';
+  }
+  const std::size_t pairs = sample / 2;
+  if (zero_even == 0 && zero_odd * 2 >= pairs) return 1;
+  if (zero_odd == 0 && zero_even * 2 >= pairs) return 2;
+  return 0;
+}
+
+// What the first bytes of the file tell: a byte-order mark or UTF-16.
+// UTF-8 stands for any encoding of single bytes until the whole file has
+// been seen.
+CsvEncoding FromStart(std::string_view head) {
+  if (StartsWith(head, "\xEF\xBB\xBF")) return {Kind::kUtf8, 3};
+  if (StartsWith(head, "\xFF\xFE")) return {Kind::kUtf16Le, 2};
+  if (StartsWith(head, "\xFE\xFF")) return {Kind::kUtf16Be, 2};
+  const int utf16 = GuessUtf16(head);
+  if (utf16 == 1) return {Kind::kUtf16Le, 0};
+  if (utf16 == 2) return {Kind::kUtf16Be, 0};
+  return {Kind::kUtf8, 0};
+}
+
+bool IsUtf16(Kind kind) {
+  return kind == Kind::kUtf16Le || kind == Kind::kUtf16Be;
+}
+
+// Whether the text holds a NUL character: a zero byte, or in UTF-16 a
+// zero unit.
+bool HoldsNul(Kind kind, std::string_view bytes) {
+  if (!IsUtf16(kind)) {
+    return std::memchr(bytes.data(), '\0', bytes.size()) != nullptr;
+  }
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    if (bytes[i] == '\0' && bytes[i + 1] == '\0') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::size_t WholeCharacters(Kind kind, std::string_view bytes) {
+  switch (kind) {
+    case Kind::kUtf8:
+    case Kind::kRepairedUtf8:
+      return WholeUtf8Prefix(bytes);
+    case Kind::kUtf16Le:
+    case Kind::kUtf16Be: {
+      std::size_t whole = bytes.size() & ~std::size_t{1};
+      if (whole < 2) return whole;
+      // A high surrogate waits for the low one that may follow.
+      const auto high = static_cast<unsigned char>(
+          bytes[kind == Kind::kUtf16Le ? whole - 1 : whole - 2]);
+      return high >= 0xD8 && high <= 0xDB ? whole - 2 : whole;
+    }
+    case Kind::kWindows1252:
+      break;
+  }
+  return bytes.size();
+}
+
+void AppendDecoded(Kind kind, std::string_view bytes, std::string& text) {
+  switch (kind) {
+    case Kind::kUtf8:
+      text.append(bytes);
+      return;
+    case Kind::kRepairedUtf8:
+      text += RepairUtf8(bytes);
+      return;
+    case Kind::kUtf16Le:
+    case Kind::kUtf16Be:
+      text += Utf16ToUtf8(bytes, kind == Kind::kUtf16Be);
+      return;
+    case Kind::kWindows1252:
+      text += Windows1252ToUtf8(bytes);
+      return;
+  }
+}
+
+CsvEncoding FindCsvEncoding(CsvInput& input) {
+  constexpr std::size_t kPiece = CsvInput::kPiece;
+  std::unique_ptr<char[]> buffer(new char[kPiece + kMostCarried]);
+  CsvEncoding encoding;
+  bool utf8 = true;
+  std::size_t carried = 0;
+  std::uint64_t offset = 0;
+  for (;;) {
+    const std::size_t got =
+        input.ReadAt(offset, buffer.get() + carried, kPiece);
+    const bool last = got < kPiece;
+    std::string_view bytes(buffer.get(), carried + got);
+    if (offset == 0) {
+      // A file of zero bytes is more likely a failed copy or download
+      // than a table: say so rather than show an empty sheet.
+      if (got == 0) throw WorkbookError(input.path(), "the file is empty");
+      encoding = FromStart(bytes);
+      bytes.remove_prefix(std::min(encoding.skip, bytes.size()));
+    }
+    offset += got;
+    const std::size_t whole =
+        last ? bytes.size() : WholeCharacters(encoding.kind, bytes);
+    const std::string_view checked = bytes.substr(0, whole);
+    if (HoldsNul(encoding.kind, checked)) {
+      throw WorkbookError(input.path(), kNotText);
+    }
+    if (utf8 && !IsUtf16(encoding.kind)) utf8 = IsValidUtf8(checked);
+    carried = bytes.size() - whole;
+    std::memmove(buffer.get(), bytes.data() + whole, carried);
+    if (last) break;
+  }
+  encoding.size = offset;
+  if (!utf8) {
+    encoding.kind =
+        encoding.skip == 0 ? Kind::kWindows1252 : Kind::kRepairedUtf8;
+  }
+  return encoding;
+}
+
+std::function<void(std::string_view)> CheckCsvStart(const std::string& path) {
+  return [path](std::string_view start) {
+    if (std::memchr(start.data(), '\0', start.size()) == nullptr) return;
+    if (StartsWith(start, "\xFF\xFE") || StartsWith(start, "\xFE\xFF") ||
+        GuessUtf16(start) != 0) {
+      return;
+    }
+    throw WorkbookError(path, kNotText);
+  };
+}
+
+}  // namespace kestrilo

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/reading/csv/csv_input.h"
+
+namespace kestrilo {
+
+/// How the bytes of a delimited text file become UTF-8 text. It is decided
+/// on the whole file: a single byte that is not UTF-8, wherever it lies,
+/// makes all of a file without byte-order mark Windows-1252.
+struct CsvEncoding {
+  enum class Kind : std::uint8_t {
+    kUtf8,          // taken as it is
+    kRepairedUtf8,  // after a UTF-8 byte-order mark: bad bytes become U+FFFD
+    kUtf16Le,
+    kUtf16Be,
+    kWindows1252,
+  };
+  Kind kind = Kind::kUtf8;
+  /// The bytes of the byte-order mark, which are no text.
+  std::size_t skip = 0;
+  /// The bytes of the file that are read: those the deciding pass met.
+  std::uint64_t size = 0;
+};
+
+/// Reads the whole input once, piece by piece, and decides its encoding:
+/// UTF-8 with or without a byte-order mark, UTF-16 with either byte order
+/// (with a mark, or recognised from the zero bytes of mostly-ASCII text),
+/// and Windows-1252 for text that is not valid UTF-8. Throws WorkbookError
+/// for an empty file and for text holding NUL, before any of it is used.
+CsvEncoding FindCsvEncoding(CsvInput& input);
+
+/// The length of the start of `bytes` that decodes alone in `kind`: what
+/// follows (part of a character) belongs to the bytes after them.
+std::size_t WholeCharacters(CsvEncoding::Kind kind, std::string_view bytes);
+
+/// `bytes`, whole characters in `kind`, appended to `text` as UTF-8.
+void AppendDecoded(CsvEncoding::Kind kind, std::string_view bytes,
+                   std::string& text);
+
+/// A check of a text file's first bytes, for InputFile::ReadAll(): refuses
+/// at once what is plainly no text (NUL bytes outside UTF-16), so that an
+/// endless binary stream is not read up to the budget first.
+std::function<void(std::string_view)> CheckCsvStart(const std::string& path);
+
+}  // namespace kestrilo
