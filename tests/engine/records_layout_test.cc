@@ -89,6 +89,9 @@ TEST(RecordsLayoutTest, RecipeByteForByteInEveryFormatAndRoad) {
       EXPECT_EQ(xml, expected) << "block " << block;
       EXPECT_TRUE(report.warnings.empty());
       EXPECT_TRUE(report.schema.empty());
+      // Row by row from the reader, never through the model.
+      EXPECT_EQ(report.road, *block == '\0' ? ConversionRoad::kSpooled
+                                            : ConversionRoad::kStreamed);
     }
   }
 }
