@@ -162,11 +162,15 @@ constexpr Option kOptions[] = {
              "old behaviour; the result may not be well-formed XML)",
      .apply = [](Text, Line& line) { line.options.escape_text = false; }},
     {.name = "--valid-names",
-     .help = "make every tag name a valid XML name: characters a name may not "
-             "hold become _, and a name that does not start with a letter or "
-             "_ gets _ in front (<2> gives <_2>); with escaping, the result "
-             "is always well-formed",
+     .help = "valid tag names, the default: characters an XML name may not "
+             "hold and : become _, and a name that does not start with a "
+             "letter or _ gets _ in front (<2> gives <_2>); with escaping, "
+             "the result is always well-formed, namespaces read or not",
      .apply = [](Text, Line& line) { line.options.valid_names = true; }},
+    {.name = "--raw-names",
+     .help = "tag names as the cells give them, as older versions wrote them "
+             "(<2>, <a:b>); the result may not be well-formed XML",
+     .apply = [](Text, Line& line) { line.options.valid_names = false; }},
     {.name = "--records",
      .value = "NAME",
      .help =

@@ -6,6 +6,7 @@
 
 #include "cli/failure_text.h"
 #include "engine/conversion/conversion.h"
+#include "engine/files/file_names.h"
 #include "engine/model/range_address.h"
 #include "engine/writing/output_file.h"
 #include "engine/writing/output_plan.h"

@@ -133,23 +133,26 @@ class ExportOptionsPanelTest : public QObject {
     QCOMPARE(valid->parentWidget(), escape->parentWidget());
     QLayout* layout = escape->parentWidget()->layout();
     QCOMPARE(layout->indexOf(valid), layout->indexOf(escape) + 1);
-    // Off by default, and nothing stored until the user changes it.
-    QVERIFY(!valid->isChecked());
-    QVERIFY(!settings_->Options().valid_names);
+    // On by default, and nothing stored until the user changes it.
+    QVERIFY(valid->isChecked());
+    QVERIFY(settings_->Options().valid_names);
     QVERIFY(!StoredSetting("Valid Names").isValid());
     QTest::mouseClick(valid, Qt::LeftButton, Qt::NoModifier,
                       QPoint(6, valid->height() / 2));
-    QCOMPARE(Stored("Valid Names"), QStringLiteral("1"));
-    QVERIFY(settings_->Options().valid_names);
-    QVERIFY(settings_->Options().escape_text);
-    // The stored choice comes back at the next start.
-    ExportSettings restored;
-    StepGuard guard(dialogs_);
-    restored.Restore(guard);
-    QVERIFY(restored.valid_names());
-    settings_->SetValidNames(false);
-    QVERIFY(!valid->isChecked());
     QCOMPARE(Stored("Valid Names"), QStringLiteral("0"));
+    QVERIFY(!settings_->Options().valid_names);
+    QVERIFY(settings_->Options().escape_text);
+    // The stored choice comes back at the next start, off as well as on.
+    for (bool stored : {false, true}) {
+      settings_->SetValidNames(stored);
+      QCOMPARE(valid->isChecked(), stored);
+      QCOMPARE(Stored("Valid Names"),
+               stored ? QStringLiteral("1") : QStringLiteral("0"));
+      ExportSettings restored;
+      StepGuard guard(dialogs_);
+      restored.Restore(guard);
+      QCOMPARE(restored.valid_names(), stored);
+    }
   }
 
   void FolderChooserCancelsOrGivesOneSeparator() {

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <memory>
 
+#include "event_flush.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/run/export_settings.h"
 #include "gui_fakes.h"
@@ -75,7 +76,7 @@ class ExportRunTest : public QObject {
   void Run() {
     QSignalSpy finished(run_.get(), &ExportRun::Finished);
     run_->Start();
-    if (run_->running()) QVERIFY(finished.wait(5000));
+    if (run_->running()) QVERIFY(finished.wait(60000));
     QVERIFY(!run_->running());
     QVERIFY(!list_->locked());
     QCOMPARE(opener_.open_sessions, 0);
@@ -412,7 +413,7 @@ class ExportRunTest : public QObject {
     }};
     run_->Start();
     QTRY_VERIFY(!run_);
-    QTest::qWait(20);
+    QVERIFY(testing::FlushEvents());
     QCOMPARE(dialogs_.Kinds(), QStringList());
     QCOMPARE(opener_.open_sessions, 0);
     QVERIFY(!list_->locked());

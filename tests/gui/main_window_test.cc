@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "event_flush.h"
 #include "gui/common/data_folder.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/filelist/file_list_view.h"
@@ -305,7 +306,7 @@ class MainWindowTest : public QObject {
     }};
     QTest::mouseClick(Find<QPushButton>("start_export_button"), Qt::LeftButton);
     QTRY_VERIFY(window.run() == nullptr);
-    QTest::qWait(20);
+    QVERIFY(testing::FlushEvents());
     QCOMPARE(pointers, QList<Pointer>(2, Pointer::kHourglass));
     QCOMPARE(texts, QStringList{"Processing: a.csv"});
     QCOMPARE(window.progress_bar().value(), 50);

@@ -253,7 +253,7 @@ class RangePromptTest : public QObject {
     none.header_row = false;
     none.title_tag = false;
     window_->SetPreviewOptions(none);
-    QTRY_VERIFY(pane.xml().startsWith("<1>\r\n\t<A>Name</A>\r\n"));
+    QTRY_VERIFY(pane.xml().startsWith("<_1>\r\n\t<A>Name</A>\r\n"));
     // Whole empty columns give no XML, and the pane says why.
     DragHeader(*grid().horizontalHeader(), 8, 9);
     QTRY_VERIFY(pane.xml().isEmpty());

@@ -39,10 +39,12 @@ struct ExportOptions {
   /// Cell text has "&", "<" and ">" written as entities. Off gives the raw
   /// text of older versions, which is not always well-formed XML.
   bool escape_text = true;
-  /// Every tag name is made a valid XML name: characters a name may not hold
-  /// become "_", and a name that cannot start as it is gets "_" in front.
+  /// Every tag name is made a valid XML name, one that parsers aware of
+  /// namespaces accept too: characters a name may not hold and ":" become
+  /// "_", and a name that cannot start as it is gets "_" in front. With
+  /// escaping, every text is then well-formed XML, whatever the cells hold.
   /// Off keeps the names of older versions, such as <2> for a header 2.
-  bool valid_names = false;
+  bool valid_names = true;
 };
 
 }  // namespace kestrilo

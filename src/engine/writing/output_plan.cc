@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "engine/files/file_names.h"
 #include "engine/writing/output_file.h"
 
 namespace kestrilo {

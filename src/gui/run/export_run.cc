@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "engine/files/file_names.h"
 #include "engine/writing/output_file.h"
 #include "engine/writing/output_plan.h"
 #include "gui/common/dialogs.h"

@@ -53,8 +53,8 @@ void ExportSettings::Restore(StepGuard& guard) {
   }
   SetEscapeText(SettingsStore::Read(Key::kEscapeText, QStringLiteral("1")) !=
                 QStringLiteral("0"));
-  SetValidNames(SettingsStore::Read(Key::kValidNames, QStringLiteral("0")) ==
-                QStringLiteral("1"));
+  SetValidNames(SettingsStore::Read(Key::kValidNames, QStringLiteral("1")) !=
+                QStringLiteral("0"));
   SetTitle(SettingsStore::Read(Key::kTitle,
                                QString::fromLatin1(texts::kDefaultTitle)));
   guard.Run(Step::kRestoreOutputFolder, [this] {

@@ -98,7 +98,7 @@ class ExportSettings : public QObject {
   QString title_ = QString::fromLatin1(texts::kDefaultTitle);
   QString output_folder_;
   bool escape_text_ = true;
-  bool valid_names_ = false;
+  bool valid_names_ = true;
 };
 
 }  // namespace kestrilo::gui
