@@ -78,6 +78,11 @@ void CheckRecords(const CommandLine& line) {
         "--records always escapes its text: --no-escape cannot "
         "go with it");
   }
+  if (!options.valid_names) {
+    throw UsageError(
+        "--records always makes its names valid: --raw-names cannot go "
+        "with it");
+  }
   if (options.schema && line.to_stdout()) {
     throw UsageError(
         "--schema writes a file beside each XML file, which -o - "

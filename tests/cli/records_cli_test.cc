@@ -72,6 +72,7 @@ TEST_F(CliRecordsTest, OptionsThatCannotGoTogetherAreWrongUsage) {
   const std::vector<std::vector<std::string>> wrong = {
       {"--records", "r", "--no-title-tag", "x.csv"},
       {"--records", "r", "--no-escape", "x.csv"},
+      {"--records", "r", "--raw-names", "x.csv"},
       {"--records", "", "x.csv"},
       {"--schema", "x.csv"},
       {"--keep-empty", "x.csv"},
