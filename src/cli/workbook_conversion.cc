@@ -65,9 +65,12 @@ ConversionReport ConvertInto(const Job& job, const ConversionSettings& settings,
   }
   ConversionReport report = ConvertFile(job.input, request, file, &observer);
   if (report.skipped.empty()) {
-    file.Commit();
+    if (request.options.schema) {
+      CommitBeside(file, report.schema, schema_path);
+    } else {
+      file.Commit();
+    }
     result.bytes = file.bytes();
-    if (request.options.schema) WriteTextFile(report.schema, schema_path);
   }
   return report;
 }

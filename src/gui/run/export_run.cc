@@ -31,8 +31,8 @@ std::string NamingWorkbook(const std::string& path, const std::string& what) {
   return what.find(path) != std::string::npos ? what : path + ": " + what;
 }
 
-// Converts the block straight into the entry's output file, and writes
-// the schema the options ask for beside it once it is in place. A failure
+// Converts the block straight into the entry's output file, with the
+// schema the options ask for beside it, both put in place together. A failure
 // of a file itself is told as a failed write, any other as a failed
 // conversion; either way the earlier file stays and no partial file is
 // left. True when the conversion ended well: the file is in place, or the
@@ -61,9 +61,10 @@ bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
   return converted && guard.Run(Step::kWriteOutput, [&] {
     if (write_failure) std::rethrow_exception(write_failure);
     if (!report.skipped.empty()) return;
-    file->Commit();
     if (options.schema) {
-      WriteTextFile(report.schema, SchemaPathFor(entry.output_path));
+      CommitBeside(*file, report.schema, SchemaPathFor(entry.output_path));
+    } else {
+      file->Commit();
     }
   });
 }
