@@ -125,6 +125,7 @@ ConversionSettings SettingsOf(const CommandLine& line) {
   settings.request.sheet = SheetChoice{line.sheet_name, line.sheet_number};
   settings.request.block = line.range;
   settings.request.options = line.options;
+  settings.request.max_output_bytes = line.max_output;
   return settings;
 }
 
@@ -181,12 +182,6 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
       },
       [&](int job, JobResult& result) {
         std::lock_guard lock(bar_mutex);
-        if (!result.xml.empty() && !result.xml.WriteTo(stdout)) {
-          result.status = JobResult::Status::kFailed;
-          result.messages.push_back(
-              kMessagePrefix + jobs[job].input +
-              ": cannot write to standard output: " + std::strerror(errno));
-        }
         for (const std::string& message : result.messages) bar.Print(message);
         if (report && !counts.report_failed &&
             !report->Write(jobs[job], result)) {

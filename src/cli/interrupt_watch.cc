@@ -16,6 +16,10 @@ namespace {
 // Should the default action of a signal not end the program after all.
 constexpr int kExitInterrupted = 130;
 
+// Sent by the watch to its own thread to end its wait: the end of a run is
+// seen at once, not after a while of polling.
+constexpr int kWakeSignal = SIGUSR2;
+
 [[noreturn]] void StopAtOnce(int signal) {
   AbandonTemporaryFiles();
   std::signal(signal, SIG_DFL);
@@ -40,22 +44,26 @@ InterruptWatch::InterruptWatch(std::atomic<bool>& interrupted,
       sigaddset(&signals_, signal);
     }
   }
-  // Threads started from here on inherit the mask.
-  pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+  // Threads started from here on inherit the mask; the wake signal is the
+  // watcher's alone.
+  sigset_t blocked = signals_;
+  sigaddset(&blocked, kWakeSignal);
+  pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
   watcher_ = std::thread([this] { Watch(); });
 }
 
 InterruptWatch::~InterruptWatch() {
   stopping_ = true;
+  pthread_kill(watcher_.native_handle(), kWakeSignal);
   watcher_.join();
 }
 
 void InterruptWatch::Watch() {
-  // Waits a short while at a time, so that the end of the run is seen.
-  const timespec wait{0, 50'000'000};
+  sigset_t awaited = signals_;
+  sigaddset(&awaited, kWakeSignal);
   while (!stopping_) {
-    const int signal = sigtimedwait(&signals_, nullptr, &wait);
-    if (signal <= 0) continue;
+    int signal = 0;
+    if (sigwait(&awaited, &signal) != 0 || signal == kWakeSignal) continue;
     if (signal == SIGTERM || interrupted_.exchange(true)) StopAtOnce(signal);
     if (first_interrupt_) first_interrupt_();
   }

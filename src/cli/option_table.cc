@@ -91,6 +91,37 @@ void SetJobs(const std::string& value, CommandLine& line) {
   line.jobs = *number;
 }
 
+// "2G", "500M", "64k", "1000000": bytes, the letters counting 1024s as
+// sizes of files do; "0" lifts the limit.
+void SetMaxOutput(const std::string& value, CommandLine& line) {
+  std::uint64_t number = 0;
+  const char* end = value.data() + value.size();
+  const auto [rest, error] = std::from_chars(value.data(), end, number);
+  int shift = 0;
+  if (rest != end && rest + 1 == end) {
+    switch (*rest | 0x20) {
+      case 'k':
+        shift = 10;
+        break;
+      case 'm':
+        shift = 20;
+        break;
+      case 'g':
+        shift = 30;
+        break;
+      case 't':
+        shift = 40;
+        break;
+    }
+  }
+  if (value.empty() || error != std::errc() || (rest != end && shift == 0) ||
+      (number >> (64 - shift - 1)) != 0) {
+    throw UsageError("--max-output takes a size such as 2G, 500M or 0, not '" +
+                     value + "'");
+  }
+  line.max_output = number << shift;
+}
+
 // "xlsx,ods,csv" gives its three extensions.
 void SetExtensions(const std::string& value, CommandLine& line) {
   if (value.empty()) throw UsageError("--ext needs an extension");
@@ -198,6 +229,13 @@ constexpr Option kOptions[] = {
              "Book1.xsd beside Book1.xml, named by the XML's root; types "
              "inferred from every value of a column",
      .apply = [](Text, Line& line) { line.options.schema = true; }},
+    {.name = "--max-output",
+     .value = "SIZE",
+     .help = "the most XML one workbook may give (default 2G; K, M, G, T "
+             "count 1024s; 0 for no limit): a block whose least XML is larger "
+             "fails at once, naming its cells, and a text that grows beyond "
+             "it stops there",
+     .apply = SetMaxOutput},
     {.name = "--output",
      .short_name = "-o",
      .value = "DIR",

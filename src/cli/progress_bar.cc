@@ -74,8 +74,15 @@ std::string ProgressBar::Line() const {
   line.append(filled, '#');
   line.append(kBarCells - filled, '.');
   line += "] " + std::to_string(done_) + "/" + std::to_string(total_);
-  if (!current_.empty()) line += " " + PrintableText(current_);
-  if (!status_.empty()) line += " (" + status_ + ")";
+  if (!current_.empty()) {
+    line += ' ';
+    line += PrintableText(current_);
+  }
+  if (!status_.empty()) {
+    line += " (";
+    line += status_;
+    line += ')';
+  }
   return Fit(line, width_ - 1);
 }
 

@@ -6,6 +6,7 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -218,6 +219,68 @@ TEST_F(CliTest, EscapesCellTextUnlessToldNot) {
   ASSERT_EQ(Run({"--no-escape", special.string(), "-o", "raw"}).status, 0);
   EXPECT_EQ(ReadFile(dir_ / "raw" / "special.xml"),
             Expected("special_raw.xml"));
+}
+
+// Two cells at A1 and XFD1048576: a block of seventeen billion cells, which
+// the budget refuses at once while the other workbooks still convert.
+TEST_F(CliTest, TheOutputBudgetRefusesABlockTooLargeAndLetsTheRestConvert) {
+  {
+    std::ofstream csv(dir_ / "corner.csv", std::ios::binary);
+    csv << "1" << std::string(1048575, '\n') << std::string(16383, ',')
+        << "2\n";
+    std::ofstream small(dir_ / "small.csv", std::ios::binary);
+    small << "a,b\r\n1,2\r\n";
+  }
+  Outcome outcome = Run({"corner.csv", "small.csv", "-o", "out"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err,
+              HasSubstr("kestrilo-cli: corner.csv: the block $1:$1048576 of "
+                        "sheet 'corner' has 17,179,869,184 cells, 2 of them "
+                        "filled: its XML would take at least 172 GB, more "
+                        "than the 2 GiB allowed (--max-output)"));
+  EXPECT_EQ(FilesIn("out"), std::vector<std::string>{"small.xml"});
+  // A lower limit stops a text that grows beyond it, and 0 lifts it.
+  outcome = Run({"--max-output", "1k", "--range", "A1:Z100", "corner.csv",
+                 "-o", "out"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("more than the 1 kB allowed"));
+  outcome = Run({"--max-output", "0", "--range", "A1:Z100", "corner.csv",
+                 "-o", "out"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(Run({"--max-output", "2X", "corner.csv"}).status, 2);
+}
+
+// `-o -` writes as the XML is made: the tool's memory stays far below the
+// size of the text it writes.
+TEST_F(CliTest, StandardOutputTakesTheXmlAsItIsMade) {
+  {
+    std::ofstream csv(dir_ / "wide.csv", std::ios::binary);
+    for (int row = 0; row < 60000; ++row) {
+      for (int column = 0; column < 20; ++column) {
+        csv << (column ? "," : "") << "text " << row * 20 + column;
+      }
+      csv << "\r\n";
+    }
+  }
+  const fs::path out = dir_ / "wide.xml";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(fd, STDOUT_FILENO);
+    if (chdir(dir_.c_str()) != 0) _exit(127);
+    execl(KESTRILO_CLI, KESTRILO_CLI, "--quiet", "-o", "-", "wide.csv",
+          nullptr);
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  ASSERT_EQ(wait4(pid, &status, 0, &usage), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::uintmax_t xml_bytes = fs::file_size(out);
+  EXPECT_GT(xml_bytes, 30u << 20);
+  // ru_maxrss counts kilobytes.
+  EXPECT_LT(static_cast<std::uintmax_t>(usage.ru_maxrss) * 1024,
+            xml_bytes / 3);
 }
 
 TEST_F(CliTest, ValidNamesUnlessRawNamesAsked) {

@@ -220,6 +220,31 @@ class ExportRunTest : public QObject {
     QCOMPARE(Events("quit").size(), static_cast<std::size_t>(answers.size()));
   }
 
+  // A file larger than the run's threshold is written only when the user
+  // says so; otherwise the workbook is skipped.
+  void ALargeOutputIsWrittenOnlyWhenTheUserSaysSo_data() {
+    QTest::addColumn<bool>("write");
+    QTest::newRow("no") << false;
+    QTest::newRow("yes") << true;
+  }
+  void ALargeOutputIsWrittenOnlyWhenTheUserSaysSo() {
+    QFETCH(bool, write);
+    run_->SetAskAboveBytes(100);
+    List({"/in/a/Fruit.xlsx"});
+    opener_.prompts = {Select("$A$1:$J$20")};
+    dialogs_.answers.push_back(write);
+    Run();
+    const QStringList questions = dialogs_.Texts("question");
+    QCOMPARE(questions,
+             QStringList{"The XML of /in/a/Fruit.xlsx would take at least 2 "
+                         "kB. Write it anyway?"});
+    QCOMPARE(OutputFiles(), write ? QStringList{"Fruit.xml"} : QStringList());
+    QCOMPARE(dialogs_.Texts("message").last(),
+             write ? QStringLiteral("Done.")
+                   : QStringLiteral("Done.\r\n0 of 1 workbook exported; 1 "
+                                    "skipped"));
+  }
+
   // A block that holds no cells gives no file, and the run says why.
   void AnEmptyBlockIsSkippedWithItsReason() {
     List({"/in/a/Fruit.xlsx", "/in/README"});

@@ -174,7 +174,8 @@ class WindowWorkbookSessionTest : public QObject {
                BlockToXml(cells, options, converted));
     }
     StringSink sink;
-    const ConversionReport report = session_->Convert(options, "$H:$J", sink);
+    const ConversionReport report =
+        session_->Convert(options, "$H:$J", sink, kDefaultMaxOutput);
     QCOMPARE(report.skipped,
              std::string("block is empty ($H:$J of sheet 'Data' has no "
                          "cells)"));
@@ -197,7 +198,7 @@ class WindowWorkbookSessionTest : public QObject {
       bool waiting = false;
       QStringList shown;
     } sink(window());
-    session_->Convert(ExportOptions(), "$A:$B", sink);
+    session_->Convert(ExportOptions(), "$A:$B", sink, kDefaultMaxOutput);
     QVERIFY(sink.waiting);
     QVERIFY(!sink.shown.isEmpty());
     QCOMPARE(window().status_text(), QStringLiteral("Rows completed: 301"));

@@ -68,16 +68,17 @@ void CheckLeastXml(const BlockGeometry& block, const std::string& sheet,
                               static_cast<std::uint64_t>(block.column_count);
   throw OutputBudgetExceeded(
       "the block " + FormatArea(block) + " of sheet '" + sheet + "' has " +
-      Grouped(cells) + " cells, " + Grouped(filled) +
-      " of them filled: its XML would take at least " + SizeText(least) +
-      ", more than the " + SizeText(max_bytes) + " allowed");
+          Grouped(cells) + " cells, " + Grouped(filled) +
+          " of them filled: its XML would take at least " + SizeText(least) +
+          ", more than the " + SizeText(max_bytes) + " allowed",
+      least);
 }
 
 void BudgetSink::Write(std::string_view text) {
   written_ += text.size();
   if (max_bytes_ != 0 && written_ > max_bytes_) {
-    throw OutputBudgetExceeded("the XML grew beyond the " +
-                               SizeText(max_bytes_) + " allowed");
+    throw OutputBudgetExceeded(
+        "the XML grew beyond the " + SizeText(max_bytes_) + " allowed", 0);
   }
   sink_.Write(text);
 }

@@ -21,8 +21,15 @@ inline constexpr std::uint64_t kDefaultMaxOutput = std::uint64_t{2} << 30;
 /// limit.
 class OutputBudgetExceeded : public std::runtime_error {
  public:
-  explicit OutputBudgetExceeded(const std::string& message)
-      : std::runtime_error(message) {}
+  OutputBudgetExceeded(const std::string& message, std::uint64_t least_bytes)
+      : std::runtime_error(message), least_bytes_(least_bytes) {}
+
+  /// The least bytes the block's XML takes; 0 when the text grew beyond
+  /// the limit as it was written.
+  std::uint64_t least_bytes() const { return least_bytes_; }
+
+ private:
+  std::uint64_t least_bytes_;
 };
 
 /// The fewest bytes the XML of `block` can take under `options`, whatever

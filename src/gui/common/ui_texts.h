@@ -232,6 +232,12 @@ inline constexpr char kDoneFailed[] = QT_TRANSLATE_NOOP(
 //: A workbook's path, and what the user should know of the XML written.
 inline constexpr char kConversionWarning[] =
     QT_TRANSLATE_NOOP("Kestrilo", "%1: warning: %2");
+//: A workbook's path and the least size of its XML, such as "172 GB".
+inline constexpr char kLargeOutputQuestion[] = QT_TRANSLATE_NOOP(
+    "Kestrilo", "The XML of %1 would take at least %2. Write it anyway?");
+//: A workbook's path and the size its XML grew beyond, such as "1 GB".
+inline constexpr char kGrowingOutputQuestion[] = QT_TRANSLATE_NOOP(
+    "Kestrilo", "The XML of %1 grows beyond %2. Write all of it anyway?");
 //: A workbook's path, and why its block gave no file.
 inline constexpr char kBlockSkipped[] =
     QT_TRANSLATE_NOOP("Kestrilo", "%1: %2; skipped");
@@ -295,6 +301,9 @@ inline constexpr char kCountingSize[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Counting lines and bytes...");
 inline constexpr char kPreviewSize[] =
     QT_TRANSLATE_NOOP("Kestrilo", "%1 lines, %2 bytes");
+//: The preview's size line for a block far too large to count: "172 GB".
+inline constexpr char kPreviewLeastSize[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "At least %1 of XML");
 inline constexpr char kPreviewCut[] =
     QT_TRANSLATE_NOOP("Kestrilo", " (the first %1 lines shown)");
 

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "engine/conversion/output_budget.h"
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 
@@ -53,6 +54,11 @@ void XmlPreviewPane::ShowSize(std::int64_t lines, std::int64_t bytes) {
                           locale.toString(qlonglong{bytes}));
   if (lines > kLines) size += Tr(texts::kPreviewCut).arg(kLines);
   size_->setText(size);
+}
+
+void XmlPreviewPane::ShowLeastSize(std::uint64_t bytes) {
+  size_->setText(Tr(texts::kPreviewLeastSize)
+                     .arg(QString::fromStdString(SizeText(bytes))));
 }
 
 void XmlPreviewPane::ShowNote(const QString& note) {
