@@ -202,6 +202,33 @@ constexpr Option kOptions[] = {
      .help = "tag names as the cells give them, as older versions wrote them "
              "(<2>, <a:b>); the result may not be well-formed XML",
      .apply = [](Text, Line& line) { line.options.valid_names = false; }},
+    {.name = "--records",
+     .value = "NAME",
+     .help =
+         "one NAME element for each row below the first, in the title's "
+         "(the records layout): the first row's headers give its shape, name "
+         "for a child element, @name for an attribute, a/b for nested "
+         "elements, a/@x for an attribute of one, a[2]/b for the second "
+         "a, and a header that repeats an earlier one for the next such "
+         "element; values in XML Schema forms (true, 2021-08-31T13:45:00), "
+         "empty attributes and elements left out; always escaped, with "
+         "valid names; --headers and --order do not apply",
+     .apply =
+         [](Text value, Line& line) {
+           line.options.records = true;
+           line.options.record_tag =
+               NonEmpty(value, "--records needs the records' tag name");
+         }},
+    {.name = "--keep-empty",
+     .help = "keep empty attributes and elements (with --records): write "
+             "those whose cells are all empty too, empty, instead of leaving "
+             "them out",
+     .apply = [](Text, Line& line) { line.options.keep_empty = true; }},
+    {.name = "--schema",
+     .help = "write an XML Schema beside each file (with --records): "
+             "Book1.xsd beside Book1.xml, named by the XML's root; types "
+             "inferred from every value of a column",
+     .apply = [](Text, Line& line) { line.options.schema = true; }},
     {.name = "--max-output",
      .value = "SIZE",
      .help = "the most XML one workbook may give (default 2G; K, M, G, T "

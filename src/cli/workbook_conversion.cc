@@ -10,6 +10,7 @@
 #include "engine/files/file_names.h"
 #include "engine/model/range_address.h"
 #include "engine/writing/output_file.h"
+#include "engine/writing/output_plan.h"
 
 namespace kestrilo::cli {
 
@@ -57,10 +58,19 @@ ConversionReport ConvertInto(const Job& job, const ConversionSettings& settings,
   }
   MakeParentFolder(job.output_path);
   OutputFile file(job.output_path);
-  ConversionReport report =
-      ConvertFile(job.input, settings.request, file, &observer);
+  // The XML's root names the schema written beside it.
+  ConversionRequest request = settings.request;
+  const std::string schema_path = SchemaPathFor(job.output_path);
+  if (request.options.schema) {
+    request.options.schema_name = FileNameOfPath(schema_path);
+  }
+  ConversionReport report = ConvertFile(job.input, request, file, &observer);
   if (report.skipped.empty()) {
-    file.Commit();
+    if (request.options.schema) {
+      CommitBeside(file, report.schema, schema_path);
+    } else {
+      file.Commit();
+    }
     result.bytes = file.bytes();
   }
   return report;

@@ -399,6 +399,37 @@ class ExportRunTest : public QObject {
     QCOMPARE(progress[2], (QList<QVariant>{0, "Progress Bar"}));
   }
 
+  // The records layout with its schema: the prompt's preview and the file
+  // name the schema written beside the XML.
+  void RecordsWriteTheirSchemaBesideEachFile() {
+    settings_->SetHeaderMode(ExportSettings::HeaderMode::kRecords);
+    settings_->SetTitle("Tools");
+    settings_->SetRecordTag("Tool");
+    settings_->SetWriteSchema(true);
+    List({"/in/Tools.2021.q1.xls"});
+    std::string previewed;
+    opener_.prompts = {[&](const PromptContext& context) {
+      previewed = context.options.schema_name;
+      return std::optional<std::string>("$A$1:$B$2");
+    }};
+    Run();
+    QCOMPARE(previewed, std::string("Tools.2021.q1.xsd"));
+    QCOMPARE(OutputFiles(),
+             (QStringList{"Tools.2021.q1.xml", "Tools.2021.q1.xsd"}));
+    QCOMPARE(Output("Tools.2021.q1.xml"),
+             QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                        "<Tools xmlns:xsi=\"http://www.w3.org/2001/"
+                        "XMLSchema-instance\" xsi:noNamespaceSchemaLocation="
+                        "\"Tools.2021.q1.xsd\">\r\n"
+                        "\t<Tool>\r\n"
+                        "\t\t<Tool>Saw &amp; &lt;Axe&gt;</Tool>\r\n"
+                        "\t\t<Count>3</Count>\r\n"
+                        "\t</Tool>\r\n"
+                        "</Tools>\r\n"));
+    QVERIFY(Output("Tools.2021.q1.xsd")
+                .contains("<xs:element name=\"Count\" type=\"xs:string\"/>"));
+  }
+
   void DestroyingTheRunAtAPromptEndsItSilently() {
     List({"/in/a/Fruit.xlsx", "/in/README"});
     opener_.prompts = {[&](const PromptContext&) {

@@ -16,7 +16,7 @@
 #include "engine/reading/workbook_file.h"
 #include "engine/text/ascii_text.h"
 #include "engine/writing/cell_text.h"
-#include "engine/writing/xml_row_writer.h"
+#include "engine/writing/row_writer.h"
 #include "engine/writing/xml_writer.h"
 
 namespace kestrilo {
@@ -167,7 +167,8 @@ ConversionReport ConvertSheet(const Workbook& workbook, int index,
               [&](RowSink& rows) { sheet.SendRows(rows); });
   const WorkbookCellSource cells(workbook, index);
   const NotingCellSource source(cells);
-  WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
+  report.schema =
+      WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
   WarnOfUnholdable(options, source.first_unholdable(), sheet.name(), report);
   return report;
 }
@@ -209,6 +210,7 @@ ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
   BlockRowWriter writer(*target.block, options, sink, observer);
   const SheetRead read = file.ReadRows(target.sheet, writer);
   writer.Finish();
+  report.schema = writer.schema();
   report.sheet = read.name;
   WarnOfFormulas(read.formulas_without_value, report);
   if (!writer.any_cell()) {
@@ -247,6 +249,7 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
                 spool.Send(rows, block.first_row, block.last_row());
               });
   if (follower && follower->Complete(*report.block)) {
+    report.schema = follower->schema();
     WarnOfUnholdable(options, follower->first_unholdable(), read.name, report);
     return report;
   }
@@ -254,6 +257,7 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   BlockRowWriter writer(*report.block, options, sink, observer);
   spool.Send(writer, report.block->first_row, report.block->last_row());
   writer.Finish();
+  report.schema = writer.schema();
   WarnOfUnholdable(options, writer.first_unholdable(), read.name, report);
   return report;
 }
@@ -281,7 +285,7 @@ ConversionReport ConvertFile(const std::string& path,
   std::unique_ptr<WorkbookFile> file = WorkbookFile::Open(path);
   const Target target = Resolve(*file, request);
   const ExportOptions& options = request.options;
-  if (!XmlRowWriter::Handles(options)) {
+  if (!RowWriter::Handles(options)) {
     return ModelRoad(path, *file, target, request, budget, observer);
   }
   // A block too large for the budget goes the spool's way, which counts

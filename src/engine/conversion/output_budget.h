@@ -34,7 +34,8 @@ class OutputBudgetExceeded : public std::runtime_error {
 
 /// The fewest bytes the XML of `block` can take under `options`, whatever
 /// its cells hold: every cell that is not a header is written, empty or not,
-/// within its tags, on a line of its own.
+/// within its tags, on a line of its own; in the records layout only when
+/// empties are kept, and then at least as an attribute.
 std::uint64_t LeastXmlBytes(const BlockGeometry& block,
                             const ExportOptions& options);
 

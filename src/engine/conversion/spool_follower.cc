@@ -100,4 +100,6 @@ const std::string& SpoolFollower::first_unholdable() const {
   return writer_->first_unholdable();
 }
 
+std::string SpoolFollower::schema() const { return writer_->schema(); }
+
 }  // namespace kestrilo

@@ -41,6 +41,8 @@ class SpoolFollower {
 
   /// The first cell written whose text XML cannot hold; see BlockRowWriter.
   const std::string& first_unholdable() const;
+  /// After Complete: the schema the layout made, if any.
+  std::string schema() const;
 
  private:
   void Follow();

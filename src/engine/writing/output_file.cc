@@ -169,6 +169,14 @@ void WriteTextFile(std::string_view text, const std::string& path) {
   file.Commit();
 }
 
+void CommitBeside(OutputFile& file, std::string_view beside_text,
+                  const std::string& beside_path) {
+  OutputFile beside(beside_path);
+  beside.Write(beside_text);
+  file.Commit();
+  beside.Commit();
+}
+
 void AbandonTemporaryFiles() {
   TemporaryFiles& files = Temporaries();
   files.mutex.lock();  // held for good: the program is ending

@@ -54,6 +54,12 @@ class OutputFile : public XmlSink {
 /// reason.
 void WriteTextFile(std::string_view text, const std::string& path);
 
+/// Puts `file` in place and a file at `beside_path` holding `beside_text`
+/// (an XML file's schema) beside it. The second is written whole first, so
+/// that a failure to write it leaves the earlier files as they were.
+void CommitBeside(OutputFile& file, std::string_view beside_text,
+                  const std::string& beside_path);
+
 /// Removes every temporary file that OutputFile objects in any thread are
 /// writing at this moment, and makes their Commit, and any later file's,
 /// wait for good: for a program that is about to end at once (on a signal).

@@ -39,6 +39,13 @@ std::string OutputPathFor(const std::string& output_folder,
           .string());
 }
 
+std::string SchemaPathFor(std::string_view xml_path) {
+  const std::size_t name = xml_path.find_last_of('/') + 1;  // npos + 1 is 0
+  std::size_t dot = xml_path.rfind('.');
+  if (dot == std::string_view::npos || dot < name) dot = xml_path.size();
+  return std::string(xml_path.substr(0, dot)) + ".xsd";
+}
+
 OutputPlan::OutputPlan(const std::vector<std::string>& workbooks,
                        const std::string& output_folder,
                        const std::vector<std::string>& subfolders) {

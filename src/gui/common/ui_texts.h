@@ -34,9 +34,14 @@ inline constexpr char kSettingEscapeText[] = "Escape Text";
 inline constexpr char kSettingExtension[] = "Extension";
 inline constexpr char kSettingLastFolder[] = "LastFolder";
 inline constexpr char kSettingValidNames[] = "Valid Names";
+inline constexpr char kSettingRecords[] = "Records";
+inline constexpr char kSettingRecordTag[] = "Record Tag";
+inline constexpr char kSettingKeepEmpty[] = "Keep Empty";
+inline constexpr char kSettingWriteSchema[] = "Write Schema";
 // The values a setting starts with, as the window shows them.
 inline constexpr char kDefaultTitle[] = "XML";
 inline constexpr char kDefaultExtension[] = "xl*";
+inline constexpr char kDefaultRecordTag[] = "Record";
 // Printed to standard error when there is no display at all.
 inline constexpr char kNoDisplayConsole[] =
     "kestrilo: no display to show the window on (neither DISPLAY nor "
@@ -110,6 +115,16 @@ inline constexpr char kBothHeadersOption[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "First row and column in the selection are headers");
 inline constexpr char kNoHeadersOption[] =
     QT_TRANSLATE_NOOP("Kestrilo", "There are no headers in the selection");
+inline constexpr char kRecordsOption[] = QT_TRANSLATE_NOOP(
+    "Kestrilo",
+    "Each row is a record; headers give its shape (@attribute, parent/child)");
+//: The name of each record's element, beside the records option.
+inline constexpr char kRecordTagLabel[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Record tag");
+inline constexpr char kKeepEmptyCheck[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Keep empty attributes and elements");
+inline constexpr char kWriteSchemaCheck[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Write an XML Schema beside each file");
 inline constexpr char kEscapeTextCheck[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Escape &&, < and > in cell text");
 inline constexpr char kValidNamesCheck[] =

@@ -9,6 +9,7 @@
 #include "engine/conversion/output_budget.h"
 #include "engine/files/file_names.h"
 #include "engine/writing/output_file.h"
+#include "engine/writing/output_plan.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
 #include "gui/common/step_guard.h"
@@ -32,8 +33,9 @@ std::string NamingWorkbook(const std::string& path, const std::string& what) {
   return what.find(path) != std::string::npos ? what : path + ": " + what;
 }
 
-// Converts the block straight into the entry's output file. A failure of
-// the file itself is told as a failed write, any other as a failed
+// Converts the block straight into the entry's output file, with the
+// schema the options ask for beside it, both put in place together. A failure
+// of a file itself is told as a failed write, any other as a failed
 // conversion; either way the earlier file stays and no partial file is
 // left. True when the conversion ended well: the file is in place, or the
 // report says why the block was skipped.
@@ -66,7 +68,12 @@ bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
   });
   return converted && !too_large && guard.Run(Step::kWriteOutput, [&] {
     if (write_failure) std::rethrow_exception(write_failure);
-    if (report.skipped.empty()) file->Commit();
+    if (!report.skipped.empty()) return;
+    if (options.schema) {
+      CommitBeside(*file, report.schema, SchemaPathFor(entry.output_path));
+    } else {
+      file->Commit();
+    }
   });
 }
 
@@ -82,8 +89,7 @@ ExportRun::ExportRun(WorkbookOpener& opener, Dialogs& dialogs,
       settings_(settings) {
   // Options changed while the user is at a prompt show in its preview.
   connect(&settings_, &ExportSettings::Changed, this, [this] {
-    if (state_ == State::kPrompting)
-      session_->UpdateOptions(settings_.Options());
+    if (state_ == State::kPrompting) session_->UpdateOptions(CurrentOptions());
   });
 }
 
@@ -126,6 +132,16 @@ bool ExportRun::PreconditionsHold() {
 
 const std::string& ExportRun::CurrentPath() const {
   return workbooks_.at(current_);
+}
+
+ExportOptions ExportRun::CurrentOptions() const {
+  ExportOptions options = settings_.Options();
+  // The XML names the schema beside it, in the preview as in the file.
+  if (options.schema) {
+    options.schema_name =
+        FileNameOfPath(SchemaPathFor((*plan_)[current_].output_path));
+  }
+  return options;
 }
 
 QString ExportRun::CurrentName() const {
@@ -172,7 +188,7 @@ void ExportRun::Opened(const std::optional<std::string>& error) {
   context.position = current_ + 1;
   context.count = static_cast<int>(workbooks_.size());
   context.file_name = CurrentName();
-  context.options = settings_.Options();
+  context.options = CurrentOptions();
   session_->Prompt(context, [this](const std::optional<std::string>& address) {
     Answered(address);
   });
@@ -195,9 +211,8 @@ void ExportRun::Export(const std::string& address) {
   StepGuard guard(dialogs_);
   ConversionReport report;
   std::optional<OutputBudgetExceeded> too_large;
-  bool converted =
-      ConvertIntoFile(guard, *session_, settings_.Options(), address, entry,
-                      ask_above_bytes_, report, too_large);
+  bool converted = ConvertIntoFile(guard, *session_, CurrentOptions(), address,
+                                   entry, ask_above_bytes_, report, too_large);
   const QString shown = Shown(CurrentPath());
   if (too_large) {
     // A large file is written only when the user says so.
@@ -214,7 +229,7 @@ void ExportRun::Export(const std::string& address) {
       return;
     }
     too_large.reset();
-    converted = ConvertIntoFile(guard, *session_, settings_.Options(), address,
+    converted = ConvertIntoFile(guard, *session_, CurrentOptions(), address,
                                 entry, 0, report, too_large);
   }
   if (!converted) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/writing/export_options.h"
 #include "engine/writing/output_plan.h"
 
 namespace kestrilo::gui {
@@ -66,6 +67,8 @@ class ExportRun : public QObject {
   void Complete();
   const std::string& CurrentPath() const;
   QString CurrentName() const;
+  /// The options of this moment for the current workbook.
+  ExportOptions CurrentOptions() const;
 
   WorkbookOpener& opener_;
   Dialogs& dialogs_;

@@ -118,11 +118,14 @@ void PromptDock::UpdatePreview() {
       return;
     }
     // The first lines of any layout come from the first rows and columns;
-    // a few more than the lines shown cover headers and the title.
+    // a few more than the lines shown cover headers and the title. A record
+    // takes its shape from every column.
     BlockGeometry start = *block;
     start.row_count = std::min(start.row_count, XmlPreviewPane::kLines + 3);
-    start.column_count =
-        std::min(start.column_count, XmlPreviewPane::kLines + 3);
+    if (!options_.records) {
+      start.column_count =
+          std::min(start.column_count, XmlPreviewPane::kLines + 3);
+    }
     pane->ShowHead(
         BlockPreview(cells, options_, FormatArea(start), XmlPreviewPane::kLines)
             .head);
