@@ -3,8 +3,10 @@
 // XML under options chosen from the input. With escaping on the XML must be
 // safe to parse whatever the cells hold: tags balanced, names without
 // markup, text without a stray "<", ">" or "&", no character XML cannot
-// hold.
+// hold. With the defaults (escaping and valid names on) it must be more:
+// well-formed to a parser that reads namespaces, as importers do.
 
+#include <expat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -67,7 +69,8 @@ ExportOptions OptionsFor(std::size_t size) {
   options.row_first = size & 4;
   options.title_tag = size & 8;
   options.escape_text = (size & 48) != 0;
-  if (size & 64) options.title = "T <a>&\x01";
+  if (size & 64) options.title = "T <a>&\x01:";
+  options.valid_names = (size & 128) == 0;
   return options;
 }
 
@@ -118,6 +121,18 @@ void CheckSafe(const std::string& xml) {
   if (!open.empty()) Unsafe("unclosed elements", xml);
 }
 
+// Parses the whole text with namespace processing on, as importers do.
+void CheckWellFormed(const std::string& xml) {
+  XML_Parser parser = XML_ParserCreateNS("UTF-8", '|');
+  const bool parsed =
+      XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), 1) !=
+      XML_STATUS_ERROR;
+  const std::string why =
+      parsed ? "" : XML_ErrorString(XML_GetErrorCode(parser));
+  XML_ParserFree(parser);
+  if (!parsed) Unsafe(why.c_str(), xml);
+}
+
 void Convert(const std::string& path, std::size_t size) {
   const auto workbook = ReadWorkbook(path);
   const int sheet = workbook->active_sheet();
@@ -130,6 +145,11 @@ void Convert(const std::string& path, std::size_t size) {
   const ExportOptions options = OptionsFor(size);
   const std::string xml = BlockToXml(source, options, FormatArea(block));
   if (options.escape_text) CheckSafe(xml);
+  if (options.escape_text && options.valid_names) {
+    // Without a title tag the elements stand side by side: wrapped in one,
+    // they must make a document too.
+    CheckWellFormed(options.title_tag ? xml : "<r>" + xml + "</r>");
+  }
 }
 
 }  // namespace

@@ -1,18 +1,13 @@
 #include "cli/cli_run.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -23,13 +18,17 @@
 #include "cli/failure_text.h"
 #include "cli/help_text.h"
 #include "cli/input_list.h"
+#include "cli/interrupt_watch.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
+#include "cli/printable_text.h"
 #include "cli/progress_bar.h"
+#include "cli/report_path.h"
 #include "cli/report_writer.h"
 #include "cli/usage_error.h"
 #include "cli/workbook_conversion.h"
 #include "cli/workbook_listing.h"
+#include "engine/files/file_names.h"
 #include "engine/writing/output_file.h"
 
 namespace kestrilo::cli {
@@ -47,62 +46,9 @@ struct Counts {
   bool report_failed = false;
 };
 
-// Set by the first SIGINT, SIGTERM or SIGHUP: no further workbook is begun,
-// those under way finish, so no output file is left half made.
+// Set by the first SIGINT or SIGHUP: no further workbook is begun, those
+// under way finish, so no output file is left half made.
 std::atomic<bool> interrupted{false};
-
-// The interrupts are taken by a thread of their own (every other thread
-// blocks them) rather than by a handler, because the second one must stop
-// the run at once and yet remove the temporary files being written, which
-// takes locks no handler may take.
-class InterruptWatch {
- public:
-  InterruptWatch() {
-    sigemptyset(&signals_);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-      // One the caller ignores (nohup, a background job) stays ignored.
-      struct sigaction current {};
-      if (sigaction(signal, nullptr, &current) == 0 &&
-          current.sa_handler != SIG_IGN) {
-        sigaddset(&signals_, signal);
-      }
-    }
-    // Threads started from here on inherit the mask.
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    watcher_ = std::thread([this] { Watch(); });
-  }
-  ~InterruptWatch() {
-    stopping_ = true;
-    watcher_.join();
-  }
-  InterruptWatch(const InterruptWatch&) = delete;
-  InterruptWatch& operator=(const InterruptWatch&) = delete;
-
- private:
-  void Watch() {
-    // Waits a short while at a time, so that the end of the run is seen.
-    const timespec wait{0, 50'000'000};
-    while (!stopping_) {
-      const int signal = sigtimedwait(&signals_, nullptr, &wait);
-      if (signal <= 0) continue;
-      if (!interrupted.exchange(true)) continue;
-      // The second one: the files under way are abandoned, and the program
-      // ends as the signal's default would have ended it.
-      AbandonTemporaryFiles();
-      std::signal(signal, SIG_DFL);
-      sigset_t only;
-      sigemptyset(&only);
-      sigaddset(&only, signal);
-      pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-      raise(signal);
-      _exit(kExitInterrupted);
-    }
-  }
-
-  sigset_t signals_;
-  std::atomic<bool> stopping_{false};
-  std::thread watcher_;
-};
 
 // A descriptor 0 to 2 that the caller left closed (`2>&-`) would be handed
 // to the first file opened, an output file say, and the messages meant for
@@ -119,7 +65,7 @@ void OpenClosedStandardDescriptors() {
 }
 
 void PrintLine(const std::string& line) {
-  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fprintf(stderr, "%s\n", PrintableText(line).c_str());
 }
 
 int TerminalWidth() {
@@ -131,8 +77,8 @@ int TerminalWidth() {
 }
 
 int UsageFailure(const std::string& message) {
-  std::fprintf(stderr, "%s%s\n%s", kMessagePrefix, message.c_str(),
-               UsageText());
+  std::fprintf(stderr, "%s%s\n%s", kMessagePrefix,
+               PrintableText(message).c_str(), UsageText());
   return kExitUsage;
 }
 
@@ -179,6 +125,7 @@ ConversionSettings SettingsOf(const CommandLine& line) {
   settings.request.sheet = SheetChoice{line.sheet_name, line.sheet_number};
   settings.request.block = line.range;
   settings.request.options = line.options;
+  settings.request.max_output_bytes = line.max_output;
   return settings;
 }
 
@@ -219,7 +166,13 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
                           : std::max(1u, std::thread::hardware_concurrency());
   JobRunner runner(threads);
   runner.StopWhen(&interrupted);
-  InterruptWatch watch;
+  InterruptWatch watch(interrupted, [&] {
+    if (line.quiet) return;
+    std::lock_guard lock(bar_mutex);
+    bar.Print(std::string(kMessagePrefix) +
+              "interrupted: the workbooks under way finish, no more begin; "
+              "interrupt again to stop at once");
+  });
   runner.Run(
       GroupsOf(jobs), static_cast<int>(jobs.size()),
       [&](int job) { return ConvertWorkbook(jobs[job], settings); },
@@ -229,12 +182,6 @@ Counts RunJobs(const std::vector<Job>& jobs, const CommandLine& line,
       },
       [&](int job, JobResult& result) {
         std::lock_guard lock(bar_mutex);
-        if (!result.xml.empty() && !result.xml.WriteTo(stdout)) {
-          result.status = JobResult::Status::kFailed;
-          result.messages.push_back(
-              kMessagePrefix + jobs[job].input +
-              ": cannot write to standard output: " + std::strerror(errno));
-        }
         for (const std::string& message : result.messages) bar.Print(message);
         if (report && !counts.report_failed &&
             !report->Write(jobs[job], result)) {
@@ -281,28 +228,8 @@ std::vector<std::string> AllInputs(const CommandLine& line,
   return inputs;
 }
 
-// True when both paths name one existing file, however spelled.
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat first {};
-  struct stat second {};
-  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-// Opens the report, unless it would replace a workbook of the run.
-std::unique_ptr<ReportWriter> OpenReport(
-    const CommandLine& line, const std::vector<std::string>& workbooks) {
+std::unique_ptr<ReportWriter> OpenReport(const CommandLine& line) {
   if (line.report.empty()) return nullptr;
-  if (line.report != "-") {
-    for (const std::string& workbook : workbooks) {
-      if (SameFile(workbook, line.report)) {
-        throw std::runtime_error(line.report +
-                                 ": not written: the report would replace "
-                                 "the workbook " +
-                                 workbook + " of this run");
-      }
-    }
-  }
   return std::make_unique<ReportWriter>(line.report);
 }
 
@@ -328,9 +255,10 @@ int Convert(const CommandLine& line) {
                         std::to_string(workbooks.size()));
   }
   Counts counts;
-  const std::unique_ptr<ReportWriter> report = OpenReport(line, workbooks);
   const std::vector<Job> jobs = PlanJobs(
       workbooks, line.to_stdout() ? std::string() : line.output, subfolders);
+  CheckReportPath(line.report, line.files_from, jobs);
+  const std::unique_ptr<ReportWriter> report = OpenReport(line);
   if (!line.to_stdout()) {
     if (auto problem = PrepareOutputFolder(line.output)) {
       PrintLine(kMessagePrefix + line.output + ": " + *problem);
@@ -364,6 +292,8 @@ int RunCli(const std::vector<std::string>& args) {
   }
   try {
     return Convert(line);
+  } catch (const UsageError& error) {
+    return UsageFailure(error.what());
   } catch (const std::exception& error) {
     // Each workbook's own failures are caught and reported with it; this is
     // for the rest (the folder scan, memory), which must not end in a crash.

@@ -55,6 +55,41 @@ void ParseOption(const std::string& arg, ArgumentCursor& cursor,
   throw UsageError("unknown option " + arg);
 }
 
+// The records layout's options go together, and with nothing that would
+// make its XML less than well-formed.
+void CheckRecords(const CommandLine& line) {
+  const ExportOptions& options = line.options;
+  if (!options.records) {
+    if (options.keep_empty) {
+      throw UsageError("--keep-empty applies to --records, which is missing");
+    }
+    if (options.schema) {
+      throw UsageError("--schema applies to --records, which is missing");
+    }
+    return;
+  }
+  if (!options.title_tag) {
+    throw UsageError(
+        "--records writes its records inside the title tag: "
+        "--no-title-tag cannot go with it");
+  }
+  if (!options.escape_text) {
+    throw UsageError(
+        "--records always escapes its text: --no-escape cannot "
+        "go with it");
+  }
+  if (!options.valid_names) {
+    throw UsageError(
+        "--records always makes its names valid: --raw-names cannot go "
+        "with it");
+  }
+  if (options.schema && line.to_stdout()) {
+    throw UsageError(
+        "--schema writes a file beside each XML file, which -o - "
+        "has not");
+  }
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -82,6 +117,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (line.null_separated && line.files_from.empty()) {
     throw UsageError("-0 applies to --files-from, which is missing");
   }
+  CheckRecords(line);
   return line;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/conversion/output_budget.h"
 #include "engine/reading/workbook_formats.h"
-
 #include "engine/writing/export_options.h"
 
 namespace kestrilo::cli {
@@ -34,6 +35,8 @@ struct CommandLine {
   std::string sheet_name;
   std::optional<int> sheet_number;
   ExportOptions options;
+  /// The most bytes of XML a workbook may give; 0 for no limit.
+  std::uint64_t max_output = kDefaultMaxOutput;
   /// The output folder; "-" means standard output.
   std::string output = ".";
   /// Workbooks converted at the same time; 0 means one per hardware thread.

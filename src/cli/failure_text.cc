@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/conversion/output_budget.h"
 #include "engine/reading/workbook_error.h"
 
 namespace kestrilo::cli {
@@ -15,6 +16,9 @@ FailureText DescribeFailure(const std::string& path,
                                    ? error.reason()
                                    : error.path() + ": " + error.reason();
     return {error.path() + ": " + error.reason(), reason};
+  } catch (const OutputBudgetExceeded& error) {
+    const std::string reason = std::string(error.what()) + " (--max-output)";
+    return {path + ": " + reason, reason};
   } catch (const std::bad_alloc&) {
     return {path + ": not enough memory", "not enough memory"};
   } catch (const std::exception& error) {

@@ -34,9 +34,10 @@ Warnings and errors go to standard error, one line each, naming the file.
 A sheet without cells (and no --range) is skipped with a warning. When two
 inputs give the same output file, the later one replaces the earlier. A
 workbook that cannot be read or written is reported and the others still
-run. An interrupt (Ctrl-C, SIGTERM or SIGHUP) lets the workbooks under way
-finish and begins no more; a second one stops at once and removes the
-files it was writing. A replaced output file keeps its permissions.
+run. An interrupt (Ctrl-C or SIGHUP) lets the workbooks under way finish
+and begins no more; a second one, or a first SIGTERM, stops at once,
+removing the files being written and keeping those finished. A replaced
+output file keeps its permissions.
 
 Exit status: 0 all converted (or skipped as empty), 1 any workbook failed,
 2 wrong usage, 130 interrupted.

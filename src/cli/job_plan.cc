@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <unordered_map>
 
+#include "engine/files/file_names.h"
 #include "engine/folder_scan/folder_scan.h"
 #include "engine/writing/output_file.h"
 #include "engine/writing/output_plan.h"

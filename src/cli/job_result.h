@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/xml_pieces.h"
-
 namespace kestrilo::cli {
 
 /// How one workbook of a run ended, with what to tell the user about it.
@@ -16,8 +14,6 @@ struct JobResult {
   Status status = Status::kFailed;
   /// Complete lines for standard error (warnings and errors), in order.
   std::vector<std::string> messages;
-  /// The XML, kept only when it goes to standard output.
-  XmlPieces xml;
 
   // What the report tells a pipeline, without the "kestrilo-cli: FILE: "
   // of the messages.

@@ -91,6 +91,37 @@ void SetJobs(const std::string& value, CommandLine& line) {
   line.jobs = *number;
 }
 
+// "2G", "500M", "64k", "1000000": bytes, the letters counting 1024s as
+// sizes of files do; "0" lifts the limit.
+void SetMaxOutput(const std::string& value, CommandLine& line) {
+  std::uint64_t number = 0;
+  const char* end = value.data() + value.size();
+  const auto [rest, error] = std::from_chars(value.data(), end, number);
+  int shift = 0;
+  if (rest != end && rest + 1 == end) {
+    switch (*rest | 0x20) {
+      case 'k':
+        shift = 10;
+        break;
+      case 'm':
+        shift = 20;
+        break;
+      case 'g':
+        shift = 30;
+        break;
+      case 't':
+        shift = 40;
+        break;
+    }
+  }
+  if (value.empty() || error != std::errc() || (rest != end && shift == 0) ||
+      (number >> (64 - shift - 1)) != 0) {
+    throw UsageError("--max-output takes a size such as 2G, 500M or 0, not '" +
+                     value + "'");
+  }
+  line.max_output = number << shift;
+}
+
 // "xlsx,ods,csv" gives its three extensions.
 void SetExtensions(const std::string& value, CommandLine& line) {
   if (value.empty()) throw UsageError("--ext needs an extension");
@@ -162,11 +193,49 @@ constexpr Option kOptions[] = {
              "old behaviour; the result may not be well-formed XML)",
      .apply = [](Text, Line& line) { line.options.escape_text = false; }},
     {.name = "--valid-names",
-     .help = "make every tag name a valid XML name: characters a name may not "
-             "hold become _, and a name that does not start with a letter or "
-             "_ gets _ in front (<2> gives <_2>); with escaping, the result "
-             "is always well-formed",
+     .help = "valid tag names, the default: characters an XML name may not "
+             "hold and : become _, and a name that does not start with a "
+             "letter or _ gets _ in front (<2> gives <_2>); with escaping, "
+             "the result is always well-formed, namespaces read or not",
      .apply = [](Text, Line& line) { line.options.valid_names = true; }},
+    {.name = "--raw-names",
+     .help = "tag names as the cells give them, as older versions wrote them "
+             "(<2>, <a:b>); the result may not be well-formed XML",
+     .apply = [](Text, Line& line) { line.options.valid_names = false; }},
+    {.name = "--records",
+     .value = "NAME",
+     .help =
+         "one NAME element for each row below the first, in the title's "
+         "(the records layout): the first row's headers give its shape, name "
+         "for a child element, @name for an attribute, a/b for nested "
+         "elements, a/@x for an attribute of one, a[2]/b for the second "
+         "a, and a header that repeats an earlier one for the next such "
+         "element; values in XML Schema forms (true, 2021-08-31T13:45:00), "
+         "empty attributes and elements left out; always escaped, with "
+         "valid names; --headers and --order do not apply",
+     .apply =
+         [](Text value, Line& line) {
+           line.options.records = true;
+           line.options.record_tag =
+               NonEmpty(value, "--records needs the records' tag name");
+         }},
+    {.name = "--keep-empty",
+     .help = "keep empty attributes and elements (with --records): write "
+             "those whose cells are all empty too, empty, instead of leaving "
+             "them out",
+     .apply = [](Text, Line& line) { line.options.keep_empty = true; }},
+    {.name = "--schema",
+     .help = "write an XML Schema beside each file (with --records): "
+             "Book1.xsd beside Book1.xml, named by the XML's root; types "
+             "inferred from every value of a column",
+     .apply = [](Text, Line& line) { line.options.schema = true; }},
+    {.name = "--max-output",
+     .value = "SIZE",
+     .help = "the most XML one workbook may give (default 2G; K, M, G, T "
+             "count 1024s; 0 for no limit): a block whose least XML is larger "
+             "fails at once, naming its cells, and a text that grows beyond "
+             "it stops there",
+     .apply = SetMaxOutput},
     {.name = "--output",
      .short_name = "-o",
      .value = "DIR",

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cli/printable_text.h"
+
 namespace kestrilo::cli {
 
 namespace {
@@ -52,7 +54,8 @@ void ProgressBar::SetStatus(std::string_view text) {
 void ProgressBar::Print(std::string_view line) {
   const bool was_shown = shown_;
   Clear();
-  std::fwrite(line.data(), 1, line.size(), out_);
+  const std::string shown = PrintableText(line);
+  std::fwrite(shown.data(), 1, shown.size(), out_);
   std::fputc('\n', out_);
   if (was_shown) Draw();
   std::fflush(out_);
@@ -71,8 +74,15 @@ std::string ProgressBar::Line() const {
   line.append(filled, '#');
   line.append(kBarCells - filled, '.');
   line += "] " + std::to_string(done_) + "/" + std::to_string(total_);
-  if (!current_.empty()) line += " " + current_;
-  if (!status_.empty()) line += " (" + status_ + ")";
+  if (!current_.empty()) {
+    line += ' ';
+    line += PrintableText(current_);
+  }
+  if (!status_.empty()) {
+    line += " (";
+    line += status_;
+    line += ')';
+  }
   return Fit(line, width_ - 1);
 }
 

@@ -5,9 +5,12 @@
 #include <stdexcept>
 
 #include "cli/failure_text.h"
+#include "cli/stdout_sink.h"
 #include "engine/conversion/conversion.h"
+#include "engine/files/file_names.h"
 #include "engine/model/range_address.h"
 #include "engine/writing/output_file.h"
+#include "engine/writing/output_plan.h"
 
 namespace kestrilo::cli {
 
@@ -40,25 +43,34 @@ void MakeParentFolder(const std::string& path) {
   }
 }
 
-// Converts into the job's file, or into the result for standard output,
-// which takes the whole text at the end, in input order.
+// Converts into the job's file, or straight to standard output (which
+// `-o -` allows for a single workbook).
 ConversionReport ConvertInto(const Job& job, const ConversionSettings& settings,
                              JobResult& result) {
   StatusObserver observer(settings.status);
   if (job.output_path.empty()) {
-    XmlPieces xml;
+    StdoutSink out;
     ConversionReport report =
-        ConvertFile(job.input, settings.request, xml, &observer);
-    result.bytes = xml.bytes();
-    result.xml = std::move(xml);
+        ConvertFile(job.input, settings.request, out, &observer);
+    out.Flush();
+    result.bytes = out.bytes();
     return report;
   }
   MakeParentFolder(job.output_path);
   OutputFile file(job.output_path);
-  ConversionReport report =
-      ConvertFile(job.input, settings.request, file, &observer);
+  // The XML's root names the schema written beside it.
+  ConversionRequest request = settings.request;
+  const std::string schema_path = SchemaPathFor(job.output_path);
+  if (request.options.schema) {
+    request.options.schema_name = FileNameOfPath(schema_path);
+  }
+  ConversionReport report = ConvertFile(job.input, request, file, &observer);
   if (report.skipped.empty()) {
-    file.Commit();
+    if (request.options.schema) {
+      CommitBeside(file, report.schema, schema_path);
+    } else {
+      file.Commit();
+    }
     result.bytes = file.bytes();
   }
   return report;
@@ -110,7 +122,6 @@ JobResult ConvertWorkbook(const Job& job, const ConversionSettings& settings) {
     result.sheet.clear();
     result.rows = result.columns = 0;
     result.bytes = 0;
-    result.xml = XmlPieces();
   }
   result.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)

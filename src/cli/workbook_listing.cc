@@ -1,6 +1,7 @@
 #include "cli/workbook_listing.h"
 
 #include "cli/failure_text.h"
+#include "cli/printable_text.h"
 #include "engine/model/range_address.h"
 #include "engine/reading/workbook_reader.h"
 
@@ -71,7 +72,8 @@ int ListWorkbooks(const std::vector<std::string>& workbooks, std::FILE* out,
       const FailureText failure =
           DescribeFailure(path, std::current_exception());
       std::fflush(out);
-      std::fprintf(err, "%s%s\n", kMessagePrefix, failure.line.c_str());
+      std::fprintf(err, "%s%s\n", kMessagePrefix,
+                   PrintableText(failure.line).c_str());
       status = 1;
     }
   }

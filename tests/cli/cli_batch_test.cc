@@ -166,6 +166,17 @@ TEST_F(CliFilesFromTest, ListedFoldersAreScannedAndMissingNamesFail) {
   EXPECT_EQ(TreeOf("out"), std::set<std::string>{"with space.xml"});
 }
 
+// A list with Windows line ends names "a.csv\r", which does not exist: the
+// message shows the CR rather than letting it hide at the end of the line.
+TEST_F(CliFilesFromTest, NamesWithControlCharactersAreShownEscaped) {
+  const Outcome outcome =
+      Run({"--files-from", "-", "-o", "out", "--report", "-"}, "a.csv\r\n");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("kestrilo-cli: a.csv\\r: cannot open"));
+  EXPECT_THAT(outcome.err, Not(HasSubstr("\r")));
+  EXPECT_EQ(ParseLines(outcome.out).at(0)["input"], "a.csv\r");
+}
+
 TEST_F(CliFilesFromTest, UnreadableListFailsNamingItAndWritesNothing) {
   Outcome outcome = Run({"--files-from", "nowhere.txt", "-o", "out"});
   EXPECT_EQ(outcome.status, 1);
@@ -273,14 +284,48 @@ TEST_F(CliBatchTest, ReportHasALinePerWorkbookInInputOrder) {
               ElementsAre("2 formulas have no cached value and read as empty"));
 }
 
-TEST_F(CliBatchTest, ReportNeverReplacesAWorkbookAndAccountsForEach) {
+// A report over a file of the run is wrong usage, refused before anything
+// is written, naming both paths: an input, the input list, an output of the
+// run (to be made, or there from an earlier run), spelled in any way.
+TEST_F(CliBatchTest, ReportNeverReplacesAFileOfTheRunAndAccountsForEach) {
   const fs::path book = Place("fruit.csv", "book.csv");
   const std::string before = ReadFile(book);
-  const Outcome outcome =
-      Run({"--report", "book.csv", "-o", "out", "book.csv"});
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_THAT(outcome.err, HasSubstr("book.csv: not written"));
+  WriteFile(dir_ / "list.txt", "book.csv\n");
+  fs::create_directories(dir_ / "old");
+  WriteFile(dir_ / "old" / "book.xml", "an earlier output");
+  fs::create_directory_symlink("old", dir_ / "link");
+  struct Case {
+    std::vector<std::string> args;
+    const char* named;
+  };
+  const Case cases[] = {
+      {{"--report", "book.csv", "-o", "out", "book.csv"}, "workbook book.csv"},
+      {{"--report", "./old/../book.csv", "-o", "out", "book.csv"},
+       "workbook book.csv"},
+      {{"--report", "list.txt", "--files-from", "list.txt", "-o", "out"},
+       "input list list.txt"},
+      {{"--report", "out/book.xml", "-o", "out", "book.csv"},
+       "output file out/book.xml of book.csv"},
+      {{"--report", "out//x/../book.xml", "-o", "out/", "book.csv"},
+       "output file out/book.xml"},
+      {{"--report", "link/book.xml", "-o", "old", "book.csv"},
+       "output file old/book.xml"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Run(c.args);
+    EXPECT_EQ(outcome.status, 2) << c.args[1];
+    EXPECT_THAT(outcome.err, HasSubstr("--report " + c.args[1] +
+                                       " would replace the " + c.named))
+        << c.args[1];
+    EXPECT_FALSE(fs::exists(dir_ / "out")) << c.args[1];
+  }
   EXPECT_EQ(ReadFile(book), before);
+  EXPECT_EQ(ReadFile(dir_ / "list.txt"), "book.csv\n");
+  EXPECT_EQ(ReadFile(dir_ / "old" / "book.xml"), "an earlier output");
+  // A report in the output folder, beside the outputs, is fine.
+  EXPECT_EQ(Run({"--report", "old/run.jsonl", "-o", "old", "book.csv"}).status,
+            0);
+  EXPECT_EQ(ParseLines(ReadFile(dir_ / "old" / "run.jsonl")).size(), 1u);
 
   // A run that cannot begin still accounts for every workbook.
   WriteFile(dir_ / "taken", "a file where the output folder should be");

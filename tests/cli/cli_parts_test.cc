@@ -13,6 +13,7 @@
 #include "cli/command_line.h"
 #include "cli/job_plan.h"
 #include "cli/job_runner.h"
+#include "cli/printable_text.h"
 #include "cli/usage_error.h"
 #include "engine/conversion/block_resolver.h"
 #include "gmock/gmock.h"
@@ -42,7 +43,7 @@ TEST(ParseCommandLineTest, DefaultsAreTheWindowsDefaults) {
   EXPECT_TRUE(line.options.row_first);
   EXPECT_TRUE(line.options.title_tag);
   EXPECT_TRUE(line.options.escape_text);
-  EXPECT_FALSE(line.options.valid_names);
+  EXPECT_TRUE(line.options.valid_names);
   EXPECT_EQ(line.options.title, "XML");
   EXPECT_EQ(line.output, ".");
   EXPECT_EQ(line.jobs, 0);
@@ -121,11 +122,11 @@ TEST(ParseCommandLineTest, SheetNumberOrName) {
 
 TEST(ParseCommandLineTest, FlagsAndStandardOutput) {
   const CommandLine line =
-      ParseCommandLine({"--no-title-tag", "--no-escape", "--valid-names",
+      ParseCommandLine({"--no-title-tag", "--no-escape", "--raw-names",
                         "--quiet", "-o", "-", "x"});
   EXPECT_FALSE(line.options.title_tag);
   EXPECT_FALSE(line.options.escape_text);
-  EXPECT_TRUE(line.options.valid_names);
+  EXPECT_FALSE(line.options.valid_names);
   EXPECT_TRUE(line.quiet);
   EXPECT_TRUE(line.to_stdout());
 }
@@ -165,6 +166,18 @@ TEST(ParseCommandLineTest, WrongUsageNamesTheArgument) {
       EXPECT_THAT(error.what(), ::testing::HasSubstr(expected));
     }
   }
+}
+
+TEST(PrintableTextTest, ControlCharactersAreEscapedAndTheRestKept) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Book1.xlsx\r", "Book1.xlsx\\r"},
+      {"two\nlines\tand\x1B[2J\x7F", "two\\nlines\\tand\\x1B[2J\\x7F"},
+      {"caf\xC3\xA9 \xC2\x9B"
+       "1m \xC2\xA0",
+       "caf\xC3\xA9 \\u009B1m \xC2\xA0"},
+      {"caf\xE9\xC2", "caf\xE9\xC2"},  // not UTF-8: kept as it is
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(PrintableText(text), shown);
 }
 
 TEST(PlanJobsTest, OutputPathsAndLaterDuplicatesReplaceEarlierOnes) {

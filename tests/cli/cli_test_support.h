@@ -4,6 +4,7 @@
 // of the built binary, and reading and writing the files around it.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,6 +73,42 @@ inline int Wait(pid_t pid) {
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+/// A folder of the running test's own, made empty and removed with it.
+class ToolFolder {
+ public:
+  explicit ToolFolder(const std::string& kind) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = std::filesystem::temp_directory_path() /
+            ("kestrilo_" + kind + "_" + info->name() + "_" +
+             std::to_string(getpid()));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ToolFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ToolFolder(const ToolFolder&) = delete;
+  ToolFolder& operator=(const ToolFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+/// Runs kestrilo-cli in `folder` with `args` and no standard input.
+inline Outcome RunToolIn(const std::filesystem::path& folder,
+                         const std::vector<std::string>& args) {
+  Outcome outcome;
+  outcome.status = Wait(
+      Start(KESTRILO_CLI, args, folder, "", folder / ".out", folder / ".err"));
+  outcome.out = ReadFile(folder / ".out");
+  outcome.err = ReadFile(folder / ".err");
+  std::filesystem::remove(folder / ".out");
+  std::filesystem::remove(folder / ".err");
+  return outcome;
 }
 
 }  // namespace kestrilo::cli::test_support

@@ -114,7 +114,9 @@ TEST(RowByRowRoad, WarnsAsTheModelRoadDoes) {
 // reader waiting, the pipe was opened.
 TEST(RowByRowRoad, RefusesANamedPipeWithoutOpeningIt) {
   const std::string path =
-      (std::filesystem::temp_directory_path() / "row_road_pipe.xlsx").string();
+      (std::filesystem::temp_directory_path() /
+       ("row_road_pipe_" + std::to_string(::getpid()) + ".xlsx"))
+          .string();
   std::filesystem::remove(path);
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
   std::atomic<bool> done = false;

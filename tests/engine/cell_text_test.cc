@@ -175,9 +175,14 @@ TEST(CellTextTest, MakeNameValidPrefixesAndReplaces) {
   EXPECT_EQ(valid("2021Sales"), "_2021Sales");
   EXPECT_EQ(valid(""), "_");
   EXPECT_EQ(valid("-x"), "_-x");
-  EXPECT_EQ(valid(":x"), "_:x");
-  // A valid name stays as it is, colons and marks inside it too.
-  EXPECT_EQ(valid("_a:b-c.d9"), "_a:b-c.d9");
+  // A colon anywhere would make a prefixed name that namespace-aware
+  // parsers refuse.
+  EXPECT_EQ(valid(":x"), "__x");
+  EXPECT_EQ(valid("a:b"), "a_b");
+  EXPECT_EQ(valid("TestData:"), "TestData_");
+  EXPECT_EQ(valid("255:10:10"), "_255_10_10");
+  // A valid name stays as it is, marks inside it too.
+  EXPECT_EQ(valid("_a-c.d9"), "_a-c.d9");
   EXPECT_EQ(valid("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");  // été
   EXPECT_EQ(valid("\xE6\x9D\xB1\xE4\xBA\xAC"), "\xE6\x9D\xB1\xE4\xBA\xAC");
   // Characters the fifth edition allows but earlier parsers refuse are

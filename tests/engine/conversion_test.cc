@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "engine/conversion/block_error.h"
+#include "engine/conversion/output_budget.h"
 #include "engine/model/workbook_cell_source.h"
 #include "engine/reading/reading_tally.h"
 #include "engine/reading/workbook_error.h"
@@ -212,6 +214,73 @@ TEST(ConversionTest, BlocksTheWorkbookLacksAreRefused) {
   const std::string path = Package("refused.xlsx", Row(1, {{"A", 1}}));
   EXPECT_THROW(Convert(path, "Nope"), BlockError);
   EXPECT_THROW(Convert(path, "Nope!A1"), WorkbookError);
+}
+
+// Two cells, at A1 and at the last cell of a worksheet: a few kilobytes
+// that make a block of seventeen billion cells.
+std::vector<std::string> CornerWorkbooks() {
+  const std::string corner_xlsx =
+      Package("corner.xlsx", Row(1, {{"A", 1}}) + Row(1048576, {{"XFD", 2}}));
+  const std::string ods_content =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content "
+      "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+      "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\">"
+      "<office:body><office:spreadsheet><table:table table:name=\"S\">"
+      "<table:table-row><table:table-cell office:value-type=\"float\" "
+      "office:value=\"1\"/></table:table-row><table:table-row "
+      "table:number-rows-repeated=\"1048574\"><table:table-cell/>"
+      "</table:table-row><table:table-row><table:table-cell "
+      "table:number-columns-repeated=\"16383\"/><table:table-cell "
+      "office:value-type=\"float\" office:value=\"2\"/></table:table-row>"
+      "</table:table></office:spreadsheet></office:body>"
+      "</office:document-content>";
+  const std::string corner_ods = WritePackage(
+      "corner.ods",
+      {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+       {"content.xml", ods_content}});
+  const std::string corner_csv = testing_support::TestFilePath("corner.csv");
+  std::ofstream csv(corner_csv, std::ios::binary);
+  csv << "1" << std::string(1048575, '\n') << std::string(16383, ',') << "2\n";
+  return {corner_xlsx, corner_ods, corner_csv};
+}
+
+TEST(ConversionTest, ABlockWhoseLeastXmlExceedsTheBudgetIsRefusedUnwritten) {
+  for (const std::string& path : CornerWorkbooks()) {
+    StringSink sink;
+    try {
+      ConvertFile(path, ConversionRequest(), sink);
+      ADD_FAILURE() << path << " converted";
+    } catch (const OutputBudgetExceeded& error) {
+      const std::string sheet = path.ends_with(".ods")   ? "S"
+                                : path.ends_with(".csv") ? "corner"
+                                                         : "Sheet1";
+      EXPECT_EQ(std::string(error.what()),
+                "the block $1:$1048576 of sheet '" + sheet +
+                    "' has 17,179,869,184 cells, 2 of them filled: its XML "
+                    "would take at least 172 GB, more than the 2 GiB allowed");
+    }
+    EXPECT_TRUE(sink.Take().empty()) << path;
+    // Without a limit, a block of its own goes through.
+    ConversionRequest small;
+    small.block = "A1:Z100";
+    small.max_output_bytes = 0;
+    EXPECT_NO_THROW(ConvertFile(path, small, sink)) << path;
+    EXPECT_FALSE(sink.Take().empty());
+  }
+}
+
+TEST(ConversionTest, ATextThatGrowsBeyondTheBudgetStops) {
+  std::string rows;
+  for (int r = 1; r <= 200; ++r) rows += Row(r, {{"A", r}, {"B", r}});
+  const std::string path = Package("grows.xlsx", rows);
+  for (const char* block : {"", "A1:B200"}) {
+    ConversionRequest request;
+    request.block = block;
+    request.max_output_bytes = 3000;  // above the least XML of 1990 bytes
+    StringSink sink;
+    EXPECT_THROW(ConvertFile(path, request, sink), OutputBudgetExceeded)
+        << block;
+  }
 }
 
 }  // namespace

@@ -11,9 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
+
+#include "engine/files/file_names.h"
 
 namespace kestrilo {
 namespace {
@@ -108,24 +111,27 @@ bool HasTemporaryFile(const fs::path& folder) {
   return false;
 }
 
-// What a program ending on a signal does: the file being written goes, and
-// the writer never puts it in place afterwards. In a child process, as the
-// writer is left waiting for good.
+// What a program ending on a signal does: the files being written go at
+// once, and none is put in place afterwards. In a child process, as a
+// writer that commits after that is left waiting for good: the child ends
+// with it waiting, or, should the commit not wait, with the file it made.
 TEST_F(OutputFileTest, AbandonedTemporaryFilesAreRemoved) {
   const std::string path = PathOf("Book1.xml");
   WriteTextFile("earlier", path);
   const pid_t child = ::fork();
   if (child == 0) {
-    const std::string text(64 << 20, 'x');
-    std::thread([&] { WriteTextFile(text, path); }).detach();
-    while (!HasTemporaryFile(folder_)) std::this_thread::yield();
+    auto first = std::make_unique<OutputFile>(path);
+    OutputFile second(PathOf("Book2.xml"));
+    first->Write("later");
+    if (!HasTemporaryFile(folder_)) ::_exit(2);
     AbandonTemporaryFiles();
-    ::usleep(100 * 1000);
-    ::_exit(HasTemporaryFile(folder_) ? 1 : 0);
+    if (HasTemporaryFile(folder_)) ::_exit(1);
+    std::thread([&first] { first->Commit(); }).detach();
+    ::_exit(0);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_EQ(ReadBytes(path), "earlier");
   EXPECT_EQ(EntryCount(folder_), 1);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,14 +36,23 @@ class FruitTableTest : public ::testing::Test {
   }
 
   std::string Convert(bool header_row, bool header_column, bool row_first,
-                      bool title_tag) {
+                      bool title_tag, bool valid_names = true) {
     ExportOptions options;
+    options.valid_names = valid_names;
     options.title = "My Data";
     options.title_tag = title_tag;
     options.header_row = header_row;
     options.header_column = header_column;
     options.row_first = row_first;
     return BlockToXml(source_, options, "$B$2:$D$4");
+  }
+
+  // Without headers the rows are named by their numbers: with raw names as
+  // written, and by default with "_" in front, all else the same.
+  void ExpectNoHeaders(bool row_first, bool title_tag, const std::string& raw) {
+    EXPECT_EQ(Convert(false, false, row_first, title_tag, false), raw);
+    EXPECT_EQ(Convert(false, false, row_first, title_tag),
+              std::regex_replace(raw, std::regex("<(/?)([0-9])"), "<$1_$2"));
   }
 
   MemoryCellSource source_;
@@ -95,77 +105,77 @@ TEST_F(FruitTableTest, BothHeadersColumnFirst) {
 }
 
 TEST_F(FruitTableTest, NoHeadersRowFirst) {
-  EXPECT_EQ(Convert(false, false, true, true),
-            "<MyData>\r\n"
-            "\t<2>\r\n"
-            "\t\t\t<B>Fruit</B>\r\n"
-            "\t\t\t<C>Unit Price</C>\r\n"
-            "\t\t\t<D>Qty</D>\r\n"
-            "\t</2>\r\n"
-            "\t<3>\r\n"
-            "\t\t\t<B>Apple</B>\r\n"
-            "\t\t\t<C>1.5</C>\r\n"
-            "\t\t\t<D>10</D>\r\n"
-            "\t</3>\r\n"
-            "\t<4>\r\n"
-            "\t\t\t<B>Green Pear</B>\r\n"
-            "\t\t\t<C>2</C>\r\n"
-            "\t\t\t<D>7</D>\r\n"
-            "\t</4>\r\n"
-            "</MyData>\r\n");
-  EXPECT_EQ(Convert(false, false, true, false),
-            "<2>\r\n"
-            "\t<B>Fruit</B>\r\n"
-            "\t<C>Unit Price</C>\r\n"
-            "\t<D>Qty</D>\r\n"
-            "</2>\r\n"
-            "<3>\r\n"
-            "\t<B>Apple</B>\r\n"
-            "\t<C>1.5</C>\r\n"
-            "\t<D>10</D>\r\n"
-            "</3>\r\n"
-            "<4>\r\n"
-            "\t<B>Green Pear</B>\r\n"
-            "\t<C>2</C>\r\n"
-            "\t<D>7</D>\r\n"
-            "</4>\r\n");
+  ExpectNoHeaders(true, true,
+                  "<MyData>\r\n"
+                  "\t<2>\r\n"
+                  "\t\t\t<B>Fruit</B>\r\n"
+                  "\t\t\t<C>Unit Price</C>\r\n"
+                  "\t\t\t<D>Qty</D>\r\n"
+                  "\t</2>\r\n"
+                  "\t<3>\r\n"
+                  "\t\t\t<B>Apple</B>\r\n"
+                  "\t\t\t<C>1.5</C>\r\n"
+                  "\t\t\t<D>10</D>\r\n"
+                  "\t</3>\r\n"
+                  "\t<4>\r\n"
+                  "\t\t\t<B>Green Pear</B>\r\n"
+                  "\t\t\t<C>2</C>\r\n"
+                  "\t\t\t<D>7</D>\r\n"
+                  "\t</4>\r\n"
+                  "</MyData>\r\n");
+  ExpectNoHeaders(true, false,
+                  "<2>\r\n"
+                  "\t<B>Fruit</B>\r\n"
+                  "\t<C>Unit Price</C>\r\n"
+                  "\t<D>Qty</D>\r\n"
+                  "</2>\r\n"
+                  "<3>\r\n"
+                  "\t<B>Apple</B>\r\n"
+                  "\t<C>1.5</C>\r\n"
+                  "\t<D>10</D>\r\n"
+                  "</3>\r\n"
+                  "<4>\r\n"
+                  "\t<B>Green Pear</B>\r\n"
+                  "\t<C>2</C>\r\n"
+                  "\t<D>7</D>\r\n"
+                  "</4>\r\n");
 }
 
 TEST_F(FruitTableTest, NoHeadersColumnFirst) {
-  EXPECT_EQ(Convert(false, false, false, true),
-            "<MyData>\r\n"
-            "\t<B>\r\n"
-            "\t\t\t<2>Fruit</2>\r\n"
-            "\t\t\t<3>Apple</3>\r\n"
-            "\t\t\t<4>Green Pear</4>\r\n"
-            "\t</B>\r\n"
-            "\t<C>\r\n"
-            "\t\t\t<2>Unit Price</2>\r\n"
-            "\t\t\t<3>1.5</3>\r\n"
-            "\t\t\t<4>2</4>\r\n"
-            "\t</C>\r\n"
-            "\t<D>\r\n"
-            "\t\t\t<2>Qty</2>\r\n"
-            "\t\t\t<3>10</3>\r\n"
-            "\t\t\t<4>7</4>\r\n"
-            "\t</D>\r\n"
-            "</MyData>\r\n");
-  EXPECT_EQ(Convert(false, false, false, false),
-            "<B>\r\n"
-            "\t<2>Fruit</2>\r\n"
-            "\t<3>Apple</3>\r\n"
-            "\t<4>Green Pear</4>\r\n"
-            "</B>\r\n"
-            "<C>\r\n"
-            "\t<2>Unit Price</2>\r\n"
-            "\t<3>1.5</3>\r\n"
-            "\t<4>2</4>\r\n"
-            "</C>\r\n"
-            "<D>\r\n"
-            "\t<2>Qty</2>\r\n"
-            "\t<3>10</3>\r\n"
-            "\t<4>7</4>\r\n"
-            "</D>\r\n");
+  ExpectNoHeaders(false, true,
+                  "<MyData>\r\n"
+                  "\t<B>\r\n"
+                  "\t\t\t<2>Fruit</2>\r\n"
+                  "\t\t\t<3>Apple</3>\r\n"
+                  "\t\t\t<4>Green Pear</4>\r\n"
+                  "\t</B>\r\n"
+                  "\t<C>\r\n"
+                  "\t\t\t<2>Unit Price</2>\r\n"
+                  "\t\t\t<3>1.5</3>\r\n"
+                  "\t\t\t<4>2</4>\r\n"
+                  "\t</C>\r\n"
+                  "\t<D>\r\n"
+                  "\t\t\t<2>Qty</2>\r\n"
+                  "\t\t\t<3>10</3>\r\n"
+                  "\t\t\t<4>7</4>\r\n"
+                  "\t</D>\r\n"
+                  "</MyData>\r\n");
+  ExpectNoHeaders(false, false,
+                  "<B>\r\n"
+                  "\t<2>Fruit</2>\r\n"
+                  "\t<3>Apple</3>\r\n"
+                  "\t<4>Green Pear</4>\r\n"
+                  "</B>\r\n"
+                  "<C>\r\n"
+                  "\t<2>Unit Price</2>\r\n"
+                  "\t<3>1.5</3>\r\n"
+                  "\t<4>2</4>\r\n"
+                  "</C>\r\n"
+                  "<D>\r\n"
+                  "\t<2>Qty</2>\r\n"
+                  "\t<3>10</3>\r\n"
+                  "\t<4>7</4>\r\n"
+                  "</D>\r\n");
 }
 
 TEST_F(FruitTableTest, HeaderRowIgnoresRowFirst) {
@@ -257,6 +267,7 @@ TEST_F(FruitTableTest, OneRowAndOneColumnBlocks) {
   };
   for (const Case& c : cases) {
     ExportOptions options;
+    options.valid_names = false;  // the names as the cells give them
     options.title = "My Data";
     options.header_row = c.header_row;
     options.header_column = c.header_column;
@@ -277,13 +288,19 @@ TEST_F(FruitTableTest, FlatLayoutWithoutDataAndTitleGivesEmptyText) {
   EXPECT_EQ(BlockToXml(source_, options, "B2:B4"), "");
 }
 
+// With raw names as the cells give them; valid names make it "_".
 TEST_F(FruitTableTest, EmptyTitleGivesEmptyTitleTag) {
   for (const char* title : {"", "   "}) {
-    ExportOptions options;
-    options.title = title;
-    EXPECT_EQ(BlockToXml(source_, options, "B2:C3"),
-              "<>\r\n\t<Fruit>Apple</Fruit>\r\n\t<UnitPrice>1.5</UnitPrice>\r\n"
-              "</>\r\n");
+    for (const std::string name : {"", "_"}) {
+      ExportOptions options;
+      options.title = title;
+      options.valid_names = !name.empty();
+      EXPECT_EQ(BlockToXml(source_, options, "B2:C3"),
+                "<" + name +
+                    ">\r\n\t<Fruit>Apple</Fruit>\r\n\t<UnitPrice>1.5</"
+                    "UnitPrice>\r\n</" +
+                    name + ">\r\n");
+    }
   }
 }
 
@@ -294,6 +311,7 @@ TEST(XmlWriterTest, HeadersLoseOnlyPlainSpaces) {
                    "Line\nBreak", "MiXed"},
                   {"1", "2", "3", "4", "5", "6"}});
   ExportOptions options;
+  options.valid_names = false;  // the names as the cells give them
   options.title_tag = false;
   EXPECT_EQ(BlockToXml(source, options, "A1:F2"),
             "<Unit\tPrice>1</Unit\tPrice>\r\n"
@@ -310,6 +328,7 @@ TEST(XmlWriterTest, NonTextHeadersGiveTheirTextForms) {
   source.Set(1, 2, CellValue::Boolean(true));
   source.Set(1, 3, CellValue::DateTime(44439.5));  // 2021-08-31 12:00:00
   ExportOptions options;
+  options.valid_names = false;  // the names as the cells give them
   options.title_tag = false;
   EXPECT_EQ(BlockToXml(source, options, "A1:C2"),
             "<2021></2021>\r\n<True></True>\r\n"
@@ -328,6 +347,7 @@ TEST(XmlWriterTest, CellTextIsEscapedUnlessTurnedOff) {
             "\t<a_b_c>a&lt;b</a_b_c>\r\n"
             "</Q_A>\r\n");
   options.escape_text = false;
+  options.valid_names = false;
   EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
             "<Q&A>\r\n"
             "\t<R&D>Smith & Sons</R&D>\r\n"
@@ -373,6 +393,7 @@ TEST(XmlWriterTest, HostileHeadersAndTitleInjectNothing) {
                   ">\r\n</" + title + ">\r\n");
   }
   options.escape_text = false;  // the old raw names and text
+  options.valid_names = false;
   EXPECT_EQ(BlockToXml(source, options, "A1:B2"),
             "<a=\"b\"c='d'/>\r\n\t<" + hostile + ">\r\n\t\t\t<" + hostile +
                 ">bell\x07</" + hostile + ">\r\n\t</" + hostile +
@@ -386,6 +407,8 @@ TEST(XmlWriterTest, ValidNamesFixEveryKindOfTag) {
   source.SetRows(
       1, 1, {{"2", "2021 Sales", "", "Price \xC3\x97"}, {"a", "b", "c", "d"}});
   ExportOptions options;
+  EXPECT_TRUE(options.valid_names);  // the default
+  options.valid_names = false;
   options.title = "1st & last";
   EXPECT_EQ(BlockToXml(source, options, "A1:D2"),
             "<1st_last>\r\n\t<2>a</2>\r\n\t<2021Sales>b</2021Sales>\r\n"
@@ -438,6 +461,7 @@ TEST(XmlWriterTest, EscapedControlCharactersOfXlsxBecomeReplacements) {
   const std::unique_ptr<Workbook> workbook = ReadWorkbook(path);
   WorkbookCellSource source(*workbook, 0);
   ExportOptions options;
+  options.valid_names = false;  // the names as the cells give them
   options.title_tag = false;
   const std::string r = "\xEF\xBF\xBD";
   EXPECT_EQ(
@@ -478,6 +502,7 @@ TEST(XmlWriterTest, BlocksBeyondSixteenBitLimits) {
   source.SetRows(40000, 300,
                  {{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}});
   ExportOptions options;
+  options.valid_names = false;  // the names as the cells give them
   options.title_tag = false;
   options.header_row = false;
   EXPECT_EQ(BlockToXml(source, options, "$KN$40000:$KP$40002"),
@@ -618,6 +643,7 @@ TEST(XmlWriterTest, LargeBlocksComeOutWhole) {
     source.Set(row, 2, CellValue::Number(row * 0.5));
   }
   ExportOptions options;
+  options.valid_names = false;  // the names as the cells give them
   options.header_row = false;
   std::string row_first = "<XML>\r\n";
   for (int row = 1; row <= kRows; ++row) {
@@ -666,6 +692,7 @@ TEST(XmlWriterTest, CellsAndTagsLongerThanAChunkComeOutWhole) {
   }
   wanted += "</" + long_tag + ">\r\n";
   ExportOptions options;
+  options.valid_names = false;  // the names as the cells give them
   options.title = long_tag;
   EXPECT_EQ(BlockToXml(source, options, "A1:B4"), wanted);
 

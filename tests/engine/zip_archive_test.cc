@@ -16,6 +16,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using testing_support::TestFilePath;
 using testing_support::WritePackage;
 
@@ -144,6 +145,31 @@ TEST(ZipArchiveTest, RefusesStatedSizesThatLie) {
               }),
               HasSubstr("the part e "));
   EXPECT_LE(seen, 100u);
+}
+
+// A directory entry whose 32-bit size says "see the 64-bit one" without
+// one, or whose data lies outside the file, is damage, not a missing file
+// nor a bad argument.
+TEST(ZipArchiveTest, DamagedDirectoryIsNamedAsDamage) {
+  const std::string original =
+      FileBytes(WritePackage("directory.zip", {{"e", LongText()}}));
+  const std::string sized = TestFilePath("sized.zip");
+  WriteBytes(sized, WithStatedSize(original, 0xFFFFFFFF));
+  const std::string reason = ReasonOf([&] { ZipArchive zip(sized); });
+  EXPECT_THAT(reason, HasSubstr("damaged"));
+  EXPECT_THAT(reason, Not(HasSubstr("not exist")));
+  for (const std::uint32_t offset : {0x7FFFFFF0u, 50u}) {
+    std::string bytes = original;
+    const std::size_t central = bytes.find("PK\x01\x02");
+    for (int i = 0; i < 4; ++i) {
+      bytes[central + 42 + i] = static_cast<char>((offset >> (8 * i)) & 0xFF);
+    }
+    const std::string placed = TestFilePath("placed.zip");
+    WriteBytes(placed, bytes);
+    const std::string why = ReasonOf([&] { ZipArchive(placed).Read("e"); });
+    EXPECT_THAT(why, HasSubstr("the part e is damaged")) << offset;
+    EXPECT_THAT(why, Not(HasSubstr("Invalid argument"))) << offset;
+  }
 }
 
 TEST(ZipArchiveTest, DamagedDataIsReported) {

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +21,15 @@
 using namespace kestrilo;
 using namespace kestrilo::gui;
 using namespace kestrilo::testing;
+
+namespace {
+
+// A caption as shown: "&&" is an "&", a lone "&" marks the access key.
+QString Caption(QString text) {
+  return text.replace("&&", "\x01").remove('&').replace("\x01", "&");
+}
+
+}  // namespace
 
 class ExportOptionsPanelTest : public QObject {
   Q_OBJECT
@@ -122,10 +132,7 @@ class ExportOptionsPanelTest : public QObject {
   void ValidNamesCheckSitsUnderEscapingAndIsStored() {
     QCheckBox* valid = nullptr;
     for (QCheckBox* box : panel_->findChildren<QCheckBox*>()) {
-      // As shown: "&&" is an "&", a lone "&" marks the access key.
-      QString caption = box->text();
-      caption.replace("&&", "\x01").remove('&').replace("\x01", "&");
-      if (caption == QStringLiteral("Make tag names valid XML")) {
+      if (Caption(box->text()) == QStringLiteral("Make tag names valid XML")) {
         valid = box;
       }
     }
@@ -135,23 +142,26 @@ class ExportOptionsPanelTest : public QObject {
     QCOMPARE(valid->parentWidget(), escape->parentWidget());
     QLayout* layout = escape->parentWidget()->layout();
     QCOMPARE(layout->indexOf(valid), layout->indexOf(escape) + 1);
-    // Off by default, and nothing stored until the user changes it.
-    QVERIFY(!valid->isChecked());
-    QVERIFY(!settings_->Options().valid_names);
+    // On by default, and nothing stored until the user changes it.
+    QVERIFY(valid->isChecked());
+    QVERIFY(settings_->Options().valid_names);
     QVERIFY(!StoredSetting("Valid Names").isValid());
     QTest::mouseClick(valid, Qt::LeftButton, Qt::NoModifier,
                       QPoint(6, valid->height() / 2));
-    QCOMPARE(Stored("Valid Names"), QStringLiteral("1"));
-    QVERIFY(settings_->Options().valid_names);
-    QVERIFY(settings_->Options().escape_text);
-    // The stored choice comes back at the next start.
-    ExportSettings restored;
-    StepGuard guard(dialogs_);
-    restored.Restore(guard);
-    QVERIFY(restored.valid_names());
-    settings_->SetValidNames(false);
-    QVERIFY(!valid->isChecked());
     QCOMPARE(Stored("Valid Names"), QStringLiteral("0"));
+    QVERIFY(!settings_->Options().valid_names);
+    QVERIFY(settings_->Options().escape_text);
+    // The stored choice comes back at the next start, off as well as on.
+    for (bool stored : {false, true}) {
+      settings_->SetValidNames(stored);
+      QCOMPARE(valid->isChecked(), stored);
+      QCOMPARE(Stored("Valid Names"),
+               stored ? QStringLiteral("1") : QStringLiteral("0"));
+      ExportSettings restored;
+      StepGuard guard(dialogs_);
+      restored.Restore(guard);
+      QCOMPARE(restored.valid_names(), stored);
+    }
   }
 
   void FolderChooserCancelsOrGivesOneSeparator() {
@@ -172,6 +182,72 @@ class ExportOptionsPanelTest : public QObject {
              (QStringList{QString(), QString(), "/srv/Reports"}));
     QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
              QStringLiteral("/"));
+  }
+
+  // The records layout: a fifth option stored under a key of its own, its
+  // own controls enabled in it alone, and what they give the conversion.
+  void RecordsKeepTheStoredHeaderModeAndHaveOptionsOfTheirOwn() {
+    const auto with_text = [this](const QString& text) {
+      for (QWidget* widget : panel_->findChildren<QWidget*>()) {
+        const auto* button = qobject_cast<QAbstractButton*>(widget);
+        const auto* label = qobject_cast<QLabel*>(widget);
+        if ((button != nullptr && Caption(button->text()) == text) ||
+            (label != nullptr && Caption(label->text()) == text)) {
+          return widget;
+        }
+      }
+      qFatal("no control %s", qPrintable(text));
+    };
+    const auto click = [](QWidget* button) {
+      QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
+                        QPoint(6, button->height() / 2));
+    };
+    QWidget* records = with_text(QStringLiteral(
+        "Each row is a record; headers give its shape (@attribute, "
+        "parent/child)"));
+    auto* tag = qobject_cast<QLineEdit*>(
+        qobject_cast<QLabel*>(with_text(QStringLiteral("Record tag")))
+            ->buddy());
+    QWidget* keep =
+        with_text(QStringLiteral("Keep empty attributes and elements"));
+    QWidget* schema =
+        with_text(QStringLiteral("Write an XML Schema beside each file"));
+    QVERIFY(tag != nullptr);
+    QVERIFY(!tag->isEnabled() && !keep->isEnabled() && !schema->isEnabled());
+
+    Click("both_headers_option");
+    click(records);
+    QCOMPARE(Stored("Records"), QStringLiteral("1"));
+    QCOMPARE(Stored("Selection Properties"), QStringLiteral("3"));
+    QVERIFY(tag->isEnabled() && keep->isEnabled() && schema->isEnabled());
+    QVERIFY(!Find("escape_text_check")->isEnabled());
+    QVERIFY(!HierarchyEnabled());
+    tag->selectAll();
+    QTest::keyClicks(tag, "row");
+    click(keep);
+    click(schema);
+    QCOMPARE(Stored("Record Tag"), QStringLiteral("row"));
+    QCOMPARE(Stored("Keep Empty"), QStringLiteral("1"));
+    QCOMPARE(Stored("Write Schema"), QStringLiteral("1"));
+    ExportOptions options = settings_->Options();
+    QVERIFY(options.records && options.keep_empty && options.schema);
+    QVERIFY(options.title_tag && options.escape_text);
+    QCOMPARE(options.record_tag, std::string("row"));
+
+    // The stored choices come back at the next start.
+    ExportSettings restored;
+    StepGuard guard(dialogs_);
+    restored.Restore(guard);
+    QVERIFY(restored.records_apply() && restored.write_schema());
+    QCOMPARE(restored.record_tag(), QStringLiteral("row"));
+
+    // Another layout leaves the records' choices stored but unused.
+    Click("header_column_option");
+    QCOMPARE(Stored("Records"), QStringLiteral("0"));
+    QCOMPARE(Stored("Selection Properties"), QStringLiteral("2"));
+    options = settings_->Options();
+    QVERIFY(!options.records && !options.keep_empty && !options.schema);
+    QVERIFY(!tag->isEnabled() && Find("escape_text_check")->isEnabled());
   }
 };
 

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <memory>
 
+#include "event_flush.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/run/export_settings.h"
 #include "gui_fakes.h"
@@ -75,7 +76,7 @@ class ExportRunTest : public QObject {
   void Run() {
     QSignalSpy finished(run_.get(), &ExportRun::Finished);
     run_->Start();
-    if (run_->running()) QVERIFY(finished.wait(5000));
+    if (run_->running()) QVERIFY(finished.wait(60000));
     QVERIFY(!run_->running());
     QVERIFY(!list_->locked());
     QCOMPARE(opener_.open_sessions, 0);
@@ -217,6 +218,31 @@ class ExportRunTest : public QObject {
     Run();
     QCOMPARE(dialogs_.Texts("message").last(), last);
     QCOMPARE(Events("quit").size(), static_cast<std::size_t>(answers.size()));
+  }
+
+  // A file larger than the run's threshold is written only when the user
+  // says so; otherwise the workbook is skipped.
+  void ALargeOutputIsWrittenOnlyWhenTheUserSaysSo_data() {
+    QTest::addColumn<bool>("write");
+    QTest::newRow("no") << false;
+    QTest::newRow("yes") << true;
+  }
+  void ALargeOutputIsWrittenOnlyWhenTheUserSaysSo() {
+    QFETCH(bool, write);
+    run_->SetAskAboveBytes(100);
+    List({"/in/a/Fruit.xlsx"});
+    opener_.prompts = {Select("$A$1:$J$20")};
+    dialogs_.answers.push_back(write);
+    Run();
+    const QStringList questions = dialogs_.Texts("question");
+    QCOMPARE(questions,
+             QStringList{"The XML of /in/a/Fruit.xlsx would take at least 2 "
+                         "kB. Write it anyway?"});
+    QCOMPARE(OutputFiles(), write ? QStringList{"Fruit.xml"} : QStringList());
+    QCOMPARE(dialogs_.Texts("message").last(),
+             write ? QStringLiteral("Done.")
+                   : QStringLiteral("Done.\r\n0 of 1 workbook exported; 1 "
+                                    "skipped"));
   }
 
   // A block that holds no cells gives no file, and the run says why.
@@ -373,6 +399,37 @@ class ExportRunTest : public QObject {
     QCOMPARE(progress[2], (QList<QVariant>{0, "Progress Bar"}));
   }
 
+  // The records layout with its schema: the prompt's preview and the file
+  // name the schema written beside the XML.
+  void RecordsWriteTheirSchemaBesideEachFile() {
+    settings_->SetHeaderMode(ExportSettings::HeaderMode::kRecords);
+    settings_->SetTitle("Tools");
+    settings_->SetRecordTag("Tool");
+    settings_->SetWriteSchema(true);
+    List({"/in/Tools.2021.q1.xls"});
+    std::string previewed;
+    opener_.prompts = {[&](const PromptContext& context) {
+      previewed = context.options.schema_name;
+      return std::optional<std::string>("$A$1:$B$2");
+    }};
+    Run();
+    QCOMPARE(previewed, std::string("Tools.2021.q1.xsd"));
+    QCOMPARE(OutputFiles(),
+             (QStringList{"Tools.2021.q1.xml", "Tools.2021.q1.xsd"}));
+    QCOMPARE(Output("Tools.2021.q1.xml"),
+             QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                        "<Tools xmlns:xsi=\"http://www.w3.org/2001/"
+                        "XMLSchema-instance\" xsi:noNamespaceSchemaLocation="
+                        "\"Tools.2021.q1.xsd\">\r\n"
+                        "\t<Tool>\r\n"
+                        "\t\t<Tool>Saw &amp; &lt;Axe&gt;</Tool>\r\n"
+                        "\t\t<Count>3</Count>\r\n"
+                        "\t</Tool>\r\n"
+                        "</Tools>\r\n"));
+    QVERIFY(Output("Tools.2021.q1.xsd")
+                .contains("<xs:element name=\"Count\" type=\"xs:string\"/>"));
+  }
+
   void DestroyingTheRunAtAPromptEndsItSilently() {
     List({"/in/a/Fruit.xlsx", "/in/README"});
     opener_.prompts = {[&](const PromptContext&) {
@@ -381,7 +438,7 @@ class ExportRunTest : public QObject {
     }};
     run_->Start();
     QTRY_VERIFY(!run_);
-    QTest::qWait(20);
+    QVERIFY(testing::FlushEvents());
     QCOMPARE(dialogs_.Kinds(), QStringList());
     QCOMPARE(opener_.open_sessions, 0);
     QVERIFY(!list_->locked());

@@ -480,7 +480,7 @@ class FileListCommandsTest : public QObject {
     ExportRun run(opener, *dialogs_, *model_, settings);
     QSignalSpy finished(&run, &ExportRun::Finished);
     run.Start();
-    QVERIFY(finished.wait(5000));
+    QVERIFY(finished.wait(60000));
     QCOMPARE(Contents(output),
              Contents(KESTRILO_FIXTURES_DIR "/cli/expected/fruit.xml"));
   }

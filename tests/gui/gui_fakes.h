@@ -171,7 +171,8 @@ class FakeSession : public QObject, public WorkbookSession {
     opener_.events.push_back("options " + path_);
   }
   ConversionReport Convert(const ExportOptions& options,
-                           const std::string& address, XmlSink& sink) override {
+                           const std::string& address, XmlSink& sink,
+                           std::uint64_t max_output_bytes) override {
     Workbook workbook(path_, "csv");
     Sheet& sheet = workbook.AddSheet("Sheet1", false);
     const auto& rows = opener_.workbooks.at(path_);
@@ -184,8 +185,12 @@ class FakeSession : public QObject, public WorkbookSession {
       }
     }
     sheet.Finish();
-    return ConvertWorkbook(workbook,
-                           {SheetChoice::AtIndex(0), address, options}, sink);
+    ConversionRequest request;
+    request.sheet = SheetChoice::AtIndex(0);
+    request.block = address;
+    request.options = options;
+    request.max_output_bytes = max_output_bytes;
+    return ConvertWorkbook(workbook, request, sink);
   }
   void Quit() override { opener_.events.push_back("quit " + path_); }
 

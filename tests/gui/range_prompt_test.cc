@@ -284,11 +284,34 @@ class RangePromptTest : public QObject {
     none.header_row = false;
     none.title_tag = false;
     window_->SetPreviewOptions(none);
-    QTRY_VERIFY(pane.xml().startsWith("<1>\r\n\t<A>Name</A>\r\n"));
+    QTRY_VERIFY(pane.xml().startsWith("<_1>\r\n\t<A>Name</A>\r\n"));
     // Whole empty columns give no XML, and the pane says why.
     DragHeader(*grid().horizontalHeader(), 8, 9);
     QTRY_VERIFY(pane.xml().isEmpty());
     QVERIFY(!pane.size_text().isEmpty());
+  }
+
+  // The records layout shows live as the others do, and so does the
+  // schema its root names.
+  void PreviewShowsRecordsAsTheyWillBeWritten() {
+    PromptContext context;
+    context.options.title = "Parts";
+    context.options.records = true;
+    context.options.record_tag = "Part";
+    Prompt([](RangePrompt&) {}, context);
+    Drag(grid(), 1, 1, 3, 2);
+    const XmlPreviewPane& pane = *prompt().preview();
+    QTRY_COMPARE(pane.xml(),
+                 QString("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                         "<Parts>\r\n\t<Part>\r\n\t\t<Name>Bolt</Name>\r\n"
+                         "\t\t<Qty>10</Qty>\r\n\t</Part>\r\n\t<Part>\r\n"
+                         "\t\t<Name>Nut</Name>\r\n\t\t<Qty>20</Qty>\r\n"
+                         "\t</Part>\r\n</Parts>\r\n"));
+    context.options.schema = true;
+    context.options.schema_name = "Book1.xsd";
+    window_->SetPreviewOptions(context.options);
+    QTRY_VERIFY(pane.xml().contains(
+        "xsi:noNamespaceSchemaLocation=\"Book1.xsd\">\r\n\t<Part>"));
   }
 
   void NoPromptWithoutAWorkbookOrWhileOneIsUp() {

@@ -34,7 +34,7 @@ std::optional<std::string> Open(WorkbookSession& session) {
     error = problem;
     answered = true;
   });
-  if (!QTest::qWaitFor([&] { return answered; }, 10000)) return "no answer";
+  if (!QTest::qWaitFor([&] { return answered; }, 60000)) return "no answer";
   return error;
 }
 

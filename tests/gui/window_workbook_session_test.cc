@@ -13,6 +13,7 @@
 #include "engine/model/workbook_cell_source.h"
 #include "engine/writing/string_sink.h"
 #include "engine/writing/xml_writer.h"
+#include "event_flush.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
@@ -112,36 +113,38 @@ class WindowWorkbookSessionTest : public QObject {
         {}, [this](const std::optional<std::string>&) { session_.reset(); });
     QTest::keyClick(window().grid(), Qt::Key_Escape);
     QTRY_VERIFY(session_ == nullptr);
-    // While the prompt is up, or after an answer is on its way: no answer.
+    // While the prompt is up, or after an answer is on its way: no answer,
+    // once every event posted before has run.
     for (bool answer_first : {false, true}) {
       init();
       Ask();
       if (answer_first) QTest::keyClick(window().grid(), Qt::Key_Return);
       session_.reset();
-      QTest::qWait(20);
+      QVERIFY(testing::FlushEvents());
       QCOMPARE(answers_, 0);
     }
-    // While a large preview is being counted, the workbook or the whole
-    // session may go.
+    // While a large preview is being counted (or once it is counted: the
+    // count may be quicker), the workbook or the whole session may go.
     for (bool whole_session : {false, true}) {
       init();
       window().SetWorkbook(LongWorkbook(200));
       Ask();
       QTest::keyClick(window().grid(), Qt::Key_A, Qt::ControlModifier);
-      QTest::qWait(40);  // the preview starts after the mouse rests
+      // The preview starts after the mouse rests.
+      QTRY_VERIFY(!prompt().preview()->xml().isEmpty());
       if (whole_session) {
         session_.reset();
       } else {
         window().SetWorkbook(testing::SampleWorkbook());
       }
-      QTest::qWait(20);
+      QVERIFY(testing::FlushEvents());
       QCOMPARE(answers_, 0);
     }
     init();
     Ask();
     session_->Quit();
     QVERIFY(session_->window() == nullptr);
-    QTest::qWait(20);
+    QVERIFY(testing::FlushEvents());
     QCOMPARE(answers_, 0);
   }
 
@@ -171,7 +174,8 @@ class WindowWorkbookSessionTest : public QObject {
                BlockToXml(cells, options, converted));
     }
     StringSink sink;
-    const ConversionReport report = session_->Convert(options, "$H:$J", sink);
+    const ConversionReport report =
+        session_->Convert(options, "$H:$J", sink, kDefaultMaxOutput);
     QCOMPARE(report.skipped,
              std::string("block is empty ($H:$J of sheet 'Data' has no "
                          "cells)"));
@@ -194,7 +198,7 @@ class WindowWorkbookSessionTest : public QObject {
       bool waiting = false;
       QStringList shown;
     } sink(window());
-    session_->Convert(ExportOptions(), "$A:$B", sink);
+    session_->Convert(ExportOptions(), "$A:$B", sink, kDefaultMaxOutput);
     QVERIFY(sink.waiting);
     QVERIFY(!sink.shown.isEmpty());
     QCOMPARE(window().status_text(), QStringLiteral("Rows completed: 301"));

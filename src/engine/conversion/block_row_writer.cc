@@ -13,16 +13,16 @@ BlockRowWriter::BlockRowWriter(const BlockGeometry& block,
 
 BlockRowWriter::~BlockRowWriter() = default;
 
-XmlRowWriter& BlockRowWriter::Writer() {
+RowWriter& BlockRowWriter::Writer() {
   if (!writer_) {
-    XmlRowWriter::StatusCallback status;
+    RowWriter::StatusCallback status;
     if (observer_ != nullptr) {
       status = [observer = observer_](std::string_view text) {
         observer->Progress(text);
       };
     }
-    writer_ = std::make_unique<XmlRowWriter>(block_, FormatArea(block_),
-                                             options_, sink_, status);
+    writer_ =
+        RowWriter::Make(block_, FormatArea(block_), options_, sink_, status);
   }
   return *writer_;
 }
@@ -31,7 +31,7 @@ void BlockRowWriter::AddRow(std::int32_t row, std::span<const RowCell> cells) {
   if (row < block_.first_row || row > block_.last_row()) return;
   if (row <= last_row_) throw RowsOutOfOrder{};
   last_row_ = row;
-  XmlRowWriter& writer = Writer();
+  RowWriter& writer = Writer();
   NoteCells(row, cells);
   writer.AddRow(row, cells);
 }

@@ -9,7 +9,7 @@
 #include "engine/model/row_sink.h"
 #include "engine/writing/conversion_observer.h"
 #include "engine/writing/export_options.h"
-#include "engine/writing/xml_row_writer.h"
+#include "engine/writing/row_writer.h"
 #include "engine/writing/xml_sink.h"
 
 namespace kestrilo {
@@ -24,7 +24,7 @@ class BlockRowWriter : public RowSink {
   /// one, which the writer cannot take.
   struct RowsOutOfOrder {};
 
-  /// `options` must choose a row-wise layout (XmlRowWriter::Handles) and
+  /// `options` must choose a row-wise layout (RowWriter::Handles) and
   /// outlive the writer.
   BlockRowWriter(const BlockGeometry& block, const ExportOptions& options,
                  XmlSink& sink, ConversionObserver* observer);
@@ -41,16 +41,18 @@ class BlockRowWriter : public RowSink {
   /// The first cell written whose text holds characters XML cannot hold
   /// ("C5"); empty when there was none.
   const std::string& first_unholdable() const { return first_unholdable_; }
+  /// After Finish: the schema the layout made, if any (RowWriter::Schema).
+  std::string schema() const { return writer_ ? writer_->Schema() : ""; }
 
  private:
-  XmlRowWriter& Writer();
+  RowWriter& Writer();
   void NoteCells(std::int32_t row, std::span<const RowCell> cells);
 
   BlockGeometry block_;
   const ExportOptions& options_;
   XmlSink& sink_;
   ConversionObserver* observer_;
-  std::unique_ptr<XmlRowWriter> writer_;
+  std::unique_ptr<RowWriter> writer_;
   std::int32_t last_row_ = 0;
   bool any_cell_ = false;
   std::string first_unholdable_;

@@ -1,5 +1,6 @@
 #include "engine/conversion/conversion.h"
 
+#include <functional>
 #include <memory>
 
 #include "engine/conversion/block_error.h"
@@ -15,7 +16,7 @@
 #include "engine/reading/workbook_file.h"
 #include "engine/text/ascii_text.h"
 #include "engine/writing/cell_text.h"
-#include "engine/writing/xml_row_writer.h"
+#include "engine/writing/row_writer.h"
 #include "engine/writing/xml_writer.h"
 
 namespace kestrilo {
@@ -97,6 +98,35 @@ std::optional<BlockGeometry> DecideBlock(
   return asked;
 }
 
+// Counts the cells of a block that hold values.
+class FilledCells : public RowSink {
+ public:
+  explicit FilledCells(const BlockGeometry& block) : block_(block) {}
+  void AddRow(std::int32_t row, std::span<const RowCell> cells) override {
+    if (row < block_.first_row || row > block_.last_row()) return;
+    for (const RowCell& cell : cells) {
+      count_ += cell.column >= block_.first_column &&
+                cell.column <= block_.last_column();
+    }
+  }
+  std::uint64_t count() const { return count_; }
+
+ private:
+  BlockGeometry block_;
+  std::uint64_t count_ = 0;
+};
+
+// Refuses a block whose least XML exceeds the budget, naming how many of
+// its cells are filled; `send` sends the sheet's rows to count them.
+void CheckBudget(const BlockGeometry& block, const std::string& sheet,
+                 const ExportOptions& options, std::uint64_t max_bytes,
+                 const std::function<void(RowSink&)>& send) {
+  if (max_bytes == 0 || LeastXmlBytes(block, options) <= max_bytes) return;
+  FilledCells filled(block);
+  send(filled);
+  CheckLeastXml(block, sheet, filled.count(), options, max_bytes);
+}
+
 // Notes the first cell the writer reads whose text XML cannot hold.
 class NotingCellSource : public CellSource {
  public:
@@ -123,8 +153,9 @@ class NotingCellSource : public CellSource {
 // The model's road: a sheet of a workbook read whole.
 ConversionReport ConvertSheet(const Workbook& workbook, int index,
                               const std::optional<BlockGeometry>& asked,
-                              const ExportOptions& options, XmlSink& sink,
+                              const ConversionRequest& request, XmlSink& sink,
                               ConversionObserver* observer) {
+  const ExportOptions& options = request.options;
   const Sheet& sheet = workbook.sheet(index);
   ConversionReport report;
   report.sheet = sheet.name();
@@ -132,9 +163,12 @@ ConversionReport ConvertSheet(const Workbook& workbook, int index,
   WarnOfFormulas(workbook.formulas_without_value(), report);
   report.block = DecideBlock(asked, sheet.UsedRange(), sheet.name(), report);
   if (!report.skipped.empty()) return report;
+  CheckBudget(*report.block, sheet.name(), options, request.max_output_bytes,
+              [&](RowSink& rows) { sheet.SendRows(rows); });
   const WorkbookCellSource cells(workbook, index);
   const NotingCellSource source(cells);
-  WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
+  report.schema =
+      WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
   WarnOfUnholdable(options, source.first_unholdable(), sheet.name(), report);
   return report;
 }
@@ -176,6 +210,7 @@ ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
   BlockRowWriter writer(*target.block, options, sink, observer);
   const SheetRead read = file.ReadRows(target.sheet, writer);
   writer.Finish();
+  report.schema = writer.schema();
   report.sheet = read.name;
   WarnOfFormulas(read.formulas_without_value, report);
   if (!writer.any_cell()) {
@@ -186,8 +221,10 @@ ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
 }
 
 ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
-                           const Target& target, const ExportOptions& options,
-                           XmlSink& sink, ConversionObserver* observer) {
+                           const Target& target,
+                           const ConversionRequest& request, XmlSink& sink,
+                           ConversionObserver* observer) {
+  const ExportOptions& options = request.options;
   ConversionReport report;
   report.road = ConversionRoad::kSpooled;
   RowSpool spool(path);
@@ -198,7 +235,7 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   // where the sink can take it back should the guess fail.
   std::optional<SpoolFollower> follower;
   if (!target.block && sink.CanRestart()) {
-    follower.emplace(spool, options, sink, observer);
+    follower.emplace(spool, options, request.max_output_bytes, sink, observer);
   }
   const SheetRead read = file.ReadRows(target.sheet, spool);
   spool.Close();
@@ -206,7 +243,13 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   WarnOfFormulas(read.formulas_without_value, report);
   report.block = DecideBlock(target.block, spool.used(), read.name, report);
   if (!report.skipped.empty()) return report;
+  const BlockGeometry block = *report.block;
+  CheckBudget(block, read.name, options, request.max_output_bytes,
+              [&](RowSink& rows) {
+                spool.Send(rows, block.first_row, block.last_row());
+              });
   if (follower && follower->Complete(*report.block)) {
+    report.schema = follower->schema();
     WarnOfUnholdable(options, follower->first_unholdable(), read.name, report);
     return report;
   }
@@ -214,20 +257,22 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   BlockRowWriter writer(*report.block, options, sink, observer);
   spool.Send(writer, report.block->first_row, report.block->last_row());
   writer.Finish();
+  report.schema = writer.schema();
   WarnOfUnholdable(options, writer.first_unholdable(), read.name, report);
   return report;
 }
 
 ConversionReport ModelRoad(const std::string& path, WorkbookFile& file,
-                           const Target& target, const ExportOptions& options,
-                           XmlSink& sink, ConversionObserver* observer) {
+                           const Target& target,
+                           const ConversionRequest& request, XmlSink& sink,
+                           ConversionObserver* observer) {
   const std::unique_ptr<Workbook> workbook = file.ReadCells(target.sheet);
   const std::optional<int> index = target.sheet.Find(*workbook);
   if (!index) {
     throw WorkbookError(path,
                         target.sheet.MissingReason(workbook->sheet_count()));
   }
-  return ConvertSheet(*workbook, *index, target.block, options, sink, observer);
+  return ConvertSheet(*workbook, *index, target.block, request, sink, observer);
 }
 
 }  // namespace
@@ -236,26 +281,32 @@ ConversionReport ConvertFile(const std::string& path,
                              const ConversionRequest& request, XmlSink& sink,
                              ConversionObserver* observer) {
   const BusyMark busy(observer);
+  BudgetSink budget(sink, request.max_output_bytes);
   std::unique_ptr<WorkbookFile> file = WorkbookFile::Open(path);
   const Target target = Resolve(*file, request);
   const ExportOptions& options = request.options;
-  if (!XmlRowWriter::Handles(options)) {
-    return ModelRoad(path, *file, target, options, sink, observer);
+  if (!RowWriter::Handles(options)) {
+    return ModelRoad(path, *file, target, request, budget, observer);
   }
-  const bool known_block = target.block && !SpansWholeLines(*target.block);
-  if (!known_block || !sink.CanRestart()) {
-    return SpoolRoad(path, *file, target, options, sink, observer);
+  // A block too large for the budget goes the spool's way, which counts
+  // its cells before it refuses it.
+  const bool known_block =
+      target.block && !SpansWholeLines(*target.block) &&
+      (request.max_output_bytes == 0 ||
+       LeastXmlBytes(*target.block, options) <= request.max_output_bytes);
+  if (!known_block || !budget.CanRestart()) {
+    return SpoolRoad(path, *file, target, request, budget, observer);
   }
   try {
-    return StreamRoad(*file, target, options, sink, observer);
+    return StreamRoad(*file, target, options, budget, observer);
   } catch (const BlockRowWriter::RowsOutOfOrder&) {
   }
   // The file lists rows of the block out of order: what was written goes,
   // and the rows are read again into a spool, which puts them in order.
-  sink.Restart();
+  budget.Restart();
   file = WorkbookFile::Open(path);
   ConversionReport report =
-      SpoolRoad(path, *file, target, options, sink, observer);
+      SpoolRoad(path, *file, target, request, budget, observer);
   report.road_changed = true;
   return report;
 }
@@ -270,8 +321,9 @@ ConversionReport ConvertWorkbook(const Workbook& workbook,
   }
   const ResolvedBlock resolved =
       ResolveBlock(workbook, *context, request.block);
-  return ConvertSheet(workbook, resolved.sheet, resolved.block, request.options,
-                      sink, observer);
+  BudgetSink budget(sink, request.max_output_bytes);
+  return ConvertSheet(workbook, resolved.sheet, resolved.block, request, budget,
+                      observer);
 }
 
 }  // namespace kestrilo

@@ -31,6 +31,9 @@ struct ConversionReport {
   std::string skipped;
   /// Things the user should know of the XML written, one text each.
   std::vector<std::string> warnings;
+  /// The XML Schema of the XML, when the options asked for one: for the
+  /// front end to write beside it, after it. Empty otherwise.
+  std::string schema;
   ConversionRoad road = ConversionRoad::kStreamed;
   /// Whether a road was given up on the way (rows out of order): the file
   /// was then read a second time.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "engine/conversion/output_budget.h"
 #include "engine/model/sheet_choice.h"
 #include "engine/writing/export_options.h"
 
@@ -17,6 +19,10 @@ struct ConversionRequest {
   /// for the used range of the sheet.
   std::string block;
   ExportOptions options;
+  /// The most bytes of XML the workbook may give; 0 for no limit. A block
+  /// whose least XML is larger is refused before anything is written, and
+  /// a text that grows beyond it stops there (OutputBudgetExceeded).
+  std::uint64_t max_output_bytes = kDefaultMaxOutput;
 };
 
 }  // namespace kestrilo

@@ -26,9 +26,17 @@ constexpr std::size_t kPiece = std::size_t{1} << 20;
 constexpr std::size_t kRecordHead = 12;
 constexpr unsigned char kTimeOnly = 0x80;
 
+// A cell's column and kind.
+constexpr std::size_t kCellHead = sizeof(std::int32_t) + 1;
+
+bool HasText(const CellValue& value) {
+  return value.kind == CellKind::kText || value.kind == CellKind::kError;
+}
+
 template <typename T>
-void Append(std::string& bytes, T value) {
-  bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+void Put(char*& p, T value) {
+  std::memcpy(p, &value, sizeof value);
+  p += sizeof value;
 }
 
 template <typename T>
@@ -57,8 +65,7 @@ std::int32_t Decode(const char* record, std::vector<RowCell>& cells) {
     cell.value = CellValue();
     cell.value.kind = static_cast<CellKind>(kind & ~kTimeOnly);
     cell.value.time_only = (kind & kTimeOnly) != 0;
-    if (cell.value.kind == CellKind::kText ||
-        cell.value.kind == CellKind::kError) {
+    if (HasText(cell.value)) {
       const auto size = Take<std::uint32_t>(p);
       cell.value.text = std::string_view(p, size);
       p += size;
@@ -124,25 +131,33 @@ void RowSpool::AddRow(std::int32_t row, std::span<const RowCell> cells) {
   first_column_ = std::min(first_column_, cells.front().column);
   last_column_ = std::max(last_column_, cells.back().column);
 
-  const std::size_t start = piece_.size();
-  Append<std::uint32_t>(piece_, 0);
-  Append(piece_, row);
-  Append(piece_, static_cast<std::uint32_t>(cells.size()));
+  // The record's size first, so that it is written in one pass with no
+  // check for room at each field.
+  std::size_t size = kRecordHead;
   for (const RowCell& cell : cells) {
-    Append(piece_, cell.column);
-    Append(piece_, static_cast<unsigned char>(
-                       static_cast<unsigned char>(cell.value.kind) |
-                       (cell.value.time_only ? kTimeOnly : 0)));
-    if (cell.value.kind == CellKind::kText ||
-        cell.value.kind == CellKind::kError) {
-      Append(piece_, static_cast<std::uint32_t>(cell.value.text.size()));
-      piece_.append(cell.value.text);
+    size += kCellHead + (HasText(cell.value) ? sizeof(std::uint32_t) +
+                                                   cell.value.text.size()
+                                             : sizeof(double));
+  }
+  const std::size_t start = piece_.size();
+  piece_.resize(start + size);
+  char* p = piece_.data() + start;
+  Put(p, static_cast<std::uint32_t>(size));
+  Put(p, row);
+  Put(p, static_cast<std::uint32_t>(cells.size()));
+  for (const RowCell& cell : cells) {
+    Put(p, cell.column);
+    Put(p, static_cast<unsigned char>(
+               static_cast<unsigned char>(cell.value.kind) |
+               (cell.value.time_only ? kTimeOnly : 0)));
+    if (HasText(cell.value)) {
+      Put(p, static_cast<std::uint32_t>(cell.value.text.size()));
+      std::memcpy(p, cell.value.text.data(), cell.value.text.size());
+      p += cell.value.text.size();
     } else {
-      Append(piece_, cell.value.number);
+      Put(p, cell.value.number);
     }
   }
-  const auto size = static_cast<std::uint32_t>(piece_.size() - start);
-  std::memcpy(piece_.data() + start, &size, sizeof size);
   if (piece_.size() >= kPiece) Flush();
 }
 

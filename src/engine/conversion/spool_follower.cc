@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/conversion/output_budget.h"
+
 namespace kestrilo {
 
 SpoolFollower::SpoolFollower(RowSpool& spool, const ExportOptions& options,
-                             XmlSink& sink, ConversionObserver* observer)
+                             std::uint64_t max_output_bytes, XmlSink& sink,
+                             ConversionObserver* observer)
     : spool_(spool),
       options_(options),
+      max_output_bytes_(max_output_bytes),
       sink_(sink),
       observer_(observer),
       thread_([this] { Follow(); }) {}
@@ -35,6 +39,14 @@ bool SpoolFollower::Guess(std::uint64_t end) {
     last_column = std::max(last_column, cells.back().column);
   }
   if (first_row == 0) return false;
+  // Too much XML already for the rows seen: the budget refuses it later,
+  // with the whole count, and nothing is written meanwhile.
+  const BlockGeometry seen{first_row, last_row - first_row + 1, first_column,
+                           last_column - first_column + 1};
+  if (max_output_bytes_ != 0 &&
+      LeastXmlBytes(seen, options_) > max_output_bytes_) {
+    return false;
+  }
   guess_ = BlockGeometry{first_row, kMaxRows - first_row + 1, first_column,
                          last_column - first_column + 1};
   return true;
@@ -87,5 +99,7 @@ bool SpoolFollower::Complete(const BlockGeometry& used) {
 const std::string& SpoolFollower::first_unholdable() const {
   return writer_->first_unholdable();
 }
+
+std::string SpoolFollower::schema() const { return writer_->schema(); }
 
 }  // namespace kestrilo

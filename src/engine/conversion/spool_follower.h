@@ -24,7 +24,10 @@ class SpoolFollower {
  public:
   /// Starts following `spool`; the sink must be able to take back its text
   /// (XmlSink::CanRestart), which is the caller's to do should it give up.
-  SpoolFollower(RowSpool& spool, const ExportOptions& options, XmlSink& sink,
+  /// A guessed block whose least XML exceeds `max_output_bytes` (0: no
+  /// limit) is not written.
+  SpoolFollower(RowSpool& spool, const ExportOptions& options,
+                std::uint64_t max_output_bytes, XmlSink& sink,
                 ConversionObserver* observer);
   /// Stops following (closing the spool) and waits for the thread.
   ~SpoolFollower();
@@ -38,6 +41,8 @@ class SpoolFollower {
 
   /// The first cell written whose text XML cannot hold; see BlockRowWriter.
   const std::string& first_unholdable() const;
+  /// After Complete: the schema the layout made, if any.
+  std::string schema() const;
 
  private:
   void Follow();
@@ -47,6 +52,7 @@ class SpoolFollower {
 
   RowSpool& spool_;
   const ExportOptions& options_;
+  std::uint64_t max_output_bytes_;
   XmlSink& sink_;
   ConversionObserver* observer_;
   std::atomic<bool> stop_ = false;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "engine/files/file_names.h"
 #include "engine/folder_scan/folder_scan_order.h"
 #include "engine/folder_scan/wildcard_match.h"
 
@@ -52,12 +53,6 @@ std::string TooLongReason() {
          std::to_string(kMaxScanPath - 1) + " bytes)";
 }
 
-bool IsFolderPath(const std::string& path) {
-  struct stat info;
-  return !path.empty() && stat(path.c_str(), &info) == 0 &&
-         S_ISDIR(info.st_mode);
-}
-
 // The permission and path-not-found failures: such a folder is dropped from
 // the list (and reported as skipped). A folder that turned into a file
 // counts as not found.
@@ -87,7 +82,7 @@ EntryKind KindOf(const std::string& folder, const dirent& entry) {
   struct stat info;
   if (lstat(path.c_str(), &info) != 0) return EntryKind::kOther;
   if (S_ISDIR(info.st_mode)) return EntryKind::kFolder;
-  if (S_ISLNK(info.st_mode) && IsFolderPath(path)) {
+  if (S_ISLNK(info.st_mode) && IsFolder(path)) {
     return EntryKind::kFolderLink;
   }
   return EntryKind::kOther;
@@ -154,7 +149,7 @@ void ScanLevel(std::vector<std::string>& folders,
   // `folders` on the way.
   const std::vector<std::string> given = folders;
   for (const std::string& folder : given) {
-    if (!IsFolderPath(folder)) continue;
+    if (!IsFolder(folder)) continue;
     if (IsTooLong(folder)) {
       ReportSkipped(hooks, folder, TooLongReason());
       continue;
@@ -196,7 +191,7 @@ void ListSubfoldersBreadthFirst(std::vector<std::string>& folders, bool recurse,
     ListSubfoldersBreadthFirst(found, true, hooks);
   }
   for (const std::string& folder : found) {
-    if (!IsFolderPath(folder)) continue;
+    if (!IsFolder(folder)) continue;
     Yield(hooks);
     folders.push_back(folder);
   }
@@ -235,7 +230,7 @@ std::vector<std::string> ListFilesInFolder(
       ReportSkipped(hooks, path, TooLongReason());
     } else if (IsExistingFile(path)) {
       names.emplace_back(name);
-    } else if (!IsFolderPath(path)) {
+    } else if (!IsFolder(path)) {
       ReportSkipped(hooks, path, "not a regular file");
     }
   }

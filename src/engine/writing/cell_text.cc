@@ -366,8 +366,11 @@ void MakeNameValid(std::string& name, std::size_t start) {
   for (std::size_t i = start; i < text.size();) {
     std::size_t length;
     const char32_t code = CodePointAt(text, i, length);
+    // A colon would make the name a prefixed one, which a parser that knows
+    // namespaces refuses unless the prefix is declared: it is replaced too.
+    const bool kept_as_is = code != ':' && IsXmlNameChar(code);
     if (i == start) needs_prefix = code == ':' || !IsXmlNameStartChar(code);
-    if (IsXmlNameChar(code)) {
+    if (kept_as_is) {
       // Moving left over bytes already read is safe: kept <= i.
       for (std::size_t k = 0; k < length; ++k) name[kept++] = name[i + k];
     } else {

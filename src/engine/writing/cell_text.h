@@ -50,10 +50,12 @@ std::size_t EscapablePart(std::string_view text, std::size_t most);
 void AppendTagName(std::string_view text, bool safe, std::string& out);
 
 /// Makes the tag name that `name` ends with, from byte `start` on, a valid
-/// XML name: each character a name may not hold (read as UTF-8; a byte that
-/// begins no character counts as one) becomes "_", and "_" goes in front of
-/// a name that is empty or whose first character may not start a name or is
-/// ":". Characters are judged as IsXmlNameChar and IsXmlNameStartChar do.
+/// XML name that parsers aware of namespaces accept too: each character a
+/// name may not hold (read as UTF-8; a byte that begins no character counts
+/// as one) and each ":" becomes "_", and "_" goes in front of a name that
+/// is empty or whose first character may not start a name or is ":".
+/// Characters are judged as IsXmlNameChar and IsXmlNameStartChar do. A name
+/// that was valid and held no ":" stays as it was.
 void MakeNameValid(std::string& name, std::size_t start = 0);
 
 /// Whether `text` holds a character that XML cannot hold in any form (see

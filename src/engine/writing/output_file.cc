@@ -13,22 +13,11 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/files/file_names.h"
+
 namespace kestrilo {
 
 namespace {
-
-#ifdef _WIN32
-constexpr std::string_view kSeparators = "/\\";
-#else
-constexpr std::string_view kSeparators = "/";
-#endif
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t last = path.find_last_of(kSeparators);
-  if (last == std::string::npos) return ".";
-  if (last == 0) return path.substr(0, 1);
-  return path.substr(0, last);
-}
 
 // Writes all of `text` to `fd`, retrying short writes and interruptions.
 // Returns 0 or the errno of the failure.
@@ -61,7 +50,7 @@ TemporaryFiles& Temporaries() {
 // records it. Returns the descriptor, or -1 with errno set.
 int CreateTemporaryBeside(const std::string& path, std::string& temp) {
   static std::atomic<unsigned> counter{0};
-  const std::string stem = FolderOf(path) + "/." +
+  const std::string stem = FolderOfPath(path) + "/." +
                            FileNameOfPath(path).substr(0, 100) + "." +
                            std::to_string(::getpid()) + ".";
   TemporaryFiles& files = Temporaries();
@@ -180,31 +169,19 @@ void WriteTextFile(std::string_view text, const std::string& path) {
   file.Commit();
 }
 
+void CommitBeside(OutputFile& file, std::string_view beside_text,
+                  const std::string& beside_path) {
+  OutputFile beside(beside_path);
+  beside.Write(beside_text);
+  file.Commit();
+  beside.Commit();
+}
+
 void AbandonTemporaryFiles() {
   TemporaryFiles& files = Temporaries();
   files.mutex.lock();  // held for good: the program is ending
   for (const std::string& temp : files.paths) ::unlink(temp.c_str());
   files.paths.clear();
-}
-
-std::string FileNameOfPath(std::string_view path) {
-  const std::size_t last = path.find_last_of(kSeparators);
-  if (last == std::string_view::npos) return std::string(path);
-  return std::string(path.substr(last + 1));
-}
-
-bool IsFolder(const std::string& path) {
-  if (path.empty()) return false;
-  struct stat info;
-  if (::stat(path.c_str(), &info) != 0) return false;
-  return S_ISDIR(info.st_mode);
-}
-
-std::string OutputNameFor(std::string_view workbook_path) {
-  std::string name = FileNameOfPath(workbook_path);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.resize(dot);
-  return name + ".xml";
 }
 
 }  // namespace kestrilo

@@ -54,24 +54,16 @@ class OutputFile : public XmlSink {
 /// reason.
 void WriteTextFile(std::string_view text, const std::string& path);
 
+/// Puts `file` in place and a file at `beside_path` holding `beside_text`
+/// (an XML file's schema) beside it. The second is written whole first, so
+/// that a failure to write it leaves the earlier files as they were.
+void CommitBeside(OutputFile& file, std::string_view beside_text,
+                  const std::string& beside_path);
+
 /// Removes every temporary file that OutputFile objects in any thread are
 /// writing at this moment, and makes their Commit, and any later file's,
 /// wait for good: for a program that is about to end at once (on a signal).
 /// Not for a signal handler itself; call it from an ordinary thread.
 void AbandonTemporaryFiles();
-
-/// The part of `path` after its last separator ("/" and, on every platform,
-/// the native one); the whole path when it has none; empty when it ends with
-/// one.
-std::string FileNameOfPath(std::string_view path);
-
-/// True only when `path` names an existing folder; false for files, missing
-/// paths, empty paths and paths whose attributes cannot be read.
-bool IsFolder(const std::string& path);
-
-/// The output file name for a workbook path: its file name with the last
-/// extension replaced by ".xml" ("sales.2021.q1.xls" gives
-/// "sales.2021.q1.xml"); a name without a dot gets ".xml" appended.
-std::string OutputNameFor(std::string_view workbook_path);
 
 }  // namespace kestrilo

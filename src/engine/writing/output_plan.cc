@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "engine/files/file_names.h"
 #include "engine/writing/output_file.h"
 
 namespace kestrilo {
@@ -36,6 +37,13 @@ std::string OutputPathFor(const std::string& output_folder,
   return DisplayPath(
       (std::filesystem::path(output_folder) / OutputNameFor(workbook))
           .string());
+}
+
+std::string SchemaPathFor(std::string_view xml_path) {
+  const std::size_t name = xml_path.find_last_of('/') + 1;  // npos + 1 is 0
+  std::size_t dot = xml_path.rfind('.');
+  if (dot == std::string_view::npos || dot < name) dot = xml_path.size();
+  return std::string(xml_path.substr(0, dot)) + ".xsd";
 }
 
 OutputPlan::OutputPlan(const std::vector<std::string>& workbooks,

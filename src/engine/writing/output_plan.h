@@ -58,6 +58,10 @@ class OutputPlan {
 std::string OutputPathFor(const std::string& output_folder,
                           std::string_view workbook);
 
+/// The schema file beside the output file `xml_path`: its last extension
+/// replaced by ".xsd" ("out/Book1.xml" gives "out/Book1.xsd").
+std::string SchemaPathFor(std::string_view xml_path);
+
 /// `path` as a user should read it: "." and doubled separators removed and
 /// no separator at the end, "out//Book1.xml" giving "out/Book1.xml".
 std::string DisplayPath(const std::string& path);

@@ -28,10 +28,7 @@ XmlBuilder::XmlBuilder(const BlockGeometry& block, std::string_view address,
                        const ExportOptions& options, XmlSink& sink,
                        StepCallback step)
     : block_(block), options_(options), sink_(sink), step_(std::move(step)) {
-  if (!InsideWorksheet(block_)) {
-    throw AddressError("The cell address \"" + std::string(address) +
-                       "\" names cells outside the worksheet.");
-  }
+  RequireInsideWorksheet(block_, address);
   working_.resize(kChunkSize + kLineRoom);
   if (options_.title_tag) {
     AppendTagName(options_.title, options_.escape_text, title_);
@@ -42,14 +39,24 @@ XmlBuilder::XmlBuilder(const BlockGeometry& block, std::string_view address,
   }
 }
 
-void XmlBuilder::BeginStep(std::int32_t number) {
-  if (!step_) return;
+void RequireInsideWorksheet(const BlockGeometry& block,
+                            std::string_view address) {
+  if (!InsideWorksheet(block)) {
+    throw AddressError("The cell address \"" + std::string(address) +
+                       "\" names cells outside the worksheet.");
+  }
+}
+
+void XmlBuilder::BeginStep(std::int32_t number) { TellStep(step_, number); }
+
+void TellStep(const XmlBuilder::StepCallback& step, std::int32_t number) {
+  if (!step) return;
   char status[64];
   std::memcpy(status, kStatusPrefix.data(), kStatusPrefix.size());
   char* end = std::to_chars(status + kStatusPrefix.size(),
                             status + sizeof status, number)
                   .ptr;
-  step_(std::string_view(status, end - status));
+  step(std::string_view(status, end - status));
 }
 
 void XmlBuilder::Finish() {

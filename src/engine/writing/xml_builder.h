@@ -12,6 +12,7 @@
 #include "engine/model/column_letters.h"
 #include "engine/writing/cell_text.h"
 #include "engine/writing/export_options.h"
+#include "engine/writing/short_copy.h"
 #include "engine/writing/xml_sink.h"
 
 namespace kestrilo {
@@ -67,8 +68,8 @@ class XmlBuilder {
       RoomyFramedCell(opening, closing, value);
       return;
     }
-    char* out = Copy(opening, working_.data() + used_);
-    out = Copy(closing, WriteValue(value, out));
+    char* out = CopyShort(opening, working_.data() + used_);
+    out = CopyShort(closing, WriteValue(value, out));
     used_ = static_cast<std::size_t>(out - working_.data());
     if (used_ >= kChunkSize) HandOn();
   }
@@ -101,32 +102,9 @@ class XmlBuilder {
   char* WriteValue(const CellValue& value, char* out) const {
     if (value.kind != CellKind::kText) return WriteCellText(value, out);
     if (options_.escape_text) return WriteEscaped(value.text, out);
-    return Copy(value.text, out);
+    return CopyShort(value.text, out);
   }
 
-  // Tags and cell texts are mostly a few bytes long: two overlapping words
-  // copy them without a call.
-  static char* Copy(std::string_view text, char* out) {
-    const std::size_t size = text.size();
-    const char* from = text.data();
-    if (size >= 8 && size <= 16) {
-      std::uint64_t head, tail;
-      std::memcpy(&head, from, 8);
-      std::memcpy(&tail, from + size - 8, 8);
-      std::memcpy(out, &head, 8);
-      std::memcpy(out + size - 8, &tail, 8);
-    } else if (size >= 4 && size < 8) {
-      std::uint32_t head, tail;
-      std::memcpy(&head, from, 4);
-      std::memcpy(&tail, from + size - 4, 4);
-      std::memcpy(out, &head, 4);
-      std::memcpy(out + size - 4, &tail, 4);
-    } else if (size != 0) {
-      // Never for an empty text: its pointer may be null.
-      std::memcpy(out, from, size);
-    }
-    return out + size;
-  }
   char* Room(std::size_t bytes);
   void EndLine(char* end);
   void Append(std::string_view text);
@@ -145,6 +123,15 @@ class XmlBuilder {
   std::string working_;
   std::size_t used_ = 0;
 };
+
+// Throws AddressError, naming `address`, for a block that does not lie
+// inside the worksheet: a block from elsewhere than our own parser might
+// have any geometry.
+void RequireInsideWorksheet(const BlockGeometry& block,
+                            std::string_view address);
+
+// Tells `step`, when there is one, "Rows completed: `number`".
+void TellStep(const XmlBuilder::StepCallback& step, std::int32_t number);
 
 // Appends the tag name a header cell stands for: its text with every space
 // removed, without markup when escaping, and made a valid name when asked.

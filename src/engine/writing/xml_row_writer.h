@@ -12,6 +12,7 @@
 #include "engine/model/cell_value.h"
 #include "engine/model/row_sink.h"
 #include "engine/writing/export_options.h"
+#include "engine/writing/row_writer.h"
 #include "engine/writing/xml_sink.h"
 
 namespace kestrilo {
@@ -31,15 +32,8 @@ class XmlBuilder;
 ///   for each row of the sheet, in ascending order:
 ///     writer.AddRow(row, cells_of_that_row);  // sorted by column
 ///   writer.Finish();
-class XmlRowWriter {
+class XmlRowWriter : public RowWriter {
  public:
-  /// One non-empty cell of a fed row; its text (if any) need only live
-  /// until AddRow returns.
-  using Cell = RowCell;
-
-  /// Receives "Rows completed: N" as each row is written.
-  using StatusCallback = std::function<void(std::string_view status)>;
-
   /// Whether `options` choose a layout that can be fed row by row.
   static bool Handles(const ExportOptions& options);
 
@@ -51,7 +45,7 @@ class XmlRowWriter {
   XmlRowWriter(const BlockGeometry& block, std::string_view address,
                const ExportOptions& options, XmlSink& sink,
                StatusCallback status = {});
-  ~XmlRowWriter();
+  ~XmlRowWriter() override;
   XmlRowWriter(const XmlRowWriter&) = delete;
   XmlRowWriter& operator=(const XmlRowWriter&) = delete;
 
@@ -61,19 +55,19 @@ class XmlRowWriter {
   /// must come in ascending order; a row left out is written as empty.
   /// Throws std::invalid_argument for a row not after the previous one, and
   /// whatever the sink throws.
-  void AddRow(std::int32_t row, std::span<const Cell> cells);
+  void AddRow(std::int32_t row, std::span<const Cell> cells) override;
 
   /// The first column whose cell `row` needs: cells left of it (the corner
   /// of a block with both headers) are never written and may be left out.
-  std::int32_t FirstColumnUsed(std::int32_t row) const;
+  std::int32_t FirstColumnUsed(std::int32_t row) const override;
 
   /// Writes the block's remaining rows (as empty) and the title's closing
   /// line. The text is complete in the sink only after Finish.
-  void Finish();
+  void Finish() override;
   /// The same for a block that turns out to end at `last_row` (no later
   /// than its own last row, and no earlier than a row fed): a writer that
   /// starts before the block's last row is known.
-  void FinishAt(std::int32_t last_row);
+  void FinishAt(std::int32_t last_row) override;
 
  private:
   enum class Layout { kHeaderRow, kHeaderColumn, kNoHeaders, kBothHeaders };

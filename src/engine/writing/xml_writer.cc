@@ -1,12 +1,13 @@
 #include "engine/writing/xml_writer.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
+#include "engine/writing/row_writer.h"
 #include "engine/writing/string_sink.h"
 #include "engine/writing/tag_table.h"
 #include "engine/writing/xml_builder.h"
-#include "engine/writing/xml_row_writer.h"
 
 namespace kestrilo {
 
@@ -57,23 +58,25 @@ struct Conversion {
 };
 
 // The row-wise layouts read the source row by row, leaving out empty cells,
-// and feed the rows to the writer that readers can feed directly.
-void FeedRows(Conversion& conversion, const ExportOptions& options,
-              std::string_view address, XmlSink& sink) {
-  XmlRowWriter writer(conversion.block, address, options, sink,
-                      conversion.Steps());
+// and feed the rows to the writer that readers can feed directly. Returns
+// the schema, when the layout makes one.
+std::string FeedRows(Conversion& conversion, const ExportOptions& options,
+                     std::string_view address, XmlSink& sink) {
+  const std::unique_ptr<RowWriter> writer = RowWriter::Make(
+      conversion.block, address, options, sink, conversion.Steps());
   const BlockGeometry& block = conversion.block;
   std::vector<RowCell> cells;
   for (std::int32_t row = block.first_row; row <= block.last_row(); ++row) {
     cells.clear();
-    for (std::int32_t column = writer.FirstColumnUsed(row);
+    for (std::int32_t column = writer->FirstColumnUsed(row);
          column <= block.last_column(); ++column) {
       const CellValue value = conversion.source.Value(row, column);
       if (!value.is_empty()) cells.push_back({column, value});
     }
-    writer.AddRow(row, cells);
+    writer->AddRow(row, cells);
   }
-  writer.Finish();
+  writer->Finish();
+  return writer->Schema();
 }
 
 // The column-first layouts: both headers, or none. With headers, the first
@@ -110,15 +113,15 @@ void ColumnFirst(Conversion& conversion, const ExportOptions& options,
   xml.Finish();
 }
 
-void WriteLayout(const CellSource& application, const ExportOptions& options,
-                 std::string_view address, XmlSink& sink,
-                 ConversionObserver* observer = nullptr) {
+std::string WriteLayout(const CellSource& application,
+                        const ExportOptions& options, std::string_view address,
+                        XmlSink& sink, ConversionObserver* observer = nullptr) {
   Conversion conversion(application, address, observer);
-  if (XmlRowWriter::Handles(options)) {
-    FeedRows(conversion, options, address, sink);
-  } else {
-    ColumnFirst(conversion, options, address, sink);
+  if (RowWriter::Handles(options)) {
+    return FeedRows(conversion, options, address, sink);
   }
+  ColumnFirst(conversion, options, address, sink);
+  return {};
 }
 
 std::string LayoutText(const CellSource& application,
@@ -136,10 +139,11 @@ ExportOptions WithHeaders(ExportOptions options, bool row, bool column) {
 
 }  // namespace
 
-void WriteBlockXml(const CellSource& application, const ExportOptions& options,
-                   std::string_view address, XmlSink& sink,
-                   ConversionObserver* observer) {
-  WriteLayout(application, options, address, sink, observer);
+std::string WriteBlockXml(const CellSource& application,
+                          const ExportOptions& options,
+                          std::string_view address, XmlSink& sink,
+                          ConversionObserver* observer) {
+  return WriteLayout(application, options, address, sink, observer);
 }
 
 std::string BlockToXml(const CellSource& application,

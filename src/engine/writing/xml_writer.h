@@ -12,14 +12,18 @@
 namespace kestrilo {
 
 /// Converts the block at `address` of the source's active sheet to XML text
-/// under `options`, choosing the layout from the two header flags, and hands
-/// the text to `sink` piece by piece as it is made: memory stays small
-/// whatever the size of the block. `observer`, when given, hears of each
-/// outer step and of the busy time. Throws AddressError for an address that
-/// names no block, and whatever the sink throws.
-void WriteBlockXml(const CellSource& application, const ExportOptions& options,
-                   std::string_view address, XmlSink& sink,
-                   ConversionObserver* observer = nullptr);
+/// under `options`, choosing the layout from the records flag and the two
+/// header flags, and hands the text to `sink` piece by piece as it is made:
+/// memory stays small whatever the size of the block. `observer`, when
+/// given, hears of each outer step and of the busy time. Returns the XML
+/// Schema of the text when the options ask for one (the records layout),
+/// else empty. Throws AddressError for an address that names no block,
+/// RecordShapeError for records headers that give no shape, and whatever
+/// the sink throws.
+std::string WriteBlockXml(const CellSource& application,
+                          const ExportOptions& options,
+                          std::string_view address, XmlSink& sink,
+                          ConversionObserver* observer = nullptr);
 
 /// The same text, whole, in memory.
 std::string BlockToXml(const CellSource& application,

@@ -26,7 +26,9 @@ QString SettingsStore::NameOf(Key key) {
       texts::kSettingTitle,         texts::kSettingOutputFolder,
       texts::kSettingLastFolderDot, texts::kSettingEscapeText,
       texts::kSettingExtension,     texts::kSettingLastFolder,
-      texts::kSettingValidNames,    texts::kSettingWorkbookWindow};
+      texts::kSettingValidNames,    texts::kSettingRecords,
+      texts::kSettingRecordTag,     texts::kSettingKeepEmpty,
+      texts::kSettingWriteSchema,   texts::kSettingWorkbookWindow};
   return QString::fromLatin1(kNames[static_cast<int>(key)]);
 }
 

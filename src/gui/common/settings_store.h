@@ -23,6 +23,10 @@ class SettingsStore {
     kScanExtension,     ///< extension of the folder scan
     kLastScanFolder,    ///< the folder last scanned
     kValidNames,        ///< "1" tag names made valid XML names, "0" not
+    kRecords,           ///< "1" the records layout, "0" the header mode's
+    kRecordTag,         ///< the records layout's record tag text
+    kKeepEmpty,         ///< "1" empty attributes and elements kept, "0" not
+    kWriteSchema,       ///< "1" an XML Schema beside each file, "0" not
     kWorkbookWindow,    ///< a workbook window's last size and position
   };
 

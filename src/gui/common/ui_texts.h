@@ -34,10 +34,15 @@ inline constexpr char kSettingEscapeText[] = "Escape Text";
 inline constexpr char kSettingExtension[] = "Extension";
 inline constexpr char kSettingLastFolder[] = "LastFolder";
 inline constexpr char kSettingValidNames[] = "Valid Names";
+inline constexpr char kSettingRecords[] = "Records";
+inline constexpr char kSettingRecordTag[] = "Record Tag";
+inline constexpr char kSettingKeepEmpty[] = "Keep Empty";
+inline constexpr char kSettingWriteSchema[] = "Write Schema";
 inline constexpr char kSettingWorkbookWindow[] = "Workbook Window";
 // The values a setting starts with, as the window shows them.
 inline constexpr char kDefaultTitle[] = "XML";
 inline constexpr char kDefaultExtension[] = "xl*";
+inline constexpr char kDefaultRecordTag[] = "Record";
 // Printed to standard error when there is no display at all.
 inline constexpr char kNoDisplayConsole[] =
     "kestrilo: no display to show the window on (neither DISPLAY nor "
@@ -113,6 +118,16 @@ inline constexpr char kBothHeadersOption[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "First row an&d column in the selection are headers");
 inline constexpr char kNoHeadersOption[] =
     QT_TRANSLATE_NOOP("Kestrilo", "There are &no headers in the selection");
+inline constexpr char kRecordsOption[] = QT_TRANSLATE_NOOP(
+    "Kestrilo",
+    "Each row is a record; headers give its sha&pe (@attribute, parent/child)");
+//: The name of each record's element, beside the records option.
+inline constexpr char kRecordTagLabel[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Record ta&g");
+inline constexpr char kKeepEmptyCheck[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "&Keep empty attributes and elements");
+inline constexpr char kWriteSchemaCheck[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Write an &XML Schema beside each file");
 inline constexpr char kEscapeTextCheck[] =
     QT_TRANSLATE_NOOP("Kestrilo", "&Escape &&, < and > in cell text");
 inline constexpr char kValidNamesCheck[] =
@@ -220,6 +235,12 @@ inline constexpr char kDoneFailed[] = QT_TRANSLATE_NOOP(
 //: A workbook's path, and what the user should know of the XML written.
 inline constexpr char kConversionWarning[] =
     QT_TRANSLATE_NOOP("Kestrilo", "%1: warning: %2");
+//: A workbook's path and the least size of its XML, such as "172 GB".
+inline constexpr char kLargeOutputQuestion[] = QT_TRANSLATE_NOOP(
+    "Kestrilo", "The XML of %1 would take at least %2. Write it anyway?");
+//: A workbook's path and the size its XML grew beyond, such as "1 GB".
+inline constexpr char kGrowingOutputQuestion[] = QT_TRANSLATE_NOOP(
+    "Kestrilo", "The XML of %1 grows beyond %2. Write all of it anyway?");
 //: A workbook's path, and why its block gave no file.
 inline constexpr char kBlockSkipped[] =
     QT_TRANSLATE_NOOP("Kestrilo", "%1: %2; skipped");
@@ -295,6 +316,9 @@ inline constexpr char kCountingSize[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Counting lines and bytes...");
 inline constexpr char kPreviewSize[] =
     QT_TRANSLATE_NOOP("Kestrilo", "%1 lines, %2 bytes");
+//: The preview's size line for a block far too large to count: "172 GB".
+inline constexpr char kPreviewLeastSize[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "At least %1 of XML");
 inline constexpr char kPreviewCut[] =
     QT_TRANSLATE_NOOP("Kestrilo", " (the first %1 lines shown)");
 

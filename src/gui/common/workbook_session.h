@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/conversion/conversion_report.h"
+#include "engine/conversion/output_budget.h"
 #include "engine/writing/export_options.h"
 #include "engine/writing/string_sink.h"
 #include "engine/writing/xml_sink.h"
@@ -55,14 +56,17 @@ class WorkbookSession {
   /// says why; nothing is written). Throws an exception whose message names
   /// the problem for a block it can't convert, and whatever the sink
   /// throws.
+  /// More than `max_output_bytes` (0: no limit) of XML throws
+  /// OutputBudgetExceeded, before anything is written where the block's
+  /// least XML is already larger.
   virtual ConversionReport Convert(const ExportOptions& options,
-                                   const std::string& address,
-                                   XmlSink& sink) = 0;
+                                   const std::string& address, XmlSink& sink,
+                                   std::uint64_t max_output_bytes) = 0;
   /// The same XML, whole, in memory.
   std::string ConvertToText(const ExportOptions& options,
                             const std::string& address) {
     StringSink text;
-    Convert(options, address, text);
+    Convert(options, address, text, kDefaultMaxOutput);
     return text.Take();
   }
   /// Closes the window; the session answers nothing more.

@@ -3,9 +3,13 @@
 #include <QDir>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
+#include "engine/conversion/output_budget.h"
+#include "engine/files/file_names.h"
 #include "engine/writing/output_file.h"
+#include "engine/writing/output_plan.h"
 #include "gui/common/count_text.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/path_text.h"
@@ -30,14 +34,19 @@ std::string NamingWorkbook(const std::string& path, const std::string& what) {
   return what.find(path) != std::string::npos ? what : path + ": " + what;
 }
 
-// Converts the block straight into the entry's output file. A failure of
-// the file itself is told as a failed write, any other as a failed
+// Converts the block straight into the entry's output file, with the
+// schema the options ask for beside it, both put in place together. A failure
+// of a file itself is told as a failed write, any other as a failed
 // conversion; either way the earlier file stays and no partial file is
 // left. True when the conversion ended well: the file is in place, or the
 // report says why the block was skipped.
+// An XML larger than `max_output_bytes` is not written: `too_large` says
+// so, and the caller asks.
 bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
                      const ExportOptions& options, const std::string& address,
-                     const OutputPlan::Entry& entry, ConversionReport& report) {
+                     const OutputPlan::Entry& entry,
+                     std::uint64_t max_output_bytes, ConversionReport& report,
+                     std::optional<OutputBudgetExceeded>& too_large) {
   std::unique_ptr<OutputFile> file;
   if (!guard.Run(Step::kWriteOutput, [&] {
         file = std::make_unique<OutputFile>(entry.output_path);
@@ -47,7 +56,9 @@ bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
   std::exception_ptr write_failure;
   const bool converted = guard.Run(Step::kConvertBlock, [&] {
     try {
-      report = session.Convert(options, address, *file);
+      report = session.Convert(options, address, *file, max_output_bytes);
+    } catch (const OutputBudgetExceeded& error) {
+      too_large = error;
     } catch (const std::exception& error) {
       if (file->failed()) {
         write_failure = std::current_exception();
@@ -56,9 +67,14 @@ bool ConvertIntoFile(StepGuard& guard, WorkbookSession& session,
       throw std::runtime_error(NamingWorkbook(entry.input, error.what()));
     }
   });
-  return converted && guard.Run(Step::kWriteOutput, [&] {
+  return converted && !too_large && guard.Run(Step::kWriteOutput, [&] {
     if (write_failure) std::rethrow_exception(write_failure);
-    if (report.skipped.empty()) file->Commit();
+    if (!report.skipped.empty()) return;
+    if (options.schema) {
+      CommitBeside(*file, report.schema, SchemaPathFor(entry.output_path));
+    } else {
+      file->Commit();
+    }
   });
 }
 
@@ -74,8 +90,7 @@ ExportRun::ExportRun(WorkbookOpener& opener, Dialogs& dialogs,
       settings_(settings) {
   // Options changed while the user is at a prompt show in its preview.
   connect(&settings_, &ExportSettings::Changed, this, [this] {
-    if (state_ == State::kPrompting)
-      session_->UpdateOptions(settings_.Options());
+    if (state_ == State::kPrompting) session_->UpdateOptions(CurrentOptions());
   });
 }
 
@@ -118,6 +133,16 @@ bool ExportRun::PreconditionsHold() {
 
 const std::string& ExportRun::CurrentPath() const {
   return workbooks_.at(current_);
+}
+
+ExportOptions ExportRun::CurrentOptions() const {
+  ExportOptions options = settings_.Options();
+  // The XML names the schema beside it, in the preview as in the file.
+  if (options.schema) {
+    options.schema_name =
+        FileNameOfPath(SchemaPathFor((*plan_)[current_].output_path));
+  }
+  return options;
 }
 
 QString ExportRun::CurrentName() const {
@@ -164,7 +189,7 @@ void ExportRun::Opened(const std::optional<std::string>& error) {
   context.position = current_ + 1;
   context.count = static_cast<int>(workbooks_.size());
   context.file_name = CurrentName();
-  context.options = settings_.Options();
+  context.options = CurrentOptions();
   session_->Prompt(context, [this](const std::optional<std::string>& address) {
     Answered(address);
   });
@@ -186,12 +211,32 @@ void ExportRun::Export(const std::string& address) {
   const OutputPlan::Entry& entry = (*plan_)[current_];
   StepGuard guard(dialogs_);
   ConversionReport report;
-  if (!ConvertIntoFile(guard, *session_, settings_.Options(), address, entry,
-                       report)) {
+  std::optional<OutputBudgetExceeded> too_large;
+  bool converted = ConvertIntoFile(guard, *session_, CurrentOptions(), address,
+                                   entry, ask_above_bytes_, report, too_large);
+  const QString shown = Shown(CurrentPath());
+  if (too_large) {
+    // A large file is written only when the user says so.
+    const std::uint64_t least = too_large->least_bytes();
+    const QString question =
+        least > 0
+            ? Tr(texts::kLargeOutputQuestion)
+                  .arg(shown, QString::fromStdString(SizeText(least)))
+            : Tr(texts::kGrowingOutputQuestion)
+                  .arg(shown,
+                       QString::fromStdString(SizeText(ask_above_bytes_)));
+    if (!dialogs_.Question(question)) {
+      ++skipped_;
+      return;
+    }
+    too_large.reset();
+    converted = ConvertIntoFile(guard, *session_, CurrentOptions(), address,
+                                entry, 0, report, too_large);
+  }
+  if (!converted) {
     ++failed_;
     return;
   }
-  const QString shown = Shown(CurrentPath());
   for (const std::string& warning : report.warnings) {
     dialogs_.Message(Tr(texts::kConversionWarning)
                          .arg(shown, QString::fromStdString(warning)));

@@ -4,11 +4,13 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/writing/export_options.h"
 #include "engine/writing/output_plan.h"
 
 namespace kestrilo::gui {
@@ -39,6 +41,9 @@ class ExportRun : public QObject {
 
   /// Starts a run; does nothing while one is under way.
   void Start();
+  /// Above this many bytes of XML, the user is asked before a workbook's
+  /// file is written (1 GB unless set).
+  void SetAskAboveBytes(std::uint64_t bytes) { ask_above_bytes_ = bytes; }
   bool running() const { return running_; }
   State state() const { return state_; }
 
@@ -62,6 +67,8 @@ class ExportRun : public QObject {
   void Complete();
   const std::string& CurrentPath() const;
   QString CurrentName() const;
+  /// The options of this moment for the current workbook.
+  ExportOptions CurrentOptions() const;
 
   WorkbookOpener& opener_;
   Dialogs& dialogs_;
@@ -80,6 +87,7 @@ class ExportRun : public QObject {
   int failed_ = 0;
   // Cancelled at the prompt, or a block that holds no cells.
   int skipped_ = 0;
+  std::uint64_t ask_above_bytes_ = 1'000'000'000;
   bool last_cancelled_ = false;
   // Per group of workbooks sharing an output file: the one that wrote it,
   // so that a later one replacing it is told at the end.

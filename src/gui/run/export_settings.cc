@@ -29,6 +29,9 @@ double StoredNumber(Key key) {
   return number;
 }
 
+// A choice as it is stored: "1" on, "0" off.
+QString Flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+
 }  // namespace
 
 ExportSettings::ExportSettings(QObject* parent) : QObject(parent) {}
@@ -50,14 +53,26 @@ void ExportSettings::Restore(StepGuard& guard) {
   }
   SetEscapeText(SettingsStore::Read(Key::kEscapeText, QStringLiteral("1")) !=
                 QStringLiteral("0"));
-  SetValidNames(SettingsStore::Read(Key::kValidNames, QStringLiteral("0")) ==
-                QStringLiteral("1"));
+  SetValidNames(SettingsStore::Read(Key::kValidNames, QStringLiteral("1")) !=
+                QStringLiteral("0"));
   SetTitle(SettingsStore::Read(Key::kTitle,
                                QString::fromLatin1(texts::kDefaultTitle)));
   guard.Run(Step::kRestoreOutputFolder, [this] {
     SetOutputFolder(
         SettingsStore::Read(Key::kOutputFolder, DesktopFolderPath()));
   });
+  RestoreRecords();
+}
+
+void ExportSettings::RestoreRecords() {
+  const auto on = [](Key key) {
+    return SettingsStore::Read(key, Flag(false)) == Flag(true);
+  };
+  if (on(Key::kRecords)) SetHeaderMode(HeaderMode::kRecords);
+  SetRecordTag(SettingsStore::Read(
+      Key::kRecordTag, QString::fromLatin1(texts::kDefaultRecordTag)));
+  SetKeepEmpty(on(Key::kKeepEmpty));
+  SetWriteSchema(on(Key::kWriteSchema));
 }
 
 bool ExportSettings::hierarchy_applies() const {
@@ -75,6 +90,10 @@ ExportOptions ExportSettings::Options() const {
   options.title = title_.toStdString();
   options.escape_text = escape_text_;
   options.valid_names = valid_names_;
+  options.records = records_apply();
+  options.record_tag = record_tag_.toStdString();
+  options.keep_empty = options.records && keep_empty_;
+  options.schema = options.records && write_schema_;
   return options;
 }
 
@@ -88,8 +107,18 @@ void ExportSettings::Change(Value& field, const Value& value, Key key,
 }
 
 void ExportSettings::SetHeaderMode(HeaderMode mode) {
-  Change(header_mode_, mode, Key::kHeaderMode,
-         QString::number(static_cast<int>(mode)));
+  if (header_mode_ == mode) return;
+  const bool records = mode == HeaderMode::kRecords;
+  if (records != records_apply()) {
+    SettingsStore::Write(Key::kRecords, Flag(records));
+  }
+  // The header mode stored stays the last of the four.
+  if (!records) {
+    SettingsStore::Write(Key::kHeaderMode,
+                         QString::number(static_cast<int>(mode)));
+  }
+  header_mode_ = mode;
+  emit Changed();
 }
 
 void ExportSettings::SetRowFirst(bool row_first) {
@@ -106,13 +135,23 @@ void ExportSettings::SetOutputFolder(const QString& folder) {
 }
 
 void ExportSettings::SetEscapeText(bool escape) {
-  Change(escape_text_, escape, Key::kEscapeText,
-         escape ? QStringLiteral("1") : QStringLiteral("0"));
+  Change(escape_text_, escape, Key::kEscapeText, Flag(escape));
 }
 
 void ExportSettings::SetValidNames(bool valid) {
-  Change(valid_names_, valid, Key::kValidNames,
-         valid ? QStringLiteral("1") : QStringLiteral("0"));
+  Change(valid_names_, valid, Key::kValidNames, Flag(valid));
+}
+
+void ExportSettings::SetRecordTag(const QString& tag) {
+  Change(record_tag_, tag, Key::kRecordTag, tag);
+}
+
+void ExportSettings::SetKeepEmpty(bool keep) {
+  Change(keep_empty_, keep, Key::kKeepEmpty, Flag(keep));
+}
+
+void ExportSettings::SetWriteSchema(bool write) {
+  Change(write_schema_, write, Key::kWriteSchema, Flag(write));
 }
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {

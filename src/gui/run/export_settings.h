@@ -27,6 +27,9 @@ class ExportSettings : public QObject {
     kHeaderColumn = 2,
     kBothHeaders = 3,
     kNoHeaders = 4,
+    /// The records layout: stored under a key of its own, so that the
+    /// header mode stored keeps the codes earlier versions read.
+    kRecords = 5,
   };
 
   explicit ExportSettings(QObject* parent = nullptr);
@@ -43,9 +46,16 @@ class ExportSettings : public QObject {
   const QString& output_folder() const { return output_folder_; }
   bool escape_text() const { return escape_text_; }
   bool valid_names() const { return valid_names_; }
+  const QString& record_tag() const { return record_tag_; }
+  bool keep_empty() const { return keep_empty_; }
+  bool write_schema() const { return write_schema_; }
   /// Whether the hierarchy matters: it does when both or neither of the
   /// first row and column hold headers.
   bool hierarchy_applies() const;
+  /// Whether the records layout's own options matter: in that layout. Its
+  /// text is always escaped and its names valid, and it always has its
+  /// title tag (which the window never leaves out).
+  bool records_apply() const { return header_mode_ == HeaderMode::kRecords; }
   /// The conversion options as they stand now.
   ExportOptions Options() const;
 
@@ -55,6 +65,9 @@ class ExportSettings : public QObject {
   void SetOutputFolder(const QString& folder);
   void SetEscapeText(bool escape);
   void SetValidNames(bool valid);
+  void SetRecordTag(const QString& tag);
+  void SetKeepEmpty(bool keep);
+  void SetWriteSchema(bool write);
   /// Asks for an output folder, opening where the last choice was made;
   /// a cancel changes nothing.
   void ChooseOutputFolder(Dialogs& dialogs);
@@ -71,16 +84,21 @@ class ExportSettings : public QObject {
  private:
   /// Sets `field` to `value`; when that changes it, stores `text` under
   /// the setting `key` and tells the change.
+  /// Puts back the records layout's values, each through its setter.
+  void RestoreRecords();
   template <typename Value>
   void Change(Value& field, const Value& value, SettingsStore::Key key,
               const QString& text);
 
   HeaderMode header_mode_ = HeaderMode::kHeaderRow;
   bool row_first_ = true;
+  QString record_tag_ = QString::fromLatin1(texts::kDefaultRecordTag);
+  bool keep_empty_ = false;
+  bool write_schema_ = false;
   QString title_ = QString::fromLatin1(texts::kDefaultTitle);
   QString output_folder_;
   bool escape_text_ = true;
-  bool valid_names_ = false;
+  bool valid_names_ = true;
 };
 
 }  // namespace kestrilo::gui

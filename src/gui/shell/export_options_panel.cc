@@ -1,8 +1,10 @@
 #include "gui/shell/export_options_panel.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,6 +35,7 @@ constexpr HeaderModeOption kHeaderModes[] = {
     {HeaderMode::kBothHeaders, "both_headers_option",
      texts::kBothHeadersOption},
     {HeaderMode::kNoHeaders, "no_headers_option", texts::kNoHeadersOption},
+    {HeaderMode::kRecords, "records_option", texts::kRecordsOption},
 };
 
 // The frames stand close together, as they always did, so that the window
@@ -47,6 +50,15 @@ Widget* Make(QWidget* parent, const char* role, const QString& text = {}) {
   auto* widget = new Widget(text, parent);
   widget->setObjectName(QString::fromLatin1(role));
   return widget;
+}
+
+// A column of check boxes, one under the other.
+QWidget* CheckColumn(QWidget* parent) {
+  auto* column = new QWidget(parent);
+  auto* layout = new QVBoxLayout(column);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  return column;
 }
 
 // Tab enters a group of options on the checked one, never on another, so
@@ -84,12 +96,28 @@ QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
                                               Tr(option.caption)));
     layout->addWidget(header_options_.last());
   }
-  escape_text_check_ = Make<QCheckBox>(header_mode_group_, "escape_text_check",
-                                       Tr(texts::kEscapeTextCheck));
-  layout->addWidget(escape_text_check_);
-  valid_names_check_ = Make<QCheckBox>(header_mode_group_, "valid_names_check",
-                                       Tr(texts::kValidNamesCheck));
-  layout->addWidget(valid_names_check_);
+  // The checks of the four layouts on the left, those of the records
+  // layout beside them: the window keeps its designed size.
+  auto* checks = new QWidget(header_mode_group_);
+  auto* row = new QHBoxLayout(checks);
+  row->setContentsMargins(0, 0, 0, 0);
+  QWidget* cells = CheckColumn(checks);
+  QWidget* records = CheckColumn(checks);
+  escape_text_check_ =
+      Make<QCheckBox>(cells, "escape_text_check", Tr(texts::kEscapeTextCheck));
+  valid_names_check_ =
+      Make<QCheckBox>(cells, "valid_names_check", Tr(texts::kValidNamesCheck));
+  keep_empty_check_ =
+      Make<QCheckBox>(records, "keep_empty_check", Tr(texts::kKeepEmptyCheck));
+  write_schema_check_ = Make<QCheckBox>(records, "write_schema_check",
+                                        Tr(texts::kWriteSchemaCheck));
+  for (QCheckBox* check : {escape_text_check_, valid_names_check_,
+                           keep_empty_check_, write_schema_check_}) {
+    check->parentWidget()->layout()->addWidget(check);
+  }
+  row->addWidget(cells, 1);
+  row->addWidget(records, 1);
+  layout->addWidget(checks);
   return header_mode_group_;
 }
 
@@ -112,7 +140,15 @@ QGroupBox* ExportOptionsPanel::BuildTitle() {
   auto* layout = new QHBoxLayout(title_group_);
   Tighten(layout);
   title_edit_ = Make<QLineEdit>(title_group_, "title_edit");
-  layout->addWidget(title_edit_);
+  // The tag of each record, the level below the title, in the records
+  // layout.
+  record_tag_label_ = Make<QLabel>(title_group_, "record_tag_label",
+                                   Tr(texts::kRecordTagLabel));
+  record_tag_edit_ = Make<QLineEdit>(title_group_, "record_tag_edit");
+  record_tag_label_->setBuddy(record_tag_edit_);
+  layout->addWidget(title_edit_, 3);
+  layout->addWidget(record_tag_label_);
+  layout->addWidget(record_tag_edit_, 2);
   return title_group_;
 }
 
@@ -152,6 +188,12 @@ void ExportOptionsPanel::Connect() {
           &ExportSettings::SetEscapeText);
   connect(valid_names_check_, &QCheckBox::toggled, &s,
           &ExportSettings::SetValidNames);
+  connect(record_tag_edit_, &QLineEdit::textChanged, &s,
+          &ExportSettings::SetRecordTag);
+  connect(keep_empty_check_, &QCheckBox::toggled, &s,
+          &ExportSettings::SetKeepEmpty);
+  connect(write_schema_check_, &QCheckBox::toggled, &s,
+          &ExportSettings::SetWriteSchema);
   connect(title_edit_, &QLineEdit::textChanged, &s, &ExportSettings::SetTitle);
   connect(output_folder_edit_, &QLineEdit::textChanged, &s,
           &ExportSettings::SetOutputFolder);
@@ -164,8 +206,11 @@ void ExportOptionsPanel::Show() {
   // The controls follow the settings without reporting it back as a change.
   std::vector<QSignalBlocker> blockers;
   for (QObject* control : options()) blockers.emplace_back(control);
-  blockers.emplace_back(escape_text_check_);
-  blockers.emplace_back(valid_names_check_);
+  for (QObject* control : std::initializer_list<QObject*>{
+           escape_text_check_, valid_names_check_, record_tag_edit_,
+           keep_empty_check_, write_schema_check_}) {
+    blockers.emplace_back(control);
+  }
   for (qsizetype i = 0; i < header_options_.size(); ++i) {
     header_options_[i]->setChecked(kHeaderModes[i].mode ==
                                    settings_.header_mode());
@@ -176,6 +221,22 @@ void ExportOptionsPanel::Show() {
   hierarchy_group_->setEnabled(settings_.hierarchy_applies());
   escape_text_check_->setChecked(settings_.escape_text());
   valid_names_check_->setChecked(settings_.valid_names());
+  // Records are always escaped with valid names; their own options apply
+  // to them alone.
+  const bool records = settings_.records_apply();
+  escape_text_check_->setEnabled(!records);
+  valid_names_check_->setEnabled(!records);
+  for (QWidget* control : {static_cast<QWidget*>(record_tag_label_),
+                           static_cast<QWidget*>(record_tag_edit_),
+                           static_cast<QWidget*>(keep_empty_check_),
+                           static_cast<QWidget*>(write_schema_check_)}) {
+    control->setEnabled(records);
+  }
+  keep_empty_check_->setChecked(settings_.keep_empty());
+  write_schema_check_->setChecked(settings_.write_schema());
+  if (record_tag_edit_->text() != settings_.record_tag()) {
+    record_tag_edit_->setText(settings_.record_tag());
+  }
   // Texts are set only when different, so that typing keeps the cursor
   // where it is.
   if (title_edit_->text() != settings_.title()) {
@@ -201,8 +262,9 @@ QList<QWidget*> ExportOptionsPanel::options() const {
 
 QList<QWidget*> ExportOptionsPanel::tab_order() const {
   QList<QWidget*> order(header_options_.begin(), header_options_.end());
-  order += {escape_text_check_,   valid_names_check_, row_first_option_,
-            column_first_option_, title_edit_,        output_folder_edit_,
+  order += {escape_text_check_,   keep_empty_check_, valid_names_check_,
+            write_schema_check_,  row_first_option_, column_first_option_,
+            title_edit_,          record_tag_edit_,  output_folder_edit_,
             choose_folder_button_};
   return order;
 }

@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -13,8 +14,10 @@ namespace kestrilo::gui {
 class Dialogs;
 class ExportSettings;
 
-/// The frames of the export options: header mode, hierarchy, title and
-/// output folder. Its controls show the settings and change them.
+/// The frames of the export options: header mode (with the records
+/// layout's own options), hierarchy, title (with the records' tag) and
+/// output folder. Its controls show
+/// the settings and change them.
 class ExportOptionsPanel : public QWidget {
   Q_OBJECT
 
@@ -48,6 +51,10 @@ class ExportOptionsPanel : public QWidget {
   QList<QRadioButton*> header_options_;
   QCheckBox* escape_text_check_ = nullptr;
   QCheckBox* valid_names_check_ = nullptr;
+  QLabel* record_tag_label_ = nullptr;
+  QLineEdit* record_tag_edit_ = nullptr;
+  QCheckBox* keep_empty_check_ = nullptr;
+  QCheckBox* write_schema_check_ = nullptr;
   QGroupBox* hierarchy_group_ = nullptr;
   QRadioButton* row_first_option_ = nullptr;
   QRadioButton* column_first_option_ = nullptr;

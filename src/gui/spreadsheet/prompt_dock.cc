@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "engine/conversion/output_budget.h"
 #include "engine/model/range_address.h"
 #include "engine/model/workbook_cell_source.h"
 #include "engine/writing/xml_writer.h"
@@ -20,6 +21,9 @@ namespace {
 // The preview waits for the mouse to rest this long: a drag across a large
 // block changes the selection on every move.
 constexpr int kPreviewDelayMs = 30;
+// Beyond this much XML at the least, the preview gives that least size
+// instead of counting the whole text.
+constexpr std::uint64_t kCountedUpTo = 1'000'000'000;
 // Blocks up to this many cells are counted at once; larger ones show their
 // first lines at once and their size when a thread has counted it.
 constexpr std::int64_t kCountedAtOnce = 50'000;
@@ -118,14 +122,24 @@ void PromptDock::UpdatePreview() {
       return;
     }
     // The first lines of any layout come from the first rows and columns;
-    // a few more than the lines shown cover headers and the title.
+    // a few more than the lines shown cover headers and the title. A record
+    // takes its shape from every column.
     BlockGeometry start = *block;
     start.row_count = std::min(start.row_count, XmlPreviewPane::kLines + 3);
-    start.column_count =
-        std::min(start.column_count, XmlPreviewPane::kLines + 3);
+    if (!options_.records) {
+      start.column_count =
+          std::min(start.column_count, XmlPreviewPane::kLines + 3);
+    }
     pane->ShowHead(
         BlockPreview(cells, options_, FormatArea(start), XmlPreviewPane::kLines)
             .head);
+    // A block whose XML is plainly too large to write is not counted to
+    // its end: what it takes at the least says enough.
+    const std::uint64_t least = LeastXmlBytes(*block, options_);
+    if (least > kCountedUpTo) {
+      pane->ShowLeastSize(least);
+      return;
+    }
     counter_.Start(*window_->workbook(), window_->active_sheet(), options_,
                    address);
   } catch (const std::exception& error) {

@@ -85,18 +85,20 @@ void WindowWorkbookSession::UpdateOptions(const ExportOptions& options) {
   if (window_) window_->SetPreviewOptions(options);
 }
 
-ConversionReport WindowWorkbookSession::Convert(const ExportOptions& options,
-                                                const std::string& address,
-                                                XmlSink& sink) {
+ConversionReport WindowWorkbookSession::Convert(
+    const ExportOptions& options, const std::string& address, XmlSink& sink,
+    std::uint64_t max_output_bytes) {
   if (!window_ || window_->workbook() == nullptr ||
       window_->active_sheet() < 0) {
     throw std::runtime_error(path_ + Tr(texts::kWorkbookNotOpen).toStdString());
   }
   WindowConversionObserver observer(*window_);
-  return ConvertWorkbook(
-      *window_->workbook(),
-      {SheetChoice::AtIndex(window_->active_sheet()), address, options}, sink,
-      &observer);
+  ConversionRequest request;
+  request.sheet = SheetChoice::AtIndex(window_->active_sheet());
+  request.block = address;
+  request.options = options;
+  request.max_output_bytes = max_output_bytes;
+  return ConvertWorkbook(*window_->workbook(), request, sink, &observer);
 }
 
 void WindowWorkbookSession::Quit() {

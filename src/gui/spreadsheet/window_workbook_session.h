@@ -24,7 +24,8 @@ class WindowWorkbookSession : public QObject, public WorkbookSession {
   void Prompt(const PromptContext& context, AnsweredCallback answered) override;
   void UpdateOptions(const ExportOptions& options) override;
   ConversionReport Convert(const ExportOptions& options,
-                           const std::string& address, XmlSink& sink) override;
+                           const std::string& address, XmlSink& sink,
+                           std::uint64_t max_output_bytes) override;
   void Quit() override;
 
   /// The window, or nullptr after Quit.

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "engine/conversion/output_budget.h"
 #include "gui/common/count_text.h"
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
@@ -51,6 +52,11 @@ void XmlPreviewPane::ShowSize(std::int64_t lines, std::int64_t bytes) {
       Tr(texts::kPreviewSize).arg(CountText(lines), CountText(bytes));
   if (lines > kLines) size += Tr(texts::kPreviewCut).arg(CountText(kLines));
   size_->setText(size);
+}
+
+void XmlPreviewPane::ShowLeastSize(std::uint64_t bytes) {
+  size_->setText(Tr(texts::kPreviewLeastSize)
+                     .arg(QString::fromStdString(SizeText(bytes))));
 }
 
 void XmlPreviewPane::ShowNote(const QString& note) {

@@ -26,6 +26,8 @@ class XmlPreviewPane : public QWidget {
   /// Shows the first lines while the size is still being counted.
   void ShowHead(const std::string& head);
   void ShowSize(std::int64_t lines, std::int64_t bytes);
+  /// The size line for XML too large to count: the least it takes.
+  void ShowLeastSize(std::uint64_t bytes);
   /// Shows a note instead of XML (the selection gives none).
   void ShowNote(const QString& note);
 

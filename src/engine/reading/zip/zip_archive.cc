@@ -1,5 +1,6 @@
 #include "engine/reading/zip/zip_archive.h"
 
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -33,14 +34,19 @@ std::string FoldName(std::string_view name) {
   return folded;
 }
 
-std::string OpenFailure(int code) {
+std::string OpenFailure(const std::string& path, int code) {
+  struct stat info;
   switch (code) {
     case ZIP_ER_NOZIP:
       return "not a zip archive, or a truncated one (no zip directory found)";
     case ZIP_ER_INCONS:
       return "the zip archive is damaged (its directory is inconsistent)";
     case ZIP_ER_NOENT:
-      return "the file does not exist";
+      // Said too of a directory entry whose sizes or offset call for the
+      // 64-bit values that are not there.
+      if (::stat(path.c_str(), &info) != 0) return "the file does not exist";
+      return "the zip archive is damaged (its directory gives sizes or "
+             "offsets that are not there)";
     case ZIP_ER_MULTIDISK:
       return "split (multi-part) zip archives are not supported";
     case ZIP_ER_MEMORY:
@@ -68,6 +74,10 @@ std::string ReadFailure(zip_error_t* error) {
       return "is truncated or unreadable";
     case ZIP_ER_INCONS:
       return "is damaged (inconsistent sizes)";
+    case ZIP_ER_INVAL:  // our arguments are sound: the offset is not
+    case ZIP_ER_SEEK:
+      return "is damaged (the zip directory places it where its data is "
+             "not)";
     default:
       return std::string("cannot be read: ") + zip_error_strerror(error);
   }
@@ -79,7 +89,7 @@ ZipArchive::ZipArchive(const std::string& path) : path_(path) {
   int code = 0;
   ReadingTally::CountOpen();
   archive_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
-  if (archive_ == nullptr) throw WorkbookError(path, OpenFailure(code));
+  if (archive_ == nullptr) throw WorkbookError(path, OpenFailure(path, code));
   const zip_int64_t count = zip_get_num_entries(archive_, 0);
   names_.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
   for (zip_int64_t i = 0; i < count; ++i) {
