@@ -406,27 +406,39 @@ std::unique_ptr<Workbook> ScreenshotWorkbook() {
   return workbook;
 }
 
+// Shows `window` at `size` near the screen's top left corner.
+void ShowAt(WorkbookWindow& window, QSize size) {
+  window.resize(size);
+  window.move(20, 20);
+  window.show();
+}
+
+// Saves the screen to `file` once the windows have had `ms` to paint; 0
+// when it was saved.
+int GrabScreenAfter(int ms, const QString& file) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, [&] {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    loop.quit();
+  });
+  loop.exec();
+  return QFile::exists(file) ? 0 : 1;
+}
+
 int Screenshot(const QString& file, const QString& file_name) {
   WorkbookWindow window;
   window.SetWorkbook(ScreenshotWorkbook());
-  window.resize(1120, 700);
-  window.move(20, 20);
-  window.show();
+  ShowAt(window, {1120, 700});
   PromptContext context;
   context.position = 2;
   context.count = 4;
   context.file_name = file_name;
   context.options.title = "Orders";
-  QEventLoop loop;
-  window.BeginPrompt(context, [&](const auto&) { loop.quit(); });
+  window.BeginPrompt(context, [](const auto&) {});
   window.grid()->SelectAreas({{2, 13, 2, 8}});
-  QTimer::singleShot(800, &window, [&] {
-    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
-    window.EndPrompt();
-    loop.quit();
-  });
-  loop.exec();
-  return QFile::exists(file) ? 0 : 1;
+  const int result = GrabScreenAfter(800, file);
+  window.EndPrompt();
+  return result;
 }
 
 // Cells in number formats, fonts, colours, fills and alignments: the format
@@ -546,17 +558,9 @@ std::unique_ptr<Workbook> FormatsWorkbook() {
 int FormatsScreenshot(const QString& file, const QString& cell) {
   WorkbookWindow window;
   window.SetWorkbook(FormatsWorkbook());
-  window.resize(1000, 560);
-  window.move(20, 20);
-  window.show();
+  ShowAt(window, {1000, 560});
   window.SelectAddress(ParseAddress(cell.toStdString()));
-  QEventLoop loop;
-  QTimer::singleShot(600, &window, [&] {
-    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
-    loop.quit();
-  });
-  loop.exec();
-  return QFile::exists(file) ? 0 : 1;
+  return GrabScreenAfter(600, file);
 }
 
 // The sheet tabs of a narrow window after switching sheets with Ctrl+Page
@@ -571,9 +575,7 @@ int TabsScreenshot(const QString& file) {
   }
   WorkbookWindow window;
   window.SetWorkbook(std::move(workbook));
-  window.resize(640, 300);
-  window.move(20, 20);
-  window.show();
+  ShowAt(window, {640, 300});
   window.activateWindow();
   // The keys reach the window's shortcuts once it has the keyboard.
   if (!QTest::qWaitForWindowActive(&window)) return 1;
@@ -583,15 +585,9 @@ int TabsScreenshot(const QString& file) {
   }
   QTest::keyClick(window.grid(), Qt::Key_PageUp, Qt::ControlModifier);
   QTest::keyClick(window.grid(), Qt::Key_PageUp, Qt::ControlModifier);
-  QEventLoop loop;
-  QTimer::singleShot(600, &window, [&] {
-    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
-    loop.quit();
-  });
-  loop.exec();
   std::fprintf(stderr, "active sheet after switching: %s\n",
                window.workbook()->sheet(window.active_sheet()).name().c_str());
-  return QFile::exists(file) ? 0 : 1;
+  return GrabScreenAfter(600, file);
 }
 
 // A sheet of a workbook file, as the window shows it.
