@@ -55,9 +55,12 @@ std::unique_ptr<WorkbookFile> WorkbookFile::Open(const std::string& path) {
   }
   if (text_name) return OpenCsvFile(path, std::move(file));
   if (size == 0) throw WorkbookError(path, "the file is empty");
+  std::string formats;
+  for (const std::string& extension : WorkbookExtensions()) {
+    formats += (formats.empty() ? "" : ", ") + extension;
+  }
   throw WorkbookError(path,
-                      "not a workbook in a format we read "
-                      "(xlsx, xlsm, ods, xls, csv)");
+                      "not a workbook in a format we read (" + formats + ")");
 }
 
 }  // namespace kestrilo
