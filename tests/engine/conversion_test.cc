@@ -283,5 +283,35 @@ TEST(ConversionTest, ATextThatGrowsBeyondTheBudgetStops) {
   }
 }
 
+// Every road names the same first cell whose text XML cannot hold, a
+// header's among them.
+TEST(ConversionTest, EveryRoadWarnsOfTheSameFirstUnholdableCell) {
+  auto text = [](const std::string& column, int row, const std::string& value) {
+    return "<c r=\"" + column + std::to_string(row) +
+           "\" t=\"inlineStr\"><is><t>" + value + "</t></is></c>";
+  };
+  const std::string path =
+      Package("unholdable.xlsx", "<row r=\"1\">" + text("A", 1, "a") +
+                                     text("B", 1, "b") + "</row>" +
+                                     "<row r=\"2\">" + text("A", 2, "x") +
+                                     text("B", 2, "_x0001_") + "</row>");
+  for (const bool header_column : {false, true}) {
+    ExportOptions options;
+    options.header_column = header_column;
+    options.header_row = !header_column;
+    std::vector<std::string> warnings;
+    for (const char* block : {"", "A1:B2"}) {
+      warnings.push_back(Convert(path, block, options).report.warnings.at(0));
+    }
+    options.row_first = false;
+    options.header_row = options.header_column = true;
+    const std::string expected =
+        "characters that XML cannot hold are written as U+FFFD, first in cell "
+        "B2 of sheet 'Sheet1'";
+    EXPECT_EQ(warnings, (std::vector<std::string>{expected, expected}));
+    EXPECT_EQ(Convert(path, "", options).report.warnings.at(0), expected);
+  }
+}
+
 }  // namespace
 }  // namespace kestrilo

@@ -46,7 +46,13 @@ class BlockRowWriter : public RowSink {
 
  private:
   RowWriter& Writer();
-  void NoteCells(std::int32_t row, std::span<const RowCell> cells);
+  // Whether a cell of `cells` lies within the block's columns.
+  bool AnyInBlock(std::span<const RowCell> cells) const;
+  bool IsHeader(std::int32_t row, std::int32_t column) const;
+  // Notes the first cell of `cells` whose text XML cannot hold, among the
+  // headers or among the other cells.
+  void NoteUnholdable(std::int32_t row, std::span<const RowCell> cells,
+                      bool headers);
 
   BlockGeometry block_;
   const ExportOptions& options_;

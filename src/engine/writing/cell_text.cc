@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/writing/xml_name_chars.h"
 
@@ -262,6 +263,14 @@ std::size_t NextToLook(std::string_view text, std::size_t i) {
 
 }  // namespace
 
+namespace {
+
+thread_local std::uint64_t replaced_characters = 0;
+
+}  // namespace
+
+std::uint64_t ReplacedCharacterCount() { return replaced_characters; }
+
 char* WriteEscaped(std::string_view text, char* out) {
   std::size_t i = NextToLook(text, 0);
   out = std::copy_n(text.data(), i, out);
@@ -282,6 +291,7 @@ char* WriteEscaped(std::string_view text, char* out) {
         bool holdable;
         length = CharacterAt(text, i, holdable);
         entity = holdable ? text.substr(i, length) : kReplacement;
+        replaced_characters += !holdable;
       }
     }
     out = std::copy(entity.begin(), entity.end(), out);
@@ -382,10 +392,30 @@ void MakeNameValid(std::string& name, std::size_t start) {
   if (needs_prefix) name.insert(start, 1, '_');
 }
 
+namespace {
+
+// The length of the start of `text` that is printable ASCII, found eight
+// bytes at a time: most cell texts are, and need no closer look. A byte
+// below 0x20 or above 0x7F stops it (so may, now and then, a byte next to
+// one that borrows: it is then looked at byte by byte, to the same end).
+std::size_t PrintableAsciiStart(std::string_view text) {
+  constexpr std::uint64_t kSpaces = 0x2020202020202020;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t bytes;
+    std::memcpy(&bytes, text.data() + i, sizeof bytes);
+    if (((bytes | (bytes - kSpaces)) & kHighBits) != 0) break;
+  }
+  return i;
+}
+
+}  // namespace
+
 bool HoldsCharactersXmlCannot(std::string_view text) {
   bool holdable = true;
-  for (std::size_t i = NextToLook(text, 0); i < text.size() && holdable;
-       i = NextToLook(text, i)) {
+  for (std::size_t i = NextToLook(text, PrintableAsciiStart(text));
+       i < text.size() && holdable; i = NextToLook(text, i)) {
     i += CharacterAt(text, i, holdable);
   }
   return !holdable;

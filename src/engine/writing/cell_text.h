@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -61,5 +62,10 @@ void MakeNameValid(std::string& name, std::size_t start = 0);
 /// Whether `text` holds a character that XML cannot hold in any form (see
 /// AppendEscaped).
 bool HoldsCharactersXmlCannot(std::string_view text);
+
+/// How many characters WriteEscaped has written as U+FFFD on this thread so
+/// far: a writer compares it before and after a row to learn whether the
+/// row held such characters, without looking at its texts a second time.
+std::uint64_t ReplacedCharacterCount();
 
 }  // namespace kestrilo
