@@ -92,7 +92,7 @@ int OpenUnnamedFile() {
 }  // namespace
 
 RowSpool::RowSpool(std::string path) : path_(std::move(path)) {
-  piece_.reserve(kPiece + kPiece / 4);
+  piece_.resize(kPiece + kPiece / 4);
 }
 
 RowSpool::~RowSpool() {
@@ -135,21 +135,23 @@ void RowSpool::AddRow(std::int32_t row, std::span<const RowCell> cells) {
   // check for room at each field.
   std::size_t size = kRecordHead;
   for (const RowCell& cell : cells) {
-    size += kCellHead + (HasText(cell.value) ? sizeof(std::uint32_t) +
-                                                   cell.value.text.size()
-                                             : sizeof(double));
+    size += kCellHead + (HasText(cell.value)
+                             ? sizeof(std::uint32_t) + cell.value.text.size()
+                             : sizeof(double));
   }
-  const std::size_t start = piece_.size();
-  piece_.resize(start + size);
-  char* p = piece_.data() + start;
+  // The piece is sized once, and grows only for a row larger than its room:
+  // no byte of it is cleared before it is written.
+  if (piece_used_ + size > piece_.size()) piece_.resize(piece_used_ + size);
+  char* p = piece_.data() + piece_used_;
+  piece_used_ += size;
   Put(p, static_cast<std::uint32_t>(size));
   Put(p, row);
   Put(p, static_cast<std::uint32_t>(cells.size()));
   for (const RowCell& cell : cells) {
     Put(p, cell.column);
-    Put(p, static_cast<unsigned char>(
-               static_cast<unsigned char>(cell.value.kind) |
-               (cell.value.time_only ? kTimeOnly : 0)));
+    Put(p,
+        static_cast<unsigned char>(static_cast<unsigned char>(cell.value.kind) |
+                                   (cell.value.time_only ? kTimeOnly : 0)));
     if (HasText(cell.value)) {
       Put(p, static_cast<std::uint32_t>(cell.value.text.size()));
       std::memcpy(p, cell.value.text.data(), cell.value.text.size());
@@ -158,25 +160,25 @@ void RowSpool::AddRow(std::int32_t row, std::span<const RowCell> cells) {
       Put(p, cell.value.number);
     }
   }
-  if (piece_.size() >= kPiece) Flush();
+  if (piece_used_ >= kPiece) Flush();
 }
 
 void RowSpool::Flush() {
-  if (piece_.empty()) return;
+  if (piece_used_ == 0) return;
   if (fd_ < 0) {
     fd_ = OpenUnnamedFile();
     if (fd_ < 0) FailFile("create");
   }
-  for (std::size_t done = 0; done < piece_.size();) {
+  for (std::size_t done = 0; done < piece_used_;) {
     const ssize_t written =
-        ::pwrite(fd_, piece_.data() + done, piece_.size() - done,
+        ::pwrite(fd_, piece_.data() + done, piece_used_ - done,
                  static_cast<off_t>(file_bytes_ + done));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) FailFile("write");
     done += static_cast<std::size_t>(written);
   }
-  file_bytes_ += piece_.size();
-  piece_.clear();
+  file_bytes_ += piece_used_;
+  piece_used_ = 0;
   std::lock_guard lock(mutex_);
   readable_ = file_bytes_;
   published_.notify_all();

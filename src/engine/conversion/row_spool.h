@@ -91,8 +91,10 @@ class RowSpool : public RowSink {
   int fd_ = -1;
   std::optional<BlockGeometry> keep_;
   std::vector<RowCell> kept_;
-  // The piece being filled, and the bytes already in the file.
+  // The piece being filled (its first `piece_used_` bytes), and the bytes
+  // already in the file.
   std::string piece_;
+  std::size_t piece_used_ = 0;
   std::uint64_t file_bytes_ = 0;
   // What a follower may read, and whether the rows have ended.
   mutable std::mutex mutex_;
