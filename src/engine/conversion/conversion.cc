@@ -7,6 +7,8 @@
 #include "engine/conversion/block_row_writer.h"
 #include "engine/conversion/row_spool.h"
 #include "engine/conversion/spool_follower.h"
+#include "engine/display/displayed_cell_source.h"
+#include "engine/display/displayed_rows.h"
 #include "engine/model/block_clip.h"
 #include "engine/model/column_letters.h"
 #include "engine/model/range_address.h"
@@ -132,8 +134,14 @@ ConversionReport ConvertSheet(const Workbook& workbook, int index,
   WarnOfFormulas(workbook.formulas_without_value(), report);
   report.block = DecideBlock(asked, sheet.UsedRange(), sheet.name(), report);
   if (!report.skipped.empty()) return report;
-  const WorkbookCellSource cells(workbook, index);
-  const NotingCellSource source(cells);
+  const WorkbookCellSource values(workbook, index);
+  std::optional<StyleFormats> formats;
+  std::optional<DisplayedCellSource> displayed;
+  if (options.as_displayed) {
+    displayed.emplace(values, sheet, formats.emplace(workbook.styles()));
+  }
+  const NotingCellSource source(
+      displayed ? static_cast<const CellSource&>(*displayed) : values);
   WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
   WarnOfUnholdable(options, source.first_unholdable(), sheet.name(), report);
   return report;
@@ -167,6 +175,15 @@ Target Resolve(WorkbookFile& file, const ConversionRequest& request) {
   return {SheetChoice::AtIndex(resolved.sheet), resolved.block};
 }
 
+// Reads the rows of the sheet into `sink`, as they are displayed when the
+// options ask for that.
+SheetRead ReadRows(WorkbookFile& file, const SheetChoice& sheet,
+                   const ExportOptions& options, RowSink& sink) {
+  if (!options.as_displayed) return file.ReadRows(sheet, sink);
+  DisplayedRows displayed(sink);
+  return file.ReadRows(sheet, displayed);
+}
+
 ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
                             const ExportOptions& options, XmlSink& sink,
                             ConversionObserver* observer) {
@@ -174,7 +191,7 @@ ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
   report.road = ConversionRoad::kStreamed;
   report.block = target.block;
   BlockRowWriter writer(*target.block, options, sink, observer);
-  const SheetRead read = file.ReadRows(target.sheet, writer);
+  const SheetRead read = ReadRows(file, target.sheet, options, writer);
   writer.Finish();
   report.sheet = read.name;
   WarnOfFormulas(read.formulas_without_value, report);
@@ -200,7 +217,7 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   if (!target.block && sink.CanRestart()) {
     follower.emplace(spool, options, sink, observer);
   }
-  const SheetRead read = file.ReadRows(target.sheet, spool);
+  const SheetRead read = ReadRows(file, target.sheet, options, spool);
   spool.Close();
   report.sheet = read.name;
   WarnOfFormulas(read.formulas_without_value, report);

@@ -8,12 +8,16 @@
 namespace kestrilo {
 
 class SheetLayout;
+class StyleTable;
 
 /// One non-empty cell of a row, as a reader delivers it.
 struct RowCell {
   std::int32_t column = 0;
   /// Its text (if any) need only live until the row has been taken.
   CellValue value;
+  /// Its index into the StyleTable the reader gave UseStyles(); 0, the
+  /// default style, from readers that keep none.
+  std::uint32_t style = 0;
 };
 
 /// Takes one sheet's cells row by row as a reader parses them, so that
@@ -33,6 +37,11 @@ class RowSink {
   /// merged areas as it meets them; null (the default) when they are not
   /// wanted.
   virtual SheetLayout* layout() { return nullptr; }
+
+  /// Called by a reader that keeps cell styles before it sends the first
+  /// row: the table the cells' style indices point into, which lives until
+  /// reading ends. Ignored by default.
+  virtual void UseStyles(const StyleTable& /*styles*/) {}
 };
 
 }  // namespace kestrilo

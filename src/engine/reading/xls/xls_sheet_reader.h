@@ -31,6 +31,7 @@ class XlsSheetReader {
   struct PendingString {
     std::int32_t row = 0;
     std::int32_t column = 0;
+    std::uint32_t style = 0;
   };
 
   [[noreturn]] void Fail(const std::string& reason) const;
