@@ -26,7 +26,7 @@ QString SettingsStore::NameOf(Key key) {
       texts::kSettingTitle,         texts::kSettingOutputFolder,
       texts::kSettingLastFolderDot, texts::kSettingEscapeText,
       texts::kSettingExtension,     texts::kSettingLastFolder,
-      texts::kSettingValidNames};
+      texts::kSettingValidNames,    texts::kSettingAsDisplayed};
   return QString::fromLatin1(kNames[static_cast<int>(key)]);
 }
 

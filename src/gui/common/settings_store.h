@@ -23,6 +23,7 @@ class SettingsStore {
     kScanExtension,     ///< extension of the folder scan
     kLastScanFolder,    ///< the folder last scanned
     kValidNames,        ///< "1" tag names made valid XML names, "0" not
+    kAsDisplayed,       ///< "1" cells written as displayed, "0" their values
   };
 
   /// The value stored under `key`, or `default_value` when none was written.

@@ -34,6 +34,7 @@ inline constexpr char kSettingEscapeText[] = "Escape Text";
 inline constexpr char kSettingExtension[] = "Extension";
 inline constexpr char kSettingLastFolder[] = "LastFolder";
 inline constexpr char kSettingValidNames[] = "Valid Names";
+inline constexpr char kSettingAsDisplayed[] = "As Displayed";
 // The values a setting starts with, as the window shows them.
 inline constexpr char kDefaultTitle[] = "XML";
 inline constexpr char kDefaultExtension[] = "xl*";
@@ -114,6 +115,9 @@ inline constexpr char kEscapeTextCheck[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Escape &&, < and > in cell text");
 inline constexpr char kValidNamesCheck[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Make tag names valid XML");
+//: Cells are written with their number formats applied ("12.50%").
+inline constexpr char kAsDisplayedCheck[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Write cells as they are &displayed");
 inline constexpr char kHierarchyGroup[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Flip Row-Column Hierarchy");
 inline constexpr char kRowFirstOption[] =

@@ -52,6 +52,8 @@ void ExportSettings::Restore(StepGuard& guard) {
                 QStringLiteral("0"));
   SetValidNames(SettingsStore::Read(Key::kValidNames, QStringLiteral("0")) ==
                 QStringLiteral("1"));
+  SetAsDisplayed(SettingsStore::Read(Key::kAsDisplayed, QStringLiteral("0")) ==
+                 QStringLiteral("1"));
   SetTitle(SettingsStore::Read(Key::kTitle,
                                QString::fromLatin1(texts::kDefaultTitle)));
   guard.Run(Step::kRestoreOutputFolder, [this] {
@@ -75,6 +77,7 @@ ExportOptions ExportSettings::Options() const {
   options.title = title_.toStdString();
   options.escape_text = escape_text_;
   options.valid_names = valid_names_;
+  options.as_displayed = as_displayed_;
   return options;
 }
 
@@ -113,6 +116,11 @@ void ExportSettings::SetEscapeText(bool escape) {
 void ExportSettings::SetValidNames(bool valid) {
   Change(valid_names_, valid, Key::kValidNames,
          valid ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ExportSettings::SetAsDisplayed(bool as_displayed) {
+  Change(as_displayed_, as_displayed, Key::kAsDisplayed,
+         as_displayed ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {

@@ -43,6 +43,7 @@ class ExportSettings : public QObject {
   const QString& output_folder() const { return output_folder_; }
   bool escape_text() const { return escape_text_; }
   bool valid_names() const { return valid_names_; }
+  bool as_displayed() const { return as_displayed_; }
   /// Whether the hierarchy matters: it does when both or neither of the
   /// first row and column hold headers.
   bool hierarchy_applies() const;
@@ -55,6 +56,7 @@ class ExportSettings : public QObject {
   void SetOutputFolder(const QString& folder);
   void SetEscapeText(bool escape);
   void SetValidNames(bool valid);
+  void SetAsDisplayed(bool as_displayed);
   /// Asks for an output folder, opening where the last choice was made;
   /// a cancel changes nothing.
   void ChooseOutputFolder(Dialogs& dialogs);
@@ -81,6 +83,7 @@ class ExportSettings : public QObject {
   QString output_folder_;
   bool escape_text_ = true;
   bool valid_names_ = false;
+  bool as_displayed_ = false;
 };
 
 }  // namespace kestrilo::gui

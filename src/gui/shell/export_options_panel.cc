@@ -90,6 +90,9 @@ QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
   valid_names_check_ = Make<QCheckBox>(header_mode_group_, "valid_names_check",
                                        Tr(texts::kValidNamesCheck));
   layout->addWidget(valid_names_check_);
+  as_displayed_check_ = Make<QCheckBox>(
+      header_mode_group_, "as_displayed_check", Tr(texts::kAsDisplayedCheck));
+  layout->addWidget(as_displayed_check_);
   return header_mode_group_;
 }
 
@@ -152,6 +155,8 @@ void ExportOptionsPanel::Connect() {
           &ExportSettings::SetEscapeText);
   connect(valid_names_check_, &QCheckBox::toggled, &s,
           &ExportSettings::SetValidNames);
+  connect(as_displayed_check_, &QCheckBox::toggled, &s,
+          &ExportSettings::SetAsDisplayed);
   connect(title_edit_, &QLineEdit::textChanged, &s, &ExportSettings::SetTitle);
   connect(output_folder_edit_, &QLineEdit::textChanged, &s,
           &ExportSettings::SetOutputFolder);
@@ -166,6 +171,7 @@ void ExportOptionsPanel::Show() {
   for (QObject* control : options()) blockers.emplace_back(control);
   blockers.emplace_back(escape_text_check_);
   blockers.emplace_back(valid_names_check_);
+  blockers.emplace_back(as_displayed_check_);
   for (qsizetype i = 0; i < header_options_.size(); ++i) {
     header_options_[i]->setChecked(kHeaderModes[i].mode ==
                                    settings_.header_mode());
@@ -176,6 +182,7 @@ void ExportOptionsPanel::Show() {
   hierarchy_group_->setEnabled(settings_.hierarchy_applies());
   escape_text_check_->setChecked(settings_.escape_text());
   valid_names_check_->setChecked(settings_.valid_names());
+  as_displayed_check_->setChecked(settings_.as_displayed());
   // Texts are set only when different, so that typing keeps the cursor
   // where it is.
   if (title_edit_->text() != settings_.title()) {
@@ -201,9 +208,9 @@ QList<QWidget*> ExportOptionsPanel::options() const {
 
 QList<QWidget*> ExportOptionsPanel::tab_order() const {
   QList<QWidget*> order(header_options_.begin(), header_options_.end());
-  order += {escape_text_check_,   valid_names_check_, row_first_option_,
-            column_first_option_, title_edit_,        output_folder_edit_,
-            choose_folder_button_};
+  order += {escape_text_check_,  valid_names_check_, as_displayed_check_,
+            row_first_option_,   column_first_option_, title_edit_,
+            output_folder_edit_, choose_folder_button_};
   return order;
 }
 

@@ -48,6 +48,7 @@ class ExportOptionsPanel : public QWidget {
   QList<QRadioButton*> header_options_;
   QCheckBox* escape_text_check_ = nullptr;
   QCheckBox* valid_names_check_ = nullptr;
+  QCheckBox* as_displayed_check_ = nullptr;
   QGroupBox* hierarchy_group_ = nullptr;
   QRadioButton* row_first_option_ = nullptr;
   QRadioButton* column_first_option_ = nullptr;
