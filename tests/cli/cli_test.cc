@@ -226,9 +226,9 @@ TEST_F(CliTest, ValidNamesOnlyWhenAsked) {
 
 TEST_F(CliTest, AsDisplayedOnlyWhenAsked) {
   const std::string kinds = (Fixture("..") / "kinds.xlsx").string();
-  const std::vector<std::string> block = {
-      kinds, "--sheet", "Values", "--range", "B23:B24", "--headers", "none",
-      "-o",  "-"};
+  const std::vector<std::string> block = {kinds,     "--sheet", "Values",
+                                          "--range", "B23:B24", "--headers",
+                                          "none",    "-o",      "-"};
   std::vector<std::string> args = block;
   args.push_back("--as-displayed");
   Outcome outcome = Run(args);

@@ -208,7 +208,7 @@ QList<QWidget*> ExportOptionsPanel::options() const {
 
 QList<QWidget*> ExportOptionsPanel::tab_order() const {
   QList<QWidget*> order(header_options_.begin(), header_options_.end());
-  order += {escape_text_check_,  valid_names_check_, as_displayed_check_,
+  order += {escape_text_check_,  valid_names_check_,   as_displayed_check_,
             row_first_option_,   column_first_option_, title_edit_,
             output_folder_edit_, choose_folder_button_};
   return order;

@@ -295,8 +295,8 @@ class OdsContentReader {
     try {
       styles_.Resolve(workbook_.styles());
     } catch (const std::length_error& error) {
-      throw WorkbookError(path_, std::string("the styles hold ") +
-                                     error.what());
+      throw WorkbookError(path_,
+                          std::string("the styles hold ") + error.what());
     }
   }
 

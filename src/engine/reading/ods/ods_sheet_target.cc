@@ -30,8 +30,7 @@ void OdsSheetTarget::Store(std::int32_t row, std::int32_t column,
       sheet_->SetBoolean(row, column, cell.number != 0, cell.style);
       break;
     case CellKind::kDateTime:
-      sheet_->SetDateTime(row, column, cell.number, cell.time_only,
-                          cell.style);
+      sheet_->SetDateTime(row, column, cell.number, cell.time_only, cell.style);
       break;
     case CellKind::kError:
       sheet_->SetError(row, column, workbook_.strings().Get(cell.text),

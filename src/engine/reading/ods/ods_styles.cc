@@ -270,8 +270,8 @@ void OdsStyles::Resolve(StyleTable& table) {
     }
   }
   const auto it = resolved_.find(std::string_view("Default"));
-  default_ =
-      it != resolved_.end() ? it->second : ResolveStyle(CellStyleEntry(), table);
+  default_ = it != resolved_.end() ? it->second
+                                   : ResolveStyle(CellStyleEntry(), table);
 }
 
 const OdsStyles::Resolved& OdsStyles::Find(std::string_view name) const {

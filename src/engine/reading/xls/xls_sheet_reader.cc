@@ -121,10 +121,10 @@ std::int32_t XlsSheetReader::Column(const char* at) const {
 void XlsSheetReader::SetNumber(std::int32_t row, std::int32_t column,
                                std::uint16_t xf, double value) {
   const CellFormat& format = globals_.FormatOfXf(xf);
-  target_->Value(row, column,
-                 FormattedNumber(value, format.value_format,
-                                 globals_.date1904()),
-                 format.style);
+  target_->Value(
+      row, column,
+      FormattedNumber(value, format.value_format, globals_.date1904()),
+      format.style);
 }
 
 // A formula's text result that never came reads as empty.
@@ -230,8 +230,8 @@ void XlsSheetReader::ReadFormula(const BiffRecord& record, std::int32_t row,
                      style);
       break;
     case 2:
-      target_->Value(row, column,
-                     CellValue::Error(ErrorText(Byte(result + 2))), style);
+      target_->Value(row, column, CellValue::Error(ErrorText(Byte(result + 2))),
+                     style);
       break;
     case 3:
       target_->Text(row, column, "", style);

@@ -27,11 +27,10 @@ Underline UnderlineOf(std::uint8_t code) {
 
 HorizontalAlignment HorizontalOf(std::uint8_t code) {
   static constexpr HorizontalAlignment kByCode[8] = {
-      HorizontalAlignment::kGeneral, HorizontalAlignment::kLeft,
-      HorizontalAlignment::kCenter,  HorizontalAlignment::kRight,
-      HorizontalAlignment::kFill,    HorizontalAlignment::kJustify,
-      HorizontalAlignment::kCenterAcross,
-      HorizontalAlignment::kDistributed};
+      HorizontalAlignment::kGeneral,      HorizontalAlignment::kLeft,
+      HorizontalAlignment::kCenter,       HorizontalAlignment::kRight,
+      HorizontalAlignment::kFill,         HorizontalAlignment::kJustify,
+      HorizontalAlignment::kCenterAcross, HorizontalAlignment::kDistributed};
   return kByCode[code & 0x07];
 }
 
@@ -73,8 +72,9 @@ void XlsStyles::ReadPalette(std::string_view body) {
   for (std::size_t i = 0; i < count; ++i) {
     const auto* rgb =
         reinterpret_cast<const unsigned char*>(body.data() + 2 + 4 * i);
-    colors_.Set(static_cast<int>(8 + i),
-                static_cast<std::uint32_t>(rgb[0]) << 16 | rgb[1] << 8 | rgb[2]);
+    colors_.Set(
+        static_cast<int>(8 + i),
+        static_cast<std::uint32_t>(rgb[0]) << 16 | rgb[1] << 8 | rgb[2]);
   }
 }
 

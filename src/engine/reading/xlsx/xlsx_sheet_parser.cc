@@ -432,10 +432,9 @@ void XlsxSheetParser::StoreCell(std::string_view value, Target& target) {
   const std::string_view trimmed = TrimmedValue(value);
   // A cell format the part lacks is the default one.
   static constexpr CellFormat kDefaultFormat;
-  const CellFormat& cell_format =
-      cell.style < context_.cell_formats.size()
-          ? context_.cell_formats[cell.style]
-          : kDefaultFormat;
+  const CellFormat& cell_format = cell.style < context_.cell_formats.size()
+                                      ? context_.cell_formats[cell.style]
+                                      : kDefaultFormat;
   const std::uint32_t style = cell_format.style;
   // An empty cached text (the result of ="") shows nothing and reads as
   // empty; it is a value all the same.

@@ -281,8 +281,8 @@ class StylesReader {
 }  // namespace
 
 std::vector<CellFormat> ReadXlsxStyles(std::string_view xml,
-                                           const XlsxThemeColors& theme,
-                                           StyleTable& table) {
+                                       const XlsxThemeColors& theme,
+                                       StyleTable& table) {
   StylesReader reader(theme);
   reader.Read(xml);
   return reader.Formats(table);

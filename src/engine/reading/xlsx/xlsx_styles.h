@@ -17,7 +17,7 @@ namespace kestrilo {
 /// distinct look to `table` and returns the cell formats in cellXfs order.
 /// Throws XmlError for malformed XML, std::length_error from the table.
 std::vector<CellFormat> ReadXlsxStyles(std::string_view xml,
-                                           const XlsxThemeColors& theme,
-                                           StyleTable& table);
+                                       const XlsxThemeColors& theme,
+                                       StyleTable& table);
 
 }  // namespace kestrilo

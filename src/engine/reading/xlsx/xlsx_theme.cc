@@ -38,8 +38,8 @@ Hls ToHls(double r, double g, double b) {
   hls.lightness = (high + low) / 2;
   const double range = high - low;
   if (range == 0) return hls;
-  hls.saturation = hls.lightness <= 0.5 ? range / (high + low)
-                                        : range / (2 - high - low);
+  hls.saturation =
+      hls.lightness <= 0.5 ? range / (high + low) : range / (2 - high - low);
   if (high == r) {
     hls.hue = (g - b) / range;
   } else if (high == g) {
@@ -107,14 +107,14 @@ std::uint32_t TintedColor(std::uint32_t color, double tint) {
   if (!(tint >= -1 && tint <= 1) || tint == 0) return color;
   Hls hls = ToHls(((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
                   (color & 0xFF) / 255.0);
-  hls.lightness = tint < 0 ? hls.lightness * (1 + tint)
-                           : hls.lightness * (1 - tint) + tint;
+  hls.lightness =
+      tint < 0 ? hls.lightness * (1 + tint) : hls.lightness * (1 - tint) + tint;
   double r = hls.lightness, g = hls.lightness, b = hls.lightness;
   if (hls.saturation != 0) {
-    const double m2 = hls.lightness <= 0.5
-                          ? hls.lightness * (1 + hls.saturation)
-                          : hls.lightness + hls.saturation -
-                                hls.lightness * hls.saturation;
+    const double m2 =
+        hls.lightness <= 0.5
+            ? hls.lightness * (1 + hls.saturation)
+            : hls.lightness + hls.saturation - hls.lightness * hls.saturation;
     const double m1 = 2 * hls.lightness - m2;
     r = Channel(m1, m2, hls.hue + 2);
     g = Channel(m1, m2, hls.hue);

@@ -186,8 +186,7 @@ void XlsxWorkbookReader::ReadStyles(const std::string& part,
   }
   const std::string xml_text = ReadPart(part, workbook);
   try {
-    context_.cell_formats =
-        ReadXlsxStyles(xml_text, theme, workbook.styles());
+    context_.cell_formats = ReadXlsxStyles(xml_text, theme, workbook.styles());
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip_, part, error);
   } catch (const std::length_error& error) {
