@@ -12,12 +12,17 @@ class StyleTable;
 
 /// One non-empty cell of a row, as a reader delivers it.
 struct RowCell {
+  RowCell() = default;
+  RowCell(std::int32_t column, const CellValue& value, std::uint32_t style = 0)
+      : column(column), style(style), value(value) {}
+
   std::int32_t column = 0;
+  /// Its index into the StyleTable the reader gave UseStyles(); 0, the
+  /// default style, from readers that keep none. Beside the column, where
+  /// it costs a cell no room.
+  std::uint32_t style = 0;
   /// Its text (if any) need only live until the row has been taken.
   CellValue value;
-  /// Its index into the StyleTable the reader gave UseStyles(); 0, the
-  /// default style, from readers that keep none.
-  std::uint32_t style = 0;
 };
 
 /// Takes one sheet's cells row by row as a reader parses them, so that

@@ -119,8 +119,7 @@ std::int32_t XlsSheetReader::Column(const char* at) const {
 }
 
 void XlsSheetReader::SetNumber(std::int32_t row, std::int32_t column,
-                               std::uint16_t xf, double value) {
-  const CellFormat& format = globals_.FormatOfXf(xf);
+                               const CellFormat& format, double value) {
   target_->Value(
       row, column,
       FormattedNumber(value, format.value_format, globals_.date1904()),
@@ -168,16 +167,16 @@ void XlsSheetReader::HandleCell(const BiffRecord& record, std::uint64_t next) {
   DropPendingString();
   const std::int32_t row = LittleU16(d) + 1;
   const std::int32_t column = Column(d + 2);
-  const std::uint16_t xf = LittleU16(d + 4);
-  const std::uint32_t style = globals_.FormatOfXf(xf).style;
+  const CellFormat& format = globals_.FormatOfXf(LittleU16(d + 4));
+  const std::uint32_t style = format.style;
   switch (record.type) {
     case kNumberRecord:
       if (size < 14) throw BiffRecordReader::TooShort();
-      SetNumber(row, column, xf, LittleF64(d + 6));
+      SetNumber(row, column, format, LittleF64(d + 6));
       break;
     case kRkRecord:
       if (size < 10) throw BiffRecordReader::TooShort();
-      SetNumber(row, column, xf, DecodeRk(LittleU32(d + 6)));
+      SetNumber(row, column, format, DecodeRk(LittleU32(d + 6)));
       break;
     case kLabelSstRecord: {
       if (size < 10) throw BiffRecordReader::TooShort();
@@ -207,20 +206,21 @@ void XlsSheetReader::HandleCell(const BiffRecord& record, std::uint64_t next) {
                      style);
       break;
     default:  // the formulas
-      ReadFormula(record, row, column, xf);
+      ReadFormula(record, row, column, format);
       break;
   }
 }
 
 void XlsSheetReader::ReadFormula(const BiffRecord& record, std::int32_t row,
-                                 std::int32_t column, std::uint16_t xf) {
+                                 std::int32_t column,
+                                 const CellFormat& format) {
   if (record.body.size() < 14) throw BiffRecordReader::TooShort();
   const char* result = record.body.data() + 6;
   if (Byte(result + 6) != 0xFF || Byte(result + 7) != 0xFF) {
-    SetNumber(row, column, xf, LittleF64(result));
+    SetNumber(row, column, format, LittleF64(result));
     return;
   }
-  const std::uint32_t style = globals_.FormatOfXf(xf).style;
+  const std::uint32_t style = format.style;
   switch (Byte(result)) {
     case 0:  // a text; it follows in a STRING record
       pending_string_ = PendingString{row, column, style};
@@ -256,7 +256,8 @@ void XlsSheetReader::ReadMulRk(const BiffRecord& record) {
     if (column > kMaxColumns) {
       Fail("damaged workbook: a cell lies beyond the last column");
     }
-    SetNumber(row, column, LittleU16(cell), DecodeRk(LittleU32(cell + 2)));
+    SetNumber(row, column, globals_.FormatOfXf(LittleU16(cell)),
+              DecodeRk(LittleU32(cell + 2)));
   }
 }
 

@@ -38,10 +38,10 @@ class XlsSheetReader {
   void CountRecord(const BiffRecord& record);
   void HandleCell(const BiffRecord& record, std::uint64_t next);
   void ReadFormula(const BiffRecord& record, std::int32_t row,
-                   std::int32_t column, std::uint16_t xf);
+                   std::int32_t column, const CellFormat& format);
   void ReadMulRk(const BiffRecord& record);
-  void SetNumber(std::int32_t row, std::int32_t column, std::uint16_t xf,
-                 double value);
+  void SetNumber(std::int32_t row, std::int32_t column,
+                 const CellFormat& format, double value);
   void DropPendingString();
   std::int32_t Column(const char* at) const;
   /// Reads a record of column widths, row heights or merged areas; false
