@@ -326,6 +326,12 @@ const std::string kOdsStyles =
     "<style:table-cell-properties style:text-align-source=\"fix\"/>"
     "<style:paragraph-properties fo:text-align=\"center\"/>"
     "<style:text-properties fo:font-weight=\"bold\"/></style:style>"
+    // Parents in a loop: the chain ends all the same.
+    "<style:style style:name=\"Loop1\" style:family=\"table-cell\" "
+    "style:parent-style-name=\"Loop2\"><style:text-properties "
+    "fo:font-style=\"italic\"/></style:style><style:style "
+    "style:name=\"Loop2\" style:family=\"table-cell\" "
+    "style:parent-style-name=\"Loop1\"/>"
     "</office:styles><office:automatic-styles><style:style "
     "style:name=\"ce9\" style:family=\"table-cell\"><style:text-properties "
     "fo:font-weight=\"bold\"/></style:style></office:automatic-styles>"
@@ -382,7 +388,8 @@ TEST(OdsLooksTest, StylesInheritFromParentsColumnsAndTheDefault) {
       "<table:table-row>" + OdsNumber("ce1", "0.125") + OdsNumber("", "5") +
       OdsNumber("", "2021-08-31", "date") + OdsNumber("", "7") +
       "</table:table-row><table:table-row>" + OdsNumber("ce3", "1") +
-      OdsNumber("ce9", "2") + OdsNumber("Heading", "3") + "</table:table-row>";
+      OdsNumber("ce9", "2") + OdsNumber("Heading", "3") +
+      OdsNumber("Loop1", "4") + "</table:table-row>";
   const std::string path = OdsWithStyles("looks.ods", rows);
   ExpectLooks(
       path, {
@@ -395,6 +402,7 @@ TEST(OdsLooksTest, StylesInheritFromParentsColumnsAndTheDefault) {
                 {"2,1", "\"TRUE\";\"TRUE\";\"FALSE\" font FF000080"},
                 {"2,2", "General font FF000080"},
                 {"2,3", "0.0% bold font FF000080 center"},
+                {"2,4", "General italic font FF000080"},
             });
   // A boolean number style makes its numbers booleans.
   EXPECT_EQ(ReadWorkbook(path)->sheet(0).Cell(2, 1).kind, CellKind::kBoolean);
