@@ -1,10 +1,11 @@
 // The whole road of a conversion: a file's bytes read as a workbook (zip,
 // compound file or text, as the content says), its used range converted to
-// XML under options chosen from the input. With escaping on the XML must be
-// safe to parse whatever the cells hold: tags balanced, names without
-// markup, text without a stray "<", ">" or "&", no character XML cannot
-// hold. With the defaults (escaping and valid names on) it must be more:
-// well-formed to a parser that reads namespaces, as importers do.
+// XML under options chosen from the input, the cells perhaps as they are
+// displayed (their styles' number formats applied). With escaping on the
+// XML must be safe to parse whatever the cells hold: tags balanced, names
+// without markup, text without a stray "<", ">" or "&", no character XML
+// cannot hold. With the defaults (escaping and valid names on) it must be
+// more: well-formed to a parser that reads namespaces, as importers do.
 
 #include <expat.h>
 #include <stdlib.h>
@@ -18,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/display/displayed_cell_source.h"
+#include "engine/display/style_formats.h"
 #include "engine/model/address_error.h"
 #include "engine/model/range_address.h"
 #include "engine/model/workbook_cell_source.h"
@@ -141,7 +144,11 @@ void Convert(const std::string& path, std::size_t size) {
   BlockGeometry block = *used;
   block.row_count = std::min(block.row_count, kMaxSide);
   block.column_count = std::min(block.column_count, kMaxSide);
-  WorkbookCellSource source(*workbook, sheet);
+  const WorkbookCellSource values(*workbook, sheet);
+  const StyleFormats formats(workbook->styles());
+  const DisplayedCellSource displayed(values, workbook->sheet(sheet), formats);
+  const CellSource& source =
+      (size & 128) != 0 ? static_cast<const CellSource&>(displayed) : values;
   const ExportOptions options = OptionsFor(size);
   const std::string xml = BlockToXml(source, options, FormatArea(block));
   if (options.escape_text) CheckSafe(xml);

@@ -236,6 +236,12 @@ constexpr Option kOptions[] = {
              "fails at once, naming its cells, and a text that grows beyond "
              "it stops there",
      .apply = SetMaxOutput},
+    {.name = "--as-displayed",
+     .help = "write each cell as a spreadsheet shows it, its number format "
+             "applied (12.50%, $12.50, 8/31/2021), instead of its value; "
+             "General numbers in at most 11 characters, booleans TRUE and "
+             "FALSE, errors their code",
+     .apply = [](Text, Line& line) { line.options.as_displayed = true; }},
     {.name = "--output",
      .short_name = "-o",
      .value = "DIR",

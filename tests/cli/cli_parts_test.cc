@@ -44,6 +44,7 @@ TEST(ParseCommandLineTest, DefaultsAreTheWindowsDefaults) {
   EXPECT_TRUE(line.options.title_tag);
   EXPECT_TRUE(line.options.escape_text);
   EXPECT_TRUE(line.options.valid_names);
+  EXPECT_FALSE(line.options.as_displayed);
   EXPECT_EQ(line.options.title, "XML");
   EXPECT_EQ(line.output, ".");
   EXPECT_EQ(line.jobs, 0);
@@ -123,10 +124,11 @@ TEST(ParseCommandLineTest, SheetNumberOrName) {
 TEST(ParseCommandLineTest, FlagsAndStandardOutput) {
   const CommandLine line =
       ParseCommandLine({"--no-title-tag", "--no-escape", "--raw-names",
-                        "--quiet", "-o", "-", "x"});
+                        "--as-displayed", "--quiet", "-o", "-", "x"});
   EXPECT_FALSE(line.options.title_tag);
   EXPECT_FALSE(line.options.escape_text);
   EXPECT_FALSE(line.options.valid_names);
+  EXPECT_TRUE(line.options.as_displayed);
   EXPECT_TRUE(line.quiet);
   EXPECT_TRUE(line.to_stdout());
 }

@@ -309,6 +309,22 @@ TEST_F(CliTest, ValidNamesUnlessRawNamesAsked) {
               testing::StartsWith("<_>\r\n"));
 }
 
+TEST_F(CliTest, AsDisplayedOnlyWhenAsked) {
+  const std::string kinds = (Fixture("..") / "kinds.xlsx").string();
+  const std::vector<std::string> block = {kinds,     "--sheet", "Values",
+                                          "--range", "B23:B24", "--headers",
+                                          "none",    "-o",      "-"};
+  std::vector<std::string> args = block;
+  args.push_back("--as-displayed");
+  Outcome outcome = Run(args);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out,
+            "<XML>\r\n\t<_23>\r\n\t\t\t<B>25.0%</B>\r\n\t</_23>\r\n"
+            "\t<_24>\r\n\t\t\t<B>EUR 19.99</B>\r\n\t</_24>\r\n</XML>\r\n");
+  outcome = Run(block);
+  EXPECT_NE(outcome.out.find("<B>0.25</B>"), std::string::npos) << outcome.out;
+}
+
 // A header meant to break out of its tag, and cells with characters XML
 // cannot hold: safe names, U+FFFD, and one warning naming the first cell.
 TEST_F(CliTest, HostileCellsGiveSafeOutputAndOneWarning) {

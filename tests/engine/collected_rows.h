@@ -22,16 +22,18 @@ struct CollectedCell {
   bool time_only;
   double number;
   std::string text;
+  std::uint32_t style = 0;
 
   bool operator==(const CollectedCell& other) const {
-    return std::tie(row, column, kind, time_only, number, text) ==
+    return std::tie(row, column, kind, time_only, number, text, style) ==
            std::tie(other.row, other.column, other.kind, other.time_only,
-                    other.number, other.text);
+                    other.number, other.text, other.style);
   }
   friend void PrintTo(const CollectedCell& cell, std::ostream* out) {
     *out << "(" << cell.row << "," << cell.column << " kind "
          << static_cast<int>(cell.kind) << " " << cell.number << " \""
-         << cell.text << "\"" << (cell.time_only ? " time" : "") << ")";
+         << cell.text << "\"" << (cell.time_only ? " time" : "") << " style "
+         << cell.style << ")";
   }
 };
 
@@ -47,7 +49,7 @@ class RowCollector : public RowSink {
     for (const RowCell& cell : cells) {
       this->cells.push_back({row, cell.column, cell.value.kind,
                              cell.value.time_only, cell.value.number,
-                             std::string(cell.value.text)});
+                             std::string(cell.value.text), cell.style});
     }
   }
   SheetLayout* layout() override {

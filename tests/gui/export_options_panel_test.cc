@@ -164,6 +164,35 @@ class ExportOptionsPanelTest : public QObject {
     }
   }
 
+  void AsDisplayedCheckTakesItsAccessKeyAndIsStored() {
+    QCheckBox* displayed = nullptr;
+    for (QCheckBox* box : panel_->findChildren<QCheckBox*>()) {
+      if (box->text() == QStringLiteral("Write cells as the&y are displayed")) {
+        displayed = box;
+      }
+    }
+    QVERIFY(displayed != nullptr);
+    // Off by default, and nothing stored until the user changes it.
+    QVERIFY(!displayed->isChecked());
+    QVERIFY(!settings_->Options().as_displayed);
+    QVERIFY(!StoredSetting("As Displayed").isValid());
+    // Alt+Y, the underlined letter, turns it on as a click would.
+    panel_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(panel_.get()));
+    QTest::keyClick(panel_.get(), Qt::Key_Y, Qt::AltModifier);
+    // A button clicks a moment after its key, as its press is shown.
+    QTRY_VERIFY(displayed->isChecked());
+    QCOMPARE(Stored("As Displayed"), QStringLiteral("1"));
+    QVERIFY(settings_->Options().as_displayed);
+    ExportSettings restored;
+    StepGuard guard(dialogs_);
+    restored.Restore(guard);
+    QVERIFY(restored.as_displayed());
+    settings_->SetAsDisplayed(false);
+    QVERIFY(!displayed->isChecked());
+    QCOMPARE(Stored("As Displayed"), QStringLiteral("0"));
+  }
+
   void FolderChooserCancelsOrGivesOneSeparator() {
     const QString before = Find<QLineEdit>("output_folder_edit")->text();
     dialogs_.folders = {QString(), "/srv/Reports", "/"};

@@ -8,6 +8,8 @@
 #include "engine/conversion/block_row_writer.h"
 #include "engine/conversion/row_spool.h"
 #include "engine/conversion/spool_follower.h"
+#include "engine/display/displayed_cell_source.h"
+#include "engine/display/displayed_rows.h"
 #include "engine/model/block_clip.h"
 #include "engine/model/column_letters.h"
 #include "engine/model/range_address.h"
@@ -165,8 +167,14 @@ ConversionReport ConvertSheet(const Workbook& workbook, int index,
   if (!report.skipped.empty()) return report;
   CheckBudget(*report.block, sheet.name(), options, request.max_output_bytes,
               [&](RowSink& rows) { sheet.SendRows(rows); });
-  const WorkbookCellSource cells(workbook, index);
-  const NotingCellSource source(cells);
+  const WorkbookCellSource values(workbook, index);
+  std::optional<StyleFormats> formats;
+  std::optional<DisplayedCellSource> displayed;
+  if (options.as_displayed) {
+    displayed.emplace(values, sheet, formats.emplace(workbook.styles()));
+  }
+  const NotingCellSource source(
+      displayed ? static_cast<const CellSource&>(*displayed) : values);
   report.schema =
       WriteBlockXml(source, options, FormatArea(*report.block), sink, observer);
   WarnOfUnholdable(options, source.first_unholdable(), sheet.name(), report);
@@ -201,6 +209,15 @@ Target Resolve(WorkbookFile& file, const ConversionRequest& request) {
   return {SheetChoice::AtIndex(resolved.sheet), resolved.block};
 }
 
+// Reads the rows of the sheet into `sink`, as they are displayed when the
+// options ask for that.
+SheetRead ReadRows(WorkbookFile& file, const SheetChoice& sheet,
+                   const ExportOptions& options, RowSink& sink) {
+  if (!options.as_displayed) return file.ReadRows(sheet, sink);
+  DisplayedRows displayed(sink);
+  return file.ReadRows(sheet, displayed);
+}
+
 ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
                             const ExportOptions& options, XmlSink& sink,
                             ConversionObserver* observer) {
@@ -208,7 +225,7 @@ ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
   report.road = ConversionRoad::kStreamed;
   report.block = target.block;
   BlockRowWriter writer(*target.block, options, sink, observer);
-  const SheetRead read = file.ReadRows(target.sheet, writer);
+  const SheetRead read = ReadRows(file, target.sheet, options, writer);
   writer.Finish();
   report.schema = writer.schema();
   report.sheet = read.name;
@@ -237,7 +254,7 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   if (!target.block && sink.CanRestart()) {
     follower.emplace(spool, options, request.max_output_bytes, sink, observer);
   }
-  const SheetRead read = file.ReadRows(target.sheet, spool);
+  const SheetRead read = ReadRows(file, target.sheet, options, spool);
   spool.Close();
   report.sheet = read.name;
   WarnOfFormulas(read.formulas_without_value, report);

@@ -8,10 +8,19 @@
 namespace kestrilo {
 
 class SheetLayout;
+class StyleTable;
 
 /// One non-empty cell of a row, as a reader delivers it.
 struct RowCell {
+  RowCell() = default;
+  RowCell(std::int32_t column, const CellValue& value, std::uint32_t style = 0)
+      : column(column), style(style), value(value) {}
+
   std::int32_t column = 0;
+  /// Its index into the StyleTable the reader gave UseStyles(); 0, the
+  /// default style, from readers that keep none. Beside the column, where
+  /// it costs a cell no room.
+  std::uint32_t style = 0;
   /// Its text (if any) need only live until the row has been taken.
   CellValue value;
 };
@@ -33,6 +42,11 @@ class RowSink {
   /// merged areas as it meets them; null (the default) when they are not
   /// wanted.
   virtual SheetLayout* layout() { return nullptr; }
+
+  /// Called by a reader that keeps cell styles before it sends the first
+  /// row: the table the cells' style indices point into, which lives until
+  /// reading ends. Ignored by default.
+  virtual void UseStyles(const StyleTable& /*styles*/) {}
 };
 
 }  // namespace kestrilo

@@ -176,7 +176,7 @@ void Sheet::SendRows(RowSink& sink) const {
     const std::int32_t number = cells_[i].row;
     row.clear();
     for (; i < cells_.size() && cells_[i].row == number; ++i) {
-      row.push_back({cells_[i].column, ValueOf(cells_[i])});
+      row.push_back({cells_[i].column, ValueOf(cells_[i]), cells_[i].style});
     }
     sink.AddRow(number, row);
   }

@@ -1,5 +1,6 @@
 #include "engine/reading/value_format.h"
 
+#include "engine/display/builtin_formats.h"
 #include "engine/reading/number_format.h"
 #include "engine/text/ascii_text.h"
 
@@ -42,6 +43,17 @@ ValueFormat ValueFormatOfCode(std::string_view code) {
 
 ValueFormat ValueFormatOfBuiltin(int id) {
   return ToValueFormat(ClassifyBuiltinFormat(id), id == kElapsedBuiltinFormat);
+}
+
+ValueFormat AddNumberFormat(int id, const std::string* custom,
+                            StyleTable& table, CellStyle& style) {
+  if (custom != nullptr) {
+    style.format = table.AddFormat(*custom);
+    return ValueFormatOfCode(*custom);
+  }
+  const std::string_view code = BuiltinFormatCode(id);
+  style.format = code.empty() ? 0 : table.AddFormat(code);
+  return ValueFormatOfBuiltin(id);
 }
 
 CellValue FormattedNumber(double number, ValueFormat format, bool date1904) {

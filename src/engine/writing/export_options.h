@@ -45,6 +45,11 @@ struct ExportOptions {
   /// escaping, every text is then well-formed XML, whatever the cells hold.
   /// Off keeps the names of older versions, such as <2> for a header 2.
   bool valid_names = true;
+  /// Each cell is written as the text it shows in a spreadsheet (its number
+  /// format applied: "12.50%", "$12.50", "8/31/2021"; General numbers in at
+  /// most 11 characters; booleans TRUE / FALSE; errors their code) instead
+  /// of its value.
+  bool as_displayed = false;
 };
 
 }  // namespace kestrilo

@@ -28,7 +28,8 @@ QString SettingsStore::NameOf(Key key) {
       texts::kSettingExtension,     texts::kSettingLastFolder,
       texts::kSettingValidNames,    texts::kSettingRecords,
       texts::kSettingRecordTag,     texts::kSettingKeepEmpty,
-      texts::kSettingWriteSchema,   texts::kSettingWorkbookWindow};
+      texts::kSettingWriteSchema,   texts::kSettingWorkbookWindow,
+      texts::kSettingAsDisplayed};
   return QString::fromLatin1(kNames[static_cast<int>(key)]);
 }
 

@@ -28,6 +28,7 @@ class SettingsStore {
     kKeepEmpty,         ///< "1" empty attributes and elements kept, "0" not
     kWriteSchema,       ///< "1" an XML Schema beside each file, "0" not
     kWorkbookWindow,    ///< a workbook window's last size and position
+    kAsDisplayed,       ///< "1" cells written as displayed, "0" their values
   };
 
   /// The value stored under `key`, or `default_value` when none was written.

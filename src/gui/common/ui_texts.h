@@ -39,6 +39,7 @@ inline constexpr char kSettingRecordTag[] = "Record Tag";
 inline constexpr char kSettingKeepEmpty[] = "Keep Empty";
 inline constexpr char kSettingWriteSchema[] = "Write Schema";
 inline constexpr char kSettingWorkbookWindow[] = "Workbook Window";
+inline constexpr char kSettingAsDisplayed[] = "As Displayed";
 // The values a setting starts with, as the window shows them.
 inline constexpr char kDefaultTitle[] = "XML";
 inline constexpr char kDefaultExtension[] = "xl*";
@@ -132,6 +133,9 @@ inline constexpr char kEscapeTextCheck[] =
     QT_TRANSLATE_NOOP("Kestrilo", "&Escape &&, < and > in cell text");
 inline constexpr char kValidNamesCheck[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Make tag names &valid XML");
+//: Cells are written with their number formats applied ("12.50%").
+inline constexpr char kAsDisplayedCheck[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Write cells as the&y are displayed");
 inline constexpr char kHierarchyGroup[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Flip Row-Column Hierarchy");
 inline constexpr char kRowFirstOption[] =

@@ -55,6 +55,8 @@ void ExportSettings::Restore(StepGuard& guard) {
                 QStringLiteral("0"));
   SetValidNames(SettingsStore::Read(Key::kValidNames, QStringLiteral("1")) !=
                 QStringLiteral("0"));
+  SetAsDisplayed(SettingsStore::Read(Key::kAsDisplayed, QStringLiteral("0")) ==
+                 QStringLiteral("1"));
   SetTitle(SettingsStore::Read(Key::kTitle,
                                QString::fromLatin1(texts::kDefaultTitle)));
   guard.Run(Step::kRestoreOutputFolder, [this] {
@@ -94,6 +96,7 @@ ExportOptions ExportSettings::Options() const {
   options.record_tag = record_tag_.toStdString();
   options.keep_empty = options.records && keep_empty_;
   options.schema = options.records && write_schema_;
+  options.as_displayed = as_displayed_;
   return options;
 }
 
@@ -152,6 +155,11 @@ void ExportSettings::SetKeepEmpty(bool keep) {
 
 void ExportSettings::SetWriteSchema(bool write) {
   Change(write_schema_, write, Key::kWriteSchema, Flag(write));
+}
+
+void ExportSettings::SetAsDisplayed(bool as_displayed) {
+  Change(as_displayed_, as_displayed, Key::kAsDisplayed,
+         as_displayed ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {

@@ -49,6 +49,7 @@ class ExportSettings : public QObject {
   const QString& record_tag() const { return record_tag_; }
   bool keep_empty() const { return keep_empty_; }
   bool write_schema() const { return write_schema_; }
+  bool as_displayed() const { return as_displayed_; }
   /// Whether the hierarchy matters: it does when both or neither of the
   /// first row and column hold headers.
   bool hierarchy_applies() const;
@@ -68,6 +69,7 @@ class ExportSettings : public QObject {
   void SetRecordTag(const QString& tag);
   void SetKeepEmpty(bool keep);
   void SetWriteSchema(bool write);
+  void SetAsDisplayed(bool as_displayed);
   /// Asks for an output folder, opening where the last choice was made;
   /// a cancel changes nothing.
   void ChooseOutputFolder(Dialogs& dialogs);
@@ -99,6 +101,7 @@ class ExportSettings : public QObject {
   QString output_folder_;
   bool escape_text_ = true;
   bool valid_names_ = true;
+  bool as_displayed_ = false;
 };
 
 }  // namespace kestrilo::gui

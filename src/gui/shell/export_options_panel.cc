@@ -111,8 +111,11 @@ QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
       Make<QCheckBox>(records, "keep_empty_check", Tr(texts::kKeepEmptyCheck));
   write_schema_check_ = Make<QCheckBox>(records, "write_schema_check",
                                         Tr(texts::kWriteSchemaCheck));
-  for (QCheckBox* check : {escape_text_check_, valid_names_check_,
-                           keep_empty_check_, write_schema_check_}) {
+  as_displayed_check_ = Make<QCheckBox>(cells, "as_displayed_check",
+                                        Tr(texts::kAsDisplayedCheck));
+  for (QCheckBox* check :
+       {escape_text_check_, valid_names_check_, as_displayed_check_,
+        keep_empty_check_, write_schema_check_}) {
     check->parentWidget()->layout()->addWidget(check);
   }
   row->addWidget(cells, 1);
@@ -194,6 +197,8 @@ void ExportOptionsPanel::Connect() {
           &ExportSettings::SetKeepEmpty);
   connect(write_schema_check_, &QCheckBox::toggled, &s,
           &ExportSettings::SetWriteSchema);
+  connect(as_displayed_check_, &QCheckBox::toggled, &s,
+          &ExportSettings::SetAsDisplayed);
   connect(title_edit_, &QLineEdit::textChanged, &s, &ExportSettings::SetTitle);
   connect(output_folder_edit_, &QLineEdit::textChanged, &s,
           &ExportSettings::SetOutputFolder);
@@ -207,8 +212,8 @@ void ExportOptionsPanel::Show() {
   std::vector<QSignalBlocker> blockers;
   for (QObject* control : options()) blockers.emplace_back(control);
   for (QObject* control : std::initializer_list<QObject*>{
-           escape_text_check_, valid_names_check_, record_tag_edit_,
-           keep_empty_check_, write_schema_check_}) {
+           escape_text_check_, valid_names_check_, as_displayed_check_,
+           record_tag_edit_, keep_empty_check_, write_schema_check_}) {
     blockers.emplace_back(control);
   }
   for (qsizetype i = 0; i < header_options_.size(); ++i) {
@@ -237,6 +242,7 @@ void ExportOptionsPanel::Show() {
   if (record_tag_edit_->text() != settings_.record_tag()) {
     record_tag_edit_->setText(settings_.record_tag());
   }
+  as_displayed_check_->setChecked(settings_.as_displayed());
   // Texts are set only when different, so that typing keeps the cursor
   // where it is.
   if (title_edit_->text() != settings_.title()) {
@@ -262,10 +268,10 @@ QList<QWidget*> ExportOptionsPanel::options() const {
 
 QList<QWidget*> ExportOptionsPanel::tab_order() const {
   QList<QWidget*> order(header_options_.begin(), header_options_.end());
-  order += {escape_text_check_,   keep_empty_check_, valid_names_check_,
-            write_schema_check_,  row_first_option_, column_first_option_,
-            title_edit_,          record_tag_edit_,  output_folder_edit_,
-            choose_folder_button_};
+  order += {escape_text_check_,   keep_empty_check_,    valid_names_check_,
+            write_schema_check_,  as_displayed_check_,  row_first_option_,
+            column_first_option_, title_edit_,          record_tag_edit_,
+            output_folder_edit_,  choose_folder_button_};
   return order;
 }
 

@@ -55,6 +55,7 @@ class ExportOptionsPanel : public QWidget {
   QLineEdit* record_tag_edit_ = nullptr;
   QCheckBox* keep_empty_check_ = nullptr;
   QCheckBox* write_schema_check_ = nullptr;
+  QCheckBox* as_displayed_check_ = nullptr;
   QGroupBox* hierarchy_group_ = nullptr;
   QRadioButton* row_first_option_ = nullptr;
   QRadioButton* column_first_option_ = nullptr;

@@ -63,6 +63,10 @@ MainWindow::MainWindow(WorkbookOpener& opener, Dialogs& dialogs,
   list_view_ = new FileListView(list_, client);
   list_view_->setObjectName(QStringLiteral("file_list"));
   layout->addWidget(list_view_, 1);  // the list takes any extra room
+  // At the designed size the options take the room they need, and the list
+  // what is left: three lines at the least.
+  list_view_->setMinimumHeight(3 * list_view_->fontMetrics().height() +
+                               2 * list_view_->frameWidth());
   layout->addWidget(BuildListButtons());
   options_panel_ = new ExportOptionsPanel(settings_, dialogs_, client);
   layout->addWidget(options_panel_);

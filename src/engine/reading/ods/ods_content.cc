@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "engine/reading/ods/ods_names.h"
+#include "engine/reading/ods/ods_styles.h"
 #include "engine/reading/ods/ods_values.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/xml/xml_error.h"
@@ -78,6 +80,7 @@ struct CellAttributes {
   // or FALSE(), whose result LibreOffice saves as the number 1 or 0.
   bool shown_as_boolean = false;
   bool has_style = false;
+  std::uint32_t style = 0;
   std::int64_t columns = 1;
   std::int64_t columns_spanned = 1;
   std::int64_t rows_spanned = 1;
@@ -91,10 +94,11 @@ class OdsContentReader {
   // `inflater` holds content.xml, whose size estimates the cells of a
   // sheet and whose rows already read it gives back.
   OdsContentReader(const std::string& path, Workbook& workbook,
-                   XmlTokenizer& xml, BackgroundInflater& inflater,
-                   const OdsContentPlan& plan)
+                   OdsStyles& styles, XmlTokenizer& xml,
+                   BackgroundInflater& inflater, const OdsContentPlan& plan)
       : path_(path),
         workbook_(workbook),
+        styles_(styles),
         xml_(xml),
         inflater_(inflater),
         plan_(plan),
@@ -111,6 +115,8 @@ class OdsContentReader {
       }
       const Token token = xml_.Next();
       if (token == Token::kEnd) break;
+      // The styles come before the spreadsheet.
+      if (spreadsheet_depth_ == 0) styles_.Take(xml_, token, false);
       if (token == Token::kStartTag) {
         Start();
       } else if (token == Token::kEndTag) {
@@ -163,21 +169,16 @@ class OdsContentReader {
 
   bool TakeName(int sheet) { return plan_.names && names_.Take(xml_, sheet); }
 
-  // Automatic styles: which tables are hidden, and the widths and heights
-  // of column and row styles.
+  // Automatic styles of tables, columns and rows (those of cells are the
+  // OdsStyles' to read): which tables are hidden, and the widths and
+  // heights of column and row styles.
   void StartStyleElement(std::string_view name) {
     if (Is(name, "style")) {
       style_family_ = xml_.AttributeOr("family");  // copied: views are brief
       style_name_ = xml_.AttributeOr("name");
-      const std::string_view data_style = xml_.AttributeOr("data-style-name");
-      if (style_family_ == "table-cell" && !data_style.empty()) {
-        cell_data_styles_.emplace(style_name_, data_style);
-      }
     } else if (Is(name, "table-properties") && style_family_ == "table" &&
                xml_.AttributeOr("display") == "false") {
       hidden_styles_.emplace(style_name_);
-    } else if (Is(name, "boolean-style")) {
-      boolean_data_styles_.emplace(xml_.AttributeOr("name"));
     } else if (Is(name, "table-column-properties") &&
                style_family_ == "table-column") {
       if (auto width = OdsLengthInPoints(xml_.AttributeOr("column-width"))) {
@@ -214,11 +215,14 @@ class OdsContentReader {
     next_layout_column_ =
         std::min<std::int64_t>(first + repeat, kMaxColumns + 1);
     if (first > kMaxColumns) return;
+    // Cells without a style of their own take their column's; runs of the
+    // common default are not kept.
     const std::string_view cell_style =
         xml_.AttributeOr("default-cell-style-name");
-    if (!cell_style.empty() && !boolean_cell_styles_.empty() &&
-        boolean_cell_styles_.count(std::string(cell_style)) != 0) {
-      boolean_columns_.push_back({first, next_layout_column_ - 1});
+    const OdsStyles::Resolved& style = styles_.Find(cell_style);
+    if (style.style != styles_.default_style().style ||
+        style.boolean != styles_.default_style().boolean) {
+      column_styles_.push_back({first, next_layout_column_ - 1, style});
     }
     SheetLayout* const layout = target_->layout();
     SheetLayout::Span span;
@@ -285,29 +289,32 @@ class OdsContentReader {
     }
   }
 
-  // The cell styles showing numbers as TRUE or FALSE, known once all the
-  // automatic styles, which come before the tables, are read.
-  void FindBooleanCellStyles() {
-    for (const auto& [cell_style, data_style] : cell_data_styles_) {
-      if (boolean_data_styles_.count(data_style) != 0) {
-        boolean_cell_styles_.insert(cell_style);
-      }
+  // The cell styles are known once all the automatic styles, which come
+  // before the tables, are read.
+  void ResolveStyles() {
+    try {
+      styles_.Resolve(workbook_.styles());
+    } catch (const std::length_error& error) {
+      throw WorkbookError(path_,
+                          std::string("the styles hold ") + error.what());
     }
-    cell_data_styles_.clear();
   }
 
-  // Whether the column's default cell style, which its cells without a
-  // style of their own take, shows numbers as TRUE or FALSE.
-  bool InBooleanColumn(std::int64_t column) const {
+  // The column's default cell style, which its cells without a style of
+  // their own take.
+  const OdsStyles::Resolved& ColumnStyle(std::int64_t column) const {
     const auto it = std::upper_bound(
-        boolean_columns_.begin(), boolean_columns_.end(), column,
+        column_styles_.begin(), column_styles_.end(), column,
         [](std::int64_t c, const ColumnRun& run) { return c < run.first; });
-    return it != boolean_columns_.begin() && column <= std::prev(it)->last;
+    if (it == column_styles_.begin() || column > std::prev(it)->last) {
+      return styles_.default_style();
+    }
+    return std::prev(it)->style;
   }
 
   void StartTable() {
-    if (workbook_.sheet_count() == 0) FindBooleanCellStyles();
-    boolean_columns_.clear();
+    if (workbook_.sheet_count() == 0) ResolveStyles();
+    column_styles_.clear();
     const std::string_view style = xml_.AttributeOr("style-name");
     const bool hidden = hidden_styles_.count(std::string(style)) != 0;
     std::string name(xml_.AttributeOr("name"));
@@ -441,11 +448,10 @@ class OdsContentReader {
           attributes_.shown_as_boolean = true;
         }
       } else if (Is(name, "style-name")) {
+        const OdsStyles::Resolved& style = styles_.Find(attribute.value);
         attributes_.has_style = true;
-        if (!boolean_cell_styles_.empty() &&
-            boolean_cell_styles_.count(std::string(attribute.value)) != 0) {
-          attributes_.shown_as_boolean = true;
-        }
+        attributes_.style = style.style;
+        attributes_.shown_as_boolean |= style.boolean;
       } else if (Is(name, "number-columns-repeated")) {
         attributes_.columns = OdsRepeatCount(attribute.value);
       } else if (Is(name, "number-columns-spanned")) {
@@ -542,11 +548,13 @@ class OdsContentReader {
     const std::int64_t last = first + attributes_.columns - 1;
     next_column_ = std::min(last + 1, kFarBeyond);
     AddMergedArea(first);
-    if (!attributes_.has_style && !boolean_columns_.empty() &&
-        InBooleanColumn(first)) {
-      attributes_.shown_as_boolean = true;
+    if (!attributes_.has_style) {
+      const OdsStyles::Resolved& style =
+          column_styles_.empty() ? styles_.default_style() : ColumnStyle(first);
+      attributes_.style = style.style;
+      attributes_.shown_as_boolean |= style.boolean;
     }
-    OdsCell cell{0, 0, CellKind::kEmpty, false, 0.0, 0};
+    OdsCell cell{0, 0, CellKind::kEmpty, false, attributes_.style, 0.0, 0};
     if (!ValueOf(cell)) {
       if (attributes_.has_formula) CountFormulasWithoutValue(first, last);
       return;
@@ -632,6 +640,7 @@ class OdsContentReader {
 
   const std::string& path_;
   Workbook& workbook_;
+  OdsStyles& styles_;
   OdsNames names_{workbook_};
   XmlTokenizer& xml_;
   BackgroundInflater& inflater_;
@@ -645,16 +654,14 @@ class OdsContentReader {
   std::string style_family_;
   std::string style_name_;
   std::unordered_set<std::string> hidden_styles_;
-  std::unordered_set<std::string> boolean_data_styles_;
-  std::unordered_map<std::string, std::string> cell_data_styles_;
-  std::unordered_set<std::string> boolean_cell_styles_;
-  // Runs of columns of the current table whose default cell style is one
-  // of those, in column order.
+  // Runs of columns of the current table whose default cell style is not
+  // the common default, in column order.
   struct ColumnRun {
     std::int64_t first;
     std::int64_t last;
+    OdsStyles::Resolved style;
   };
-  std::vector<ColumnRun> boolean_columns_;
+  std::vector<ColumnRun> column_styles_;
   std::unordered_map<std::string, float> column_widths_;
   std::unordered_map<std::string, float> row_heights_;
 
@@ -680,17 +687,37 @@ class OdsContentReader {
   std::string text_;
 };
 
+// The common cell styles of styles.xml, which the automatic ones of
+// content.xml and the cells may name.
+void ReadCommonStyles(const ZipArchive& zip, Workbook& workbook,
+                      OdsStyles& styles) {
+  if (!zip.Contains("styles.xml")) return;
+  workbook.budget().ChargePart("styles.xml",
+                               zip.EntrySize("styles.xml").value_or(0));
+  const std::string xml_text = PackagePart::ReadXml(zip, "styles.xml");
+  try {
+    XmlTokenizer xml(xml_text);
+    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+      styles.Take(xml, token, true);
+    }
+  } catch (const XmlError& error) {
+    PackagePart::FailXml(zip, "styles.xml", error);
+  }
+}
+
 }  // namespace
 
 // content.xml holds all the cells and is by far the largest part: it is
 // parsed while a worker thread inflates it.
 void ReadOdsContent(const std::string& path, const ZipArchive& zip,
                     Workbook& workbook, const OdsContentPlan& plan) {
+  OdsStyles styles;
+  if (plan.target) ReadCommonStyles(zip, workbook, styles);
   BackgroundInflater inflater(zip, "content.xml");
   workbook.budget().ChargePart("content.xml", inflater.size());
   try {
     ParseArrivingXml(inflater, [&](XmlTokenizer& xml) {
-      OdsContentReader(path, workbook, xml, inflater, plan).Read();
+      OdsContentReader(path, workbook, styles, xml, inflater, plan).Read();
     });
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip, "content.xml", error);

@@ -25,7 +25,8 @@ struct OdsContentPlan {
 /// Reads content.xml of the package `zip` in one pass as `plan` says,
 /// parsing it while a worker thread inflates it and giving the bytes read
 /// back as it goes: the automatic styles (hidden tables, column widths, row
-/// heights, boolean formats), then each table of office:spreadsheet,
+/// heights, cell styles, which also name the common styles of styles.xml
+/// when the plan reads cells), then each table of office:spreadsheet,
 /// added to `workbook` as a sheet. Formula cells without a value are
 /// counted in the workbook for the tables read into a target. Throws
 /// WorkbookError naming `path` for damaged content.

@@ -112,7 +112,9 @@ class OdsFile : public WorkbookFile {
       plan.names = false;
       plan.stop_after_target = true;
       plan.target = [&](int index, Sheet& sheet) -> OdsTableTarget* {
-        return chosen.Take(index, sheet) ? &target : nullptr;
+        if (!chosen.Take(index, sheet)) return nullptr;
+        sink.UseStyles(workbook->styles());
+        return &target;
       };
       Read(*workbook, plan);
       if (const std::optional<int> index = chosen.index()) {

@@ -46,7 +46,7 @@ void OdsRowTarget::AddRows(std::int32_t first, std::int32_t last,
     }
     const CellValue value = ValueOf(cell, text);
     for (std::int32_t c = cell.column; c < cell.column + cell.count; ++c) {
-      row_.push_back({c, value});
+      row_.push_back({c, value, cell.style});
     }
   }
   for (std::int32_t row = first; row <= last; ++row) {

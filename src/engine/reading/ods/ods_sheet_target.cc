@@ -21,19 +21,20 @@ void OdsSheetTarget::Store(std::int32_t row, std::int32_t column,
                            const OdsCell& cell) {
   switch (cell.kind) {
     case CellKind::kNumber:
-      sheet_->SetNumber(row, column, cell.number);
+      sheet_->SetNumber(row, column, cell.number, cell.style);
       break;
     case CellKind::kText:
-      sheet_->SetPooledText(row, column, cell.text);
+      sheet_->SetPooledText(row, column, cell.text, cell.style);
       break;
     case CellKind::kBoolean:
-      sheet_->SetBoolean(row, column, cell.number != 0);
+      sheet_->SetBoolean(row, column, cell.number != 0, cell.style);
       break;
     case CellKind::kDateTime:
-      sheet_->SetDateTime(row, column, cell.number, cell.time_only);
+      sheet_->SetDateTime(row, column, cell.number, cell.time_only, cell.style);
       break;
     case CellKind::kError:
-      sheet_->SetError(row, column, workbook_.strings().Get(cell.text));
+      sheet_->SetError(row, column, workbook_.strings().Get(cell.text),
+                       cell.style);
       break;
     case CellKind::kEmpty:
       break;

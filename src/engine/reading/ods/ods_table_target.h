@@ -11,12 +11,14 @@
 namespace kestrilo {
 
 /// A cell of an OpenDocument row with a value, repeated over `count`
-/// columns from `column`. Its text is what OdsTableTarget::KeepText gave.
+/// columns from `column`. Its text is what OdsTableTarget::KeepText gave;
+/// its style an index into the workbook's StyleTable.
 struct OdsCell {
   std::int32_t column;
   std::int32_t count;
   CellKind kind;
   bool time_only;
+  std::uint32_t style;
   double number;
   std::uint32_t text;
 };

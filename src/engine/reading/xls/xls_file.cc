@@ -46,30 +46,31 @@ class ModelTarget : public XlsCellTarget {
  public:
   explicit ModelTarget(Sheet& sheet) : sheet_(sheet) {}
 
-  void Value(std::int32_t row, std::int32_t column,
-             const CellValue& value) override {
+  void Value(std::int32_t row, std::int32_t column, const CellValue& value,
+             std::uint32_t style) override {
     switch (value.kind) {
       case CellKind::kNumber:
-        return sheet_.SetNumber(row, column, value.number);
+        return sheet_.SetNumber(row, column, value.number, style);
       case CellKind::kDateTime:
-        return sheet_.SetDateTime(row, column, value.number, value.time_only);
+        return sheet_.SetDateTime(row, column, value.number, value.time_only,
+                                  style);
       case CellKind::kBoolean:
-        return sheet_.SetBoolean(row, column, value.number != 0);
+        return sheet_.SetBoolean(row, column, value.number != 0, style);
       case CellKind::kError:
-        return sheet_.SetError(row, column, value.text);
+        return sheet_.SetError(row, column, value.text, style);
       case CellKind::kText:
-        return sheet_.SetText(row, column, value.text);
+        return sheet_.SetText(row, column, value.text, style);
       case CellKind::kEmpty:
         return;
     }
   }
-  void Text(std::int32_t row, std::int32_t column,
-            std::string_view text) override {
-    sheet_.SetText(row, column, text);
+  void Text(std::int32_t row, std::int32_t column, std::string_view text,
+            std::uint32_t style) override {
+    sheet_.SetText(row, column, text, style);
   }
-  void PooledText(std::int32_t row, std::int32_t column,
-                  std::uint32_t index) override {
-    sheet_.SetPooledText(row, column, index);
+  void PooledText(std::int32_t row, std::int32_t column, std::uint32_t index,
+                  std::uint32_t style) override {
+    sheet_.SetPooledText(row, column, index, style);
   }
   SheetLayout* layout() override { return &sheet_.layout(); }
 
@@ -99,6 +100,7 @@ class XlsFile : public WorkbookFile {
     const int index = Chosen(choice);
     StartReading();
     XlsRowTarget target(sink, workbook_->strings(), workbook_->budget());
+    sink.UseStyles(workbook_->styles());
     const int without_value = sheets_.Read(index, target);
     target.Finish();
     ReleaseFile();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/xls/little_endian.h"
@@ -13,7 +14,7 @@ XlsGlobals::XlsGlobals(BiffRecordCursor& records, Workbook& workbook)
     : records_(records), workbook_(workbook) {
   CheckVersion();
   ReadRecords();
-  ClassifyXfs();
+  ResolveXfs();
   AddSheets();
   records_.ReleaseBuffers();
 }
@@ -90,7 +91,13 @@ void XlsGlobals::HandleRecord(const BiffRecord& record, std::uint64_t next) {
       break;
     case kXfRecord:
       if (size < 4) throw BiffRecordReader::TooShort();
-      xf_format_ids_.push_back(LittleU16(d + 2));
+      styles_.ReadXf(record.body, texts_.biff8());
+      break;
+    case kFontRecord:
+      styles_.ReadFont(record.body);
+      break;
+    case kPaletteRecord:
+      styles_.ReadPalette(record.body);
       break;
     case kSstRecord:
       ReadSst(record, next);
@@ -142,16 +149,11 @@ void XlsGlobals::ReadSst(const BiffRecord& record, std::uint64_t next) {
   }
 }
 
-void XlsGlobals::ClassifyXfs() {
-  std::unordered_map<std::uint16_t, ValueFormat> custom;
-  for (const auto& [id, code] : formats_) {
-    custom[id] = ValueFormatOfCode(code);
-  }
-  xf_formats_.reserve(xf_format_ids_.size());
-  for (std::uint16_t id : xf_format_ids_) {
-    auto it = custom.find(id);
-    xf_formats_.push_back(it != custom.end() ? it->second
-                                             : ValueFormatOfBuiltin(id));
+void XlsGlobals::ResolveXfs() {
+  try {
+    xf_formats_ = styles_.Resolve(formats_, workbook_.styles());
+  } catch (const std::length_error& error) {
+    Fail(std::string("damaged workbook: its styles hold ") + error.what());
   }
 }
 
@@ -187,7 +189,7 @@ void XlsGlobals::AddSheets() {
   workbook_.set_active_sheet(active);
   bound_sheets_.clear();
   formats_.clear();
-  xf_format_ids_.clear();
+  styles_ = XlsStyles();
 }
 
 }  // namespace kestrilo

@@ -9,28 +9,33 @@
 #include "engine/reading/value_format.h"
 #include "engine/reading/xls/biff_record_cursor.h"
 #include "engine/reading/xls/xls_names.h"
+#include "engine/reading/xls/xls_styles.h"
 #include "engine/reading/xls/xls_text_reader.h"
 
 namespace kestrilo {
 
 /// The globals of a BIFF5 or BIFF8 workbook stream, the records before the
 /// first sheet: the sheet list, the active sheet, the code page and date
-/// system, the shared strings, the number formats of the cell styles and
-/// the defined names. No sheet's records are read.
+/// system, the shared strings, the cell styles (number formats, fonts,
+/// palette, alignment and fill) and the defined names. No sheet's records
+/// are read.
 class XlsGlobals {
  public:
   /// Reads the globals from the start of `records`' stream. Adds to
   /// `workbook` its worksheets (names and visibility, no cells), its active
-  /// sheet and names, and the shared strings to its pool. Throws
+  /// sheet and names, the shared strings to its pool and the cell styles to
+  /// its StyleTable. Throws
   /// WorkbookError for damaged or encrypted streams and older BIFF.
   XlsGlobals(BiffRecordCursor& records, Workbook& workbook);
 
   /// Reads texts in the workbook's version and code page.
   XlsTextReader& texts() { return texts_; }
   bool date1904() const { return date1904_; }
-  /// What the number format of cell style `xf` makes of a number.
-  ValueFormat FormatOfXf(std::uint16_t xf) const {
-    return xf < xf_formats_.size() ? xf_formats_[xf] : ValueFormat::kNumber;
+  /// What cell format `xf` means for its cells; the default format for an
+  /// index the globals lack.
+  const CellFormat& FormatOfXf(std::uint16_t xf) const {
+    static constexpr CellFormat kDefault;
+    return xf < xf_formats_.size() ? xf_formats_[xf] : kDefault;
   }
   /// Where the substream of the workbook's sheet `sheet` starts.
   std::uint64_t SheetPosition(int sheet) const {
@@ -57,7 +62,7 @@ class XlsGlobals {
   void ReadBoundSheet(const BiffRecord& record, std::uint64_t next);
   void ReadFormat(const BiffRecord& record, std::uint64_t next);
   void ReadSst(const BiffRecord& record, std::uint64_t next);
-  void ClassifyXfs();
+  void ResolveXfs();
   void AddSheets();
 
   BiffRecordCursor& records_;
@@ -68,8 +73,8 @@ class XlsGlobals {
   bool window_seen_ = false;
   std::vector<BoundSheet> bound_sheets_;
   std::vector<std::uint64_t> sheet_positions_;
-  std::vector<std::uint16_t> xf_format_ids_;
-  std::vector<ValueFormat> xf_formats_;
+  XlsStyles styles_;
+  std::vector<CellFormat> xf_formats_;
   std::unordered_map<std::uint16_t, std::string> formats_;
   std::vector<std::uint32_t> shared_strings_;  // pool index of each
   XlsNames names_;

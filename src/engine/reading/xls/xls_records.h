@@ -17,6 +17,8 @@ enum XlsRecord : std::uint16_t {
   kContinueRecord = 0x003C,
   kWindow1Record = 0x003D,
   kCodePageRecord = 0x0042,
+  kFontRecord = 0x0031,
+  kPaletteRecord = 0x0092,
   kBoundSheetRecord = 0x0085,
   kMulRkRecord = 0x00BD,
   kRStringRecord = 0x00D6,

@@ -21,7 +21,7 @@ XlsRowTarget::XlsRowTarget(RowSink& sink, const StringPool& strings,
     : sink_(sink), strings_(strings), budget_(budget) {}
 
 void XlsRowTarget::Add(std::int32_t row, std::int32_t column,
-                       const CellValue& value) {
+                       const CellValue& value, std::uint32_t style) {
   budget_.ChargeCells(1);
   if (row != row_) {
     SendRow();
@@ -29,18 +29,18 @@ void XlsRowTarget::Add(std::int32_t row, std::int32_t column,
   }
   if (cells_.size() >= kCompactAt) Compact();
   if (!cells_.empty() && column <= cells_.back().column) sorted_ = false;
-  cells_.push_back({column, value});
+  cells_.push_back({column, value, style});
 }
 
 void XlsRowTarget::Value(std::int32_t row, std::int32_t column,
-                         const CellValue& value) {
-  Add(row, column, value);
+                         const CellValue& value, std::uint32_t style) {
+  Add(row, column, value, style);
 }
 
 void XlsRowTarget::Text(std::int32_t row, std::int32_t column,
-                        std::string_view text) {
+                        std::string_view text, std::uint32_t style) {
   budget_.ChargeText(text.size());
-  Add(row, column, CellValue::Text({}));
+  Add(row, column, CellValue::Text({}), style);
   if (text.empty()) return;
   // The texts of a row are gathered in one buffer, which may move as it
   // grows: the cells see them once the row is complete.
@@ -49,8 +49,8 @@ void XlsRowTarget::Text(std::int32_t row, std::int32_t column,
 }
 
 void XlsRowTarget::PooledText(std::int32_t row, std::int32_t column,
-                              std::uint32_t index) {
-  Add(row, column, CellValue::Text(strings_.Get(index)));
+                              std::uint32_t index, std::uint32_t style) {
+  Add(row, column, CellValue::Text(strings_.Get(index)), style);
 }
 
 void XlsRowTarget::PointAtTexts() {

@@ -23,12 +23,12 @@ class XlsRowTarget : public XlsCellTarget {
   /// `budget`, as the model charges them.
   XlsRowTarget(RowSink& sink, const StringPool& strings, ReaderBudget& budget);
 
-  void Value(std::int32_t row, std::int32_t column,
-             const CellValue& value) override;
-  void Text(std::int32_t row, std::int32_t column,
-            std::string_view text) override;
-  void PooledText(std::int32_t row, std::int32_t column,
-                  std::uint32_t index) override;
+  void Value(std::int32_t row, std::int32_t column, const CellValue& value,
+             std::uint32_t style) override;
+  void Text(std::int32_t row, std::int32_t column, std::string_view text,
+            std::uint32_t style) override;
+  void PooledText(std::int32_t row, std::int32_t column, std::uint32_t index,
+                  std::uint32_t style) override;
   SheetLayout* layout() override { return sink_.layout(); }
 
   /// Sends the last row. Call once, after the sheet's last record.
@@ -42,7 +42,8 @@ class XlsRowTarget : public XlsCellTarget {
     std::size_t size = 0;
   };
 
-  void Add(std::int32_t row, std::int32_t column, const CellValue& value);
+  void Add(std::int32_t row, std::int32_t column, const CellValue& value,
+           std::uint32_t style);
   /// Points the cells of the row's own texts at them.
   void PointAtTexts();
   /// Sorts the row's cells by column, keeping the later of two for one.

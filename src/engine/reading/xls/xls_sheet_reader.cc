@@ -119,10 +119,11 @@ std::int32_t XlsSheetReader::Column(const char* at) const {
 }
 
 void XlsSheetReader::SetNumber(std::int32_t row, std::int32_t column,
-                               std::uint16_t xf, double value) {
+                               const CellFormat& format, double value) {
   target_->Value(
       row, column,
-      FormattedNumber(value, globals_.FormatOfXf(xf), globals_.date1904()));
+      FormattedNumber(value, format.value_format, globals_.date1904()),
+      format.style);
 }
 
 // A formula's text result that never came reads as empty.
@@ -140,7 +141,8 @@ void XlsSheetReader::HandleCell(const BiffRecord& record, std::uint64_t next) {
       if (!pending_string_) return;
       BiffRecordReader reader = records_.WithContinues(record, next);
       globals_.texts().Read(reader, true, &text_);
-      target_->Text(pending_string_->row, pending_string_->column, text_);
+      target_->Text(pending_string_->row, pending_string_->column, text_,
+                    pending_string_->style);
       pending_string_.reset();
       return;
     }
@@ -165,15 +167,16 @@ void XlsSheetReader::HandleCell(const BiffRecord& record, std::uint64_t next) {
   DropPendingString();
   const std::int32_t row = LittleU16(d) + 1;
   const std::int32_t column = Column(d + 2);
-  const std::uint16_t xf = LittleU16(d + 4);
+  const CellFormat& format = globals_.FormatOfXf(LittleU16(d + 4));
+  const std::uint32_t style = format.style;
   switch (record.type) {
     case kNumberRecord:
       if (size < 14) throw BiffRecordReader::TooShort();
-      SetNumber(row, column, xf, LittleF64(d + 6));
+      SetNumber(row, column, format, LittleF64(d + 6));
       break;
     case kRkRecord:
       if (size < 10) throw BiffRecordReader::TooShort();
-      SetNumber(row, column, xf, DecodeRk(LittleU32(d + 6)));
+      SetNumber(row, column, format, DecodeRk(LittleU32(d + 6)));
       break;
     case kLabelSstRecord: {
       if (size < 10) throw BiffRecordReader::TooShort();
@@ -183,7 +186,7 @@ void XlsSheetReader::HandleCell(const BiffRecord& record, std::uint64_t next) {
              std::to_string(index) + " of " +
              std::to_string(globals_.shared_string_count()));
       }
-      target_->PooledText(row, column, globals_.SharedString(index));
+      target_->PooledText(row, column, globals_.SharedString(index), style);
       break;
     }
     case kLabelRecord:
@@ -191,7 +194,7 @@ void XlsSheetReader::HandleCell(const BiffRecord& record, std::uint64_t next) {
       BiffRecordReader reader = records_.WithContinues(record, next);
       reader.Skip(6);
       globals_.texts().Read(reader, true, &text_);
-      target_->Text(row, column, text_);
+      target_->Text(row, column, text_, style);
       break;
     }
     case kBoolErrRecord:
@@ -199,35 +202,39 @@ void XlsSheetReader::HandleCell(const BiffRecord& record, std::uint64_t next) {
       target_->Value(row, column,
                      Byte(d + 7) == 0
                          ? CellValue::Boolean(Byte(d + 6) != 0)
-                         : CellValue::Error(ErrorText(Byte(d + 6))));
+                         : CellValue::Error(ErrorText(Byte(d + 6))),
+                     style);
       break;
     default:  // the formulas
-      ReadFormula(record, row, column, xf);
+      ReadFormula(record, row, column, format);
       break;
   }
 }
 
 void XlsSheetReader::ReadFormula(const BiffRecord& record, std::int32_t row,
-                                 std::int32_t column, std::uint16_t xf) {
+                                 std::int32_t column,
+                                 const CellFormat& format) {
   if (record.body.size() < 14) throw BiffRecordReader::TooShort();
   const char* result = record.body.data() + 6;
   if (Byte(result + 6) != 0xFF || Byte(result + 7) != 0xFF) {
-    SetNumber(row, column, xf, LittleF64(result));
+    SetNumber(row, column, format, LittleF64(result));
     return;
   }
+  const std::uint32_t style = format.style;
   switch (Byte(result)) {
     case 0:  // a text; it follows in a STRING record
-      pending_string_ = PendingString{row, column};
+      pending_string_ = PendingString{row, column, style};
       break;
     case 1:
-      target_->Value(row, column, CellValue::Boolean(Byte(result + 2) != 0));
+      target_->Value(row, column, CellValue::Boolean(Byte(result + 2) != 0),
+                     style);
       break;
     case 2:
-      target_->Value(row, column,
-                     CellValue::Error(ErrorText(Byte(result + 2))));
+      target_->Value(row, column, CellValue::Error(ErrorText(Byte(result + 2))),
+                     style);
       break;
     case 3:
-      target_->Text(row, column, "");
+      target_->Text(row, column, "", style);
       break;
     default:
       if (formulas_without_value_ < INT_MAX) ++formulas_without_value_;
@@ -249,7 +256,8 @@ void XlsSheetReader::ReadMulRk(const BiffRecord& record) {
     if (column > kMaxColumns) {
       Fail("damaged workbook: a cell lies beyond the last column");
     }
-    SetNumber(row, column, LittleU16(cell), DecodeRk(LittleU32(cell + 2)));
+    SetNumber(row, column, globals_.FormatOfXf(LittleU16(cell)),
+              DecodeRk(LittleU32(cell + 2)));
   }
 }
 

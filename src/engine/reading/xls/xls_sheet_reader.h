@@ -31,16 +31,17 @@ class XlsSheetReader {
   struct PendingString {
     std::int32_t row = 0;
     std::int32_t column = 0;
+    std::uint32_t style = 0;
   };
 
   [[noreturn]] void Fail(const std::string& reason) const;
   void CountRecord(const BiffRecord& record);
   void HandleCell(const BiffRecord& record, std::uint64_t next);
   void ReadFormula(const BiffRecord& record, std::int32_t row,
-                   std::int32_t column, std::uint16_t xf);
+                   std::int32_t column, const CellFormat& format);
   void ReadMulRk(const BiffRecord& record);
-  void SetNumber(std::int32_t row, std::int32_t column, std::uint16_t xf,
-                 double value);
+  void SetNumber(std::int32_t row, std::int32_t column,
+                 const CellFormat& format, double value);
   void DropPendingString();
   std::int32_t Column(const char* at) const;
   /// Reads a record of column widths, row heights or merged areas; false

@@ -139,6 +139,7 @@ std::int64_t XlsxRowReader::Send(XlsxWorkbookReader& reader, int index,
   const std::unique_ptr<BackgroundInflater> inflater =
       reader.StartSheet(index, sheet_zip);
   if (!inflater) return 0;  // a chart sheet: no cells
+  sink.UseStyles(reader.structure().styles());
   std::int64_t formulas_without_value = 0;
   RowQueue queue;
   std::jthread parser([&] {

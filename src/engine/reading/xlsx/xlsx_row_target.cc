@@ -15,6 +15,7 @@ void XlsxRowTarget::TakeRow(Row& taken) const {
     const Cell& cell = cells_[i];
     RowCell& out = taken.cells[i];
     out.column = cell.column;
+    out.style = cell.style;
     out.value = cell.value;
     if (cell.owns_text) {
       // Empty texts own no bytes: there may be no copy to point into.

@@ -22,8 +22,9 @@ class XlsxRowTarget {
  public:
   explicit XlsxRowTarget(const StringPool& strings) : strings_(strings) {}
 
-  void Put(std::int32_t row, std::int32_t column, const CellValue& value) {
-    Cell& cell = Add(row, column);
+  void Put(std::int32_t row, std::int32_t column, const CellValue& value,
+           std::uint32_t style) {
+    Cell& cell = Add(row, column, style);
     cell.value = value;
     if (value.kind == CellKind::kText || value.kind == CellKind::kError) {
       cell.text_begin = building_texts_->size();
@@ -31,8 +32,9 @@ class XlsxRowTarget {
       cell.owns_text = true;
     }
   }
-  void PutPooled(std::int32_t row, std::int32_t column, std::uint32_t index) {
-    Add(row, column).value = CellValue::Text(strings_.Get(index));
+  void PutPooled(std::int32_t row, std::int32_t column, std::uint32_t index,
+                 std::uint32_t style) {
+    Add(row, column, style).value = CellValue::Text(strings_.Get(index));
   }
   static SheetLayout* layout() { return nullptr; }
   bool Paused() const { return fresh_; }
@@ -60,14 +62,15 @@ class XlsxRowTarget {
  private:
   struct Cell {
     std::int32_t column;
-    bool owns_text;
+    std::uint32_t style;
     std::size_t text_begin;
+    bool owns_text;
     CellValue value;
   };
   // More cells than a row can hold: values given twice are dropped early.
   static constexpr std::size_t kCompactAt = 2 * 16384;
 
-  Cell& Add(std::int32_t row, std::int32_t column) {
+  Cell& Add(std::int32_t row, std::int32_t column, std::uint32_t style) {
     if (row != building_row_) {
       if (!building_.empty()) Complete();
       building_row_ = row;
@@ -78,6 +81,7 @@ class XlsxRowTarget {
     if (building_.size() >= kCompactAt) Tidy(building_, *building_texts_);
     Cell& cell = building_.emplace_back();
     cell.column = column;
+    cell.style = style;
     cell.owns_text = false;
     return cell;
   }

@@ -88,29 +88,31 @@ class SheetTarget {
  public:
   explicit SheetTarget(Sheet& sheet) : sheet_(sheet) {}
 
-  void Put(std::int32_t row, std::int32_t column, const CellValue& value) {
+  void Put(std::int32_t row, std::int32_t column, const CellValue& value,
+           std::uint32_t style) {
     switch (value.kind) {
       case CellKind::kNumber:
-        sheet_.SetNumber(row, column, value.number);
+        sheet_.SetNumber(row, column, value.number, style);
         return;
       case CellKind::kBoolean:
-        sheet_.SetBoolean(row, column, value.number != 0);
+        sheet_.SetBoolean(row, column, value.number != 0, style);
         return;
       case CellKind::kDateTime:
-        sheet_.SetDateTime(row, column, value.number, value.time_only);
+        sheet_.SetDateTime(row, column, value.number, value.time_only, style);
         return;
       case CellKind::kText:
-        sheet_.SetText(row, column, value.text);
+        sheet_.SetText(row, column, value.text, style);
         return;
       case CellKind::kError:
-        sheet_.SetError(row, column, value.text);
+        sheet_.SetError(row, column, value.text, style);
         return;
       case CellKind::kEmpty:
         return;
     }
   }
-  void PutPooled(std::int32_t row, std::int32_t column, std::uint32_t index) {
-    sheet_.SetPooledText(row, column, index);
+  void PutPooled(std::int32_t row, std::int32_t column, std::uint32_t index,
+                 std::uint32_t style) {
+    sheet_.SetPooledText(row, column, index, style);
   }
   SheetLayout* layout() { return &sheet_.layout(); }
   static constexpr bool Paused() { return false; }
@@ -428,6 +430,12 @@ void XlsxSheetParser::StoreCell(std::string_view value, Target& target) {
     fail_cell("lies outside the worksheet");
   }
   const std::string_view trimmed = TrimmedValue(value);
+  // A cell format the part lacks is the default one.
+  static constexpr CellFormat kDefaultFormat;
+  const CellFormat& cell_format = cell.style < context_.cell_formats.size()
+                                      ? context_.cell_formats[cell.style]
+                                      : kDefaultFormat;
+  const std::uint32_t style = cell_format.style;
   // An empty cached text (the result of ="") shows nothing and reads as
   // empty; it is a value all the same.
   if (cell.type == XlsxCellType::kFormulaText && cell.has_value &&
@@ -448,14 +456,13 @@ void XlsxSheetParser::StoreCell(std::string_view value, Target& target) {
       if (!ParseDouble(trimmed, number)) {
         fail_cell("holds no number: \"" + std::string(value) + "\"");
       }
-      const ValueFormat format = cell.style < context_.xf_formats.size()
-                                     ? context_.xf_formats[cell.style]
-                                     : ValueFormat::kNumber;
+      const ValueFormat format = cell_format.value_format;
       // Most numbers are plain: no call to make them so.
       target.Put(row, column,
                  format == ValueFormat::kNumber
                      ? CellValue::Number(number)
-                     : FormattedNumber(number, format, context_.date1904));
+                     : FormattedNumber(number, format, context_.date1904),
+                 style);
       return;
     }
     case XlsxCellType::kShared: {
@@ -464,13 +471,13 @@ void XlsxSheetParser::StoreCell(std::string_view value, Target& target) {
         fail_cell("refers to a missing shared string \"" + std::string(value) +
                   "\"");
       }
-      target.PutPooled(row, column, context_.shared_base + index);
+      target.PutPooled(row, column, context_.shared_base + index, style);
       return;
     }
     case XlsxCellType::kFormulaText: {
       std::string text(value);
       DecodeEscapes(text);
-      target.Put(row, column, CellValue::Text(text));
+      target.Put(row, column, CellValue::Text(text), style);
       return;
     }
     case XlsxCellType::kInline:
@@ -478,19 +485,19 @@ void XlsxSheetParser::StoreCell(std::string_view value, Target& target) {
         cell.inline_text = value;  // some writers use <v> for inline text
       }
       DecodeEscapes(cell.inline_text);
-      target.Put(row, column, CellValue::Text(cell.inline_text));
+      target.Put(row, column, CellValue::Text(cell.inline_text), style);
       return;
     case XlsxCellType::kBoolean:
       if (trimmed == "1" || trimmed == "true") {
-        target.Put(row, column, CellValue::Boolean(true));
+        target.Put(row, column, CellValue::Boolean(true), style);
       } else if (trimmed == "0" || trimmed == "false") {
-        target.Put(row, column, CellValue::Boolean(false));
+        target.Put(row, column, CellValue::Boolean(false), style);
       } else {
         fail_cell("holds no boolean: \"" + std::string(value) + "\"");
       }
       return;
     case XlsxCellType::kError:
-      target.Put(row, column, CellValue::Error(trimmed));
+      target.Put(row, column, CellValue::Error(trimmed), style);
       return;
     case XlsxCellType::kIsoDate: {
       double serial;
@@ -498,7 +505,7 @@ void XlsxSheetParser::StoreCell(std::string_view value, Target& target) {
       if (!ParseIsoDateTime(trimmed, serial, time_only)) {
         fail_cell("holds no date: \"" + std::string(value) + "\"");
       }
-      target.Put(row, column, CellValue::DateTime(serial, time_only));
+      target.Put(row, column, CellValue::DateTime(serial, time_only), style);
       return;
     }
   }

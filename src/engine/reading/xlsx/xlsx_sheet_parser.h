@@ -6,19 +6,19 @@
 #include <vector>
 
 #include "engine/model/sheet.h"
-#include "engine/reading/value_format.h"
 #include "engine/reading/xlsx/xlsx_row_target.h"
+#include "engine/reading/xlsx/xlsx_styles.h"
 #include "engine/reading/xlsx/xlsx_values.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 
 namespace kestrilo {
 
 /// What the cells of every sheet of one xlsx workbook are read with: the
-/// value format of each cell style, the date system and where the shared
-/// strings lie in the workbook's pool.
+/// value format and style of each cell format, the date system and where
+/// the shared strings lie in the workbook's pool.
 struct XlsxCellContext {
-  /// The number format kind of each cell format (cellXfs index).
-  std::vector<ValueFormat> xf_formats;
+  /// Each cell format, by its cellXfs index.
+  std::vector<CellFormat> cell_formats;
   bool date1904 = false;
   std::uint32_t shared_base = 0;
   std::uint32_t shared_count = 0;

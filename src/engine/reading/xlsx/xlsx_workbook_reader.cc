@@ -1,10 +1,13 @@
 #include "engine/reading/xlsx/xlsx_workbook_reader.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <unordered_map>
 
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/xlsx/xlsx_names.h"
+#include "engine/reading/xlsx/xlsx_styles.h"
+#include "engine/reading/xlsx/xlsx_theme.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/reading/zip/arriving_xml.h"
 #include "engine/reading/zip/background_inflater.h"
@@ -79,6 +82,8 @@ void XlsxWorkbookReader::ReadStructure() {
       shared_strings_part_ = relationship.target;
     } else if (PackagePart::TypeIs(relationship.type, "styles")) {
       styles_part_ = relationship.target;
+    } else if (PackagePart::TypeIs(relationship.type, "theme")) {
+      theme_part_ = relationship.target;
     }
     by_id.emplace(relationship.id, std::move(relationship));
   }
@@ -166,38 +171,26 @@ void XlsxWorkbookReader::ReadSharedStrings(const std::string& part,
       static_cast<std::uint32_t>(pool.size()) - context_.shared_base;
 }
 
+// The styles of a workbook are read for each workbook made, so that its
+// StyleTable holds them; their colours may name the theme's.
 void XlsxWorkbookReader::ReadStyles(const std::string& part,
                                     Workbook& workbook) {
-  const std::string xml_text = ReadPart(part, workbook);
-  context_.xf_formats.clear();
-  std::unordered_map<int, ValueFormat> custom;
-  try {
-    XmlTokenizer xml(xml_text);
-    bool in_cell_xfs = false;
-    for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
-      if (token == Token::kText) continue;
-      const std::string_view name = xml.local_name();
-      if (name == "cellXfs") {
-        in_cell_xfs = token == Token::kStartTag;
-        continue;
-      }
-      if (token != Token::kStartTag) continue;
-      if (name == "numFmt") {
-        int id = 0;
-        if (ParseInteger(xml.AttributeOr("numFmtId"), id)) {
-          const std::string_view code = xml.AttributeOr("formatCode");
-          custom[id] = ValueFormatOfCode(code);
-        }
-      } else if (name == "xf" && in_cell_xfs) {
-        int id = 0;
-        ParseInteger(xml.AttributeOr("numFmtId", "0"), id);
-        const auto it = custom.find(id);
-        context_.xf_formats.push_back(
-            it != custom.end() ? it->second : ValueFormatOfBuiltin(id));
-      }
+  XlsxThemeColors theme = DefaultXlsxThemeColors();
+  if (!theme_part_.empty() && zip_.Contains(theme_part_)) {
+    const std::string theme_xml = ReadPart(theme_part_, workbook);
+    try {
+      theme = ReadXlsxThemeColors(theme_xml);
+    } catch (const XmlError& error) {
+      PackagePart::FailXml(zip_, theme_part_, error);
     }
+  }
+  const std::string xml_text = ReadPart(part, workbook);
+  try {
+    context_.cell_formats = ReadXlsxStyles(xml_text, theme, workbook.styles());
   } catch (const XmlError& error) {
     PackagePart::FailXml(zip_, part, error);
+  } catch (const std::length_error& error) {
+    Fail(std::string("the styles hold ") + error.what());
   }
 }
 

@@ -82,6 +82,7 @@ class XlsxWorkbookReader {
   std::vector<std::string> parts_;
   std::string shared_strings_part_;
   std::string styles_part_;
+  std::string theme_part_;
 };
 
 }  // namespace kestrilo
