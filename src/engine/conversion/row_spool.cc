@@ -154,8 +154,11 @@ void RowSpool::AddRow(std::int32_t row, std::span<const RowCell> cells) {
                                    (cell.value.time_only ? kTimeOnly : 0)));
     if (HasText(cell.value)) {
       Put(p, static_cast<std::uint32_t>(cell.value.text.size()));
-      std::memcpy(p, cell.value.text.data(), cell.value.text.size());
-      p += cell.value.text.size();
+      // An empty text's pointer may be null, which memcpy must never see.
+      if (!cell.value.text.empty()) {
+        std::memcpy(p, cell.value.text.data(), cell.value.text.size());
+        p += cell.value.text.size();
+      }
     } else {
       Put(p, cell.value.number);
     }
