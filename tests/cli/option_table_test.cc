@@ -181,8 +181,8 @@ COMP_WORDS=(kestrilo-cli "$@")
 COMP_CWORD=$(( ${#COMP_WORDS[@]} - 1 ))
 COMP_LINE="${COMP_WORDS[*]}"
 COMP_POINT=${#COMP_LINE}
-spec=$(complete -p kestrilo-cli) || exit 4
-function=${spec##*-F }
+registered=$(complete -p kestrilo-cli) || exit 4
+function=${registered##*-F }
 function=${function%% *}
 "$function" kestrilo-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}"
 [[ ${#COMPREPLY[@]} -eq 0 ]] || printf '%s\n' "${COMPREPLY[@]}"
