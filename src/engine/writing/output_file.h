@@ -41,12 +41,14 @@ class OutputFile : public XmlSink {
 
  private:
   [[noreturn]] void Fail(const char* step, int error);
+  void StartWriteback();
 
   std::string path_;
   std::string temp_;
   int fd_ = -1;
   bool failed_ = false;
   std::uint64_t bytes_ = 0;
+  std::uint64_t written_back_ = 0;  // bytes the disk was asked to take
 };
 
 /// Creates or replaces the file at `path` with exactly the bytes of `text`,
