@@ -19,6 +19,7 @@ namespace {
 
 // Rows go to the file a piece at a time; cursors read it so too.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
+constexpr std::size_t kFirstPiece = std::size_t{64} << 10;
 
 // A record: its size (these four bytes included), the row number and the
 // count of cells, then each cell: its column, its kind (the top bit set for
@@ -163,7 +164,8 @@ void RowSpool::AddRow(std::int32_t row, std::span<const RowCell> cells) {
       Put(p, cell.value.number);
     }
   }
-  if (piece_used_ >= kPiece) Flush();
+  // The first piece is small, so that a follower starts early.
+  if (piece_used_ >= (file_bytes_ == 0 ? kFirstPiece : kPiece)) Flush();
 }
 
 void RowSpool::Flush() {
