@@ -5,13 +5,6 @@
 #include "engine/reading/reader_budget.h"
 #include "engine/reading/workbook_error.h"
 
-#ifdef __linux__
-#include <sys/mman.h>
-#include <unistd.h>
-
-#include <cstdint>
-#endif
-
 namespace kestrilo {
 
 BackgroundInflater::BackgroundInflater(const ZipArchive& zip, std::string name)
@@ -25,19 +18,7 @@ BackgroundInflater::BackgroundInflater(const ZipArchive& zip, std::string name)
                             std::to_string(*size) + " bytes uncompressed)");
   }
   size_ = static_cast<std::size_t>(*size);
-  // Not value-initialised: pages are only touched as data arrives.
-  buffer_.reset(new char[size_ + 1]);
-#ifdef MADV_HUGEPAGE
-  // Filled page by page, a large part costs as much in page faults as in
-  // inflating; huge pages, where the system grants them, take far fewer.
-  if (size_ >= (std::size_t{8} << 20)) {
-    constexpr std::uintptr_t kPage = 4096;
-    const auto start = reinterpret_cast<std::uintptr_t>(buffer_.get());
-    const std::uintptr_t first = (start + kPage - 1) & ~(kPage - 1);
-    madvise(reinterpret_cast<void*>(first), start + size_ - first,
-            MADV_HUGEPAGE);
-  }
-#endif
+  buffer_ = std::make_unique<RecyclingBuffer>(size_ + 1);
   worker_ = std::thread([this, &zip] { Work(zip); });
 }
 
@@ -52,7 +33,7 @@ BackgroundInflater::~BackgroundInflater() {
 
 void BackgroundInflater::Work(const ZipArchive& zip) {
   try {
-    zip.ReadInto(name_, buffer_.get(), [this](std::uint64_t done) {
+    zip.ReadInto(name_, buffer_->data(), [this](std::uint64_t done) {
       std::unique_lock<std::mutex> lock(mutex_);
       available_ = static_cast<std::size_t>(done);
       arrived_.notify_all();
@@ -101,18 +82,11 @@ std::size_t BackgroundInflater::WaitAll() {
 }
 
 void BackgroundInflater::Release(std::size_t begin, std::size_t end) {
-#ifdef MADV_DONTNEED
-  static const auto kPage = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  const auto start = reinterpret_cast<std::uintptr_t>(buffer_.get());
-  const std::uintptr_t first = (start + begin + kPage - 1) & ~(kPage - 1);
-  const std::uintptr_t last = (start + std::min(end, size_)) & ~(kPage - 1);
-  if (first < last) {
-    madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
-  }
-#else
-  (void)begin;
-  (void)end;
-#endif
+  // Held, the lock keeps the worker within the chunk it is inflating now:
+  // nothing beyond that is touched while the memory moves.
+  std::lock_guard<std::mutex> lock(mutex_);
+  buffer_->Release(begin, std::min(end, size_),
+                   available_ + ZipArchive::kChunkSize);
 }
 
 }  // namespace kestrilo

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/reading/zip/recycling_buffer.h"
 #include "engine/reading/zip/zip_archive.h"
 
 namespace kestrilo {
@@ -28,7 +29,7 @@ class BackgroundInflater {
   BackgroundInflater(const BackgroundInflater&) = delete;
   BackgroundInflater& operator=(const BackgroundInflater&) = delete;
 
-  const char* data() const { return buffer_.get(); }
+  const char* data() const { return buffer_->data(); }
   /// The stated size of the entry.
   std::size_t size() const { return size_; }
 
@@ -39,10 +40,10 @@ class BackgroundInflater {
   std::size_t WaitBeyond(std::size_t have);
   /// Blocks until the whole entry is there; returns its size.
   std::size_t WaitAll();
-  /// Gives the memory of the bytes in [begin, end), which the caller has
-  /// read and will never look at again, back to the system: they read as
-  /// zeros from then on. Only whole pages inside the range go; `end` must
-  /// not pass what WaitBeyond() has returned.
+  /// Gives back the bytes in [begin, end), which the caller has read and
+  /// will never look at again: their memory goes ahead, to hold
+  /// bytes still to be inflated, or back to the system. Ranges come in
+  /// ascending order; `end` must not pass what WaitBeyond() has returned.
   void Release(std::size_t begin, std::size_t end);
 
  private:
@@ -50,7 +51,7 @@ class BackgroundInflater {
 
   std::string name_;
   std::size_t size_ = 0;
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<RecyclingBuffer> buffer_;
   std::mutex mutex_;
   std::condition_variable arrived_;
   /// How far the worker may inflate beyond what the parser has asked for.

@@ -21,7 +21,6 @@ zip_int64_t InflateSome(zip_file* file, void* into, zip_uint64_t size) {
   return got;
 }
 
-constexpr std::size_t kChunkSize = 1 << 20;
 constexpr std::uint64_t kInitialSize = 64 << 20;
 
 std::string FoldName(std::string_view name) {

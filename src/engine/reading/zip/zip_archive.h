@@ -55,6 +55,9 @@ class ZipArchive {
   void ReadChunks(std::string_view name,
                   const std::function<void(std::string_view)>& sink,
                   std::uint64_t max_size = kDefaultMaxEntrySize) const;
+  /// The most bytes ReadChunks and ReadInto inflate at a time.
+  static constexpr std::size_t kChunkSize = std::size_t{1} << 20;
+
   /// Inflates the entry into `buffer`, which has room for EntrySize()
   /// bytes (at most `max_size`), calling `progress` with the count done
   /// after each chunk; `progress` returns false to stop early.
