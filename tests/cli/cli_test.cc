@@ -240,12 +240,12 @@ TEST_F(CliTest, TheOutputBudgetRefusesABlockTooLargeAndLetsTheRestConvert) {
                         "than the 2 GiB allowed (--max-output)"));
   EXPECT_EQ(FilesIn("out"), std::vector<std::string>{"small.xml"});
   // A lower limit stops a text that grows beyond it, and 0 lifts it.
-  outcome = Run({"--max-output", "1k", "--range", "A1:Z100", "corner.csv",
-                 "-o", "out"});
+  outcome = Run(
+      {"--max-output", "1k", "--range", "A1:Z100", "corner.csv", "-o", "out"});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_THAT(outcome.err, HasSubstr("more than the 1 kB allowed"));
-  outcome = Run({"--max-output", "0", "--range", "A1:Z100", "corner.csv",
-                 "-o", "out"});
+  outcome = Run(
+      {"--max-output", "0", "--range", "A1:Z100", "corner.csv", "-o", "out"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(Run({"--max-output", "2X", "corner.csv"}).status, 2);
 }
@@ -282,8 +282,7 @@ TEST_F(CliTest, StandardOutputTakesTheXmlAsItIsMade) {
   const std::uintmax_t xml_bytes = fs::file_size(out);
   EXPECT_GT(xml_bytes, 30u << 20);
   // ru_maxrss counts kilobytes.
-  EXPECT_LT(static_cast<std::uintmax_t>(usage.ru_maxrss) * 1024,
-            xml_bytes / 3);
+  EXPECT_LT(static_cast<std::uintmax_t>(usage.ru_maxrss) * 1024, xml_bytes / 3);
 }
 
 TEST_F(CliTest, ValidNamesUnlessRawNamesAsked) {

@@ -15,8 +15,8 @@ TEST(WorkbookFormatsTest, PlainTextIsKnownByItsName) {
   for (const char* name : {"a.csv", "dir/A.TSV", "x.b.txt", "/p/q.Csv"}) {
     EXPECT_TRUE(IsPlainTextName(name)) << name;
   }
-  for (const char* name : {"a.xlsx", ".csv", "dir/.txt", "csv", "a.csv/b",
-                           "a.csvx"}) {
+  for (const char* name :
+       {"a.xlsx", ".csv", "dir/.txt", "csv", "a.csv/b", "a.csvx"}) {
     EXPECT_FALSE(IsPlainTextName(name)) << name;
   }
   EXPECT_EQ(ExtensionPatterns(FormatFamily::kText), "*.csv *.tsv *.txt");

@@ -1,5 +1,3 @@
-#include "engine/reading/xlsx/xlsx_workbook_reader.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +10,7 @@
 #include "engine/reading/reader_budget.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/workbook_reader.h"
+#include "engine/reading/xlsx/xlsx_workbook_reader.h"
 #include "engine/reading/zip/package_reader.h"
 #include "engine/writing/cell_text.h"
 #include "test_package.h"
