@@ -111,8 +111,7 @@ void AppendDecoded(Kind kind, std::string_view bytes, std::string& text) {
 }
 
 CsvEncoding FindCsvEncoding(CsvInput& input) {
-  // A piece that stays in the cache while it is checked.
-  constexpr std::size_t kPiece = std::size_t{128} << 10;
+  constexpr std::size_t kPiece = CsvInput::kPiece;
   std::unique_ptr<char[]> buffer(new char[kPiece + kMostCarried]);
   CsvEncoding encoding;
   bool utf8 = true;
