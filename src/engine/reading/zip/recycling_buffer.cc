@@ -86,13 +86,15 @@ void RecyclingBuffer::Release(std::size_t begin, std::size_t end,
   Free(pending_begin_, first);
   const std::size_t to =
       std::max(moved_until_, AlignUp(untouched_from, kBlock));
-  if (to + (last - first) > mapped_ || !Move(first, last, to)) {
+  if (to + (last - first) <= mapped_) {
+    Move(first, last, to);
+  } else {
     Free(first, last);
   }
   pending_begin_ = last;
 }
 
-bool RecyclingBuffer::Move(std::size_t first, std::size_t last,
+void RecyclingBuffer::Move(std::size_t first, std::size_t last,
                            std::size_t to) {
 #ifdef __linux__
   // One move stays within one mapping: the stretches moved before are
@@ -109,8 +111,8 @@ bool RecyclingBuffer::Move(std::size_t first, std::size_t last,
     void* moved = ::mremap(data_ + from, until - from, until - from,
                            MREMAP_MAYMOVE | MREMAP_FIXED, data_ + target);
     if (moved == MAP_FAILED) {
-      Free(from, last);
-      return true;  // what moved stays moved; the rest is freed
+      Free(from, last);  // what moved stays moved; the rest is freed
+      return;
     }
     // The hole left behind reads as zeros, as freed bytes do.
     ::mmap(data_ + from, until - from, PROT_READ | PROT_WRITE,
@@ -120,17 +122,14 @@ bool RecyclingBuffer::Move(std::size_t first, std::size_t last,
     moved_until_ = target + (until - from);
     from = until;
   }
-  return true;
 #else
-  (void)first;
-  (void)last;
   (void)to;
-  return false;
+  Free(first, last);
 #endif
 }
 
 void RecyclingBuffer::Free(std::size_t first, std::size_t last) {
-#if defined(__linux__) || defined(MADV_DONTNEED)
+#ifdef __linux__
   static const auto kPage = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
   const auto start = reinterpret_cast<std::uintptr_t>(data_);
   // Whole pages only, counted from the page that holds data_.

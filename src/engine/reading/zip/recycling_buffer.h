@@ -30,9 +30,9 @@ class RecyclingBuffer {
   void Release(std::size_t begin, std::size_t end, std::size_t untouched_from);
 
  private:
-  // Moves the pages of [first, last) to lie from `to` on; false when the
-  // system refuses.
-  bool Move(std::size_t first, std::size_t last, std::size_t to);
+  // Moves the pages of [first, last) to lie from `to` on; those the
+  // system refuses to move are freed instead.
+  void Move(std::size_t first, std::size_t last, std::size_t to);
   void Free(std::size_t first, std::size_t last);
 
   char* data_ = nullptr;
