@@ -218,6 +218,15 @@ SheetRead ReadRows(WorkbookFile& file, const SheetChoice& sheet,
   return file.ReadRows(sheet, displayed);
 }
 
+// Ends the block's XML, and notes its schema and the first cell whose text
+// XML cannot hold in the report of its sheet.
+void FinishBlock(BlockRowWriter& writer, const ExportOptions& options,
+                 ConversionReport& report) {
+  writer.Finish();
+  report.schema = writer.schema();
+  WarnOfUnholdable(options, writer.first_unholdable(), report.sheet, report);
+}
+
 ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
                             const ExportOptions& options, XmlSink& sink,
                             ConversionObserver* observer) {
@@ -226,14 +235,12 @@ ConversionReport StreamRoad(WorkbookFile& file, const Target& target,
   report.block = target.block;
   BlockRowWriter writer(*target.block, options, sink, observer);
   const SheetRead read = ReadRows(file, target.sheet, options, writer);
-  writer.Finish();
-  report.schema = writer.schema();
   report.sheet = read.name;
   WarnOfFormulas(read.formulas_without_value, report);
   if (!writer.any_cell()) {
     report.warnings.push_back(EmptyBlockText(report.block, read.name));
   }
-  WarnOfUnholdable(options, writer.first_unholdable(), read.name, report);
+  FinishBlock(writer, options, report);
   return report;
 }
 
@@ -273,9 +280,7 @@ ConversionReport SpoolRoad(const std::string& path, WorkbookFile& file,
   if (follower) sink.Restart();
   BlockRowWriter writer(*report.block, options, sink, observer);
   spool.Send(writer, report.block->first_row, report.block->last_row());
-  writer.Finish();
-  report.schema = writer.schema();
-  WarnOfUnholdable(options, writer.first_unholdable(), read.name, report);
+  FinishBlock(writer, options, report);
   return report;
 }
 
