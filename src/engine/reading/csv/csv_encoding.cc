@@ -111,7 +111,8 @@ void AppendDecoded(Kind kind, std::string_view bytes, std::string& text) {
 }
 
 CsvEncoding FindCsvEncoding(CsvInput& input) {
-  constexpr std::size_t kPiece = CsvInput::kPiece;
+  // A piece that stays in the cache while it is checked.
+  constexpr std::size_t kPiece = std::size_t{128} << 10;
   std::unique_ptr<char[]> buffer(new char[kPiece + kMostCarried]);
   CsvEncoding encoding;
   bool utf8 = true;
