@@ -550,6 +550,21 @@ TEST_F(CliTest, BrokenWorkbookFailsAndTheOthersStillConvert) {
   EXPECT_THAT(outcome.err, HasSubstr("2 converted, 2 failed, 0 skipped"));
 }
 
+// Plain ASCII is converted as it is read; a NUL met megabytes later still
+// refuses the file, and the earlier output stays as it was.
+TEST_F(CliTest, ATextRefusedLateLeavesTheEarlierOutput) {
+  std::string text = "name,value\n";
+  while (text.size() < (std::size_t{3} << 20)) text += "row,12345678\n";
+  WriteFile(dir_ / "late.csv", text + std::string(1, '\0') + "\n");
+  fs::create_directories(dir_ / "o");
+  WriteFile(dir_ / "o" / "late.xml", "earlier");
+  const Outcome outcome = Run({"late.csv", "-o", "o"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_THAT(outcome.err, HasSubstr("late.csv: not a text file"));
+  EXPECT_EQ(FilesIn("o"), std::vector<std::string>{"late.xml"});
+  EXPECT_EQ(ReadFile(dir_ / "o" / "late.xml"), "earlier");
+}
+
 TEST_F(CliTest, OutputFolderThatCannotBeMadeFailsEveryWorkbook) {
   std::ofstream(dir_ / "plain") << "a file, not a folder";
   const Outcome outcome =

@@ -265,28 +265,54 @@ TEST_F(CsvReaderTest, RecordsLongerThanAPiece) {
                             Text(2, 1, "1"), Text(2, 2, "2")}));
 }
 
-// Whether a file is UTF-8 is decided on all of it, before a row is sent: a
-// byte that is not UTF-8 at its end makes all of it Windows-1252, and a
-// NUL at its end refuses it with nothing sent.
-TEST_F(CsvReaderTest, TheWholeFileDecidesBeforeAnyRowIsSent) {
+// Whether a file is UTF-8 is decided on all of it: a byte that is not
+// UTF-8 at its end makes all of it Windows-1252, even where pieces of
+// plain ASCII, which read alike in both, were handed on before the first
+// byte beyond ASCII. A NUL at its end refuses it.
+TEST_F(CsvReaderTest, TheWholeFileDecidesItsEncoding) {
   std::string filler;
-  while (filler.size() < 2 * CsvInput::kPiece) filler += "a,b\n";
-  const auto rows = ReadRows("caf\xC3\xA9\n" + filler + "\xE9\n");
-  ASSERT_FALSE(rows.cells.empty());
-  EXPECT_EQ(rows.cells.front(), Text(1, 1, "caf\xC3\x83\xC2\xA9"));
-  EXPECT_EQ(rows.cells.back().text, "\xC3\xA9");
-
-  testing_support::RowCollector refused;
-  std::ofstream((folder_ / "nul.csv").string(), std::ios::binary)
-      << filler << std::string(1, '\0');
-  try {
-    WorkbookFile::Open((folder_ / "nul.csv").string())
-        ->ReadRows(SheetChoice(), refused);
-    ADD_FAILURE() << "a NUL was read as text";
-  } catch (const WorkbookError& error) {
-    EXPECT_THAT(error.reason(), ::testing::HasSubstr("not a text file"));
+  while (filler.size() < 2 * CsvInput::kPiece) {
+    filler += "a,b" + std::string(60, 'c') + "\n";
   }
-  EXPECT_TRUE(refused.rows.empty());
+  const struct {
+    std::string text;
+    std::string first, last;  // the first and last cells' texts
+  } files[] = {
+      {"caf\xC3\xA9\n" + filler + "\xE9\n", "caf\xC3\x83\xC2\xA9", "\xC3\xA9"},
+      {filler + "caf\xC3\xA9\n" + filler + "\xE9\n", "a", "\xC3\xA9"},
+      {filler + "caf\xC3\xA9\n" + filler + "\xC3\xA9\n", "a", "\xC3\xA9"},
+      {"\xEF\xBB\xBF" + filler + "x\xFF\n", "a", "x\xEF\xBF\xBD"},
+  };
+  for (const auto& file : files) {
+    const auto rows = ReadRows(file.text);
+    ASSERT_FALSE(rows.cells.empty());
+    EXPECT_EQ(rows.cells.front().text, file.first);
+    EXPECT_EQ(rows.cells.back().text, file.last);
+  }
+  // The cell between the fillers: Windows-1252 where the file ends in a
+  // byte that is not UTF-8, UTF-8 where it does not.
+  const auto middle = [&](const std::string& text) {
+    const auto rows = ReadRows(text);
+    const auto cafe = std::find_if(
+        rows.cells.begin(), rows.cells.end(),
+        [](const CollectedCell& cell) { return cell.text.starts_with("caf"); });
+    return cafe == rows.cells.end() ? std::string() : cafe->text;
+  };
+  EXPECT_EQ(middle(files[1].text), "caf\xC3\x83\xC2\xA9");
+  EXPECT_EQ(middle(files[2].text), "caf\xC3\xA9");
+
+  for (const std::string& text :
+       {filler + std::string(1, '\0'), filler + "\xC3\xA9" + filler + '\0'}) {
+    testing_support::RowCollector refused;
+    std::ofstream((folder_ / "nul.csv").string(), std::ios::binary) << text;
+    try {
+      WorkbookFile::Open((folder_ / "nul.csv").string())
+          ->ReadRows(SheetChoice(), refused);
+      ADD_FAILURE() << "a NUL was read as text";
+    } catch (const WorkbookError& error) {
+      EXPECT_THAT(error.reason(), ::testing::HasSubstr("not a text file"));
+    }
+  }
 }
 
 // The one sheet is named after the file and is sheet 1; any other is

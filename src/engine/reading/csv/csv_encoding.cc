@@ -41,19 +41,6 @@ int GuessUtf16(std::string_view bytes) {
   return 0;
 }
 
-// What the first bytes of the file tell: a byte-order mark or UTF-16.
-// UTF-8 stands for any encoding of single bytes until the whole file has
-// been seen.
-CsvEncoding FromStart(std::string_view head) {
-  if (StartsWith(head, "\xEF\xBB\xBF")) return {Kind::kUtf8, 3};
-  if (StartsWith(head, "\xFF\xFE")) return {Kind::kUtf16Le, 2};
-  if (StartsWith(head, "\xFE\xFF")) return {Kind::kUtf16Be, 2};
-  const int utf16 = GuessUtf16(head);
-  if (utf16 == 1) return {Kind::kUtf16Le, 0};
-  if (utf16 == 2) return {Kind::kUtf16Be, 0};
-  return {Kind::kUtf8, 0};
-}
-
 bool IsUtf16(Kind kind) {
   return kind == Kind::kUtf16Le || kind == Kind::kUtf16Be;
 }
@@ -110,33 +97,35 @@ void AppendDecoded(Kind kind, std::string_view bytes, std::string& text) {
   }
 }
 
-CsvEncoding FindCsvEncoding(CsvInput& input) {
+CsvEncoding CsvEncodingFromStart(std::string_view head) {
+  if (StartsWith(head, "\xEF\xBB\xBF")) return {Kind::kUtf8, 3};
+  if (StartsWith(head, "\xFF\xFE")) return {Kind::kUtf16Le, 2};
+  if (StartsWith(head, "\xFE\xFF")) return {Kind::kUtf16Be, 2};
+  const int utf16 = GuessUtf16(head);
+  if (utf16 == 1) return {Kind::kUtf16Le, 0};
+  if (utf16 == 2) return {Kind::kUtf16Be, 0};
+  return {Kind::kUtf8, 0};
+}
+
+CsvEncoding DecideCsvEncoding(CsvInput& input, CsvEncoding start,
+                              std::uint64_t from) {
   // A piece that stays in the cache while it is checked.
   constexpr std::size_t kPiece = std::size_t{128} << 10;
   std::unique_ptr<char[]> buffer(new char[kPiece + kMostCarried]);
-  CsvEncoding encoding;
+  CsvEncoding encoding = start;
   bool utf8 = true;
   std::size_t carried = 0;
-  std::uint64_t offset = 0;
+  std::uint64_t offset = from;
   for (;;) {
     const std::size_t got =
         input.ReadAt(offset, buffer.get() + carried, kPiece);
     const bool last = got < kPiece;
-    std::string_view bytes(buffer.get(), carried + got);
-    if (offset == 0) {
-      // A file of zero bytes is more likely a failed copy or download
-      // than a table: say so rather than show an empty sheet.
-      if (got == 0) throw WorkbookError(input.path(), "the file is empty");
-      encoding = FromStart(bytes);
-      bytes.remove_prefix(std::min(encoding.skip, bytes.size()));
-    }
+    const std::string_view bytes(buffer.get(), carried + got);
     offset += got;
     const std::size_t whole =
         last ? bytes.size() : WholeCharacters(encoding.kind, bytes);
     const std::string_view checked = bytes.substr(0, whole);
-    if (HoldsNul(encoding.kind, checked)) {
-      throw WorkbookError(input.path(), kNotText);
-    }
+    if (HoldsNul(encoding.kind, checked)) FailNotText(input.path());
     if (utf8 && !IsUtf16(encoding.kind)) utf8 = IsValidUtf8(checked);
     carried = bytes.size() - whole;
     std::memmove(buffer.get(), bytes.data() + whole, carried);
@@ -150,6 +139,26 @@ CsvEncoding FindCsvEncoding(CsvInput& input) {
   return encoding;
 }
 
+std::size_t PlainAsciiPrefix(std::string_view bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  std::size_t i = 0;
+  // Eight bytes at a time: none has its high bit set, and none is zero.
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    if ((word | ((word - kOnes) & ~word)) & kHighs) break;
+  }
+  while (i < size && data[i] != 0 && data[i] < 0x80) ++i;
+  return i;
+}
+
+void FailNotText(const std::string& path) {
+  throw WorkbookError(path, kNotText);
+}
+
 std::function<void(std::string_view)> CheckCsvStart(const std::string& path) {
   return [path](std::string_view start) {
     if (std::memchr(start.data(), '\0', start.size()) == nullptr) return;
@@ -157,7 +166,7 @@ std::function<void(std::string_view)> CheckCsvStart(const std::string& path) {
         GuessUtf16(start) != 0) {
       return;
     }
-    throw WorkbookError(path, kNotText);
+    FailNotText(path);
   };
 }
 

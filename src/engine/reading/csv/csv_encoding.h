@@ -24,16 +24,29 @@ struct CsvEncoding {
   Kind kind = Kind::kUtf8;
   /// The bytes of the byte-order mark, which are no text.
   std::size_t skip = 0;
-  /// The bytes of the file that are read: those the deciding pass met.
-  std::uint64_t size = 0;
+  /// The bytes of the file that are read: those the deciding pass met (all
+  /// there are, while none has been made).
+  std::uint64_t size = UINT64_MAX;
 };
 
-/// Reads the whole input once, piece by piece, and decides its encoding:
-/// UTF-8 with or without a byte-order mark, UTF-16 with either byte order
-/// (with a mark, or recognised from the zero bytes of mostly-ASCII text),
-/// and Windows-1252 for text that is not valid UTF-8. Throws WorkbookError
-/// for an empty file and for text holding NUL, before any of it is used.
-CsvEncoding FindCsvEncoding(CsvInput& input);
+/// What the first bytes of a file tell: a byte-order mark, or UTF-16 from
+/// the zero bytes of mostly-ASCII text. kUtf8 without a mark stands for any
+/// encoding of single bytes until DecideCsvEncoding() has seen the rest.
+CsvEncoding CsvEncodingFromStart(std::string_view head);
+
+/// The deciding pass: reads the input from `from` to its end, piece by
+/// piece, and returns `start` with the size read and, for single bytes,
+/// the kind the bytes call for. `from` begins a character, and the bytes
+/// before it are plain ASCII. Throws WorkbookError for text holding NUL.
+CsvEncoding DecideCsvEncoding(CsvInput& input, CsvEncoding start,
+                              std::uint64_t from);
+
+/// The length of the start of `bytes` that is plain ASCII without NUL:
+/// text that reads the same in every single-byte encoding.
+std::size_t PlainAsciiPrefix(std::string_view bytes);
+
+/// Throws WorkbookError naming `path`: the file holds NUL bytes.
+[[noreturn]] void FailNotText(const std::string& path);
 
 /// The length of the start of `bytes` that decodes alone in `kind`: what
 /// follows (part of a character) belongs to the bytes after them.

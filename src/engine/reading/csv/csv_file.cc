@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "engine/reading/csv/csv_encoding.h"
 #include "engine/reading/csv/csv_input.h"
 #include "engine/reading/csv/csv_parser.h"
 #include "engine/reading/csv/csv_text.h"
@@ -69,8 +68,7 @@ class CsvFile : public WorkbookFile {
   }
 
   void Parse(RowSink& sink) {
-    const CsvEncoding encoding = FindCsvEncoding(input_);
-    CsvText text(input_, encoding);
+    CsvText text(input_);
     CsvParser(path_, text).SendRows(sink);
   }
 
