@@ -99,6 +99,42 @@ TEST(CellTextTest, EscapingReplacesOnlyTheThreeCharacters) {
   EXPECT_EQ(out, "Smith &amp; Sons &lt;b&gt; \"q\" 'a'");
 }
 
+// Texts are looked at many bytes at a time: whatever its length, and
+// wherever in it a byte that needs escaping lies (or one beside those in
+// value: "=", "?", "\x7F", "'"), the text comes out as one byte at a time
+// would write it.
+TEST(CellTextTest, EscapingFindsEveryByteWhereverItLies) {
+  const auto plain = [](std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+      out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : "";
+      if (c != '&' && c != '<' && c != '>') out += c;
+    }
+    return out;
+  };
+  const std::string r = "\xEF\xBF\xBD";
+  for (std::size_t size = 1; size <= 40; ++size) {
+    for (std::size_t at = 0; at < size; ++at) {
+      for (const char c : {'&', '<', '>', '=', '?', '\x7F', '\'', '\x1F'}) {
+        std::string text(size, 'x');
+        text[at] = c;
+        std::string out;
+        AppendEscaped(text, out);
+        const std::string wanted =
+            c == '\x1F'
+                ? std::string(at, 'x') + r + std::string(size - at - 1, 'x')
+                : plain(text);
+        ASSERT_EQ(out, wanted) << size << " " << at << " " << int(c);
+      }
+      std::string text(size, 'y');
+      text[at] = '\xC3';  // a sequence cut short
+      std::string out;
+      AppendEscaped(text, out);
+      ASSERT_EQ(out, text.substr(0, at) + r + text.substr(at + 1)) << size;
+    }
+  }
+}
+
 // Control characters but TAB, LF and CR, and U+FFFE / U+FFFF, have no form
 // in XML 1.0, not even a character reference: each becomes U+FFFD.
 TEST(CellTextTest, EscapingReplacesWhatXmlCannotHold) {

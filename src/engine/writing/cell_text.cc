@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "engine/writing/short_copy.h"
 #include "engine/writing/xml_name_chars.h"
 
 namespace kestrilo {
@@ -253,11 +258,66 @@ constexpr auto kNeedsLook = [] {
   return table;
 }();
 
+#ifdef __SSE2__
+// The bytes of `v` that escaping must look at, as a mask of bits.
+int NeedsLookMask(__m128i v) {
+  // Taken as signed, the bytes beyond ASCII are below 0x20 as the control
+  // characters are.
+  const __m128i low = _mm_cmplt_epi8(v, _mm_set1_epi8(0x20));
+  const __m128i amp = _mm_cmpeq_epi8(v, _mm_set1_epi8('&'));
+  // "<" (0x3C) and ">" (0x3E) differ in the bit 0x02 alone.
+  const __m128i angle =
+      _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x02)), _mm_set1_epi8('>'));
+  return _mm_movemask_epi8(_mm_or_si128(low, _mm_or_si128(amp, angle)));
+}
+
+__m128i LoadWord(const unsigned char* at) {
+  return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+}
+
+__m128i LoadQuarter(const unsigned char* at) {
+  std::int32_t quarter;
+  std::memcpy(&quarter, at, sizeof quarter);
+  return _mm_cvtsi32_si128(quarter);
+}
+#endif
+
 // The first byte from `i` on that escaping must look at; the size of
-// `text` when there is none.
+// `text` when there is none. Most cell texts are short and need no
+// escaping: sixteen bytes are looked at together, and the last few as two
+// parts that overlap, never a byte beyond the text.
 std::size_t NextToLook(std::string_view text, std::size_t i) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  while (i < text.size() && !kNeedsLook[bytes[i]]) ++i;
+  const std::size_t size = text.size();
+#ifdef __SSE2__
+  for (; i + 16 <= size; i += 16) {
+    const int mask = NeedsLookMask(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+  }
+  const std::size_t left = size - i;
+  if (left >= 8) {
+    const int mask = NeedsLookMask(
+        _mm_unpacklo_epi64(LoadWord(bytes + i), LoadWord(bytes + size - 8)));
+    if (mask == 0) return size;
+    if ((mask & 0xFF) != 0) {
+      return i + static_cast<std::size_t>(__builtin_ctz(mask & 0xFF));
+    }
+    return size - 8 + static_cast<std::size_t>(__builtin_ctz(mask >> 8));
+  }
+  if (left >= 4) {
+    const int mask =
+        NeedsLookMask(_mm_unpacklo_epi32(LoadQuarter(bytes + i),
+                                         LoadQuarter(bytes + size - 4))) &
+        0xFF;
+    if (mask == 0) return size;
+    if ((mask & 0x0F) != 0) {
+      return i + static_cast<std::size_t>(__builtin_ctz(mask & 0x0F));
+    }
+    return size - 4 + static_cast<std::size_t>(__builtin_ctz(mask >> 4));
+  }
+#endif
+  while (i < size && !kNeedsLook[bytes[i]]) ++i;
   return i;
 }
 
@@ -273,7 +333,7 @@ std::uint64_t ReplacedCharacterCount() { return replaced_characters; }
 
 char* WriteEscaped(std::string_view text, char* out) {
   std::size_t i = NextToLook(text, 0);
-  out = std::copy_n(text.data(), i, out);
+  out = CopyShort(text.substr(0, i), out);
   while (i < text.size()) {
     std::string_view entity;
     std::size_t length = 1;

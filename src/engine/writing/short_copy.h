@@ -23,8 +23,12 @@ inline char* CopyShort(std::string_view text, char* out) {
     std::memcpy(&tail, from + size - 4, 4);
     std::memcpy(out, &head, 4);
     std::memcpy(out + size - 4, &tail, 4);
-  } else if (size != 0) {
+  } else if (size > 0 && size < 4) {
     // Never for an empty text: its pointer may be null.
+    out[0] = from[0];
+    out[size / 2] = from[size / 2];
+    out[size - 1] = from[size - 1];
+  } else if (size != 0) {
     std::memcpy(out, from, size);
   }
   return out + size;
