@@ -253,8 +253,9 @@ TEST(XmlTokenizerTest, ArrivingDocumentGivesTheSameFlatElements) {
   }
 }
 
-// Cells of every length, the shortcut's 64-byte look holding them whole or
-// not, and of unusual shapes: read as Next() reads them, or refused alike.
+// Cells of every length, the shortcut's look (64 bytes at a time, up to
+// 256) holding them whole or not, with prefixed names or not, and of
+// unusual shapes: read as Next() reads them, or refused alike.
 TEST(XmlTokenizerTest, FlatElementsOfEveryLengthReadAsTokens) {
   std::string document =
       "<sheetData><c r=\"A1\" s=\"3\"><v>1.5</v></c><c r=\"B1\"/>"
@@ -271,6 +272,21 @@ TEST(XmlTokenizerTest, FlatElementsOfEveryLengthReadAsTokens) {
   const std::vector<std::string> expected = Trace(whole);
   XmlTokenizer xml(document);
   EXPECT_EQ(TraceWithShortcut(xml), expected);
+
+  std::string prefixed = "<table:table-row>";
+  for (std::size_t length = 0; length < 300; length += 7) {
+    const std::string digits(length, '5');
+    prefixed +=
+        "<table:table-cell office:value-type=\"float\" office:value=\"" +
+        digits + "\"><text:p>" + digits + (length % 3 ? "" : "\"q\"") +
+        "</text:p></table:table-cell><table:table-cell table:n=\"" + digits +
+        "\"/><table:table-cell/>";
+  }
+  prefixed += "<table-cell a=\"1\"><p>x</p></table-cell></table:table-row>";
+  XmlTokenizer prefixed_whole(prefixed);
+  XmlTokenizer prefixed_xml(prefixed);
+  EXPECT_EQ(TraceWithShortcut(prefixed_xml, "table-cell"),
+            Trace(prefixed_whole));
 
   const std::string padding =
       "<c r=\"A2\"><v>" + std::string(64, '1') + "</v></c>";

@@ -7,6 +7,7 @@
 #endif
 
 #include "engine/reading/text_decoding.h"
+#include "engine/reading/xml/byte_window.h"
 
 namespace kestrilo {
 
@@ -120,10 +121,10 @@ inline bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// True for a byte SkipName goes past.
-inline bool IsNameByte(char c) {
-  return static_cast<unsigned char>(c) > 0x20 &&
-         !kNameEnd.ends[static_cast<unsigned char>(c)];
+// Whether the qualified name `name` has the local name `local`.
+inline bool IsQualifiedLocal(std::string_view name, std::string_view local) {
+  return name.ends_with(local) && (name.size() == local.size() ||
+                                   name[name.size() - local.size() - 1] == ':');
 }
 
 inline bool IsSpace(char c) {
@@ -350,101 +351,56 @@ bool XmlTokenizer::ReadFlatChild(const char*& q, FlatElement& element) const {
 bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
                                            FlatElement& element) {
 #ifdef __SSE2__
-  constexpr std::size_t kWindow = 64;
-  const std::size_t name_end = local.size() + 1;
-  if (static_cast<std::size_t>(end_ - p_) < kWindow ||
-      name_end + 1 >= kWindow || !SameName({p_ + 1, local.size()}, local) ||
-      (p_[name_end] != ' ' && p_[name_end] != '>' && p_[name_end] != '/')) {
+  ByteWindow window(p_, static_cast<std::size_t>(end_ - p_));
+  const std::size_t name_end = window.NameEnd(1);
+  const std::string_view qualified(p_ + 1, name_end - 1);
+  if (name_end >= window.size() || !IsQualifiedLocal(qualified, local)) {
     return false;
   }
-  // Bit i of `marks` is set for a '"' at p_[i] and for the bytes that end
-  // a plain value or text: '<', '&' and control characters. One signed
-  // comparison finds those with the bytes above 0x7F, which are marked too:
-  // a value or text holding them takes the general way.
-  std::uint64_t marks = 0;
-  for (std::size_t i = 0; i < kWindow; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p_ + i));
-    // '"' (0x22) and '&' (0x26) differ in one bit: setting it makes both,
-    // and no other byte, 0x26.
-    const __m128i found = _mm_or_si128(
-        _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)),
-                     _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x04)),
-                                    _mm_set1_epi8('&'))),
-        _mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
-    marks |= static_cast<std::uint64_t>(
-                 static_cast<std::uint32_t>(_mm_movemask_epi8(found)))
-             << i;
-  }
-  // The first mark at or after `from`, or kWindow.
-  const auto next_mark = [marks](std::size_t from) {
-    if (from >= kWindow) return kWindow;
-    const std::uint64_t after = marks >> from;
-    return after == 0 ? kWindow
-                      : from + static_cast<std::size_t>(__builtin_ctzll(after));
-  };
-  const auto at = [&](std::size_t i, char c) {
-    return i < kWindow && p_[i] == c;
-  };
-  // Where the name from `i` ends, as SkipName finds it.
-  const auto skip_name = [&](std::size_t i) {
-    while (i < kWindow && IsNameByte(p_[i])) ++i;
-    return i;
-  };
   attributes_.clear();
   std::size_t i = name_end;
   bool empty_element = false;
   for (;;) {
-    while (at(i, ' ')) ++i;
-    if (i >= kWindow) return false;
-    if (p_[i] == '>') {
+    while (window.At(i, ' ')) ++i;
+    if (window.At(i, '>')) {
       ++i;
       break;
     }
-    if (p_[i] == '/') {
-      if (!at(i + 1, '>')) return false;
+    if (window.At(i, '/')) {
+      if (!window.At(i + 1, '>')) return false;
       i += 2;
       empty_element = true;
       break;
     }
     const std::size_t attribute = i;
-    // Cells' attributes have one-letter names.
-    i = at(i + 1, '=') && IsNameByte(p_[i]) ? i + 1 : skip_name(i);
-    if (i == attribute || !at(i, '=') || !at(i + 1, '"')) return false;
+    i = window.NameEnd(i);
+    if (i == attribute || !window.At(i, '=') || !window.At(i + 1, '"')) {
+      return false;
+    }
     const std::size_t value = i + 2;
-    const std::size_t close = next_mark(value);
-    if (close == kWindow || p_[close] != '"') return false;
+    const std::size_t close = window.ValueEnd(value);
+    if (!window.At(close, '"')) return false;
     attributes_.push_back(
         {{p_ + attribute, i - attribute}, {p_ + value, close - value}});
     i = close + 1;
   }
   element = {};
   if (!empty_element) {
-    if (at(i, '<') && !at(i + 1, '/')) {
+    if (window.At(i, '<') && !window.At(i + 1, '/')) {
       const std::size_t child = i + 1;
-      i = at(child + 1, '>') && IsNameByte(p_[child]) ? child + 1
-                                                      : skip_name(child);
-      if (i == child || !at(i, '>')) return false;
+      i = window.NameEnd(child);
+      if (i == child || !window.At(i, '>')) return false;
       const std::size_t text = i + 1;
-      const std::size_t lt = next_mark(text);
-      if (lt == kWindow || p_[lt] != '<') return false;
+      const std::size_t lt = window.ValueEnd(text);
       element.child = std::string_view(p_ + child, i - child);
       element.text = std::string_view(p_ + text, lt - text);
-      i = lt;
-      if (!at(i + 1, '/') || i + element.child.size() + 3 > kWindow ||
-          !SameName({p_ + i + 2, element.child.size()}, element.child) ||
-          p_[i + 2 + element.child.size()] != '>') {
-        return false;
-      }
-      i += element.child.size() + 3;
+      if (!window.EndTagAt(lt, element.child)) return false;
+      i = lt + element.child.size() + 3;
     }
-    if (!at(i, '<') || !at(i + 1, '/') || i + local.size() + 3 > kWindow ||
-        !SameName({p_ + i + 2, local.size()}, local) ||
-        p_[i + 2 + local.size()] != '>') {
-      return false;
-    }
-    i += local.size() + 3;
+    if (!window.EndTagAt(i, qualified)) return false;
+    i += qualified.size() + 3;
   }
-  name_ = std::string_view(p_ + 1, local.size());
+  name_ = qualified;
   self_closing_ = false;
   p_ += i;
   return true;
@@ -460,11 +416,7 @@ bool XmlTokenizer::ReadFlatElementAnyLength(std::string_view local,
   const char* name = p_ + 1;
   const char* q = SkipName(name, end_);
   const std::string_view qualified(name, static_cast<std::size_t>(q - name));
-  if (q == name || !qualified.ends_with(local) ||
-      (qualified.size() != local.size() &&
-       qualified[qualified.size() - local.size() - 1] != ':')) {
-    return false;
-  }
+  if (q == name || !IsQualifiedLocal(qualified, local)) return false;
   attributes_.clear();
   bool empty_element = false;
   if (!ReadPlainAttributes(q, empty_element)) return false;

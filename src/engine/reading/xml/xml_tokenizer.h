@@ -137,9 +137,9 @@ class XmlTokenizer {
   /// Plain attributes up to the end of a start tag, for ReadFlatElement;
   /// nothing (false) for anything unusual or cut off.
   bool ReadPlainAttributes(const char*& q, bool& empty_element);
-  /// ReadFlatElement for an element without namespace prefix that lies
-  /// whole in the next 64 bytes, its values in double quotes: the bytes
-  /// are sorted in one look, and values and texts found by their marks.
+  /// ReadFlatElement for an element that lies whole in the next bytes (a
+  /// ByteWindow), its values in double quotes and its texts ASCII: names,
+  /// values and texts are found by the bytes' marks.
   /// Nothing (false) for anything else, which the general way then reads.
   bool ReadFlatElementInWindow(std::string_view local, FlatElement& element);
   /// ReadFlatElement for any other element.
