@@ -47,11 +47,15 @@ class ByteWindow {
       return false;
     }
     const char* at = p_ + i + 2;
-    // Names of cells and their children are short: two words that overlap
-    // compare them.
+    // Names of cells and their children are short: two words (or halves of
+    // words) that overlap compare them.
     if (size >= 8 && size <= 16) {
       return Word(at) == Word(name.data()) &&
              Word(at + size - 8) == Word(name.data() + size - 8);
+    }
+    if (size >= 4 && size < 8) {
+      return Quarter(at) == Quarter(name.data()) &&
+             Quarter(at + size - 4) == Quarter(name.data() + size - 4);
     }
     return std::memcmp(at, name.data(), size) == 0;
   }
@@ -61,6 +65,11 @@ class ByteWindow {
     std::uint64_t word;
     std::memcpy(&word, at, sizeof word);
     return word;
+  }
+  static std::uint32_t Quarter(const char* at) {
+    std::uint32_t quarter;
+    std::memcpy(&quarter, at, sizeof quarter);
+    return quarter;
   }
 
   // Inline: called a few times for every cell.
