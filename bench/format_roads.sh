@@ -20,11 +20,9 @@ build=$(realpath "${1:-build}")
 cli="$build/src/cli/kestrilo-cli"
 python=/usr/bin/python3  # the Debian python, which has python3-openpyxl
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cc -O2 -o "$work/make_big_workbook" bench/make_big_workbook.c -lxlsxwriter
-cc -O2 -o "$work/inflate_floor" bench/inflate_floor.c \
-  $(pkg-config --cflags --libs libzip)
+source bench/bench_common.sh
+build_helper make_big_workbook
+build_helper inflate_floor
 
 # 100,000 rows of 10 columns each, the same values in every format.
 "$work/make_big_workbook" "$work/big.xlsx"
@@ -34,10 +32,7 @@ cc -O2 -o "$work/inflate_floor" bench/inflate_floor.c \
 "$python" bench/make_big_openpyxl.py "$work/openpyxl.xlsx"
 
 peak() {  # the median peak of three runs, in MB
-  for _ in 1 2 3; do
-    /usr/bin/time -f "%M" -o "$work/rss" "$@" > /dev/null
-    echo $(($(cat "$work/rss") / 1024))
-  done | sort -n | sed -n 2p
+  for _ in 1 2 3; do peak_mb "$@"; done | sort -n | sed -n 2p
 }
 
 # Each run writes a new file, as a first export does: replacing an earlier

@@ -10,8 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cli=$(realpath "${1:-build/src/cli/kestrilo-cli}")
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source bench/bench_common.sh
 /usr/bin/python3 bench/make_big_ods.py "$work/big.ods"
 echo "workbook: $(stat -c %s "$work/big.ods") bytes, 100,001 rows x 10 columns"
 

@@ -13,9 +13,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cli=$(realpath "${1:-build/src/cli/kestrilo-cli}")
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cc -O2 -o "$work/make_big_workbook" bench/make_big_workbook.c -lxlsxwriter
+source bench/bench_common.sh
+build_helper make_big_workbook
 "$work/make_big_workbook" "$work/big.xlsx"
 echo "workbook: $(stat -c %s "$work/big.xlsx") bytes, 100,001 rows x 10 columns"
 
@@ -24,10 +23,7 @@ records="$cli --quiet --records Order -o $work/records $work/big.xlsx"
 schema="$cli --quiet --records Order --schema -o $work/schema $work/big.xlsx"
 
 # Peak memory of one run of each, measured apart from the timing runs.
-peak() {
-  /usr/bin/time -f "%M" -o "$work/rss" "$@" > /dev/null
-  echo "$(($(cat "$work/rss") / 1024)) MB"
-}
+peak() { echo "$(peak_mb "$@") MB"; }
 echo "peak RSS: header row $(peak $header_row)," \
   "records $(peak $records), records with schema $(peak $schema)"
 

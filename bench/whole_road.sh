@@ -23,20 +23,15 @@ shift || true
 cli_options=("$@")
 python=/usr/bin/python3  # the Debian python, which has python3-openpyxl
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cc -O2 -o "$work/make_big_workbook" bench/make_big_workbook.c -lxlsxwriter
-cc -O2 -o "$work/inflate_floor" bench/inflate_floor.c \
-  $(pkg-config --cflags --libs libzip)
+source bench/bench_common.sh
+build_helper make_big_workbook
+build_helper inflate_floor
 "$work/make_big_workbook" "$work/big.xlsx" "$rows"
 echo "workbook: $(stat -c %s "$work/big.xlsx") bytes, $((rows + 1)) rows x 10 columns"
 echo "floor in-process: $("$work/inflate_floor" "$work/big.xlsx")"
 
 # Peak memory of one run of each, measured apart from the timing runs.
-peak() {
-  /usr/bin/time -f "%M" -o "$work/rss" "$@" > /dev/null
-  echo "$(($(cat "$work/rss") / 1024)) MB"
-}
+peak() { echo "$(peak_mb "$@") MB"; }
 cli_command="$cli --quiet ${cli_options[*]} -o $work/out $work/big.xlsx"
 echo "peak RSS: floor $(peak "$work/inflate_floor" "$work/big.xlsx"), " \
   "kestrilo-cli $(peak $cli_command)"
