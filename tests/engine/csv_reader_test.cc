@@ -9,6 +9,8 @@
 
 #include "collected_rows.h"
 #include "engine/reading/csv/csv_input.h"
+#include "engine/reading/csv/csv_text.h"
+#include "engine/reading/input_file.h"
 #include "engine/reading/text_decoding.h"
 #include "engine/reading/workbook_error.h"
 #include "engine/reading/workbook_file.h"
@@ -312,6 +314,47 @@ TEST_F(CsvReaderTest, TheWholeFileDecidesItsEncoding) {
     } catch (const WorkbookError& error) {
       EXPECT_THAT(error.reason(), ::testing::HasSubstr("not a text file"));
     }
+  }
+}
+
+// The text handed on piece by piece is the whole file decoded as its
+// whole content calls for, wherever the first byte beyond ASCII lies: in
+// the first piece or a later one, a character cut by a piece's end, with a
+// byte-order mark or without, the bad byte early or late.
+TEST_F(CsvReaderTest, TextIsTheWholeFileDecodedAsItCallsFor) {
+  const std::size_t piece = CsvInput::kPiece;
+  const auto ascii = [](std::size_t size) {
+    std::string text;
+    while (text.size() < size) text += "abc,def\n";
+    text.resize(size);
+    return text;
+  };
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string euro = "\xE2\x82\xAC";
+  const std::string files[] = {
+      ascii(piece * 5 / 2),
+      ascii(piece + 500000) + euro + ascii(piece),
+      ascii(piece - 1) + euro + ascii(piece),  // cut by the first piece's end
+      ascii(2 * piece + 100) + "\xE9" + ascii(1000),
+      ascii(1000) + euro + ascii(2 * piece) + "\x80",
+      bom + ascii(piece + 7) + "\xFF" + euro + ascii(10),
+      bom + euro + ascii(piece),
+      euro,
+  };
+  for (const std::string& bytes : files) {
+    const bool marked = bytes.starts_with(bom);
+    const std::string body = marked ? bytes.substr(3) : bytes;
+    const std::string expected = IsValidUtf8(body) ? body
+                                 : marked          ? RepairUtf8(body)
+                                                   : Windows1252ToUtf8(body);
+    path_ = (folder_ / "text.csv").string();
+    std::ofstream(path_, std::ios::binary) << bytes;
+    CsvInput input(path_, std::make_unique<InputFile>(path_, true));
+    CsvText text(input);
+    std::string got;
+    while (text.AppendTo(got)) {
+    }
+    EXPECT_TRUE(got == expected) << bytes.size() << " bytes";
   }
 }
 
