@@ -184,5 +184,50 @@ TEST(ZipArchiveTest, DamagedDataIsReported) {
   EXPECT_THAT(ReasonOf([&] { inflater.WaitAll(); }), HasSubstr("damaged"));
 }
 
+// `bytes` with a 32-bit field of the first entry set to `value` in both
+// the local and the central header, at their offsets `local` and
+// `central`.
+std::string WithEntryField(std::string bytes, std::size_t local,
+                           std::size_t central, std::uint32_t value) {
+  for (const std::size_t at :
+       {bytes.find("PK\x03\x04") + local, bytes.find("PK\x01\x02") + central}) {
+    for (int i = 0; i < 4; ++i) {
+      bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+  }
+  return bytes;
+}
+
+// Sound compressed data whose checksum is not the one stated, and data cut
+// short of its end, are told apart, whichever way the entry is read; so is
+// a stored entry, which is read as it lies.
+TEST(ZipArchiveTest, ChecksumsAndCutDataAreReported) {
+  const std::string text = LongText();
+  const std::string original =
+      FileBytes(WritePackage("sound.zip", {{"e", text}}));
+  const std::string checksum = TestFilePath("checksum.zip");
+  WriteBytes(checksum, WithEntryField(original, 14, 16, 0x12345678));
+  const std::string cut = TestFilePath("cut.zip");
+  WriteBytes(cut, WithEntryField(original, 18, 20, 1000));
+  for (const auto& [path, reason] :
+       {std::pair{checksum, "the part e is damaged (checksum mismatch)"},
+        std::pair{cut, "the part e is truncated or unreadable"}}) {
+    ZipArchive zip(path);
+    EXPECT_THAT(ReasonOf([&] { zip.Read("e"); }), HasSubstr(reason));
+    EXPECT_THAT(ReasonOf([&] { zip.ReadChunks("e", [](std::string_view) {}); }),
+                HasSubstr(reason));
+    BackgroundInflater inflater(zip, "e");
+    EXPECT_THAT(ReasonOf([&] { inflater.WaitAll(); }), HasSubstr(reason));
+  }
+  const std::string stored =
+      WritePackage("stored.zip", {{"e", text}}, /*compress=*/false);
+  EXPECT_EQ(ZipArchive(stored).Read("e"), text);
+  const std::string stored_checksum = TestFilePath("stored_checksum.zip");
+  WriteBytes(stored_checksum,
+             WithEntryField(FileBytes(stored), 14, 16, 0x12345678));
+  EXPECT_THAT(ReasonOf([&] { ZipArchive(stored_checksum).Read("e"); }),
+              HasSubstr("the part e is damaged (checksum mismatch)"));
+}
+
 }  // namespace
 }  // namespace kestrilo

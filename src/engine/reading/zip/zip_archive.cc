@@ -8,15 +8,16 @@
 
 #include "engine/reading/reading_tally.h"
 #include "engine/reading/workbook_error.h"
+#include "engine/reading/zip/zip_entry_stream.h"
 #include "engine/text/ascii_text.h"
 
 namespace kestrilo {
 
 namespace {
 
-// zip_fread, with what it inflates counted.
-zip_int64_t InflateSome(zip_file* file, void* into, zip_uint64_t size) {
-  const zip_int64_t got = zip_fread(file, into, size);
+// A read of the entry, with what it inflates counted.
+zip_int64_t InflateSome(ZipEntryStream* file, void* into, zip_uint64_t size) {
+  const zip_int64_t got = file->Read(into, size);
   if (got > 0) ReadingTally::CountInflated(static_cast<std::uint64_t>(got));
   return got;
 }
@@ -141,10 +142,6 @@ std::int64_t ZipArchive::FindOrThrow(std::string_view name) const {
   return index;
 }
 
-void ZipArchive::FileCloser::operator()(zip_file* file) const {
-  zip_fclose(file);
-}
-
 std::uint64_t ZipArchive::CheckedSize(std::string_view name, std::int64_t index,
                                       std::uint64_t max_size) const {
   zip_stat_t stat;
@@ -173,7 +170,7 @@ std::uint64_t ZipArchive::CheckedSize(std::string_view name, std::int64_t index,
 
 ZipArchive::File ZipArchive::Open(std::string_view name,
                                   std::int64_t index) const {
-  File file(zip_fopen_index(archive_, static_cast<zip_uint64_t>(index), 0));
+  File file = ZipEntryStream::Open(archive_, static_cast<zip_uint64_t>(index));
   if (!file) {
     zip_error_t* error = zip_get_error(archive_);
     const int code = zip_error_code_zip(error);
@@ -198,7 +195,7 @@ void ZipArchive::ReadChunks(std::string_view name,
   std::uint64_t total = 0;
   for (;;) {
     const zip_int64_t got = InflateSome(file.get(), buffer.get(), kChunkSize);
-    if (got < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
+    if (got < 0) Fail(name, ReadFailure(file->error()));
     if (got == 0) break;
     total += static_cast<std::uint64_t>(got);
     // A stored size that lies is a sign of a crafted archive; refuse
@@ -221,14 +218,14 @@ void ZipArchive::ReadInto(
     const zip_int64_t got =
         InflateSome(file.get(), buffer + total,
                     std::min<std::uint64_t>(kChunkSize, stated - total));
-    if (got < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
+    if (got < 0) Fail(name, ReadFailure(file->error()));
     if (got == 0) Fail(name, "is shorter than its stated size");
     total += static_cast<std::uint64_t>(got);
     if (total < stated && !progress(total)) return;
   }
   char probe;
   const zip_int64_t extra = InflateSome(file.get(), &probe, 1);
-  if (extra < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
+  if (extra < 0) Fail(name, ReadFailure(file->error()));
   if (extra > 0) Fail(name, "is larger than its stated size");
   progress(total);
 }
@@ -250,13 +247,13 @@ std::string ZipArchive::Read(std::string_view name,
     }
     const zip_int64_t got =
         InflateSome(file.get(), content.data() + total, content.size() - total);
-    if (got < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
+    if (got < 0) Fail(name, ReadFailure(file->error()));
     if (got == 0) Fail(name, "is shorter than its stated size");
     total += static_cast<std::uint64_t>(got);
   }
   char probe;
   const zip_int64_t extra = InflateSome(file.get(), &probe, 1);
-  if (extra < 0) Fail(name, ReadFailure(zip_file_get_error(file.get())));
+  if (extra < 0) Fail(name, ReadFailure(file->error()));
   if (extra > 0) Fail(name, "is larger than its stated size");
   return content;
 }

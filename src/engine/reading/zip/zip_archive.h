@@ -13,9 +13,10 @@
 #include "engine/reading/reader_budget.h"
 
 struct zip;
-struct zip_file;
 
 namespace kestrilo {
+
+class ZipEntryStream;
 
 /// Read-only access to the parts of a zip package (xlsx, ods).
 ///
@@ -73,10 +74,7 @@ class ZipArchive {
   /// compressed data can possibly hold; returns it.
   std::uint64_t CheckedSize(std::string_view name, std::int64_t index,
                             std::uint64_t max_size) const;
-  struct FileCloser {
-    void operator()(zip_file* file) const;
-  };
-  using File = std::unique_ptr<zip_file, FileCloser>;
+  using File = std::unique_ptr<ZipEntryStream>;
   File Open(std::string_view name, std::int64_t index) const;
   [[noreturn]] void Fail(std::string_view entry, const std::string& why) const;
 
