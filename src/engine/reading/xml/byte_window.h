@@ -15,8 +15,8 @@ namespace kestrilo {
 #ifdef __SSE2__
 
 /// The next bytes of an XML text, at most kMost of them, sorted 64 at a
-/// time as they are looked at: where names end, and where plain values and
-/// texts end. A cell's start tag, child and end tag are then read by bit
+/// time as they are looked at: the bytes that end names, values or texts
+/// are marked. A cell's start tag, child and end tag are then read by bit
 /// scans instead of byte by byte.
 class ByteWindow {
  public:
@@ -31,14 +31,24 @@ class ByteWindow {
   /// Whether byte `i` lies in the window and is `c`.
   bool At(std::size_t i, char c) const { return i < size_ && p_[i] == c; }
 
-  /// The first byte from `i` on that ends a name: white space and the
-  /// other control characters, '/', '<', '=' and '>'; size() when none.
-  std::size_t NameEnd(std::size_t i) { return Next(name_ends_, i); }
+  /// The first byte from `i` on that ends a name (white space and the other
+  /// control characters, '/', '<', '=', '>') or that a plain name does not
+  /// hold ('"', '&', and those beyond ASCII, which the general way reads);
+  /// size() when none.
+  std::size_t NameEnd(std::size_t i) { return Next(i); }
 
   /// The first byte from `i` on that is '"' or ends a plain value or text:
   /// '<', '&', a control character, or one beyond ASCII (the general way
   /// reads those); size() when none.
-  std::size_t ValueEnd(std::size_t i) { return Next(value_ends_, i); }
+  std::size_t ValueEnd(std::size_t i) {
+    for (;;) {
+      i = Next(i);
+      if (i == size_) return i;
+      const char c = p_[i];
+      if (c != ' ' && c != '/' && c != '=' && c != '>') return i;
+      ++i;
+    }
+  }
 
   /// Whether "</name>" lies at `i`.
   bool EndTagAt(std::size_t i, std::string_view name) const {
@@ -72,13 +82,13 @@ class ByteWindow {
     return quarter;
   }
 
-  // Inline: called a few times for every cell.
-  [[gnu::always_inline]] std::size_t Next(const std::uint64_t* marks,
-                                          std::size_t i) {
+  // The first marked byte from `i` on, or size(). Inline: called a few
+  // times for every cell.
+  [[gnu::always_inline]] std::size_t Next(std::size_t i) {
     while (i < size_) {
       const std::size_t word = i / 64;
       while (sorted_ <= word) Sort();
-      const std::uint64_t after = marks[word] >> (i % 64);
+      const std::uint64_t after = marks_[word] >> (i % 64);
       if (after != 0) {
         return i + static_cast<std::size_t>(__builtin_ctzll(after));
       }
@@ -89,44 +99,35 @@ class ByteWindow {
 
   void Sort() {
     const char* at = p_ + sorted_ * 64;
-    std::uint64_t names = 0;
-    std::uint64_t values = 0;
-    const __m128i space = _mm_set1_epi8(0x20);
+    std::uint64_t marks = 0;
     for (std::size_t k = 0; k < 64; k += 16) {
       const __m128i v =
           _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + k));
-      // Up to 0x20; '<', '=' and '>' (0x3C-0x3E); '/'.
-      const __m128i low = _mm_cmpeq_epi8(_mm_max_epu8(v, space), space);
+      // Taken as signed, the bytes beyond ASCII are below 0x21 as white
+      // space and the control characters are. '"' (0x22) and '&' (0x26)
+      // differ in one bit: setting it makes both, and no other byte, 0x26.
+      // '<', '=' and '>' are 0x3C to 0x3E.
+      const __m128i low = _mm_cmplt_epi8(v, _mm_set1_epi8(0x21));
+      const __m128i quote = _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x04)),
+                                           _mm_set1_epi8('&'));
       const __m128i from_less = _mm_sub_epi8(v, _mm_set1_epi8('<'));
       const __m128i angle =
           _mm_cmpeq_epi8(_mm_min_epu8(from_less, _mm_set1_epi8(2)), from_less);
-      const __m128i name = _mm_or_si128(_mm_or_si128(low, angle),
-                                        _mm_cmpeq_epi8(v, _mm_set1_epi8('/')));
-      // Taken as signed, the bytes beyond ASCII are below 0x20 as the
-      // control characters are. '"' (0x22) and '&' (0x26) differ in one
-      // bit: setting it makes both, and no other byte, 0x26.
-      const __m128i value = _mm_or_si128(
-          _mm_or_si128(_mm_cmplt_epi8(v, space),
-                       _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(0x04)),
-                                      _mm_set1_epi8('&'))),
-          _mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
-      names |= static_cast<std::uint64_t>(
-                   static_cast<std::uint32_t>(_mm_movemask_epi8(name)))
+      const __m128i slash = _mm_cmpeq_epi8(v, _mm_set1_epi8('/'));
+      const __m128i marked =
+          _mm_or_si128(_mm_or_si128(low, quote), _mm_or_si128(angle, slash));
+      marks |= static_cast<std::uint64_t>(
+                   static_cast<std::uint32_t>(_mm_movemask_epi8(marked)))
                << k;
-      values |= static_cast<std::uint64_t>(
-                    static_cast<std::uint32_t>(_mm_movemask_epi8(value)))
-                << k;
     }
-    name_ends_[sorted_] = names;
-    value_ends_[sorted_] = values;
+    marks_[sorted_] = marks;
     ++sorted_;
   }
 
   const char* p_;
   std::size_t size_;
   std::size_t sorted_ = 0;
-  std::uint64_t name_ends_[kMost / 64];
-  std::uint64_t value_ends_[kMost / 64];
+  std::uint64_t marks_[kMost / 64];
 };
 
 #endif
