@@ -196,17 +196,25 @@ TEST(XlsxReaderTest, SharedStringsJoinRunsAndSkipPhonetics) {
       "shared.xlsx",
       OneSheetPackage(
           "<row><c t=\"s\"><v>0</v></c><c t=\"s\"><v>1</v></c>"
-          "<c t=\"s\"><v>2</v></c><c t=\"s\"><v>3</v></c></row>",
+          "<c t=\"s\"><v>2</v></c><c t=\"s\"><v>3</v></c>"
+          "<c t=\"s\"><v>4</v></c><c t=\"s\"><v>5</v></c>"
+          "<c t=\"s\"><v>6</v></c><c t=\"s\"><v>7</v></c></row>",
           "<si><t>plain</t></si>"
           "<si><r><rPr><b/></rPr><t>rich</t></r><r><t> text</t></r>"
           "<rPh><t>ignored</t></rPh><phoneticPr fontId=\"1\"/></si>"
           "<si><t>_x005F_x0041_ is literal, _x0041_ is A, _x00e9_</t></si>"
-          "<si><t/></si>"));
+          "<si><t/></si><si></si><si><t>a &amp; b</t></si>"
+          "<x:si><x:t>prefixed</x:t></x:si><si><u>no text</u></si>"
+          "<si><t>padding the items out beyond sixty-four bytes</t></si>"));
   const Sheet& sheet = workbook->sheet(0);
   EXPECT_EQ(Show(sheet, 1, 1), "text:plain");
   EXPECT_EQ(Show(sheet, 1, 2), "text:rich text");
   EXPECT_EQ(Show(sheet, 1, 3), "text:_x0041_ is literal, A is A, é");
   EXPECT_EQ(Show(sheet, 1, 4), "text:");  // a stored empty string
+  EXPECT_EQ(Show(sheet, 1, 5), "text:");
+  EXPECT_EQ(Show(sheet, 1, 6), "text:a & b");
+  EXPECT_EQ(Show(sheet, 1, 7), "text:prefixed");
+  EXPECT_EQ(Show(sheet, 1, 8), "text:");
 }
 
 TEST(XlsxReaderTest, RowsAndCellsWithoutReferencesFollowOnePrevious) {

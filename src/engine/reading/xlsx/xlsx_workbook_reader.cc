@@ -29,7 +29,22 @@ void ParseSharedStrings(XmlTokenizer& xml, StringPool& pool) {
   int phonetic_depth = 0;  // inside <rPh>: reading aids, not the text
   bool in_item = false;
   bool in_t = false;
-  for (Token token = xml.Next(); token != Token::kEnd; token = xml.Next()) {
+  XmlTokenizer::FlatElement flat;
+  for (;;) {
+    // Most items are a plain text alone, <si><t>text</t></si>: read whole.
+    if (!in_item && xml.ReadFlatElement("si", flat)) {
+      if (flat.child.empty() || XmlTokenizer::LocalName(flat.child) == "t") {
+        text.assign(flat.text);
+        DecodeEscapes(text);
+        pool.Add(text);
+        continue;
+      }
+      // Any other child holds no text of the item.
+      pool.Add({});
+      continue;
+    }
+    const Token token = xml.Next();
+    if (token == Token::kEnd) break;
     if (token == Token::kText) {
       if (in_t && phonetic_depth == 0) text.append(xml.text());
       continue;
