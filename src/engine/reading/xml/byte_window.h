@@ -35,12 +35,12 @@ class ByteWindow {
   /// control characters, '/', '<', '=', '>') or that a plain name does not
   /// hold ('"', '&', and those beyond ASCII, which the general way reads);
   /// size() when none.
-  std::size_t NameEnd(std::size_t i) { return Next(i); }
+  [[gnu::always_inline]] std::size_t NameEnd(std::size_t i) { return Next(i); }
 
   /// The first byte from `i` on that is '"' or ends a plain value or text:
   /// '<', '&', a control character, or one beyond ASCII (the general way
   /// reads those); size() when none.
-  std::size_t ValueEnd(std::size_t i) {
+  [[gnu::always_inline]] std::size_t ValueEnd(std::size_t i) {
     for (;;) {
       i = Next(i);
       if (i == size_) return i;
@@ -48,6 +48,13 @@ class ByteWindow {
       if (c != ' ' && c != '/' && c != '=' && c != '>') return i;
       ++i;
     }
+  }
+
+  /// Whether byte `i` is an ASCII letter followed by '=': the whole name of
+  /// an attribute, as those of a spreadsheet's cells are.
+  bool LetterBeforeEquals(std::size_t i) const {
+    return At(i + 1, '=') &&
+           static_cast<unsigned char>((p_[i] | 0x20) - 'a') < 26;
   }
 
   /// Whether "</name>" lies at `i`.
@@ -66,6 +73,12 @@ class ByteWindow {
     if (size >= 4 && size < 8) {
       return Quarter(at) == Quarter(name.data()) &&
              Quarter(at + size - 4) == Quarter(name.data() + size - 4);
+    }
+    if (size < 4) {
+      for (std::size_t k = 0; k < size; ++k) {
+        if (at[k] != name[k]) return false;
+      }
+      return true;
     }
     return std::memcmp(at, name.data(), size) == 0;
   }

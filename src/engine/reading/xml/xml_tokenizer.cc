@@ -362,18 +362,21 @@ bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
   bool empty_element = false;
   for (;;) {
     while (window.At(i, ' ')) ++i;
-    if (window.At(i, '>')) {
+    const std::size_t attribute = i;
+    // A spreadsheet cell's attributes have one-letter names.
+    if (window.LetterBeforeEquals(i)) {
+      ++i;
+    } else if (window.At(i, '>')) {
       ++i;
       break;
-    }
-    if (window.At(i, '/')) {
+    } else if (window.At(i, '/')) {
       if (!window.At(i + 1, '>')) return false;
       i += 2;
       empty_element = true;
       break;
+    } else {
+      i = window.NameEnd(i);
     }
-    const std::size_t attribute = i;
-    i = window.NameEnd(i);
     if (i == attribute || !window.At(i, '=') || !window.At(i + 1, '"')) {
       return false;
     }
