@@ -23,8 +23,11 @@ class ByteWindow {
   static constexpr std::size_t kMost = 256;
 
   /// `p` has `available` bytes; the window holds whole words of 64 bytes.
+  /// The first 64 are sorted at once: most cells lie within them.
   ByteWindow(const char* p, std::size_t available)
-      : p_(p), size_(std::min(available, kMost) & ~std::size_t{63}) {}
+      : p_(p), size_(std::min(available, kMost) & ~std::size_t{63}) {
+    if (size_ != 0) Sort();
+  }
 
   std::size_t size() const { return size_; }
 
@@ -95,9 +98,21 @@ class ByteWindow {
     return quarter;
   }
 
-  // The first marked byte from `i` on, or size(). Inline: called a few
-  // times for every cell.
+  // The first marked byte from `i` on, or size(); for a window that is not
+  // empty. Inline: called a few times for every cell, nearly always within
+  // the first 64 bytes.
   [[gnu::always_inline]] std::size_t Next(std::size_t i) {
+    if (i < 64) {
+      const std::uint64_t after = marks_[0] >> i;
+      if (after != 0) {
+        return i + static_cast<std::size_t>(__builtin_ctzll(after));
+      }
+      i = 64;
+    }
+    return NextBeyond(i);
+  }
+
+  std::size_t NextBeyond(std::size_t i) {
     while (i < size_) {
       const std::size_t word = i / 64;
       while (sorted_ <= word) Sort();

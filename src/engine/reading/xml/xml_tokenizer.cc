@@ -352,6 +352,7 @@ bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
                                            FlatElement& element) {
 #ifdef __SSE2__
   ByteWindow window(p_, static_cast<std::size_t>(end_ - p_));
+  if (window.size() == 0) return false;
   const std::size_t name_end = window.NameEnd(1);
   const std::string_view qualified(p_ + 1, name_end - 1);
   if (name_end >= window.size() || !IsQualifiedLocal(qualified, local)) {
