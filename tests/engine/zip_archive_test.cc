@@ -115,14 +115,18 @@ TEST(ZipArchiveTest, EnforcesTheSizeCap) {
   EXPECT_THAT(ReasonOf([&] { zip.Read("big", 1000); }), HasSubstr("too large"));
 }
 
+// Sets the 32-bit field at `at` of a zip header to `value`.
+void SetField(std::string& bytes, std::size_t at, std::uint32_t value) {
+  ASSERT_LE(at + 4, bytes.size());
+  for (int i = 0; i < 4; ++i) {
+    bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  }
+}
+
 // Rewrites the uncompressed size of the first entry in the central
 // directory, as a crafted archive would.
 std::string WithStatedSize(std::string bytes, std::uint32_t size) {
-  const std::size_t central = bytes.find("PK\x01\x02");
-  EXPECT_NE(central, std::string::npos);
-  for (int i = 0; i < 4; ++i) {
-    bytes[central + 24 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
-  }
+  SetField(bytes, bytes.find("PK\x01\x02") + 24, size);
   return bytes;
 }
 
@@ -189,12 +193,8 @@ TEST(ZipArchiveTest, DamagedDataIsReported) {
 // `central`.
 std::string WithEntryField(std::string bytes, std::size_t local,
                            std::size_t central, std::uint32_t value) {
-  for (const std::size_t at :
-       {bytes.find("PK\x03\x04") + local, bytes.find("PK\x01\x02") + central}) {
-    for (int i = 0; i < 4; ++i) {
-      bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-  }
+  SetField(bytes, bytes.find("PK\x03\x04") + local, value);
+  SetField(bytes, bytes.find("PK\x01\x02") + central, value);
   return bytes;
 }
 
