@@ -17,8 +17,10 @@ namespace kestrilo {
 
 namespace {
 
-// Rows go to the file a piece at a time; cursors read it so too.
-constexpr std::size_t kPiece = std::size_t{1} << 20;
+// Rows go to the file a piece at a time; cursors read it so too. Half a
+// megabyte makes the system calls few enough, and keeps the spooled road's
+// memory (the piece filled and each cursor's) near the streamed road's.
+constexpr std::size_t kPiece = std::size_t{512} << 10;
 constexpr std::size_t kFirstPiece = std::size_t{64} << 10;
 
 // A record: its size (these four bytes included), the row number and the
