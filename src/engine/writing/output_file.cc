@@ -134,10 +134,11 @@ void OutputFile::Write(std::string_view text) {
 }
 
 // The disk takes the text while more of it is made, rather than all of it
-// at once in Commit's flush, which then waits only for the last stretch.
+// at once in Commit's flush, which then waits only for the last stretch: a
+// megabyte, whose writing takes well under a millisecond.
 void OutputFile::StartWriteback() {
 #ifdef __linux__
-  constexpr std::uint64_t kStretch = std::uint64_t{4} << 20;
+  constexpr std::uint64_t kStretch = std::uint64_t{1} << 20;
   if (bytes_ - written_back_ < kStretch) return;
   const std::uint64_t end = bytes_ - bytes_ % kStretch;
   // Only a hint: a failure shows again, and is reported, in Commit.
