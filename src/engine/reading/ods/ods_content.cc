@@ -46,13 +46,10 @@ constexpr std::size_t kReleaseStep = 1u << 20;
 // document this much further into the inflater's buffer.
 constexpr std::size_t kByteOrderMark = 3;
 
-// True when the qualified `name` is `local` with any namespace prefix.
-// Cheaper than splitting off the prefix: this runs for every tag and
-// attribute of every cell.
+// True when the qualified `name` is `local` with any namespace prefix: the
+// reader's short name for the test it makes of every tag and attribute.
 inline bool Is(std::string_view name, std::string_view local) {
-  return name.size() >= local.size() && name.ends_with(local) &&
-         (name.size() == local.size() ||
-          name[name.size() - local.size() - 1] == ':');
+  return XmlTokenizer::HasLocalName(name, local);
 }
 
 // What one table:table-cell says about its value, gathered from its

@@ -44,6 +44,17 @@ bool IsNumberStyle(std::string_view name) {
   return false;
 }
 
+// Keeps the current start tag, named `name`, as an element of a number
+// style: its attributes by local name.
+void KeepElement(const XmlTokenizer& xml, std::string_view name,
+                 OdsStyleElement& element) {
+  element.name = name;
+  for (const auto& attribute : xml.attributes()) {
+    element.attributes.emplace_back(XmlTokenizer::LocalName(attribute.name),
+                                    attribute.value);
+  }
+}
+
 template <typename Value>
 void SetIfGiven(const std::optional<Value>& given, Value& value) {
   if (given) value = *given;
@@ -156,11 +167,7 @@ void OdsStyles::Start(const XmlTokenizer& xml, bool common) {
     }
   } else if (!open_.empty()) {
     OdsStyleElement& child = open_.back()->children.emplace_back();
-    child.name = name;
-    for (const auto& attribute : xml.attributes()) {
-      child.attributes.emplace_back(XmlTokenizer::LocalName(attribute.name),
-                                    attribute.value);
-    }
+    KeepElement(xml, name, child);
     open_.push_back(&child);
   } else if (cell_style_ != nullptr) {
     if (depth == cell_style_depth_ + 1) cell_style_->ReadProperties(xml, name);
@@ -188,11 +195,7 @@ void OdsStyles::StartStyle(const XmlTokenizer& xml, std::string_view name,
     auto& numbers = common ? common_numbers_ : automatic_numbers_;
     OdsStyleElement& style = numbers[std::string(xml.AttributeOr("name"))];
     style = OdsStyleElement();
-    style.name = name;
-    for (const auto& attribute : xml.attributes()) {
-      style.attributes.emplace_back(XmlTokenizer::LocalName(attribute.name),
-                                    attribute.value);
-    }
+    KeepElement(xml, name, style);
     open_.push_back(&style);
     return;
   } else {

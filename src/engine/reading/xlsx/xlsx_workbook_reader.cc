@@ -33,7 +33,7 @@ void ParseSharedStrings(XmlTokenizer& xml, StringPool& pool) {
   for (;;) {
     // Most items are a plain text alone, <si><t>text</t></si>: read whole.
     if (!in_item && xml.ReadFlatElement("si", flat)) {
-      if (flat.child.empty() || XmlTokenizer::LocalName(flat.child) == "t") {
+      if (flat.child.empty() || XmlTokenizer::HasLocalName(flat.child, "t")) {
         text.assign(flat.text);
         DecodeEscapes(text);
         pool.Add(text);

@@ -22,11 +22,16 @@ class ByteWindow {
  public:
   static constexpr std::size_t kMost = 256;
 
-  /// `p` has `available` bytes; the window holds whole words of 64 bytes.
-  /// The first 64 are sorted at once: most cells lie within them.
+  /// `p` has `available` bytes; the window holds whole words of 64 bytes,
+  /// none when fewer are available. The first 64 are sorted at once: most
+  /// cells lie within them.
   ByteWindow(const char* p, std::size_t available)
       : p_(p), size_(std::min(available, kMost) & ~std::size_t{63}) {
-    if (size_ != 0) Sort();
+    if (size_ != 0) {
+      Sort();
+    } else {
+      marks_[0] = 0;  // an empty window finds nothing, at size()
+    }
   }
 
   std::size_t size() const { return size_; }
@@ -98,9 +103,8 @@ class ByteWindow {
     return quarter;
   }
 
-  // The first marked byte from `i` on, or size(); for a window that is not
-  // empty. Inline: called a few times for every cell, nearly always within
-  // the first 64 bytes.
+  // The first marked byte from `i` on, or size(). Inline: called a few
+  // times for every cell, nearly always within the first 64 bytes.
   [[gnu::always_inline]] std::size_t Next(std::size_t i) {
     if (i < 64) {
       const std::uint64_t after = marks_[0] >> i;

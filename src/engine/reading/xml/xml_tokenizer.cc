@@ -121,12 +121,6 @@ inline bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Whether the qualified name `name` has the local name `local`.
-inline bool IsQualifiedLocal(std::string_view name, std::string_view local) {
-  return name.ends_with(local) && (name.size() == local.size() ||
-                                   name[name.size() - local.size() - 1] == ':');
-}
-
 inline bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -196,7 +190,7 @@ void XmlTokenizer::Fail(const char* at, const std::string& reason) const {
 const std::string_view* XmlTokenizer::FindAttribute(
     std::string_view local) const {
   for (const Attribute& attribute : attributes_) {
-    if (LocalName(attribute.name) == local) return &attribute.value;
+    if (HasLocalName(attribute.name, local)) return &attribute.value;
   }
   return nullptr;
 }
@@ -355,7 +349,7 @@ bool XmlTokenizer::ReadFlatElementInWindow(std::string_view local,
   if (window.size() == 0) return false;
   const std::size_t name_end = window.NameEnd(1);
   const std::string_view qualified(p_ + 1, name_end - 1);
-  if (name_end >= window.size() || !IsQualifiedLocal(qualified, local)) {
+  if (name_end >= window.size() || !HasLocalName(qualified, local)) {
     return false;
   }
   attributes_.clear();
@@ -420,7 +414,7 @@ bool XmlTokenizer::ReadFlatElementAnyLength(std::string_view local,
   const char* name = p_ + 1;
   const char* q = SkipName(name, end_);
   const std::string_view qualified(name, static_cast<std::size_t>(q - name));
-  if (q == name || !IsQualifiedLocal(qualified, local)) return false;
+  if (q == name || !HasLocalName(qualified, local)) return false;
   attributes_.clear();
   bool empty_element = false;
   if (!ReadPlainAttributes(q, empty_element)) return false;
