@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the whole-road scripts, from the project's folder: a work
 # folder that goes when the script ends, the helper programs of bench/
 # built into it, and the peak memory of a command.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A RowSink for the benchmarks of the row-by-row road: it counts the cells
 // and the bytes of their texts, as cheaply as a sink can, so that the
 // reader's own time is measured.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a 1,000,000-field csv file (100,000 records x 10 fields, some of
 // them quoted with doubled quotes and line breaks inside) and, in the
 // Windows-1252 variant, the same file with a non-UTF-8 byte at its end:

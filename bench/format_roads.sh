@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The whole road of each format, from a file of about 1,000,000 cells to its
 # XML with kestrilo-cli and the default options, measured in one run beside
 # the floor of that format: for xlsx and ods, inflating every part

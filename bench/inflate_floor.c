@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 /* The floor of the whole-road benchmarks: opens a zip package with libzip and
  * inflates every entry, a megabyte at a time into one buffer, as any reader
  * of the file must at the least. Prints the bytes inflated and the seconds

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Writes the whole-road benchmark's csv: the header row and 100,000 rows
 of 10 columns, the values of bench/make_big_workbook.c as text.
 usage: make_big_csv.py OUTPUT.csv [ROWS]"""

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the ods twin of make_big_workbook.c: 100,000 rows of 10 columns
 (a header row on top) holding repeated and unique texts, integers,
 decimals, booleans, dates and date-times, marked up the way LibreOffice

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Writes the whole-road benchmark's workbook as openpyxl's write-only mode
 writes big files: inline strings and no <dimension>, the values of
 bench/make_big_workbook.c. usage: make_big_openpyxl.py OUTPUT.xlsx [ROWS]"""

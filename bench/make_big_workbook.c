@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 /* Writes the workbook of the whole-road benchmark: 100,000 rows of 10
  * columns (a header row on top) holding repeated and unique texts (shared
  * strings), integers, decimals, booleans, dates and date-times. A second

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders 1,000,000 cells with each of a few common number formats, as a
 // grid or an "as displayed" export would: the format compiled once, each
 // cell rendered into one reused string. Reports cells per second; a grid

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a 1,000,000-cell ods (100,000 rows x 10 columns of texts, numbers,
 // booleans, dates and times, written the way LibreOffice writes them) into
 // the model (BM_ReadOds) and row by row into a sink that only counts

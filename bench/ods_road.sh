@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The road from an ods of 1,000,000 cells to its XML file: writes the
 # workbook (bench/make_big_ods.py), then prints the peak resident memory and
 # the times of kestrilo-cli for the row-first and the column-first layouts.

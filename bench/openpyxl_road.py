@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """The whole road done with openpyxl in read-only mode, for comparison:
 the used range of the active sheet to XML with a header row, as
 kestrilo-cli writes it by default."""

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the xlsx and ods reader benchmarks share: the workbook written in a
 // child process (so that the writer's memory does not count in our peak),
 // the floor of inflating every part without parsing, the read itself, and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The records layout on the whole road, from an xlsx of 1,000,000 cells
 # (bench/make_big_workbook.c: 100,000 rows of 10 columns) to its XML file:
 # times kestrilo-cli with --records, and with --records --schema, against

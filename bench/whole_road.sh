@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The whole road from an xlsx of 1,000,000 cells to its XML file: times
 # kestrilo-cli against the floor (inflating every part of the file into
 # memory in-process with zlib, through libzip: no reader can do less) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long the workbook window takes to show its first screen of a
 // 1,000,000-cell workbook (100,000 rows x 10 columns of text, numbers,
 // booleans and dates): from asking for the workbook until the grid has

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a 1,000,000-cell BIFF8 workbook (one sheet of 62,500 rows x 16
 // columns: shared-string texts, RK, MULRK and NUMBER numbers, booleans,
 // dates and formula results, a string result among them) in the two ways a

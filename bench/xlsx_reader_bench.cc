@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a 1,000,000-cell xlsx (100,000 rows x 10 columns of shared and
 // plain texts, numbers, booleans, dates and times) and, as the floor no
 // reader can beat, inflates every part of the same file without parsing.

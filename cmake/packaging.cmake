@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package: `cpack -G DEB` in the build folder packs whatever
 # `cmake --install` installs, under /usr, with the shared libraries it needs
 # found by dpkg-shlibdeps rather than listed by hand.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The address parser on any text (it takes --range from the command line):
 // it parses or throws AddressError, and what it parses formats back to an
 // address that parses to the same block.

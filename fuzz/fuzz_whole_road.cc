@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole road of a conversion: a file's bytes read as a workbook (zip,
 // compound file or text, as the content says), its used range converted to
 // XML under options chosen from the input, the cells perhaps as they are

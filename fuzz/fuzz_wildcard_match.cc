@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory-search patterns against names, both any bytes (a user types the
 // pattern, a folder holds the names): matching ends quickly, and "*" at both
 // ends finds every name that holds the rest.

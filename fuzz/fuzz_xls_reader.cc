@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Excel binary reader (compound file and BIFF records) on any bytes: it
 // either reads a workbook whose every cell can be read, or throws
 // WorkbookError. Where the whole workbook reads, each sheet read row by row

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The XML tokenizer on any bytes, read whole and as a document arriving in
 // pieces: it either reads the document or throws XmlError; in pieces it
 // never touches bytes not yet received (they are poisoned for ASan) and

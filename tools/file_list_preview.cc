@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shows the main window with its file list filled by "Add All Excel Files In
 // Folder" and saves a picture of it, for checking how the list looks:
 //   file_list_preview <folder> <extension> <picture.png> [<width>x<height>]

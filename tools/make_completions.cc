@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the shell completions of kestrilo-cli into the folder it is given:
 // kestrilo-cli (bash), _kestrilo-cli (zsh) and kestrilo-cli.fish. The build
 // runs it, so that the completions always follow the option table.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes drag.ico, the pointer shown while an entry of the file list is
 # dragged up or down: a small list entry with arrows above and below.
 # Needs ImageMagick.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Makes the sample workbooks that ship beside the program in "Samples".
 
 Each sample shows one way of reading a block of cells, so that a new user can

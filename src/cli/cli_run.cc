@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/cli_run.h"
 
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/command_line.h"
 
 #include "cli/option_table.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/completion_scripts.h"
 
 #include <string_view>

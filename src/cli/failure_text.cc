@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/failure_text.h"
 
 #include <new>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/help_text.h"
 
 #include <string>

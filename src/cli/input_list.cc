@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/input_list.h"
 
 #include <fcntl.h>

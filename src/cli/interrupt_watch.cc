@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/interrupt_watch.h"
 
 #include <pthread.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/job_plan.h"
 
 #include <filesystem>

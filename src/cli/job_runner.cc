@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/job_runner.h"
 
 #include <algorithm>

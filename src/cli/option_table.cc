@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/option_table.h"
 
 #include <algorithm>

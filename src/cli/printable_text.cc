@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/printable_text.h"
 
 #include <cstdio>

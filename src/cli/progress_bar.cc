@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/progress_bar.h"
 
 #include <algorithm>

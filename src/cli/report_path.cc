@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/report_path.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/report_writer.h"
 
 #include <cerrno>

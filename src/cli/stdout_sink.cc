@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/stdout_sink.h"
 
 #include <cerrno>

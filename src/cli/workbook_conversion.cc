@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/workbook_conversion.h"
 
 #include <chrono>

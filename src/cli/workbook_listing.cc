@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "cli/workbook_listing.h"
 
 #include "cli/failure_text.h"

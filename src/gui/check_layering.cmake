@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Refuses an include that runs against the layers of the desktop window:
 #   engine <- common <- filelist, spreadsheet <- run <- shell (the main window)
 # Each folder may include "gui/..." headers of its own folder and of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts behind kestrilo-cli's batch options: the input list reader, the
 // mirrored tree folders of the inputs, their job plan and the report line.
 

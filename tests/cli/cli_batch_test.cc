@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end tests of kestrilo-cli in batch pipelines: input lists, mirrored
 // output trees, the JSON Lines report and a sharded run.
 

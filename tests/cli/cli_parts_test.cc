@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line tool's own parts: option parsing, the job plan and the
 // parallel runner.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end tests of kestrilo-cli: run the built binary on fixture
 // workbooks and compare the files it writes byte for byte.
 

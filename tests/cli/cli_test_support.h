@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // What the end-to-end tests of kestrilo-cli share: the outcome of one run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The option table and what is made from it: the rows themselves, --help,
 // the man page's coverage, and the shells' completions run in bash and fish.
 

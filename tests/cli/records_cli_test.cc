@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrilo-cli's records layout: its options, the schema written beside
 // each file, and xmllint's verdict on every output of the shared corpus.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The CLI reads xlsx sheets row by row for the row-wise layouts, and takes
 // the sheet model instead whenever the file does not allow that; the XML
 // must be the model's either way.

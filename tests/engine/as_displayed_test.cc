@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cells written as they are displayed: the same XML on every road of the
 // conversion (rows streamed, rows spooled, the model read by the command
 // line and by the window), and each cell's text what LibreOffice shows for

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xls/biff_record_reader.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writers of compound files and BIFF record streams for tests and
 // benchmarks: small, and free to produce the odd or broken files that no
 // office suite writes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The defined names and tables the xlsx and ods readers report.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

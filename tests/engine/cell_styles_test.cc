@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Each reader keeps the look of each cell: number format, font, fill and
 // alignment, in the model and in the rows it sends. Files LibreOffice made
 // in every format, and small workbooks of each format that show the rules

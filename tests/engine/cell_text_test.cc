@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/writing/cell_text.h"
 
 #include <gtest/gtest.h>

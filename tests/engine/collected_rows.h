@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 // What a RowSink receives, kept for comparison: with the model's cells of
 // the same sheet, or with what a test expects.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/compiled_format.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one conversion: the road it takes for each request, that every road
 // gives the model's XML, that a file is read once, and the one rule for
 // empty blocks.

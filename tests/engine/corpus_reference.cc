@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "corpus_reference.h"
 
 #include <fstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads every workbook of the shared corpus and compares every referenced
 // cell with the values that independent readers found. Differences that are
 // understood are listed, with their reason, in corpus_exceptions/<folder>.tsv.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>

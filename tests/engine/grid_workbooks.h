@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 // Writes one small grid of typed cells as a workbook of each format the
 // tool reads (xlsx, ods, xls, csv), so that a test can check that every

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/ods_number_style.h"
 
 #include <expat.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/range_address.h"
 
 #include <gtest/gtest.h>

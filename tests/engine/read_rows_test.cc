@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every csv and ods workbook of the fixtures and of the shared corpus read
 // each way a WorkbookFile offers: each sheet's rows as a conversion reads
 // them, the model whole and one sheet at a time as the window reads it,

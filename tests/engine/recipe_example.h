@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 // The recipe that the records layout is made for: a sheet whose header row
 // shapes each row into a <recipe>, and the XML it gives, byte for byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The records layout end to end: workbooks of every format, read by the
 // conversion service, written by RecordsWriter.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/zip/recycling_buffer.h"
 
 #include <gtest/gtest.h>

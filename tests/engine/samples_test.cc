@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sample workbooks that ship beside the program read as their
 // instructions promise: each block holds what its header mode needs.
 

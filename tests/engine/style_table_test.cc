@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/style_table.h"
 
 #include <gtest/gtest.h>

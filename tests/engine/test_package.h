@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 // Writes small zip packages for the reader tests, so that each case shows
 // exactly the XML it feeds the reader.

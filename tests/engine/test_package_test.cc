@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "test_package.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // With the default options (escaping and valid names on), every layout of
 // every workbook of the shared corpus must give XML that a parser aware of
 // namespaces, as most importers are, reads whole: no <2>, no <a:b>, no <>.

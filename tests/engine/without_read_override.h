@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A test's way to make a folder really unreadable, also as root.
 #pragma once
 

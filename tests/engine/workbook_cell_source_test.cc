@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/workbook_cell_source.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one table of the formats read, and what is made from it.
 #include "engine/reading/workbook_formats.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/workbook_reader.h"
 
 #include <fcntl.h>

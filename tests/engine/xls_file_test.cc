@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The xls WorkbookFile: its structure without cells, one sheet's rows as
 // the file lists them, and the same cells as the model.
 #include "engine/reading/xls/xls_file.h"

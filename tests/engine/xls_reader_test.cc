@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xls/xls_reader.h"
 
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Workbooks of BIFF records for the xls tests: streams of sheets with the
 // records a test gives, in a compound file, and the texts that show what
 // was read.

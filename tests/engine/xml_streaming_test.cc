@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>

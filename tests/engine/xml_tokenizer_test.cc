@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xml/xml_tokenizer.h"
 
 #include <gmock/gmock.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 // Validation of an XML file against its XML Schema by xmllint (Debian's
 // libxml2-utils): an independent reader of both.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pieces every layer of the window shares: the error report and its
 // steps, the settings store, the data folder, and the application title.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Runs the events already posted, so that a test can say "nothing came"

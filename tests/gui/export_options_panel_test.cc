@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export options as the user changes them: each choice stored at once
 // under its old name and code, the hierarchy enabled only where it
 // matters, the texts stored on every keystroke, and the folder chooser.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The export run with scripted workbook sessions: preconditions, cancels,
 // failures of single workbooks and how the run ends after them, inputs
 // never overwritten, re-entry, and the files byte for byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The commands that fill and empty the list: add files, add a folder tree,
 // clear, drops and the samples, with scripted dialogs.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The list's own editing: Delete, double-click, the lock, reordering by
 // dragging with its auto-scroll and pointer, and what it accepts as a drop.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Shared by the file list's Qt tests: temporary folder trees and a way to

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Test doubles for the main window and the export run: dialogs that answer

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Shared helpers of the workbook-window tests: a small workbook built in

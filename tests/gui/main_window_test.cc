@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: start-up with the stored settings put back and its
 // reports, the window's layout as it grows, the keyboard, the pointer rule,
 // and the buttons reaching the list's commands and the export run.

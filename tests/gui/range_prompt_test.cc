@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The range prompt docked in the workbook window: the user highlights a
 // block with the mouse (or types it) while the prompt waits for OK or
 // Cancel, and a preview shows the XML the block gives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The grid draws a sheet as spreadsheets do: the column widths, row
 // heights and hidden columns and rows the file stores, cells in their
 // number formats, fonts, colours, fills and alignments, General numbers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's texts and their translation: a check of the sources that no
 // text a user sees comes from anywhere but the table of ui_texts.h through
 // Tr(), the windows and messages shown with every table text marked as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a user types for a block means the same wherever it is typed: the
 // window's name box, its range prompt, and the command line's --range. One
 // table of texts goes through all three over one workbook; each must end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's own workbook sessions as the export run meets them: each
 // workbook opens in a window of its own, an unreadable one is told naming
 // the file, the block converts as the command line converts it, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The workbook window as the export run drives it: answers arrive through
 // callbacks from the event loop, a session may be freed at any time, whole
 // rows and columns convert as their filled part, and the preview is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The workbook window: what it shows of a workbook, and selecting in its
 // grid with the mouse and the keyboard as in a spreadsheet.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/conversion/block_resolver.h"
 
 #include "engine/conversion/block_error.h"

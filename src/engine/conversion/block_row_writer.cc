@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/conversion/block_row_writer.h"
 
 #include "engine/model/column_letters.h"

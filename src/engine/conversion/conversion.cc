@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/conversion/conversion.h"
 
 #include <functional>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/conversion/output_budget.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/conversion/row_spool.h"
 
 #include <fcntl.h>

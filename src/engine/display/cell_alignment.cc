@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/cell_alignment.h"
 
 namespace kestrilo {

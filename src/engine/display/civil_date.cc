@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/civil_date.h"
 
 namespace kestrilo {

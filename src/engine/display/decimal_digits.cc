@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/decimal_digits.h"
 
 #include <charconv>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/display_width.h"
 
 namespace kestrilo {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/displayed_rows.h"
 
 namespace kestrilo {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/format_cache.h"
 
 #include "engine/display/builtin_formats.h"

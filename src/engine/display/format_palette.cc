@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/format_palette.h"
 
 #include "engine/text/ascii_text.h"

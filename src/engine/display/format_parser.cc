@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/format_parser.h"
 
 #include <cstdlib>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Rendering of one compiled section, for CompiledFormat. Not a public

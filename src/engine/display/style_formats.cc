@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/display/style_formats.h"
 
 namespace kestrilo {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/files/file_names.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/folder_scan/folder_scan_order.h"
 
 #include <cstddef>

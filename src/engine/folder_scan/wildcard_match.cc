@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/folder_scan/wildcard_match.h"
 
 #include <cstddef>

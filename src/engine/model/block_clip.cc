@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/block_clip.h"
 
 #include <algorithm>

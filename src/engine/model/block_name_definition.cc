@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/block_name_definition.h"
 
 #include <algorithm>

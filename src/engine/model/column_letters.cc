@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/column_letters.h"
 
 #include "engine/model/block_geometry.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/sheet_choice.h"
 
 namespace kestrilo {

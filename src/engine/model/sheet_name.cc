@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/sheet_name.h"
 
 #include "engine/text/ascii_text.h"

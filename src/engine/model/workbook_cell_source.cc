@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/model/workbook_cell_source.h"
 
 #include "engine/model/address_error.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/hex_color.h"
 
 namespace kestrilo {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/indexed_colors.h"
 
 #include "engine/display/format_palette.h"

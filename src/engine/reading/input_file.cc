@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/input_file.h"
 
 #include <fcntl.h>

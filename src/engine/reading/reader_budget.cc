@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/reader_budget.h"
 
 #include "engine/reading/workbook_error.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/text_decoding.h"
 
 #include <cstdint>

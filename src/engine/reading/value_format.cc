@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/value_format.h"
 
 #include "engine/display/builtin_formats.h"

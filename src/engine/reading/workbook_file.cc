@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/workbook_file.h"
 
 #include <algorithm>

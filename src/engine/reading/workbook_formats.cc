@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/workbook_formats.h"
 
 #include "engine/text/ascii_text.h"

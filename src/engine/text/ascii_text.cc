@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/text/ascii_text.h"
 
 #include <algorithm>

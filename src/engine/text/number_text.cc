@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/text/number_text.h"
 
 #include <cmath>

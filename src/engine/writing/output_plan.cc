@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/writing/output_plan.h"
 
 #include <sys/stat.h>

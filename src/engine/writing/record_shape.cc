@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/writing/record_shape.h"
 
 #include <algorithm>

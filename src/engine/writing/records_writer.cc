@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/writing/records_writer.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/writing/row_writer.h"
 
 #include "engine/writing/records_writer.h"

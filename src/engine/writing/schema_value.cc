@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/writing/schema_value.h"
 
 #include <algorithm>

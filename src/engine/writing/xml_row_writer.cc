@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/writing/xml_row_writer.h"
 
 #include <stdexcept>

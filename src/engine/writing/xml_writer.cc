@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/writing/xml_writer.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/common/count_text.h"
 
 #include <QLocale>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/common/data_folder.h"
 
 #include <QCoreApplication>

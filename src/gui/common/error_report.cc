@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/common/error_report.h"
 
 #include <iterator>

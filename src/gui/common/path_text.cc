@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/common/path_text.h"
 
 #include <QByteArray>

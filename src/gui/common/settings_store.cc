@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/common/settings_store.h"
 
 #include <QSettings>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/common/translation.h"
 
 #include <QCoreApplication>

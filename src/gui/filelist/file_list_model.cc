@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/filelist/file_list_model.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/filelist/file_list_view.h"
 
 #include <QHeaderView>

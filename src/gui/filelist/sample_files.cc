@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/filelist/sample_files.h"
 
 #include <QDir>

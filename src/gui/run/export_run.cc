@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/run/export_run.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/run/export_settings.h"
 
 #include <QDir>

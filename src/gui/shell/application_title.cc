@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/shell/application_title.h"
 
 #include "gui/common/translation.h"

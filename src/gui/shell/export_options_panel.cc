@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/shell/export_options_panel.h"
 
 #include <QCheckBox>

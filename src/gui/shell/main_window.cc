@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/shell/main_window.h"
 
 #include <QCloseEvent>

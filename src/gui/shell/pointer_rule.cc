@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/shell/pointer_rule.h"
 
 #include <QEvent>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/shell/qt_dialogs.h"
 
 #include <QDesktopServices>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/shell/text_progress_bar.h"
 
 namespace kestrilo::gui {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/cell_painter.h"
 
 #include <QPainter>

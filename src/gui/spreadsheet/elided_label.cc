@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/elided_label.h"
 
 #include <QResizeEvent>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/fitted_text.h"
 
 #include <algorithm>

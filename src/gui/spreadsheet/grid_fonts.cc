@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/grid_fonts.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/key_move.h"
 
 namespace kestrilo::gui {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/name_box.h"
 
 #include <QKeyEvent>

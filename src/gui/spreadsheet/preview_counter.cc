@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/preview_counter.h"
 
 #include "engine/model/workbook_cell_source.h"

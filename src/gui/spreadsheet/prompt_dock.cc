@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/prompt_dock.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/range_prompt.h"
 
 #include <QCoreApplication>

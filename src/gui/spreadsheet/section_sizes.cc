@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/section_sizes.h"
 
 #include <QHeaderView>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/sheet_grid.h"
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/window_conversion_observer.h"
 
 #include <QCoreApplication>

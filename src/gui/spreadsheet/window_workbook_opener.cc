@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/window_workbook_opener.h"
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/window_workbook_session.h"
 
 #include <QCoreApplication>

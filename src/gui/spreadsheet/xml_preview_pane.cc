@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "gui/spreadsheet/xml_preview_pane.h"
 
 #include <QFontDatabase>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/csv/csv_encoding.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/csv/csv_file.h"
 
 #include <filesystem>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/ods/ods_content.h"
 
 #include <algorithm>

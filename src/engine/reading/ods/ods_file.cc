@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/ods/ods_file.h"
 
 #include <optional>

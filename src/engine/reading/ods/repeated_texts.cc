@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/ods/repeated_texts.h"
 
 #include <cstddef>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xls/code_page_decoder.h"
 
 #include <iconv.h>

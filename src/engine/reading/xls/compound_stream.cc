@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xls/compound_stream.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xls/xls_names.h"
 
 #include "engine/model/block_geometry.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xls/xls_row_target.h"
 
 #include <algorithm>

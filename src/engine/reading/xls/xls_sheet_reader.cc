@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xls/xls_sheet_reader.h"
 
 #include <algorithm>

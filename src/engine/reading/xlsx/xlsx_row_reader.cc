@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xlsx/xlsx_row_reader.h"
 
 #include <condition_variable>

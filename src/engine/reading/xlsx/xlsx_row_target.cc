@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xlsx/xlsx_row_target.h"
 
 #include <algorithm>

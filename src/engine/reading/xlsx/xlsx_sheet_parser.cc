@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xlsx/xlsx_sheet_parser.h"
 
 #include "engine/model/excel_width.h"

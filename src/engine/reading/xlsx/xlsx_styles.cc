@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xlsx/xlsx_styles.h"
 
 #include <string>

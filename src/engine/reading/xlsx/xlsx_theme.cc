@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/xlsx/xlsx_theme.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/zip/arriving_xml.h"
 
 namespace kestrilo {

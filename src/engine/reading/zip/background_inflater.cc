@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/zip/background_inflater.h"
 
 #include <algorithm>

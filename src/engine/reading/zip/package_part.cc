@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/zip/package_part.h"
 
 #include "engine/reading/workbook_error.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/zip/zip_archive.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "engine/reading/zip/zip_entry_stream.h"
 
 #include <libdeflate.h>
