@@ -18,7 +18,7 @@
 
 #include "counting_sink.h"
 #include "engine/model/sheet_choice.h"
-#include "engine/reading/workbook_file.h"
+#include "engine/model/workbook_file.h"
 #include "engine/reading/workbook_reader.h"
 
 namespace {

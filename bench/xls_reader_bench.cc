@@ -22,9 +22,9 @@
 #include <span>
 #include <string>
 
-#include "../tests/engine/biff_test_writer.h"
+#include "../tests/engine/support/biff_test_writer.h"
 #include "engine/model/row_sink.h"
-#include "engine/reading/workbook_file.h"
+#include "engine/model/workbook_file.h"
 
 namespace kestrilo {
 namespace {

@@ -22,10 +22,10 @@
 
 #include "engine/display/displayed_cell_source.h"
 #include "engine/display/style_formats.h"
+#include "engine/input/workbook_error.h"
 #include "engine/model/address_error.h"
 #include "engine/model/range_address.h"
 #include "engine/model/workbook_cell_source.h"
-#include "engine/reading/workbook_error.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/writing/cell_text.h"
 #include "engine/writing/export_options.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <utility>
 
+#include "engine/input/workbook_error.h"
 #include "engine/model/row_sink.h"
-#include "engine/reading/workbook_error.h"
 #include "engine/reading/xls/xls_file.h"
 #include "engine/writing/cell_text.h"
 

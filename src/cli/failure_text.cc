@@ -5,7 +5,7 @@
 #include <new>
 
 #include "engine/conversion/output_budget.h"
-#include "engine/reading/workbook_error.h"
+#include "engine/input/workbook_error.h"
 
 namespace kestrilo::cli {
 

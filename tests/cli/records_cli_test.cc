@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "../engine/recipe_example.h"
-#include "../engine/xmllint_check.h"
+#include "../engine/support/recipe_example.h"
+#include "../engine/support/xmllint_check.h"
 #include "cli_test_support.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"

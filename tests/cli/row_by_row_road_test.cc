@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "../engine/test_package.h"
+#include "../engine/support/test_package.h"
 #include "cli/workbook_conversion.h"
 #include "engine/model/workbook_cell_source.h"
 #include "engine/reading/workbook_reader.h"

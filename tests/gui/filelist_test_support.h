@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "../engine/without_read_override.h"
+#include "../engine/support/without_read_override.h"
 
 namespace kestrilo {
 

@@ -19,7 +19,7 @@
 #include <memory>
 #include <sstream>
 
-#include "../engine/biff_test_writer.h"
+#include "../engine/support/biff_test_writer.h"
 #include "engine/model/workbook.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/reading/xls/xls_reader.h"

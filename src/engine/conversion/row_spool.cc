@@ -12,8 +12,8 @@
 #include <cstring>
 #include <map>
 
-#include "engine/reading/reader_budget.h"
-#include "engine/reading/workbook_error.h"
+#include "engine/input/reader_budget.h"
+#include "engine/input/workbook_error.h"
 
 namespace kestrilo {
 

@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/input/reader_budget.h"
 #include "engine/model/block_geometry.h"
 #include "engine/model/cell_value.h"
 #include "engine/model/row_sink.h"
 #include "engine/model/sheet_layout.h"
 #include "engine/model/string_pool.h"
-#include "engine/reading/reader_budget.h"
 
 namespace kestrilo {
 

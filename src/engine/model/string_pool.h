@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/reading/reader_budget.h"
+#include "engine/input/reader_budget.h"
 
 namespace kestrilo {
 

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include "engine/input/reader_budget.h"
 #include "engine/model/block_name.h"
 #include "engine/model/sheet.h"
 #include "engine/model/string_pool.h"
 #include "engine/model/style_table.h"
-#include "engine/reading/reader_budget.h"
 
 namespace kestrilo {
 

@@ -2,7 +2,7 @@
 
 #include "engine/reading/workbook_reader.h"
 
-#include "engine/reading/workbook_file.h"
+#include "engine/model/workbook_file.h"
 
 namespace kestrilo {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/reading/text_decoding.h"
-#include "engine/reading/workbook_error.h"
+#include "engine/input/workbook_error.h"
+#include "engine/text/text_decoding.h"
 
 namespace kestrilo {
 

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
+#include "engine/input/workbook_error.h"
 #include "engine/reading/csv/csv_input.h"
 #include "engine/reading/csv/csv_parser.h"
 #include "engine/reading/csv/csv_text.h"
-#include "engine/reading/workbook_error.h"
 
 namespace kestrilo {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/reading/input_file.h"
-#include "engine/reading/workbook_file.h"
+#include "engine/input/input_file.h"
+#include "engine/model/workbook_file.h"
 
 namespace kestrilo {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/input/reader_budget.h"
 #include "engine/reading/csv/csv_encoding.h"
-#include "engine/reading/reader_budget.h"
 
 namespace kestrilo {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/reading/input_file.h"
+#include "engine/input/input_file.h"
 
 namespace kestrilo {
 

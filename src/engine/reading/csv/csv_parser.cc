@@ -9,8 +9,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "engine/input/workbook_error.h"
 #include "engine/reading/csv/csv_input.h"
-#include "engine/reading/workbook_error.h"
 
 namespace kestrilo {
 

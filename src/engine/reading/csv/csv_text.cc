@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "engine/reading/workbook_error.h"
+#include "engine/input/workbook_error.h"
 
 namespace kestrilo {
 

@@ -11,10 +11,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/input/workbook_error.h"
 #include "engine/reading/ods/ods_names.h"
 #include "engine/reading/ods/ods_styles.h"
 #include "engine/reading/ods/ods_values.h"
-#include "engine/reading/workbook_error.h"
 #include "engine/reading/xml/xml_error.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/reading/zip/arriving_xml.h"

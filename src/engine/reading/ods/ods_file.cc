@@ -4,11 +4,11 @@
 
 #include <optional>
 
+#include "engine/input/workbook_error.h"
 #include "engine/model/sheet_name.h"
 #include "engine/reading/ods/ods_content.h"
 #include "engine/reading/ods/ods_row_target.h"
 #include "engine/reading/ods/ods_sheet_target.h"
-#include "engine/reading/workbook_error.h"
 #include "engine/reading/xml/xml_error.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/reading/zip/package_part.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/reading/workbook_file.h"
+#include "engine/model/workbook_file.h"
 
 namespace kestrilo {
 

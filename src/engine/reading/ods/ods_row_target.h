@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/input/reader_budget.h"
 #include "engine/model/row_sink.h"
 #include "engine/reading/ods/ods_table_target.h"
-#include "engine/reading/reader_budget.h"
 
 namespace kestrilo {
 

@@ -4,8 +4,8 @@
 
 #include <optional>
 
+#include "engine/display/hex_color.h"
 #include "engine/model/cell_style.h"
-#include "engine/reading/hex_color.h"
 #include "engine/text/number_text.h"
 
 namespace kestrilo {

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "engine/reading/text_decoding.h"
+#include "engine/text/text_decoding.h"
 
 namespace kestrilo {
 

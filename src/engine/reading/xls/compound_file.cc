@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/reading/input_file.h"
-#include "engine/reading/text_decoding.h"
-#include "engine/reading/workbook_error.h"
+#include "engine/input/input_file.h"
+#include "engine/input/workbook_error.h"
 #include "engine/reading/xls/little_endian.h"
 #include "engine/text/ascii_text.h"
+#include "engine/text/text_decoding.h"
 
 namespace kestrilo {
 

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "engine/reading/workbook_error.h"
+#include "engine/input/workbook_error.h"
 #include "engine/reading/xls/biff_record_cursor.h"
 #include "engine/reading/xls/compound_file.h"
 #include "engine/reading/xls/xls_cell_target.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "engine/reading/workbook_error.h"
+#include "engine/input/workbook_error.h"
 #include "engine/reading/xls/little_endian.h"
 #include "engine/reading/xls/xls_records.h"
 

@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/display/value_format.h"
 #include "engine/model/workbook.h"
-#include "engine/reading/value_format.h"
 #include "engine/reading/xls/biff_record_cursor.h"
 #include "engine/reading/xls/xls_names.h"
 #include "engine/reading/xls/xls_styles.h"

@@ -2,7 +2,7 @@
 
 #include "engine/reading/xls/xls_reader.h"
 
-#include "engine/reading/input_file.h"
+#include "engine/input/input_file.h"
 #include "engine/reading/xls/xls_file.h"
 
 namespace kestrilo {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/input/reader_budget.h"
 #include "engine/model/row_sink.h"
 #include "engine/model/string_pool.h"
-#include "engine/reading/reader_budget.h"
 #include "engine/reading/xls/xls_cell_target.h"
 
 namespace kestrilo {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/input/workbook_error.h"
 #include "engine/model/excel_width.h"
-#include "engine/reading/workbook_error.h"
 #include "engine/reading/xls/little_endian.h"
 #include "engine/reading/xls/xls_records.h"
 

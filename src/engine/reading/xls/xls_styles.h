@@ -8,10 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/display/indexed_colors.h"
+#include "engine/display/value_format.h"
 #include "engine/model/cell_style.h"
 #include "engine/model/style_table.h"
-#include "engine/reading/indexed_colors.h"
-#include "engine/reading/value_format.h"
 
 namespace kestrilo {
 

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "engine/reading/workbook_error.h"
+#include "engine/input/workbook_error.h"
 #include "engine/reading/xlsx/xlsx_row_reader.h"
 #include "engine/reading/xlsx/xlsx_workbook_reader.h"
 

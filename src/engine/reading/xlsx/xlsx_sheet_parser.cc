@@ -2,8 +2,8 @@
 
 #include "engine/reading/xlsx/xlsx_sheet_parser.h"
 
+#include "engine/input/workbook_error.h"
 #include "engine/model/excel_width.h"
-#include "engine/reading/workbook_error.h"
 #include "engine/text/ascii_text.h"
 #include "engine/text/iso_date.h"
 #include "engine/text/number_text.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "engine/reading/hex_color.h"
-#include "engine/reading/indexed_colors.h"
+#include "engine/display/hex_color.h"
+#include "engine/display/indexed_colors.h"
 #include "engine/reading/xlsx/xlsx_values.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 #include "engine/text/number_text.h"

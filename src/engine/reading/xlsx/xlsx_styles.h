@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/display/value_format.h"
 #include "engine/model/style_table.h"
-#include "engine/reading/value_format.h"
 #include "engine/reading/xlsx/xlsx_theme.h"
 
 namespace kestrilo {

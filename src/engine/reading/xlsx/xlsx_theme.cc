@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "engine/reading/hex_color.h"
+#include "engine/display/hex_color.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 
 namespace kestrilo {

@@ -4,8 +4,8 @@
 
 #include <charconv>
 
-#include "engine/reading/text_decoding.h"
 #include "engine/text/number_text.h"
+#include "engine/text/text_decoding.h"
 
 namespace kestrilo {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <unordered_map>
 
-#include "engine/reading/workbook_error.h"
+#include "engine/input/workbook_error.h"
 #include "engine/reading/xlsx/xlsx_names.h"
 #include "engine/reading/xlsx/xlsx_styles.h"
 #include "engine/reading/xlsx/xlsx_theme.h"

@@ -8,8 +8,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "engine/reading/text_decoding.h"
 #include "engine/reading/xml/byte_window.h"
+#include "engine/text/text_decoding.h"
 
 namespace kestrilo {
 

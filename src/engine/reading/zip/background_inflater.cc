@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "engine/reading/reader_budget.h"
-#include "engine/reading/workbook_error.h"
+#include "engine/input/reader_budget.h"
+#include "engine/input/workbook_error.h"
 
 namespace kestrilo {
 

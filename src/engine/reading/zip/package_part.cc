@@ -2,7 +2,7 @@
 
 #include "engine/reading/zip/package_part.h"
 
-#include "engine/reading/workbook_error.h"
+#include "engine/input/workbook_error.h"
 #include "engine/reading/xml/xml_tokenizer.h"
 
 namespace kestrilo {

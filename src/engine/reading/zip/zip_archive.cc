@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "engine/reading/reading_tally.h"
-#include "engine/reading/workbook_error.h"
+#include "engine/input/reading_tally.h"
+#include "engine/input/workbook_error.h"
 #include "engine/reading/zip/zip_entry_stream.h"
 #include "engine/text/ascii_text.h"
 

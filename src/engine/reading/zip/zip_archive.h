@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/reading/reader_budget.h"
+#include "engine/input/reader_budget.h"
 
 struct zip;
 
