@@ -18,7 +18,7 @@
 
 #include "counting_sink.h"
 #include "engine/model/sheet_choice.h"
-#include "engine/model/workbook_file.h"
+#include "engine/reading/open_workbook_file.h"
 #include "engine/reading/workbook_reader.h"
 
 namespace {
@@ -78,7 +78,7 @@ void ReadRows(benchmark::State& state, bool windows_1252) {
   const std::string path = WriteCsv(windows_1252);
   for (auto _ : state) {
     kestrilo_bench::CountingSink sink;
-    kestrilo::WorkbookFile::Open(path)->ReadRows(kestrilo::SheetChoice(), sink);
+    kestrilo::OpenWorkbookFile(path)->ReadRows(kestrilo::SheetChoice(), sink);
     if (sink.cells() < std::size_t{kRecords} * kFields) {
       state.SkipWithError("the file was not read completely");
     }

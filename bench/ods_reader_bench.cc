@@ -15,7 +15,7 @@
 
 #include "counting_sink.h"
 #include "engine/model/sheet_choice.h"
-#include "engine/model/workbook_file.h"
+#include "engine/reading/open_workbook_file.h"
 #include "package_reader_bench.h"
 
 namespace {
@@ -143,8 +143,7 @@ void RegisterReadRows(const std::string& path) {
                                                      benchmark::State& state) {
     for (auto _ : state) {
       kestrilo_bench::CountingSink sink;
-      kestrilo::WorkbookFile::Open(path)->ReadRows(kestrilo::SheetChoice(),
-                                                   sink);
+      kestrilo::OpenWorkbookFile(path)->ReadRows(kestrilo::SheetChoice(), sink);
       if (sink.cells() != std::size_t{kRows} * kColumns) {
         state.SkipWithError("the sheet was not read completely");
       }

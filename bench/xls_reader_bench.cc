@@ -24,7 +24,7 @@
 
 #include "../tests/engine/support/biff_test_writer.h"
 #include "engine/model/row_sink.h"
-#include "engine/model/workbook_file.h"
+#include "engine/reading/open_workbook_file.h"
 
 namespace kestrilo {
 namespace {
@@ -173,7 +173,7 @@ void BM_ReadXlsCells1M(benchmark::State& state) {
   ResetPeak();
   std::size_t cells = 0;
   for (auto _ : state) {
-    const auto workbook = WorkbookFile::Open(path)->ReadCells();
+    const auto workbook = OpenWorkbookFile(path)->ReadCells();
     cells = workbook->sheet(0).cell_count();
     benchmark::DoNotOptimize(cells);
   }
@@ -200,7 +200,7 @@ void BM_ReadXlsRows1M(benchmark::State& state) {
   std::size_t cells = 0;
   for (auto _ : state) {
     CountingSink sink;
-    WorkbookFile::Open(path)->ReadRows(SheetChoice{}, sink);
+    OpenWorkbookFile(path)->ReadRows(SheetChoice{}, sink);
     cells = sink.cells();
     benchmark::DoNotOptimize(cells);
   }

@@ -17,7 +17,7 @@
 #include "engine/model/column_letters.h"
 #include "engine/model/range_address.h"
 #include "engine/model/workbook_cell_source.h"
-#include "engine/model/workbook_file.h"
+#include "engine/reading/open_workbook_file.h"
 #include "engine/text/ascii_text.h"
 #include "engine/writing/cell_text.h"
 #include "engine/writing/row_writer.h"
@@ -306,7 +306,7 @@ ConversionReport ConvertFile(const std::string& path,
                              ConversionObserver* observer) {
   const BusyMark busy(observer);
   BudgetSink budget(sink, request.max_output_bytes);
-  std::unique_ptr<WorkbookFile> file = WorkbookFile::Open(path);
+  std::unique_ptr<WorkbookFile> file = OpenWorkbookFile(path);
   const Target target = Resolve(*file, request);
   const ExportOptions& options = request.options;
   if (!RowWriter::Handles(options)) {
@@ -328,7 +328,7 @@ ConversionReport ConvertFile(const std::string& path,
   // The file lists rows of the block out of order: what was written goes,
   // and the rows are read again into a spool, which puts them in order.
   budget.Restart();
-  file = WorkbookFile::Open(path);
+  file = OpenWorkbookFile(path);
   ConversionReport report =
       SpoolRoad(path, *file, target, request, budget, observer);
   report.road_changed = true;

@@ -28,14 +28,10 @@ struct SheetRead {
 /// conversion, or every cell into the model for the workbook window. Every
 /// failure throws WorkbookError naming the file and the reason: missing or
 /// unreadable files, corrupt or truncated containers, encrypted workbooks,
-/// formats we do not read, a sheet the workbook lacks.
+/// formats we do not read, a sheet the workbook lacks. OpenWorkbookFile
+/// opens one.
 class WorkbookFile {
  public:
-  /// Opens `path`, recognised by its content (by its name only for plain
-  /// text). Reads what tells the format and, where it costs little, the
-  /// structure; never a cell.
-  static std::unique_ptr<WorkbookFile> Open(const std::string& path);
-
   virtual ~WorkbookFile() = default;
   WorkbookFile(const WorkbookFile&) = delete;
   WorkbookFile& operator=(const WorkbookFile&) = delete;

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 
+#include "engine/reading/open_workbook_file.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 
 #include "engine/input/input_file.h"
 #include "engine/input/workbook_error.h"
-#include "engine/model/workbook_file.h"
 #include "engine/reading/csv/csv_file.h"
 #include "engine/reading/package_reader.h"
 #include "engine/reading/workbook_formats.h"
@@ -24,7 +25,7 @@ bool StartsWith(const unsigned char* bytes, std::size_t size,
 
 }  // namespace
 
-std::unique_ptr<WorkbookFile> WorkbookFile::Open(const std::string& path) {
+std::unique_ptr<WorkbookFile> OpenWorkbookFile(const std::string& path) {
   const bool text_name = IsPlainTextName(path);
   auto file = std::make_unique<InputFile>(path, text_name);
   const std::string_view head_bytes = file->Head(8);

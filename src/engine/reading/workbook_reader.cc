@@ -2,12 +2,12 @@
 
 #include "engine/reading/workbook_reader.h"
 
-#include "engine/model/workbook_file.h"
+#include "engine/reading/open_workbook_file.h"
 
 namespace kestrilo {
 
 std::unique_ptr<Workbook> ReadWorkbook(const std::string& path) {
-  return WorkbookFile::Open(path)->ReadCells();
+  return OpenWorkbookFile(path)->ReadCells();
 }
 
 }  // namespace kestrilo

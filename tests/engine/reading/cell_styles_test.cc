@@ -13,7 +13,7 @@
 
 #include "biff_test_writer.h"
 #include "engine/model/workbook.h"
-#include "engine/model/workbook_file.h"
+#include "engine/reading/open_workbook_file.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/reading/xls/xls_reader.h"
 #include "test_package.h"
@@ -82,7 +82,7 @@ class LookCollector : public RowSink {
 // model, which must agree.
 std::map<std::string, std::string> RowLooks(const std::string& path) {
   LookCollector collector;
-  WorkbookFile::Open(path)->ReadRows(SheetChoice(), collector);
+  OpenWorkbookFile(path)->ReadRows(SheetChoice(), collector);
   return collector.looks;
 }
 

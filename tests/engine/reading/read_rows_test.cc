@@ -15,7 +15,7 @@
 
 #include "collected_rows.h"
 #include "engine/input/workbook_error.h"
-#include "engine/model/workbook_file.h"
+#include "engine/reading/open_workbook_file.h"
 
 namespace kestrilo {
 namespace {
@@ -44,7 +44,7 @@ std::vector<std::string> Workbooks() {
 }
 
 std::unique_ptr<WorkbookFile> Open(const std::string& path) {
-  return WorkbookFile::Open(path);
+  return OpenWorkbookFile(path);
 }
 
 void ExpectSameStructure(const Workbook& structure, const Workbook& model) {

@@ -12,9 +12,9 @@
 #include "collected_rows.h"
 #include "engine/input/input_file.h"
 #include "engine/input/workbook_error.h"
-#include "engine/model/workbook_file.h"
 #include "engine/reading/csv/csv_input.h"
 #include "engine/reading/csv/csv_text.h"
+#include "engine/reading/open_workbook_file.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/text/text_decoding.h"
 
@@ -62,7 +62,7 @@ class CsvReaderTest : public ::testing::Test {
     path_ = (folder_ / "rows.csv").string();
     std::ofstream(path_, std::ios::binary) << bytes;
     testing_support::RowCollector rows;
-    WorkbookFile::Open(path_)->ReadRows(choice, rows);
+    OpenWorkbookFile(path_)->ReadRows(choice, rows);
     return rows;
   }
 
@@ -310,7 +310,7 @@ TEST_F(CsvReaderTest, TheWholeFileDecidesItsEncoding) {
     testing_support::RowCollector refused;
     std::ofstream((folder_ / "nul.csv").string(), std::ios::binary) << text;
     try {
-      WorkbookFile::Open((folder_ / "nul.csv").string())
+      OpenWorkbookFile((folder_ / "nul.csv").string())
           ->ReadRows(SheetChoice(), refused);
       ADD_FAILURE() << "a NUL was read as text";
     } catch (const WorkbookError& error) {
@@ -367,7 +367,7 @@ TEST_F(CsvReaderTest, TheOneSheetChosenByNameOrNumber) {
        {SheetChoice{}, SheetChoice{"ROWS", std::nullopt}, SheetChoice{{}, 1}}) {
     EXPECT_EQ(ReadRows("a,b\n", choice).cells.size(), 2u);
   }
-  const auto file = WorkbookFile::Open(path_);
+  const auto file = OpenWorkbookFile(path_);
   EXPECT_EQ(file->Structure().sheet(0).name(), "rows");
   for (const auto& [choice, reason] :
        {std::pair{SheetChoice{"Nope", std::nullopt}, "no sheet named 'Nope'"},
@@ -375,7 +375,7 @@ TEST_F(CsvReaderTest, TheOneSheetChosenByNameOrNumber) {
                   "no sheet number 2 (the workbook has 1)"}}) {
     testing_support::RowCollector rows;
     try {
-      WorkbookFile::Open(path_)->ReadRows(choice, rows);
+      OpenWorkbookFile(path_)->ReadRows(choice, rows);
       ADD_FAILURE() << reason;
     } catch (const WorkbookError& error) {
       EXPECT_EQ(error.reason(), reason);

@@ -12,8 +12,8 @@
 
 #include "collected_rows.h"
 #include "engine/input/workbook_error.h"
-#include "engine/model/workbook_file.h"
 #include "engine/reading/ods/ods_file.h"
+#include "engine/reading/open_workbook_file.h"
 #include "engine/reading/workbook_reader.h"
 #include "test_package.h"
 
@@ -95,8 +95,8 @@ std::string ErrorOf(const Parts& parts) {
 RowCollector RowsOf(const Parts& parts, const SheetChoice& choice,
                     SheetRead* read = nullptr) {
   RowCollector rows;
-  const SheetRead result = WorkbookFile::Open(WritePackage("rows.ods", parts))
-                               ->ReadRows(choice, rows);
+  const SheetRead result =
+      OpenWorkbookFile(WritePackage("rows.ods", parts))->ReadRows(choice, rows);
   if (read != nullptr) *read = result;
   return rows;
 }
@@ -650,7 +650,7 @@ TEST(OdsReaderTest, RowsStopWhereTheChosenTableEnds) {
                             "table:number-columns-repeated=\"16384\"><text:p>x"
                             "</text:p></table:table-cell>",
                             " table:number-rows-repeated=\"1048576\""))));
-  EXPECT_THROW(WorkbookFile::Open(huge)->ReadRows(SheetChoice(), rows),
+  EXPECT_THROW(OpenWorkbookFile(huge)->ReadRows(SheetChoice(), rows),
                WorkbookError);
   EXPECT_TRUE(rows.rows.empty());
 }
@@ -664,7 +664,7 @@ TEST(OdsReaderTest, RowsCarryTheLayoutAndFormulasOfTheirSheet) {
       OdsParts(ReadText(std::string(KESTRILO_FIXTURES_DIR) + "/layout.fods")));
   const auto model = ReadWorkbook(path);
   RowCollector rows(true);
-  WorkbookFile::Open(path)->ReadRows(SheetChoice::AtIndex(0), rows);
+  OpenWorkbookFile(path)->ReadRows(SheetChoice::AtIndex(0), rows);
   rows.sheet_layout.Finish();
   const SheetLayout& expected = model->sheet(0).layout();
   ExpectSpans(rows.sheet_layout.columns(), expected.columns());

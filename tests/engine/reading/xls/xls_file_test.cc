@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/input/workbook_error.h"
+#include "engine/reading/open_workbook_file.h"
 #include "xls_test_workbook.h"
 
 namespace kestrilo {
@@ -54,15 +55,15 @@ void ExpectRowsAsModel(const std::string& path) {
   SCOPED_TRACE(path);
   std::unique_ptr<Workbook> model;
   const std::string model_failure =
-      Failure([&] { model = WorkbookFile::Open(path)->ReadCells(); });
+      Failure([&] { model = OpenWorkbookFile(path)->ReadCells(); });
   if (!model) {
     // The damage shows when the sheet holding it is read (sheets that
     // overlap only when read together).
     std::string failure = Failure([&] {
-      auto file = WorkbookFile::Open(path);
+      auto file = OpenWorkbookFile(path);
       for (int i = 1; i < file->Structure().sheet_count(); ++i) {
         RowLines sink(true);
-        WorkbookFile::Open(path)->ReadRows(SheetChoice::AtIndex(i), sink);
+        OpenWorkbookFile(path)->ReadRows(SheetChoice::AtIndex(i), sink);
       }
       RowLines sink(true);
       file->ReadRows(SheetChoice::AtIndex(0), sink);
@@ -72,14 +73,14 @@ void ExpectRowsAsModel(const std::string& path) {
     }
     return;
   }
-  EXPECT_THAT(ShowNames(WorkbookFile::Open(path)->Structure()),
+  EXPECT_THAT(ShowNames(OpenWorkbookFile(path)->Structure()),
               testing::ElementsAreArray(ShowNames(*model)));
   std::int64_t formulas_without_value = 0;
   for (int i = 0; i < model->sheet_count(); ++i) {
     RowLines rows(true);
     RowLines cells;
     const SheetRead read =
-        WorkbookFile::Open(path)->ReadRows(SheetChoice::AtIndex(i), rows);
+        OpenWorkbookFile(path)->ReadRows(SheetChoice::AtIndex(i), rows);
     model->sheet(i).SendRows(cells);
     rows.layout_.Finish();
     EXPECT_EQ(read.index, i);
