@@ -173,10 +173,13 @@ bool AppendScientific(const Section& section, double magnitude,
 }
 
 // The fraction nearest to `value` whose denominator is at most `limit`,
-// from the continued fraction of `value` and its last semiconvergent.
-void NearestFraction(double value, std::int64_t limit, std::int64_t& numerator,
+// from the continued fraction of `value` and its last semiconvergent. The
+// numerators are kept as doubles: those of a number beyond the 15 digits a
+// spreadsheet keeps are that number, whole, however far it goes.
+void NearestFraction(double value, std::int64_t limit, double& numerator,
                      std::int64_t& denominator) {
-  std::int64_t p0 = 0, q0 = 1, p1 = 1, q1 = 0;
+  double p0 = 0, p1 = 1;
+  std::int64_t q0 = 1, q1 = 0;
   double rest = value;
   for (int step = 0; step < 64; ++step) {
     const double whole = std::floor(rest);
@@ -184,7 +187,7 @@ void NearestFraction(double value, std::int64_t limit, std::int64_t& numerator,
     const auto a = static_cast<std::int64_t>(whole);
     const std::int64_t q2 = q0 + a * q1;
     if (q2 > limit) break;
-    const std::int64_t p2 = p0 + a * p1;
+    const double p2 = p0 + whole * p1;
     p0 = p1;
     q0 = q1;
     p1 = p2;
@@ -193,18 +196,17 @@ void NearestFraction(double value, std::int64_t limit, std::int64_t& numerator,
     if (remainder < 1e-12) break;
     rest = 1.0 / remainder;
   }
-  if (q1 == 0) {  // below every step: 0 or 1 over 1
-    numerator = static_cast<std::int64_t>(std::llround(value));
+  if (q1 == 0) {  // beyond every step: the number itself over 1
+    numerator = std::round(value);
     denominator = 1;
     return;
   }
   const std::int64_t k = (limit - q0) / q1;
-  const std::int64_t bound_p = p0 + k * p1;
+  const double bound_p = p0 + static_cast<double>(k) * p1;
   const std::int64_t bound_q = q0 + k * q1;
-  const double error1 =
-      std::fabs(value - static_cast<double>(p1) / static_cast<double>(q1));
-  const double error2 = std::fabs(value - static_cast<double>(bound_p) /
-                                              static_cast<double>(bound_q));
+  const double error1 = std::fabs(value - p1 / static_cast<double>(q1));
+  const double error2 =
+      std::fabs(value - bound_p / static_cast<double>(bound_q));
   if (bound_q > 0 && error2 < error1) {
     numerator = bound_p;
     denominator = bound_q;
@@ -214,32 +216,49 @@ void NearestFraction(double value, std::int64_t limit, std::int64_t& numerator,
   }
 }
 
+// The numerator `part` * `denominator` as placed digits, also where the
+// product is beyond the doubles (1e308 over 2): then its digits are those
+// of a product scaled down, placed that much higher.
+PlacedInteger Numerator(double part, std::int64_t denominator) {
+  const double numerator = std::round(part * static_cast<double>(denominator));
+  if (std::isfinite(numerator)) return Integer(numerator);
+  constexpr int kScale = 20;
+  PlacedInteger placed =
+      Integer(std::round(part * 1e-20 * static_cast<double>(denominator)));
+  placed.shift = -kScale;
+  placed.count += kScale;
+  return placed;
+}
+
 bool AppendFraction(const Section& section, double magnitude, std::string& out,
                     RenderResult& result) {
   const double value = Scaled(section, magnitude);
   const bool has_integer = section.integer_digits > 0;
   double whole = has_integer ? std::floor(value) : 0.0;
   const double part = value - whole;
-  std::int64_t numerator = 0;
   std::int64_t denominator = section.fixed_denominator;
+  double numerator = 0;
+  PlacedInteger top;
   if (denominator > 0) {
-    numerator = std::llround(part * static_cast<double>(denominator));
+    numerator = std::round(part * static_cast<double>(denominator));
+    top = Numerator(part, denominator);
   } else {
     std::int64_t limit = 1;
     for (int i = 0; i < std::min(section.denominator_width, 9); ++i) {
       limit *= 10;
     }
     NearestFraction(part, limit - 1, numerator, denominator);
+    top = Integer(numerator);
   }
-  if (has_integer && numerator == denominator) {
+  if (has_integer && numerator == static_cast<double>(denominator)) {
     whole += 1;
     numerator = 0;
+    top = Integer(0);
   }
   PlacedInteger integer = Integer(whole);
   // Zero shows one "0" even under "#"; a whole number blanks the fraction.
   const bool zero = whole == 0 && numerator == 0;
   const bool blank = has_integer && numerator == 0;
-  const PlacedInteger top = Integer(static_cast<double>(numerator));
   const std::string bottom = std::to_string(denominator);
   bool in_fraction = false;
   for (const Token& token : section.tokens) {

@@ -134,7 +134,13 @@ char* WriteDateTime(double serial, bool time_only, char* out) {
   }
   int year, month, day;
   CivilFromDays(days - kEpochOffset, year, month, day);
-  if (year >= 0 && year <= 9999) {
+  // Years before 1 and after 9999 as ISO 8601 and XML Schema write them:
+  // a sign before a negative year, and four digits at least.
+  if (year < 0) {
+    *out++ = '-';
+    year = -year;
+  }
+  if (year <= 9999) {
     out = WriteTwoDigits(year / 100, out);
     out = WriteTwoDigits(year % 100, out);
   } else {

@@ -82,7 +82,11 @@ int PutInPlace(const std::string& temp, const std::string& path, int error) {
 
 // A replaced file keeps its permissions and, where we may set them, its
 // owner and group: a private 0600 file must not come back readable by all.
-// A new file gets the permissions of any new file (0666 less the umask).
+// A new file gets the permissions of any new file (0666 less the umask),
+// and so does one that replaces a link: the rename replaces the link, not
+// the file it points to, whose owner and mode are none of the new file's
+// business (a link planted in a shared folder would otherwise hand them
+// out).
 struct Replaced {
   bool exists = false;
   struct stat info {};
@@ -90,7 +94,7 @@ struct Replaced {
 
 Replaced ExistingFile(const std::string& path) {
   Replaced replaced;
-  replaced.exists = ::stat(path.c_str(), &replaced.info) == 0 &&
+  replaced.exists = ::lstat(path.c_str(), &replaced.info) == 0 &&
                     S_ISREG(replaced.info.st_mode);
   return replaced;
 }

@@ -238,6 +238,14 @@ void RecordsWriter::WriteFrame(int index) {
     WriteChildren(index);
     return;
   }
+  // Other elements of its declaration may have children that this one has
+  // no place for: it holds none of them, which their minimum must allow.
+  if (schema_) {
+    for (const int declaration :
+         shape_->declarations()[element.declaration].children) {
+      schema_->CountChildren(declaration, 0);
+    }
+  }
   const bool has_text = shape_->declarations()[element.declaration].has_text;
   const CellValue* text = element.text >= 0 ? &ValueAt(element.text) : nullptr;
   if (text == nullptr || IsEmpty(*text)) {

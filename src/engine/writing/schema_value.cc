@@ -36,10 +36,12 @@ bool IsTimeOfDay(std::string_view text) {
          AllDigits(text.substr(6, 2));
 }
 
-// "2021-08-31" or "2021-08-31T13:45:00": a year of four digits or more
-// (never 0000, which XML Schema 1.0 has no year for). A date beyond the
-// calendar the cell text writes as a number, which is no date.
+// "2021-08-31", "-0017-06-18" or "10000-01-01", with a time after a space:
+// a year of four digits or more, with a sign before one, never 0000 (the
+// year XML Schema 1.0 has none of). A date beyond the calendar the cell text
+// writes as a number, which is no date.
 bool IsDate(std::string_view text) {
+  if (text.starts_with('-')) text.remove_prefix(1);
   const std::size_t dash = text.find('-');
   if (dash == std::string_view::npos || dash < 4) return false;
   const std::string_view year = text.substr(0, dash);
@@ -114,8 +116,8 @@ char* WriteSchemaValue(const CellValue& value, char* out, SchemaType& type) {
     return end;
   }
   if (!IsDate(text)) {
-    type = SchemaType::kString;
-    return end;
+    // A date no xs:date can hold: its serial, a number like any other.
+    return WriteSchemaValue(CellValue::Number(value.number), out, type);
   }
   // The cell text parts a date from its time with a space.
   char* space = std::find(out, end, ' ');

@@ -40,9 +40,12 @@ inline constexpr std::size_t kMaxSchemaValueSize = kMaxCellTextSize;
 /// `out`, and returns its end; `type` becomes the narrowest type that holds
 /// it. Numbers are written as everywhere (1.5, 10, 1e+15: xs:integer,
 /// xs:decimal, xs:double by their form), booleans true / false, dates
-/// 2021-08-31, date-times 2021-08-31T13:45:00, times 13:45:30. A value no
-/// type but xs:string can hold (an infinite number, a duration of 36 hours,
-/// a date before the year 1) is written as the other layouts write it.
+/// 2021-08-31, date-times 2021-08-31T13:45:00, times 13:45:30; a year
+/// before 1 or after 9999 as XML Schema writes it (-0017-06-18,
+/// 10000-01-01), and a date it cannot hold (the year 0, beyond any
+/// calendar) as its serial number. A value no type but xs:string can hold
+/// (an infinite number, a duration of 36 hours) is written as the other
+/// layouts write it.
 /// Empty cells and error values write nothing, with type kNone; a text
 /// writes nothing either (its bytes are the caller's to escape), with type
 /// xs:string.

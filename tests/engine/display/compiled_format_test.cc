@@ -151,6 +151,33 @@ TEST(CompiledFormatTest, OddAndHostileCodesStillRender) {
             401u);
 }
 
+// A number too large for a fraction's denominator is its own numerator, all
+// its digits shown, over 1 (or over the fixed denominator, times it).
+TEST(CompiledFormatTest, FractionsOfLargeNumbersShowTheirWholeNumerator) {
+  const std::string zeros(308, '0');
+  const struct {
+    const char* code;
+    double value;
+    std::string shown;
+  } cases[] = {
+      {"?/?", 1e20, "100000000000000000000/1"},
+      {"?/?", 9.3e18, "9300000000000000000/1"},
+      {"?/?", -9.3e18, "-9300000000000000000/1"},
+      {"?/?", 1e308, "1" + zeros + "/1"},
+      {"?/2", 1e20, "200000000000000000000/2"},
+      {"?/2", 4294967295.5, "8589934591/2"},
+      {"?/2", 1e308, "2" + zeros + "/2"},
+      {"?\?/??", 123456.789, "11111111/90"},
+      {"????????\?/?????????", 1e20, "100000000000000000000/1        "},
+      {"# ?/?", 1e20, "100000000000000000000    "},
+      {"# ?/2", 4294967295.5, "4294967295 1/2"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CompiledFormat(c.code).Text(CellValue::Number(c.value)), c.shown)
+        << c.code << " " << c.value;
+  }
+}
+
 TEST(GeneralNumberTest, RoundsToTheColumnWidth) {
   const struct {
     double value;

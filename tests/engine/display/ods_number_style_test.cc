@@ -155,6 +155,18 @@ TEST(OdsNumberStyleTest, StylesLibreOfficeDoesNotMakeFromCodes) {
   }
 }
 
+// A denominator of 0 is none: the nearest fraction of one digit, whose
+// numerator for a number beyond the denominators is the number itself.
+TEST(OdsNumberStyleTest, FractionWithDenominatorZeroShowsTheRightNumerator) {
+  const std::string code = OdsNumberStyleToCode(
+      ParseStyle(R"(<number-style name="N"><fraction min-numerator-digits="1"
+          denominator-value="0"/></number-style>)"));
+  EXPECT_EQ(code, "?/?");
+  const CompiledFormat format(code);
+  EXPECT_EQ(format.Text(CellValue::Number(1.5)), "3/2");
+  EXPECT_EQ(format.Text(CellValue::Number(1e20)), "100000000000000000000/1");
+}
+
 TEST(OdsNumberStyleTest, MapsBecomeSectionsAndConditions) {
   Styles styles;
   styles.Add("P", R"(<number-style><number decimal-places="0"

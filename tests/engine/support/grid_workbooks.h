@@ -7,6 +7,7 @@
 // written in the form the records layout writes it, so that the XML agrees
 // byte for byte and only a schema's types differ.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -15,6 +16,7 @@
 
 #include "biff_test_writer.h"
 #include "engine/model/cell_value.h"
+#include "engine/writing/cell_text.h"
 #include "engine/writing/schema_value.h"
 #include "test_package.h"
 
@@ -179,8 +181,11 @@ inline std::string OdsCell(const GridCell& cell) {
     case CellKind::kDateTime:
       break;
   }
-  const std::string form = SchemaForm(value);
+  std::string form = SchemaForm(value);
   if (!value.time_only) {
+    // ISO 8601's form, which has the year 0 that XML Schema's lacks.
+    form = CellText(value);
+    std::replace(form.begin(), form.end(), ' ', 'T');
     return "<table:table-cell office:value-type=\"date\" "
            "office:date-value=\"" +
            form + "\"/>";

@@ -92,7 +92,8 @@ TEST(CellTextTest, DatesAndTimes) {
   EXPECT_EQ(CellText(CellValue::DateTime(2)), "1900-01-01");
   EXPECT_EQ(CellText(CellValue::DateTime(-1)), "1899-12-29");
   EXPECT_EQ(CellText(CellValue::DateTime(2958466)), "10000-01-01");
-  EXPECT_EQ(CellText(CellValue::DateTime(-693960)), "-1-12-31");
+  EXPECT_EQ(CellText(CellValue::DateTime(-693960)), "-0001-12-31");
+  EXPECT_EQ(CellText(CellValue::DateTime(-700000.5)), "-0017-06-17 12:00:00");
 }
 
 TEST(CellTextTest, EscapingReplacesOnlyTheThreeCharacters) {

@@ -106,6 +106,28 @@ TEST_F(OutputFileTest, ReplacedFileKeepsItsPermissionsAndOwner) {
   }
 }
 
+// A link at the output path is replaced by a new file of its own: the
+// file the link points to lends it neither its mode nor its owner, and
+// stays as it was.
+TEST_F(OutputFileTest, ReplacedLinkLendsNothingOfItsTarget) {
+  const mode_t mask = ::umask(022);
+  const std::string target = PathOf("target.txt");
+  WriteTextFile("theirs", target);
+  ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+  if (::geteuid() == 0) ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+  const std::string path = PathOf("t.xml");
+  ASSERT_EQ(::symlink("target.txt", path.c_str()), 0);
+  WriteTextFile("ours", path);
+  ::umask(mask);
+  struct stat info;
+  ASSERT_EQ(::lstat(path.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  EXPECT_EQ(info.st_uid, ::geteuid());
+  EXPECT_EQ(ReadBytes(path), "ours");
+  EXPECT_EQ(ReadBytes(target), "theirs");
+}
+
 bool HasTemporaryFile(const fs::path& folder) {
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (entry.path().extension() == ".tmp") return true;

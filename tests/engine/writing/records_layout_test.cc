@@ -173,6 +173,23 @@ std::vector<HeaderCase> HeaderCases() {
         "\t\t<d>2021-08-31</d>", "\t\t<t>13:45:50</t>", "\t\t<n>-0.25</n>",
         "\t\t<s>a&lt;b &amp; \"c\"</s>", "\t</r>", "\t<r>", "\t\t<b>false</b>",
         "\t\t<d>2021-08-31T13:45:00</d>", "\t\t<n>1e+15</n>", "\t</r>"}},
+      {"an element that has no place for its siblings' children",
+       {{Text("a[1]/b"), Text("a[2]/@x")}, {Number(1), Number(2)}},
+       {"\t<r>", "\t\t<a>", "\t\t\t<b>1</b>", "\t\t</a>", "\t\t<a x=\"2\"/>",
+        "\t</r>"}},
+      {"a repeated child and attribute",
+       {{Text("y/z"), Text("y/@a"), Text("y/z"), Text("y/@a")},
+        {Number(1), Number(2), Number(3), Number(4)}},
+       {"\t<r>", "\t\t<y a=\"2\">", "\t\t\t<z>1</z>", "\t\t\t<z>3</z>",
+        "\t\t</y>", "\t\t<y a=\"4\"/>", "\t</r>"}},
+      {"years before 1 and after 9999 in XML Schema's forms; the year 0, "
+       "which it has none of, as its serial",
+       {{Text("d"), Text("t"), Text("late")},
+        {Date(-700000), Date(-700000.5), Date(2958466)},
+        {Date(-693594), Date(-693593.5), Blank()}},
+       {"\t<r>", "\t\t<d>-0017-06-18</d>", "\t\t<t>-0017-06-17T12:00:00</t>",
+        "\t\t<late>10000-01-01</late>", "\t</r>", "\t<r>", "\t\t<d>-693594</d>",
+        "\t\t<t>-693593.5</t>", "\t</r>"}},
   };
 }
 
@@ -288,13 +305,13 @@ TEST(RecordsLayoutTest, SchemaInfersTypesAndOccurrences) {
   const Grid grid = {
       {Text("i"), Text("d"), Text("x"), Text("b"), Text("day"), Text("at"),
        Text("clock"), Text("s"), Text("mixed"), Text("a/@n"), Text("a"),
-       Text("g/@k"), Text("g/@k")},
+       Text("g/@k"), Text("g/@k"), Text("bc"), Text("bc-at")},
       {Number(1), Number(1.5), Number(1e20), Bool(true), Date(44439),
        Date(44439.5), Time(0.5), Text("x"), Date(44439), Number(3), Number(5),
-       Number(1), Number(2)},
+       Number(1), Number(2), Date(-700000), Date(-700000.5)},
       {Number(-2), Number(2), Number(2.5), Bool(false), Date(44440),
        Date(44440.25), Time(0.25), Blank(), Text("later"), Number(4), Blank(),
-       Number(7), Blank()},
+       Number(7), Blank(), Date(2958466), Date(2958466.5)},
   };
   const std::vector<std::string> declared = {
       "<xs:simpleType name=\"integer-or-empty\">\r\n"
@@ -313,6 +330,8 @@ TEST(RecordsLayoutTest, SchemaInfersTypesAndOccurrences) {
       "\t\t\t\t\t\t\t\t\t\t\t<xs:attribute name=\"n\" type=\"xs:integer\" "
       "use=\"required\"/>",
       "<xs:element name=\"g\" maxOccurs=\"2\">",
+      "<xs:element name=\"bc\" type=\"xs:date\"/>",
+      "<xs:element name=\"bc-at\" type=\"xs:dateTime\"/>",
   };
   ExportOptions options = RecordsOptions("T", "r");
   options.schema = true;
