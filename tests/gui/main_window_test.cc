@@ -19,7 +19,9 @@
 #include <memory>
 
 #include "event_flush.h"
+#include "find_by_caption.h"
 #include "gui/common/data_folder.h"
+#include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/filelist/file_list_view.h"
 #include "gui/run/export_run.h"
@@ -58,13 +60,12 @@ class MainWindowTest : public QObject {
     return *window_;
   }
   template <typename Widget = QWidget>
-  Widget* Find(const char* role) {
-    auto* widget = window_->findChild<Widget*>(QString::fromLatin1(role));
-    if (widget == nullptr) qFatal("no control %s", role);
-    return widget;
+  Widget* Find(const char* text) {
+    return FindShown<Widget>(*window_, text);
   }
-  bool Checked(const char* role) {
-    return Find<QAbstractButton>(role)->isChecked();
+  QLineEdit* Line(const char* text) { return FieldOf(*window_, text); }
+  bool Checked(const char* text) {
+    return Find<QAbstractButton>(text)->isChecked();
   }
   void Hover(QWidget* widget) {
     QMouseEvent move(QEvent::MouseMove, QPointF(2, 2),
@@ -93,13 +94,13 @@ class MainWindowTest : public QObject {
     MainWindow& window = Load();
     QVERIFY(started_);
     QCOMPARE(dialogs_.Kinds(), QStringList());
-    QVERIFY(Checked("header_row_option"));
-    QVERIFY(Checked("row_first_option"));
-    QVERIFY(!Find("row_first_option")->isEnabled());
-    QCOMPARE(Find<QLineEdit>("title_edit")->text(), QStringLiteral("XML"));
-    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+    QVERIFY(Checked(texts::kHeaderRowOption));
+    QVERIFY(Checked(texts::kRowFirstOption));
+    QVERIFY(!Find(texts::kRowFirstOption)->isEnabled());
+    QCOMPARE(Line(texts::kTitleGroup)->text(), QStringLiteral("XML"));
+    QCOMPARE(Line(texts::kOutputFolderGroup)->text(),
              ExportSettings::DesktopFolderPath());
-    QVERIFY(Checked("escape_text_check"));
+    QVERIFY(Checked(texts::kEscapeTextCheck));
     QCOMPARE(window.windowTitle(), QStringLiteral("Kestrilo"));
     QVERIFY(!window.windowIcon().isNull());
     QVERIFY(!WorkbookWindow().windowIcon().isNull());  // every window
@@ -122,21 +123,21 @@ class MainWindowTest : public QObject {
     StoreSetting("Escape Text", "0");
     Load();
     QCOMPARE(dialogs_.Kinds(), QStringList());
-    QVERIFY(Checked("both_headers_option"));
-    QVERIFY(Checked("column_first_option"));
-    QVERIFY(Find("row_first_option")->isEnabled());
-    QCOMPARE(Find<QLineEdit>("title_edit")->text(), QString());
-    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+    QVERIFY(Checked(texts::kBothHeadersOption));
+    QVERIFY(Checked(texts::kColumnFirstOption));
+    QVERIFY(Find(texts::kRowFirstOption)->isEnabled());
+    QCOMPARE(Line(texts::kTitleGroup)->text(), QString());
+    QCOMPARE(Line(texts::kOutputFolderGroup)->text(),
              QStringLiteral("/srv/out/"));
-    QVERIFY(!Checked("escape_text_check"));
+    QVERIFY(!Checked(texts::kEscapeTextCheck));
   }
 
   void StoredCodesSelectTheirOptions() {
     const std::pair<const char*, const char*> modes[] = {
-        {"2", "header_column_option"},
-        {"4", "no_headers_option"},
-        {" 2 ", "header_column_option"},
-        {"7", "header_row_option"}};
+        {"2", texts::kHeaderColumnOption},
+        {"4", texts::kNoHeadersOption},
+        {" 2 ", texts::kHeaderColumnOption},
+        {"7", texts::kHeaderRowOption}};
     for (const auto& [code, option] : modes) {
       StoreSetting("Selection Properties", code);
       Load();
@@ -158,9 +159,9 @@ class MainWindowTest : public QObject {
     QVERIFY(reports[0].contains(QString(kStartUpLocation) + "at line 132"));
     QVERIFY(reports[0].contains("abc"));
     QVERIFY(reports[1].contains(QString(kStartUpLocation) + "at line 148"));
-    QVERIFY(Checked("header_row_option"));
-    QVERIFY(Checked("row_first_option"));
-    QCOMPARE(Find<QLineEdit>("title_edit")->text(), QStringLiteral("Kept"));
+    QVERIFY(Checked(texts::kHeaderRowOption));
+    QVERIFY(Checked(texts::kRowFirstOption));
+    QCOMPARE(Line(texts::kTitleGroup)->text(), QStringLiteral("Kept"));
   }
 
   void NoDisplayEndsTheProgramSayingSoInOurTerms() {
@@ -194,39 +195,64 @@ class MainWindowTest : public QObject {
                                                 "at line 100"));
   }
 
-  void WindowGrowsFromItsDesignedSizeAndTheListTakesTheRoom() {
+  // The list shows eight whole entries when the window first opens, four
+  // however small the window is made, and takes the room it grows by; the
+  // window opens again where and as large as it was left.
+  void ListShowsEightEntriesAtFirstAndNeverFewerThanFour() {
     MainWindow& window = Load();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 12; ++i) {
       window.list().Append(
           "/home/someone/Documents/Projects/Quarterly Reports/2021/Archive/"
           "Samples/Fruit Prices " +
           QString::number(i) + ".xlsx");
     }
     ShowWindow();
-    const QSize designed(qRound(8040 * window.logicalDpiX() / 1440.0),
-                         qRound(8235 * window.logicalDpiY() / 1440.0));
-    QCOMPARE(window.minimumSize(), designed);
-    QCOMPARE(window.size(), designed);
     FileListView& view = window.list_view();
+    const auto whole_entries = [&view] {
+      int whole = 0;
+      for (int row = 0; row < view.model()->rowCount(); ++row) {
+        whole += view.viewport()->rect().contains(
+            view.visualRect(view.model()->index(row, 0)));
+      }
+      return whole;
+    };
+    QVERIFY2(whole_entries() >= MainWindow::kOpeningEntries,
+             qPrintable(QString::number(whole_entries())));
+    QVERIFY(window.width() >= qRound(8040 * window.logicalDpiX() / 1440.0));
+    window.resize(1, 1);
+    QTRY_COMPARE(window.size(), window.minimumSize());
+    QVERIFY2(whole_entries() >= MainWindow::kLeastEntries,
+             qPrintable(QString::number(whole_entries())));
     const QSize list_before = view.size();
-    const int button_height = Find("start_export_button")->height();
-    window.resize(designed + QSize(300, 200));
+    const int button_height = Find(texts::kStartExportButton)->height();
+    window.resize(window.size() + QSize(300, 200));
     QTRY_COMPARE(view.width(), list_before.width() + 300);
     QCOMPARE(view.height(), list_before.height() + 200);
-    QCOMPARE(Find("start_export_button")->height(), button_height);
+    QCOMPARE(Find(texts::kStartExportButton)->height(), button_height);
+    const QSize left = window.size();
+    window.close();
+    QCOMPARE(Load().size(), left);
+    window_->close();  // the stored size is the user's: none for the rest
+    ClearSettings();
+    MainWindow& again = Load();
+    again.list().Append("/home/someone/a long folder name/Fruit Prices.xlsx");
+    ShowWindow();
     // The one column fills the list; long paths keep their file name.
-    QCOMPARE(view.header()->sectionSize(0), view.viewport()->width());
-    QCOMPARE(view.textElideMode(), Qt::ElideMiddle);
-    QCOMPARE(window.list().data(window.list().index(0), Qt::ToolTipRole),
-             QVariant(window.list().Text(0)));
+    FileListView& shown = again.list_view();
+    QCOMPARE(shown.header()->sectionSize(0), shown.viewport()->width());
+    QCOMPARE(shown.textElideMode(), Qt::ElideMiddle);
+    QCOMPARE(again.list().data(again.list().index(0), Qt::ToolTipRole),
+             QVariant(again.list().Text(0)));
     // The header modes in code order, top to bottom; Row First on the left.
     int last_top = -1;
-    for (const char* role : {"header_row_option", "header_column_option",
-                             "both_headers_option", "no_headers_option"}) {
-      QVERIFY2(Find(role)->y() > last_top, role);
-      last_top = Find(role)->y();
+    for (const char* mode :
+         {texts::kHeaderRowOption, texts::kHeaderColumnOption,
+          texts::kBothHeadersOption, texts::kNoHeadersOption}) {
+      QVERIFY2(Find(mode)->y() > last_top, mode);
+      last_top = Find(mode)->y();
     }
-    QVERIFY(Find("row_first_option")->x() < Find("column_first_option")->x());
+    QVERIFY(Find(texts::kRowFirstOption)->x() <
+            Find(texts::kColumnFirstOption)->x());
   }
 
   void KeyboardReachesEveryControlTopToBottom() {
@@ -237,17 +263,21 @@ class MainWindowTest : public QObject {
     QStringList visited;
     for (int i = 0; i < 13; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      visited << QApplication::focusWidget()->objectName();
+      visited << Describe(QApplication::focusWidget());
     }
     // Tab enters the header modes on the checked one, and Space there
     // changes nothing.
-    QCOMPARE(visited,
-             (QStringList{
-                 "add_files_button", "add_folder_button", "clear_list_button",
-                 "both_headers_option", "escape_text_check",
-                 "valid_names_check", "as_displayed_check", "row_first_option",
-                 "title_edit", "output_folder_edit", "choose_folder_button",
-                 "load_samples_button", "start_export_button"}));
+    QStringList expected;
+    for (const char* text :
+         {texts::kAddFilesButton, texts::kAddFolderButton,
+          texts::kClearListButton, texts::kBothHeadersOption,
+          texts::kEscapeTextCheck, texts::kValidNamesCheck,
+          texts::kAsDisplayedCheck, texts::kRowFirstOption, texts::kTitleGroup,
+          texts::kOutputFolderGroup, texts::kChooseFolderButton,
+          texts::kLoadSamplesButton, texts::kStartExportButton}) {
+      expected << Caption(text);
+    }
+    QCOMPARE(visited, expected);
     // Enter presses the focused button: here it starts a run, which finds
     // the list empty.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -259,7 +289,7 @@ class MainWindowTest : public QObject {
                                    ? QKeySequence::mnemonic(button->text())
                                    : button->shortcut();
       QVERIFY2(!key.isEmpty() && !keys.contains(key),
-               qPrintable(button->objectName()));
+               qPrintable(button->text()));
       keys.insert(key);
     }
     QCOMPARE(keys.size(), 6);
@@ -279,6 +309,7 @@ class MainWindowTest : public QObject {
       keys.insert(key, text);
     };
     for (QAbstractButton* button : window_->findChildren<QAbstractButton*>()) {
+      if (!button->isVisible()) continue;  // the menu bar's "more" arrow
       take(button->text(), button->shortcut());
       if (QTest::currentTestFailed()) return;
     }
@@ -302,7 +333,7 @@ class MainWindowTest : public QObject {
       QTest::keySequence(window_.get(), QKeySequence::mnemonic(frame->title()));
       QCOMPARE(QApplication::focusWidget(), field);
     }
-    auto* none = Find<QRadioButton>("no_headers_option");
+    auto* none = Find<QRadioButton>(texts::kNoHeadersOption);
     QTest::keySequence(window_.get(), QKeySequence::mnemonic(none->text()));
     QTRY_VERIFY(none->isChecked());
   }
@@ -310,25 +341,29 @@ class MainWindowTest : public QObject {
   void ButtonsReachTheListCommandsAndTheRun() {
     MainWindow& window = Load();
     dialogs_.file_lists.push_back({"/x/a.xlsx", "/x/b.xls"});
-    QTest::mouseClick(Find<QPushButton>("add_files_button"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(texts::kAddFilesButton),
+                      Qt::LeftButton);
     QCOMPARE(window.list().Count(), 2);
     window.list().Lock();  // a run or a scan under way: the list stays
-    QTest::mouseClick(Find<QPushButton>("clear_list_button"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(texts::kClearListButton),
+                      Qt::LeftButton);
     QCOMPARE(window.list().Count(), 2);
     window.list().Unlock();
-    QTest::mouseClick(Find<QPushButton>("clear_list_button"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(texts::kClearListButton),
+                      Qt::LeftButton);
     QCOMPARE(window.list().Count(), 0);
     QDir(data_folder_->path()).mkpath("Samples");
     QFile sample(data_folder_->filePath("Samples/Fruit.csv"));
     QVERIFY(sample.open(QIODevice::WriteOnly));
     sample.close();
     dialogs_.answers.push_back(false);
-    QTest::mouseClick(Find<QPushButton>("load_samples_button"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(texts::kLoadSamplesButton),
+                      Qt::LeftButton);
     QCOMPARE(window.list().texts(), QStringList{sample.fileName()});
     dialogs_.folders.push_back("/srv/Reports");
-    QTest::mouseClick(Find<QPushButton>("choose_folder_button"),
+    QTest::mouseClick(Find<QPushButton>(texts::kChooseFolderButton),
                       Qt::LeftButton);
-    QCOMPARE(Find<QLineEdit>("output_folder_edit")->text(),
+    QCOMPARE(Line(texts::kOutputFolderGroup)->text(),
              QStringLiteral("/srv/Reports/"));
   }
 
@@ -346,12 +381,13 @@ class MainWindowTest : public QObject {
     opener_.prompts = {[&](const PromptContext&) {
       pointers << window.pointer().pointer();
       texts << window.progress_bar().text();
-      Hover(Find("add_files_button"));  // the hourglass stays
+      Hover(Find(texts::kAddFilesButton));  // the hourglass stays
       pointers << window.pointer().pointer();
       window.close();
       return std::optional<std::string>("A1:A2");
     }};
-    QTest::mouseClick(Find<QPushButton>("start_export_button"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(texts::kStartExportButton),
+                      Qt::LeftButton);
     QTRY_VERIFY(window.run() == nullptr);
     QVERIFY(testing::FlushEvents());
     QCOMPARE(pointers, QList<Pointer>(2, Pointer::kHourglass));
@@ -366,19 +402,19 @@ class MainWindowTest : public QObject {
     MainWindow& window = Load();
     PointerRule& pointer = window.pointer();
     QCOMPARE(pointer.pointer(), Pointer::kDefault);
-    Hover(Find("start_export_button"));
+    Hover(Find(texts::kStartExportButton));
     QCOMPARE(pointer.pointer(), Pointer::kHand);
     QCOMPARE(window.cursor().shape(), Qt::PointingHandCursor);
-    Hover(Find("header_mode_group"));
+    Hover(Find(texts::kHeaderModeGroup));
     QCOMPARE(pointer.pointer(), Pointer::kDefault);
-    Hover(Find("choose_folder_button"));
+    Hover(Find(texts::kChooseFolderButton));
     QCOMPARE(pointer.pointer(), Pointer::kHand);
-    Hover(Find("title_edit"));  // no pointer handling of its own
+    Hover(Line(texts::kTitleGroup));  // no pointer handling of its own
     QCOMPARE(pointer.pointer(), Pointer::kHand);
     Hover(window.list_view().viewport());
     QCOMPARE(pointer.pointer(), Pointer::kDefault);
     pointer.SetBusy(true);
-    Hover(Find("add_folder_button"));
+    Hover(Find(texts::kAddFolderButton));
     QCOMPARE(pointer.pointer(), Pointer::kHourglass);
     QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
     pointer.SetBusy(false);
@@ -396,7 +432,7 @@ class MainWindowTest : public QObject {
     QVERIFY(image.save(broken.fileName(), "PNG"));
     MainWindow& window = Load();
     QCOMPARE(dialogs_.Kinds(), QStringList());
-    Hover(Find("clear_list_button"));
+    Hover(Find(texts::kClearListButton));
     QCOMPARE(window.cursor().shape(), Qt::BitmapCursor);
   }
 };

@@ -64,8 +64,8 @@ QStringList MarkedNames() {
 
 // The files that may hold a marked text other than inside Tr().
 const QStringList kHeldAsData = {
-    // Rows of the header mode table, shown by Tr(option.caption).
-    QStringLiteral("shell/export_options_panel.cc"),
+    // Rows of the table of export options, shown by Tr(row.caption).
+    QStringLiteral("run/export_option_table.cc"),
 };
 
 // What shows a text to the user, and a literal with a letter given to it.

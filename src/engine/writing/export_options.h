@@ -52,6 +52,8 @@ struct ExportOptions {
   /// most 11 characters; booleans TRUE / FALSE; errors their code) instead
   /// of its value.
   bool as_displayed = false;
+
+  bool operator==(const ExportOptions&) const = default;
 };
 
 }  // namespace kestrilo

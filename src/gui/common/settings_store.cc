@@ -14,9 +14,8 @@ QSettings Open() {
                    QString::fromLatin1(texts::kSettingsApplication));
 }
 
-QString Path(SettingsStore::Key key) {
-  return QString::fromLatin1(texts::kSettingsSection) +
-         SettingsStore::NameOf(key);
+QString Path(const QString& name) {
+  return QString::fromLatin1(texts::kSettingsSection) + name;
 }
 
 }  // namespace
@@ -24,23 +23,26 @@ QString Path(SettingsStore::Key key) {
 QString SettingsStore::NameOf(Key key) {
   // In the order of Key.
   static constexpr const char* kNames[] = {
-      texts::kSettingHeaderMode,    texts::kSettingHierarchy,
-      texts::kSettingTitle,         texts::kSettingOutputFolder,
-      texts::kSettingLastFolderDot, texts::kSettingEscapeText,
-      texts::kSettingExtension,     texts::kSettingLastFolder,
-      texts::kSettingValidNames,    texts::kSettingRecords,
-      texts::kSettingRecordTag,     texts::kSettingKeepEmpty,
-      texts::kSettingWriteSchema,   texts::kSettingWorkbookWindow,
-      texts::kSettingAsDisplayed};
+      texts::kSettingOutputFolder,   texts::kSettingLastFolderDot,
+      texts::kSettingExtension,      texts::kSettingLastFolder,
+      texts::kSettingWorkbookWindow, texts::kSettingMainWindow};
   return QString::fromLatin1(kNames[static_cast<int>(key)]);
 }
 
 QString SettingsStore::Read(Key key, const QString& default_value) {
-  return Open().value(Path(key), default_value).toString();
+  return Read(NameOf(key), default_value);
 }
 
 void SettingsStore::Write(Key key, const QString& value) {
-  Open().setValue(Path(key), value);
+  Write(NameOf(key), value);
+}
+
+QString SettingsStore::Read(const QString& name, const QString& default_value) {
+  return Open().value(Path(name), default_value).toString();
+}
+
+void SettingsStore::Write(const QString& name, const QString& value) {
+  Open().setValue(Path(name), value);
 }
 
 }  // namespace kestrilo::gui

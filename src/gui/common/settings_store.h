@@ -14,31 +14,27 @@ namespace kestrilo::gui {
 /// settings are never touched.
 class SettingsStore {
  public:
-  /// Every value the program keeps.
+  /// Every value the program keeps besides the export options, whose names
+  /// the table of export options gives (ExportOptionRows()).
   enum class Key {
-    kHeaderMode,        ///< header mode code "1" to "4"
-    kHierarchy,         ///< "1" row first, "2" column first
-    kTitle,             ///< the title text
     kOutputFolder,      ///< the output folder text
     kLastOutputFolder,  ///< the folder last chosen for output
-    kEscapeText,        ///< "1" escape cell text, "0" raw text
     kScanExtension,     ///< extension of the folder scan
     kLastScanFolder,    ///< the folder last scanned
-    kValidNames,        ///< "1" tag names made valid XML names, "0" not
-    kRecords,           ///< "1" the records layout, "0" the header mode's
-    kRecordTag,         ///< the records layout's record tag text
-    kKeepEmpty,         ///< "1" empty attributes and elements kept, "0" not
-    kWriteSchema,       ///< "1" an XML Schema beside each file, "0" not
     kWorkbookWindow,    ///< a workbook window's last size and position
-    kAsDisplayed,       ///< "1" cells written as displayed, "0" their values
+    kMainWindow,        ///< the main window's last size and position
   };
 
   /// The value stored under `key`, or `default_value` when none was written.
   static QString Read(Key key, const QString& default_value);
   /// Stores `value` under `key` at once.
   static void Write(Key key, const QString& value);
-  /// The name the value is stored under, such as "Selection Properties".
+  /// The name the value is stored under, such as "Output Folder".
   static QString NameOf(Key key);
+
+  /// The same for a value named by its stored name, such as "Escape Text".
+  static QString Read(const QString& name, const QString& default_value);
+  static void Write(const QString& name, const QString& value);
 };
 
 }  // namespace kestrilo::gui

@@ -27,21 +27,24 @@ inline constexpr char kSettingsApplication[] = "Kestrilo";
 // The section of the stored settings, with its separator.
 inline constexpr char kSettingsSection[] = "Kestrilo/";
 // Stored setting names, in the order of SettingsStore::Key.
-inline constexpr char kSettingHeaderMode[] = "Selection Properties";
-inline constexpr char kSettingHierarchy[] = "Flip Row";
-inline constexpr char kSettingTitle[] = "Title";
 inline constexpr char kSettingOutputFolder[] = "Output Folder";
 inline constexpr char kSettingLastFolderDot[] = "LastFolderDot";
-inline constexpr char kSettingEscapeText[] = "Escape Text";
 inline constexpr char kSettingExtension[] = "Extension";
 inline constexpr char kSettingLastFolder[] = "LastFolder";
-inline constexpr char kSettingValidNames[] = "Valid Names";
+inline constexpr char kSettingWorkbookWindow[] = "Workbook Window";
+inline constexpr char kSettingMainWindow[] = "Main Window";
+// Stored setting names of the export options (the table of
+// gui/run/export_option_table.cc).
+inline constexpr char kSettingHeaderMode[] = "Selection Properties";
 inline constexpr char kSettingRecords[] = "Records";
-inline constexpr char kSettingRecordTag[] = "Record Tag";
+inline constexpr char kSettingEscapeText[] = "Escape Text";
+inline constexpr char kSettingValidNames[] = "Valid Names";
+inline constexpr char kSettingAsDisplayed[] = "As Displayed";
 inline constexpr char kSettingKeepEmpty[] = "Keep Empty";
 inline constexpr char kSettingWriteSchema[] = "Write Schema";
-inline constexpr char kSettingWorkbookWindow[] = "Workbook Window";
-inline constexpr char kSettingAsDisplayed[] = "As Displayed";
+inline constexpr char kSettingHierarchy[] = "Flip Row";
+inline constexpr char kSettingTitle[] = "Title";
+inline constexpr char kSettingRecordTag[] = "Record Tag";
 // The values a setting starts with, as the window shows them.
 inline constexpr char kDefaultTitle[] = "XML";
 inline constexpr char kDefaultExtension[] = "xl*";
@@ -107,6 +110,35 @@ inline constexpr char kProgressIdle[] =
 inline constexpr char kProgressProcessing[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Processing: ");
 
+// ---- Main window: menu bar and help --------------------------------------
+// The menus' own titles have no access key: every letter of them is taken
+// by a button or an option of the window. F10 opens the menu bar. "Clear
+// List" is the button's text, the menu "Export" the range prompt's title.
+
+inline constexpr char kFileMenu[] = QT_TRANSLATE_NOOP("Kestrilo", "File");
+inline constexpr char kAddFilesAction[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "&Add Files...");
+inline constexpr char kAddFolderAction[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Add &Folder...");
+inline constexpr char kQuitAction[] = QT_TRANSLATE_NOOP("Kestrilo", "&Quit");
+inline constexpr char kStartAction[] = QT_TRANSLATE_NOOP("Kestrilo", "&Start");
+inline constexpr char kHelpMenu[] = QT_TRANSLATE_NOOP("Kestrilo", "Help");
+inline constexpr char kContentsAction[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "&Contents");
+inline constexpr char kAboutAction[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "&About Kestrilo");
+//: The help window's title.
+inline constexpr char kHelpTitle[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Kestrilo Help");
+//: "About Kestrilo": %1 is the version, such as "1.0.0".
+inline constexpr char kAboutText[] = QT_TRANSLATE_NOOP(
+    "Kestrilo",
+    "Kestrilo %1\r\n\r\nTurns blocks of spreadsheet cells into XML files, one "
+    "file per workbook.\r\n\r\nCopyright (c) 2026 Velmora. Free software "
+    "under the MIT licence: you may use, copy, change and hand it on, "
+    "provided the copyright and licence notice go with it. It comes without "
+    "any warranty.");
+
 // ---- Main window: export options frames ------------------------------------
 // Each option's access key is its "&" letter, one of its own beside the
 // buttons' (A, F, C, L, S, and Alt+O for "...").
@@ -169,6 +201,9 @@ inline constexpr char kFileListHeader[] =
 //: "Add Excel Files": the file dialog's title and filters.
 inline constexpr char kAddFilesTitle[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "Add File(s) - Hold Ctrl to select multiple files");
+//: %1: the file name patterns of every format read ("*.xlsx *.ods ...").
+inline constexpr char kAllWorkbooksFilter[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "All workbooks (%1)");
 inline constexpr char kExcelFilesFilter[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Excel Files (*.xl*)");
 //: %1: the file name patterns of the formats read ("*.ods *.ots").
@@ -238,6 +273,22 @@ inline constexpr char kDoneSkipped[] =
     QT_TRANSLATE_NOOP("Kestrilo", "; %1 skipped");
 inline constexpr char kDoneFailed[] = QT_TRANSLATE_NOOP(
     "Kestrilo", "; %1 failed (see the messages before this one)");
+//: After the counts when the user stopped the run: how many workbooks it
+//: never began.
+inline constexpr char kDoneNotBegun[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "; %1 not begun (the run was stopped)");
+//: Headings of the lists of workbooks that gave no file, one path a line
+//: (the first ten, then "and 3 more").
+inline constexpr char kDoneSkippedList[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "\r\n\r\nSkipped:\r\n");
+inline constexpr char kDoneFailedList[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "\r\n\r\nFailed:\r\n");
+//: "Stop the Run": asked before the run ends; %1 is how many workbooks are
+//: left, this one included.
+inline constexpr char kStopRunQuestion[] = QT_TRANSLATE_NOOP(
+    "Kestrilo",
+    "Stop the whole run? This workbook and any after it (%1 in all) will not "
+    "be exported.");
 //: A workbook's path, and what the user should know of the XML written.
 inline constexpr char kConversionWarning[] =
     QT_TRANSLATE_NOOP("Kestrilo", "%1: warning: %2");
@@ -271,6 +322,11 @@ inline constexpr char kNameBoxToolTip[] = QT_TRANSLATE_NOOP(
     "Name box: type an address or a name and press Enter, or pick a named "
     "block from the list");
 //: The heading of the name box's list above the workbook's tables.
+//: The name box refused what was typed: the text.
+inline constexpr char kNameBoxRefused[] = QT_TRANSLATE_NOOP(
+    "Kestrilo",
+    "\"%1\" is neither a cell address of this sheet nor a name of this "
+    "workbook.");
 inline constexpr char kNameBoxTables[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Tables");
 inline constexpr char kFormulaBarMark[] = QT_TRANSLATE_NOOP("Kestrilo", "fx");
@@ -299,6 +355,7 @@ inline constexpr char kWorkbookNotOpen[] =
 
 // ---- Workbook window: range prompt and XML preview -------------------------
 
+//: The range prompt's title, and the main window's menu of the run.
 inline constexpr char kPromptDockTitle[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Export");
 inline constexpr char kPromptInstruction[] =
@@ -307,6 +364,9 @@ inline constexpr char kPromptFieldName[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Cell address");
 inline constexpr char kPromptOk[] = QT_TRANSLATE_NOOP("Kestrilo", "OK");
 inline constexpr char kPromptCancel[] = QT_TRANSLATE_NOOP("Kestrilo", "Cancel");
+//: Ends the whole export run, after a question.
+inline constexpr char kStopRunButton[] =
+    QT_TRANSLATE_NOOP("Kestrilo", "Stop the &Run");
 inline constexpr char kRunPosition[] =
     QT_TRANSLATE_NOOP("Kestrilo", "Workbook %1 of %2: %3");
 inline constexpr char kNotAnAddress[] =

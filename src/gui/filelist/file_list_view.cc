@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 #include "gui/common/data_folder.h"
 #include "gui/common/translation.h"
@@ -130,6 +132,22 @@ void FileListView::AutoScroll(int y, int row) {
   } else if (y >= viewport()->height() - margin && row + 1 < model_.Count()) {
     scrollTo(model_.index(row + 1));
   }
+}
+
+int FileListView::HeightForEntries(int count) const {
+  // As the item delegate sizes an entry, whether or not one is listed.
+  QStyleOptionViewItem option;
+  option.initFrom(this);
+  option.font = font();
+  option.fontMetrics = fontMetrics();
+  option.features = QStyleOptionViewItem::HasDisplay;
+  option.text = QStringLiteral("X");
+  const int entry =
+      style()
+          ->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this)
+          .height();
+  const int heading = isHeaderHidden() ? 0 : header()->sizeHint().height();
+  return heading + count * entry + 2 * frameWidth();
 }
 
 }  // namespace kestrilo::gui

@@ -33,6 +33,10 @@ class FileListView : public QTreeView {
   /// Gives the selection to the entry at `row`.
   void Select(int row);
 
+  /// The height the list needs to show `count` entries whole, with its
+  /// header and frame.
+  int HeightForEntries(int count) const;
+
   /// The reorder state: a button is down over the list.
   bool drag_active() const { return drag_active_; }
   /// The 0-based row of the entry being moved; -1 when none.

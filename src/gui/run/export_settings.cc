@@ -18,156 +18,123 @@ namespace {
 
 using Key = SettingsStore::Key;
 
-// A stored code read as a number; a failure for a text that is none.
-double StoredNumber(Key key) {
-  const QString value = SettingsStore::Read(key, QStringLiteral("1"));
-  bool ok = false;
-  const double number = value.trimmed().toDouble(&ok);
-  if (!ok) {
-    throw std::invalid_argument(Tr(texts::kSettingNotNumber)
-                                    .arg(SettingsStore::NameOf(key), value)
-                                    .toStdString());
-  }
-  return number;
+std::size_t IndexOf(const ExportOptionRow& row) {
+  return static_cast<std::size_t>(&row - ExportOptionRows().data());
 }
 
-// A choice as it is stored: "1" on, "0" off.
-QString Flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+const ExportOptionRow& HeaderModeRow() {
+  return OptionRowNamed(texts::kSettingHeaderMode);
+}
+
+const ExportOptionRow& RecordsRow() {
+  return OptionRowNamed(texts::kSettingRecords);
+}
 
 }  // namespace
 
-ExportSettings::ExportSettings(QObject* parent) : QObject(parent) {}
+ExportSettings::ExportSettings(QObject* parent) : QObject(parent) {
+  for (const ExportOptionRow& row : ExportOptionRows()) {
+    values_.push_back(QString::fromUtf8(row.default_value));
+  }
+}
 
 void ExportSettings::Restore(StepGuard& guard) {
-  if (!guard.Run(Step::kRestoreHeaderMode, [this] {
-        const double code = StoredNumber(Key::kHeaderMode);
-        if (code >= 1 && code <= 4 && code == static_cast<int>(code)) {
-          SetHeaderMode(static_cast<HeaderMode>(code));
-        }
-      })) {
-    SetHeaderMode(HeaderMode::kHeaderRow);
+  for (const ExportOptionRow& row : ExportOptionRows()) {
+    const QString stored = SettingsStore::Read(
+        QString::fromUtf8(row.key), QString::fromUtf8(row.default_value));
+    const auto restore = [&] { Set(row, ValueFromStored(row, stored)); };
+    if (!row.restore_step) {
+      restore();
+    } else if (!guard.Run(*row.restore_step, restore)) {
+      Set(row, QString::fromUtf8(row.choices.front().code));
+    }
   }
-  if (!guard.Run(Step::kRestoreHierarchy, [this] {
-        const double code = StoredNumber(Key::kHierarchy);
-        if (code == 1 || code == 2) SetRowFirst(code == 1);
-      })) {
-    SetRowFirst(true);
-  }
-  SetEscapeText(SettingsStore::Read(Key::kEscapeText, QStringLiteral("1")) !=
-                QStringLiteral("0"));
-  SetValidNames(SettingsStore::Read(Key::kValidNames, QStringLiteral("1")) !=
-                QStringLiteral("0"));
-  SetAsDisplayed(SettingsStore::Read(Key::kAsDisplayed, QStringLiteral("0")) ==
-                 QStringLiteral("1"));
-  SetTitle(SettingsStore::Read(Key::kTitle,
-                               QString::fromLatin1(texts::kDefaultTitle)));
   guard.Run(Step::kRestoreOutputFolder, [this] {
     SetOutputFolder(
         SettingsStore::Read(Key::kOutputFolder, DesktopFolderPath()));
   });
-  RestoreRecords();
 }
 
-void ExportSettings::RestoreRecords() {
-  const auto on = [](Key key) {
-    return SettingsStore::Read(key, Flag(false)) == Flag(true);
-  };
-  if (on(Key::kRecords)) SetHeaderMode(HeaderMode::kRecords);
-  SetRecordTag(SettingsStore::Read(
-      Key::kRecordTag, QString::fromLatin1(texts::kDefaultRecordTag)));
-  SetKeepEmpty(on(Key::kKeepEmpty));
-  SetWriteSchema(on(Key::kWriteSchema));
+const QString& ExportSettings::Value(const ExportOptionRow& row) const {
+  return values_.at(IndexOf(row));
+}
+
+const QString& ExportSettings::Value(const char* key) const {
+  return Value(OptionRowNamed(key));
+}
+
+void ExportSettings::Set(const ExportOptionRow& row, const QString& value) {
+  QString& field = values_.at(IndexOf(row));
+  if (field == value) return;
+  field = value;
+  SettingsStore::Write(QString::fromUtf8(row.key), value);
+  emit Changed();
+}
+
+void ExportSettings::Set(const char* key, const QString& value) {
+  Set(OptionRowNamed(key), value);
+}
+
+bool ExportSettings::Applies(const ExportOptionRow& row) const {
+  switch (row.scope) {
+    case OptionScope::kAlways:
+      return true;
+    case OptionScope::kHeaderModes:
+      return !records_apply();
+    case OptionScope::kRecords:
+      return records_apply();
+    case OptionScope::kHierarchy:
+      return hierarchy_applies();
+  }
+  return true;
+}
+
+ExportSettings::HeaderMode ExportSettings::header_mode() const {
+  if (records_apply()) return HeaderMode::kRecords;
+  return static_cast<HeaderMode>(Value(HeaderModeRow()).toInt());
+}
+
+void ExportSettings::SetHeaderMode(HeaderMode mode) {
+  const bool records = mode == HeaderMode::kRecords;
+  // The header mode stored stays the last of the four.
+  if (!records) {
+    Set(HeaderModeRow(), QString::number(static_cast<int>(mode)));
+  }
+  Set(RecordsRow(), CheckValue(records));
 }
 
 bool ExportSettings::hierarchy_applies() const {
-  return header_mode_ == HeaderMode::kBothHeaders ||
-         header_mode_ == HeaderMode::kNoHeaders;
+  const HeaderMode mode = header_mode();
+  return mode == HeaderMode::kBothHeaders || mode == HeaderMode::kNoHeaders;
+}
+
+bool ExportSettings::records_apply() const {
+  return Value(RecordsRow()) == CheckValue(true);
 }
 
 ExportOptions ExportSettings::Options() const {
   ExportOptions options;
-  options.header_row = header_mode_ == HeaderMode::kHeaderRow ||
-                       header_mode_ == HeaderMode::kBothHeaders;
-  options.header_column = header_mode_ == HeaderMode::kHeaderColumn ||
-                          header_mode_ == HeaderMode::kBothHeaders;
-  options.row_first = row_first_;
-  options.title = title_.toStdString();
-  options.escape_text = escape_text_;
-  options.valid_names = valid_names_;
-  options.records = records_apply();
-  options.record_tag = record_tag_.toStdString();
-  options.keep_empty = options.records && keep_empty_;
-  options.schema = options.records && write_schema_;
-  options.as_displayed = as_displayed_;
+  for (const ExportOptionRow& row : ExportOptionRows()) {
+    if (Applies(row)) ApplyOption(row, Value(row), options);
+  }
   return options;
 }
 
-template <typename Value>
-void ExportSettings::Change(Value& field, const Value& value, Key key,
-                            const QString& text) {
-  if (field == value) return;
-  field = value;
-  SettingsStore::Write(key, text);
-  emit Changed();
-}
-
-void ExportSettings::SetHeaderMode(HeaderMode mode) {
-  if (header_mode_ == mode) return;
-  const bool records = mode == HeaderMode::kRecords;
-  if (records != records_apply()) {
-    SettingsStore::Write(Key::kRecords, Flag(records));
-  }
-  // The header mode stored stays the last of the four.
-  if (!records) {
-    SettingsStore::Write(Key::kHeaderMode,
-                         QString::number(static_cast<int>(mode)));
-  }
-  header_mode_ = mode;
-  emit Changed();
-}
-
-void ExportSettings::SetRowFirst(bool row_first) {
-  Change(row_first_, row_first, Key::kHierarchy,
-         row_first ? QStringLiteral("1") : QStringLiteral("2"));
-}
-
-void ExportSettings::SetTitle(const QString& title) {
-  Change(title_, title, Key::kTitle, title);
-}
-
 void ExportSettings::SetOutputFolder(const QString& folder) {
-  Change(output_folder_, folder, Key::kOutputFolder, folder);
-}
-
-void ExportSettings::SetEscapeText(bool escape) {
-  Change(escape_text_, escape, Key::kEscapeText, Flag(escape));
-}
-
-void ExportSettings::SetValidNames(bool valid) {
-  Change(valid_names_, valid, Key::kValidNames, Flag(valid));
-}
-
-void ExportSettings::SetRecordTag(const QString& tag) {
-  Change(record_tag_, tag, Key::kRecordTag, tag);
-}
-
-void ExportSettings::SetKeepEmpty(bool keep) {
-  Change(keep_empty_, keep, Key::kKeepEmpty, Flag(keep));
-}
-
-void ExportSettings::SetWriteSchema(bool write) {
-  Change(write_schema_, write, Key::kWriteSchema, Flag(write));
-}
-
-void ExportSettings::SetAsDisplayed(bool as_displayed) {
-  Change(as_displayed_, as_displayed, Key::kAsDisplayed,
-         as_displayed ? QStringLiteral("1") : QStringLiteral("0"));
+  if (output_folder_ == folder) return;
+  output_folder_ = folder;
+  SettingsStore::Write(Key::kOutputFolder, folder);
+  emit Changed();
 }
 
 void ExportSettings::ChooseOutputFolder(Dialogs& dialogs) {
-  const QString chosen = dialogs.BrowseForFolder(
-      Tr(texts::kFolderPrompt),
-      SettingsStore::Read(Key::kLastOutputFolder, QString()));
+  const QString shown = output_folder_.trimmed();
+  const QString start =
+      !shown.isEmpty() && QFileInfo(shown).isDir()
+          ? shown
+          : SettingsStore::Read(Key::kLastOutputFolder, QString());
+  const QString chosen =
+      dialogs.BrowseForFolder(Tr(texts::kFolderPrompt), start);
   if (chosen.isEmpty()) return;
   SettingsStore::Write(Key::kLastOutputFolder, chosen);
   // The folder text always ends with one separator; a root has it already.

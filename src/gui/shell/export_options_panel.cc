@@ -3,6 +3,8 @@
 #include "gui/shell/export_options_panel.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,7 +14,8 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <vector>
+#include <algorithm>
+#include <tuple>
 
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
@@ -21,46 +24,11 @@
 namespace kestrilo::gui {
 namespace {
 
-using HeaderMode = ExportSettings::HeaderMode;
-
-struct HeaderModeOption {
-  HeaderMode mode;
-  const char* role;
-  const char* caption;
-};
-
-// In the order of their codes, 1 at the top.
-constexpr HeaderModeOption kHeaderModes[] = {
-    {HeaderMode::kHeaderRow, "header_row_option", texts::kHeaderRowOption},
-    {HeaderMode::kHeaderColumn, "header_column_option",
-     texts::kHeaderColumnOption},
-    {HeaderMode::kBothHeaders, "both_headers_option",
-     texts::kBothHeadersOption},
-    {HeaderMode::kNoHeaders, "no_headers_option", texts::kNoHeadersOption},
-    {HeaderMode::kRecords, "records_option", texts::kRecordsOption},
-};
-
 // The frames stand close together, as they always did, so that the window
 // fits its designed size.
 void Tighten(QBoxLayout* layout) {
   layout->setContentsMargins(8, 2, 8, 4);
   layout->setSpacing(2);
-}
-
-template <typename Widget>
-Widget* Make(QWidget* parent, const char* role, const QString& text = {}) {
-  auto* widget = new Widget(text, parent);
-  widget->setObjectName(QString::fromLatin1(role));
-  return widget;
-}
-
-// A column of check boxes, one under the other.
-QWidget* CheckColumn(QWidget* parent) {
-  auto* column = new QWidget(parent);
-  auto* layout = new QVBoxLayout(column);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(2);
-  return column;
 }
 
 // Tab enters a group of options on the checked one, never on another, so
@@ -73,6 +41,11 @@ void TabOnlyToChecked(const QList<QRadioButton*>& group) {
   }
 }
 
+bool InColumn(OptionPlace place) {
+  return place == OptionPlace::kCellOptions ||
+         place == OptionPlace::kRecordOptions;
+}
+
 }  // namespace
 
 ExportOptionsPanel::ExportOptionsPanel(ExportSettings& settings,
@@ -80,200 +53,323 @@ ExportOptionsPanel::ExportOptionsPanel(ExportSettings& settings,
     : QWidget(parent), settings_(settings), dialogs_(dialogs) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(BuildHeaderModes());
-  layout->addWidget(BuildHierarchy());
-  layout->addWidget(BuildTitle());
+  for (const ExportOptionRow& row : ExportOptionRows()) BuildRow(row);
   layout->addWidget(BuildOutputFolder());
   Show();
-  Connect();
+  for (const Control& control : controls_) Connect(control);
+  connect(choose_folder_button_, &QPushButton::clicked, this,
+          [this] { settings_.ChooseOutputFolder(dialogs_); });
+  connect(output_folder_edit_, &QLineEdit::textChanged, &settings_,
+          &ExportSettings::SetOutputFolder);
+  connect(&settings_, &ExportSettings::Changed, this,
+          &ExportOptionsPanel::Show);
 }
 
-QGroupBox* ExportOptionsPanel::BuildHeaderModes() {
-  header_mode_group_ =
-      Make<QGroupBox>(this, "header_mode_group", Tr(texts::kHeaderModeGroup));
-  auto* layout = new QVBoxLayout(header_mode_group_);
-  Tighten(layout);
-  for (const HeaderModeOption& option : kHeaderModes) {
-    header_options_.append(Make<QRadioButton>(header_mode_group_, option.role,
-                                              Tr(option.caption)));
-    layout->addWidget(header_options_.last());
+QGroupBox* ExportOptionsPanel::MakeFrame(const char* caption) {
+  auto* frame = new QGroupBox(Tr(caption), this);
+  layout()->addWidget(frame);
+  return frame;
+}
+
+void ExportOptionsPanel::BuildRow(const ExportOptionRow& row) {
+  controls_.push_back({&row, {}, nullptr});
+  switch (row.place) {
+    case OptionPlace::kLayouts:
+      if (layouts_frame_ == nullptr) {
+        layouts_frame_ = MakeFrame(row.caption);
+        auto* frame_layout = new QVBoxLayout(layouts_frame_);
+        Tighten(frame_layout);
+        // The options of the cells on the left, those of the records
+        // beside them: the window keeps its designed size.
+        auto* columns = new QWidget(layouts_frame_);
+        columns_ = new QGridLayout(columns);
+        columns_->setContentsMargins(0, 0, 0, 0);
+        columns_->setVerticalSpacing(2);
+        frame_layout->addWidget(columns);
+      }
+      AddRadios(row, layouts_frame_, layouts_frame_->layout());
+      break;
+    case OptionPlace::kCellOptions:
+    case OptionPlace::kRecordOptions:
+      AddToColumn(row, row.place == OptionPlace::kCellOptions ? 0 : 1);
+      break;
+    case OptionPlace::kHierarchy: {
+      hierarchy_frame_ = MakeFrame(row.caption);
+      auto* frame_layout = new QHBoxLayout(hierarchy_frame_);
+      Tighten(frame_layout);
+      controls_.back().frame = hierarchy_frame_;
+      AddRadios(row, hierarchy_frame_, frame_layout);
+      break;
+    }
+    case OptionPlace::kTitle: {
+      title_frame_ = MakeFrame(row.caption);
+      auto* frame_layout = new QHBoxLayout(title_frame_);
+      Tighten(frame_layout);
+      auto* edit = new QLineEdit(title_frame_);
+      frame_layout->addWidget(edit, 3);
+      controls_.back().widgets = {edit};
+      frame_fields_.append({title_frame_, edit});
+      title_frame_->installEventFilter(this);
+      break;
+    }
+    case OptionPlace::kBesideTitle:
+      AddLabelled(row, new QLineEdit(title_frame_), title_frame_,
+                  title_frame_->layout());
+      break;
   }
-  // The checks of the four layouts on the left, those of the records
-  // layout beside them: the window keeps its designed size.
-  auto* checks = new QWidget(header_mode_group_);
-  auto* row = new QHBoxLayout(checks);
-  row->setContentsMargins(0, 0, 0, 0);
-  QWidget* cells = CheckColumn(checks);
-  QWidget* records = CheckColumn(checks);
-  escape_text_check_ =
-      Make<QCheckBox>(cells, "escape_text_check", Tr(texts::kEscapeTextCheck));
-  valid_names_check_ =
-      Make<QCheckBox>(cells, "valid_names_check", Tr(texts::kValidNamesCheck));
-  keep_empty_check_ =
-      Make<QCheckBox>(records, "keep_empty_check", Tr(texts::kKeepEmptyCheck));
-  write_schema_check_ = Make<QCheckBox>(records, "write_schema_check",
-                                        Tr(texts::kWriteSchemaCheck));
-  as_displayed_check_ = Make<QCheckBox>(cells, "as_displayed_check",
-                                        Tr(texts::kAsDisplayedCheck));
-  for (QCheckBox* check :
-       {escape_text_check_, valid_names_check_, as_displayed_check_,
-        keep_empty_check_, write_schema_check_}) {
-    check->parentWidget()->layout()->addWidget(check);
+}
+
+void ExportOptionsPanel::AddRadios(const ExportOptionRow& row, QGroupBox* frame,
+                                   QLayout* layout) {
+  Control& control = controls_.back();
+  if (radio_groups_.isEmpty() ||
+      radio_groups_.last().first()->parent() != frame) {
+    radio_groups_.append(QList<QRadioButton*>());
   }
-  row->addWidget(cells, 1);
-  row->addWidget(records, 1);
-  layout->addWidget(checks);
-  return header_mode_group_;
+  const auto add = [&](const char* caption) {
+    auto* option = new QRadioButton(Tr(caption), frame);
+    // Above the columns of options, in the order of the table.
+    if (auto* box = qobject_cast<QBoxLayout*>(layout);
+        box != nullptr && frame == layouts_frame_) {
+      box->insertWidget(box->count() - 1, option);
+    } else {
+      layout->addWidget(option);
+    }
+    control.widgets.append(option);
+    radio_groups_.last().append(option);
+  };
+  if (row.kind == OptionKind::kChoice) {
+    for (const OptionChoice& choice : row.choices) add(choice.caption);
+  } else {
+    add(row.caption);
+  }
 }
 
-QGroupBox* ExportOptionsPanel::BuildHierarchy() {
-  hierarchy_group_ =
-      Make<QGroupBox>(this, "hierarchy_group", Tr(texts::kHierarchyGroup));
-  auto* layout = new QHBoxLayout(hierarchy_group_);
-  Tighten(layout);
-  row_first_option_ = Make<QRadioButton>(hierarchy_group_, "row_first_option",
-                                         Tr(texts::kRowFirstOption));
-  column_first_option_ = Make<QRadioButton>(
-      hierarchy_group_, "column_first_option", Tr(texts::kColumnFirstOption));
-  layout->addWidget(row_first_option_);
-  layout->addWidget(column_first_option_);
-  return hierarchy_group_;
+void ExportOptionsPanel::AddToColumn(const ExportOptionRow& row, int column) {
+  QWidget* parent = columns_->parentWidget();
+  const int at = column_rows_[column]++;
+  if (row.kind == OptionKind::kCheck) {
+    auto* check = new QCheckBox(Tr(row.caption), parent);
+    columns_->addWidget(check, at, column);
+    controls_.back().widgets = {check};
+    return;
+  }
+  QWidget* field = nullptr;
+  if (row.kind == OptionKind::kText) {
+    field = new QLineEdit(parent);
+  } else {
+    auto* list = new QComboBox(parent);
+    for (const OptionChoice& choice : row.choices) {
+      list->addItem(Tr(choice.caption));
+    }
+    field = list;
+  }
+  auto* line = new QWidget(parent);
+  auto* line_layout = new QHBoxLayout(line);
+  line_layout->setContentsMargins(0, 0, 0, 0);
+  AddLabelled(row, field, line, line_layout);
+  columns_->addWidget(line, at, column);
 }
 
-QGroupBox* ExportOptionsPanel::BuildTitle() {
-  title_group_ = Make<QGroupBox>(this, "title_group", Tr(texts::kTitleGroup));
-  auto* layout = new QHBoxLayout(title_group_);
-  Tighten(layout);
-  title_edit_ = Make<QLineEdit>(title_group_, "title_edit");
-  // The tag of each record, the level below the title, in the records
-  // layout.
-  record_tag_label_ = Make<QLabel>(title_group_, "record_tag_label",
-                                   Tr(texts::kRecordTagLabel));
-  record_tag_edit_ = Make<QLineEdit>(title_group_, "record_tag_edit");
-  record_tag_label_->setBuddy(record_tag_edit_);
-  layout->addWidget(title_edit_, 3);
-  layout->addWidget(record_tag_label_);
-  layout->addWidget(record_tag_edit_, 2);
-  return title_group_;
+void ExportOptionsPanel::AddLabelled(const ExportOptionRow& row, QWidget* field,
+                                     QWidget* parent, QLayout* layout) {
+  auto* label = new QLabel(Tr(row.caption), parent);
+  label->setBuddy(field);
+  field->setParent(parent);
+  layout->addWidget(label);
+  if (auto* box = qobject_cast<QBoxLayout*>(layout)) {
+    box->addWidget(field, 2);
+  } else {
+    layout->addWidget(field);
+  }
+  controls_.back().widgets = {field};
+  controls_.back().frame = label;
 }
 
 QGroupBox* ExportOptionsPanel::BuildOutputFolder() {
-  output_folder_group_ = Make<QGroupBox>(this, "output_folder_group",
-                                         Tr(texts::kOutputFolderGroup));
-  auto* layout = new QHBoxLayout(output_folder_group_);
+  output_folder_frame_ = new QGroupBox(Tr(texts::kOutputFolderGroup), this);
+  auto* layout = new QHBoxLayout(output_folder_frame_);
   Tighten(layout);
-  output_folder_edit_ =
-      Make<QLineEdit>(output_folder_group_, "output_folder_edit");
+  output_folder_edit_ = new QLineEdit(output_folder_frame_);
   choose_folder_button_ =
-      Make<QPushButton>(output_folder_group_, "choose_folder_button",
-                        Tr(texts::kChooseFolderButton));
+      new QPushButton(Tr(texts::kChooseFolderButton), output_folder_frame_);
   // "..." has no letter to underline: Alt+O stands in for one.
   choose_folder_button_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_O));
   choose_folder_button_->setToolTip(Tr(texts::kChooseFolderToolTip));
   choose_folder_button_->setAccessibleName(Tr(texts::kChooseFolderName));
   layout->addWidget(output_folder_edit_, 1);
   layout->addWidget(choose_folder_button_);
-  return output_folder_group_;
+  frame_fields_.append({output_folder_frame_, output_folder_edit_});
+  output_folder_frame_->installEventFilter(this);
+  return output_folder_frame_;
 }
 
-void ExportOptionsPanel::Connect() {
-  const auto on_check = [this](QRadioButton* option, auto apply) {
-    connect(option, &QRadioButton::toggled, this, [apply](bool on) {
-      if (on) apply();
-    });
-  };
+void ExportOptionsPanel::Connect(const Control& control) {
+  const ExportOptionRow& row = *control.row;
   ExportSettings& s = settings_;
-  for (qsizetype i = 0; i < header_options_.size(); ++i) {
-    const HeaderMode mode = kHeaderModes[i].mode;
-    on_check(header_options_[i], [&s, mode] { s.SetHeaderMode(mode); });
+  if (auto* check = qobject_cast<QCheckBox*>(control.widgets.front())) {
+    connect(check, &QCheckBox::toggled, this,
+            [&s, &row](bool on) { s.Set(row, CheckValue(on)); });
+  } else if (auto* edit = qobject_cast<QLineEdit*>(control.widgets.front())) {
+    connect(edit, &QLineEdit::textChanged, this,
+            [&s, &row](const QString& text) { s.Set(row, text); });
+  } else if (auto* list = qobject_cast<QComboBox*>(control.widgets.front())) {
+    connect(list, &QComboBox::currentIndexChanged, this, [&s, &row](int i) {
+      if (i >= 0) s.Set(row, QString::fromUtf8(row.choices[i].code));
+    });
+  } else if (row.kind == OptionKind::kCheck) {
+    // One more layout among the choices: chosen, it is on.
+    connect(qobject_cast<QRadioButton*>(control.widgets.front()),
+            &QRadioButton::toggled, this, [&s, &row](bool on) {
+              if (on) s.Set(row, CheckValue(true));
+            });
+  } else {
+    for (qsizetype i = 0; i < control.widgets.size(); ++i) {
+      const QString code = QString::fromUtf8(row.choices[i].code);
+      connect(qobject_cast<QRadioButton*>(control.widgets[i]),
+              &QRadioButton::toggled, this, [this, &row, code](bool on) {
+                if (!on) return;
+                // A choice among the layouts turns off the other layout.
+                for (const Control& other : controls_) {
+                  if (other.row->place == row.place &&
+                      other.row->kind == OptionKind::kCheck) {
+                    settings_.Set(*other.row, CheckValue(false));
+                  }
+                }
+                settings_.Set(row, code);
+              });
+    }
   }
-  on_check(row_first_option_, [&s] { s.SetRowFirst(true); });
-  on_check(column_first_option_, [&s] { s.SetRowFirst(false); });
-  connect(escape_text_check_, &QCheckBox::toggled, &s,
-          &ExportSettings::SetEscapeText);
-  connect(valid_names_check_, &QCheckBox::toggled, &s,
-          &ExportSettings::SetValidNames);
-  connect(record_tag_edit_, &QLineEdit::textChanged, &s,
-          &ExportSettings::SetRecordTag);
-  connect(keep_empty_check_, &QCheckBox::toggled, &s,
-          &ExportSettings::SetKeepEmpty);
-  connect(write_schema_check_, &QCheckBox::toggled, &s,
-          &ExportSettings::SetWriteSchema);
-  connect(as_displayed_check_, &QCheckBox::toggled, &s,
-          &ExportSettings::SetAsDisplayed);
-  connect(title_edit_, &QLineEdit::textChanged, &s, &ExportSettings::SetTitle);
-  connect(output_folder_edit_, &QLineEdit::textChanged, &s,
-          &ExportSettings::SetOutputFolder);
-  connect(choose_folder_button_, &QPushButton::clicked, this,
-          [this] { settings_.ChooseOutputFolder(dialogs_); });
-  connect(&s, &ExportSettings::Changed, this, &ExportOptionsPanel::Show);
 }
 
 void ExportOptionsPanel::Show() {
   // The controls follow the settings without reporting it back as a change.
   std::vector<QSignalBlocker> blockers;
-  for (QObject* control : options()) blockers.emplace_back(control);
-  for (QObject* control : std::initializer_list<QObject*>{
-           escape_text_check_, valid_names_check_, as_displayed_check_,
-           record_tag_edit_, keep_empty_check_, write_schema_check_}) {
-    blockers.emplace_back(control);
+  for (const Control& control : controls_) {
+    for (QWidget* widget : control.widgets) blockers.emplace_back(widget);
   }
-  for (qsizetype i = 0; i < header_options_.size(); ++i) {
-    header_options_[i]->setChecked(kHeaderModes[i].mode ==
-                                   settings_.header_mode());
-  }
-  (settings_.row_first() ? row_first_option_ : column_first_option_)
-      ->setChecked(true);
-  // Disabling keeps the choice, which stays in the options.
-  hierarchy_group_->setEnabled(settings_.hierarchy_applies());
-  escape_text_check_->setChecked(settings_.escape_text());
-  valid_names_check_->setChecked(settings_.valid_names());
-  // Records are always escaped with valid names; their own options apply
-  // to them alone.
-  const bool records = settings_.records_apply();
-  escape_text_check_->setEnabled(!records);
-  valid_names_check_->setEnabled(!records);
-  for (QWidget* control : {static_cast<QWidget*>(record_tag_label_),
-                           static_cast<QWidget*>(record_tag_edit_),
-                           static_cast<QWidget*>(keep_empty_check_),
-                           static_cast<QWidget*>(write_schema_check_)}) {
-    control->setEnabled(records);
-  }
-  keep_empty_check_->setChecked(settings_.keep_empty());
-  write_schema_check_->setChecked(settings_.write_schema());
-  if (record_tag_edit_->text() != settings_.record_tag()) {
-    record_tag_edit_->setText(settings_.record_tag());
-  }
-  as_displayed_check_->setChecked(settings_.as_displayed());
+  blockers.emplace_back(output_folder_edit_);
+  for (const Control& control : controls_) ShowControl(control);
   // Texts are set only when different, so that typing keeps the cursor
   // where it is.
-  if (title_edit_->text() != settings_.title()) {
-    title_edit_->setText(settings_.title());
-  }
   if (output_folder_edit_->text() != settings_.output_folder()) {
     output_folder_edit_->setText(settings_.output_folder());
   }
-  TabOnlyToChecked(header_options_);
-  TabOnlyToChecked({row_first_option_, column_first_option_});
+  for (const QList<QRadioButton*>& group : radio_groups_) {
+    TabOnlyToChecked(group);
+  }
+}
+
+void ExportOptionsPanel::ShowControl(const Control& control) {
+  const ExportOptionRow& row = *control.row;
+  const QString& value = settings_.Value(row);
+  QWidget* first = control.widgets.front();
+  if (auto* check = qobject_cast<QAbstractButton*>(first);
+      check != nullptr && row.kind == OptionKind::kCheck) {
+    // An option button is only ever checked: another one's check clears it.
+    if (qobject_cast<QCheckBox*>(check) != nullptr ||
+        value == CheckValue(true)) {
+      check->setChecked(value == CheckValue(true));
+    }
+  } else if (auto* edit = qobject_cast<QLineEdit*>(first)) {
+    if (edit->text() != value) edit->setText(value);
+  } else if (row.kind == OptionKind::kChoice) {
+    const auto chosen = std::find_if(
+        row.choices.begin(), row.choices.end(),
+        [&](const OptionChoice& choice) { return value == choice.code; });
+    const int index = static_cast<int>(chosen - row.choices.begin());
+    if (auto* list = qobject_cast<QComboBox*>(first)) {
+      list->setCurrentIndex(index);
+    } else if (index < control.widgets.size()) {
+      // Among the layouts, a check that is on outranks the choice.
+      const bool outranked = std::any_of(
+          controls_.begin(), controls_.end(), [&](const Control& other) {
+            return other.row->place == row.place &&
+                   other.row->kind == OptionKind::kCheck &&
+                   settings_.Value(*other.row) == CheckValue(true);
+          });
+      if (!outranked) {
+        qobject_cast<QAbstractButton*>(control.widgets[index])
+            ->setChecked(true);
+      }
+    }
+  }
+  // The layouts are always open to choice; the options of other layouts
+  // keep their values, disabled.
+  if (row.place == OptionPlace::kLayouts) return;
+  const bool applies = settings_.Applies(row);
+  if (control.frame != nullptr) control.frame->setEnabled(applies);
+  for (QWidget* widget : control.widgets) widget->setEnabled(applies);
+}
+
+bool ExportOptionsPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Shortcut) {
+    for (const auto& [frame, field] : frame_fields_) {
+      if (frame == watched) {
+        field->setFocus(Qt::ShortcutFocusReason);
+        return true;
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 QList<QWidget*> ExportOptionsPanel::frames() const {
-  return {header_mode_group_, hierarchy_group_, title_group_,
-          output_folder_group_};
+  QList<QWidget*> frames;
+  for (QWidget* frame : {static_cast<QWidget*>(layouts_frame_),
+                         static_cast<QWidget*>(hierarchy_frame_),
+                         static_cast<QWidget*>(title_frame_),
+                         static_cast<QWidget*>(output_folder_frame_)}) {
+    if (frame != nullptr) frames.append(frame);
+  }
+  return frames;
 }
 
 QList<QWidget*> ExportOptionsPanel::options() const {
-  QList<QWidget*> options(header_options_.begin(), header_options_.end());
-  options += {row_first_option_, column_first_option_, output_folder_edit_};
+  QList<QWidget*> options;
+  for (const QList<QRadioButton*>& group : radio_groups_) {
+    options += QList<QWidget*>(group.begin(), group.end());
+  }
+  options.append(output_folder_edit_);
   return options;
 }
 
 QList<QWidget*> ExportOptionsPanel::tab_order() const {
-  QList<QWidget*> order(header_options_.begin(), header_options_.end());
-  order += {escape_text_check_,   keep_empty_check_,    valid_names_check_,
-            write_schema_check_,  as_displayed_check_,  row_first_option_,
-            column_first_option_, title_edit_,          record_tag_edit_,
-            output_folder_edit_,  choose_folder_button_};
+  // Top to bottom, and within the columns of options row by row.
+  struct Stop {
+    int section;
+    int row;
+    int column;
+    QWidget* widget;
+  };
+  std::vector<Stop> stops;
+  for (const Control& control : controls_) {
+    const OptionPlace place = control.row->place;
+    for (QWidget* widget : control.widgets) {
+      int row = 0;
+      int column = 0;
+      if (InColumn(place)) {
+        QWidget* cell = widget->parentWidget() == columns_->parentWidget()
+                            ? widget
+                            : widget->parentWidget();
+        int row_span = 0;
+        int column_span = 0;
+        columns_->getItemPosition(columns_->indexOf(cell), &row, &column,
+                                  &row_span, &column_span);
+      }
+      // The places in the order they stand; the two columns as one.
+      const int section = InColumn(place) ? 1 : static_cast<int>(place);
+      stops.push_back({section, row, column, widget});
+    }
+  }
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](const Stop& a, const Stop& b) {
+                     return std::tie(a.section, a.row, a.column) <
+                            std::tie(b.section, b.row, b.column);
+                   });
+  QList<QWidget*> order;
+  for (const Stop& stop : stops) order.append(stop.widget);
+  order += {output_folder_edit_, choose_folder_button_};
   return order;
 }
 

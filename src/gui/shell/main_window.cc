@@ -2,29 +2,35 @@
 
 #include "gui/shell/main_window.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QMenuBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <string>
 #include <vector>
 
+#include "gui/common/dialogs.h"
+#include "gui/common/settings_store.h"
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
 #include "gui/filelist/file_list_view.h"
 #include "gui/run/export_run.h"
 #include "gui/shell/export_options_panel.h"
+#include "gui/shell/help_window.h"
 #include "gui/shell/pointer_rule.h"
 #include "gui/shell/text_progress_bar.h"
 
 namespace kestrilo::gui {
 namespace {
 
-// The window's size as first designed, in inches (8040 by 8235 twips): it
-// opens at that size and can be made larger, never smaller.
+// The window's width as first designed, in inches (8040 twips): it can be
+// made wider, never narrower.
 constexpr double kWidthInches = 8040 / 1440.0;
-constexpr double kHeightInches = 8235 / 1440.0;
 
 QPushButton* MakeButton(QWidget* parent, const char* role,
                         const QString& text) {
@@ -65,10 +71,6 @@ MainWindow::MainWindow(WorkbookOpener& opener, Dialogs& dialogs,
   list_view_ = new FileListView(list_, client);
   list_view_->setObjectName(QStringLiteral("file_list"));
   layout->addWidget(list_view_, 1);  // the list takes any extra room
-  // At the designed size the options take the room they need, and the list
-  // what is left: three lines at the least.
-  list_view_->setMinimumHeight(3 * list_view_->fontMetrics().height() +
-                               2 * list_view_->frameWidth());
   layout->addWidget(BuildListButtons());
   options_panel_ = new ExportOptionsPanel(settings_, dialogs_, client);
   layout->addWidget(options_panel_);
@@ -78,14 +80,75 @@ MainWindow::MainWindow(WorkbookOpener& opener, Dialogs& dialogs,
   progress_bar_->SetText(Tr(texts::kProgressIdle));
   layout->addWidget(progress_bar_);
 
+  BuildMenus();
   ApplyFonts();
   SetTabOrder();
   WatchPointer();
   Connect();
-  const QSize designed(qRound(kWidthInches * logicalDpiX()),
-                       qRound(kHeightInches * logicalDpiY()));
-  setMinimumSize(designed);
-  resize(designed);
+  PlaceWindow();
+}
+
+void MainWindow::BuildMenus() {
+  FileListCommands& commands = list_commands_;
+  const auto add = [this](QMenu* menu, const QString& text, QKeySequence keys,
+                          auto slot) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(keys);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  QMenu* file = menuBar()->addMenu(Tr(texts::kFileMenu));
+  add(file, Tr(texts::kAddFilesAction), QKeySequence::Open,
+      [&commands] { commands.AddFiles(); });
+  add(file, Tr(texts::kAddFolderAction), {},
+      [&commands] { commands.AddFolder(); });
+  add(file, Tr(texts::kClearListButton), {},
+      [&commands] { commands.ClearList(); });
+  file->addSeparator();
+  add(file, Tr(texts::kQuitAction), QKeySequence(Qt::CTRL | Qt::Key_Q),
+      [this] { close(); });
+  QMenu* run = menuBar()->addMenu(Tr(texts::kPromptDockTitle));
+  add(run, Tr(texts::kStartAction), QKeySequence(Qt::CTRL | Qt::Key_Return),
+      [this] {
+        if (run_) run_->Start();
+      });
+  QMenu* help = menuBar()->addMenu(Tr(texts::kHelpMenu));
+  add(help, Tr(texts::kContentsAction), QKeySequence::HelpContents,
+      [this] { ShowHelp(); });
+  add(help, Tr(texts::kAboutAction), {}, [this] { ShowAbout(); });
+  // The menus' titles have no letter to press with Alt: F10 opens the
+  // first, as on most desktops.
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this,
+          [this] { menuBar()->setActiveAction(menuBar()->actions().first()); });
+}
+
+void MainWindow::ShowHelp() {
+  if (help_window_ == nullptr) help_window_ = new HelpWindow(this);
+  help_window_->show();
+  help_window_->raise();
+  help_window_->activateWindow();
+}
+
+void MainWindow::ShowAbout() {
+  dialogs_.Message(
+      Tr(texts::kAboutText).arg(QString::fromLatin1(KESTRILO_VERSION)));
+}
+
+void MainWindow::PlaceWindow() {
+  // The list shrinks first as the window does, down to its least entries;
+  // the options keep the room they need. The layout keeps the window from
+  // growing smaller than that.
+  const int least = list_view_->HeightForEntries(kLeastEntries);
+  list_view_->setMinimumHeight(least);
+  const QByteArray saved = QByteArray::fromBase64(
+      SettingsStore::Read(SettingsStore::Key::kMainWindow, {}).toLatin1());
+  if (saved.isEmpty() || !restoreGeometry(saved)) {
+    const QSize smallest = minimumSizeHint();
+    resize(qMax(smallest.width(), qRound(kWidthInches * logicalDpiX())),
+           smallest.height() + list_view_->HeightForEntries(kOpeningEntries) -
+               least);
+  }
 }
 
 MainWindow::~MainWindow() = default;
@@ -121,6 +184,10 @@ QWidget* MainWindow::BuildRunButtons() {
 
 void MainWindow::ApplyFonts() {
   setFont(BoldFont(9));
+  // The menus in the desktop's own font, as in every other program.
+  QFont menu_font = QApplication::font("QMenuBar");
+  menu_font.setBold(false);
+  menuBar()->setFont(menu_font);
   for (QPushButton* button :
        {add_files_button_, add_folder_button_, clear_list_button_,
         load_samples_button_, start_export_button_,
@@ -180,6 +247,8 @@ void MainWindow::Connect() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  SettingsStore::Write(SettingsStore::Key::kMainWindow,
+                       QString::fromLatin1(saveGeometry().toBase64()));
   run_.reset();
   event->accept();
   QCoreApplication::quit();

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <memory>
 
 #include "gui/filelist/file_list_commands.h"
 #include "gui/filelist/file_list_model.h"
 #include "gui/run/export_settings.h"
+#include "gui/shell/help_window.h"
 
 namespace kestrilo::gui {
 
@@ -20,10 +22,12 @@ class PointerRule;
 class TextProgressBar;
 class WorkbookOpener;
 
-/// The main window: the file list with its commands, the export options,
-/// "Start Exporting To XML" and the progress bar. It lays out the controls
-/// and wires them to the list, the settings, the list's commands and the
-/// export run, which hold the behaviour.
+/// The main window: a menu bar, the file list with its commands, the export
+/// options, "Start Exporting To XML" and the progress bar. It lays out the
+/// controls and wires them to the list, the settings, the list's commands
+/// and the export run, which hold the behaviour. It opens where and as
+/// large as it was left, else large enough for eight entries of the list,
+/// and never shows fewer than four.
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
@@ -42,6 +46,12 @@ class MainWindow : public QMainWindow {
   ExportRun* run() const { return run_.get(); }
   PointerRule& pointer() const { return *pointer_; }
   TextProgressBar& progress_bar() const { return *progress_bar_; }
+  /// The help window, once Help > Contents has opened it.
+  HelpWindow* help_window() const { return help_window_; }
+  /// Entries of the list the window shows at the least, and when it opens
+  /// for the first time.
+  static constexpr int kLeastEntries = 4;
+  static constexpr int kOpeningEntries = 8;
 
  protected:
   /// Closing the main window ends the program: a run under way ends with
@@ -49,6 +59,10 @@ class MainWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildMenus();
+  void ShowHelp();
+  void ShowAbout();
+  void PlaceWindow();
   QWidget* BuildListButtons();
   QWidget* BuildRunButtons();
   void ApplyFonts();
@@ -71,6 +85,7 @@ class MainWindow : public QMainWindow {
   QPushButton* load_samples_button_{};
   QPushButton* start_export_button_{};
   TextProgressBar* progress_bar_{};
+  QPointer<HelpWindow> help_window_;
 };
 
 }  // namespace kestrilo::gui
