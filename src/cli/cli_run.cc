@@ -27,6 +27,7 @@
 #include "cli/progress_bar.h"
 #include "cli/report_path.h"
 #include "cli/report_writer.h"
+#include "cli/signal_stop.h"
 #include "cli/usage_error.h"
 #include "cli/workbook_conversion.h"
 #include "cli/workbook_listing.h"
@@ -259,7 +260,9 @@ int Convert(const CommandLine& line) {
   Counts counts;
   const std::vector<Job> jobs = PlanJobs(
       workbooks, line.to_stdout() ? std::string() : line.output, subfolders);
-  CheckReportPath(line.report, line.files_from, jobs);
+  CheckReportPath(line.report,
+                  {line.files_from, line.options.schema, line.to_stdout()},
+                  jobs);
   const std::unique_ptr<ReportWriter> report = OpenReport(line);
   if (!line.to_stdout()) {
     if (auto problem = PrepareOutputFolder(line.output)) {
@@ -278,6 +281,7 @@ int Convert(const CommandLine& line) {
 
 int RunCli(const std::vector<std::string>& args) {
   OpenClosedStandardDescriptors();
+  IgnoreWriteSignals();
   CommandLine line;
   try {
     line = ParseCommandLine(args);

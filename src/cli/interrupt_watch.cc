@@ -6,32 +6,17 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <ctime>
 #include <utility>
 
-#include "engine/writing/output_file.h"
+#include "cli/signal_stop.h"
 
 namespace kestrilo::cli {
 
 namespace {
 
-// Should the default action of a signal not end the program after all.
-constexpr int kExitInterrupted = 130;
-
 // Sent by the watch to its own thread to end its wait: the end of a run is
 // seen at once, not after a while of polling.
 constexpr int kWakeSignal = SIGUSR2;
-
-[[noreturn]] void StopAtOnce(int signal) {
-  AbandonTemporaryFiles();
-  std::signal(signal, SIG_DFL);
-  sigset_t only;
-  sigemptyset(&only);
-  sigaddset(&only, signal);
-  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-  raise(signal);
-  _exit(kExitInterrupted);
-}
 
 }  // namespace
 

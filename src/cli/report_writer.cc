@@ -3,9 +3,11 @@
 #include "cli/report_writer.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <stdexcept>
 
+#include "cli/signal_stop.h"
 #include "nlohmann/json.hpp"
 
 namespace kestrilo::cli {
@@ -75,6 +77,7 @@ bool ReportWriter::Write(const Job& job, const JobResult& result) {
       std::fflush(file_) == 0) {
     return true;
   }
+  if (errno == EPIPE) StopAtOnce(SIGPIPE);
   error_ = path_ + ": cannot write the report: " + std::strerror(errno);
   return false;
 }

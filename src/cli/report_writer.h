@@ -23,7 +23,9 @@ class ReportWriter {
   ReportWriter& operator=(const ReportWriter&) = delete;
 
   /// Writes the line of one finished job. Returns false when the line could
-  /// not be written; the reason is then in error().
+  /// not be written; the reason is then in error(). A report whose reader
+  /// is gone (a pipe to `head`) ends the run at once, as SIGPIPE would,
+  /// leaving no temporary file behind.
   bool Write(const Job& job, const JobResult& result);
 
   const std::string& path() const { return path_; }

@@ -31,7 +31,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::Fixture;
+using test_support::HasTemporaryFile;
+using test_support::HeldPipe;
+using test_support::IsRunning;
 using test_support::Outcome;
+using test_support::Pause;
 using test_support::ReadFile;
 using test_support::WriteFile;
 
@@ -686,24 +690,6 @@ void WriteLargeCsv(const fs::path& path, int rows) {
   }
 }
 
-bool HasTemporaryFile(const fs::path& folder) {
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end;
-       it.increment(error)) {
-    if (it->path().extension() == ".tmp") return true;
-  }
-  return false;
-}
-
-// Whether the tool has not ended yet; it stays waitable either way.
-bool IsRunning(pid_t pid) {
-  siginfo_t info{};
-  return waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-         info.si_pid == 0;
-}
-
-void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
-
 // Whether `signal` sent to the process waits to be taken.
 bool SignalPending(pid_t pid, int signal) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -721,43 +707,6 @@ void SendAndAwaitTaken(pid_t pid, int signal) {
   kill(pid, signal);
   while (IsRunning(pid) && SignalPending(pid, signal)) Pause();
 }
-
-// A named pipe the tool reads a csv from.
-class HeldPipe {
- public:
-  explicit HeldPipe(fs::path path) : path_(std::move(path)) {
-    fs::create_directories(path_.parent_path());
-    EXPECT_EQ(mkfifo(path_.c_str(), 0600), 0) << path_;
-  }
-  ~HeldPipe() { Release(""); }
-
-  // Waits while the tool runs until it opens the pipe: its conversion of
-  // the pipe is under way from then on. False when the tool ended first.
-  bool AwaitReader(pid_t pid) {
-    while (fd_ < 0 && IsRunning(pid)) {
-      fd_ = open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-      if (fd_ < 0) Pause();
-    }
-    return fd_ >= 0;
-  }
-
-  // Writes `content` and closes the pipe: the conversion may finish.
-  void Release(const std::string& content) {
-    if (fd_ < 0) return;
-    fcntl(fd_, F_SETFL, 0);
-    // A reader that is gone must not end the test with SIGPIPE.
-    auto* previous = signal(SIGPIPE, SIG_IGN);
-    const ssize_t written [[maybe_unused]] =
-        write(fd_, content.data(), content.size());
-    signal(SIGPIPE, previous);
-    close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  fs::path path_;
-  int fd_ = -1;
-};
 
 class CliSignalTest : public CliTest {
  protected:

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 
+#include "engine/files/write_failure.h"
 #include "engine/reading/reader_budget.h"
 #include "engine/reading/workbook_error.h"
 
@@ -108,7 +109,7 @@ void RowSpool::FailFile(const char* what) const {
   throw WorkbookError(path_, std::string("cannot ") + what +
                                  " the temporary file that keeps the rows "
                                  "read: " +
-                                 std::strerror(errno));
+                                 WriteFailureText(errno));
 }
 
 void RowSpool::AddRow(std::int32_t row, std::span<const RowCell> cells) {

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "engine/files/file_names.h"
+#include "engine/files/write_failure.h"
 
 namespace kestrilo {
 
@@ -184,7 +185,7 @@ void OutputFile::Fail(const char* step, int error) {
   if (!temp_.empty()) PutInPlace(temp_, path_, error);
   temp_.clear();
   throw std::runtime_error("Cannot write \"" + path_ + "\": " + step + ": " +
-                           std::strerror(error));
+                           WriteFailureText(error));
 }
 
 void WriteTextFile(std::string_view text, const std::string& path) {
