@@ -189,18 +189,25 @@ class ExportRunTest : public QObject {
         << QStringList{"select", "broken"}
         << QStringLiteral(
                "Done.\r\n1 of 2 workbooks exported; 1 failed "
-               "(see the messages before this one)");
+               "(see the messages before this one)\r\n\r\nFailed:\r\n"
+               "/in/broken.xlsx");
     QTest::newRow("last cancelled")
         << QStringList{"select", "cancel"}
-        << QStringLiteral("Done.\r\n1 of 2 workbooks exported; 1 skipped");
+        << QStringLiteral(
+               "Done.\r\n1 of 2 workbooks exported; 1 skipped\r\n\r\n"
+               "Skipped:\r\n/in/README");
     QTest::newRow("last cancelled after a failure")
         << QStringList{"broken", "select", "cancel"}
         << QStringLiteral(
                "Done.\r\n1 of 3 workbooks exported; 1 skipped; 1 "
-               "failed (see the messages before this one)");
+               "failed (see the messages before this one)\r\n\r\n"
+               "Skipped:\r\n/in/a/Fruit.xlsx\r\n\r\n"
+               "Failed:\r\n/in/broken.xlsx");
     QTest::newRow("all cancelled")
         << QStringList{"cancel", "cancel"}
-        << QStringLiteral("Done.\r\n0 of 2 workbooks exported; 2 skipped");
+        << QStringLiteral(
+               "Done.\r\n0 of 2 workbooks exported; 2 skipped\r\n\r\n"
+               "Skipped:\r\n/in/a/Fruit.xlsx\r\n/in/README");
   }
   void TheLastMessageCountsWhatBecameNoFile() {
     QFETCH(QStringList, answers);
@@ -244,7 +251,8 @@ class ExportRunTest : public QObject {
     QCOMPARE(dialogs_.Texts("message").last(),
              write ? QStringLiteral("Done.")
                    : QStringLiteral("Done.\r\n0 of 1 workbook exported; 1 "
-                                    "skipped"));
+                                    "skipped\r\n\r\nSkipped:\r\n"
+                                    "/in/a/Fruit.xlsx"));
   }
 
   // A block that holds no cells gives no file, and the run says why.
@@ -258,7 +266,8 @@ class ExportRunTest : public QObject {
              QStringLiteral("/in/a/Fruit.xlsx: block is empty ($H:$J of "
                             "sheet 'Sheet1' has no cells); skipped"));
     QCOMPARE(messages[1], QStringLiteral("Done.\r\n1 of 2 workbooks "
-                                         "exported; 1 skipped"));
+                                         "exported; 1 skipped\r\n\r\n"
+                                         "Skipped:\r\n/in/a/Fruit.xlsx"));
     QCOMPARE(OutputFiles(), QStringList{"README.xml"});
   }
 
@@ -279,10 +288,55 @@ class ExportRunTest : public QObject {
     QVERIFY(reports[2].contains("PushButton8_Click at line 166"));
     QCOMPARE(dialogs_.Texts("message").last(),
              QStringLiteral("Done.\r\n2 of 5 workbooks exported; 3 failed "
-                            "(see the messages before this one)"));
+                            "(see the messages before this one)\r\n\r\n"
+                            "Failed:\r\n/in/broken.xlsx\r\n"
+                            "/in/Tools.2021.q1.xls\r\n/in/README"));
     // A failed conversion writes nothing under the workbook's name.
     QCOMPARE(OutputFiles(), QStringList{"Fruit.xml"});
     QCOMPARE(Events("quit").size(), std::size_t{5});
+  }
+
+  // "Stop the Run" ends the run after a question: the workbook at the
+  // prompt and those not begun are not exported, and the summary says so.
+  // Said No to, the run goes on.
+  void StopTheRunEndsItAtOnceAfterAQuestion() {
+    List({"/in/a/Fruit.xlsx", "/in/README", "/in/a/Fruit.xlsx", "/in/README",
+          "/in/a/Fruit.xlsx"});
+    const auto stop = [](const PromptContext& context) {
+      context.stop_run();
+      return std::optional<std::string>("$A$1:$B$2");
+    };
+    opener_.prompts = {stop, Select("$A$1:$B$2"), stop};
+    dialogs_.answers = {false, true};
+    Run();
+    QCOMPARE(dialogs_.Texts("question"),
+             (QStringList{"Stop the whole run? This workbook and any after it "
+                          "(5 in all) will not be exported.",
+                          "Stop the whole run? This workbook and any after it "
+                          "(3 in all) will not be exported."}));
+    QCOMPARE(dialogs_.Texts("message").last(),
+             QStringLiteral("Done.\r\n2 of 5 workbooks exported; 1 skipped; "
+                            "2 not begun (the run was stopped)\r\n\r\n"
+                            "Skipped:\r\n/in/a/Fruit.xlsx"));
+    QCOMPARE(Events("open").size(), std::size_t{3});
+    QCOMPARE(Events("quit").size(), std::size_t{3});
+    QCOMPARE(OutputFiles(), (QStringList{"Fruit.xml", "README.xml"}));
+  }
+
+  // The summary names up to ten workbooks of a kind, then counts the rest.
+  void TheSummaryNamesTenThenCounts() {
+    QStringList paths;
+    for (int i = 0; i < 12; ++i) {
+      paths << QStringLiteral("/in/missing %1.xlsx").arg(i + 1);
+    }
+    List(paths);
+    Run();
+    QStringList named = paths.mid(0, 10);
+    QCOMPARE(dialogs_.Texts("message").last(),
+             QStringLiteral("Done.\r\n0 of 12 workbooks exported; 12 failed "
+                            "(see the messages before this one)\r\n\r\n"
+                            "Failed:\r\n") +
+                 named.join("\r\n") + QStringLiteral("\r\nand 2 more"));
   }
 
   // The file fails while the text streams in (here: beyond the file size
@@ -320,7 +374,9 @@ class ExportRunTest : public QObject {
     QCOMPARE(dialogs_.Texts("message"),
              (QStringList{kCancelText,
                           "Done.\r\n0 of 2 workbooks exported; 1 skipped; 1 "
-                          "failed (see the messages before this one)"}));
+                          "failed (see the messages before this one)\r\n\r\n"
+                          "Skipped:\r\n/in/a/Fruit.xlsx\r\n\r\n"
+                          "Failed:\r\n/in/broken.xlsx"}));
   }
 
   void AnInputIsNeverOverwritten() {
@@ -341,7 +397,9 @@ class ExportRunTest : public QObject {
                                  " is the workbook itself"));
     QCOMPARE(messages[1], QStringLiteral("Done.\r\n1 of 2 workbooks "
                                          "exported; 1 failed (see the "
-                                         "messages before this one)"));
+                                         "messages before this one)\r\n\r\n"
+                                         "Failed:\r\n") +
+                              own.fileName());
     QVERIFY(Events("open " + own.fileName().toStdString()).empty());
   }
 

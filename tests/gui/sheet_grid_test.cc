@@ -399,6 +399,36 @@ class SheetGridTest : public QObject {
     QVERIFY(money.text.mid(money.fill_at).startsWith("1,234.50"));
   }
 
+  // A wrapped text with more lines than its cell holds shows its first
+  // lines, as many as fit whole; never a word of the middle alone.
+  void WrappedTextShowsTheLinesThatFitFromTheFirst() {
+    Sheet& sheet = NewSheet();
+    CellStyle wrap;
+    wrap.wrap = true;
+    CellStyle top = wrap;
+    top.vertical = VerticalAlignment::kTop;
+    const std::uint32_t wrapped = Style(wrap);
+    const std::uint32_t wrapped_top = Style(top);
+    sheet.SetText(2, 2, "alpha beta gamma", wrapped);
+    sheet.SetText(3, 2, "alpha beta gamma", wrapped_top);
+    sheet.SetText(4, 2, "alpha", wrapped_top);
+    sheet.SetText(5, 2, "alpha beta gamma", wrapped);
+    ShowStyled();
+    const QFontMetrics& metrics = grid_->fonts().variant(0).metrics;
+    grid_->setColumnWidth(
+        1, metrics.horizontalAdvance("gamma") + 2 * kCellPadding + 4);
+    grid_->setRowHeight(4, 4 * metrics.lineSpacing());
+    const CellPainter painter(*grid_);
+    QCOMPARE(painter.LinesShown(*RunOf(2, 2)), QStringList{"alpha"});
+    QCOMPARE(painter.LinesShown(*RunOf(5, 2)),
+             (QStringList{"alpha", "beta", "gamma"}));
+    // Drawn, the cell shows the first line alone: as "alpha" by itself.
+    const QImage image = grid_->viewport()->grab().toImage();
+    const QRect three = CellRect(3, 2).adjusted(0, 0, -1, -1);
+    const QRect one = CellRect(4, 2).adjusted(0, 0, -1, -1);
+    QCOMPARE(image.copy(three), image.copy(one));
+  }
+
   void MergedAreasAreDrawnAsOneCell() {
     Sheet& sheet = NewSheet();
     sheet.SetText(2, 2, "Quarterly figures");

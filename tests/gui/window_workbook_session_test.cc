@@ -15,9 +15,11 @@
 #include "engine/writing/string_sink.h"
 #include "engine/writing/xml_writer.h"
 #include "event_flush.h"
+#include "gui/run/export_settings.h"
 #include "gui/spreadsheet/range_prompt.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
+#include "gui_fakes.h"
 #include "gui_test_support.h"
 
 namespace kestrilo::gui {
@@ -45,6 +47,37 @@ std::unique_ptr<Workbook> LongWorkbook(int extra) {
   }
   for (int column = 5; column <= 4 + extra; ++column) {
     sheet.SetText(1, column, "Field " + std::to_string(column));
+  }
+  sheet.Finish();
+  return workbook;
+}
+
+// A header row and two records whose cells every option changes: number
+// formats to show, text to escape, headers that are no valid names, an
+// attribute column for records.
+std::unique_ptr<Workbook> FormatsWorkbook() {
+  auto workbook = std::make_unique<Workbook>("/tmp/formats.xlsx", "xlsx");
+  StyleTable& styles = workbook->styles();
+  const auto style = [&styles](const char* code) {
+    CellStyle cell;
+    cell.format = styles.AddFormat(code);
+    return styles.Add(cell);
+  };
+  const std::uint32_t money = style("$#,##0.00");
+  const std::uint32_t percent = style("0.00%");
+  const std::uint32_t date = style("m/d/yyyy");
+  Sheet& sheet = workbook->AddSheet("Prices", false);
+  const char* heads[] = {"Part no", "@Name", "Price (USD)", "2021 Share",
+                         "Since"};
+  for (int column = 1; column <= 5; ++column) {
+    sheet.SetText(1, column, heads[column - 1]);
+  }
+  for (int row = 2; row <= 3; ++row) {
+    sheet.SetNumber(row, 1, row);
+    sheet.SetText(row, 2, row == 2 ? "Bolt <M4> & nut" : "");
+    sheet.SetNumber(row, 3, 1234.5 * row, money);
+    sheet.SetNumber(row, 4, 0.125 * row, percent);
+    sheet.SetDateTime(row, 5, 44438 + row, false, date);
   }
   sheet.Finish();
   return workbook;
@@ -106,6 +139,34 @@ class WindowWorkbookSessionTest : public QObject {
     window().close();
     QTRY_COMPARE(answers_, 1);
     QVERIFY(!answer_.has_value());
+  }
+
+  // "Stop the Run" shows where the run can be stopped, and asks it to stop
+  // when pressed or reached by its access key; the prompt answers nothing
+  // itself.
+  void StopTheRunButtonAsksTheRunToStop() {
+    Ask();
+    const auto stop_button = [this]() -> QPushButton* {
+      for (QPushButton* button : prompt().findChildren<QPushButton*>()) {
+        if (button->text() == QStringLiteral("Stop the &Run")) return button;
+      }
+      return nullptr;
+    };
+    QVERIFY(stop_button() != nullptr && !stop_button()->isVisible());
+    window().EndPrompt();
+    int stops = 0;
+    PromptContext context;
+    context.stop_run = [&stops] { ++stops; };
+    Ask(context);
+    QVERIFY(stop_button()->isVisible());
+    QTest::mouseClick(stop_button(), Qt::LeftButton);
+    QTRY_COMPARE(stops, 1);
+    window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window()));
+    QTest::keyClick(window().grid(), Qt::Key_R, Qt::AltModifier);
+    QTRY_COMPARE(stops, 2);
+    QVERIFY(testing::FlushEvents());
+    QCOMPARE(answers_, 0);
   }
 
   void FreeingTheSessionAtAnyTimeIsSafe() {
@@ -234,6 +295,50 @@ class WindowWorkbookSessionTest : public QObject {
       }
       QTest::keyClick(window().grid(), Qt::Key_Escape);
     }
+  }
+
+  // Every value of every export option of the window, in each layout: the
+  // preview shows byte for byte the XML the file gets, and its size.
+  void PreviewIsWhatIsWrittenForEveryOption() {
+    testing::UseTestSettings();
+    window().SetWorkbook(FormatsWorkbook());
+    Ask();
+    testing::Drag(*window().grid(), 1, 1, 3, 5);
+    const XmlPreviewPane& pane = *prompt().preview();
+    const std::string address = prompt().address_field()->text().toStdString();
+    QCOMPARE(address, std::string("$A$1:$E$3"));
+    int compared = 0;
+    for (const ExportOptionRow& row : ExportOptionRows()) {
+      QStringList values;
+      for (const OptionChoice& choice : row.choices) values << choice.code;
+      if (row.kind == OptionKind::kCheck) values = {"0", "1"};
+      if (row.kind == OptionKind::kText) values = {"Probe <&> Tag", ""};
+      for (const QString& value : values) {
+        for (int mode = 1; mode <= 5; ++mode) {
+          testing::ClearSettings();
+          ExportSettings settings;
+          settings.SetHeaderMode(static_cast<ExportSettings::HeaderMode>(mode));
+          settings.Set(row, value);
+          const ExportOptions options = settings.Options();
+          session_->UpdateOptions(options);
+          const std::string written = session_->ConvertToText(options, address);
+          const QString what = QStringLiteral("%1=%2 in layout %3")
+                                   .arg(row.key, value)
+                                   .arg(mode);
+          QVERIFY2(pane.xml().toStdString() == written, qPrintable(what));
+          QVERIFY2(
+              pane.size_text().startsWith(
+                  QLocale().toString(static_cast<qlonglong>(
+                      std::count(written.begin(), written.end(), '\n'))) +
+                  " lines, " +
+                  QLocale().toString(static_cast<qlonglong>(written.size())) +
+                  " bytes"),
+              qPrintable(what + ": " + pane.size_text()));
+          ++compared;
+        }
+      }
+    }
+    QVERIFY(compared >= 5 * 20);
   }
 };
 

@@ -16,12 +16,16 @@
 namespace kestrilo::gui {
 
 /// What the range prompt shows beside the workbook: where the run stands
-/// ("Workbook 2 of 4: name.xlsx") and the options its live preview uses.
+/// ("Workbook 2 of 4: name.xlsx"), the options its live preview uses, and
+/// what "Stop the Run" does.
 struct PromptContext {
   int position = 1;  ///< 1-based place of this workbook in the run
   int count = 1;     ///< workbooks in the run
   QString file_name;
   ExportOptions options;
+  /// Asks to end the whole run; called from the event loop, while the
+  /// prompt is up. Without it the prompt offers no "Stop the Run".
+  std::function<void()> stop_run;
 };
 
 /// One workbook opened in the workbook window, as an export run drives it:

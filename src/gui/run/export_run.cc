@@ -30,6 +30,19 @@ QString Shown(const std::string& path) {
   return QDir::toNativeSeparators(PathText(path));
 }
 
+// Names of workbooks under a heading, one a line: the first few, then how
+// many more.
+QString NamesList(const QString& heading, const QStringList& names) {
+  constexpr qsizetype kNamed = 10;
+  if (names.isEmpty()) return {};
+  QString list = heading + names.mid(0, kNamed).join(QStringLiteral("\r\n"));
+  if (names.size() > kNamed) {
+    list += QStringLiteral("\r\n") +
+            Tr(texts::kSkippedMore).arg(CountText(names.size() - kNamed));
+  }
+  return list;
+}
+
 // A failure that does not name the workbook yet gets its path in front, so
 // that the report says which file.
 std::string NamingWorkbook(const std::string& path, const std::string& what) {
@@ -112,7 +125,9 @@ void ExportRun::Start() {
   plan_ = std::make_unique<OutputPlan>(workbooks_,
                                        PathBytes(settings_.output_folder()));
   current_ = -1;
-  exported_ = failed_ = skipped_ = 0;
+  exported_ = failed_ = skipped_ = not_begun_ = 0;
+  skipped_names_.clear();
+  failed_names_.clear();
   last_cancelled_ = false;
   written_by_.clear();
   replaced_files_.clear();
@@ -152,8 +167,32 @@ QString ExportRun::CurrentName() const {
 }
 
 void ExportRun::Failed() {
-  ++failed_;
+  CountFailed();
   last_cancelled_ = false;
+  CloseWorkbook();
+}
+
+void ExportRun::CountSkipped() {
+  ++skipped_;
+  skipped_names_ << Shown(CurrentPath());
+}
+
+void ExportRun::CountFailed() {
+  ++failed_;
+  failed_names_ << Shown(CurrentPath());
+}
+
+void ExportRun::AskToStop() {
+  if (state_ != State::kPrompting) return;
+  const int left = static_cast<int>(workbooks_.size()) - current_;
+  if (!dialogs_.Question(Tr(texts::kStopRunQuestion).arg(CountText(left))) ||
+      state_ != State::kPrompting) {
+    return;
+  }
+  CountSkipped();
+  not_begun_ = left - 1;
+  // The next workbook is none: closing this one completes the run.
+  current_ = static_cast<int>(workbooks_.size()) - 1;
   CloseWorkbook();
 }
 
@@ -192,18 +231,21 @@ void ExportRun::Opened(const std::optional<std::string>& error) {
   context.count = static_cast<int>(workbooks_.size());
   context.file_name = CurrentName();
   context.options = CurrentOptions();
+  context.stop_run = [this] { AskToStop(); };
   session_->Prompt(context, [this](const std::optional<std::string>& address) {
     Answered(address);
   });
 }
 
 void ExportRun::Answered(const std::optional<std::string>& address) {
+  // Stopped meanwhile: the answer no longer counts.
+  if (state_ != State::kPrompting) return;
   state_ = State::kOpening;
   last_cancelled_ = !address;
   if (address) {
     Export(*address);
   } else {
-    ++skipped_;
+    CountSkipped();
     dialogs_.Message(Tr(texts::kNoRange));
   }
   CloseWorkbook();
@@ -228,7 +270,7 @@ void ExportRun::Export(const std::string& address) {
                   .arg(shown,
                        QString::fromStdString(SizeText(ask_above_bytes_)));
     if (!dialogs_.Question(question)) {
-      ++skipped_;
+      CountSkipped();
       return;
     }
     too_large.reset();
@@ -236,7 +278,7 @@ void ExportRun::Export(const std::string& address) {
                                 entry, 0, report, too_large);
   }
   if (!converted) {
-    ++failed_;
+    CountFailed();
     return;
   }
   for (const std::string& warning : report.warnings) {
@@ -244,7 +286,7 @@ void ExportRun::Export(const std::string& address) {
                          .arg(shown, QString::fromStdString(warning)));
   }
   if (!report.skipped.empty()) {
-    ++skipped_;
+    CountSkipped();
     dialogs_.Message(Tr(texts::kBlockSkipped)
                          .arg(shown, QString::fromStdString(report.skipped)));
     return;
@@ -299,6 +341,11 @@ void ExportRun::Complete() {
             .arg(count == 1 ? Tr(texts::kWorkbook) : Tr(texts::kWorkbooks));
     if (skipped_ > 0) done += Tr(texts::kDoneSkipped).arg(CountText(skipped_));
     if (failed_ > 0) done += Tr(texts::kDoneFailed).arg(CountText(failed_));
+    if (not_begun_ > 0) {
+      done += Tr(texts::kDoneNotBegun).arg(CountText(not_begun_));
+    }
+    done += NamesList(Tr(texts::kDoneSkippedList), skipped_names_) +
+            NamesList(Tr(texts::kDoneFailedList), failed_names_);
     dialogs_.Message(done);
   }
   list_.Unlock();

@@ -43,6 +43,10 @@ class ExportRun : public QObject {
 
   /// Starts a run; does nothing while one is under way.
   void Start();
+  /// "Stop the Run": after the user says so, ends the run at the prompt of
+  /// the current workbook; it and the workbooks not begun are not
+  /// exported, and the summary says so.
+  void AskToStop();
   /// Above this many bytes of XML, the user is asked before a workbook's
   /// file is written (1 GB unless set).
   void SetAskAboveBytes(std::uint64_t bytes) { ask_above_bytes_ = bytes; }
@@ -65,6 +69,9 @@ class ExportRun : public QObject {
   void Export(const std::string& address);
   /// The current workbook ends without a file, its failure told.
   void Failed();
+  /// Counts the current workbook as skipped or failed, by name.
+  void CountSkipped();
+  void CountFailed();
   void CloseWorkbook();
   void Complete();
   const std::string& CurrentPath() const;
@@ -89,6 +96,10 @@ class ExportRun : public QObject {
   int failed_ = 0;
   // Cancelled at the prompt, or a block that holds no cells.
   int skipped_ = 0;
+  // Left when the user stopped the run.
+  int not_begun_ = 0;
+  QStringList skipped_names_;
+  QStringList failed_names_;
   std::uint64_t ask_above_bytes_ = 1'000'000'000;
   bool last_cancelled_ = false;
   // Per group of workbooks sharing an output file: the one that wrote it,

@@ -3,6 +3,7 @@
 #include "gui/spreadsheet/cell_painter.h"
 
 #include <QPainter>
+#include <QTextLayout>
 #include <algorithm>
 
 #include "engine/model/sheet.h"
@@ -288,8 +289,7 @@ void CellPainter::DrawRun(QPainter& painter, const TextRun& run,
   const QRect box = TextBox(run.cell);
   if (run.wrap) {
     painter.setClipRect(Inside(run.cell).intersected(area));
-    painter.drawText(box, static_cast<int>(run.alignment) | Qt::TextWordWrap,
-                     run.text);
+    DrawWrapped(painter, run);
     painter.setClipping(false);
     return;
   }
@@ -328,6 +328,56 @@ void CellPainter::DrawRun(QPainter& painter, const TextRun& run,
     painter.drawText(QPoint(box.right() + 1 - after_width, y), after);
   }
   if (!fits) painter.setClipping(false);
+}
+
+// A text broken into lines across its cell. Lines too many for the cell
+// show from the first on, as many as fit whole (one at the least), as
+// spreadsheets show them; the rest stay hidden rather than leaving a word
+// of the middle alone in view.
+CellPainter::WrappedText CellPainter::Wrap(const TextRun& run) const {
+  const QRect box = TextBox(run.cell);
+  WrappedText wrapped;
+  wrapped.layout = std::make_unique<QTextLayout>(
+      run.text, grid_.fonts().variant(run.font).font, grid_.viewport());
+  QTextOption option(run.alignment & Qt::AlignHorizontal_Mask);
+  option.setWrapMode(QTextOption::WordWrap);
+  wrapped.layout->setTextOption(option);
+  qreal height = 0;
+  wrapped.layout->beginLayout();
+  for (QTextLine line = wrapped.layout->createLine(); line.isValid();
+       line = wrapped.layout->createLine()) {
+    line.setLineWidth(box.width());
+    line.setPosition(QPointF(0, height));
+    height += line.height();
+    if (wrapped.shown == 0 || height <= box.height()) ++wrapped.shown;
+  }
+  wrapped.layout->endLayout();
+  wrapped.origin = box.topLeft();
+  if (height <= box.height()) {
+    if (run.alignment & Qt::AlignBottom) {
+      wrapped.origin.ry() = box.bottom() + 1 - height;
+    } else if (run.alignment & Qt::AlignVCenter) {
+      wrapped.origin.ry() = box.top() + (box.height() - height) / 2;
+    }
+  }
+  return wrapped;
+}
+
+QStringList CellPainter::LinesShown(const TextRun& run) const {
+  const WrappedText wrapped = Wrap(run);
+  QStringList lines;
+  for (int i = 0; i < wrapped.shown; ++i) {
+    const QTextLine line = wrapped.layout->lineAt(i);
+    lines << run.text.mid(line.textStart(), line.textLength()).trimmed();
+  }
+  return lines;
+}
+
+void CellPainter::DrawWrapped(QPainter& painter, const TextRun& run) const {
+  const WrappedText wrapped = Wrap(run);
+  for (int i = 0; i < wrapped.shown; ++i) {
+    wrapped.layout->lineAt(i).draw(&painter, wrapped.origin);
+  }
 }
 
 QRect CellPainter::AreaRect(const BlockGeometry& area) const {

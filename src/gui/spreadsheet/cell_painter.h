@@ -5,7 +5,10 @@
 #include <QColor>
 #include <QRect>
 #include <QString>
+#include <QStringList>
+#include <QTextLayout>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,6 +72,9 @@ class CellPainter {
   /// The texts drawn within `area` (viewport coordinates).
   std::vector<TextRun> Runs(const QRect& area) const;
   void Paint(QPainter& painter, const QRect& area) const;
+  /// The lines of a wrapped run that show: those that fit its cell whole,
+  /// from the first on (always the first).
+  QStringList LinesShown(const TextRun& run) const;
   /// The selection over the cells: a tint with the active cell left white,
   /// and a border round a single area or round the active cell.
   void PaintSelection(QPainter& painter) const;
@@ -93,6 +99,15 @@ class CellPainter {
   void DrawTexts(QPainter& painter, const std::vector<TextRun>& runs,
                  const QRect& area) const;
   void DrawRun(QPainter& painter, const TextRun& run, const QRect& area) const;
+  /// A wrapped run laid out in its cell: the lines shown, from the first,
+  /// and where the first one starts.
+  struct WrappedText {
+    std::unique_ptr<QTextLayout> layout;
+    int shown = 0;
+    QPointF origin;
+  };
+  WrappedText Wrap(const TextRun& run) const;
+  void DrawWrapped(QPainter& painter, const TextRun& run) const;
   QRect AreaRect(const BlockGeometry& area) const;
 
   const SheetGrid& grid_;

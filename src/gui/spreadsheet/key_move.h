@@ -4,6 +4,7 @@
 
 #include <Qt>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "engine/model/block_geometry.h"
@@ -24,13 +25,21 @@ struct KeyMove {
   bool extend = false;
 };
 
+/// The sheet as the keys see it: its filled part, and whether a cell of it
+/// holds a value.
+struct KeySheet {
+  BlockGeometry used{1, 1, 1, 1};
+  std::function<bool(std::int32_t row, std::int32_t column)> filled;
+};
+
 /// The move for `key` with `modifiers` from `from` (the far corner with
 /// shift, the active cell without), or nothing for a key that moves
-/// nothing. Ctrl+arrows stop at the end of the `used` range, then at the
-/// sheet's edge; a page is `page` rows. The result may lie outside the
-/// sheet: the caller clamps it.
+/// nothing. Ctrl+arrows jump as in spreadsheets: from a filled cell beside
+/// another to the end of the filled run, else to the next filled cell, else
+/// to the sheet's edge. A page is `page` rows. The result may lie outside
+/// the sheet: the caller clamps it.
 std::optional<KeyMove> MoveForKey(int key, Qt::KeyboardModifiers modifiers,
                                   CellPosition from, CellPosition active,
-                                  const BlockGeometry& used, int page);
+                                  const KeySheet& sheet, int page);
 
 }  // namespace kestrilo::gui

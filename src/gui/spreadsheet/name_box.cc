@@ -25,6 +25,7 @@ NameBox::NameBox(QWidget* parent) : QComboBox(parent) {
   setInsertPolicy(QComboBox::NoInsert);
   lineEdit()->installEventFilter(this);
   connect(this, &QComboBox::activated, this, &NameBox::Picked);
+  connect(lineEdit(), &QLineEdit::textEdited, this, [this] { Mark(false); });
 }
 
 void NameBox::SetWorkbook(const Workbook* workbook) {
@@ -66,8 +67,23 @@ void NameBox::AddSection(const Workbook& workbook, BlockNameKind kind) {
 }
 
 void NameBox::ShowText(const QString& text) {
+  Mark(false);
   lineEdit()->setText(text);
   lineEdit()->setCursorPosition(0);
+}
+
+void NameBox::ShowRefused(const QString& text) {
+  lineEdit()->setText(text);
+  lineEdit()->selectAll();
+  Mark(true);
+}
+
+void NameBox::Mark(bool refused) {
+  if (refused == refusing_) return;
+  refusing_ = refused;
+  lineEdit()->setStyleSheet(
+      refused ? QStringLiteral("QLineEdit { background: #fde8e8; }")
+              : QString());
 }
 
 QString NameBox::text() const { return lineEdit()->text(); }

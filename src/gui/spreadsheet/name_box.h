@@ -30,6 +30,11 @@ class NameBox : public QComboBox {
   void SetWorkbook(const Workbook* workbook);
   /// Shows `text` in the box.
   void ShowText(const QString& text);
+  /// Shows a typed `text` that leads nowhere: marked, and selected so that
+  /// the next keys type over it. The mark goes with the next text shown or
+  /// typed.
+  void ShowRefused(const QString& text);
+  bool refusing() const { return refusing_; }
   QString text() const;
   /// The names offered, in order (headings left out).
   QStringList Offered() const;
@@ -56,7 +61,10 @@ class NameBox : public QComboBox {
   bool TakeKey(const QKeyEvent& key);
   void Picked(int row);
 
+  void Mark(bool refused);
+
   static constexpr int kNameIndexRole = Qt::UserRole;
+  bool refusing_ = false;
 };
 
 }  // namespace kestrilo::gui

@@ -2,33 +2,10 @@
 
 #include "gui/spreadsheet/preview_counter.h"
 
-#include "engine/model/workbook_cell_source.h"
-#include "engine/writing/xml_writer.h"
+#include "gui/spreadsheet/block_conversion.h"
+#include "gui/spreadsheet/preview_sink.h"
 
 namespace kestrilo::gui {
-
-namespace {
-
-struct CountStopped {};
-
-// The sheet's cells until the count is stopped; then every read throws,
-// which ends the writer at once, whatever layout it is in.
-class StoppableCellSource : public WorkbookCellSource {
- public:
-  StoppableCellSource(const Workbook& workbook, int sheet,
-                      const std::atomic<bool>& stop)
-      : WorkbookCellSource(workbook, sheet), stop_(stop) {}
-
-  CellValue Value(std::int32_t row, std::int32_t column) const override {
-    if (stop_.load(std::memory_order_relaxed)) throw CountStopped();
-    return WorkbookCellSource::Value(row, column);
-  }
-
- private:
-  const std::atomic<bool>& stop_;
-};
-
-}  // namespace
 
 PreviewCounter::PreviewCounter(QObject* parent) : QObject(parent) {}
 
@@ -42,15 +19,16 @@ void PreviewCounter::Start(const Workbook& workbook, int sheet,
   const int generation = ++generation_;
   thread_ = std::thread([this, &workbook, sheet, options, address, generation] {
     try {
-      StoppableCellSource cells(workbook, sheet, stop_);
-      const XmlPreview preview = BlockPreview(cells, options, address, 0);
+      // The conversion the file is written by, counted rather than kept.
+      PreviewSink sink(0, false, &stop_);
+      ConvertBlock(workbook, sheet, options, address, sink, 0);
+      const PreviewText& counted = sink.text();
       // Queued to this object: dropped if it is gone by then.
       QMetaObject::invokeMethod(
           this,
-          [this, generation, preview] {
-            if (generation == generation_) {
-              emit Counted(preview.line_count, preview.byte_count);
-            }
+          [this, generation, lines = counted.line_count,
+           bytes = counted.byte_count] {
+            if (generation == generation_) emit Counted(lines, bytes);
           },
           Qt::QueuedConnection);
     } catch (...) {

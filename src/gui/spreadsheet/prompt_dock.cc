@@ -7,11 +7,12 @@
 
 #include "engine/conversion/output_budget.h"
 #include "engine/model/range_address.h"
-#include "engine/model/workbook_cell_source.h"
-#include "engine/writing/xml_writer.h"
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
+#include "gui/spreadsheet/block_conversion.h"
+#include "gui/spreadsheet/preview_sink.h"
 #include "gui/spreadsheet/range_prompt.h"
+#include "gui/spreadsheet/sheet_grid.h"
 #include "gui/spreadsheet/typed_reference.h"
 #include "gui/spreadsheet/workbook_window.h"
 #include "gui/spreadsheet/xml_preview_pane.h"
@@ -67,6 +68,7 @@ bool PromptDock::Begin(const gui::PromptContext& context,
       },
       this);
   prompt_->SetRunPosition(context.position, context.count, context.file_name);
+  prompt_->SetStopRun(context.stop_run);
   connect(prompt_, &RangePrompt::Confirmed, this,
           [this](const QString& address) { Answer(address.toStdString()); });
   connect(prompt_, &RangePrompt::Cancelled, this,
@@ -113,28 +115,21 @@ void PromptDock::UpdatePreview() {
     pane->ShowNote(Tr(texts::kBlockHoldsNoCells));
     return;
   }
+  // The address the prompt answers, converted as the file will be.
+  const std::string address = FormatAddress(window_->grid()->areas());
+  const Workbook& workbook = *window_->workbook();
+  const int sheet = window_->active_sheet();
+  const bool count_now =
+      std::int64_t{block->row_count} * block->column_count <= kCountedAtOnce;
   try {
-    // Built from the cells alone: no progress, no wait pointer.
-    WorkbookCellSource cells(*window_->workbook(), window_->active_sheet());
-    const std::string address = FormatArea(*block);
-    if (std::int64_t{block->row_count} * block->column_count <=
-        kCountedAtOnce) {
-      pane->ShowPreview(
-          BlockPreview(cells, options_, address, XmlPreviewPane::kLines));
+    PreviewSink sink(XmlPreviewPane::kLines, !count_now);
+    try {
+      ConvertBlock(workbook, sheet, options_, address, sink, 0);
+      pane->ShowPreview(sink.text());
       return;
+    } catch (const PreviewSink::HeadTaken&) {
+      pane->ShowHead(sink.text().head);
     }
-    // The first lines of any layout come from the first rows and columns;
-    // a few more than the lines shown cover headers and the title. A record
-    // takes its shape from every column.
-    BlockGeometry start = *block;
-    start.row_count = std::min(start.row_count, XmlPreviewPane::kLines + 3);
-    if (!options_.records) {
-      start.column_count =
-          std::min(start.column_count, XmlPreviewPane::kLines + 3);
-    }
-    pane->ShowHead(
-        BlockPreview(cells, options_, FormatArea(start), XmlPreviewPane::kLines)
-            .head);
     // A block whose XML is plainly too large to write is not counted to
     // its end: what it takes at the least says enough.
     const std::uint64_t least = LeastXmlBytes(*block, options_);
@@ -142,8 +137,7 @@ void PromptDock::UpdatePreview() {
       pane->ShowLeastSize(least);
       return;
     }
-    counter_.Start(*window_->workbook(), window_->active_sheet(), options_,
-                   address);
+    counter_.Start(workbook, sheet, options_, address);
   } catch (const std::exception& error) {
     pane->ShowNote(QString::fromStdString(error.what()));
   }

@@ -46,6 +46,7 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
       message_(new QLabel(this)),
       ok_(new QPushButton(Tr(texts::kPromptOk), this)),
       cancel_(new QPushButton(Tr(texts::kPromptCancel), this)),
+      stop_run_(new QPushButton(Tr(texts::kStopRunButton), this)),
       preview_(new XmlPreviewPane(this)) {
   setObjectName(QStringLiteral("rangePrompt"));
   run_position_->setObjectName(QStringLiteral("runPosition"));
@@ -62,9 +63,12 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
   message_->hide();
 
   auto* buttons = new QHBoxLayout;
+  // Apart from OK and Cancel, which answer for this workbook alone.
+  buttons->addWidget(stop_run_);
   buttons->addStretch();
   buttons->addWidget(ok_);
   buttons->addWidget(cancel_);
+  stop_run_->hide();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(run_position_);
   layout->addWidget(instruction);
@@ -75,6 +79,15 @@ RangePrompt::RangePrompt(SheetGrid* grid, SelectFunction select,
 
   connect(ok_, &QPushButton::clicked, this, &RangePrompt::Confirm);
   connect(cancel_, &QPushButton::clicked, this, &RangePrompt::Cancelled);
+  connect(stop_run_, &QPushButton::clicked, this, [this] {
+    // Later: the call may end the prompt, this button with it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (stop_run_call_) stop_run_call_();
+        },
+        Qt::QueuedConnection);
+  });
   connect(field_, &QLineEdit::returnPressed, this, &RangePrompt::Confirm);
   connect(field_, &QLineEdit::textEdited, this, &RangePrompt::SelectTyped);
   connect(grid_, &SheetGrid::SelectionChanged, this,
@@ -88,6 +101,11 @@ void RangePrompt::SetRunPosition(int position, int count,
   run_position_->SetNamedText(Tr(texts::kRunPosition).arg(position).arg(count),
                               file_name);
   run_position_->setVisible(!file_name.isEmpty());
+}
+
+void RangePrompt::SetStopRun(std::function<void()> stop_run) {
+  stop_run_call_ = std::move(stop_run);
+  stop_run_->setVisible(static_cast<bool>(stop_run_call_));
 }
 
 bool RangePrompt::eventFilter(QObject* watched, QEvent* event) {

@@ -28,6 +28,8 @@ class XmlPreviewPane;
 /// or a name of the workbook typed into the field is selected in the grid.
 /// OK answers the block's absolute address; with a text that is neither it
 /// says so and asks again. Cancel and Escape (here or in the grid) cancel.
+/// "Stop the Run", shown once SetStopRun() gives it something to do, asks
+/// to end the whole run.
 class RangePrompt : public QWidget {
   Q_OBJECT
 
@@ -46,6 +48,9 @@ class RangePrompt : public QWidget {
   /// hides the line.
   void SetRunPosition(int position, int count, const QString& file_name);
 
+  /// Shows "Stop the Run", which calls `stop_run` when pressed.
+  void SetStopRun(std::function<void()> stop_run);
+
   /// The absolute address of the field's text (of a name: its block's), or
   /// nothing when it is empty, neither an address nor a usable name, or
   /// names a sheet the workbook lacks. A block on another sheet makes that
@@ -55,6 +60,7 @@ class RangePrompt : public QWidget {
   QLineEdit* address_field() const { return field_; }
   QPushButton* ok_button() const { return ok_; }
   QPushButton* cancel_button() const { return cancel_; }
+  QPushButton* stop_run_button() const { return stop_run_; }
   QLabel* message_label() const { return message_; }
   ElidedLabel* run_position_label() const { return run_position_; }
   XmlPreviewPane* preview() const { return preview_; }
@@ -84,6 +90,8 @@ class RangePrompt : public QWidget {
   QLabel* message_;
   QPushButton* ok_;
   QPushButton* cancel_;
+  QPushButton* stop_run_;
+  std::function<void()> stop_run_call_;
   XmlPreviewPane* preview_;
   bool typing_ = false;
 };

@@ -186,6 +186,30 @@ void SheetGrid::SelectAreas(const std::vector<BlockGeometry>& areas) {
   Changed();
 }
 
+SheetGrid::Selection SheetGrid::selection() const {
+  return {areas_,
+          active_,
+          anchor_,
+          extent_,
+          area_mode_,
+          {horizontalScrollBar()->value(), verticalScrollBar()->value()}};
+}
+
+void SheetGrid::RestoreSelection(const Selection& selection) {
+  if (selection.areas.empty()) return;
+  areas_ = selection.areas;
+  anchor_ = selection.anchor;
+  extent_ = selection.extent;
+  area_mode_ = selection.mode;
+  // The rows and columns shown, and the cells of the selection, exist.
+  model_->Reach(std::max(selection.active.row, extent_.row),
+                std::max(selection.active.column, extent_.column));
+  SetActive(selection.active);
+  horizontalScrollBar()->setValue(selection.scroll.x());
+  verticalScrollBar()->setValue(selection.scroll.y());
+  Changed();
+}
+
 std::vector<TextRun> SheetGrid::TextRunsShown() const {
   return CellPainter(*this).Runs(viewport()->rect());
 }
@@ -222,8 +246,10 @@ BlockGeometry SheetGrid::AreaBetween(CellPosition from, CellPosition to,
   const std::int32_t left = std::min(from.column, to.column);
   const std::int32_t right = std::max(from.column, to.column);
   BlockGeometry area{top, bottom - top + 1, left, right - left + 1};
-  if (mode == Mode::kColumns) area = {1, kMaxRows, left, right - left + 1};
-  if (mode == Mode::kRows) area = {top, bottom - top + 1, 1, kMaxColumns};
+  // Whole columns and rows are what their headers say, as in spreadsheets:
+  // a merged area across them widens only a block of cells.
+  if (mode == Mode::kColumns) return {1, kMaxRows, left, right - left + 1};
+  if (mode == Mode::kRows) return {top, bottom - top + 1, 1, kMaxColumns};
   const Sheet* sheet = model_->sheet();
   return sheet == nullptr
              ? area
@@ -365,10 +391,18 @@ QPoint SheetGrid::GridPoint(Qt::Orientation orientation, QPoint pos) {
 }
 
 void SheetGrid::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::SelectAll)) {
+  const Qt::KeyboardModifiers modifiers =
+      event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+  if (event->matches(QKeySequence::SelectAll) ||
+      (event->key() == Qt::Key_Space &&
+       modifiers == (Qt::ShiftModifier | Qt::ControlModifier))) {
     selectAll();
   } else if (event->matches(QKeySequence::Copy)) {
     CopySelection();
+  } else if (event->key() == Qt::Key_Space && modifiers != Qt::NoModifier) {
+    // Shift+Space the rows of the area being made, Ctrl+Space its columns.
+    SelectWholeLines(modifiers == Qt::ShiftModifier ? Mode::kRows
+                                                    : Mode::kColumns);
   } else {
     MoveWithKey(event->key(), event->modifiers());
     return;
@@ -376,12 +410,23 @@ void SheetGrid::keyPressEvent(QKeyEvent* event) {
   event->accept();
 }
 
+void SheetGrid::SelectWholeLines(Mode mode) {
+  area_mode_ = mode;
+  areas_.back() = AreaBetween(anchor_, extent_, mode);
+  Changed();
+}
+
 void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
   const CellPosition from = (modifiers & Qt::ShiftModifier) ? extent_ : active_;
   const int page = std::max(
       1, viewport()->height() / verticalHeader()->defaultSectionSize() - 1);
+  const Sheet* sheet = model_->sheet();
+  KeySheet keys{UsedRange(), [sheet](std::int32_t row, std::int32_t column) {
+                  return sheet != nullptr &&
+                         !sheet->Cell(row, column).is_empty();
+                }};
   const std::optional<KeyMove> move =
-      MoveForKey(key, modifiers, from, active_, UsedRange(), page);
+      MoveForKey(key, modifiers, from, active_, keys, page);
   if (!move) return;
   CellPosition to = move->to;
   const bool extend = move->extend;
@@ -389,9 +434,9 @@ void SheetGrid::MoveWithKey(int key, Qt::KeyboardModifiers modifiers) {
   to.column = std::clamp(to.column, 1, kMaxColumns);
   model_->Reach(to.row, to.column);
   if (extend) {
+    // Whole rows or columns stay whole as they grow.
     extent_ = to;
-    area_mode_ = Mode::kCells;
-    areas_.back() = AreaBetween(anchor_, extent_, Mode::kCells);
+    areas_.back() = AreaBetween(anchor_, extent_, area_mode_);
   } else {
     areas_ = {{to.row, 1, to.column, 1}};
     anchor_ = extent_ = to;

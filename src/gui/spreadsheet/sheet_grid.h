@@ -51,6 +51,12 @@ class SheetGrid : public QTableView {
   /// area active and scrolls it into view.
   void SelectAreas(const std::vector<BlockGeometry>& areas);
 
+  /// What the user selected on a sheet, to come back to.
+  struct Selection;
+  Selection selection() const;
+  /// Puts back a selection of the sheet shown, and where it was scrolled.
+  void RestoreSelection(const Selection& selection);
+
   /// The filled part of the sheet; A1 when nothing is filled.
   BlockGeometry UsedRange() const;
 
@@ -89,6 +95,17 @@ class SheetGrid : public QTableView {
  private:
   enum class Mode { kNone, kCells, kColumns, kRows };
 
+ public:
+  struct Selection {
+    std::vector<BlockGeometry> areas;
+    CellPosition active;
+    CellPosition anchor;
+    CellPosition extent;
+    Mode mode = Mode::kCells;
+    QPoint scroll;
+  };
+
+ private:
   // The area from one corner to the other, grown over the merged areas it
   // touches.
   BlockGeometry AreaBetween(CellPosition from, CellPosition to,
@@ -105,6 +122,8 @@ class SheetGrid : public QTableView {
   std::int32_t TopVisibleRow() const;
   std::int32_t LeftVisibleColumn() const;
   void MoveWithKey(int key, Qt::KeyboardModifiers modifiers);
+  /// Makes the area being made whole rows or whole columns.
+  void SelectWholeLines(Mode mode);
   void CopySelection() const;
   void SetActive(CellPosition cell);
   void Changed();

@@ -10,10 +10,10 @@
 #include <stdexcept>
 #include <utility>
 
-#include "engine/conversion/conversion.h"
 #include "gui/common/path_text.h"
 #include "gui/common/translation.h"
 #include "gui/common/ui_texts.h"
+#include "gui/spreadsheet/block_conversion.h"
 #include "gui/spreadsheet/window_conversion_observer.h"
 #include "gui/spreadsheet/workbook_window.h"
 
@@ -95,12 +95,8 @@ ConversionReport WindowWorkbookSession::Convert(
     throw std::runtime_error(path_ + Tr(texts::kWorkbookNotOpen).toStdString());
   }
   WindowConversionObserver observer(*window_);
-  ConversionRequest request;
-  request.sheet = SheetChoice::AtIndex(window_->active_sheet());
-  request.block = address;
-  request.options = options;
-  request.max_output_bytes = max_output_bytes;
-  return ConvertWorkbook(*window_->workbook(), request, sink, &observer);
+  return ConvertBlock(*window_->workbook(), window_->active_sheet(), options,
+                      address, sink, max_output_bytes, &observer);
 }
 
 void WindowWorkbookSession::Quit() {

@@ -21,6 +21,7 @@
 
 #include "engine/model/block_clip.h"
 #include "engine/model/column_letters.h"
+#include "engine/model/range_address.h"
 #include "engine/reading/workbook_reader.h"
 #include "engine/writing/xml_writer.h"
 #include "gui/common/count_text.h"
@@ -296,6 +297,7 @@ void WorkbookWindow::WaitUntilLoaded() {
 void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
   prompt_dock_->StopCounting();
   grid_->SetSheet(nullptr);
+  selections_.clear();
   workbook_ = std::move(workbook);
   load_error_ = nullptr;
   active_sheet_ = -1;
@@ -318,6 +320,7 @@ void WorkbookWindow::SetWorkbook(std::unique_ptr<Workbook> workbook) {
 void WorkbookWindow::ReleaseWorkbook() {
   prompt_dock_->StopCounting();
   grid_->SetSheet(nullptr);
+  selections_.clear();
   workbook_.reset();
   active_sheet_ = -1;
   FillTabs();
@@ -351,6 +354,9 @@ void WorkbookWindow::SetActiveSheet(int index) {
       index == active_sheet_) {
     return;
   }
+  // Each sheet keeps its selection while another one shows, as in
+  // spreadsheets.
+  if (active_sheet_ >= 0) selections_[active_sheet_] = grid_->selection();
   active_sheet_ = index;
   const auto tab = std::find(tab_sheets_.begin(), tab_sheets_.end(), index);
   if (tab == tab_sheets_.end()) {
@@ -360,6 +366,8 @@ void WorkbookWindow::SetActiveSheet(int index) {
     tabs_->setCurrentIndex(static_cast<int>(tab - tab_sheets_.begin()));
   }
   grid_->SetSheet(&workbook_->sheet(index), &workbook_->styles());
+  const auto saved = selections_.find(index);
+  if (saved != selections_.end()) grid_->RestoreSelection(saved->second);
 }
 
 bool WorkbookWindow::SelectAddress(const RangeAddress& address) {
@@ -375,16 +383,23 @@ bool WorkbookWindow::SelectAddress(const RangeAddress& address) {
 
 void WorkbookWindow::ShowActiveCell() {
   const CellPosition cell = grid_->active_cell();
-  // A named block selected shows its name, as in spreadsheets.
+  const std::vector<BlockGeometry>& areas = grid_->areas();
+  // A named block selected shows its name, one block of several cells its
+  // address, as in spreadsheets; else the active cell's.
   const BlockName* name =
-      grid_->areas().size() == 1
-          ? TypedReference::NameOfBlock(workbook_.get(), active_sheet_,
-                                        grid_->areas().front())
-          : nullptr;
-  name_box_->ShowText(name != nullptr
-                          ? TypedReference::Label(*workbook_, *name)
-                          : QString::fromStdString(ColumnLetters(cell.column)) +
-                                QString::number(cell.row));
+      areas.size() == 1 ? TypedReference::NameOfBlock(
+                              workbook_.get(), active_sheet_, areas.front())
+                        : nullptr;
+  QString shown = QString::fromStdString(ColumnLetters(cell.column)) +
+                  QString::number(cell.row);
+  if (name != nullptr) {
+    shown = TypedReference::Label(*workbook_, *name);
+  } else if (areas.size() == 1 &&
+             (areas.front().row_count > 1 || areas.front().column_count > 1)) {
+    shown = QString::fromStdString(FormatArea(areas.front()))
+                .remove(QLatin1Char('$'));
+  }
+  name_box_->ShowText(shown);
   formula_line_->setText(
       SheetModel::ValueText(grid_->sheet_model()->Cell(cell.row, cell.column)));
   formula_line_->setCursorPosition(0);  // a long value shows its start
@@ -397,7 +412,11 @@ void WorkbookWindow::NameBoxEntered(const QString& text) {
     grid_->setFocus();
     return;
   }
-  ShowActiveCell();  // puts the active cell's address back
+  // What was typed stays, marked and selected to be typed over, and the
+  // status bar says why it leads nowhere.
+  name_box_->ShowRefused(text);
+  status_label_->setText(Tr(texts::kNameBoxRefused).arg(text.trimmed()));
+  name_refused_ = true;
 }
 
 void WorkbookWindow::NamePicked(int name_index) {
@@ -471,6 +490,10 @@ std::optional<BlockGeometry> WorkbookWindow::SelectedBlock() const {
 }
 
 void WorkbookWindow::SelectionChanged() {
+  if (name_refused_) {
+    name_refused_ = false;
+    status_label_->setText(Tr(texts::kReady));
+  }
   ShowActiveCell();
   ShowSelectionSize();
   prompt_dock_->SelectionChanged();

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "engine/model/workbook.h"
 #include "engine/writing/export_options.h"
 #include "gui/common/workbook_session.h"
+#include "gui/spreadsheet/sheet_grid.h"
 
 class QLabel;
 class QLineEdit;
@@ -32,7 +34,6 @@ namespace kestrilo::gui {
 class NameBox;
 class PromptDock;
 class RangePrompt;
-class SheetGrid;
 
 /// The window of one open workbook: its file name and the program's as
 /// title, at the size and position the last one was left at, a formula line
@@ -150,6 +151,10 @@ class WorkbookWindow : public QMainWindow {
 
   std::unique_ptr<Workbook> workbook_;
   int active_sheet_ = -1;
+  // The selection each sheet was left with.
+  std::map<int, SheetGrid::Selection> selections_;
+  // The name box shows a text it refused, and the status bar why.
+  bool name_refused_ = false;
   std::vector<int> tab_sheets_;  // the sheet index of each tab
 
   QString path_;

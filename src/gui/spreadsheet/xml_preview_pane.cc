@@ -35,7 +35,7 @@ XmlPreviewPane::XmlPreviewPane(QWidget* parent)
   layout->addWidget(size_);
 }
 
-void XmlPreviewPane::ShowPreview(const XmlPreview& preview) {
+void XmlPreviewPane::ShowPreview(const PreviewText& preview) {
   ShowHead(preview.head);
   ShowSize(preview.line_count, preview.byte_count);
 }

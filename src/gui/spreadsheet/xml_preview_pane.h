@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "engine/writing/xml_writer.h"
+#include "gui/spreadsheet/preview_sink.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -24,7 +24,7 @@ class XmlPreviewPane : public QWidget {
 
   explicit XmlPreviewPane(QWidget* parent = nullptr);
 
-  void ShowPreview(const XmlPreview& preview);
+  void ShowPreview(const PreviewText& preview);
   /// Shows the first lines while the size is still being counted.
   void ShowHead(const std::string& head);
   void ShowSize(std::int64_t lines, std::int64_t bytes);
